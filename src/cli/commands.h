@@ -1,0 +1,37 @@
+// The subcommands of quillovarsta-cli. Each lives in its own cmd_*.cpp and is listed once in
+// main.cpp's table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qv::cli {
+
+// Exit codes shared by every subcommand.
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitBadInput = 1,  // a missing, unreadable or malformed input file, or an unwritable output
+    kExitUsage = 2,     // wrong arguments
+};
+
+// Arguments after the subcommand name, with the common option "-I PATH" already taken out.
+struct CliArgs {
+    std::vector<std::string> Positional;
+    std::vector<std::string> Options;  // everything starting with "--", in order, values following
+    bool HasIni = false;
+    std::string IniPath;  // as given after -I (empty: "-I" alone)
+};
+
+using CommandFn = int (*)(const CliArgs& args);
+
+struct CliCommand {
+    const char* Name;
+    const char* Usage;    // "check FILE"
+    const char* Summary;  // one line for --help
+    CommandFn Run;
+};
+
+// Prints "quillovarsta-cli: <message>" to stderr and returns code.
+int Fail(int code, const std::string& message);
+
+}  // namespace qv::cli

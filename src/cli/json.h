@@ -1,0 +1,41 @@
+// A small streaming JSON writer for the CLI's reports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv::cli {
+
+class JsonWriter {
+  public:
+    JsonWriter& BeginObject();
+    JsonWriter& EndObject();
+    JsonWriter& BeginArray();
+    JsonWriter& EndArray();
+    JsonWriter& Key(std::string_view key);
+
+    JsonWriter& String(std::string_view utf8);
+    JsonWriter& Int(std::int64_t v);
+    JsonWriter& Bool(bool v);
+    JsonWriter& Null();
+
+    // A code page 932 text: "key": its UTF-8 form, then "key_hex": its bytes in lower-case hex.
+    JsonWriter& Cp932Field(std::string_view key, std::string_view bytes);
+    // A code page 932 text as a plain value (UTF-8), for arrays.
+    JsonWriter& Cp932(std::string_view bytes);
+
+    const std::string& str() const { return out_; }
+
+  private:
+    void Separate();
+
+    std::string out_;
+    std::vector<bool> first_;  // per open container: nothing written yet
+    bool afterKey_ = false;
+};
+
+std::string EscapeJson(std::string_view utf8);
+
+}  // namespace qv::cli

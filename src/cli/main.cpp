@@ -1,0 +1,75 @@
+// quillovarsta-cli: batch access to documents and settings without the window.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <span>
+#include <string>
+
+#include "cli/commands.h"
+
+namespace qv::cli {
+
+int Fail(int code, const std::string& message) {
+    std::cerr << "quillovarsta-cli: " << message << '\n';
+    return code;
+}
+
+namespace {
+
+const CliCommand kCommands[] = {
+    {"help", "help", "list the subcommands", nullptr},
+};
+
+void PrintHelp(std::FILE* to) {
+    std::fprintf(to,
+                 "usage: quillovarsta-cli [-I SETTINGS.INI] SUBCOMMAND [ARGS]\n\n"
+                 "Options:\n"
+                 "  -I PATH   settings file (default: located as the program does)\n"
+                 "  --help    this list\n\nSubcommands:\n");
+    for (const auto& c : kCommands)
+        std::fprintf(to, "  %-40s %s\n", c.Usage, c.Summary);
+    std::fprintf(to, "\nExit codes: 0 success, 1 bad or missing input file, 2 wrong usage.\n");
+}
+
+}  // namespace
+
+}  // namespace qv::cli
+
+int main(int argc, char** argv) {
+    using namespace qv::cli;
+    CliArgs args;
+    std::string name;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            PrintHelp(stdout);
+            return kExitOk;
+        }
+        if (a == "-I") {
+            args.HasIni = true;
+            // "-I" followed by a path, or alone when nothing or another option follows.
+            if (i + 1 < argc && argv[i + 1][0] != '-') args.IniPath = argv[++i];
+        } else if (a.rfind("--", 0) == 0) {
+            args.Options.push_back(a);
+            // Option values are taken by the subcommand: options that take one are listed here.
+            if ((a == "--group" || a == "--quality") && i + 1 < argc)
+                args.Options.push_back(argv[++i]);
+        } else if (name.empty()) {
+            name = a;
+        } else {
+            args.Positional.push_back(a);
+        }
+    }
+    if (name.empty()) {
+        PrintHelp(stderr);
+        return kExitUsage;
+    }
+    if (name == "help") {
+        PrintHelp(stdout);
+        return kExitOk;
+    }
+    for (const auto& c : kCommands) {
+        if (name == c.Name && c.Run) return c.Run(args);
+    }
+    return Fail(kExitUsage, "unknown subcommand \"" + name + "\" (see --help)");
+}
