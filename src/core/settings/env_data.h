@@ -231,6 +231,12 @@ class EnvData {
     std::vector<std::string> RecentFiles;  // [FileHistory] File0 …, 104-field records, newest first
 };
 
+// Builds a recent-file record: the path in double quotes (inner quotes doubled), 1 or 0 for each
+// of the groups 1..100 (shown or hidden), the vertical and horizontal scroll positions and the
+// current group.
+std::string MakeFileHistoryRecord(std::string_view path, const std::array<bool, 100>& groupShown,
+                                  int verticalScroll, int horizontalScroll, int currentGroup);
+
 // ---- The list of stored settings ----
 
 enum class SettingKind { Bool, Int, Color, Text };

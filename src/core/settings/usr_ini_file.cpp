@@ -1,0 +1,400 @@
+#include "core/settings/usr_ini_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <system_error>
+#include <utility>
+
+#include "core/text/sjis.h"
+
+namespace qv {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string ErrorText(int err) {
+    return std::system_category().message(err);
+}
+
+// True when the last character (not byte: ']' can be a trail byte) of `line` is ']'.
+bool EndsWithBracket(std::string_view line) {
+    const std::size_t last = sjis::PrevChar(line, line.size());
+    return line.size() - last == 1 && line[last] == ']';
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Where the new file goes: through a symbolic link to the file it names, so the link survives.
+std::filesystem::path WriteTarget(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p(path);
+    if (std::filesystem::is_symlink(p, ec)) {
+        auto resolved = std::filesystem::weakly_canonical(p, ec);
+        if (!ec) return resolved;
+    }
+    return p;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int base = 10;
+    if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= text.size()) return std::nullopt;
+    // Decimal must fit the signed range; hexadecimal may use all 32 bits.
+    const std::uint64_t limit =
+        base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+    std::uint64_t magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const int d = HexDigit(text[i]);
+        if (d < 0 || d >= base) return std::nullopt;
+        magnitude = magnitude * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+        if (magnitude > limit) return std::nullopt;
+    }
+    std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
+    if (negative) bits = 0u - bits;
+    return static_cast<std::int32_t>(bits);
+}
+
+UsrIniFile::UsrIniFile(std::string path) : path_(std::move(path)) {
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR) {
+            state_ = LoadState::Missing;
+        } else {
+            state_ = LoadState::Unreadable;
+            lastError_ = "cannot open " + path_ + ": " + ErrorText(err);
+        }
+        return;
+    }
+    struct stat st {};
+    std::string text;
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) {
+        lastError_ = "cannot read " + path_ + ": " + ErrorText(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        ok = false;
+        lastError_ = path_ + " is not a regular file";
+    } else if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
+        ok = false;
+        lastError_ = path_ + " is too large for a settings file";
+    } else {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ok = false;
+                lastError_ = "cannot read " + path_ + ": " + ErrorText(errno);
+                break;
+            }
+            if (n == 0) break;
+            text.append(buffer, static_cast<std::size_t>(n));
+            // The file may have grown since fstat.
+            if (text.size() > kMaxFileSize) {
+                ok = false;
+                lastError_ = path_ + " is too large for a settings file";
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    if (!ok) {
+        state_ = LoadState::Unreadable;
+        return;
+    }
+    Parse(text);
+    state_ = LoadState::Loaded;
+}
+
+UsrIniFile UsrIniFile::FromText(std::string_view text, std::string path) {
+    UsrIniFile ini;
+    ini.path_ = std::move(path);
+    ini.Parse(text);
+    ini.state_ = LoadState::Loaded;
+    return ini;
+}
+
+void UsrIniFile::Parse(std::string_view text) {
+    sections_.clear();
+    modified_ = false;
+    // A byte-order mark left by an editor would otherwise hide the first section header.
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        // Lines end at CR LF, LF or a lone CR.
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end;
+        if (pos < text.size())
+            pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+
+        if (line.empty() || line[0] == ';') continue;
+        if (line.size() >= 2 && line[0] == '[' && EndsWithBracket(line)) {
+            sections_.push_back(Section{std::string(line.substr(1, line.size() - 2)), {}});
+        } else if (!sections_.empty()) {
+            sections_.back().Lines.emplace_back(line);
+        }
+    }
+}
+
+const UsrIniFile::Section* UsrIniFile::FindSection(std::string_view name) const {
+    for (const auto& s : sections_) {
+        if (sjis::EqualsNoCase(s.Name, name)) return &s;
+    }
+    return nullptr;
+}
+
+UsrIniFile::Section* UsrIniFile::FindSection(std::string_view name) {
+    return const_cast<Section*>(std::as_const(*this).FindSection(name));
+}
+
+const std::string* UsrIniFile::FindLine(std::string_view section, std::string_view key,
+                                        std::size_t* valueStart) const {
+    const Section* s = FindSection(section);
+    if (!s) return nullptr;
+    for (const auto& line : s->Lines) {
+        // '=' is never a trail byte, so a plain search is safe.
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos || eq != key.size()) continue;
+        if (sjis::EqualsNoCase(std::string_view(line).substr(0, eq), key)) {
+            *valueStart = eq + 1;
+            return &line;
+        }
+    }
+    return nullptr;
+}
+
+std::string UsrIniFile::ReadString(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue) const {
+    std::size_t start = 0;
+    const std::string* line = FindLine(section, key, &start);
+    if (!line || start >= line->size()) return std::string(defaultValue);
+    std::string_view value = std::string_view(*line).substr(start);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
+}
+
+int UsrIniFile::ReadInteger(std::string_view section, std::string_view key,
+                            int defaultValue) const {
+    const std::string text = ReadString(section, key, "");
+    if (text.empty()) return defaultValue;
+    return ParseIniInteger(text).value_or(defaultValue);
+}
+
+bool UsrIniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+Color UsrIniFile::ReadColor(std::string_view section, std::string_view key,
+                            Color defaultValue) const {
+    return static_cast<Color>(ReadInteger(section, key, ColorToSigned(defaultValue)));
+}
+
+FontSpec UsrIniFile::ReadFont(std::string_view section, const FontSpec* base) const {
+    const FontSpec fallback{kShiftJisCharset, std::string(), 11, false, false};
+    const FontSpec& b = base ? *base : fallback;
+    FontSpec font;
+    font.Charset = ReadInteger(section, "FontCharset", kShiftJisCharset);
+    font.Face = ReadString(section, "FontName", b.Face);
+    font.Size = ReadInteger(section, "FontSize", b.Size);
+    font.Bold = ReadBool(section, "FontBold", b.Bold);
+    font.Italic = ReadBool(section, "FontItalic", b.Italic);
+    return font;
+}
+
+void UsrIniFile::WriteString(std::string_view section, std::string_view key,
+                             std::string_view text) {
+    std::string line;
+    line.reserve(key.size() + text.size() + 3);
+    line.append(key);
+    line += '=';
+    const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
+    if (quoted) line += '"';
+    for (char c : text) {
+        if (c != '\r' && c != '\n') line += c;
+    }
+    if (quoted) line += '"';
+
+    Section* s = FindSection(section);
+    if (!s) {
+        sections_.push_back(Section{std::string(section), {}});
+        s = &sections_.back();
+    }
+    for (auto& existing : s->Lines) {
+        const std::size_t eq = existing.find('=');
+        if (eq == std::string::npos || eq != key.size()) continue;
+        if (!sjis::EqualsNoCase(std::string_view(existing).substr(0, eq), key)) continue;
+        if (existing != line) {
+            existing = std::move(line);
+            modified_ = true;
+        }
+        return;
+    }
+    s->Lines.push_back(std::move(line));
+    modified_ = true;
+}
+
+void UsrIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void UsrIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void UsrIniFile::WriteColor(std::string_view section, std::string_view key, Color value) {
+    WriteInteger(section, key, ColorToSigned(value));
+}
+
+void UsrIniFile::WriteFont(std::string_view section, const FontSpec& font) {
+    WriteString(section, "FontName", font.Face);
+    WriteInteger(section, "FontSize", font.Size);
+    WriteBool(section, "FontBold", font.Bold);
+    WriteBool(section, "FontItalic", font.Italic);
+}
+
+std::string UsrIniFile::Text() const {
+    std::size_t size = 0;
+    for (const auto& s : sections_) {
+        size += s.Name.size() + 6;
+        for (const auto& l : s.Lines)
+            size += l.size() + 2;
+    }
+    std::string text;
+    text.reserve(size);
+    for (const auto& s : sections_) {
+        text += '[';
+        text += s.Name;
+        text += ']';
+        text += kLineEnd;
+        for (const auto& l : s.Lines) {
+            text += l;
+            text += kLineEnd;
+        }
+        text += kLineEnd;
+    }
+    return text;
+}
+
+std::vector<std::string> UsrIniFile::SectionNames() const {
+    std::vector<std::string> names;
+    names.reserve(sections_.size());
+    for (const auto& s : sections_)
+        names.push_back(s.Name);
+    return names;
+}
+
+std::vector<std::string> UsrIniFile::SectionLines(std::string_view section) const {
+    const Section* s = FindSection(section);
+    return s ? s->Lines : std::vector<std::string>{};
+}
+
+bool UsrIniFile::UpdateFile() {
+    if (!modified_) return true;
+    lastError_.clear();
+    if (state_ == LoadState::Unreadable) {
+        lastError_ = "not overwriting " + path_ + ": it could not be read at start";
+        return false;
+    }
+    if (path_.empty()) {
+        lastError_ = "no settings file path";
+        return false;
+    }
+
+    const std::filesystem::path target = WriteTarget(path_);
+    std::filesystem::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+    const std::string text = Text();
+
+    // A fresh name beside the file, created exclusively, so a stale or foreign file is never used.
+    std::random_device random;
+    std::string tempPath;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
+        tempPath = (dir / ("." + target.filename().string() + suffix)).string();
+        fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        lastError_ = "cannot write " + path_ + ": " + ErrorText(errno);
+        return false;
+    }
+    // Keep the permissions of the file being replaced.
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) (void)::fchmod(fd, st.st_mode & 07777);
+
+    bool ok = WriteAll(fd, text);
+    int err = ok ? 0 : errno;
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(tempPath.c_str());
+        lastError_ = "cannot write " + path_ + ": " + ErrorText(err);
+        return false;
+    }
+    // Make the rename itself durable; a failure here does not undo the write.
+    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        (void)::fsync(dirFd);
+        ::close(dirFd);
+    }
+    modified_ = false;
+    return true;
+}
+
+}  // namespace qv
