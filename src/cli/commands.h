@@ -34,4 +34,7 @@ struct CliCommand {
 // Prints "quillovarsta-cli: <message>" to stderr and returns code.
 int Fail(int code, const std::string& message);
 
+// settings [-I PATH] [--save]: every stored setting as JSON (cmd_settings.cpp).
+int RunSettings(const CliArgs& args);
+
 }  // namespace qv::cli

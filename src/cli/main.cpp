@@ -18,6 +18,8 @@ namespace {
 
 const CliCommand kCommands[] = {
     {"help", "help", "list the subcommands", nullptr},
+    {"settings", "settings [--save]", "list every setting as JSON (--save: write back)",
+     RunSettings},
 };
 
 void PrintHelp(std::FILE* to) {
