@@ -1,0 +1,281 @@
+// FragSet: the model of one document — its fragments in stacking order, the selection, the table of
+// 101 groups with their frames, the group relation lines, the page size and division grid, the file
+// name and document flags, position undo and the handling of presses and drags on fragments.
+//
+// Drawing is retained: operations change state and invalidate what changed on the document view;
+// the view's paint handler paints in the order PaintOrder() gives. After the view scrolls or
+// resizes, the view calls RedrawAll() (screen rectangles and frames follow the scroll positions).
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/color.h"
+#include "core/geom.h"
+#include "core/model/arrow_line.h"
+#include "core/model/fragment.h"
+#include "core/model/group_entry.h"
+#include "core/model/ports.h"
+
+namespace qv {
+
+// A document holds at most this many fragments.
+inline constexpr int kMaxFragments = 1000;
+
+// Texts of the model, code page 932.
+// "これ以上断片を作れません": the warning when the fragment limit is reached.
+inline constexpr std::string_view kTooManyFragmentsText =
+    "\x82\xb1\x82\xea\x88\xc8\x8f\xe3\x92\x66\x95\xd0\x82\xf0\x8d\xec\x82\xea\x82\xdc\x82\xb9\x82"
+    "\xf1";
+// "無所属": the name of group 0.
+inline constexpr std::string_view kNoGroupName = "\x96\xb3\x8f\x8a\x91\xae";
+// "グループ": the name of a group without name plate is this word and its number ("%2u").
+inline constexpr std::string_view kGroupWord = "\x83\x4f\x83\x8b\x81\x5b\x83\x76";
+
+enum class MouseButton { Left, Right, Middle };
+
+// Keys held with a mouse message.
+struct ShiftState {
+    bool Shift = false;
+    bool Ctrl = false;
+    bool Alt = false;
+};
+
+// Receives the parts of a document in the order they are painted. Coordinates are client
+// coordinates.
+class PaintVisitor {
+  public:
+    virtual ~PaintVisitor() = default;
+    virtual void DivisionLine(Point /*from*/, Point /*to*/) {}
+    // First every card that is not selected (or is a picture while pictures sit at the back), in
+    // list order; then the selected ones (selectedPass true), in list order.
+    virtual void Card(const Fragment& /*fragment*/, bool /*selectedPass*/) {}
+    virtual void Frame(int /*group*/, const GroupFrame& /*frame*/) {}
+    // `selected`: the line is the set's SelectedLine (painted in the SelectRect colour).
+    virtual void GroupLine(int /*index*/, const ArrowLine& /*line*/, bool /*selected*/) {}
+};
+
+class FragSet {
+  public:
+    using TFragList = std::vector<std::unique_ptr<Fragment>>;
+
+    // An empty document: 101 groups (all shown and empty), no lines, page size from the settings
+    // DefScrWidth / DefScrHeight (not fixed), no division grid.
+    explicit FragSet(const DocContext& context);
+    ~FragSet();
+    FragSet(const FragSet&) = delete;
+    FragSet& operator=(const FragSet&) = delete;
+
+    const DocContext& Context() const { return ctx_; }
+    EnvData& Env() const { return ctx_.env; }
+    DocumentView& View() const { return ctx_.view; }
+
+    // ---- Document data ----
+    std::string FileName;  // full path; empty for a new document
+    bool Modified = false;
+    bool ReadOnly = false;
+    bool SaveOnClose = false;
+    bool FixedSize = false;
+    int FixedWidth = 0;
+    int FixedHeight = 0;
+    int DivColumns = 0;
+    int DivRows = 0;
+    bool ShowDivLines = false;
+    int WholeWidth = 1;
+    int WholeHeight = 1;
+    int UsedWidth = 1;
+    int UsedHeight = 1;
+    bool HasImages = false;
+    bool UndoAvailable = false;
+    bool RedoAvailable = false;
+
+    std::array<GroupEntry, kGroupRows> GroupTable;
+    TArrowList GroupLines;
+    int SelectedLine = -1;   // index into GroupLines, -1 for none
+    int GroupListGroup = 1;  // the group last picked in the group list
+    int CurrentTool = 0;     // the window's line-tool step (0 outside the group line tool)
+
+    // The selection, in reading order after RebuildSelection.
+    std::vector<Fragment*> SelectionList;
+    // Scratch list of cards to repaint after a layout operation.
+    std::vector<Fragment*> RedrawList;
+    int SelCursor = -1;  // position in the selection for previous/next; -1 when no find result
+
+    // ---- Mouse state (see PressFragment and friends) ----
+    Fragment* LinkPressFragment = nullptr;
+    bool AfterDialog = false;
+    bool Moved = false;
+    bool Dragging = false;
+    bool GroupDrag = false;
+    Point PressPoint;
+
+    // ---- Fragments ----
+    // All fragments; list order is drawing order (sorted by ZOrderLess after SortByZOrder).
+    const TFragList& Fragments() const { return frags_; }
+    int Count() const { return static_cast<int>(frags_.size()); }
+
+    // Appends a new fragment (creation defaults, Visible, on top of all others). At kMaxFragments
+    // it warns "これ以上断片を作れません" (OK/Cancel) and returns nullptr.
+    Fragment* AddFragment();
+    // Removes one fragment: erases it and forgets every reference to it (selection, marked, link
+    // press, redraw list). Recount is left to the caller.
+    void DestroyFragment(Fragment* fragment);
+    // Destroys every selected fragment; Recount, Modified, RefreshRequest.
+    void DeleteSelected();
+
+    int HighestZOrder() const;  // -1 in an empty set
+    // ZOrder = highest + 1; the caller re-sorts.
+    void BringToTop(Fragment* fragment);
+    // Sorts the list by ZOrderLess (stable).
+    void SortByZOrder();
+    // Stacking order: with ImageIsBack pictures come before every other kind; else ascending
+    // ZOrder.
+    bool ZOrderLess(const Fragment& a, const Fragment& b) const;
+    // Reading order: cards whose horizontal extents overlap by more than half the narrower width
+    // are one column, ordered by Top; otherwise by Left.
+    static bool PositionLess(const Fragment& a, const Fragment& b);
+    // Sorts any list of fragments in reading / stacking order (stable, safe for the reading
+    // order, which is not transitive).
+    static void SortByPosition(std::vector<Fragment*>& list);
+    void SortByStacking(std::vector<Fragment*>& list) const;
+
+    // Recomputes every group's counts and Empty, HasImages; deletes the group lines that end at an
+    // empty group; SelectedLine = -1.
+    void Recount();
+
+    // The current jump or find target, if any.
+    Fragment* MarkedFragment() const { return marked_; }
+    // Clears the marked fragment (and redraws it).
+    void Unmark();
+
+    // ---- Groups ----
+    // The name of group n: for 1..100 the text of its first name plate (returned), else
+    // "グループ" + the number right-aligned in two places; "無所属" for 0; empty otherwise.
+    Fragment* GroupName(int n, std::string& text) const;
+    std::string GroupNameText(int n) const;
+    // The first name plate of group n in list order (none for an empty group or n outside 1..100).
+    Fragment* NamePlateOf(int n) const;
+    // The group for new and imported fragments: the selection's common group, else the group-list
+    // row, else the first shown group 1..100 (0 when only group 0 is shown, 1 when none is).
+    int CurrentGroup() const;
+    // Moves the selected fragments into group g (0..100); see the notes in the source.
+    void MoveSelectionToGroup(int g);
+    // Exchanges groups a and b (fragments, line ends, table rows). False for invalid numbers.
+    bool SwapGroups(int a, int b);
+    // Sets a line from a to b (both 1..100, different), reusing an existing line of the pair, with
+    // the default type and width. False for invalid numbers.
+    bool SetGroupLine(int a, int b);
+    // Erases and deletes group line `index`; SelectedLine = -1. False for an invalid index.
+    bool DeleteGroupLine(int index);
+    // Whether group g is a valid row 0..100.
+    static bool IsGroupNumber(int g) { return g >= kNoGroup && g <= kMaxGroup; }
+
+    // ---- Selection ----
+    // Selects every visible fragment (on) or deselects everything; returns the selection count.
+    int SelectAll(bool on);
+    // Rubber-band selection with a client rectangle (normalised here).
+    void SelectInRect(const Rect& clientRect);
+    void SelectGroup(int g, bool centre);
+    void SelectByColour(Color c);
+    // Find: selects the fragments whose text contains the words of `pattern` (all of them with
+    // FindAndSw, any without; letter case with FindCaseSw). group -1 for all groups. Returns the
+    // number of matches.
+    int SelectByText(std::string_view pattern, int group, bool withinSelection);
+    // Rebuilds SelectionList in reading order, clears the marked fragment; returns the count.
+    int RebuildSelection();
+    Fragment* SingleSelected() const;
+
+    // ---- Position queries ----
+    Fragment* NearestToSelectionCentre() const;
+    // Smallest Left and smallest Top of the listed fragments (each separately); 0,0 for none.
+    static Point TopLeft(const std::vector<Fragment*>& list);
+    Fragment* FragmentByLink(std::string_view path) const;
+    int FullySelectedGroup() const;
+    // Scrolls so that the fragment's centre is in the middle of the client area; with `mark` it
+    // becomes the marked fragment.
+    void CentreOn(Fragment* fragment, bool mark);
+
+    // ---- Hit tests (client coordinates) ----
+    Fragment* FragmentAt(int x, int y) const;
+    int GroupFrameAt(int x, int y) const;
+    int GroupUnderFragment(const Fragment& fragment) const;
+    int GroupLineAt(int x, int y) const;
+
+    // ---- Visibility, size and redraw ----
+    void RefreshVisibility();
+    // Asks the main window's timer to refresh the views (sets EnvData::RefreshPending).
+    void RefreshRequest();
+    // Invalidates the whole view and recomputes what painting needs: sizes, screen rectangles,
+    // page size, frames and line routes.
+    void RedrawAll();
+    void ComputeWholeSize();
+    // The division grid lines for a page of width × height, shifted by -shift (the scroll
+    // position on the window, 0,0 elsewhere). Nothing unless ShowDivLines.
+    void DivisionLines(int width, int height, Point shift,
+                       std::vector<std::pair<Point, Point>>& out) const;
+    // Document position of the k-th new fragment of columns × lines placed by NewPosition.
+    Point NewFragmentPosition(int columns, int lines, int k) const;
+    // Calls the visitor for everything on the window, in painting order. With `clip` (client
+    // coordinates) cards outside it are skipped.
+    void PaintOrder(PaintVisitor& visitor, const Rect* clip = nullptr) const;
+    // Recomputes every ScreenRect from the current scroll positions.
+    void UpdateScreenRects();
+    int ScrollX() const { return ctx_.view.ScrollPosition(ScrollAxis::Horizontal); }
+    int ScrollY() const { return ctx_.view.ScrollPosition(ScrollAxis::Vertical); }
+
+    // ---- Group frames and lines ----
+    // Frame rectangles from the members, line routes, frame visibility.
+    void UpdateGroupFrames();
+    // Takes every drawn line off the window.
+    void EraseGroupLines();
+    // Repaints the visible frames with FrameTouched (all of them while pictures sit at the back
+    // and there are pictures) and clears the flags.
+    void RepaintTouchedFrames();
+    // Dragged cards leave their frames: a drag without group drag while Ctrl is down.
+    bool PickOutActive() const;
+
+    // ---- Position undo ----
+    void RecordPositions();
+    void UndoPositions();
+    void RedoPositions();
+
+    // ---- Mouse handling (client coordinates) ----
+    void PressFragment(Fragment* fragment, MouseButton button, int x, int y, ShiftState shift);
+    void DragSelection(Fragment* under, int x, int y, ShiftState shift);
+    void ReleaseDrag(Fragment* under, ShiftState shift);
+    void DoubleClickFragment(Fragment* fragment, ShiftState shift);
+
+  private:
+    bool ShownGroup(int g) const {
+        return IsGroupNumber(g) && GroupTable[static_cast<std::size_t>(g)].Shown;
+    }
+    void RemoveFromList(std::vector<Fragment*>& list, const Fragment* f);
+    void DeselectAllQuiet();
+    void MoveCursorShape(bool pickOut);
+    void InvalidateFrame(const GroupFrame& frame);
+    void InvalidateLine(const ArrowLine& line);
+    void RenumberIfNeeded();
+    void JoinGroup(Fragment* f, int g);
+    bool HasOtherNamePlate(int g, const Fragment* except) const;
+    void ForgetReferences(const Fragment* f);
+    void DestroySelectedFragments();
+    // The first name plate of every group 1..100 in one pass (index = group).
+    void FirstNamePlates(std::array<Fragment*, kGroupRows>& plates) const;
+    bool DragBlocked(int dx, int dy) const;
+    void AutoScroll(int x, int y, int& dx, int& dy, bool& scrolled);
+
+    DocContext ctx_;
+    TFragList frags_;
+    Fragment* marked_ = nullptr;
+    // Highest stacking number handed out or seen by the last scan, so that adding many fragments
+    // does not scan the list each time.
+    mutable int zTop_ = 0;
+    bool recordedThisDrag_ = false;
+    std::vector<Rect> scratchRects_;
+};
+
+}  // namespace qv

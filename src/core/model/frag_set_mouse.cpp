@@ -1,0 +1,302 @@
+// Presses, drags, releases and double clicks on fragments, and position undo.
+#include <algorithm>
+
+#include "core/model/frag_set.h"
+#include "core/settings/env_data.h"
+
+namespace qv {
+
+namespace {
+
+// Auto-scroll: how close to the window edge the pointer must be, and how far one step scrolls.
+constexpr int kScrollZone = 32;
+constexpr int kScrollStep = 16;
+
+}  // namespace
+
+// ---- Position undo ----
+
+void FragSet::RecordPositions() {
+    for (const auto& p : frags_)
+        p->RecordPosition();
+    UndoAvailable = true;
+    RedoAvailable = false;
+}
+
+void FragSet::UndoPositions() {
+    int remaining = 0;
+    bool changed = false;
+    for (const auto& p : frags_) {
+        const PositionEntry before{p->Left, p->Top, p->Right, p->Bottom, p->Group};
+        remaining += p->UndoPosition();
+        changed =
+            changed || before != PositionEntry{p->Left, p->Top, p->Right, p->Bottom, p->Group};
+    }
+    UndoAvailable = remaining > 0;
+    RedoAvailable = true;
+    // Moving cards back is a change of the document like moving them was.
+    if (changed) Modified = true;
+    Recount();
+    RedrawAll();
+}
+
+void FragSet::RedoPositions() {
+    int remaining = 0;
+    bool changed = false;
+    for (const auto& p : frags_) {
+        const PositionEntry before{p->Left, p->Top, p->Right, p->Bottom, p->Group};
+        remaining += p->RedoPosition();
+        changed =
+            changed || before != PositionEntry{p->Left, p->Top, p->Right, p->Bottom, p->Group};
+    }
+    UndoAvailable = true;
+    RedoAvailable = remaining > 0;
+    if (changed) Modified = true;
+    Recount();
+    RedrawAll();
+}
+
+// ---- Mouse ----
+
+void FragSet::MoveCursorShape(bool pickOut) {
+    CursorShape shape = CursorShape::Arrow;
+    if (ctx_.env.MoveCurosr == static_cast<int>(CursorShape::GrabLeft))
+        shape = pickOut ? CursorShape::PickLeft : CursorShape::GrabLeft;
+    else if (ctx_.env.MoveCurosr == static_cast<int>(CursorShape::GrabRight))
+        shape = pickOut ? CursorShape::PickRight : CursorShape::GrabRight;
+    ctx_.view.SetCursor(shape);
+}
+
+void FragSet::PressFragment(Fragment* fragment, MouseButton button, int x, int y,
+                            ShiftState shift) {
+    if (!fragment || !fragment->Visible) return;
+    // A press keeps a multiple selection (so it can be dragged); otherwise this card alone.
+    auto plainClick = [&] {
+        if (SelectionList.size() < 2 || !fragment->Selected) {
+            DeselectAllQuiet();
+            fragment->SetSelected(true);
+            SortByZOrder();
+        }
+    };
+    if (button == MouseButton::Left) {
+        if (fragment->Kind == FragmentKind::Image) SortByZOrder();
+        PressPoint = Point{x, y};
+        const Rect& r = fragment->ScreenRect;
+        if (shift.Shift) {
+            fragment->SetSelected(!fragment->Selected);
+            if (!fragment->Selected) {
+                RemoveFromList(SelectionList, fragment);
+                if (SelCursor >= 0) --SelCursor;
+                if (marked_ == fragment) Unmark();
+            }
+        } else if (x > r.Right - kLinkMarkSize && y > r.Bottom - kLinkMarkSize &&
+                   fragment->Kind != FragmentKind::Image && ctx_.env.LinkMark &&
+                   !fragment->Link.empty()) {
+            LinkPressFragment = fragment;
+            fragment->LinkPressed = true;
+            fragment->MarkStale();
+        } else {
+            if (shift.Ctrl) {
+                SelectGroup(fragment->Group, false);
+                GroupDrag = true;
+            } else {
+                plainClick();
+            }
+            if (AfterDialog) {
+                AfterDialog = false;
+                GroupDrag = false;
+                Dragging = false;
+            } else if (!ReadOnly) {
+                MoveCursorShape(false);
+                Dragging = true;
+                Moved = false;
+                recordedThisDrag_ = false;
+            }
+        }
+    } else if (button == MouseButton::Right) {
+        plainClick();
+    }
+    RebuildSelection();
+    fragment->Redraw();
+}
+
+bool FragSet::DragBlocked(int dx, int dy) const {
+    for (const Fragment* f : SelectionList) {
+        if (f->Left + dx < 0 || f->Top + dy < 0) return true;
+        if (FixedSize && (f->Right + dx > WholeWidth || f->Bottom + dy > WholeHeight)) return true;
+    }
+    return false;
+}
+
+// Scrolls the page when the pointer pushes against an edge of the window and adds the distance
+// really scrolled to the move, so that the cards stay under the pointer. A scroll that would push
+// a card off the page is not made.
+void FragSet::AutoScroll(int x, int y, int& dx, int& dy, bool& scrolled) {
+    DocumentView& view = ctx_.view;
+    auto scroll = [&](ScrollAxis axis, int step, int client) {
+        const int pos = view.ScrollPosition(axis);
+        if (step > 0) {
+            const int range = view.ScrollRange(axis);
+            if (range - client < pos + step) view.SetScrollRange(axis, range + step);
+        }
+        view.SetScrollPosition(axis, pos + step);
+        const int moved = view.ScrollPosition(axis) - pos;
+        if (moved != 0) scrolled = true;
+        return moved;
+    };
+    const int cw = view.ClientWidth();
+    const int ch = view.ClientHeight();
+    if (x > cw - kScrollZone && PressPoint.X > cw - kScrollZone && dx > 0 &&
+        !DragBlocked(dx + kScrollStep, dy))
+        dx += scroll(ScrollAxis::Horizontal, kScrollStep, cw);
+    if (y > ch - kScrollZone && PressPoint.Y > ch - kScrollZone && dy > 0 &&
+        !DragBlocked(dx, dy + kScrollStep))
+        dy += scroll(ScrollAxis::Vertical, kScrollStep, ch);
+    if (ScrollX() > 0 && x < kScrollZone && PressPoint.X < kScrollZone && dx < 0 &&
+        !DragBlocked(dx - kScrollStep, dy))
+        dx += scroll(ScrollAxis::Horizontal, -kScrollStep, cw);
+    if (ScrollY() > 0 && y < kScrollZone && PressPoint.Y < kScrollZone && dy < 0 &&
+        !DragBlocked(dx, dy - kScrollStep))
+        dy += scroll(ScrollAxis::Vertical, -kScrollStep, ch);
+}
+
+void FragSet::DragSelection(Fragment* under, int x, int y, ShiftState shift) {
+    if (!Dragging) return;
+    int dx = x - PressPoint.X;
+    int dy = y - PressPoint.Y;
+    if (under && dx == 0 && dy == 0) return;
+    if (!shift.Ctrl) GroupDrag = false;
+    // Blocked: nothing moves and the press point stays, so the offset keeps growing until the
+    // move becomes legal.
+    if (DragBlocked(dx, dy)) {
+        ctx_.view.SetCursor(CursorShape::NotAllowed);
+        return;
+    }
+    MoveCursorShape(shift.Ctrl && !GroupDrag);
+
+    bool scrolled = false;
+    AutoScroll(x, y, dx, dy, scrolled);
+    if (scrolled || !under) RefreshVisibility();
+
+    if (dx != 0 || dy != 0) {
+        // One undo step per drag, taken just before the first real move.
+        if (!recordedThisDrag_) {
+            RecordPositions();
+            recordedThisDrag_ = true;
+        }
+        for (Fragment* f : SelectionList) {
+            f->EraseFragment();
+            const int g = f->Group;
+            if (g >= 1 && g <= kMaxGroup) {
+                GroupEntry& e = GroupTable[static_cast<std::size_t>(g)];
+                if (f->ScreenRect.Intersects(e.Frame.Bounds)) e.FrameTouched = true;
+            }
+            f->Left += dx;
+            f->Top += dy;
+            f->Right += dx;
+            f->Bottom += dy;
+            f->UpdateScreenRect();
+            f->Erased = false;
+            f->Redraw();
+        }
+        if (ctx_.env.GfrmMovUpdate) {
+            std::array<Rect, kGroupRows> unions{};
+            bool anyTouched = false;
+            for (const GroupEntry& e : GroupTable)
+                anyTouched = anyTouched || e.FrameTouched;
+            if (anyTouched) {
+                for (const auto& p : frags_) {
+                    const int g = p->Group;
+                    if (g >= 1 && g <= kMaxGroup &&
+                        GroupTable[static_cast<std::size_t>(g)].FrameTouched)
+                        unions[static_cast<std::size_t>(g)] =
+                            unions[static_cast<std::size_t>(g)].United(p->DocRect());
+                }
+                for (int g = 1; g <= kMaxGroup; ++g) {
+                    GroupEntry& e = GroupTable[static_cast<std::size_t>(g)];
+                    if (!e.FrameTouched) continue;
+                    if (unions[static_cast<std::size_t>(g)] == e.MemberUnion)
+                        e.FrameTouched = false;
+                    else
+                        e.FrameMoved = true;
+                }
+                for (ArrowLine& line : GroupLines) {
+                    if (!line.Drawn) continue;
+                    const bool fromMoved =
+                        FragSet::IsGroupNumber(line.From) &&
+                        GroupTable[static_cast<std::size_t>(line.From)].FrameMoved;
+                    const bool toMoved = FragSet::IsGroupNumber(line.To) &&
+                                         GroupTable[static_cast<std::size_t>(line.To)].FrameMoved;
+                    if (!fromMoved && !toMoved) continue;
+                    InvalidateLine(line);
+                    line.Drawn = false;
+                }
+            }
+            UpdateGroupFrames();
+        }
+        Moved = true;
+    }
+    PressPoint = Point{x, y};
+}
+
+void FragSet::ReleaseDrag(Fragment* under, ShiftState shift) {
+    ctx_.view.SetCursor(CursorShape::Default);
+    if (Dragging) {
+        Dragging = false;
+        recordedThisDrag_ = false;
+        if (Moved) {
+            Moved = false;
+            if (shift.Ctrl && !GroupDrag) {
+                // Ctrl-drop: every dragged card joins the frame it was dropped on (no group when it
+                // lies on none but its own).
+                std::vector<std::pair<Fragment*, int>> joins;
+                for (Fragment* f : SelectionList)
+                    joins.emplace_back(f, GroupUnderFragment(*f));
+                for (auto [f, g] : joins) {
+                    if (f->Group == g) continue;
+                    JoinGroup(f, g);
+                    if (ctx_.env.ShowDstGrp) GroupTable[static_cast<std::size_t>(g)].Shown = true;
+                }
+                Recount();
+                ctx_.host.RefreshGroupList();
+            }
+            ComputeWholeSize();
+            UpdateScreenRects();
+            ctx_.view.InvalidateAll();
+            Modified = true;
+        } else if (ctx_.env.ImageIsBack && HasImages) {
+            RedrawAll();
+            RepaintTouchedFrames();
+        }
+        GroupDrag = false;
+    } else if (LinkPressFragment) {
+        Fragment* f = LinkPressFragment;
+        LinkPressFragment = nullptr;
+        f->LinkPressed = false;
+        f->MarkStale();
+        if (under == f) {
+            f->Redraw();
+            ctx_.links.OpenLink(*this, *f);
+        } else {
+            RefreshVisibility();
+        }
+    }
+}
+
+void FragSet::DoubleClickFragment(Fragment* fragment, ShiftState shift) {
+    if (!fragment) return;
+    if (shift.Shift) {
+        ctx_.links.OpenLink(*this, *fragment);
+        return;
+    }
+    if (ReadOnly || SelectionList.empty()) return;
+    ctx_.host.EditSelection(*this);
+    Dragging = false;
+    GroupDrag = false;
+    recordedThisDrag_ = false;
+    ctx_.view.SetCursor(CursorShape::Default);
+    ctx_.host.TurnImeOff();
+    AfterDialog = true;
+}
+
+}  // namespace qv
