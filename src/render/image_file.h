@@ -1,0 +1,45 @@
+// Writing the document image: a 24-bit Windows bitmap or a baseline JPEG, chosen by the file's
+// extension. Files are replaced atomically: the old file stays intact when writing fails.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+enum class ImageFileType {
+    Unsupported,  // any other extension: nothing is written
+    Bmp,          // ".BMP"
+    Jpeg,         // ".JPG" or ".JPEG"
+};
+
+// By the extension of a code page 932 path, in any letter case.
+ImageFileType ImageFileTypeOf(std::string_view path);
+
+enum class ImageSaveStatus {
+    Saved,
+    UnsupportedType,  // the extension names no image type; nothing was written
+    EmptyImage,       // nothing to write
+    EncodeFailed,     // the image could not be encoded (out of memory)
+    WriteFailed,      // the file could not be created, written or renamed into place
+};
+
+// Encodes `image` as a 24-bit bottom-up Windows bitmap (alpha dropped).
+std::optional<QByteArray> EncodeBmp(const QImage& image);
+
+// Writes `bytes` to `systemPath` (UTF-8 file name) through a temporary file beside it that is
+// flushed to disk and then renamed over the target. On failure the temporary file is removed,
+// the target is untouched and *error (when given) says why.
+bool WriteFileAtomically(const QString& systemPath, const QByteArray& bytes, std::string* error);
+
+// Saves `image` to `path` (code page 932 bytes) in the type its extension names; JPEG at
+// `jpegQuality`, clamped to 1 … 100. *error (when given) receives a description of a failure in
+// UTF-8.
+ImageSaveStatus SaveImageFile(const QImage& image, const std::string& path, int jpegQuality,
+                              std::string* error = nullptr);
+
+}  // namespace qv

@@ -1,0 +1,189 @@
+#include "render/jpeg_codec.h"
+
+#include <QtGlobal>
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+// jpeglib.h needs FILE and size_t declared first, and jerror.h the configuration it brings.
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+#include "core/content/spi_unit.h"
+
+namespace qv {
+
+namespace {
+
+// libjpeg's default error handler prints and calls exit(); this one jumps back to the caller.
+// The functions that call setjmp keep only plain data in their frames, so the jump skips no
+// destructor.
+struct ErrorManager {
+    jpeg_error_mgr Pub;
+    std::jmp_buf Jump;
+};
+
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->Jump, 1);
+}
+
+// Warnings that mean part of the picture is missing or garbage count as failures; harmless ones
+// (unknown JFIF revision, stray bytes between markers, odd ICC data) do not.
+void EmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;  // trace messages
+    switch (cinfo->err->msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_HUFF_BAD_CODE:
+#if JPEG_LIB_VERSION >= 70 || defined(D_ARITH_CODING_SUPPORTED)
+        case JWRN_ARITH_BAD_CODE:
+#endif
+        case JWRN_MUST_RESYNC:
+        case JWRN_BOGUS_PROGRESSION:
+            ErrorExit(cinfo);
+        default:
+            ++cinfo->err->num_warnings;
+    }
+}
+
+void OutputMessage(j_common_ptr) {}
+
+void InstallErrorManager(ErrorManager& err) {
+    jpeg_std_error(&err.Pub);
+    err.Pub.error_exit = ErrorExit;
+    err.Pub.emit_message = EmitMessage;
+    err.Pub.output_message = OutputMessage;
+}
+
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+// QImage::Format_RGB32 is 0xffRRGGBB in native order: blue, green, red, alpha in memory.
+constexpr J_COLOR_SPACE kNativeRgb32 = JCS_EXT_BGRA;
+#else
+constexpr J_COLOR_SPACE kNativeRgb32 = JCS_EXT_ARGB;
+#endif
+
+// Converts one row of CMYK samples, in place, to 0xffRRGGBB. Adobe writes the inks inverted
+// (0 = full ink), which is what nearly every CMYK JPEG in the wild is.
+void CmykRowToRgb32(unsigned char* row, JDIMENSION width, bool inverted) {
+    auto* out = reinterpret_cast<QRgb*>(row);
+    for (JDIMENSION x = 0; x < width; ++x) {
+        unsigned c = row[4 * x], m = row[4 * x + 1], y = row[4 * x + 2], k = row[4 * x + 3];
+        if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+        out[x] = qRgb(static_cast<int>(c * k / 255), static_cast<int>(m * k / 255),
+                      static_cast<int>(y * k / 255));
+    }
+}
+
+bool RunDecode(jpeg_decompress_struct* cinfo, ErrorManager* err, std::FILE* file,
+               const std::uint8_t* data, std::size_t size, QImage* out) {
+    if (setjmp(err->Jump)) return false;
+    if (file)
+        jpeg_stdio_src(cinfo, file);
+    else
+        jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+    if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    if (cinfo->image_width == 0 || cinfo->image_height == 0 ||
+        static_cast<std::int64_t>(cinfo->image_width) * cinfo->image_height > kMaxPicturePixels)
+        return false;
+    const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+    cinfo->out_color_space = cmyk ? JCS_CMYK : kNativeRgb32;
+    jpeg_start_decompress(cinfo);
+    if (cinfo->output_components != 4) return false;
+    *out = QImage(static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height),
+                  QImage::Format_RGB32);
+    if (out->isNull()) return false;
+    while (cinfo->output_scanline < cinfo->output_height) {
+        JSAMPROW row = out->scanLine(static_cast<int>(cinfo->output_scanline));
+        if (jpeg_read_scanlines(cinfo, &row, 1) != 1) return false;
+        if (cmyk) CmykRowToRgb32(row, cinfo->output_width, cinfo->saw_Adobe_marker);
+    }
+    jpeg_finish_decompress(cinfo);
+    return true;
+}
+
+std::optional<QImage> Decode(std::FILE* file, const std::uint8_t* data, std::size_t size) {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    InstallErrorManager(err);
+    cinfo.err = &err.Pub;
+    jpeg_create_decompress(&cinfo);
+    QImage image;
+    bool ok = RunDecode(&cinfo, &err, file, data, size, &image);
+    jpeg_destroy_decompress(&cinfo);
+    if (!ok) return std::nullopt;
+    return image;
+}
+
+bool RunEncode(jpeg_compress_struct* cinfo, ErrorManager* err, const QImage* image, int quality,
+               unsigned char** buffer, unsigned long* size) {
+    if (setjmp(err->Jump)) return false;
+    jpeg_mem_dest(cinfo, buffer, size);
+    cinfo->image_width = static_cast<JDIMENSION>(image->width());
+    cinfo->image_height = static_cast<JDIMENSION>(image->height());
+    cinfo->input_components = 4;
+    cinfo->in_color_space = kNativeRgb32;
+    jpeg_set_defaults(cinfo);
+    jpeg_set_quality(cinfo, quality, TRUE);  // TRUE: quantisation tables stay baseline
+    if (quality >= 90) {
+        for (int i = 0; i < cinfo->num_components; ++i) {
+            cinfo->comp_info[i].h_samp_factor = 1;
+            cinfo->comp_info[i].v_samp_factor = 1;
+        }
+    }
+    jpeg_start_compress(cinfo, TRUE);
+    while (cinfo->next_scanline < cinfo->image_height) {
+        // libjpeg takes non-const rows but only reads them.
+        JSAMPROW row =
+            const_cast<JSAMPROW>(image->constScanLine(static_cast<int>(cinfo->next_scanline)));
+        jpeg_write_scanlines(cinfo, &row, 1);
+    }
+    jpeg_finish_compress(cinfo);
+    return true;
+}
+
+}  // namespace
+
+int ClampJpegQuality(int quality) {
+    return std::clamp(quality, kMinJpegQuality, kMaxJpegQuality);
+}
+
+std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size) {
+    if (!data || size == 0) return std::nullopt;
+    return Decode(nullptr, data, size);
+}
+
+std::optional<QImage> DecodeJpegFile(const std::string& systemPath) {
+    std::FILE* file = std::fopen(systemPath.c_str(), "rbe");
+    if (!file) return std::nullopt;
+    std::optional<QImage> image = Decode(file, nullptr, 0);
+    std::fclose(file);
+    return image;
+}
+
+std::optional<QByteArray> EncodeJpeg(const QImage& image, int quality) {
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
+    const QImage rgb32 = image.format() == QImage::Format_RGB32
+                             ? image
+                             : image.convertToFormat(QImage::Format_RGB32);
+    if (rgb32.isNull()) return std::nullopt;
+
+    jpeg_compress_struct cinfo{};
+    ErrorManager err{};
+    InstallErrorManager(err);
+    cinfo.err = &err.Pub;
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    bool ok = RunEncode(&cinfo, &err, &rgb32, ClampJpegQuality(quality), &buffer, &size);
+    jpeg_destroy_compress(&cinfo);
+    std::optional<QByteArray> bytes;
+    if (ok && buffer && size > 0)
+        bytes = QByteArray(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+    std::free(buffer);
+    return bytes;
+}
+
+}  // namespace qv

@@ -1,0 +1,147 @@
+#include "render/picture.h"
+
+#include <sys/stat.h>
+
+#include <QImageReader>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "core/content/spi_unit.h"
+#include "core/text/cp932.h"
+#include "core/text/sjis.h"
+#include "render/jpeg_codec.h"
+
+namespace qv {
+
+namespace {
+
+// Qt's readers refuse to allocate more than this (in MiB): four bytes for each allowed pixel.
+constexpr int kAllocationLimitMiB = static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)) + 1;
+
+std::string_view ExtensionOf(std::string_view path) {
+    // '/' and '.' are below 0x40, so they never occur as the second byte of a double-byte
+    // character.
+    std::size_t slash = path.rfind('/');
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view{} : name.substr(dot);
+}
+
+bool IsRegularFile(const std::string& systemPath) {
+    struct stat st {};
+    return stat(systemPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Reads the first image through Qt: `format` forces a reader, empty lets Qt decide by content.
+std::optional<QImage> ReadWithQt(const QString& fileName, const char* format) {
+    QImageReader reader(fileName, format ? QByteArray(format) : QByteArray());
+    reader.setAllocationLimit(kAllocationLimitMiB);
+    const QSize size = reader.size();
+    if (size.isValid() &&
+        static_cast<std::int64_t>(size.width()) * size.height() > kMaxPicturePixels)
+        return std::nullopt;
+    QImage image = reader.read();
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
+    return image;
+}
+
+QImage FromSpiPicture(const SpiPicture& pic) {
+    QImage image(pic.Width, pic.Height, QImage::Format_RGB32);
+    if (image.isNull()) return image;
+    const std::size_t rowBytes = static_cast<std::size_t>(pic.Width) * sizeof(std::uint32_t);
+    for (int y = 0; y < pic.Height; ++y)
+        std::memcpy(image.scanLine(y), pic.Pixels.data() + static_cast<std::size_t>(y) * pic.Width,
+                    rowBytes);
+    return image;
+}
+
+// One pixel layout for every source, so drawing and scaling take the fast paths.
+QImage Normalized(QImage image) {
+    const QImage::Format want =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (image.format() != want) image.convertTo(want);
+    return image;
+}
+
+}  // namespace
+
+PictureFormat PictureFormatOf(std::string_view path) {
+    const std::string ext = sjis::UpperAscii(ExtensionOf(path));
+    if (ext == ".BMP") return PictureFormat::Bmp;
+    if (ext == ".JPG" || ext == ".JPE" || ext == ".JPEG") return PictureFormat::Jpeg;
+    if (ext == ".ICO") return PictureFormat::Icon;
+    return PictureFormat::Other;
+}
+
+std::optional<QImage> LoadPictureFile(const std::string& path, const SpiUnit* plugins) {
+    if (path.empty()) return std::nullopt;
+    const std::string systemPath = Cp932ToUtf8(path);
+    // Only regular files: a directory or a FIFO named like a picture must not block or confuse
+    // the readers.
+    if (!IsRegularFile(systemPath)) return std::nullopt;
+    const QString fileName =
+        QString::fromUtf8(systemPath.data(), static_cast<qsizetype>(systemPath.size()));
+
+    std::optional<QImage> image;
+    switch (PictureFormatOf(path)) {
+        case PictureFormat::Bmp:
+            image = ReadWithQt(fileName, "bmp");
+            break;
+        case PictureFormat::Jpeg:
+            image = DecodeJpegFile(systemPath);
+            break;
+        case PictureFormat::Icon:
+            image = ReadWithQt(fileName, "ico");
+            break;
+        case PictureFormat::Other:
+            if (plugins) {
+                if (auto pic = plugins->LoadPictureFile(path)) {
+                    QImage converted = FromSpiPicture(*pic);
+                    if (!converted.isNull()) image = std::move(converted);
+                }
+            }
+            if (!image) image = ReadWithQt(fileName, nullptr);
+            break;
+    }
+    if (!image) return std::nullopt;
+    return Normalized(std::move(*image));
+}
+
+QSize ScaledPictureSize(QSize size, int numerator, int denominator) {
+    if (size.isEmpty() || numerator <= 0 || denominator <= 0 || numerator == denominator)
+        return size;
+    std::int64_t w = std::max<std::int64_t>(
+        1, static_cast<std::int64_t>(size.width()) * numerator / denominator);
+    std::int64_t h = std::max<std::int64_t>(
+        1, static_cast<std::int64_t>(size.height()) * numerator / denominator);
+    if (w * h > kMaxPicturePixels) {
+        const double shrink = std::sqrt(static_cast<double>(kMaxPicturePixels) /
+                                        (static_cast<double>(w) * static_cast<double>(h)));
+        w = std::max<std::int64_t>(1, static_cast<std::int64_t>(static_cast<double>(w) * shrink));
+        h = std::max<std::int64_t>(1, static_cast<std::int64_t>(static_cast<double>(h) * shrink));
+        while (w * h > kMaxPicturePixels)
+            (w > h ? w : h) -= 1;
+    }
+    return QSize(static_cast<int>(w), static_cast<int>(h));
+}
+
+QImage ScalePicture(const QImage& picture, int numerator, int denominator) {
+    if (picture.isNull()) return picture;
+    const QSize size = ScaledPictureSize(picture.size(), numerator, denominator);
+    if (size == picture.size()) return picture;
+    QImage scaled = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Out of memory while scaling: keep the picture at its own size rather than lose it.
+    return scaled.isNull() ? picture : scaled;
+}
+
+std::optional<QImage> LoadPicture(const std::string& path, const SpiUnit* plugins, int numerator,
+                                  int denominator) {
+    std::optional<QImage> image = LoadPictureFile(path, plugins);
+    if (!image) return std::nullopt;
+    return ScalePicture(*image, numerator, denominator);
+}
+
+}  // namespace qv
