@@ -259,8 +259,8 @@ Fragment* FragSet::GroupName(int n, std::string& text) const {
         text = plate->Text;
         return plate;
     }
-    char number[8];
-    std::snprintf(number, sizeof number, "%2u", static_cast<unsigned>(n));
+    char number[8];  // "グループ %2u"
+    std::snprintf(number, sizeof number, " %2u", static_cast<unsigned>(n));
     text = std::string(kGroupWord) + number;
     return nullptr;
 }

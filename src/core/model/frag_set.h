@@ -33,7 +33,8 @@ inline constexpr std::string_view kTooManyFragmentsText =
     "\xf1";
 // "無所属": the name of group 0.
 inline constexpr std::string_view kNoGroupName = "\x96\xb3\x8f\x8a\x91\xae";
-// "グループ": the name of a group without name plate is this word and its number ("%2u").
+// "グループ": a group without name plate is named by this word, a blank and its number
+// right-aligned in two places ("グループ %2u").
 inline constexpr std::string_view kGroupWord = "\x83\x4f\x83\x8b\x81\x5b\x83\x76";
 
 enum class MouseButton { Left, Right, Middle };
@@ -154,7 +155,7 @@ class FragSet {
 
     // ---- Groups ----
     // The name of group n: for 1..100 the text of its first name plate (returned), else
-    // "グループ" + the number right-aligned in two places; "無所属" for 0; empty otherwise.
+    // "グループ %2u"; "無所属" for 0; empty otherwise.
     Fragment* GroupName(int n, std::string& text) const;
     std::string GroupNameText(int n) const;
     // The first name plate of group n in list order (none for an empty group or n outside 1..100).
