@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/content/spi_unit.h"
+#include "core/model/ports.h"
 #include "core/text/cp932.h"
 #include "core/text/sjis.h"
 #include "render/jpeg_codec.h"
@@ -111,12 +112,10 @@ std::optional<QImage> LoadPictureFile(const std::string& path, const SpiUnit* pl
 }
 
 QSize ScaledPictureSize(QSize size, int numerator, int denominator) {
-    if (size.isEmpty() || numerator <= 0 || denominator <= 0 || numerator == denominator)
-        return size;
-    std::int64_t w = std::max<std::int64_t>(
-        1, static_cast<std::int64_t>(size.width()) * numerator / denominator);
-    std::int64_t h = std::max<std::int64_t>(
-        1, static_cast<std::int64_t>(size.height()) * numerator / denominator);
+    if (size.isEmpty()) return size;
+    const PixelSize scaled =
+        ScaledPictureSize(PixelSize{size.width(), size.height()}, numerator, denominator);
+    std::int64_t w = scaled.Width, h = scaled.Height;
     if (w * h > kMaxPicturePixels) {
         const double shrink = std::sqrt(static_cast<double>(kMaxPicturePixels) /
                                         (static_cast<double>(w) * static_cast<double>(h)));

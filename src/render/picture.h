@@ -28,13 +28,14 @@ PictureFormat PictureFormatOf(std::string_view path);
 // larger than kMaxPicturePixels.
 std::optional<QImage> LoadPictureFile(const std::string& path, const SpiUnit* plugins);
 
-// The size a picture of `size` takes at an image card's ratio (see ScalePicture).
+// The size a picture of `size` takes at an image card's ratio: the model's ScaledPictureSize
+// (side * numerator / denominator, multiplied first, truncated, 1 … kMaxPictureSide; a ratio term
+// below 1 counts as 1:1), shrunk further, proportions kept, when the result would have more than
+// kMaxPicturePixels pixels.
 QSize ScaledPictureSize(QSize size, int numerator, int denominator);
 
-// Applies an image card's ratio: with numerator != denominator both sides become
-// side * numerator / denominator (multiplied first, truncated), at least 1 pixel, smoothly
-// resampled. A result above kMaxPicturePixels is shrunk, keeping its proportions, to fit.
-// A ratio that is not positive leaves the picture as it is.
+// Applies an image card's ratio: the picture smoothly resampled to ScaledPictureSize. When memory
+// for the scaled picture runs out, the picture keeps its own size.
 QImage ScalePicture(const QImage& picture, int numerator, int denominator);
 
 // LoadPictureFile followed by ScalePicture.

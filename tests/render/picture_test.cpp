@@ -14,6 +14,7 @@
 
 #include "core/content/spi_unit.h"
 #include "render/jpeg_codec.h"
+#include "render/picture_loader.h"
 #include "render/qt_text.h"
 
 namespace fs = std::filesystem;
@@ -277,6 +278,19 @@ TEST_F(PictureTest, OtherFormatsGoToThePluginsFirstThenToQt) {
     EXPECT_FALSE(qv::LoadPictureFile(Path("even.bmp"), &plugins));
 }
 
+TEST_F(PictureTest, TheModelsLoaderGivesScaledPictures) {
+    qv::FilePictureLoader loader;
+    qv::PictureLoader& port = loader;
+    auto picture = port.Load(Save(Distinct(10, 6), "p.bmp", "bmp"), 1, 2);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->Width, 5);
+    EXPECT_EQ(picture->Height, 3);
+    const QImage* image = qv::PictureImage(*picture);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->size(), QSize(5, 3));
+    EXPECT_FALSE(port.Load(Path("missing.bmp"), 1, 1));
+}
+
 TEST(ScalePicture, AppliesTheCardRatio) {
     EXPECT_EQ(qv::ScaledPictureSize(QSize(10, 7), 1, 2), QSize(5, 3));
     EXPECT_EQ(qv::ScaledPictureSize(QSize(10, 7), 2, 1), QSize(20, 14));
@@ -285,8 +299,9 @@ TEST(ScalePicture, AppliesTheCardRatio) {
     EXPECT_EQ(qv::ScaledPictureSize(QSize(10, 7), 1, 20), QSize(1, 1));
     EXPECT_EQ(qv::ScaledPictureSize(QSize(10, 7), 0, 2), QSize(10, 7));
     EXPECT_EQ(qv::ScaledPictureSize(QSize(10, 7), 1, 0), QSize(10, 7));
+    EXPECT_EQ(qv::ScaledPictureSize(QSize(10, 7000), 10, 1), QSize(100, 32767));
     // Too large after scaling: shrunk to the limit, proportions kept.
-    const QSize big = qv::ScaledPictureSize(QSize(40000, 20000), 40, 1);
+    const QSize big = qv::ScaledPictureSize(QSize(4000, 2000), 8, 1);
     EXPECT_LE(static_cast<std::int64_t>(big.width()) * big.height(), qv::kMaxPicturePixels);
     EXPECT_NEAR(static_cast<double>(big.width()) / big.height(), 2.0, 0.001);
     EXPECT_GT(static_cast<std::int64_t>(big.width()) * big.height(),
