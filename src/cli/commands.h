@@ -37,4 +37,7 @@ int Fail(int code, const std::string& message);
 // settings [-I PATH] [--save]: every stored setting as JSON (cmd_settings.cpp).
 int RunSettings(const CliArgs& args);
 
+// link-info PATH: what can be extracted from a linked file (cmd_link_info.cpp).
+int RunLinkInfo(const CliArgs& args);
+
 }  // namespace qv::cli

@@ -18,6 +18,8 @@ namespace {
 
 const CliCommand kCommands[] = {
     {"help", "help", "list the subcommands", nullptr},
+    {"link-info", "link-info PATH", "what the property dialog extracts from a linked file",
+     RunLinkInfo},
     {"settings", "settings [--save]", "list every setting as JSON (--save: write back)",
      RunSettings},
 };
