@@ -13,7 +13,7 @@ namespace qv {
 
 // How much of a page without a head end tag is read at most; the data the dialog wants sits near
 // the top of a page, and a huge file must not be pulled into memory whole.
-inline constexpr std::size_t kMaxHtmlHeadBytes = 4 * 1024 * 1024;
+inline constexpr std::size_t kMaxHtmlHeadBytes = 1024 * 1024;
 
 // Clears `list`, then adds in this order: "charset" with the declared name (when the page
 // declares one), "title" (when the page has a title element), and for every META tag with both a

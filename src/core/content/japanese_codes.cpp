@@ -161,14 +161,23 @@ std::string EucToSjis(std::string_view text) {
             p += seq.Length;
             continue;
         }
+        if (Byte(text, p) < 0x80) {
+            // ASCII is the same in both encodings; markup is mostly ASCII, so copy it directly.
+            std::size_t end = p + 1;
+            while (end < text.size() && Byte(text, end) < 0x80)
+                ++end;
+            out.append(text.substr(p, end - p));
+            p = end;
+            continue;
+        }
         if (!cv || IsIbmRow(text, p)) {
             ArithmeticEucSequence(text.substr(p, seq.Length), out);
             p += seq.Length;
             continue;
         }
-        // Hand the longest run of well-formed sequences to iconv at once.
+        // Hand the longest run of well-formed double-byte sequences to iconv at once.
         std::size_t end = p + seq.Length;
-        while (end < text.size() && !IsIbmRow(text, end)) {
+        while (end < text.size() && Byte(text, end) >= 0x80 && !IsIbmRow(text, end)) {
             EucSequence next = EucAt(text, end);
             if (!next.Valid) break;
             end += next.Length;
