@@ -142,18 +142,14 @@ TEST(LinkContent, ChoosesTheReaderByExtensionAndContent) {
     // The trail byte 0x5C of a double-byte character is not a path separator.
     EXPECT_EQ(LinkExtension("x.t\x95\x5Cq"), ".T\x95\x5CQ");
 
-    EXPECT_EQ(LinkContentForExtension(".HTM"), LinkContent::HtmlHead);
-    EXPECT_EQ(LinkContentForExtension(".HTML"), LinkContent::HtmlHead);
-    EXPECT_EQ(LinkContentForExtension(".SHTML"), LinkContent::HtmlHead);
-    EXPECT_EQ(LinkContentForExtension(".HLP"), LinkContent::HelpTitle);
-    EXPECT_EQ(LinkContentForExtension(".MP3"), LinkContent::Mp3Tag);
-    EXPECT_EQ(LinkContentForExtension(".html"), LinkContent::FirstLine);  // callers upper-case
-
     test::TempDir dir;
     EXPECT_EQ(LinkContentFor(dir.Write("p.Html", std::string(1, '\0'))), LinkContent::HtmlHead);
     EXPECT_EQ(LinkContentFor(dir.Write("notes.csv", "text")), LinkContent::FirstLine);
     EXPECT_EQ(LinkContentFor(dir.Write("data.bin", std::string("\0\1", 2))), LinkContent::None);
     EXPECT_EQ(LinkContentFor(dir.path() / "missing.txt"), LinkContent::None);
+    // Help files and MP3 files are offered by extension alone.
+    EXPECT_EQ(LinkContentFor(dir.path() / "guide.hlp"), LinkContent::HelpTitle);
+    EXPECT_EQ(LinkContentFor(dir.Write("song.Mp3", std::string(1, '\0'))), LinkContent::Mp3Tag);
 }
 
 }  // namespace
