@@ -18,6 +18,7 @@ void StretchController::Open(FragSet& set, StretchTarget target) {
     if (IsOpen()) Close(false);
     set_ = &set;
     target_ = target;
+    modifiedBefore_ = set.Modified;
     set.RecordPositions();
     if (target == StretchTarget::Groups) {
         position_ = 100;
@@ -73,6 +74,7 @@ void StretchController::PressPreset(int tag) {
 void StretchController::Apply() {
     if (!IsOpen()) return;
     set_->Modified = true;
+    modifiedBefore_ = true;
     set_->RecordPositions();
     // The new base at its neutral position is the layout itself: nothing to apply.
     position_ = NeutralPosition();
@@ -87,8 +89,10 @@ void StretchController::Close(bool accepted) {
         set.Modified = true;
         set.RedrawAll();
     } else {
-        // Undo redraws the document itself.
+        // Undo redraws the document itself. It marks a document whose cards moved as modified,
+        // but a cancelled stretch leaves it as it was at the last commit.
         set.UndoPositions();
+        set.Modified = modifiedBefore_;
     }
 }
 

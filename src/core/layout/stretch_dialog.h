@@ -88,7 +88,8 @@ class StretchController {
     // undo step and the new base), and the slider goes back to the neutral position.
     void Apply();
     // Closes the dialog. OK keeps the layout and marks the document modified; Cancel (and closing
-    // the window) takes one position undo step, back to the layout of the last record. Fragment
+    // the window) takes one position undo step, back to the layout of the last record, and leaves
+    // Modified as it was at that record (Apply sets it). Fragment
     // mode remembers the direction in StretchMode. The document is repainted either way.
     void Close(bool accepted);
 
@@ -100,6 +101,7 @@ class StretchController {
     StretchTarget target_ = StretchTarget::Fragments;
     StretchDirection direction_ = StretchDirection::Radial;
     int position_ = 100;
+    bool modifiedBefore_ = false;  // Modified at opening or at the last Apply
 };
 
 // Where the dialog opens: the stored position (prefix "Stretch" in [General]), by default 140
