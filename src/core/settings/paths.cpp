@@ -92,8 +92,8 @@ std::string IniPathFromOption(std::string_view rest, std::string_view currentDir
 std::string DefaultSettingsPath(std::string_view programPath, std::string_view configDir,
                                 const DirectoryWritableFn& writable) {
     if (!programPath.empty()) {
-        std::string dir = fs::path(programPath).parent_path().string();
-        if (dir.empty()) dir = ".";
+        const fs::path parent = fs::path(programPath).parent_path();
+        const std::string dir = parent.empty() ? std::string(".") : parent.string();
         if (writable(dir)) return std::string(programPath) + ".INI";
     }
     std::error_code ec;

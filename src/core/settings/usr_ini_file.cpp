@@ -157,14 +157,16 @@ UsrIniFile UsrIniFile::FromText(std::string_view text, std::string path) {
 
 void UsrIniFile::Parse(std::string_view text) {
     sections_.clear();
+    sectionIndex_.clear();
     modified_ = false;
     // A byte-order mark left by an editor would otherwise hide the first section header.
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::size_t pos = 0;
     while (pos < text.size()) {
         // Lines end at CR LF, LF or a lone CR.
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) end = text.size();
+        std::size_t end = pos;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
         const std::string_view line = text.substr(pos, end - pos);
         pos = end;
         if (pos < text.size())
@@ -172,18 +174,30 @@ void UsrIniFile::Parse(std::string_view text) {
 
         if (line.empty() || line[0] == ';') continue;
         if (line.size() >= 2 && line[0] == '[' && EndsWithBracket(line)) {
-            sections_.push_back(Section{std::string(line.substr(1, line.size() - 2)), {}});
+            AddSection(line.substr(1, line.size() - 2));
         } else if (!sections_.empty()) {
-            sections_.back().Lines.emplace_back(line);
+            AddLine(sections_.back(), std::string(line));
         }
     }
 }
 
+UsrIniFile::Section& UsrIniFile::AddSection(std::string_view name) {
+    sectionIndex_.emplace(sjis::LowerAscii(name), sections_.size());
+    return sections_.emplace_back(Section{std::string(name), {}, {}});
+}
+
+void UsrIniFile::AddLine(Section& section, std::string line) {
+    // '=' is never a trail byte, so a plain search is safe.
+    const std::size_t eq = line.find('=');
+    if (eq != std::string::npos)
+        section.KeyIndex.emplace(sjis::LowerAscii(std::string_view(line).substr(0, eq)),
+                                 section.Lines.size());
+    section.Lines.push_back(std::move(line));
+}
+
 const UsrIniFile::Section* UsrIniFile::FindSection(std::string_view name) const {
-    for (const auto& s : sections_) {
-        if (sjis::EqualsNoCase(s.Name, name)) return &s;
-    }
-    return nullptr;
+    const auto it = sectionIndex_.find(sjis::LowerAscii(name));
+    return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 UsrIniFile::Section* UsrIniFile::FindSection(std::string_view name) {
@@ -194,16 +208,10 @@ const std::string* UsrIniFile::FindLine(std::string_view section, std::string_vi
                                         std::size_t* valueStart) const {
     const Section* s = FindSection(section);
     if (!s) return nullptr;
-    for (const auto& line : s->Lines) {
-        // '=' is never a trail byte, so a plain search is safe.
-        const std::size_t eq = line.find('=');
-        if (eq == std::string::npos || eq != key.size()) continue;
-        if (sjis::EqualsNoCase(std::string_view(line).substr(0, eq), key)) {
-            *valueStart = eq + 1;
-            return &line;
-        }
-    }
-    return nullptr;
+    const auto it = s->KeyIndex.find(sjis::LowerAscii(key));
+    if (it == s->KeyIndex.end()) return nullptr;
+    *valueStart = key.size() + 1;
+    return &s->Lines[it->second];
 }
 
 std::string UsrIniFile::ReadString(std::string_view section, std::string_view key,
@@ -259,21 +267,16 @@ void UsrIniFile::WriteString(std::string_view section, std::string_view key,
     if (quoted) line += '"';
 
     Section* s = FindSection(section);
-    if (!s) {
-        sections_.push_back(Section{std::string(section), {}});
-        s = &sections_.back();
-    }
-    for (auto& existing : s->Lines) {
-        const std::size_t eq = existing.find('=');
-        if (eq == std::string::npos || eq != key.size()) continue;
-        if (!sjis::EqualsNoCase(std::string_view(existing).substr(0, eq), key)) continue;
+    if (!s) s = &AddSection(section);
+    if (const auto it = s->KeyIndex.find(sjis::LowerAscii(key)); it != s->KeyIndex.end()) {
+        std::string& existing = s->Lines[it->second];
         if (existing != line) {
             existing = std::move(line);
             modified_ = true;
         }
         return;
     }
-    s->Lines.push_back(std::move(line));
+    AddLine(*s, std::move(line));
     modified_ = true;
 }
 

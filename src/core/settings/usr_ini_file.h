@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/color.h"
@@ -96,9 +97,13 @@ class UsrIniFile {
     struct Section {
         std::string Name;
         std::vector<std::string> Lines;
+        // Lower-cased key name -> index of its first line, so lookups do not scan every line.
+        std::unordered_map<std::string, std::size_t> KeyIndex;
     };
 
     void Parse(std::string_view text);
+    Section& AddSection(std::string_view name);
+    static void AddLine(Section& section, std::string line);
     const Section* FindSection(std::string_view name) const;
     Section* FindSection(std::string_view name);
     // The raw value of `key` in the first matching section, or nullptr.
@@ -107,6 +112,7 @@ class UsrIniFile {
 
     std::string path_;
     std::vector<Section> sections_;
+    std::unordered_map<std::string, std::size_t> sectionIndex_;  // lower-cased name -> first
     LoadState state_ = LoadState::Missing;
     bool modified_ = false;
     std::string lastError_;
