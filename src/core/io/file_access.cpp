@@ -1,0 +1,220 @@
+#include "core/io/file_access.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <random>
+#include <system_error>
+
+#include "core/settings/paths.h"
+
+namespace qv {
+
+namespace {
+
+std::string ErrorText(int err) {
+    return std::system_category().message(err);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+void SetError(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+}
+
+bool NativeReadOnly(const std::string& native) {
+    struct stat st {};
+    if (::stat(native.c_str(), &st) != 0) return false;
+    return (st.st_mode & S_IWUSR) == 0 || ::access(native.c_str(), W_OK) != 0;
+}
+
+}  // namespace
+
+FileBytes ReadFileBytes(std::string_view cp932Path, std::size_t maxSize) {
+    FileBytes result;
+    const std::string native = NativePath(cp932Path);
+    if (native.empty()) {
+        result.Error = "no file name";
+        return result;
+    }
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        result.Status =
+            (err == ENOENT || err == ENOTDIR) ? ReadStatus::Missing : ReadStatus::Unreadable;
+        result.Error = native + ": " + ErrorText(err);
+        return result;
+    }
+    result.Status = ReadStatus::Unreadable;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        result.Error = native + ": " + ErrorText(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        result.Error = native + " is not a regular file";
+    } else if (static_cast<std::uint64_t>(st.st_size) > maxSize) {
+        result.Error = native + " is too large";
+    } else {
+        result.Bytes.reserve(static_cast<std::size_t>(st.st_size));
+        char buffer[65536];
+        bool ok = true;
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                result.Error = native + ": " + ErrorText(errno);
+                ok = false;
+                break;
+            }
+            if (n == 0) break;
+            result.Bytes.append(buffer, static_cast<std::size_t>(n));
+            // The file may grow while it is read.
+            if (result.Bytes.size() > maxSize) {
+                result.Error = native + " is too large";
+                ok = false;
+                break;
+            }
+        }
+        if (ok) result.Status = ReadStatus::Read;
+    }
+    ::close(fd);
+    if (result.Status != ReadStatus::Read) result.Bytes.clear();
+    return result;
+}
+
+bool WriteFileAtomically(std::string_view cp932Path, std::string_view data, std::string* error) {
+    namespace fs = std::filesystem;
+    const std::string native = NativePath(cp932Path);
+    if (native.empty()) {
+        SetError(error, "no file name");
+        return false;
+    }
+    std::error_code ec;
+    fs::path target(native);
+    // Replace what a symbolic link points at, so that the link itself survives.
+    if (fs::is_symlink(target, ec)) {
+        const fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) target = resolved;
+    }
+    if (fs::is_directory(target, ec)) {
+        SetError(error, native + " is a folder");
+        return false;
+    }
+    // A file the user has protected is not replaced behind its back by the rename below.
+    if (NativeReadOnly(target.string())) {
+        SetError(error, native + " is read-only");
+        return false;
+    }
+    fs::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+
+    // A fresh name beside the target, created exclusively so no stale or foreign file is reused.
+    std::random_device random;
+    std::string tempPath;
+    int fd = -1;
+    int err = 0;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
+        tempPath = (dir / ("." + target.filename().string() + suffix)).string();
+        fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        err = errno;
+        if (fd < 0 && err != EEXIST) break;
+    }
+    if (fd < 0) {
+        SetError(error, "cannot write " + native + ": " + ErrorText(err));
+        return false;
+    }
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) (void)::fchmod(fd, st.st_mode & 07777);
+
+    bool ok = WriteAll(fd, data);
+    err = ok ? 0 : errno;
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(tempPath.c_str());
+        SetError(error, "cannot write " + native + ": " + ErrorText(err));
+        return false;
+    }
+    // Make the rename itself durable; the new file is in place either way.
+    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        (void)::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+bool IsReadOnlyFile(std::string_view cp932Path) {
+    if (cp932Path.empty()) return false;
+    return NativeReadOnly(NativePath(cp932Path));
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    ForEachLine(text, [&](std::string_view line, std::size_t) {
+        lines.push_back(line);
+        return true;
+    });
+    return lines;
+}
+
+std::optional<std::int64_t> ParseDecimal(std::string_view text, std::int64_t minValue,
+                                         std::int64_t maxValue) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) return std::nullopt;
+    // Beyond this the value is out of any range asked for; stop before int64 could overflow.
+    constexpr std::int64_t kLimit = std::int64_t{1} << 40;
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > kLimit) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value < minValue || value > maxValue) return std::nullopt;
+    return value;
+}
+
+std::optional<int> ParseInt(std::string_view text) {
+    const auto v =
+        ParseDecimal(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    if (!v) return std::nullopt;
+    return static_cast<int>(*v);
+}
+
+}  // namespace qv

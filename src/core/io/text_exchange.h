@@ -1,0 +1,62 @@
+// Plain text in and out of a document, one card per line (code page 932):
+//
+//   ;無所属          the following lines belong to no group
+//   ;グループ12      the following lines belong to group 12 (1..100)
+//   ;name           the group's name plate (the first such line after a group change)
+//   -               end of a group: the following lines belong to the next group number
+//   anything else   the text of one card; empty lines are skipped
+//
+// Text export writes every group with its text cards; copy and cut put the selected cards on the
+// clipboard in the same form; import and "new from clipboard" make cards from such lines.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/io/file_access.h"
+
+namespace qv {
+
+class FragSet;
+
+// ";無所属" and ";グループ" (the latter followed by a group number).
+inline constexpr std::string_view kNoGroupSection = ";\x96\xb3\x8f\x8a\x91\xae";
+inline constexpr std::string_view kGroupSection = ";\x83\x4f\x83\x8b\x81\x5b\x83\x76";
+inline constexpr std::string_view kGroupEndLine = "-";
+
+// The lines ExportText writes: for every group 0..100 with members, its header (";無所属", ";" +
+// its name-plate text, or ";グループ" + its number), the texts of its text cards in stacking
+// order, and "-".
+std::vector<std::string> ExportLines(const FragSet& set);
+
+// Writes ExportLines to `path` with CR LF line ends, replacing the file atomically. Returns the
+// number of lines written, or none (with *error set) when the file could not be written.
+std::optional<int> ExportText(const FragSet& set, std::string_view path,
+                              std::string* error = nullptr);
+
+// The clipboard text of the selection: ";無所属" when group 0 has members, then for every group
+// 0..100 its selected name plate (";" + text) and its selected text cards, in reading order with
+// the setting ClipPosSort, else in stacking order; lines end in a line feed. Empty when nothing is
+// selected. Serves as the cut buffer's clipboard text (FragBuffer's ClipboardTextFn).
+std::string ClipboardText(const FragSet& set);
+
+// Makes cards from text lines, starting in group `group` (0..100; others are clamped). Returns the
+// number of cards made; stops at the fragment limit. Marks the set modified even when no card was
+// made, and posts a refresh.
+int ImportLines(FragSet& set, std::span<const std::string_view> lines, int group);
+
+// The group imported lines start in: 0 with the setting NewNoGroup, else the set's CurrentGroup.
+int ImportStartGroup(const FragSet& set);
+
+// Imports a text file (CR LF, LF or CR line ends) from ImportStartGroup. Returns the number of
+// fragments in the set afterwards. `status` (when given) says Read, CutShort when the fragment
+// limit stopped the import, or Missing / Unreadable, in which case the set is untouched.
+int ImportTextFile(FragSet& set, std::string_view path, ReadStatus* status = nullptr);
+
+// The same with the clipboard's text (command "new from clipboard").
+int ImportClipboard(FragSet& set);
+
+}  // namespace qv
