@@ -277,6 +277,18 @@ class FragSet {
     mutable int zTop_ = 0;
     bool recordedThisDrag_ = false;
     std::vector<Rect> scratchRects_;
+    // The last route of each line and what it was computed from: during a drag most frames stay
+    // where they are, and their lines need not be routed again.
+    struct RouteMemo {
+        Rect From;
+        Rect To;
+        int Type = 0;
+        int Width = 0;
+        bool RightAngle = false;
+        bool Valid = false;
+        LineRoute Route;
+    };
+    std::vector<RouteMemo> routeMemo_;
 };
 
 }  // namespace qv

@@ -72,13 +72,26 @@ void FragSet::UpdateGroupFrames() {
 
     // Step 2: route every line between its two frames; show it where both groups are shown.
     const int sx = ScrollX(), sy = ScrollY();
-    for (ArrowLine& line : GroupLines) {
+    routeMemo_.resize(GroupLines.size());
+    for (std::size_t li = 0; li < GroupLines.size(); ++li) {
+        ArrowLine& line = GroupLines[li];
         if (line.From < 1 || line.From > kMaxGroup || line.To < 1 || line.To > kMaxGroup) continue;
         const GroupEntry& from = GroupTable[static_cast<std::size_t>(line.From)];
         const GroupEntry& to = GroupTable[static_cast<std::size_t>(line.To)];
         if (from.Frame.Bounds.IsEmpty() || to.Frame.Bounds.IsEmpty()) continue;
-        const LineRoute route = RouteLine(from.Frame.Bounds, to.Frame.Bounds, line.Type, line.Width,
-                                          env.GLineRightAngle);
+        RouteMemo& memo = routeMemo_[li];
+        if (!memo.Valid || memo.From != from.Frame.Bounds || memo.To != to.Frame.Bounds ||
+            memo.Type != line.Type || memo.Width != line.Width ||
+            memo.RightAngle != env.GLineRightAngle) {
+            memo.From = from.Frame.Bounds;
+            memo.To = to.Frame.Bounds;
+            memo.Type = line.Type;
+            memo.Width = line.Width;
+            memo.RightAngle = env.GLineRightAngle;
+            memo.Route = RouteLine(memo.From, memo.To, line.Type, line.Width, memo.RightAngle);
+            memo.Valid = true;
+        }
+        const LineRoute& route = memo.Route;
         const bool moved = route.Start != line.WinStart || route.End != line.WinEnd;
         const bool show = env.GroupLine && from.Shown && to.Shown;
         if (line.Drawn && (moved || !show)) InvalidateLine(line);
