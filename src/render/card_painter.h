@@ -1,0 +1,48 @@
+// Drawing one card: on the document window (with the card's cached image), scaled for printing and
+// image output, and as a small box on the overview map.
+#pragma once
+
+#include <QImage>
+
+#include "core/geom.h"
+
+class QPainter;
+
+namespace qv {
+
+class EnvData;
+class Fragment;
+class RenderCache;
+
+// Paints a visible card at its ScreenRect (client coordinates) as the document window shows it:
+// selection colours, link mark, outline. Text, name-plate and symbol cards are drawn from their
+// cached image, rebuilt when the card is Stale (the flag is cleared); the image is kept only while
+// FrgFastDraw is on, else the card is drawn straight onto the painter. Picture cards are drawn
+// straight, never cached. `clientRect` is the visible client area: a card outside it loses its
+// cached image and is not drawn.
+void DrawCard(QPainter& painter, const Fragment& fragment, const EnvData& env, RenderCache& cache,
+              const Rect& clientRect);
+
+// The image of a text, name-plate or symbol card as DrawCard caches it: Width() × Height() pixels,
+// transparent around a symbol's text. A null image for picture cards and empty cards.
+QImage RenderCardImage(const Fragment& fragment, const EnvData& env, RenderCache& cache);
+
+// Draws a visible card at `scale` in document coordinates times scale (printing, image output):
+// the card's own colours (never selection colours), black on white when the scale is not 0 and
+// PrintMonochrome is on. A scale of 0 means 1:1 in colour. Pictures are stretched; a picture card
+// without picture draws nothing.
+void DrawScaled(QPainter& painter, const Fragment& fragment, const EnvData& env, RenderCache& cache,
+                double scale);
+
+// The overview map's box of a measured, visible card: its document rectangle times `scale`, at
+// least 3 × 3 pixels, filled with the card's background (selection background when selected) and
+// outlined; pictures are drawn instead when MapViewImage is on.
+void DrawMiniature(QPainter& painter, const Fragment& fragment, const EnvData& env, double scale);
+
+// The miniature's rectangle (exclusive right and bottom), for hit tests and tests.
+Rect MiniatureRect(const Fragment& fragment, double scale);
+
+// floor(v + 0.5): the half-up rounding of scaled coordinates.
+int RoundHalfUp(double v);
+
+}  // namespace qv

@@ -1,0 +1,225 @@
+#include "render/frame_painter.h"
+
+#include <QPainter>
+#include <QPolygon>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+#include "core/model/arrow_line.h"
+#include "core/model/group_entry.h"
+#include "core/settings/env_data.h"
+#include "render/colors.h"
+
+namespace qv {
+
+namespace {
+
+int Trunc(double v) {
+    return static_cast<int>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
+}
+
+// The platform's pens: one pixel wide lines leave out their last point; wider pens have round
+// ends and joins.
+QPen MakePen(const QColor& color, int width, Qt::PenStyle style = Qt::SolidLine) {
+    if (width <= 1) return QPen(color, 0, style, Qt::FlatCap, Qt::MiterJoin);
+    return QPen(QBrush(color), width, style, Qt::RoundCap, Qt::RoundJoin);
+}
+
+// A line over the pixels from..to, both included.
+void Span(QPainter& p, QPoint from, QPoint to) {
+    if (from == to) {
+        p.drawPoint(from);
+        return;
+    }
+    // Flat-capped one-pixel lines leave out the last point: reach one further.
+    const int dx = (to.x() > from.x()) - (to.x() < from.x());
+    const int dy = (to.y() > from.y()) - (to.y() < from.y());
+    p.drawLine(from, to + QPoint(dx, dy));
+}
+
+}  // namespace
+
+void PaintRndFrame(QPainter& p, const GroupFrame& frame) {
+    const Rect& b = frame.Bounds;
+    if (b.IsEmpty() || !frame.Visible) return;
+    const int w = std::max(frame.PenWidth, 0);
+    const int h = w / 2;
+    int W = b.Width() - w + 1;
+    int H = b.Height() - w + 1;
+    if (w == 0) {
+        --W;
+        --H;
+    }
+    const int right = W + h;
+    const int bottom = H + h;
+    if (right <= h || bottom <= h) return;
+
+    p.save();
+    p.setClipRect(QRect(b.Left, b.Top, b.Width(), b.Height()), Qt::IntersectClip);
+    p.translate(b.Left, b.Top);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(MakePen(ToQColor(frame.PenColor), w));
+    p.setBrush(Qt::NoBrush);
+
+    if (frame.MaxRound <= 1) {
+        // Square corners, on the same pixels as the edges of a rounded frame, so the whole outline
+        // lies inside the frame (the right and bottom edges must not fall just outside it).
+        const int r = right - 1, bt = bottom - 1;
+        Span(p, QPoint(h, h), QPoint(r, h));
+        Span(p, QPoint(r, h), QPoint(r, bt));
+        Span(p, QPoint(r, bt), QPoint(h, bt));
+        Span(p, QPoint(h, bt), QPoint(h, h));
+        p.restore();
+        return;
+    }
+
+    int d = std::min(frame.MaxRound, std::min(W, H) / 4);
+    if (d % 2 == 0) ++d;
+    int k = d / 2 + 1;
+    // Quarter arcs in d × d boxes whose right and bottom edges are exclusive.
+    const int side = d - 1;
+    p.drawArc(QRect(h, h, side, side), 90 * 16, 90 * 16);
+    p.drawArc(QRect(right - d, h, side, side), 0, 90 * 16);
+    p.drawArc(QRect(right - d, bottom - d, side, side), 270 * 16, 90 * 16);
+    p.drawArc(QRect(h, bottom - d, side, side), 180 * 16, 90 * 16);
+
+    const int r = right - 1, bt = bottom - 1;
+    --k;
+    // Each edge runs from its first point up to, not including, its second.
+    auto edge = [&](QPoint from, QPoint toExcl) {
+        const int dx = (toExcl.x() > from.x()) - (toExcl.x() < from.x());
+        const int dy = (toExcl.y() > from.y()) - (toExcl.y() < from.y());
+        if (dx == 0 && dy == 0) return;
+        Span(p, from, toExcl - QPoint(dx, dy));
+    };
+    edge(QPoint(h + k, h), QPoint(r - k, h));
+    edge(QPoint(r, h + k), QPoint(r, bt - k));
+    edge(QPoint(h + k, bt), QPoint(r - k - 1, bt));
+    edge(QPoint(h, h + k), QPoint(h, bt - k));
+    p.restore();
+}
+
+void DrawArrowLine(QPainter& p, const ArrowLine& line, double zoom, const QColor& color,
+                   const EnvData& env) {
+    const int width = SanitizeLineWidth(line.Width);
+    const int type = SanitizeLineType(line.Type);
+    const bool dotted = width == kDottedWidth;
+    const int a = std::abs(width);
+    double p1x, p1y, p2x, p2y;
+    int L;
+    if (zoom > 0) {
+        p1x = Trunc(line.DocStart.X * zoom + 0.5);
+        p1y = Trunc(line.DocStart.Y * zoom + 0.5);
+        p2x = Trunc(line.DocEnd.X * zoom + 0.5);
+        p2y = Trunc(line.DocEnd.Y * zoom + 0.5);
+        L = a >= 2 ? std::max(1, Trunc(a * zoom)) : 1;
+    } else {
+        p1x = line.WinStart.X;
+        p1y = line.WinStart.Y;
+        p2x = line.WinEnd.X;
+        p2y = line.WinEnd.Y;
+        L = a;
+    }
+
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QPen linePen = MakePen(color, L, dotted ? Qt::DotLine : Qt::SolidLine);
+    auto drawLine = [&] {
+        p.setPen(linePen);
+        p.setBrush(Qt::NoBrush);
+        p.drawLine(QPointF(p1x, p1y), QPointF(p2x, p2y));
+    };
+    if (type == kLinePlain) {
+        drawLine();
+        p.restore();
+        return;
+    }
+
+    constexpr double pi = std::numbers::pi;
+    double S = std::clamp(env.GLineArrowSize, 0, 1000) + a;
+    if (zoom > 0) S = Trunc(S * zoom + 0.5);
+    const double alpha = (a - 1) * (pi / 12) * 0.25 + pi / 12;
+    int headWidth = 1;
+    if (a >= 2 && env.GLineArrowType == 0) {
+        headWidth = a / 2 + 1;
+        if (zoom > 0) headWidth = std::max(1, Trunc(headWidth * zoom));
+    }
+
+    // Direction from the end back towards the start.
+    double theta;
+    if (p1x == p2x) {
+        theta = p1y > p2y ? pi / 2 : -pi / 2;
+    } else {
+        theta = std::atan((p2y - p1y) / (p2x - p1x));
+        if (p2x > p1x) theta += pi;
+    }
+    const double ax = S * std::cos(theta + alpha), ay = S * std::sin(theta + alpha);
+    const double bx = S * std::cos(theta - alpha), by = S * std::sin(theta - alpha);
+    const int tx = Trunc(L * std::cos(theta)), ty = Trunc(L * std::sin(theta));
+    double mx = (ax + bx) / 2, my = (ay + by) / 2;
+
+    if (type == kLineReverseDoubleArrow) {
+        // Both ends move inwards by the arrowhead's depth; the heads point inwards from there.
+        p1x = Trunc(p1x - mx);
+        p1y = Trunc(p1y - my);
+        p2x = Trunc(p2x + mx);
+        p2y = Trunc(p2y + my);
+        mx *= 2;
+        my *= 2;
+    }
+    const bool filled = env.GLineArrowType == 1;
+    auto head = [&](double x0, double y0, double x1, double y1, double x2, double y2) {
+        const QPolygon points({QPoint(Trunc(x0), Trunc(y0)), QPoint(Trunc(x1), Trunc(y1)),
+                               QPoint(Trunc(x2), Trunc(y2))});
+        p.setPen(MakePen(color, headWidth));
+        if (filled) {
+            p.setBrush(color);
+            p.drawPolygon(points);
+        } else {
+            p.setBrush(Qt::NoBrush);
+            p.drawPolyline(points);
+        }
+    };
+    if (type == kLineReverseDoubleArrow) {
+        head(p2x + ax - mx, p2y + ay - my, filled ? p2x + tx : p2x, filled ? p2y + ty : p2y,
+             p2x + bx - mx, p2y + by - my);
+        head(p1x - ax + mx, p1y - ay + my, filled ? p1x - tx : p1x, filled ? p1y - ty : p1y,
+             p1x - bx + mx, p1y - by + my);
+    } else {
+        head(p2x + ax, p2y + ay, p2x - tx, p2y - ty, p2x + bx, p2y + by);
+        if (type == kLineDoubleArrow)
+            head(p1x - ax, p1y - ay, p1x + tx, p1y + ty, p1x - bx, p1y - by);
+    }
+    drawLine();
+    p.restore();
+}
+
+void DrawThinLine(QPainter& p, const ArrowLine& line, double scale, const QColor& color) {
+    if (!line.Drawn) return;
+    auto at = [&](int v) { return static_cast<int>(std::floor(v * scale + 0.5)); };
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(MakePen(color, 1, line.Width == kDottedWidth ? Qt::DotLine : Qt::SolidLine));
+    p.drawLine(QPoint(at(line.DocStart.X), at(line.DocStart.Y)),
+               QPoint(at(line.DocEnd.X), at(line.DocEnd.Y)));
+    p.restore();
+}
+
+void DrawRoundedFrame(QPainter& p, const QRect& rect, int cornerDiameter, const QColor& color,
+                      int penWidth) {
+    if (rect.width() <= 0 || rect.height() <= 0) return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(MakePen(color, penWidth));
+    p.setBrush(Qt::NoBrush);
+    const QRect r(rect.x(), rect.y(), rect.width() - 1, rect.height() - 1);
+    if (cornerDiameter <= 1)
+        p.drawRect(r);
+    else
+        p.drawRoundedRect(r, cornerDiameter / 2.0, cornerDiameter / 2.0, Qt::AbsoluteSize);
+    p.restore();
+}
+
+}  // namespace qv

@@ -1,0 +1,37 @@
+// Drawing group frames and group lines.
+#pragma once
+
+#include <QColor>
+#include <QRect>
+
+class QPainter;
+
+namespace qv {
+
+class EnvData;
+struct ArrowLine;
+struct GroupFrame;
+
+// Paints a group frame on the document window: the rounded outline of frame.Bounds (client
+// coordinates) in the frame's pen, with corner diameter min(MaxRound, a quarter of the smaller
+// inner side), always odd; square corners when MaxRound <= 1. Only the outline is painted, all of
+// it inside Bounds.
+void PaintRndFrame(QPainter& painter, const GroupFrame& frame);
+
+// Draws a group line with its arrowheads. zoom <= 0: at the line's window points (WinStart,
+// WinEnd); zoom > 0: at its document points times zoom, widths and arrowheads scaled (printing,
+// image output). Uses GLineArrowSize and GLineArrowType.
+void DrawArrowLine(QPainter& painter, const ArrowLine& line, double zoom, const QColor& color,
+                   const EnvData& env);
+
+// The overview map's line: one pixel wide (dotted for a dotted line), no arrowheads, between the
+// document points times `scale`, in `color`. Nothing unless the line is Drawn.
+void DrawThinLine(QPainter& painter, const ArrowLine& line, double scale, const QColor& color);
+
+// A group frame on paper, in an image or on the map: a rounded rectangle through `rect` (exclusive
+// right and bottom) whose corner ellipse is cornerDiameter × cornerDiameter, in `color` and
+// `penWidth`, not filled.
+void DrawRoundedFrame(QPainter& painter, const QRect& rect, int cornerDiameter, const QColor& color,
+                      int penWidth);
+
+}  // namespace qv

@@ -1,0 +1,72 @@
+#include "render/offscreen_document.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "render/qt_text.h"
+
+namespace qv {
+
+int OffscreenView::ScrollPosition(ScrollAxis axis) const {
+    return axis == ScrollAxis::Horizontal ? posX_ : posY_;
+}
+
+void OffscreenView::SetScrollPosition(ScrollAxis axis, int position) {
+    if (axis == ScrollAxis::Horizontal)
+        posX_ = std::clamp(position, 0, std::max(0, rangeX_ - width_));
+    else
+        posY_ = std::clamp(position, 0, std::max(0, rangeY_ - height_));
+}
+
+int OffscreenView::ScrollRange(ScrollAxis axis) const {
+    return axis == ScrollAxis::Horizontal ? rangeX_ : rangeY_;
+}
+
+void OffscreenView::SetScrollRange(ScrollAxis axis, int range) {
+    (axis == ScrollAxis::Horizontal ? rangeX_ : rangeY_) = std::max(range, 0);
+    SetScrollPosition(axis, ScrollPosition(axis));
+}
+
+void OffscreenView::Resize(int clientWidth, int clientHeight) {
+    width_ = std::max(clientWidth, 0);
+    height_ = std::max(clientHeight, 0);
+    SetScrollPosition(ScrollAxis::Horizontal, posX_);
+    SetScrollPosition(ScrollAxis::Vertical, posY_);
+}
+
+PromptAnswer QuietPrompts::Warning(std::string_view text, PromptButtons) {
+    Messages.emplace_back(text);
+    return PromptAnswer::Ok;
+}
+
+PromptAnswer QuietPrompts::Question(std::string_view text, PromptButtons) {
+    Messages.emplace_back(text);
+    return PromptAnswer::No;
+}
+
+std::optional<Picture> DocumentPictureLoader::Load(const std::string& path, int numerator,
+                                                   int denominator) {
+    if (!path.empty() && !documentPath_.empty()) {
+        const QString local = FromCp932(path);
+        if (QDir::isRelativePath(local)) {
+            const QString folder = QFileInfo(FromCp932(documentPath_)).absolutePath();
+            const QString beside = QDir(folder).filePath(local);
+            if (QFileInfo::exists(beside)) {
+                if (auto picture = files_.Load(ToCp932(beside), numerator, denominator))
+                    return picture;
+            }
+        }
+    }
+    return files_.Load(path, numerator, denominator);
+}
+
+OffscreenDocument::OffscreenDocument(EnvData& env, const SpiUnit* plugins, int clientWidth,
+                                     int clientHeight)
+    : metrics_(env),
+      view_(clientWidth, clientHeight),
+      pictures_(plugins),
+      set_(DocContext{env, metrics_, view_, prompts_, pictures_, clipboard_, random_, links_,
+                      host_}) {}
+
+}  // namespace qv

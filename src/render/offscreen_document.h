@@ -1,0 +1,103 @@
+// A document without a window, for the command-line tool, tests and benchmarks: a notional client
+// area (640 × 480 unless told otherwise) with scroll bars that clamp like real ones, the real card
+// fonts and picture loading, and quiet stand-ins for message boxes, the clipboard and links.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/model/frag_set.h"
+#include "core/model/ports.h"
+#include "render/picture_loader.h"
+#include "render/qt_text_metrics.h"
+
+namespace qv {
+
+class EnvData;
+class SpiUnit;
+
+class OffscreenView final : public DocumentView {
+  public:
+    OffscreenView(int clientWidth, int clientHeight) : width_(clientWidth), height_(clientHeight) {}
+
+    int ScrollPosition(ScrollAxis axis) const override;
+    void SetScrollPosition(ScrollAxis axis, int position) override;
+    int ScrollRange(ScrollAxis axis) const override;
+    void SetScrollRange(ScrollAxis axis, int range) override;
+    int ClientWidth() const override { return width_; }
+    int ClientHeight() const override { return height_; }
+    void Invalidate(const Rect&) override {}
+    void InvalidateAll() override {}
+    void SetCursor(CursorShape) override {}
+    bool CtrlDown() const override { return false; }
+
+    void Resize(int clientWidth, int clientHeight);
+
+  private:
+    int width_, height_;
+    int posX_ = 0, posY_ = 0;
+    int rangeX_ = 0, rangeY_ = 0;
+};
+
+// Message boxes nobody sees: warnings are answered OK, questions No; the texts are kept.
+class QuietPrompts final : public Prompts {
+  public:
+    std::vector<std::string> Messages;  // code page 932
+    PromptAnswer Warning(std::string_view text, PromptButtons buttons) override;
+    PromptAnswer Question(std::string_view text, PromptButtons buttons) override;
+};
+
+// Pictures named relative to the document are looked up beside it first.
+class DocumentPictureLoader final : public PictureLoader {
+  public:
+    explicit DocumentPictureLoader(const SpiUnit* plugins) : files_(plugins) {}
+    // The document's own path (code page 932); empty for none.
+    void SetDocumentPath(std::string path) { documentPath_ = std::move(path); }
+    std::optional<Picture> Load(const std::string& path, int numerator, int denominator) override;
+
+  private:
+    FilePictureLoader files_;
+    std::string documentPath_;
+};
+
+class OffscreenDocument {
+  public:
+    // `env` (and `plugins`, which may be null) must outlive the document.
+    explicit OffscreenDocument(EnvData& env, const SpiUnit* plugins = nullptr,
+                               int clientWidth = 640, int clientHeight = 480);
+    OffscreenDocument(const OffscreenDocument&) = delete;
+    OffscreenDocument& operator=(const OffscreenDocument&) = delete;
+
+    FragSet& Set() { return set_; }
+    OffscreenView& View() { return view_; }
+    QuietPrompts& Messages() { return prompts_; }
+    // Where relative picture paths are looked up: beside this document file.
+    void SetDocumentPath(std::string path) { pictures_.SetDocumentPath(std::move(path)); }
+
+  private:
+    class NoClipboard final : public Clipboard {
+      public:
+        std::string Text() const override { return text_; }
+        void SetText(std::string_view cp932) override { text_ = std::string(cp932); }
+
+      private:
+        std::string text_;
+    };
+    class NoLinks final : public LinkOpener {
+      public:
+        void OpenLink(FragSet&, Fragment&) override {}
+    };
+
+    QtTextMetrics metrics_;
+    OffscreenView view_;
+    QuietPrompts prompts_;
+    DocumentPictureLoader pictures_;
+    NoClipboard clipboard_;
+    DefaultRandomSource random_;
+    NoLinks links_;
+    DocumentHost host_;
+    FragSet set_;
+};
+
+}  // namespace qv

@@ -1,0 +1,90 @@
+// What painting a document keeps between paints: the images of cards (with FrgFastDraw), the card
+// fonts, the link mark and link icons, and transparent versions of pictures. One per document
+// window; the map viewer, printing and image output may share it or use their own.
+//
+// Cards are keyed by their fragment. An entry is rebuilt when its fragment is Stale, when its size
+// changed, or when settings that change the look of cards changed; entries of cards that a full
+// paint no longer reached (scrolled out, hidden, deleted) are dropped after that paint, so memory
+// follows what is on screen.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "core/color.h"
+#include "core/settings/env_data.h"
+#include "render/text_face.h"
+
+namespace qv {
+
+class Fragment;
+
+class RenderCache {
+  public:
+    RenderCache();
+    ~RenderCache();
+    RenderCache(const RenderCache&) = delete;
+    RenderCache& operator=(const RenderCache&) = delete;
+
+    // Forgets every card image (fonts and marks are kept).
+    void Clear();
+    int CachedCardCount() const { return static_cast<int>(cards_.size()); }
+    bool HasCard(const Fragment* fragment) const { return cards_.count(fragment) != 0; }
+
+    CardFonts& Fonts() { return fonts_; }
+
+    // ---- Used by the painters ----
+
+    // Drops every card image when `env` changed anything a card image shows.
+    void FollowSettings(const EnvData& env);
+    // The cached image of a card, or null.
+    const QImage* Card(const Fragment* fragment);
+    // Stores a card's image; it counts as reached by the current paint.
+    void StoreCard(const Fragment* fragment, QImage image);
+    void DropCard(const Fragment* fragment);
+    // Starts a paint; with EndFullPaint, entries the paint did not reach are dropped.
+    void BeginPaint() { ++generation_; }
+    void EndFullPaint();
+
+    // The link mark, inverted while it is pressed.
+    const QImage& LinkMark(bool pressed);
+    // The icon of a linked file, inverted while pressed.
+    const QImage& LinkIcon(const std::string& cp932Path, bool pressed);
+    // A picture whose colour of its bottom-left pixel becomes transparent (opaque pictures) or
+    // the picture itself (pictures with transparency), for pictures shown transparent.
+    const QImage& TransparentPicture(const QImage& picture);
+
+  private:
+    struct CardEntry {
+        QImage Image;
+        std::uint64_t Generation = 0;
+    };
+    // What of the settings shows on a card image.
+    struct CardLook {
+        EnvData::ColorSettings Colors;
+        FontSpec Fonts[3];
+        bool LinkMark = false;
+        bool LinkIsIcon = false;
+        bool AcceptCr = false;
+        std::string CrString;
+        bool operator==(const CardLook&) const = default;
+    };
+
+    std::unordered_map<const Fragment*, CardEntry> cards_;
+    std::uint64_t generation_ = 0;
+    CardLook look_;
+    bool haveLook_ = false;
+    CardFonts fonts_;
+    QImage linkMark_[2];
+    std::unordered_map<std::string, QImage> icons_[2];
+    struct MaskedPicture {
+        QImage Image;
+        std::uint64_t Generation = 0;
+    };
+    std::unordered_map<qint64, MaskedPicture> masked_;
+};
+
+}  // namespace qv

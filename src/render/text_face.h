@@ -1,0 +1,98 @@
+// Card text in one font: measuring and drawing code page 932 byte strings.
+//
+// A text's width is the sum of its characters' whole-pixel advances, so the width of a prefix is
+// known while scanning and wrapping never re-measures a line. Lines are drawn as glyph runs at
+// exactly those advances (no shaping per line, which would cost more than the rest of a card), so
+// what is drawn is what was measured.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QPointF>
+#include <QRawFont>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "core/model/ports.h"
+#include "core/settings/font_spec.h"
+
+class QPainter;
+
+namespace qv {
+
+class EnvData;
+
+class TextFace {
+  public:
+    explicit TextFace(const QFont& font);
+
+    const QFont& Font() const { return font_; }
+    // Height of one line, the height of a space: ascent + descent.
+    int LineHeight() const { return lineHeight_; }
+    int Ascent() const { return ascent_; }
+
+    // Advance of the character starting at `pos` (a lead byte at the very end is a character of
+    // its own); *length receives its byte length.
+    int CharAdvance(std::string_view text, std::size_t pos, std::size_t* length = nullptr);
+    // Pixel width of the whole characters of `text`.
+    int Width(std::string_view text);
+
+    // Draws `text` with its top-left at (x, top) in `color`.
+    void Draw(QPainter& painter, int x, int top, std::string_view text, const QColor& color);
+
+  private:
+    struct Glyph {
+        std::uint32_t Index = 0;
+        std::int32_t Advance = 0;
+        char16_t Unicode = 0;
+        std::uint8_t State = 0;  // kUnknown, kPlain, kInvisible or kFallback
+    };
+    const Glyph& Lookup(std::string_view character);
+
+    QFont font_;
+    QFontMetrics metrics_;
+    QRawFont raw_;
+    int lineHeight_;
+    int ascent_;
+    // Indexed by the character code, in pages of 256 made on first use: the byte for single-byte
+    // characters, lead << 8 | trail for double-byte ones (never below 0x8140).
+    std::vector<std::unique_ptr<Glyph[]>> pages_;
+    // Scratch buffers of Draw.
+    QList<quint32> runIndexes_;
+    QList<QPointF> runPositions_;
+};
+
+// The card fonts of the settings (Fragment, NamePlate, Symbol), each at its own size or scaled,
+// made once and rebuilt when the settings change. An Image card measures with the Fragment font.
+class CardFonts {
+  public:
+    CardFonts();
+    ~CardFonts();
+    CardFonts(const CardFonts&) = delete;
+    CardFonts& operator=(const CardFonts&) = delete;
+
+    // The face of `kind` at the font's own pixel height.
+    TextFace& Face(const EnvData& env, FragmentKind kind);
+    // The face of `kind` at another pixel height (scaled drawing).
+    TextFace& Face(const EnvData& env, FragmentKind kind, int pixelHeight);
+
+  private:
+    struct Entry {
+        FontSpec Spec;
+        int PixelHeight = 0;
+        std::unique_ptr<TextFace> Face;
+        std::uint64_t LastUse = 0;
+    };
+    std::vector<Entry> entries_;
+    std::uint64_t clock_ = 0;
+};
+
+// The stored font of a kind (Image: the Fragment font).
+const FontSpec& FontOf(const EnvData& env, FragmentKind kind);
+
+}  // namespace qv
