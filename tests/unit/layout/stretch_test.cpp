@@ -209,11 +209,5 @@ TEST(StretchGroups, ShownGroupsMoveFromTheOriginKeepingTheirShape) {
     EXPECT_FALSE(doc.set.Modified);
 }
 
-TEST(StretchDirection, StoredValuesOutsideTheListMeanRadial) {
-    EXPECT_EQ(StretchDirectionFrom(4), StretchDirection::Rotate);
-    EXPECT_EQ(StretchDirectionFrom(6), StretchDirection::Radial);
-    EXPECT_EQ(StretchDirectionFrom(-1), StretchDirection::Radial);
-}
-
 }  // namespace
 }  // namespace qv
