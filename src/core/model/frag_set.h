@@ -128,7 +128,10 @@ class FragSet {
     // Destroys every selected fragment; Recount, Modified, RefreshRequest.
     void DeleteSelected();
 
-    int HighestZOrder() const;  // -1 in an empty set
+    // -1 in an empty set. Code that hands out stacking numbers itself takes them from
+    // HighestZOrder() + 1 upwards and re-sorts with SortByZOrder() afterwards; AddFragment relies
+    // on that to stay cheap.
+    int HighestZOrder() const;
     // ZOrder = highest + 1; the caller re-sorts.
     void BringToTop(Fragment* fragment);
     // Sorts the list by ZOrderLess (stable).
