@@ -1,10 +1,90 @@
 #include "app/main_form.h"
 
+#include <QCloseEvent>
+#include <QFile>
+#include <QGuiApplication>
 #include <QMdiArea>
+#include <QMessageBox>
+#include <QScreen>
 
-TQuillovaMainForm::TQuillovaMainForm(QWidget* parent) : QMainWindow(parent) {
+#include "core/settings/env_data.h"
+#include "core/settings/usr_ini_file.h"
+#include "core/settings/window_state.h"
+
+namespace {
+
+constexpr int kDefaultWidth = 800;
+constexpr int kDefaultHeight = 600;
+
+}  // namespace
+
+TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidget* parent)
+    : QMainWindow(parent),
+      ini_(startup.IniPath.empty() ? std::make_unique<qv::UsrIniFile>()
+                                   : std::make_unique<qv::UsrIniFile>(startup.IniPath)),
+      env_(std::make_unique<qv::EnvData>(*ini_)),
+      startFile_(qv::Cp932Path(startup.StartFile)) {
     setWindowTitle(QStringLiteral("Quillovarsta"));
     mdiArea_ = new QMdiArea(this);
     setCentralWidget(mdiArea_);
-    resize(1024, 720);
+    RestorePlacement();
+}
+
+TQuillovaMainForm::~TQuillovaMainForm() = default;
+
+void TQuillovaMainForm::RestorePlacement() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int centredLeft = area.left() + (area.width() - kDefaultWidth) / 2;
+    const int centredTop = area.top() + (area.height() - kDefaultHeight) / 2;
+    const auto p =
+        qv::ReadPlacement(*ini_, "Win", kDefaultHeight, kDefaultWidth, centredTop, centredLeft);
+    QRect stored(p.Left, p.Top, p.Width, p.Height);
+    // A place on a screen that is gone (or a hand-edited file) must not hide the window.
+    bool visible = false;
+    for (const QScreen* s : QGuiApplication::screens())
+        visible = visible || s->availableGeometry().intersects(stored);
+    if (!visible && !QGuiApplication::screens().isEmpty()) {
+        stored.setSize(stored.size().boundedTo(area.size()));
+        stored.moveCenter(area.center());
+    }
+    setGeometry(stored);
+}
+
+void TQuillovaMainForm::ShowAsStored() {
+    switch (ini_->ReadInteger("General", "WinState", 0)) {
+        case 1:
+            showMinimized();
+            break;
+        case 2:
+            showMaximized();
+            break;
+        default:
+            show();
+            break;
+    }
+}
+
+bool TQuillovaMainForm::SaveSettings() {
+    env_->RefreshLock = 1;
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    qv::WritePlacement(*ini_, "Win",
+                       qv::Rect::FromSize(normal.x(), normal.y(), normal.width(), normal.height()));
+    const Qt::WindowStates state = windowState();
+    ini_->WriteInteger("General", "WinState",
+                       state & Qt::WindowMinimized   ? 1
+                       : state & Qt::WindowMaximized ? 2
+                                                     : 0);
+    return env_->Save(*ini_);
+}
+
+void TQuillovaMainForm::closeEvent(QCloseEvent* event) {
+    // Without a settings file (tests) there is nothing to keep.
+    if (!ini_->Path().empty() && !SaveSettings()) {
+        QMessageBox::warning(this, QStringLiteral("警告"),
+                             QStringLiteral("[%1]設定を保存できませんでした\n%2")
+                                 .arg(QFile::decodeName(ini_->Path().c_str()),
+                                      QString::fromStdString(ini_->LastError())));
+    }
+    event->accept();
 }
