@@ -1,0 +1,318 @@
+// Pixel checks of cards on the document window, scaled and on the map.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <cstdlib>
+
+#include "core/model/fragment.h"
+#include "render/card_painter.h"
+#include "render/picture_loader.h"
+#include "render/qt_text_metrics.h"
+#include "render/render_fixture.h"
+#include "render/text_face.h"
+
+namespace {
+
+using qv::Color;
+using qv::FragmentKind;
+using qv::test::CountColor;
+using qv::test::Px;
+using qv::test::RenderDoc;
+
+// "■■■■": full-width black squares, ink almost to the edges of their cells.
+const std::string kSquares = "\x81\xa1\x81\xa1\x81\xa1\x81\xa1";
+
+QRect Q(const qv::Rect& r) {
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+// Rows and columns of `r` in which some pixel is not `bg`.
+QRect InkBounds(const QImage& image, const QRect& r, QRgb bg) {
+    QRect ink;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if ((image.pixel(x, y) & RGB_MASK) != (bg & RGB_MASK)) ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+TEST(CardPaint, TextCardFillsItsRectangleAndIsOutlined) {
+    RenderDoc d;
+    qv::Fragment* f = d.Add("", 1, 30, 40, 12, 3);
+    const int h = std::abs(d.env.FragmentFont.PixelHeight());
+    EXPECT_EQ(f->Width(), 12 * h + 4);
+    EXPECT_EQ(f->Height(), 3 * (h + 2) + 4);
+    const QImage img = d.Paint();
+    const QRect r = Q(f->ScreenRect);
+    // Outline on the outermost pixels, background inside, page colour right outside.
+    EXPECT_EQ(img.pixel(r.left(), r.top()), Px(d.env.Colors.FrgBorder));
+    EXPECT_EQ(img.pixel(r.right(), r.bottom()), Px(d.env.Colors.FrgBorder));
+    EXPECT_EQ(img.pixel(r.left() + 1, r.top() + 1), Px(f->ColBG));
+    EXPECT_EQ(img.pixel(r.right() - 1, r.bottom() - 1), Px(f->ColBG));
+    EXPECT_EQ(img.pixel(r.left() - 1, r.top()), Px(d.env.Colors.Background));
+    EXPECT_EQ(img.pixel(r.right() + 1, r.bottom() + 1), Px(d.env.Colors.Background));
+}
+
+TEST(CardPaint, SelectionAndMarkingColours) {
+    RenderDoc d;
+    qv::Fragment* plain = d.Add("", 1, 10, 10);
+    qv::Fragment* selected = d.Add("", 1, 10, 60);
+    qv::Fragment* marked = d.Add("", 1, 10, 110);
+    qv::Fragment* markedOnly = d.Add("", 1, 10, 160);
+    selected->SetSelected(true);
+    marked->SetSelected(true);
+    marked->Marked = true;
+    markedOnly->Marked = true;
+    const QImage img = d.Paint();
+    auto inside = [&](const qv::Fragment* f) {
+        return img.pixel(f->ScreenRect.Left + 3, f->ScreenRect.Top + 1);
+    };
+    auto edge = [&](const qv::Fragment* f) {
+        return img.pixel(f->ScreenRect.Left, f->ScreenRect.Top);
+    };
+    EXPECT_EQ(inside(plain), Px(plain->ColBG));
+    EXPECT_EQ(inside(selected), Px(d.env.Colors.SelFrgBG));
+    EXPECT_EQ(edge(selected), Px(d.env.Colors.FrgBorder));
+    EXPECT_EQ(inside(marked), Px(d.env.Colors.SelFrgBG));
+    EXPECT_EQ(edge(marked), Px(d.env.Colors.SelectRect));
+    EXPECT_EQ(edge(markedOnly), Px(d.env.Colors.FrgBorder));
+}
+
+TEST(CardPaint, TextStartsBelowAndRightOfTheMarginsAndWrapsByLine) {
+    RenderDoc d;
+    // Four squares in two columns: two lines of two.
+    qv::Fragment* f = d.Add(kSquares, 1, 20, 20, 2, 2);
+    const QImage img = d.Paint();
+    const QRect r = Q(f->ScreenRect).adjusted(1, 1, -1, -1);
+    const QRect ink = InkBounds(img, r, Px(f->ColBG));
+    ASSERT_FALSE(ink.isEmpty());
+    // Text starts at x + 2 and at y + 2 + 2 (the glyph's own bearing may add a little).
+    EXPECT_GE(ink.left(), f->ScreenRect.Left + 2);
+    EXPECT_LE(ink.left(), f->ScreenRect.Left + 4);
+    EXPECT_GE(ink.top(), f->ScreenRect.Top + 4);
+    // Two squares per line: nothing is drawn beyond two columns.
+    const int h = std::abs(d.env.FragmentFont.PixelHeight());
+    EXPECT_LE(ink.right(), f->ScreenRect.Left + 2 + 2 * h);
+    // The second line's ink lies one line (font height + 2) lower than the first's.
+    qv::TextFace& face = d.cache.Fonts().Face(d.env, FragmentKind::Text);
+    const int step = face.LineHeight() + 2;
+    const QRect firstLine(r.left(), ink.top(), r.width(), 3);
+    const QRect secondLine(r.left(), ink.top() + step, r.width(), 3);
+    EXPECT_GT(CountColor(img, firstLine, Px(f->ColFG)), 0);
+    EXPECT_GT(CountColor(img, secondLine, Px(f->ColFG)), 0);
+    // Lines beyond the card's two are not drawn: five squares show as four.
+    f->Text = kSquares + "\x81\xa1";
+    f->MarkStale();
+    const QImage again = d.Paint();
+    EXPECT_EQ(CountColor(again, Q(f->ScreenRect), Px(f->ColFG)),
+              CountColor(img, Q(f->ScreenRect), Px(f->ColFG)));
+}
+
+TEST(CardPaint, SymbolIsTransparentWithADoubleOutlineWhenSelected) {
+    RenderDoc d;
+    qv::Fragment* under = d.Add("", 1, 10, 10, 20, 3);
+    under->ColBG = qv::Rgb(200, 100, 50);
+    qv::Fragment* symbol = d.Add("A", 1, 20, 20, 1, 1, FragmentKind::Symbol);
+    symbol->ColFG = qv::Rgb(0, 0, 0);
+    const QImage img = d.Paint();
+    const QRect r = Q(symbol->ScreenRect);
+    // Unselected: only its text; what lies below shows around it, no outline.
+    EXPECT_EQ(img.pixel(r.left(), r.top()), Px(under->ColBG));
+    EXPECT_EQ(img.pixel(r.right(), r.bottom()), Px(under->ColBG));
+    EXPECT_EQ(img.pixel(r.right() - 1, r.top() + 1), Px(under->ColBG));
+    EXPECT_GT(CountColor(img, r, Px(symbol->ColFG)), 0);
+
+    symbol->SetSelected(true);
+    const QImage sel = d.Paint();
+    const QRgb outline = Px(d.env.Colors.SelFrgBG);
+    EXPECT_EQ(sel.pixel(r.left(), r.top()), outline);
+    EXPECT_EQ(sel.pixel(r.left() + 1, r.top() + 1), outline);
+    EXPECT_EQ(sel.pixel(r.right(), r.bottom()), outline);
+    EXPECT_EQ(sel.pixel(r.right() - 1, r.bottom() - 1), outline);
+    EXPECT_EQ(sel.pixel(r.left() + 2, r.bottom() - 2), Px(under->ColBG));  // no fill
+    EXPECT_EQ(CountColor(sel, r, Px(symbol->ColFG)), 0);  // text in the selection colour
+    EXPECT_GT(CountColor(sel, r, Px(d.env.Colors.SelFrgFG)), 0);
+}
+
+TEST(CardPaint, LinkMarkSitsBottomRightAndInvertsWhilePressed) {
+    RenderDoc d;
+    qv::Fragment* f = d.Add("", 1, 10, 10, 12, 3);
+    const QImage none = d.Paint();
+    f->Link = "other.csv";
+    f->MarkStale();
+    const QImage mark = d.Paint();
+    const QRect corner(f->ScreenRect.Right - 16, f->ScreenRect.Bottom - 16, 16, 16);
+    const QRect elsewhere(f->ScreenRect.Left + 1, f->ScreenRect.Top + 1, 16, 16);
+    EXPECT_NE(none.copy(corner), mark.copy(corner));
+    EXPECT_EQ(none.copy(elsewhere), mark.copy(elsewhere));
+    f->LinkPressed = true;
+    f->MarkStale();
+    const QImage pressed = d.Paint();
+    // Where the mark is opaque, the pressed mark is its inverse.
+    const QImage m = mark.copy(corner.adjusted(4, 4, -4, -4));
+    const QImage p = pressed.copy(corner.adjusted(4, 4, -4, -4));
+    for (int y = 0; y < m.height(); ++y)
+        for (int x = 0; x < m.width(); ++x)
+            EXPECT_EQ(p.pixel(x, y) & RGB_MASK, ~m.pixel(x, y) & RGB_MASK) << x << "," << y;
+
+    // Switched off: no mark.
+    d.env.LinkMark = false;
+    f->MarkStale();
+    EXPECT_EQ(d.Paint().copy(corner), none.copy(corner));
+}
+
+TEST(CardPaint, CachedImagesFollowFastDrawStaleAndTheVisibleArea) {
+    RenderDoc d(300, 200);
+    qv::Fragment* a = d.Add(kSquares, 1, 10, 10, 4, 1);
+    qv::Fragment* b = d.Add(kSquares, 1, 500, 10, 4, 1);  // outside the client area
+    d.set().RedrawAll();
+    d.env.FrgFastDraw = false;
+    const QImage direct = d.Paint();
+    EXPECT_EQ(d.cache.CachedCardCount(), 0);
+    EXPECT_FALSE(a->Stale);
+
+    d.env.FrgFastDraw = true;
+    const QImage cached = d.Paint();
+    EXPECT_EQ(cached, direct);  // the image of a card is the card as drawn straight
+    EXPECT_TRUE(d.cache.HasCard(a));
+    EXPECT_FALSE(d.cache.HasCard(b));
+
+    // A stale card is rebuilt; a card that is not stale keeps its image.
+    a->ColBG = qv::Rgb(1, 2, 3);
+    EXPECT_EQ(d.Paint().pixel(12, 12), Px(qv::Rgb(255, 255, 255)));
+    a->MarkStale();
+    EXPECT_EQ(d.Paint().pixel(12, 12), Px(qv::Rgb(1, 2, 3)));
+
+    // Scrolled out of view, the card gives its image up.
+    d.doc->View().SetScrollRange(qv::ScrollAxis::Horizontal, 2000);
+    d.doc->View().SetScrollPosition(qv::ScrollAxis::Horizontal, 400);
+    d.set().UpdateScreenRects();
+    d.Paint();
+    EXPECT_FALSE(d.cache.HasCard(a));
+    EXPECT_TRUE(d.cache.HasCard(b));
+    // A changed colour setting drops every image.
+    d.env.Colors.FrgBorder = qv::Rgb(9, 9, 9);
+    d.cache.FollowSettings(d.env);
+    EXPECT_EQ(d.cache.CachedCardCount(), 0);
+}
+
+TEST(CardPaint, PartialRepaintTouchesOnlyTheRegion) {
+    RenderDoc d;
+    d.Add(kSquares, 1, 10, 10, 4, 1);
+    d.Add(kSquares, 1, 10, 100, 4, 1);
+    QImage image(d.width, d.height, QImage::Format_RGB32);
+    image.fill(qRgb(255, 0, 255));
+    const QRect region(0, 90, 120, 40);
+    d.PaintOnto(image, QRegion(region));
+    const QImage full = d.Paint();
+    for (int y = 0; y < d.height; ++y)
+        for (int x = 0; x < d.width; ++x) {
+            if (region.contains(x, y))
+                ASSERT_EQ(image.pixel(x, y), full.pixel(x, y)) << x << "," << y;
+            else
+                ASSERT_EQ(image.pixel(x, y), qRgb(255, 0, 255)) << x << "," << y;
+        }
+}
+
+TEST(CardPaint, PictureCards) {
+    RenderDoc d;
+    // No picture: a 48 × 48 box in the page colour, outlined; selection background when selected.
+    qv::Fragment* missing = d.Add("", 1, 10, 10, 1, 1, FragmentKind::Image);
+    missing->Link = "/no/such/picture.bmp";
+    missing->LoadPicture();
+    missing->Measure();
+    EXPECT_EQ(missing->Width(), 48);
+    QImage img = d.Paint();
+    EXPECT_EQ(img.pixel(10, 10), Px(d.env.Colors.FrgBorder));
+    EXPECT_EQ(img.pixel(30, 30), Px(d.env.Colors.Background));
+    missing->SetSelected(true);
+    EXPECT_EQ(d.Paint().pixel(30, 30), Px(d.env.Colors.SelFrgBG));
+
+    // A picture without transparency of its own, shown transparent: its bottom-left colour
+    // becomes see-through; shown opaque it covers what lies below.
+    qv::Fragment* under = d.Add("", 1, 100, 100, 10, 3);
+    under->ColBG = qv::Rgb(200, 100, 50);
+    qv::Fragment* pic = d.Add("", 1, 110, 105, 1, 1, FragmentKind::Image);
+    QImage picture(20, 10, QImage::Format_RGB32);
+    picture.fill(qRgb(0, 255, 0));
+    picture.setPixel(5, 5, qRgb(255, 0, 0));
+    pic->Cache = qv::MakePicture(picture);
+    pic->ColBG = qv::kNoColor;
+    pic->Measure();
+    img = d.Paint();
+    EXPECT_EQ(img.pixel(111, 106), Px(under->ColBG));
+    EXPECT_EQ(img.pixel(115, 110), qRgb(255, 0, 0));
+    pic->ColBG = qv::Rgb(255, 255, 255);
+    img = d.Paint();
+    EXPECT_EQ(img.pixel(111, 106), qRgb(0, 255, 0));
+    // Selected: outlined twice in the selection background, the outer line in SelectRect when
+    // marked.
+    pic->SetSelected(true);
+    pic->Marked = true;
+    img = d.Paint();
+    EXPECT_EQ(img.pixel(110, 105), Px(d.env.Colors.SelectRect));
+    EXPECT_EQ(img.pixel(111, 106), Px(d.env.Colors.SelFrgBG));
+}
+
+TEST(DrawScaled, KeepsColoursAtScaleZeroAndPrintsMonochrome) {
+    RenderDoc d;
+    qv::Fragment* f = d.Add(kSquares, 1, 40, 40, 4, 1);
+    f->ColBG = qv::Rgb(250, 200, 0);
+    f->ColFG = qv::Rgb(0, 0, 200);
+    d.env.PrintMonochrome = true;
+    auto draw = [&](double scale) {
+        QImage img(400, 300, QImage::Format_RGB32);
+        img.fill(qRgb(255, 0, 255));
+        QPainter p(&img);
+        qv::DrawScaled(p, *f, d.env, d.cache, scale);
+        return img;
+    };
+    // 1:1: the card exactly where the window shows it, in its own colours.
+    const QImage full = draw(0);
+    EXPECT_EQ(full.pixel(40, 40), Px(d.env.Colors.FrgBorder));
+    EXPECT_EQ(full.pixel(41, 41), Px(f->ColBG));
+    EXPECT_EQ(full.pixel(f->Right - 1, f->Bottom - 1), Px(d.env.Colors.FrgBorder));
+    EXPECT_EQ(full.pixel(f->Right, f->Bottom), qRgb(255, 0, 255));
+    EXPECT_GT(CountColor(full, Q(f->DocRect()), Px(f->ColFG)), 0);
+    // Half size on paper: floor(40 / 2) = 20; white, black text, black outline.
+    const QImage half = draw(0.5);
+    EXPECT_EQ(half.pixel(20, 20), qRgb(0, 0, 0));
+    EXPECT_EQ(half.pixel(21, 21), qRgb(255, 255, 255));
+    EXPECT_EQ(half.pixel(19, 19), qRgb(255, 0, 255));
+    EXPECT_EQ(CountColor(half, QRect(0, 0, 400, 300), Px(f->ColBG)), 0);
+}
+
+TEST(DrawMiniature, IsAtLeastThreePixelsSquare) {
+    RenderDoc d;
+    qv::Fragment* f = d.Add("", 1, 1000, 500, 1, 1);
+    EXPECT_EQ(qv::MiniatureRect(*f, 0.001), (qv::Rect{1, 1, 4, 4}));
+    EXPECT_EQ(qv::MiniatureRect(*f, 0.1), (qv::Rect{100, 50, 103, 53}));  // 2 × 2 -> 3 × 3
+    QImage img(50, 50, QImage::Format_RGB32);
+    img.fill(qRgb(255, 0, 255));
+    QPainter p(&img);
+    qv::DrawMiniature(p, *f, d.env, 0.001);
+    p.end();
+    EXPECT_EQ(CountColor(img, QRect(0, 0, 50, 50), qRgb(255, 0, 255)), 50 * 50 - 9);
+    EXPECT_EQ(img.pixel(2, 2), Px(f->ColBG));
+    EXPECT_EQ(img.pixel(1, 1), Px(d.env.Colors.FrgBorder));
+}
+
+TEST(QtTextMetrics, MeasuresWhatIsDrawn) {
+    RenderDoc d;
+    qv::QtTextMetrics metrics(d.env);
+    qv::TextFace& face = d.cache.Fonts().Face(d.env, FragmentKind::Symbol);
+    const std::string text = "Abc\x82\xa0\x83\x7c";
+    EXPECT_EQ(metrics.TextWidth(FragmentKind::Symbol, text), face.Width(text));
+    EXPECT_EQ(metrics.TextWidth(FragmentKind::Symbol, text),
+              metrics.TextWidth(FragmentKind::Symbol, "Abc") +
+                  metrics.TextWidth(FragmentKind::Symbol, "\x82\xa0\x83\x7c"));
+    EXPECT_GT(metrics.LineHeight(FragmentKind::Symbol), metrics.LineHeight(FragmentKind::Text));
+    // A symbol card is as wide as its text plus 4, and its text fits in it.
+    qv::Fragment* s = d.Add(text, 1, 10, 10, 1, 1, FragmentKind::Symbol);
+    EXPECT_EQ(s->Width(), face.Width(text) + 4);
+    // A changed font setting takes effect at once.
+    const int before = metrics.TextWidth(FragmentKind::Text, text);
+    d.env.FragmentFont.Size = 22;
+    EXPECT_GT(metrics.TextWidth(FragmentKind::Text, text), before);
+}
+
+}  // namespace

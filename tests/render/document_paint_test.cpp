@@ -1,0 +1,228 @@
+// The whole document: window paint order, image output, the map and printing.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "render/colors.h"
+#include "render/document_painter.h"
+#include "render/render_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using qv::test::CountColor;
+using qv::test::Px;
+using qv::test::RenderDoc;
+
+// Two groups of cards joined by an arrow, frames and lines routed.
+struct TwoGroups : RenderDoc {
+    qv::Fragment* a;
+    qv::Fragment* b;
+    TwoGroups() : RenderDoc(600, 400) {
+        a = Add("", 1, 40, 60, 4, 2);
+        b = Add("", 2, 300, 60, 4, 2);
+        set().SetGroupLine(1, 2);
+        set().GroupLines[0].Type = qv::kLineArrow;
+        Refresh();
+    }
+};
+
+TEST(PaintDocumentWindow, FramesAndLinesOverTheCards) {
+    TwoGroups d;
+    const qv::GroupFrame& frame = d.set().GroupTable[1].Frame;
+    ASSERT_TRUE(frame.Visible);
+    const QImage img = d.Paint();
+    const int midX = (frame.Bounds.Left + frame.Bounds.Right) / 2;
+    EXPECT_EQ(img.pixel(midX, frame.Bounds.Top), Px(d.env.Colors.GroupFrame));
+    const qv::ArrowLine& line = d.set().GroupLines[0];
+    ASSERT_TRUE(line.Drawn);
+    const int lx = (line.WinStart.X + line.WinEnd.X) / 2,
+              ly = (line.WinStart.Y + line.WinEnd.Y) / 2;
+    EXPECT_EQ(img.pixel(lx, ly), Px(d.env.Colors.GroupLine));
+    d.set().SelectedLine = 0;
+    EXPECT_EQ(d.Paint().pixel(lx, ly), Px(d.env.Colors.SelectRect));
+    // The page colour everywhere else.
+    EXPECT_EQ(img.pixel(5, 5), Px(d.env.Colors.Background));
+}
+
+TEST(PaintDocumentWindow, SelectedCardsComeAfterTheOthers) {
+    RenderDoc d;
+    qv::Fragment* low = d.Add("", 1, 10, 10, 4, 2);
+    qv::Fragment* high = d.Add("", 1, 30, 20, 4, 2);
+    high->ColBG = qv::Rgb(1, 200, 1);
+    const QPoint overlap(40, 30);
+    EXPECT_EQ(d.Paint().pixel(overlap), Px(high->ColBG));
+    low->SetSelected(true);
+    EXPECT_EQ(d.Paint().pixel(overlap), Px(d.env.Colors.SelFrgBG));
+}
+
+TEST(DocumentImage, SizeIsTheUsedAreaPlusFivePercentOrTheWholeDividedPage) {
+    RenderDoc d;
+    qv::Fragment* f = d.Add("", 1, 100, 100, 12, 3);
+    d.Refresh();
+    ASSERT_EQ(d.set().UsedWidth, f->Right);
+    EXPECT_EQ(qv::DocumentImageSize(d.set()), QSize(f->Right * 105 / 100, f->Bottom * 105 / 100));
+    d.set().UsedWidth = 20;  // 20 × 1.05 = 21 exactly: floor must not lose the pixel
+    EXPECT_EQ(qv::DocumentImageSize(d.set())->width(), 21);
+
+    d.set().FixedSize = true;
+    d.set().FixedWidth = 600;
+    d.set().FixedHeight = 400;
+    d.set().DivColumns = 3;
+    d.set().DivRows = 2;
+    d.Refresh();
+    ASSERT_TRUE(d.set().ShowDivLines);
+    EXPECT_EQ(qv::DocumentImageSize(d.set()), QSize(600, 400));
+    const std::optional<QImage> img = qv::RenderDocumentImage(d.set(), d.cache);
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->size(), QSize(600, 400));
+    EXPECT_EQ(img->pixel(599, 399), Px(d.env.Colors.Background));
+    EXPECT_EQ(img->pixel(200, 5), Px(d.env.Colors.DivLine));
+    EXPECT_EQ(img->pixel(400, 399), Px(d.env.Colors.DivLine));
+    EXPECT_EQ(img->pixel(5, 200), Px(d.env.Colors.DivLine));
+    EXPECT_EQ(img->pixel(201, 5), Px(d.env.Colors.Background));
+    // The card at its document place, whatever the window's scroll position.
+    EXPECT_EQ(img->pixel(101, 101), Px(f->ColBG));
+
+    // Without division lines a fixed page is cut to the used area.
+    d.set().DivColumns = 0;
+    d.set().DivRows = 0;
+    d.Refresh();
+    EXPECT_EQ(qv::DocumentImageSize(d.set()), QSize(f->Right * 105 / 100, f->Bottom * 105 / 100));
+
+    // A page too large for one image is refused.
+    d.set().DivColumns = 2;
+    d.set().FixedWidth = 70000;
+    d.Refresh();
+    EXPECT_FALSE(qv::DocumentImageSize(d.set()));
+    EXPECT_FALSE(qv::RenderDocumentImage(d.set(), d.cache));
+}
+
+TEST(DocumentImage, KeepsCardColoursAndLeavesHiddenGroupsOut) {
+    TwoGroups d;
+    d.env.PrintMonochrome = true;  // applies to paper only
+    d.a->ColBG = qv::Rgb(250, 10, 10);
+    d.a->SetSelected(true);  // no selection colours in the image
+    std::optional<QImage> img = qv::RenderDocumentImage(d.set(), d.cache);
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->pixel(d.a->Left + 2, d.a->Top + 1), Px(d.a->ColBG));
+    EXPECT_EQ(img->pixel(d.b->Left + 2, d.b->Top + 1), Px(d.b->ColBG));
+    const qv::Rect fb = d.set().GroupTable[2].Bounds;
+    EXPECT_EQ(img->pixel((fb.Left + fb.Right) / 2, fb.Top), Px(d.env.Colors.GroupFrame));
+    const qv::ArrowLine& line = d.set().GroupLines[0];
+    EXPECT_EQ(
+        img->pixel((line.DocStart.X + line.DocEnd.X) / 2, (line.DocStart.Y + line.DocEnd.Y) / 2),
+        Px(d.env.Colors.GroupLine));
+
+    // A card far right and below keeps the image wide; between it and group 1 lay group 2.
+    qv::Fragment* c = d.Add("", 3, 500, 300);
+    d.set().GroupTable[2].Shown = false;
+    d.Refresh();
+    img = qv::RenderDocumentImage(d.set(), d.cache);
+    ASSERT_TRUE(img);
+    const QRect between(d.a->Right + 40, 0, c->Left - 20 - (d.a->Right + 40), img->height());
+    EXPECT_EQ(CountColor(*img, between, Px(d.env.Colors.Background)),
+              between.width() * between.height())
+        << "group 2's card, frame and the line are left out";
+}
+
+class SaveImage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "qv_docimg_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    static std::string Bytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    fs::path dir_;
+};
+
+TEST_F(SaveImage, WritesBmpAndBaselineJpegByExtensionAndNothingElse) {
+    TwoGroups d;
+    std::string error;
+    ASSERT_EQ(qv::SaveDocumentImage(d.set(), Path("doc.BMP"), d.cache, &error),
+              qv::ImageSaveStatus::Saved)
+        << error;
+    const QImage bmp(QString::fromStdString(Path("doc.BMP")));
+    EXPECT_EQ(bmp.size(), *qv::DocumentImageSize(d.set()));
+    EXPECT_EQ(bmp.pixel(1, 1) & RGB_MASK, Px(d.env.Colors.Background) & RGB_MASK);
+
+    d.env.JpegQuality = 60;
+    ASSERT_EQ(qv::SaveDocumentImage(d.set(), Path("doc.jpg"), d.cache, &error),
+              qv::ImageSaveStatus::Saved);
+    const std::string jpeg = Bytes(Path("doc.jpg"));
+    ASSERT_GT(jpeg.size(), 4u);
+    EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
+    EXPECT_NE(jpeg.find("\xFF\xC0"), std::string::npos);  // baseline frame
+    EXPECT_EQ(jpeg.find("\xFF\xC2"), std::string::npos);  // not progressive
+    d.env.JpegQuality = 100;
+    ASSERT_EQ(qv::SaveDocumentImage(d.set(), Path("best.jpg"), d.cache, &error),
+              qv::ImageSaveStatus::Saved);
+    EXPECT_GT(Bytes(Path("best.jpg")).size(), jpeg.size());
+
+    EXPECT_EQ(qv::SaveDocumentImage(d.set(), Path("doc.png"), d.cache, &error),
+              qv::ImageSaveStatus::UnsupportedType);
+    EXPECT_FALSE(fs::exists(Path("doc.png")));
+    EXPECT_EQ(qv::SaveDocumentImage(d.set(), Path("missing/doc.bmp"), d.cache, &error),
+              qv::ImageSaveStatus::WriteFailed);
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(PaintMap, ScalesThePageIntoTheClientArea) {
+    RenderDoc d(400, 300);
+    d.env.Colors.AreaFrame = qv::Rgb(0, 0, 255);
+    d.set().FixedSize = true;
+    d.set().FixedWidth = 2000;
+    d.set().FixedHeight = 1500;
+    d.Refresh();
+    const std::optional<double> scale = qv::ComputeMapScale(&d.set(), 150, 100);
+    ASSERT_TRUE(scale);
+    EXPECT_DOUBLE_EQ(*scale, 0.066);
+    EXPECT_FALSE(qv::ComputeMapScale(nullptr, 150, 100));
+
+    QImage img(150, 100, QImage::Format_RGB32);
+    img.fill(qRgb(255, 0, 255));
+    QPainter p(&img);
+    qv::PaintMap(p, &d.set(), d.cache, 150, 100);
+    p.end();
+    const QRgb workspace = qv::ToQColor(qv::kSysAppWorkspace).rgb();
+    EXPECT_EQ(img.pixel(133, 50), Px(d.env.Colors.Background));  // 132 + 2 wide
+    EXPECT_EQ(img.pixel(134, 50), workspace);
+    EXPECT_EQ(img.pixel(60, 99), Px(d.env.Colors.Background));  // 99 + 2 high: all of it
+    // The window's view: 400 × 300 client pixels from scroll 0,0, times 0.066 = 26 × 19.
+    EXPECT_EQ(img.pixel(0, 0), Px(d.env.Colors.AreaFrame));
+    EXPECT_EQ(img.pixel(25, 18), Px(d.env.Colors.AreaFrame));
+    EXPECT_EQ(img.pixel(26, 10), Px(d.env.Colors.Background));
+    EXPECT_EQ(CountColor(img, img.rect(), qRgb(255, 0, 255)), 0);
+
+    QImage empty(50, 50, QImage::Format_RGB32);
+    QPainter pe(&empty);
+    qv::PaintMap(pe, nullptr, d.cache, 50, 50);
+    pe.end();
+    EXPECT_EQ(CountColor(empty, empty.rect(), workspace), 2500);
+}
+
+TEST(PrintScale, FitsTheWholePageOrNinetyFivePercentOfTheUsedArea) {
+    RenderDoc d;
+    d.Add("", 1, 100, 100, 12, 3);
+    d.Refresh();
+    const double used = std::min(0.95 * 1000 / d.set().UsedWidth, 0.95 * 800 / d.set().UsedHeight);
+    EXPECT_DOUBLE_EQ(qv::PrintScale(d.set(), 1000, 800), used);
+    d.set().FixedSize = true;
+    d.set().DivColumns = 2;
+    d.Refresh();
+    EXPECT_DOUBLE_EQ(qv::PrintScale(d.set(), 1000, 800), std::min(1000.0 / 2000, 800.0 / 1500));
+}
+
+}  // namespace
