@@ -170,17 +170,6 @@ TEST(FragSetGroups, EmptyingAGroupHidesItAndDropsItsLines) {
     EXPECT_FALSE(doc.set.Modified);
 }
 
-TEST(FragSetGroups, ShowDstGrpRevealsAHiddenTarget) {
-    TestDoc doc;
-    doc.env.ShowDstGrp = true;
-    Fragment* a = doc.Add("a", 1, 0, 0);
-    doc.set.GroupTable[8].Shown = false;
-    a->SetSelected(true);
-    doc.set.RebuildSelection();
-    doc.set.MoveSelectionToGroup(8);
-    EXPECT_TRUE(doc.set.GroupTable[8].Shown);
-}
-
 TEST(FragSetGroups, SwapGroupsExchangesMembersLineEndsAndRows) {
     TestDoc doc;
     Fragment* a = doc.Add("a", 2, 0, 0);

@@ -85,16 +85,6 @@ TEST(FragmentPicture, ScaledSizeNeverCollapsesOrDividesByZero) {
     EXPECT_EQ(ScaledPictureSize({30000, 20}, 20, 1), (PixelSize{kMaxPictureSide, 400}));
 }
 
-TEST(FragmentPicture, OnlyImageKindLoads) {
-    TestDoc doc;
-    doc.world.pictures.Sizes["p.bmp"] = {10, 10};
-    Fragment* f = doc.Add("", 1, 0, 0);
-    f->Link = "p.bmp";
-    f->LoadPicture();
-    EXPECT_EQ(doc.world.pictures.Loads, 0);
-    EXPECT_FALSE(f->HasPicture());
-}
-
 TEST(FragmentFields, CreationDefaultsAndCopyFieldsLeaveStackingSelectionAndHistoryAlone) {
     test::TestWorld world;
     world.env.Colors.DefFrgFG = 0x123456;
@@ -134,16 +124,6 @@ TEST(FragmentFields, CreationDefaultsAndCopyFieldsLeaveStackingSelectionAndHisto
     EXPECT_FALSE(a.Selected);
     EXPECT_FALSE(a.Marked);
     EXPECT_EQ(a.History.UndoCount, 0);
-}
-
-TEST(FragmentFields, SetSelectedMarksStaleOnlyOnChange) {
-    test::TestWorld world;
-    Fragment f(world.env, nullptr);
-    f.Stale = false;
-    f.SetSelected(false);
-    EXPECT_FALSE(f.Stale);
-    f.SetSelected(true);
-    EXPECT_TRUE(f.Stale);
 }
 
 // ---- Position history ----

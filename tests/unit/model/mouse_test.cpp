@@ -239,15 +239,6 @@ TEST(FragmentDrag, ShiftClickTogglesOneCardAndKeepsTheRest) {
     EXPECT_TRUE(b->Selected);
 }
 
-TEST(FragmentDrag, RightPressSelectsWithoutDragging) {
-    MouseDoc doc;
-    Fragment* a = doc.Add("a", 1, 100, 100);
-    doc.Refresh();
-    doc.Press(110, 110, kNone, MouseButton::Right);
-    EXPECT_TRUE(a->Selected);
-    EXPECT_FALSE(doc.set.Dragging);
-}
-
 TEST(FragmentDrag, ReadOnlyDocumentsSelectButNeverDrag) {
     MouseDoc doc;
     Fragment* a = doc.Add("a", 1, 100, 100);
