@@ -130,7 +130,10 @@ bool WriteFileAtomically(std::string_view cp932Path, std::string_view data, std:
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
-        tempPath = (dir / ("." + target.filename().string() + suffix)).string();
+        std::string name(".");
+        name += target.filename().string();
+        name += suffix;
+        tempPath = (dir / name).string();
         fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         err = errno;
         if (fd < 0 && err != EEXIST) break;
