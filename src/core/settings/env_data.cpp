@@ -293,7 +293,8 @@ bool EnvData::Save(UsrIniFile& ini) const {
 }
 
 int EnvData::FindFileHistory(std::string_view path, std::vector<std::string>& fields) const {
-    const std::string wanted = AbsoluteDocumentPath(path);
+    const std::string base = CurrentDirCp932();
+    const std::string wanted = AbsoluteDocumentPath(path, base);
     for (std::size_t i = 0; i < RecentFiles.size(); ++i) {
         SplitFields(RecentFiles[i], kFileHistoryFields, fields);
         if (fields[103].empty()) {
@@ -303,7 +304,7 @@ int EnvData::FindFileHistory(std::string_view path, std::vector<std::string>& fi
                 fields[40 + k].clear();
             }
         }
-        if (!fields[0].empty() && AbsoluteDocumentPath(fields[0]) == wanted)
+        if (!fields[0].empty() && AbsoluteDocumentPath(fields[0], base) == wanted)
             return static_cast<int>(i);
     }
     return -1;
@@ -312,14 +313,15 @@ int EnvData::FindFileHistory(std::string_view path, std::vector<std::string>& fi
 void EnvData::AddRecentFile(std::string record) {
     std::vector<std::string> fields;
     SplitFields(record, 1, fields);
-    const std::string path = AbsoluteDocumentPath(fields[0]);
+    const std::string base = CurrentDirCp932();
+    const std::string path = AbsoluteDocumentPath(fields[0], base);
     std::vector<std::string> kept;
     kept.reserve(static_cast<std::size_t>(kMaxRecentFiles));
     kept.push_back(std::move(record));
     for (auto& r : RecentFiles) {
         if (kept.size() >= static_cast<std::size_t>(kMaxRecentFiles)) break;
         SplitFields(r, 1, fields);
-        if (AbsoluteDocumentPath(fields[0]) != path) kept.push_back(std::move(r));
+        if (AbsoluteDocumentPath(fields[0], base) != path) kept.push_back(std::move(r));
     }
     RecentFiles = std::move(kept);
 }
