@@ -40,4 +40,13 @@ int RunSettings(const CliArgs& args);
 // link-info PATH: what can be extracted from a linked file (cmd_link_info.cpp).
 int RunLinkInfo(const CliArgs& args);
 
+// Document subcommands (cmd_document.cpp): check FILE, info FILE, convert IN OUT,
+// merge BASE OTHER OUT, export-text DOC OUT, import-text TEXT OUT [--group N].
+int RunCheck(const CliArgs& args);
+int RunInfo(const CliArgs& args);
+int RunConvert(const CliArgs& args);
+int RunMerge(const CliArgs& args);
+int RunExportText(const CliArgs& args);
+int RunImportText(const CliArgs& args);
+
 }  // namespace qv::cli

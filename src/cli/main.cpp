@@ -18,6 +18,15 @@ namespace {
 
 const CliCommand kCommands[] = {
     {"help", "help", "list the subcommands", nullptr},
+    {"check", "check FILE", "not-csv, csv or fragment-file", RunCheck},
+    {"info", "info FILE", "a document's cards, groups and lines as JSON", RunInfo},
+    {"convert", "convert IN OUT", "read a document (or CSV) and save it as a fragment file",
+     RunConvert},
+    {"merge", "merge BASE OTHER OUT", "merge OTHER into BASE and save the result", RunMerge},
+    {"export-text", "export-text DOC OUT", "write a document's texts group by group",
+     RunExportText},
+    {"import-text", "import-text TEXT OUT [--group N]", "make a document from text lines",
+     RunImportText},
     {"link-info", "link-info PATH", "what the property dialog extracts from a linked file",
      RunLinkInfo},
     {"settings", "settings [--save]", "list every setting as JSON (--save: write back)",
