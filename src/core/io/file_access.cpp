@@ -52,7 +52,9 @@ FileBytes ReadFileBytes(std::string_view cp932Path, std::size_t maxSize) {
         result.Error = "no file name";
         return result;
     }
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe given as a document cannot hang the program; regular files
+    // read the same either way.
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         result.Status =

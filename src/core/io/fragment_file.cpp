@@ -1,9 +1,11 @@
 #include "core/io/fragment_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -289,8 +291,13 @@ bool IsFragmentFileHeader(std::string_view firstLine) {
 FragmentFileCheck CheckFragmentFile(std::string_view path) {
     if (!HasCsvExtension(path)) return FragmentFileCheck::NotCsv;
     const std::string native = NativePath(path);
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return FragmentFileCheck::Csv;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return FragmentFileCheck::Csv;
+    }
     char buffer[kHeaderProbeBytes];
     std::size_t got = 0;
     while (got < sizeof buffer) {

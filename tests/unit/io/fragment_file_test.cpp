@@ -422,6 +422,12 @@ TEST(FragmentFileOpen, MissingOrUnreadableFilesLeaveTheDocumentUntouched) {
     fs::create_directory(dir.path() / "dir.csv");
     EXPECT_EQ(ReadFragmentFile(doc.set, (dir.path() / "dir.csv").string(), false, &status), 0);
     EXPECT_EQ(status, ReadStatus::Unreadable);
+    // A pipe is no document; looking at it must not wait for a writer.
+    const fs::path fifo = dir.path() / "pipe.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(CheckFragmentFile(fifo.string()), FragmentFileCheck::Csv);
+    EXPECT_EQ(ReadFragmentFile(doc.set, fifo.string(), false, &status), 0);
+    EXPECT_EQ(status, ReadStatus::Unreadable);
     EXPECT_EQ(doc.set.Count(), 1);
     EXPECT_TRUE(doc.set.FileName.empty());
 }
