@@ -149,19 +149,6 @@ TEST(FragmentFileSave, LineBreaksInsideATextBecomeTheMarker) {
     EXPECT_NE(text.find(",/x.txt\r\n"), std::string::npos);
 }
 
-TEST(FragmentFileSave, SuccessNamesTheDocumentAndClearsItsFlags) {
-    TempDir dir;
-    TestDoc doc;
-    doc.Add("a", 1, 2, 2);
-    doc.set.Modified = true;
-    doc.set.ReadOnly = true;  // save as from a read-only document gives a writable one
-    const std::string path = (dir.path() / "new.csv").string();
-    ASSERT_TRUE(SaveFragmentFile(doc.set, path));
-    EXPECT_EQ(doc.set.FileName, path);
-    EXPECT_FALSE(doc.set.Modified);
-    EXPECT_FALSE(doc.set.ReadOnly);
-}
-
 // ---- Failing saves leave everything as it was ----
 
 TEST(FragmentFileSave, FailureKeepsTheOldFileAndTheDocumentState) {
@@ -193,14 +180,20 @@ TEST(FragmentFileSave, FailureKeepsTheOldFileAndTheDocumentState) {
     EXPECT_EQ(entries, 2);
 }
 
-TEST(FragmentFileSave, ReplacingKeepsPermissionsAndSymbolicLinks) {
+TEST(FragmentFileSave, SuccessNamesTheDocumentKeepsPermissionsAndSymbolicLinks) {
     TempDir dir;
     const fs::path target = dir.Write("real.csv", "old");
     ::chmod(target.c_str(), 0640);
     fs::create_symlink(target, dir.path() / "link.csv");
     TestDoc doc;
     doc.Add("a", 1, 2, 2);
-    ASSERT_TRUE(SaveFragmentFile(doc.set, (dir.path() / "link.csv").string()));
+    doc.set.Modified = true;
+    doc.set.ReadOnly = true;  // save as from a read-only document gives a writable one
+    const std::string link = (dir.path() / "link.csv").string();
+    ASSERT_TRUE(SaveFragmentFile(doc.set, link));
+    EXPECT_EQ(doc.set.FileName, link);
+    EXPECT_FALSE(doc.set.Modified);
+    EXPECT_FALSE(doc.set.ReadOnly);
     EXPECT_TRUE(fs::is_symlink(dir.path() / "link.csv"));
     EXPECT_EQ(ReadAll(target), FragmentFileText(doc.set));
     struct stat st {};
@@ -329,16 +322,6 @@ TEST(FragmentFileRead, PageSizeAndGridLines) {
     EXPECT_EQ(doc.set.DivRows, 0);
 }
 
-TEST(FragmentFileRead, SkipsEmptyAndBlankLinesAndNeverReadsTheHeaderAsData) {
-    ReadDoc r("\"first\",1,1,1,4,1,0,0,\r\n\r\n   \r\n\"a\",1,1,1,4,1,0,0,\r\n", "h.csv");
-    // Not a fragment file: read as texts, first line skipped, blank first field skipped.
-    ASSERT_EQ(r.count, 1);
-    EXPECT_EQ(r.At(0).Text, "a");
-
-    ReadDoc f(FragmentCsv({"", "  ", "\"a\",1,1,1,4,1,0,0,"}));
-    ASSERT_EQ(f.count, 1);
-}
-
 TEST(FragmentFileRead, AcceptsCrLfLfAndCrLineEnds) {
     const std::initializer_list<std::string_view> lines = {
         "\"one\",1,10,10,4,1,0,0,", "\"two\",2,20,20,4,1,0,0,/l", "#x,5001,0,0,800,600,0,0,"};
@@ -348,9 +331,9 @@ TEST(FragmentFileRead, AcceptsCrLfLfAndCrLineEnds) {
         EXPECT_EQ(r.At(1).Link, "/l");
         EXPECT_EQ(r.doc.set.FixedWidth, 800);
     }
-    // Mixed, and without a line end at the very end.
+    // Mixed, with empty and blank lines, and without a line end at the very end.
     ReadDoc mixed(Str(kFragmentFileHeader) +
-                  "\n\"one\",1,10,10,4,1,0,0,\r\r\n\"two\",2,2,2,4,1,0,0,");
+                  "\n\"one\",1,10,10,4,1,0,0,\r\r\n   \n\"two\",2,2,2,4,1,0,0,");
     ASSERT_EQ(mixed.count, 2);
     EXPECT_EQ(mixed.At(1).Text, "two");
 }
@@ -438,6 +421,16 @@ TEST(FragmentFileOpen, MoreCardsThanTheLimitOpenReadOnlyWithTheirPageAndLines) {
         text += "\"c" + std::to_string(i) + "\"," + std::to_string(i % 3 + 1) + ",1,1,4,1,0,0,\r\n";
     text += Str(kGroupLineLabel) + ",2002,1,2,1,0,0,0,\r\n";
     text += Str(kPageSizeLabel) + ",5001,0,0,3000,2000,0,0,\r\n";
+    {
+        // Exactly the limit is not cut short.
+        std::string full = Str(kFragmentFileHeader) + "\r\n";
+        for (int i = 0; i < kMaxFragments; ++i)
+            full += "\"c\",1,1,1,4,1,0,0,\r\n";
+        ReadDoc r(full);
+        EXPECT_EQ(r.status, ReadStatus::Read);
+        EXPECT_FALSE(r.doc.set.ReadOnly);
+        EXPECT_TRUE(r.doc.world.prompts.Log.empty());
+    }
     ReadDoc r(text);
     EXPECT_EQ(r.count, kMaxFragments);
     EXPECT_EQ(r.status, ReadStatus::CutShort);
@@ -456,16 +449,6 @@ TEST(FragmentFileOpen, MoreCardsThanTheLimitOpenReadOnlyWithTheirPageAndLines) {
     ReadFragmentFile(base.set, big.string(), true, &status);
     EXPECT_EQ(status, ReadStatus::CutShort);
     EXPECT_FALSE(base.set.ReadOnly);
-}
-
-TEST(FragmentFileOpen, ExactlyTheLimitIsNotCutShort) {
-    std::string text = Str(kFragmentFileHeader) + "\r\n";
-    for (int i = 0; i < kMaxFragments; ++i)
-        text += "\"c\",1,1,1,4,1,0,0,\r\n";
-    ReadDoc r(text);
-    EXPECT_EQ(r.status, ReadStatus::Read);
-    EXPECT_FALSE(r.doc.set.ReadOnly);
-    EXPECT_TRUE(r.doc.world.prompts.Log.empty());
 }
 
 // ---- Merging ----
