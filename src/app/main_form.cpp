@@ -7,9 +7,16 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include "app/mdi_child.h"
+#include "app/qt_ports.h"
+#include "core/content/spi_unit.h"
+#include "core/io/text_exchange.h"
+#include "core/model/frag_buffer.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
 #include "core/settings/window_state.h"
+#include "render/picture_loader.h"
+#include "render/qt_text_metrics.h"
 
 namespace {
 
@@ -23,14 +30,43 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
       ini_(startup.IniPath.empty() ? std::make_unique<qv::UsrIniFile>()
                                    : std::make_unique<qv::UsrIniFile>(startup.IniPath)),
       env_(std::make_unique<qv::EnvData>(*ini_)),
-      startFile_(qv::Cp932Path(startup.StartFile)) {
+      startFile_(qv::Cp932Path(startup.StartFile)),
+      metrics_(std::make_unique<qv::QtTextMetrics>(*env_)),
+      plugins_(std::make_unique<qv::SpiUnit>(env_->SpiDir)),
+      pictures_(std::make_unique<qv::FilePictureLoader>(plugins_.get())),
+      prompts_(std::make_unique<qv::QtPrompts>(this)),
+      clipboard_(std::make_unique<qv::QtClipboard>()),
+      random_(std::make_unique<qv::DefaultRandomSource>()),
+      links_(std::make_unique<qv::DesktopLinkOpener>()),
+      buffer_(std::make_unique<qv::FragBuffer>(
+          *env_, *prompts_, *clipboard_,
+          [](const qv::FragSet& set) { return qv::ClipboardText(set); })) {
+    services_.Ini = ini_.get();
+    services_.Env = env_.get();
+    services_.Buffer = buffer_.get();
+    services_.Metrics = metrics_.get();
+    services_.Pictures = pictures_.get();
+    services_.Prompts = prompts_.get();
+    services_.Clipboard = clipboard_.get();
+    services_.Random = random_.get();
+    services_.Links = links_.get();
+    services_.Host = this;
+    links_->SetOpenDocument([this](const std::string& path) { OpenDocument(path); });
+
     setWindowTitle(QStringLiteral("Quillovarsta"));
     mdiArea_ = new QMdiArea(this);
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
     RestorePlacement();
 }
 
-TQuillovaMainForm::~TQuillovaMainForm() = default;
+TQuillovaMainForm::~TQuillovaMainForm() {
+    // Document windows go first: their documents refer to the services below.
+    mdiArea_->closeAllSubWindows();
+    for (QMdiSubWindow* w : mdiArea_->subWindowList())
+        delete w;
+}
 
 void TQuillovaMainForm::RestorePlacement() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -63,6 +99,8 @@ void TQuillovaMainForm::ShowAsStored() {
             show();
             break;
     }
+    OpenStartDocument();
+    env_->RefreshLock = 0;
 }
 
 bool TQuillovaMainForm::SaveSettings() {
@@ -79,6 +117,11 @@ bool TQuillovaMainForm::SaveSettings() {
 }
 
 void TQuillovaMainForm::closeEvent(QCloseEvent* event) {
+    // Every document window is asked first; one that refuses keeps the program open.
+    if (!CloseAllDocuments()) {
+        event->ignore();
+        return;
+    }
     // Without a settings file (tests) there is nothing to keep.
     if (!ini_->Path().empty() && !SaveSettings()) {
         QMessageBox::warning(this, QStringLiteral("警告"),

@@ -6,16 +6,28 @@
 #include <memory>
 #include <string>
 
+#include "app/app_context.h"
+#include "core/model/ports.h"
 #include "core/settings/paths.h"
 
 class QMdiArea;
+class TMDIChild;
 
 namespace qv {
+class DefaultRandomSource;
+class DesktopLinkOpener;
 class EnvData;
+class FilePictureLoader;
+class FragBuffer;
+class FragSet;
+class QtClipboard;
+class QtPrompts;
+class QtTextMetrics;
+class SpiUnit;
 class UsrIniFile;
 }  // namespace qv
 
-class TQuillovaMainForm : public QMainWindow {
+class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
     Q_OBJECT
 
   public:
@@ -31,8 +43,25 @@ class TQuillovaMainForm : public QMainWindow {
     // The document named on the command line (code page 932), empty when none.
     const std::string& StartFile() const { return startFile_; }
 
-    // Shows the window in its stored state (normal, minimised or maximised).
+    // Shows the window in its stored state (normal, minimised or maximised), then opens the
+    // start document: the file named on the command line, else the last file when OpenLastFile
+    // is on, else the home document.
     void ShowAsStored();
+
+    // Opens a document in a window, or brings its window to the front when it is open already.
+    // "無題" makes a new empty document. Asks before reading a CSV file that is not a fragment
+    // file; reports a missing file. Returns the window, or null.
+    TMDIChild* OpenDocument(const std::string& cp932Path);
+
+    // The active document window and its model, or null.
+    TMDIChild* ActiveChild() const;
+    qv::FragSet* ActiveDocument() const;
+    int DocumentCount() const;
+
+    AppContext& Services() { return services_; }
+
+    // ---- qv::DocumentHost ----
+    void TurnImeOff() override {}
 
     // Stores the window's own entries and every setting; the file is written only when something
     // differs. Returns false when it had to be written and could not be.
@@ -43,10 +72,27 @@ class TQuillovaMainForm : public QMainWindow {
 
   private:
     void RestorePlacement();
+    void OpenStartDocument();
+    // Asks every document window whether it may close (each with its own save question), then
+    // remembers the active document as LastFile and closes them all. False when one refused.
+    bool CloseAllDocuments();
+    TMDIChild* NewChildWindow();
+    TMDIChild* FindChild(const std::string& cp932Path) const;
 
     QMdiArea* mdiArea_ = nullptr;
-    // Destroyed in the reverse order: the settings before the file they came from.
+    // Destroyed in the reverse order: the cut buffer, the settings, then the file they came from.
     std::unique_ptr<qv::UsrIniFile> ini_;
     std::unique_ptr<qv::EnvData> env_;
     std::string startFile_;
+
+    // The services every document uses.
+    std::unique_ptr<qv::QtTextMetrics> metrics_;
+    std::unique_ptr<qv::SpiUnit> plugins_;
+    std::unique_ptr<qv::FilePictureLoader> pictures_;
+    std::unique_ptr<qv::QtPrompts> prompts_;
+    std::unique_ptr<qv::QtClipboard> clipboard_;
+    std::unique_ptr<qv::DefaultRandomSource> random_;
+    std::unique_ptr<qv::DesktopLinkOpener> links_;
+    std::unique_ptr<qv::FragBuffer> buffer_;
+    AppContext services_;
 };

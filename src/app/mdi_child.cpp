@@ -1,0 +1,520 @@
+#include "app/mdi_child.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "app/qt_ports.h"
+#include "core/io/fragment_file.h"
+#include "core/settings/env_data.h"
+#include "core/text/text_helpers.h"
+#include "render/document_painter.h"
+#include "render/qt_text.h"
+#include "render/render_cache.h"
+
+namespace {
+
+// Scroll steps of the document window: arrow keys, the wheel and the scroll-bar arrows move 16
+// pixels, the page keys 64.
+constexpr int kScrollStep = 16;
+constexpr int kPageStep = 64;
+
+// "無題" and " : 編集禁止" (code page 932).
+constexpr std::string_view kUntitled = "\x96\xb3\x91\xe8";
+constexpr std::string_view kReadOnlyMark = " : \x95\xd2\x8f\x57\x8b\xd6\x8e\x7e";
+// "]変更内容を保存しますか" and "保存できませんでした".
+constexpr std::string_view kSaveQuestion =
+    "]\x95\xcf\x8d\x58\x93\xe0\x97\x65\x82\xf0\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb7\x82\xa9";
+constexpr std::string_view kSaveFailed =
+    "\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd";
+
+QRect ToQRect(const qv::Rect& r) {
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+QRect Normalised(QPoint a, QPoint b) {
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}
+
+qv::MouseButton ButtonOf(Qt::MouseButton b) {
+    switch (b) {
+        case Qt::RightButton:
+            return qv::MouseButton::Right;
+        case Qt::MiddleButton:
+            return qv::MouseButton::Middle;
+        default:
+            return qv::MouseButton::Left;
+    }
+}
+
+}  // namespace
+
+std::optional<qv::Picture> TMDIChild::DocumentPictures::Load(const std::string& path, int numerator,
+                                                             int denominator) {
+    return inner_.Load(qv::ResolveAgainstDocument(path, owner_.Set().FileName), numerator,
+                       denominator);
+}
+
+TMDIChild::TMDIChild(AppContext& app, QWidget* parent)
+    : QAbstractScrollArea(parent),
+      app_(app),
+      pictures_(*app.Pictures, *this),
+      ctx_{*app.Env,       *app.Metrics, *this,      *app.Prompts, pictures_,
+           *app.Clipboard, *app.Random,  *app.Links, *app.Host},
+      set_(std::make_unique<qv::FragSet>(ctx_)),
+      cache_(std::make_unique<qv::RenderCache>()) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    horizontalScrollBar()->setSingleStep(kScrollStep);
+    verticalScrollBar()->setSingleStep(kScrollStep);
+    horizontalScrollBar()->setTracking(app.Env->ScrollTracking);
+    verticalScrollBar()->setTracking(app.Env->ScrollTracking);
+    resize(429, 257);
+    UpdateCaption();
+}
+
+TMDIChild::~TMDIChild() {
+    ++app_.Env->RefreshLock;
+    set_.reset();
+    --app_.Env->RefreshLock;
+    app_.Host->RefreshMap();
+}
+
+int TMDIChild::Load(const std::string& cp932Path) {
+    const int count = qv::ReadFragmentFile(*set_, cp932Path, false);
+    UpdateCaption();
+    return count;
+}
+
+bool TMDIChild::Save() {
+    if (set_->FileName.empty()) return SaveAs();
+    if (qv::SaveFragmentFile(*set_, set_->FileName)) {
+        UpdateCaption();
+        return true;
+    }
+    app_.Prompts->Warning(kSaveFailed, qv::PromptButtons::Ok);
+    return false;
+}
+
+bool TMDIChild::SaveAs() {
+    const QString start =
+        set_->FileName.empty() ? QStringLiteral("*.CSV") : qv::FromCp932(set_->FileName);
+    const QString chosen = QFileDialog::getSaveFileName(
+        this, QString(), start, QStringLiteral("断片ファイル (*.csv *.CSV)"));
+    if (chosen.isEmpty()) return false;
+    bool complete = true;
+    const std::string path = qv::ToCp932(chosen, &complete);
+    if (complete && qv::SaveFragmentFile(*set_, path)) {
+        UpdateCaption();
+        return true;
+    }
+    app_.Prompts->Warning(kSaveFailed, qv::PromptButtons::Ok);
+    return false;
+}
+
+bool TMDIChild::CloseQuery() {
+    if (closeApproved_) return true;
+    if (!set_->ReadOnly && set_->Modified) {
+        if (!set_->SaveOnClose) {
+            const std::string name =
+                set_->FileName.empty() ? std::string(kUntitled) : set_->FileName;
+            switch (app_.Prompts->Question("[" + name + std::string(kSaveQuestion),
+                                           qv::PromptButtons::YesNoCancel)) {
+                case qv::PromptAnswer::Cancel:
+                    return false;
+                case qv::PromptAnswer::Yes:
+                    set_->SaveOnClose = true;
+                    break;
+                default:
+                    break;
+            }
+        }
+        if (set_->SaveOnClose && !Save()) {
+            // A cancelled name or a failed write keeps the window, and the document, open.
+            set_->SaveOnClose = false;
+            return false;
+        }
+    }
+    if (!set_->FileName.empty()) {
+        std::array<bool, 100> shown{};
+        for (int g = 1; g <= qv::kMaxGroup; ++g)
+            shown[static_cast<std::size_t>(g - 1)] =
+                set_->GroupTable[static_cast<std::size_t>(g)].Shown;
+        app_.Env->AddRecentFile(qv::MakeFileHistoryRecord(
+            set_->FileName, shown, ScrollPosition(qv::ScrollAxis::Vertical),
+            ScrollPosition(qv::ScrollAxis::Horizontal), set_->GroupListGroup));
+    }
+    closeApproved_ = true;
+    return true;
+}
+
+void TMDIChild::closeEvent(QCloseEvent* event) {
+    if (CloseQuery()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+QString TMDIChild::Caption() const {
+    std::string caption = set_->FileName.empty() ? std::string(kUntitled) : set_->FileName;
+    if (set_->ReadOnly) caption += kReadOnlyMark;
+    return qv::FromCp932(caption);
+}
+
+void TMDIChild::UpdateCaption() {
+    setWindowTitle(Caption());
+}
+
+// ---- Scrolling ----
+
+int TMDIChild::ScrollPosition(qv::ScrollAxis axis) const {
+    const QScrollBar* bar =
+        axis == qv::ScrollAxis::Horizontal ? horizontalScrollBar() : verticalScrollBar();
+    // A hidden scroll bar counts as position 0.
+    return bar->maximum() > 0 ? bar->value() : 0;
+}
+
+void TMDIChild::SetScrollPosition(qv::ScrollAxis axis, int position) {
+    QScrollBar* bar =
+        axis == qv::ScrollAxis::Horizontal ? horizontalScrollBar() : verticalScrollBar();
+    bar->setValue(position);  // clamped to the range by the scroll bar
+}
+
+int TMDIChild::ScrollRange(qv::ScrollAxis axis) const {
+    return axis == qv::ScrollAxis::Horizontal ? rangeX_ : rangeY_;
+}
+
+void TMDIChild::SetScrollRange(qv::ScrollAxis axis, int range) {
+    (axis == qv::ScrollAxis::Horizontal ? rangeX_ : rangeY_) = std::max(range, 1);
+    ApplyScrollRange(axis);
+}
+
+void TMDIChild::ApplyScrollRange(qv::ScrollAxis axis) {
+    const bool horizontal = axis == qv::ScrollAxis::Horizontal;
+    QScrollBar* bar = horizontal ? horizontalScrollBar() : verticalScrollBar();
+    const int client = horizontal ? ClientWidth() : ClientHeight();
+    const int range = horizontal ? rangeX_ : rangeY_;
+    bar->setPageStep(std::max(client, 1));
+    bar->setRange(0, std::max(0, range - client));
+}
+
+int TMDIChild::ClientWidth() const {
+    return viewport()->width();
+}
+int TMDIChild::ClientHeight() const {
+    return viewport()->height();
+}
+
+void TMDIChild::scrollContentsBy(int, int) {
+    // The page moved under the window: screen rectangles, frames and lines follow. Setting the
+    // scroll range from inside may move the page again; that round is absorbed here.
+    if (syncingScroll_) return;
+    syncingScroll_ = true;
+    set_->RedrawAll();
+    syncingScroll_ = false;
+}
+
+void TMDIChild::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    ApplyScrollRange(qv::ScrollAxis::Horizontal);
+    ApplyScrollRange(qv::ScrollAxis::Vertical);
+    if (!syncingScroll_) {
+        syncingScroll_ = true;
+        set_->RedrawAll();
+        syncingScroll_ = false;
+    }
+}
+
+void TMDIChild::ScrollBy(int dx, int dy) {
+    if (dx == 0 && dy == 0) return;
+    const QPoint p = viewport()->mapFromGlobal(QCursor::pos());
+    if (bandActive_) SetBand(QRect());
+    int movedX = 0;
+    int movedY = 0;
+    if (dx != 0) {
+        const int before = ScrollPosition(qv::ScrollAxis::Horizontal);
+        SetScrollPosition(qv::ScrollAxis::Horizontal, before + dx);
+        movedX = ScrollPosition(qv::ScrollAxis::Horizontal) - before;
+    }
+    if (dy != 0) {
+        const int before = ScrollPosition(qv::ScrollAxis::Vertical);
+        SetScrollPosition(qv::ScrollAxis::Vertical, before + dy);
+        movedY = ScrollPosition(qv::ScrollAxis::Vertical) - before;
+    }
+    pressPoint_ -= QPoint(movedX, movedY);
+    if (set_->Dragging) {
+        set_->PressPoint.X -= movedX;
+        set_->PressPoint.Y -= movedY;
+        set_->DragSelection(nullptr, p.x(), p.y(),
+                            ShiftOf(QGuiApplication::queryKeyboardModifiers()));
+    } else if (bandActive_) {
+        SetBand(Normalised(pressPoint_, p));
+    }
+}
+
+// ---- Painting ----
+
+void TMDIChild::Invalidate(const qv::Rect& clientRect) {
+    if (!clientRect.IsEmpty()) viewport()->update(ToQRect(clientRect));
+}
+
+void TMDIChild::InvalidateAll() {
+    viewport()->update();
+}
+
+void TMDIChild::paintEvent(QPaintEvent* event) {
+    ++app_.Env->RefreshLock;
+    QPainter painter(viewport());
+    qv::PaintDocumentWindow(painter, *set_, *cache_, event->region());
+    if (bandActive_ && !bandRect_.isNull()) {
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(bandRect_.adjusted(0, 0, -1, -1));
+    }
+    --app_.Env->RefreshLock;
+}
+
+void TMDIChild::SetBand(const QRect& rect) {
+    if (!bandRect_.isNull()) viewport()->update(bandRect_.adjusted(-1, -1, 1, 1));
+    bandRect_ = rect;
+    if (!bandRect_.isNull()) viewport()->update(bandRect_.adjusted(-1, -1, 1, 1));
+}
+
+// ---- Cursor and keys ----
+
+void TMDIChild::SetCursor(qv::CursorShape shape) {
+    using qv::CursorShape;
+    Qt::CursorShape qt = Qt::ArrowCursor;
+    switch (shape) {
+        case CursorShape::Default:
+        case CursorShape::Arrow:
+            qt = Qt::ArrowCursor;
+            break;
+        case CursorShape::NotAllowed:
+            qt = Qt::ForbiddenCursor;
+            break;
+        case CursorShape::GrabLeft:
+        case CursorShape::GrabRight:
+            qt = Qt::ClosedHandCursor;
+            break;
+        case CursorShape::PickLeft:
+        case CursorShape::PickRight:
+            qt = Qt::DragCopyCursor;
+            break;
+        case CursorShape::GroupTool:
+            qt = Qt::CrossCursor;
+            break;
+        case CursorShape::LineTool:
+            qt = Qt::UpArrowCursor;
+            break;
+        case CursorShape::PaintTool:
+            qt = Qt::PointingHandCursor;
+            break;
+        case CursorShape::SpuitTool:
+            qt = Qt::WhatsThisCursor;
+            break;
+    }
+    viewport()->setCursor(qt);
+}
+
+bool TMDIChild::CtrlDown() const {
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+}
+
+qv::ShiftState TMDIChild::ShiftOf(Qt::KeyboardModifiers mods) {
+    return qv::ShiftState{mods.testFlag(Qt::ShiftModifier), mods.testFlag(Qt::ControlModifier),
+                          mods.testFlag(Qt::AltModifier)};
+}
+
+void TMDIChild::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_PageUp:
+            ScrollBy(0, -kPageStep);
+            break;
+        case Qt::Key_PageDown:
+            ScrollBy(0, kPageStep);
+            break;
+        case Qt::Key_Left:
+            ScrollBy(-kScrollStep, 0);
+            break;
+        case Qt::Key_Right:
+            ScrollBy(kScrollStep, 0);
+            break;
+        case Qt::Key_Up:
+            ScrollBy(0, -kScrollStep);
+            break;
+        case Qt::Key_Down:
+            ScrollBy(0, kScrollStep);
+            break;
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            break;  // the page does not jump
+        case Qt::Key_Control:
+            // Ctrl during a drag picks the dragged cards out of their frames.
+            if (set_->Dragging && !set_->GroupDrag && !event->isAutoRepeat()) {
+                SetCursor(qv::CursorShape::PickLeft);
+                set_->Recount();
+                set_->EraseGroupLines();
+                set_->UpdateGroupFrames();
+                app_.Host->RefreshMap();
+            }
+            break;
+        case Qt::Key_Delete:
+            if (set_->ReadOnly) break;
+            if (set_->SelectedLine != -1) {
+                set_->DeleteGroupLine(set_->SelectedLine);
+                set_->Modified = true;
+                set_->RedrawAll();
+            } else if (!set_->SelectionList.empty()) {
+                set_->DeleteSelected();
+            }
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+void TMDIChild::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Control && set_->Dragging && !event->isAutoRepeat()) {
+        set_->GroupDrag = false;
+        SetCursor(qv::CursorShape::GrabLeft);
+        set_->Recount();
+        set_->EraseGroupLines();
+        set_->UpdateGroupFrames();
+        app_.Host->RefreshMap();
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+void TMDIChild::wheelEvent(QWheelEvent* event) {
+    // 16 pixels per wheel notch, towards the end of the page when the wheel turns towards the
+    // user; the event always counts as handled.
+    const int notches = event->angleDelta().y() / 120;
+    const int sideways = event->angleDelta().x() / 120;
+    if (notches != 0 && verticalScrollBar()->maximum() > 0) ScrollBy(0, -notches * kScrollStep);
+    if (sideways != 0 && horizontalScrollBar()->maximum() > 0) ScrollBy(-sideways * kScrollStep, 0);
+    event->accept();
+}
+
+// ---- Mouse ----
+
+void TMDIChild::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const qv::ShiftState shift = ShiftOf(event->modifiers());
+    if (event->button() == Qt::LeftButton && shift.Alt) {
+        lastPoint_ = p;
+        SetCursor(qv::CursorShape::GrabLeft);
+        handScrolling_ = true;
+        return;
+    }
+    set_->SelectedLine = set_->GroupLineAt(p.x(), p.y());
+    if (qv::Fragment* f = set_->FragmentAt(p.x(), p.y())) {
+        set_->BringToTop(f);
+        set_->PressFragment(f, ButtonOf(event->button()), p.x(), p.y(), shift);
+        if (shift.Ctrl) ctrlPressed_ = true;
+    } else if (event->button() == Qt::LeftButton) {
+        if (!shift.Shift && !set_->SelectionList.empty()) set_->SelectAll(false);
+        bandActive_ = true;
+        pressPoint_ = lastPoint_ = p;
+        SetBand(QRect(p, p));
+    }
+    lastPoint_ = p;
+}
+
+void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const qv::ShiftState shift = ShiftOf(event->modifiers());
+    if (handScrolling_) {
+        // The page follows the hand.
+        SetScrollPosition(qv::ScrollAxis::Horizontal,
+                          lastPoint_.x() + ScrollPosition(qv::ScrollAxis::Horizontal) - p.x());
+        SetScrollPosition(qv::ScrollAxis::Vertical,
+                          lastPoint_.y() + ScrollPosition(qv::ScrollAxis::Vertical) - p.y());
+    } else if (bandActive_) {
+        SetBand(Normalised(pressPoint_, p));
+        // Near the window's edges the page scrolls under a growing rectangle.
+        const int dx = p.x() - lastPoint_.x();
+        const int dy = p.y() - lastPoint_.y();
+        const int cw = ClientWidth() - 32;
+        const int ch = ClientHeight() - 32;
+        if (p.x() > cw && lastPoint_.x() > cw && dx > 0) {
+            ScrollBy(kScrollStep, 0);
+        } else if (p.y() > ch && lastPoint_.y() > ch && dy > 0) {
+            ScrollBy(0, kScrollStep);
+        }
+        if (ScrollPosition(qv::ScrollAxis::Horizontal) > 0 && p.x() < 32 && lastPoint_.x() < 32 &&
+            dx < 0) {
+            ScrollBy(-kScrollStep, 0);
+        } else if (ScrollPosition(qv::ScrollAxis::Vertical) > 0 && p.y() < 32 &&
+                   lastPoint_.y() < 32 && dy < 0) {
+            ScrollBy(0, -kScrollStep);
+        }
+    } else {
+        qv::Fragment* f = set_->FragmentAt(p.x(), p.y());
+        set_->DragSelection(f, p.x(), p.y(), shift);
+        if (!set_->Dragging) {
+            QString hint;
+            if (f) {
+                if (f->Kind == qv::FragmentKind::Image && !f->Text.empty()) {
+                    hint = qv::FromCp932(qv::ReplaceAll(f->Text, app_.Env->CR_String, "\r\n"));
+                } else {
+                    hint = qv::FromCp932(f->Link);
+                }
+            }
+            viewport()->setToolTip(hint);
+        }
+    }
+    lastPoint_ = p;
+}
+
+void TMDIChild::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (handScrolling_) {
+        SetCursor(qv::CursorShape::Default);
+        handScrolling_ = false;
+        viewport()->update();
+        return;
+    }
+    if (bandActive_) {
+        SetBand(QRect());
+        bandActive_ = false;
+        // The model normalises the rectangle; its corners are the press and release points.
+        set_->SelectInRect(qv::Rect{pressPoint_.x(), pressPoint_.y(), p.x(), p.y()});
+    } else {
+        set_->ReleaseDrag(set_->FragmentAt(p.x(), p.y()), ShiftOf(event->modifiers()));
+    }
+    AfterRelease();
+}
+
+void TMDIChild::AfterRelease() {
+    set_->EraseGroupLines();
+    set_->UpdateGroupFrames();
+    set_->RepaintTouchedFrames();
+    app_.Host->RefreshMap();
+}
+
+void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (!bandActive_ && !ctrlPressed_) {
+        if (qv::Fragment* f = set_->FragmentAt(p.x(), p.y())) {
+            set_->DoubleClickFragment(f, ShiftOf(event->modifiers()));
+        }
+    }
+    ctrlPressed_ = false;
+}

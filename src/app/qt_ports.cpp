@@ -1,0 +1,102 @@
+#include "app/qt_ports.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "core/model/frag_set.h"
+#include "core/model/fragment.h"
+#include "render/qt_text.h"
+
+namespace qv {
+
+namespace {
+
+QMessageBox::StandardButtons ButtonsOf(PromptButtons b) {
+    switch (b) {
+        case PromptButtons::Ok:
+            return QMessageBox::Ok;
+        case PromptButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case PromptButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case PromptButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+PromptAnswer AnswerOf(int button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return PromptAnswer::Yes;
+        case QMessageBox::No:
+            return PromptAnswer::No;
+        case QMessageBox::Cancel:
+            return PromptAnswer::Cancel;
+        default:
+            return PromptAnswer::Ok;
+    }
+}
+
+PromptAnswer Ask(QWidget* parent, QMessageBox::Icon icon, std::string_view caption,
+                 std::string_view text, PromptButtons buttons) {
+    QMessageBox box(icon, FromCp932(caption), FromCp932(text), ButtonsOf(buttons), parent);
+    // Closing the box with Esc or the title bar counts as the most cautious answer.
+    if (buttons == PromptButtons::YesNoCancel || buttons == PromptButtons::OkCancel) {
+        box.setEscapeButton(QMessageBox::Cancel);
+    } else if (buttons == PromptButtons::YesNo) {
+        box.setEscapeButton(QMessageBox::No);
+    }
+    return AnswerOf(box.exec());
+}
+
+QString LocalPath(const std::string& cp932) {
+    return FromCp932(cp932);
+}
+
+}  // namespace
+
+PromptAnswer QtPrompts::Warning(std::string_view text, PromptButtons buttons) {
+    return Ask(parent_, QMessageBox::Warning, kWarningCaption, text, buttons);
+}
+
+PromptAnswer QtPrompts::Question(std::string_view text, PromptButtons buttons) {
+    return Ask(parent_, QMessageBox::Question, kQuestionCaption, text, buttons);
+}
+
+std::string QtClipboard::Text() const {
+    if (QClipboard* cb = QGuiApplication::clipboard()) return ToCp932(cb->text());
+    return {};
+}
+
+void QtClipboard::SetText(std::string_view cp932) {
+    if (QClipboard* cb = QGuiApplication::clipboard()) cb->setText(FromCp932(cp932));
+}
+
+std::string ResolveAgainstDocument(const std::string& cp932Path, const std::string& documentPath) {
+    if (cp932Path.empty() || documentPath.empty()) return cp932Path;
+    QString path = LocalPath(cp932Path);
+    if (QDir::isAbsolutePath(path)) return cp932Path;
+    QString folder = QFileInfo(LocalPath(documentPath)).absolutePath();
+    QString candidate = QDir(folder).filePath(path);
+    return QFileInfo::exists(candidate) ? ToCp932(QDir::cleanPath(candidate)) : cp932Path;
+}
+
+void DesktopLinkOpener::OpenLink(FragSet& set, Fragment& fragment) {
+    if (fragment.Link.empty()) return;
+    std::string path = ResolveAgainstDocument(fragment.Link, set.FileName);
+    QString local = LocalPath(path);
+    if (openDocument_ && local.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+        openDocument_(path);
+        return;
+    }
+    QUrl url = QUrl::fromUserInput(local, QDir::currentPath(), QUrl::AssumeLocalFile);
+    QDesktopServices::openUrl(url);
+}
+
+}  // namespace qv

@@ -1,0 +1,48 @@
+// The program's implementations of the model's ports that need widgets: message boxes, the
+// clipboard and opening links with the desktop.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "core/model/ports.h"
+
+namespace qv {
+
+// Modal message boxes over a parent window, captioned "警告" or "確認".
+class QtPrompts final : public Prompts {
+  public:
+    explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
+    void SetParent(QWidget* parent) { parent_ = parent; }
+    PromptAnswer Warning(std::string_view text, PromptButtons buttons) override;
+    PromptAnswer Question(std::string_view text, PromptButtons buttons) override;
+
+  private:
+    QWidget* parent_;
+};
+
+// The system clipboard as code page 932 text.
+class QtClipboard final : public Clipboard {
+  public:
+    std::string Text() const override;
+    void SetText(std::string_view cp932) override;
+};
+
+// Fragment files open inside the program (through `openDocument`), everything else in the
+// desktop's default application.
+class DesktopLinkOpener final : public LinkOpener {
+  public:
+    using OpenDocumentFn = std::function<void(const std::string& cp932Path)>;
+    void SetOpenDocument(OpenDocumentFn fn) { openDocument_ = std::move(fn); }
+    void OpenLink(FragSet& set, Fragment& fragment) override;
+
+  private:
+    OpenDocumentFn openDocument_;
+};
+
+// Resolves a link or picture path that is relative against the folder of the document holding it,
+// so a document and its pictures can move together.
+std::string ResolveAgainstDocument(const std::string& cp932Path, const std::string& documentPath);
+
+}  // namespace qv
