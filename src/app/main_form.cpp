@@ -3,9 +3,13 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
 
 #include "app/mdi_child.h"
 #include "app/qt_ports.h"
@@ -58,7 +62,68 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
+    BuildStatusBar();
     RestorePlacement();
+
+    timer_ = new QTimer(this);
+    timer_->setInterval(250);
+    connect(timer_, &QTimer::timeout, this, &TQuillovaMainForm::TimerTick);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+        env_->RefreshPending = true;
+        DispStatusUpdate();
+    });
+}
+
+void TQuillovaMainForm::BuildStatusBar() {
+    for (int i = 0; i < 3; ++i) {
+        statusPanels_[i] = new QLabel(this);
+        statusBar()->addWidget(statusPanels_[i], i == 2 ? 1 : 0);
+    }
+    statusPanels_[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const QFontMetrics fm(statusPanels_[0]->font());
+    statusPanels_[0]->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("00/00 ")));
+    statusPanels_[1]->setMinimumWidth(
+        fm.horizontalAdvance(QStringLiteral("断片数=1000  /選択中=1000 ")));
+    DispStatusUpdate();
+}
+
+void TQuillovaMainForm::DispStatusUpdate() {
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+    const qv::FragSet* active = ActiveDocument();
+    if (!active) {
+        statusPanels_[0]->setText(QStringLiteral("0/%1").arg(windows.size()));
+        statusPanels_[1]->clear();
+        return;
+    }
+    int modified = 0;
+    for (QMdiSubWindow* sub : windows) {
+        if (auto* child = qobject_cast<TMDIChild*>(sub->widget()); child && child->Set().Modified)
+            ++modified;
+    }
+    statusPanels_[0]->setText(QStringLiteral("%1/%2 ").arg(modified).arg(windows.size()));
+    statusPanels_[1]->setText(QStringLiteral("断片数=%1  /選択中=%2")
+                                  .arg(active->Count())
+                                  .arg(active->SelectionList.size()));
+}
+
+void TQuillovaMainForm::ShowMessage(const QString& text) {
+    statusPanels_[2]->setText(text);
+}
+
+void TQuillovaMainForm::RefreshViews() {
+    if (qv::FragSet* set = ActiveDocument()) {
+        set->RefreshVisibility();
+        set->RepaintTouchedFrames();
+    }
+}
+
+void TQuillovaMainForm::TimerTick() {
+    DispStatusUpdate();
+    if (env_->RefreshLock > 0 || !isActiveWindow()) return;
+    if (env_->RefreshPending) {
+        RefreshViews();
+        env_->RefreshPending = false;
+    }
 }
 
 TQuillovaMainForm::~TQuillovaMainForm() {
@@ -101,6 +166,7 @@ void TQuillovaMainForm::ShowAsStored() {
     }
     OpenStartDocument();
     env_->RefreshLock = 0;
+    timer_->start();
 }
 
 bool TQuillovaMainForm::SaveSettings() {
@@ -122,6 +188,8 @@ void TQuillovaMainForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    timer_->stop();
+    ShowMessage(QStringLiteral("終了処理中..."));
     // Without a settings file (tests) there is nothing to keep.
     if (!ini_->Path().empty() && !SaveSettings()) {
         QMessageBox::warning(this, QStringLiteral("警告"),

@@ -10,7 +10,9 @@
 #include "core/model/ports.h"
 #include "core/settings/paths.h"
 
+class QLabel;
 class QMdiArea;
+class QTimer;
 class TMDIChild;
 
 namespace qv {
@@ -60,6 +62,14 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
 
     AppContext& Services() { return services_; }
 
+    // Re-evaluates what the active document shows after model changes: group visibility and the
+    // frames that dragged cards touched. The 250 ms timer runs it while a refresh is pending.
+    void RefreshViews();
+    // The status bar's document and card counts.
+    void DispStatusUpdate();
+    // Status panel 2: results and hints.
+    void ShowMessage(const QString& text);
+
     // ---- qv::DocumentHost ----
     void TurnImeOff() override {}
 
@@ -72,6 +82,8 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
 
   private:
     void RestorePlacement();
+    void BuildStatusBar();
+    void TimerTick();
     void OpenStartDocument();
     // Asks every document window whether it may close (each with its own save question), then
     // remembers the active document as LastFile and closes them all. False when one refused.
@@ -80,6 +92,8 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
     TMDIChild* FindChild(const std::string& cp932Path) const;
 
     QMdiArea* mdiArea_ = nullptr;
+    QTimer* timer_ = nullptr;
+    QLabel* statusPanels_[3] = {};
     // Destroyed in the reverse order: the cut buffer, the settings, then the file they came from.
     std::unique_ptr<qv::UsrIniFile> ini_;
     std::unique_ptr<qv::EnvData> env_;

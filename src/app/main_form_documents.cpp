@@ -105,12 +105,12 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
     }
     if (DocumentCount() >= kMaxDocuments) return nullptr;
     if (!qv::DocumentExists(path)) {
-        prompts_->Warning("[" + path + std::string(kDoesNotExist), qv::PromptButtons::Ok);
+        services_.Prompts->Warning("[" + path + std::string(kDoesNotExist), qv::PromptButtons::Ok);
         return nullptr;
     }
     if (qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile) {
-        if (prompts_->Warning("[" + path + std::string(kNotFragmentFile),
-                              qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
+        if (services_.Prompts->Warning("[" + path + std::string(kNotFragmentFile),
+                                       qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
             return nullptr;
         }
     }
