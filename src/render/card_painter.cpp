@@ -44,6 +44,52 @@ void Outline(QPainter& p, const QRect& r, const QColor& color) {
     p.drawRect(r.x(), r.y(), r.width() - 1, r.height() - 1);
 }
 
+// ---- Straight pixel work on card images (no painter: a card must cost microseconds) ----
+
+void FillRect(QImage& image, QRect r, QRgb color) {
+    r &= image.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::fill(line + r.left(), line + r.right() + 1, color);
+    }
+}
+
+void OutlineRect(QImage& image, const QRect& r, QRgb color) {
+    if (r.width() <= 0 || r.height() <= 0) return;
+    FillRect(image, QRect(r.left(), r.top(), r.width(), 1), color);
+    FillRect(image, QRect(r.left(), r.bottom(), r.width(), 1), color);
+    FillRect(image, QRect(r.left(), r.top(), 1, r.height()), color);
+    FillRect(image, QRect(r.right(), r.top(), 1, r.height()), color);
+}
+
+// Every channel of a premultiplied pixel times a / 255.
+inline QRgb ByteMul(QRgb x, unsigned a) {
+    std::uint64_t t = ((std::uint64_t{x} | (std::uint64_t{x} << 24)) & 0x00ff00ff00ff00ffULL) * a;
+    t = (t + ((t >> 8) & 0x00ff00ff00ff00ffULL) + 0x0080008000800080ULL) >> 8;
+    t &= 0x00ff00ff00ff00ffULL;
+    return static_cast<QRgb>(t) | static_cast<QRgb>(t >> 24);
+}
+
+// "Source over" of a premultiplied image at `at`.
+void BlendImage(QImage& image, const QImage& source, QPoint at) {
+    const QImage src = source.format() == QImage::Format_ARGB32_Premultiplied
+                           ? source
+                           : source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QRect r = QRect(at, src.size()) & image.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const auto* s =
+            reinterpret_cast<const QRgb*>(src.constScanLine(y - at.y())) + (r.left() - at.x());
+        auto* d = reinterpret_cast<QRgb*>(image.scanLine(y)) + r.left();
+        for (int i = 0; i < r.width(); ++i) {
+            const unsigned a = qAlpha(s[i]);
+            if (a == 255)
+                d[i] = s[i];
+            else if (a != 0)
+                d[i] = s[i] + ByteMul(d[i], 255 - a);
+        }
+    }
+}
+
 // The upper-cased extension of the last path component (".CSV"), empty when there is none.
 std::string UpperExtension(std::string_view path) {
     std::size_t nameStart = 0, dot = std::string_view::npos;
@@ -70,12 +116,20 @@ int ContentWidth(const Fragment& f, const EnvData& env, TextFace& face) {
     return static_cast<int>(std::clamp<std::int64_t>(w, -1, 1 << 30));
 }
 
-// Everything a text, name-plate or symbol card image holds, with its top-left at (ox, oy).
-void PaintCardContent(QPainter& p, const Fragment& f, const EnvData& env, RenderCache& cache,
-                      int ox, int oy, int w, int h) {
+// The part `part` (card coordinates) of a text, name-plate or symbol card's image: background,
+// text, link mark and outline.
+QImage RenderCardPart(const Fragment& f, const EnvData& env, RenderCache& cache,
+                      const QRect& part) {
     const bool symbol = f.Kind == FragmentKind::Symbol;
+    QImage image(part.size(), symbol ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (image.isNull()) return image;
     const auto& colors = env.Colors;
-    if (!symbol) p.fillRect(QRect(ox, oy, w, h), ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG));
+    if (symbol)
+        image.fill(Qt::transparent);
+    else
+        image.fill(ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG).rgb());
+    const int ox = -part.x(), oy = -part.y();
+    const int w = f.Width(), h = f.Height();
 
     TextFace& face = cache.Fonts().Face(env, f.Kind);
     TextLayoutParams layout;
@@ -86,18 +140,35 @@ void PaintCardContent(QPainter& p, const Fragment& f, const EnvData& env, Render
     layout.LineLimit = f.Lines;
     layout.AcceptCr = env.Accept_CR;
     layout.Marker = env.CR_String;
-    LayoutText(p, face, f.Text, layout, ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG));
+    LayoutTextInto(image, face, f.Text, layout,
+                   ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG).rgb());
 
     if (env.LinkMark && !f.Link.empty()) {
         const bool icon = env.LinkIsIcon && UpperExtension(f.Link) != ".CSV";
         const QImage& mark =
             icon ? cache.LinkIcon(f.Link, f.LinkPressed) : cache.LinkMark(f.LinkPressed);
-        p.drawImage(QPoint(ox + w - kLinkMarkSide, oy + h - kLinkMarkSide), mark);
+        BlendImage(image, mark, QPoint(ox + w - kLinkMarkSide, oy + h - kLinkMarkSide));
     }
     if (!symbol) {
-        Outline(p, QRect(ox, oy, w, h),
-                ToQColor(f.Marked && f.Selected ? colors.SelectRect : colors.FrgBorder));
+        const Color outline = f.Marked && f.Selected ? colors.SelectRect : colors.FrgBorder;
+        OutlineRect(image, QRect(ox, oy, w, h), ToQColor(outline).rgb());
     }
+    return image;
+}
+
+// The image a painter paints on when text can be blended into it straight: a 32-bit image,
+// painted without clipping, scaling or rotation (the document image). Null otherwise (printers).
+QImage* PlainImageTarget(QPainter& p) {
+    QPaintDevice* device = p.device();
+    if (!device || device->devType() != QInternal::Image || p.hasClipping()) return nullptr;
+    if (p.transform().type() > QTransform::TxTranslate) return nullptr;
+    const QPointF shift = p.transform().map(QPointF(0, 0));
+    if (shift != QPointF(static_cast<int>(shift.x()), static_cast<int>(shift.y()))) return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied)
+        return nullptr;
+    return image;
 }
 
 // A picture drawn into `target`: with its own transparency, or its bottom-left colour left out,
@@ -137,54 +208,58 @@ int RoundHalfUp(double v) {
 QImage RenderCardImage(const Fragment& f, const EnvData& env, RenderCache& cache) {
     const int w = f.Width(), h = f.Height();
     if (f.Kind == FragmentKind::Image || w <= 0 || h <= 0) return {};
-    const bool symbol = f.Kind == FragmentKind::Symbol;
-    QImage image(w, h, symbol ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-    if (image.isNull()) return image;
-    if (symbol) image.fill(Qt::transparent);
-    QPainter p(&image);
-    PaintCardContent(p, f, env, cache, 0, 0, w, h);
-    return image;
+    if (std::int64_t{w} * h > kMaxCachedCardPixels) return {};
+    return RenderCardPart(f, env, cache, QRect(0, 0, w, h));
 }
 
 void DrawCard(QPainter& painter, const Fragment& f, const EnvData& env, RenderCache& cache,
               const Rect& clientRect) {
+    DrawCard(painter, f, env, cache, clientRect, f.ScreenRect.Intersected(clientRect));
+}
+
+void DrawCard(QPainter& painter, const Fragment& f, const EnvData& env, RenderCache& cache,
+              const Rect& clientRect, const Rect& visibleRect) {
     const Rect& r = f.ScreenRect;
     if (!r.Intersects(clientRect)) {
         cache.DropCard(&f);
         return;
     }
+    const Rect visible = visibleRect.Intersected(r).Intersected(clientRect);
+    if (visible.IsEmpty()) return;
+    const bool partial = visible != r;
+    if (partial) {
+        painter.save();
+        painter.setClipRect(ToQRect(visible), Qt::IntersectClip);
+    }
     if (f.Kind == FragmentKind::Image) {
         DrawPictureCard(painter, f, env, cache);
-        f.Stale = false;
-        return;
-    }
-    const int w = r.Width(), h = r.Height();
-    const bool keep = env.FrgFastDraw && env.PlatformId == kPlatformNt &&
-                      std::int64_t{w} * h <= kMaxCachedCardPixels;
-    const QImage* image = nullptr;
-    if (keep) {
-        image = f.Stale ? nullptr : cache.Card(&f);
-        if (!image || image->width() != w || image->height() != h) {
-            cache.StoreCard(&f, RenderCardImage(f, env, cache));
-            image = cache.Card(&f);
+    } else {
+        const int w = r.Width(), h = r.Height();
+        const bool fits = std::int64_t{w} * h <= kMaxCachedCardPixels;
+        const bool keep = fits && env.FrgFastDraw && env.PlatformId == kPlatformNt;
+        // The visible part in card coordinates.
+        const QRect part = ToQRect(visible.Translated(-r.Left, -r.Top));
+        if (keep) {
+            const QImage* image = f.Stale ? nullptr : cache.Card(&f);
+            if (!image || image->width() != w || image->height() != h) {
+                cache.StoreCard(&f, RenderCardPart(f, env, cache, QRect(0, 0, w, h)));
+                image = cache.Card(&f);
+            }
+            if (image && !image->isNull())
+                painter.drawImage(QPoint(visible.Left, visible.Top), *image, part);
+        } else {
+            cache.DropCard(&f);
+            const QImage image = RenderCardPart(f, env, cache, part);
+            if (!image.isNull()) painter.drawImage(QPoint(visible.Left, visible.Top), image);
         }
-    } else {
-        cache.DropCard(&f);
+        if (f.Kind == FragmentKind::Symbol && f.Selected) {
+            const auto& colors = env.Colors;
+            const QColor c = ToQColor(f.Marked ? colors.SelectRect : colors.SelFrgBG);
+            Outline(painter, ToQRect(r), c);
+            Outline(painter, ToQRect(r).adjusted(1, 1, -1, -1), c);
+        }
     }
-    if (image && !image->isNull()) {
-        painter.drawImage(QPoint(r.Left, r.Top), *image);
-    } else {
-        painter.save();
-        painter.setClipRect(ToQRect(r), Qt::IntersectClip);
-        PaintCardContent(painter, f, env, cache, r.Left, r.Top, w, h);
-        painter.restore();
-    }
-    if (f.Kind == FragmentKind::Symbol && f.Selected) {
-        const auto& colors = env.Colors;
-        const QColor c = ToQColor(f.Marked ? colors.SelectRect : colors.SelFrgBG);
-        Outline(painter, ToQRect(r), c);
-        Outline(painter, ToQRect(r).adjusted(1, 1, -1, -1), c);
-    }
+    if (partial) painter.restore();
     f.Stale = false;
 }
 
@@ -227,7 +302,15 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
     layout.LineLimit = f.Lines;
     layout.AcceptCr = env.Accept_CR;
     layout.Marker = env.CR_String;
-    LayoutText(p, face, f.Text, layout, mono ? QColor(Qt::black) : ToQColor(f.ColFG));
+    const QColor textColor = mono ? QColor(Qt::black) : ToQColor(f.ColFG);
+    if (QImage* image = PlainImageTarget(p)) {
+        const QPointF shift = p.transform().map(QPointF(0, 0));
+        layout.X0 += static_cast<int>(shift.x());
+        layout.Y0 += static_cast<int>(shift.y());
+        LayoutTextInto(*image, face, f.Text, layout, textColor.rgb());
+    } else {
+        LayoutText(p, face, f.Text, layout, textColor);
+    }
     if (!symbol) Outline(p, rect, mono ? QColor(Qt::black) : ToQColor(colors.FrgBorder));
 }
 

@@ -17,11 +17,15 @@ class RenderCache;
 // Paints a visible card at its ScreenRect (client coordinates) as the document window shows it:
 // selection colours, link mark, outline. Text, name-plate and symbol cards are drawn from their
 // cached image, rebuilt when the card is Stale (the flag is cleared); the image is kept only while
-// FrgFastDraw is on, else the card is drawn straight onto the painter. Picture cards are drawn
-// straight, never cached. `clientRect` is the visible client area: a card outside it loses its
-// cached image and is not drawn.
+// FrgFastDraw is on, else an image of the card's visible part is made for this paint only. Picture
+// cards are drawn straight, never cached. `clientRect` is the visible client area: a card outside
+// it loses its cached image and is not drawn.
 void DrawCard(QPainter& painter, const Fragment& fragment, const EnvData& env, RenderCache& cache,
               const Rect& clientRect);
+// The same, painting only `visible` (client coordinates, within the card and the client area): the
+// part not hidden under cards painted later.
+void DrawCard(QPainter& painter, const Fragment& fragment, const EnvData& env, RenderCache& cache,
+              const Rect& clientRect, const Rect& visible);
 
 // The image of a text, name-plate or symbol card as DrawCard caches it: Width() × Height() pixels,
 // transparent around a symbol's text. A null image for picture cards and empty cards.

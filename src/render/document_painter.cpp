@@ -42,79 +42,142 @@ QPen DivisionPen(const QColor& color) {
     return QPen(color, 0, Qt::SolidLine, Qt::SquareCap);
 }
 
-// The client-area painting, in the order the model gives.
-class WindowPainter final : public PaintVisitor {
+// What the model gives for the window, in its order.
+class Collector final : public PaintVisitor {
   public:
-    WindowPainter(QPainter& p, const FragSet& set, RenderCache& cache, const QRegion& region,
-                  const Rect& client)
-        : p_(p),
-          env_(set.Env()),
-          cache_(cache),
-          region_(region),
-          fine_(region.rectCount() > 1),
-          client_(client),
-          bounds_(region.boundingRect()) {}
+    std::vector<std::pair<Point, Point>> Divisions;
+    std::vector<const Fragment*> Cards;
+    std::vector<const GroupFrame*> Frames;
+    std::vector<std::pair<const ArrowLine*, bool>> Lines;
 
-    void DivisionLine(Point from, Point to) override {
-        const QRect r = QRect(QPoint(std::min(from.X, to.X), std::min(from.Y, to.Y)),
-                              QPoint(std::max(from.X, to.X), std::max(from.Y, to.Y)));
-        if (!Meets(r)) return;
-        p_.setPen(DivisionPen(ToQColor(env_.Colors.DivLine)));
-        DrawDivisionLine(p_, from, to);
-    }
-    void Card(const Fragment& f, bool) override {
-        if (fine_ && !region_.intersects(ToQRect(f.ScreenRect))) return;
-        DrawCard(p_, f, env_, cache_, client_);
-    }
-    void Frame(int, const GroupFrame& frame) override {
-        if (!Meets(ToQRect(frame.Bounds))) return;
-        PaintRndFrame(p_, frame);
-    }
+    void DivisionLine(Point from, Point to) override { Divisions.emplace_back(from, to); }
+    void Card(const Fragment& f, bool) override { Cards.push_back(&f); }
+    void Frame(int, const GroupFrame& frame) override { Frames.push_back(&frame); }
     void GroupLine(int, const ArrowLine& line, bool selected) override {
-        const int reach = std::clamp(env_.GLineArrowSize, 0, 1000) + 9 + 8;
-        const QRect r = QRect(QPoint(std::min(line.WinStart.X, line.WinEnd.X),
-                                     std::min(line.WinStart.Y, line.WinEnd.Y)),
-                              QPoint(std::max(line.WinStart.X, line.WinEnd.X),
-                                     std::max(line.WinStart.Y, line.WinEnd.Y)))
-                            .adjusted(-reach, -reach, reach, reach);
-        if (!Meets(r)) return;
-        const Color c = selected ? env_.Colors.SelectRect : env_.Colors.GroupLine;
-        DrawArrowLine(p_, line, 0, ToQColor(c), env_);
+        Lines.emplace_back(&line, selected);
     }
-
-  private:
-    bool Meets(const QRect& r) const {
-        if (!bounds_.intersects(r)) return false;
-        return !fine_ || region_.intersects(r);
-    }
-
-    QPainter& p_;
-    const EnvData& env_;
-    RenderCache& cache_;
-    const QRegion& region_;
-    bool fine_;
-    Rect client_;
-    QRect bounds_;
 };
 
+// Text and name-plate cards are opaque over their whole rectangle.
+bool Opaque(const Fragment& f) {
+    return f.Kind == FragmentKind::Text || f.Kind == FragmentKind::NamePlate;
+}
+
+// Shrinks `v` by an opaque rectangle `c` painted later where c covers a whole side of it.
+void CutBy(Rect& v, const Rect& c) {
+    if (!c.Intersects(v)) return;
+    const bool spansRows = c.Top <= v.Top && c.Bottom >= v.Bottom;
+    const bool spansColumns = c.Left <= v.Left && c.Right >= v.Right;
+    if (spansRows && spansColumns) {
+        v = Rect{};
+    } else if (spansRows) {
+        if (c.Left <= v.Left)
+            v.Left = c.Right;
+        else if (c.Right >= v.Right)
+            v.Right = c.Left;
+    } else if (spansColumns) {
+        if (c.Top <= v.Top)
+            v.Top = c.Bottom;
+        else if (c.Bottom >= v.Bottom)
+            v.Bottom = c.Top;
+    }
+}
+
+// The part of every card that cards painted after it leave in sight (a rectangle; parts hidden in
+// more complicated ways are still painted). Dense pages paint each pixel about once instead of
+// once per card stacked on it.
+std::vector<Rect> VisibleParts(const std::vector<const Fragment*>& cards, const Rect& area) {
+    const std::size_t n = cards.size();
+    std::vector<Rect> visible(n);
+    for (std::size_t i = 0; i < n; ++i)
+        visible[i] = cards[i]->ScreenRect.Intersected(area);
+    if (n < 2 || area.IsEmpty()) return visible;
+
+    // Opaque cards by the cells of a coarse grid they touch, in painting order.
+    constexpr int kCell = 64;
+    const int columns = (area.Width() + kCell - 1) / kCell;
+    const int rows = (area.Height() + kCell - 1) / kCell;
+    if (static_cast<std::int64_t>(columns) * rows > 1 << 16) return visible;
+    std::vector<std::vector<int>> cells(static_cast<std::size_t>(columns * rows));
+    auto forCells = [&](const Rect& r, auto&& fn) {
+        const int c0 = (r.Left - area.Left) / kCell, c1 = (r.Right - 1 - area.Left) / kCell;
+        const int r0 = (r.Top - area.Top) / kCell, r1 = (r.Bottom - 1 - area.Top) / kCell;
+        for (int y = r0; y <= r1; ++y)
+            for (int x = c0; x <= c1; ++x)
+                fn(cells[static_cast<std::size_t>(y * columns + x)]);
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!Opaque(*cards[i]) || visible[i].IsEmpty()) continue;
+        forCells(visible[i], [&](std::vector<int>& cell) { cell.push_back(static_cast<int>(i)); });
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        Rect& v = visible[i];
+        // A cut can open the way for another; a few rounds settle it.
+        for (int round = 0; round < 4 && !v.IsEmpty(); ++round) {
+            const Rect before = v;
+            forCells(before, [&](const std::vector<int>& cell) {
+                auto it = std::upper_bound(cell.begin(), cell.end(), static_cast<int>(i));
+                for (; it != cell.end() && !v.IsEmpty(); ++it)
+                    CutBy(v, cards[static_cast<std::size_t>(*it)]->ScreenRect);
+            });
+            if (v == before) break;
+        }
+    }
+    return visible;
+}
+
+bool Meets(const QRect& r, const QRect& bounds, const QRegion& region, bool fine) {
+    if (!bounds.intersects(r)) return false;
+    return !fine || region.intersects(r);
+}
+
+QRect Span(Point a, Point b) {
+    return QRect(QPoint(std::min(a.X, b.X), std::min(a.Y, b.Y)),
+                 QPoint(std::max(a.X, b.X), std::max(a.Y, b.Y)));
+}
+
 void PaintWindow(QPainter& p, const FragSet& set, RenderCache& cache, const QRegion& requested) {
+    const EnvData& env = set.Env();
     const DocumentView& view = set.View();
     const Rect client{0, 0, view.ClientWidth(), view.ClientHeight()};
     const QRegion clientRegion(ToQRect(client));
     const QRegion region = requested.isEmpty() ? clientRegion : requested.intersected(clientRegion);
     if (region.isEmpty()) return;
     const bool full = clientRegion.subtracted(region).isEmpty();
+    const bool fine = region.rectCount() > 1;
+    const QRect bounds = region.boundingRect();
+    const Rect area{bounds.left(), bounds.top(), bounds.left() + bounds.width(),
+                    bounds.top() + bounds.height()};
+
+    Collector parts;
+    set.PaintOrder(parts, &area);
 
     p.save();
     if (!full) p.setClipRegion(region, Qt::IntersectClip);
-    const QColor background = ToQColor(set.Env().Colors.Background);
+    const QColor background = ToQColor(env.Colors.Background);
     for (const QRect& r : region)
         p.fillRect(r, background);
 
-    WindowPainter painter(p, set, cache, region, client);
-    const QRect b = region.boundingRect();
-    const Rect clip{b.left(), b.top(), b.left() + b.width(), b.top() + b.height()};
-    set.PaintOrder(painter, &clip);
+    p.setPen(DivisionPen(ToQColor(env.Colors.DivLine)));
+    for (const auto& [from, to] : parts.Divisions)
+        if (Meets(Span(from, to), bounds, region, fine)) DrawDivisionLine(p, from, to);
+
+    const std::vector<Rect> visible = VisibleParts(parts.Cards, area);
+    for (std::size_t i = 0; i < parts.Cards.size(); ++i) {
+        const Fragment& f = *parts.Cards[i];
+        if (visible[i].IsEmpty() || (fine && !region.intersects(ToQRect(visible[i])))) continue;
+        DrawCard(p, f, env, cache, client, visible[i]);
+    }
+    for (const GroupFrame* frame : parts.Frames)
+        if (Meets(ToQRect(frame->Bounds), bounds, region, fine)) PaintRndFrame(p, *frame);
+
+    const int reach = std::clamp(env.GLineArrowSize, 0, 1000) + 9 + 8;
+    for (const auto& [line, selected] : parts.Lines) {
+        const QRect r = Span(line->WinStart, line->WinEnd).adjusted(-reach, -reach, reach, reach);
+        if (!Meets(r, bounds, region, fine)) continue;
+        const Color c = selected ? env.Colors.SelectRect : env.Colors.GroupLine;
+        DrawArrowLine(p, *line, 0, ToQColor(c), env);
+    }
     p.restore();
     if (full) cache.EndFullPaint();
 }

@@ -1,17 +1,15 @@
 // Card text in one font: measuring and drawing code page 932 byte strings.
 //
 // A text's width is the sum of its characters' whole-pixel advances, so the width of a prefix is
-// known while scanning and wrapping never re-measures a line. Lines are drawn as glyph runs at
-// exactly those advances (no shaping per line, which would cost more than the rest of a card), so
-// what is drawn is what was measured.
+// known while scanning and wrapping never re-measures a line. Into card images, characters are
+// blended from coverage masks rendered once per character, at exactly those advances: shaping
+// and the painter's glyph pipeline would cost more than all the rest of a card.
 #pragma once
 
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
-#include <QGlyphRun>
-#include <QPointF>
-#include <QRawFont>
+#include <QImage>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -42,29 +40,31 @@ class TextFace {
     // Pixel width of the whole characters of `text`.
     int Width(std::string_view text);
 
-    // Draws `text` with its top-left at (x, top) in `color`.
+    // Draws `text` with its top-left at (x, top) in `color` through the painter (printing and
+    // scaled output).
     void Draw(QPainter& painter, int x, int top, std::string_view text, const QColor& color);
+    // Blends `text` into `target` (Format_RGB32 or Format_ARGB32_Premultiplied) with its top-left
+    // at (x, top) in the opaque colour `color`, clipped to the image.
+    void DrawInto(QImage& target, int x, int top, std::string_view text, QRgb color);
 
   private:
     struct Glyph {
-        std::uint32_t Index = 0;
+        QImage Mask;             // Format_Alpha8 coverage; null for blanks and control bytes
+        std::int16_t MaskX = 0;  // top-left of the mask from the pen position on the baseline
+        std::int16_t MaskY = 0;
         std::int32_t Advance = 0;
         char16_t Unicode = 0;
-        std::uint8_t State = 0;  // kUnknown, kPlain, kInvisible or kFallback
+        bool Known = false;
     };
     const Glyph& Lookup(std::string_view character);
 
     QFont font_;
     QFontMetrics metrics_;
-    QRawFont raw_;
     int lineHeight_;
     int ascent_;
     // Indexed by the character code, in pages of 256 made on first use: the byte for single-byte
     // characters, lead << 8 | trail for double-byte ones (never below 0x8140).
     std::vector<std::unique_ptr<Glyph[]>> pages_;
-    // Scratch buffers of Draw.
-    QList<quint32> runIndexes_;
-    QList<QPointF> runPositions_;
 };
 
 // The card fonts of the settings (Fragment, NamePlate, Symbol), each at its own size or scaled,

@@ -103,3 +103,17 @@ void LayoutText(QPainter& painter, TextFace& face, std::string_view text, TextLa
 }
 
 }  // namespace qv
+
+namespace qv {
+
+void LayoutTextInto(QImage& image, TextFace& face, std::string_view text, TextLayoutParams params,
+                    QRgb color) {
+    params.LineHeight = face.LineHeight();
+    std::vector<LaidLine> lines;
+    LayoutTextLines(
+        text, params, [&](std::string_view c) { return face.CharAdvance(c, 0); }, lines);
+    for (const LaidLine& l : lines)
+        face.DrawInto(image, l.X, l.Y, text.substr(l.Start, l.Length), color);
+}
+
+}  // namespace qv

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <cstddef>
 #include <functional>
 #include <string_view>
@@ -49,5 +50,8 @@ void LayoutTextLines(std::string_view text, const TextLayoutParams& params,
 // Lays out and draws `text` in `face` and `color`; LineHeight is taken from the face.
 void LayoutText(QPainter& painter, TextFace& face, std::string_view text, TextLayoutParams params,
                 const QColor& color);
+// The same, blended straight into a card image.
+void LayoutTextInto(QImage& image, TextFace& face, std::string_view text, TextLayoutParams params,
+                    QRgb color);
 
 }  // namespace qv

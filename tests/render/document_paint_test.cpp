@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
+#include "render/card_painter.h"
 #include "render/colors.h"
 #include "render/document_painter.h"
 #include "render/render_fixture.h"
@@ -60,6 +62,50 @@ TEST(PaintDocumentWindow, SelectedCardsComeAfterTheOthers) {
     EXPECT_EQ(d.Paint().pixel(overlap), Px(high->ColBG));
     low->SetSelected(true);
     EXPECT_EQ(d.Paint().pixel(overlap), Px(d.env.Colors.SelFrgBG));
+}
+
+// Leaving out what later cards hide must not change a pixel: compare with painting every card
+// whole, in the model's order.
+TEST(PaintDocumentWindow, CardsHiddenByLaterCardsAreLeftOutUnseen) {
+    RenderDoc d(500, 400);
+    d.env.FrgFastDraw = true;
+    std::mt19937 rng(77);
+    const std::string text = "\x83\x41\x83\x43\x83\x66\x83\x41 idea";
+    for (int i = 0; i < 300; ++i) {
+        const auto kind = i % 11 == 0  ? qv::FragmentKind::Symbol
+                          : i % 7 == 0 ? qv::FragmentKind::NamePlate
+                                       : qv::FragmentKind::Text;
+        qv::Fragment* f =
+            d.Add(text, 0, static_cast<int>(rng() % 480) - 20, static_cast<int>(rng() % 380) - 20,
+                  2 + static_cast<int>(rng() % 8), 1 + static_cast<int>(rng() % 3), kind);
+        f->ColBG = qv::Rgb(static_cast<int>(rng() % 256), 200, 100);
+        if (i % 9 == 0) f->SetSelected(true);
+    }
+    // Cards exactly on top of each other, and one hiding another completely.
+    d.Add(text, 0, 100, 100, 4, 2);
+    d.Add(text, 0, 100, 100, 4, 2);
+    qv::Fragment* hidden = d.Add(text, 0, 300, 300, 2, 1);
+    d.Add(text, 0, 290, 295, 6, 2);
+    d.set().RedrawAll();
+
+    struct Order : qv::PaintVisitor {
+        std::vector<const qv::Fragment*> cards;
+        void Card(const qv::Fragment& f, bool) override { cards.push_back(&f); }
+    } order;
+    d.set().PaintOrder(order);
+    QImage naive(d.width, d.height, QImage::Format_RGB32);
+    naive.fill(Px(d.env.Colors.Background));
+    {
+        QPainter p(&naive);
+        qv::RenderCache cache;
+        for (const qv::Fragment* f : order.cards)
+            qv::DrawCard(p, *f, d.env, cache, qv::Rect{0, 0, d.width, d.height});
+    }
+    for (const auto& f : d.set().Fragments())
+        f->MarkStale();
+    const QImage culled = d.Paint();
+    ASSERT_EQ(culled, naive);
+    EXPECT_FALSE(d.cache.HasCard(hidden));
 }
 
 TEST(DocumentImage, SizeIsTheUsedAreaPlusFivePercentOrTheWholeDividedPage) {
