@@ -93,31 +93,43 @@ std::vector<Rect> VisibleParts(const std::vector<const Fragment*>& cards, const 
         visible[i] = cards[i]->ScreenRect.Intersected(area);
     if (n < 2 || area.IsEmpty()) return visible;
 
-    // Opaque cards by the cells of a coarse grid they touch, in painting order.
+    // Opaque cards by the cells of a coarse grid they touch, in painting order, in one flat
+    // array: cell c holds owners [start[c], start[c + 1]).
     constexpr int kCell = 64;
     const int columns = (area.Width() + kCell - 1) / kCell;
     const int rows = (area.Height() + kCell - 1) / kCell;
     if (static_cast<std::int64_t>(columns) * rows > 1 << 16) return visible;
-    std::vector<std::vector<int>> cells(static_cast<std::size_t>(columns * rows));
     auto forCells = [&](const Rect& r, auto&& fn) {
         const int c0 = (r.Left - area.Left) / kCell, c1 = (r.Right - 1 - area.Left) / kCell;
         const int r0 = (r.Top - area.Top) / kCell, r1 = (r.Bottom - 1 - area.Top) / kCell;
         for (int y = r0; y <= r1; ++y)
             for (int x = c0; x <= c1; ++x)
-                fn(cells[static_cast<std::size_t>(y * columns + x)]);
+                fn(static_cast<std::size_t>(y * columns + x));
     };
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!Opaque(*cards[i]) || visible[i].IsEmpty()) continue;
-        forCells(visible[i], [&](std::vector<int>& cell) { cell.push_back(static_cast<int>(i)); });
-    }
+    std::vector<int> start(static_cast<std::size_t>(columns * rows) + 1, 0);
+    for (std::size_t i = 0; i < n; ++i)
+        if (Opaque(*cards[i]) && !visible[i].IsEmpty())
+            forCells(visible[i], [&](std::size_t c) { ++start[c + 1]; });
+    for (std::size_t c = 1; c < start.size(); ++c)
+        start[c] += start[c - 1];
+    std::vector<int> owners(static_cast<std::size_t>(start.back()));
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for (std::size_t i = 0; i < n; ++i)
+        if (Opaque(*cards[i]) && !visible[i].IsEmpty())
+            forCells(visible[i], [&](std::size_t c) {
+                owners[static_cast<std::size_t>(fill[c]++)] = static_cast<int>(i);
+            });
+
     for (std::size_t i = 0; i < n; ++i) {
         Rect& v = visible[i];
         // A cut can open the way for another; a few rounds settle it.
         for (int round = 0; round < 4 && !v.IsEmpty(); ++round) {
             const Rect before = v;
-            forCells(before, [&](const std::vector<int>& cell) {
-                auto it = std::upper_bound(cell.begin(), cell.end(), static_cast<int>(i));
-                for (; it != cell.end() && !v.IsEmpty(); ++it)
+            forCells(before, [&](std::size_t c) {
+                const auto first = owners.begin() + start[c];
+                const auto last = owners.begin() + start[c + 1];
+                for (auto it = std::upper_bound(first, last, static_cast<int>(i));
+                     it != last && !v.IsEmpty(); ++it)
                     CutBy(v, cards[static_cast<std::size_t>(*it)]->ScreenRect);
             });
             if (v == before) break;

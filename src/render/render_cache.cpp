@@ -23,6 +23,43 @@ RenderCache::~RenderCache() = default;
 
 void RenderCache::Clear() {
     cards_.clear();
+    table_.clear();
+    liveCards_ = 0;
+}
+
+namespace {
+
+std::size_t Slot(const Fragment* key, std::size_t mask) {
+    const auto v = reinterpret_cast<std::uintptr_t>(key) >> 4;
+    return static_cast<std::size_t>(v * 0x9E3779B97F4A7C15ULL >> 20) & mask;
+}
+
+}  // namespace
+
+int RenderCache::Find(const Fragment* fragment) const {
+    if (table_.empty() || !fragment) return -1;
+    const std::size_t mask = table_.size() - 1;
+    for (std::size_t s = Slot(fragment, mask);; s = (s + 1) & mask) {
+        const int index = table_[s];
+        if (index < 0) return -1;
+        if (cards_[static_cast<std::size_t>(index)].Key == fragment) return index;
+    }
+}
+
+void RenderCache::Rehash() {
+    std::erase_if(cards_, [](const CardEntry& e) { return e.Key == nullptr; });
+    liveCards_ = static_cast<int>(cards_.size());
+    std::size_t size = 64;
+    while (size < cards_.size() * 2 + 2)
+        size *= 2;
+    table_.assign(size, -1);
+    const std::size_t mask = size - 1;
+    for (std::size_t i = 0; i < cards_.size(); ++i) {
+        std::size_t s = Slot(cards_[i].Key, mask);
+        while (table_[s] >= 0)
+            s = (s + 1) & mask;
+        table_[s] = static_cast<int>(i);
+    }
 }
 
 void RenderCache::FollowSettings(const EnvData& env) {
@@ -32,26 +69,58 @@ void RenderCache::FollowSettings(const EnvData& env) {
     if (haveLook_ && look == look_) return;
     look_ = std::move(look);
     haveLook_ = true;
-    cards_.clear();
+    Clear();
 }
 
 const QImage* RenderCache::Card(const Fragment* fragment) {
-    auto it = cards_.find(fragment);
-    if (it == cards_.end()) return nullptr;
-    it->second.Generation = generation_;
-    return &it->second.Image;
+    const int index = Find(fragment);
+    if (index < 0) return nullptr;
+    CardEntry& e = cards_[static_cast<std::size_t>(index)];
+    e.Generation = generation_;
+    return &e.Image;
 }
 
 void RenderCache::StoreCard(const Fragment* fragment, QImage image) {
-    cards_[fragment] = CardEntry{std::move(image), generation_};
+    const int index = Find(fragment);
+    if (index >= 0) {
+        CardEntry& e = cards_[static_cast<std::size_t>(index)];
+        e.Image = std::move(image);
+        e.Generation = generation_;
+        return;
+    }
+    cards_.push_back(CardEntry{fragment, std::move(image), generation_});
+    ++liveCards_;
+    // Dropped entries count as taken until the next rehash, so the table never fills up.
+    if (cards_.size() * 2 + 2 > table_.size()) {
+        Rehash();
+        return;
+    }
+    const std::size_t mask = table_.size() - 1;
+    std::size_t s = Slot(fragment, mask);
+    while (table_[s] >= 0)
+        s = (s + 1) & mask;
+    table_[s] = static_cast<int>(cards_.size() - 1);
 }
 
 void RenderCache::DropCard(const Fragment* fragment) {
-    cards_.erase(fragment);
+    const int index = Find(fragment);
+    if (index < 0) return;
+    CardEntry& e = cards_[static_cast<std::size_t>(index)];
+    e.Key = nullptr;
+    e.Image = QImage();
+    --liveCards_;
 }
 
 void RenderCache::EndFullPaint() {
-    std::erase_if(cards_, [&](const auto& e) { return e.second.Generation != generation_; });
+    bool dropped = false;
+    for (CardEntry& e : cards_) {
+        if (e.Key && e.Generation != generation_) {
+            e.Key = nullptr;
+            e.Image = QImage();
+        }
+        dropped |= e.Key == nullptr;
+    }
+    if (dropped) Rehash();
     std::erase_if(masked_, [&](const auto& e) { return e.second.Generation != generation_; });
 }
 

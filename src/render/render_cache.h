@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "core/color.h"
 #include "core/settings/env_data.h"
@@ -31,8 +32,8 @@ class RenderCache {
 
     // Forgets every card image (fonts and marks are kept).
     void Clear();
-    int CachedCardCount() const { return static_cast<int>(cards_.size()); }
-    bool HasCard(const Fragment* fragment) const { return cards_.count(fragment) != 0; }
+    int CachedCardCount() const { return liveCards_; }
+    bool HasCard(const Fragment* fragment) const { return Find(fragment) >= 0; }
 
     CardFonts& Fonts() { return fonts_; }
 
@@ -59,9 +60,14 @@ class RenderCache {
 
   private:
     struct CardEntry {
+        const Fragment* Key = nullptr;  // null once dropped
         QImage Image;
         std::uint64_t Generation = 0;
     };
+    // The entry of a card, or -1.
+    int Find(const Fragment* fragment) const;
+    // Rebuilds the hash table over the live entries, dropping the others.
+    void Rehash();
     // What of the settings shows on a card image.
     struct CardLook {
         EnvData::ColorSettings Colors;
@@ -73,7 +79,11 @@ class RenderCache {
         bool operator==(const CardLook&) const = default;
     };
 
-    std::unordered_map<const Fragment*, CardEntry> cards_;
+    // Card images in one array, found through an open-addressing table of entry indexes (-1 for
+    // a free slot): painting looks up every card on screen, so a lookup is one probe or two.
+    std::vector<CardEntry> cards_;
+    std::vector<int> table_;
+    int liveCards_ = 0;
     std::uint64_t generation_ = 0;
     CardLook look_;
     bool haveLook_ = false;

@@ -316,3 +316,51 @@ TEST(QtTextMetrics, MeasuresWhatIsDrawn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RenderCache, KeepsEveryCardApartThroughDropsAndPaints) {
+    RenderDoc d;
+    std::vector<const qv::Fragment*> cards;
+    for (int i = 0; i < 700; ++i)
+        cards.push_back(d.Add("", 0, i, i));
+    auto image = [](int i) {
+        QImage img(1, 1, QImage::Format_RGB32);
+        img.setPixel(0, 0, qRgb(i & 0xFF, i >> 8, 7));
+        return img;
+    };
+    auto holds = [&](int i) {
+        const QImage* img = d.cache.Card(cards[static_cast<std::size_t>(i)]);
+        return img && img->pixel(0, 0) == image(i).pixel(0, 0);
+    };
+    d.cache.BeginPaint();
+    for (int i = 0; i < 700; ++i)
+        d.cache.StoreCard(cards[static_cast<std::size_t>(i)], image(i));
+    EXPECT_EQ(d.cache.CachedCardCount(), 700);
+    for (int i = 0; i < 700; i += 3)
+        d.cache.DropCard(cards[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < 700; ++i)
+        ASSERT_EQ(holds(i), i % 3 != 0) << i;
+    // Stored again after a drop, replaced in place.
+    d.cache.StoreCard(cards[0], image(0));
+    d.cache.StoreCard(cards[1], image(1));
+    EXPECT_TRUE(holds(0));
+    EXPECT_TRUE(holds(1));
+    // A full paint keeps only what it reached.
+    d.cache.BeginPaint();
+    for (int i = 0; i < 700; i += 2)
+        d.cache.Card(cards[static_cast<std::size_t>(i)]);
+    d.cache.EndFullPaint();
+    int live = 0;
+    for (int i = 0; i < 700; ++i) {
+        const bool expected = i % 2 == 0 && (i % 3 != 0 || i == 0);
+        ASSERT_EQ(d.cache.HasCard(cards[static_cast<std::size_t>(i)]), expected) << i;
+        if (expected) {
+            ASSERT_TRUE(holds(i)) << i;
+        }
+        live += expected;
+    }
+    EXPECT_EQ(d.cache.CachedCardCount(), live);
+}
+
+}  // namespace
