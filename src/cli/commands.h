@@ -49,4 +49,7 @@ int RunMerge(const CliArgs& args);
 int RunExportText(const CliArgs& args);
 int RunImportText(const CliArgs& args);
 
+// render DOC OUT [--quality N]: the document image as BMP or JPEG (cmd_render.cpp).
+int RunRender(const CliArgs& args);
+
 }  // namespace qv::cli

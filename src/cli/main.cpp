@@ -27,6 +27,7 @@ const CliCommand kCommands[] = {
      RunExportText},
     {"import-text", "import-text TEXT OUT [--group N]", "make a document from text lines",
      RunImportText},
+    {"render", "render DOC OUT [--quality N]", "save the document image (.BMP or .JPG)", RunRender},
     {"link-info", "link-info PATH", "what the property dialog extracts from a linked file",
      RunLinkInfo},
     {"settings", "settings [--save]", "list every setting as JSON (--save: write back)",
