@@ -127,9 +127,10 @@ void TQuillovaMainForm::TimerTick() {
 }
 
 TQuillovaMainForm::~TQuillovaMainForm() {
-    // Document windows go first: their documents refer to the services below.
-    mdiArea_->closeAllSubWindows();
-    for (QMdiSubWindow* w : mdiArea_->subWindowList())
+    // Document windows go first, before the services their documents refer to, including the
+    // ones already closed whose deletion is still pending.
+    const QList<QMdiSubWindow*> windows = mdiArea_->findChildren<QMdiSubWindow*>();
+    for (QMdiSubWindow* w : windows)
         delete w;
 }
 
