@@ -2,9 +2,10 @@
 
 #include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 
-#include "core/text/cp932.h"
+#include "core/fs/atomic_file.h"
+#include "core/io/file_access.h"
+#include "core/settings/paths.h"
 #include "core/text/sjis.h"
 #include "render/jpeg_codec.h"
 
@@ -36,24 +37,6 @@ std::optional<QByteArray> EncodeBmp(const QImage& image) {
     return bytes;
 }
 
-bool WriteFileAtomically(const QString& systemPath, const QByteArray& bytes, std::string* error) {
-    QSaveFile file(systemPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString().toStdString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        if (error) *error = file.errorString().toStdString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error) *error = file.errorString().toStdString();
-        return false;
-    }
-    return true;
-}
-
 ImageSaveStatus SaveImageFile(const QImage& image, const std::string& path, int jpegQuality,
                               std::string* error) {
     const ImageFileType type = ImageFileTypeOf(path);
@@ -71,10 +54,14 @@ ImageSaveStatus SaveImageFile(const QImage& image, const std::string& path, int 
         if (error) *error = "the image could not be encoded";
         return ImageSaveStatus::EncodeFailed;
     }
-    const std::string systemPath = Cp932ToUtf8(path);
-    const QString fileName =
-        QString::fromUtf8(systemPath.data(), static_cast<qsizetype>(systemPath.size()));
-    if (!WriteFileAtomically(fileName, *bytes, error)) return ImageSaveStatus::WriteFailed;
+    const std::string systemPath = NativePath(path);
+    // Like a document, a write-protected image is not replaced behind the user's back.
+    if (IsReadOnlyFile(path)) {
+        if (error) *error = systemPath + " is read-only";
+        return ImageSaveStatus::WriteFailed;
+    }
+    const std::string_view data(bytes->constData(), static_cast<std::size_t>(bytes->size()));
+    if (!ReplaceFileAtomically(systemPath, data, error)) return ImageSaveStatus::WriteFailed;
     return ImageSaveStatus::Saved;
 }
 

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QString>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,14 +30,9 @@ enum class ImageSaveStatus {
 // Encodes `image` as a 24-bit bottom-up Windows bitmap (alpha dropped).
 std::optional<QByteArray> EncodeBmp(const QImage& image);
 
-// Writes `bytes` to `systemPath` (UTF-8 file name) through a temporary file beside it that is
-// flushed to disk and then renamed over the target. On failure the temporary file is removed,
-// the target is untouched and *error (when given) says why.
-bool WriteFileAtomically(const QString& systemPath, const QByteArray& bytes, std::string* error);
-
 // Saves `image` to `path` (code page 932 bytes) in the type its extension names; JPEG at
-// `jpegQuality`, clamped to 1 … 100. *error (when given) receives a description of a failure in
-// UTF-8.
+// `jpegQuality`, clamped to 1 … 100. A write-protected file is not replaced. *error (when given)
+// receives a description of a failure in UTF-8.
 ImageSaveStatus SaveImageFile(const QImage& image, const std::string& path, int jpegQuality,
                               std::string* error = nullptr);
 

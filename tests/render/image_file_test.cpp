@@ -154,6 +154,12 @@ TEST_F(ImageFileTest, FailedWritesReportAndKeepTheOldFile) {
     // Without the limit the same call replaces it.
     EXPECT_EQ(qv::SaveImageFile(image, Path("old.bmp"), 90), qv::ImageSaveStatus::Saved);
     EXPECT_EQ(QImage(QString::fromStdString(Path("old.bmp"))).size(), image.size());
+
+    // A write-protected image is left alone, even by root.
+    std::ofstream(Path("locked.jpg")) << "protected";
+    fs::permissions(Path("locked.jpg"), fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(qv::SaveImageFile(image, Path("locked.jpg"), 90), qv::ImageSaveStatus::WriteFailed);
+    EXPECT_EQ(ReadBytes(Path("locked.jpg")), "protected");
 }
 
 }  // namespace

@@ -5,33 +5,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <filesystem>
 #include <limits>
-#include <random>
-#include <system_error>
+#include <utility>
 
+#include "core/fs/atomic_file.h"
+#include "core/fs/system_error_text.h"
 #include "core/settings/paths.h"
 
 namespace qv {
 
 namespace {
-
-std::string ErrorText(int err) {
-    return std::system_category().message(err);
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 void SetError(std::string* error, std::string text) {
     if (error) *error = std::move(text);
@@ -59,13 +42,13 @@ FileBytes ReadFileBytes(std::string_view cp932Path, std::size_t maxSize) {
         const int err = errno;
         result.Status =
             (err == ENOENT || err == ENOTDIR) ? ReadStatus::Missing : ReadStatus::Unreadable;
-        result.Error = native + ": " + ErrorText(err);
+        result.Error = native + ": " + SystemErrorText(err);
         return result;
     }
     result.Status = ReadStatus::Unreadable;
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        result.Error = native + ": " + ErrorText(errno);
+        result.Error = native + ": " + SystemErrorText(errno);
     } else if (!S_ISREG(st.st_mode)) {
         result.Error = native + " is not a regular file";
     } else if (static_cast<std::uint64_t>(st.st_size) > maxSize) {
@@ -78,7 +61,7 @@ FileBytes ReadFileBytes(std::string_view cp932Path, std::size_t maxSize) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
-                result.Error = native + ": " + ErrorText(errno);
+                result.Error = native + ": " + SystemErrorText(errno);
                 ok = false;
                 break;
             }
@@ -99,80 +82,17 @@ FileBytes ReadFileBytes(std::string_view cp932Path, std::size_t maxSize) {
 }
 
 bool WriteFileAtomically(std::string_view cp932Path, std::string_view data, std::string* error) {
-    namespace fs = std::filesystem;
     const std::string native = NativePath(cp932Path);
     if (native.empty()) {
         SetError(error, "no file name");
         return false;
     }
-    std::error_code ec;
-    fs::path target(native);
-    // Replace what a symbolic link points at, so that the link itself survives.
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
-    }
-    if (fs::is_directory(target, ec)) {
-        SetError(error, native + " is a folder");
-        return false;
-    }
-    // A file the user has protected is not replaced behind its back by the rename below.
-    if (NativeReadOnly(target.string())) {
+    // A file the user has protected is not replaced behind its back by the rename.
+    if (NativeReadOnly(native)) {
         SetError(error, native + " is read-only");
         return false;
     }
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-
-    // A fresh name beside the target, created exclusively so no stale or foreign file is reused.
-    std::random_device random;
-    std::string tempPath;
-    int fd = -1;
-    int err = 0;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
-        std::string name(".");
-        name += target.filename().string();
-        name += suffix;
-        tempPath = (dir / name).string();
-        fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        err = errno;
-        if (fd < 0 && err != EEXIST) break;
-    }
-    if (fd < 0) {
-        SetError(error, "cannot write " + native + ": " + ErrorText(err));
-        return false;
-    }
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) (void)::fchmod(fd, st.st_mode & 07777);
-
-    bool ok = WriteAll(fd, data);
-    err = ok ? 0 : errno;
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(tempPath.c_str());
-        SetError(error, "cannot write " + native + ": " + ErrorText(err));
-        return false;
-    }
-    // Make the rename itself durable; the new file is in place either way.
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    return ReplaceFileAtomically(native, data, error);
 }
 
 bool IsReadOnlyFile(std::string_view cp932Path) {

@@ -5,12 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <filesystem>
-#include <random>
-#include <system_error>
 #include <utility>
 
+#include "core/fs/atomic_file.h"
+#include "core/fs/system_error_text.h"
 #include "core/text/sjis.h"
 
 namespace qv {
@@ -26,37 +24,10 @@ int HexDigit(char c) {
     return -1;
 }
 
-std::string ErrorText(int err) {
-    return std::system_category().message(err);
-}
-
 // True when the last character (not byte: ']' can be a trail byte) of `line` is ']'.
 bool EndsWithBracket(std::string_view line) {
     const std::size_t last = sjis::PrevChar(line, line.size());
     return line.size() - last == 1 && line[last] == ']';
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// Where the new file goes: through a symbolic link to the file it names, so the link survives.
-std::filesystem::path WriteTarget(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path p(path);
-    if (std::filesystem::is_symlink(p, ec)) {
-        auto resolved = std::filesystem::weakly_canonical(p, ec);
-        if (!ec) return resolved;
-    }
-    return p;
 }
 
 }  // namespace
@@ -103,7 +74,7 @@ UsrIniFile::UsrIniFile(std::string path) : path_(std::move(path)) {
             state_ = LoadState::Missing;
         } else {
             state_ = LoadState::Unreadable;
-            lastError_ = "cannot open " + path_ + ": " + ErrorText(err);
+            lastError_ = "cannot open " + path_ + ": " + SystemErrorText(err);
         }
         return;
     }
@@ -111,7 +82,7 @@ UsrIniFile::UsrIniFile(std::string path) : path_(std::move(path)) {
     std::string text;
     bool ok = ::fstat(fd, &st) == 0;
     if (!ok) {
-        lastError_ = "cannot read " + path_ + ": " + ErrorText(errno);
+        lastError_ = "cannot read " + path_ + ": " + SystemErrorText(errno);
     } else if (!S_ISREG(st.st_mode)) {
         ok = false;
         lastError_ = path_ + " is not a regular file";
@@ -125,7 +96,7 @@ UsrIniFile::UsrIniFile(std::string path) : path_(std::move(path)) {
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
                 ok = false;
-                lastError_ = "cannot read " + path_ + ": " + ErrorText(errno);
+                lastError_ = "cannot read " + path_ + ": " + SystemErrorText(errno);
                 break;
             }
             if (n == 0) break;
@@ -347,55 +318,7 @@ bool UsrIniFile::UpdateFile() {
         return false;
     }
 
-    const std::filesystem::path target = WriteTarget(path_);
-    std::filesystem::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-    const std::string text = Text();
-
-    // A fresh name beside the file, created exclusively, so a stale or foreign file is never used.
-    std::random_device random;
-    std::string tempPath;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
-        tempPath = (dir / ("." + target.filename().string() + suffix)).string();
-        fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
-        lastError_ = "cannot write " + path_ + ": " + ErrorText(errno);
-        return false;
-    }
-    // Keep the permissions of the file being replaced.
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) (void)::fchmod(fd, st.st_mode & 07777);
-
-    bool ok = WriteAll(fd, text);
-    int err = ok ? 0 : errno;
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(tempPath.c_str());
-        lastError_ = "cannot write " + path_ + ": " + ErrorText(err);
-        return false;
-    }
-    // Make the rename itself durable; a failure here does not undo the write.
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
-    }
+    if (!ReplaceFileAtomically(path_, Text(), &lastError_)) return false;
     modified_ = false;
     return true;
 }
