@@ -1,12 +1,9 @@
 #include "core/content/japanese_codes.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstddef>
-#include <initializer_list>
 
 #include "core/text/cp932.h"
+#include "core/text/iconv_converter.h"
 
 namespace qv {
 
@@ -19,51 +16,6 @@ constexpr char kShiftIn = 0x0F;
 unsigned char Byte(std::string_view s, std::size_t i) {
     return static_cast<unsigned char>(s[i]);
 }
-
-// One iconv descriptor per conversion call keeps the routines free of shared state.
-class Iconv {
-  public:
-    // Opens the first of the source encodings the system knows.
-    Iconv(const char* to, std::initializer_list<const char*> from) {
-        for (const char* name : from) {
-            cd_ = iconv_open(to, name);
-            if (ok()) break;
-        }
-    }
-    ~Iconv() {
-        if (ok()) iconv_close(cd_);
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts `in` into `out` as far as it can. Returns false when iconv stopped at a sequence it
-    // cannot convert; `in` then starts at that sequence.
-    bool Convert(std::string_view& in, std::string& out) {
-        char buffer[1024];
-        char* src = const_cast<char*>(in.data());
-        std::size_t srcLeft = in.size();
-        bool good = true;
-        while (srcLeft > 0) {
-            char* dst = buffer;
-            std::size_t dstLeft = sizeof buffer;
-            std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            out.append(buffer, static_cast<std::size_t>(dst - buffer));
-            if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
-                good = false;
-                break;
-            }
-        }
-        in = std::string_view(src, srcLeft);
-        return good;
-    }
-
-    void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
-
-  private:
-    iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
-};
 
 struct EucSequence {
     std::size_t Length;  // bytes taken, at least 1
@@ -151,8 +103,8 @@ std::string EucToSjis(std::string_view text) {
     out.reserve(text.size());
     // The Microsoft flavour knows the vendor rows (circled numbers, IBM kanji) that pages written
     // on Windows contain; plain EUC-JP is the next best.
-    Iconv converter("CP932", {"EUC-JP-MS", "EUC-JP"});
-    Iconv* cv = converter.ok() ? &converter : nullptr;
+    IconvConverter converter("CP932", {"EUC-JP-MS", "EUC-JP"});
+    IconvConverter* cv = converter.Ok() ? &converter : nullptr;
     std::size_t p = 0;
     while (p < text.size()) {
         EucSequence seq = EucAt(text, p);

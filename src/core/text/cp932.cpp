@@ -1,53 +1,12 @@
 #include "core/text/cp932.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstddef>
+
+#include "core/text/iconv_converter.h"
 
 namespace qv {
 
 namespace {
-
-// One iconv conversion descriptor, opened per call: conversions happen at user-interface speed,
-// and a per-call handle keeps the functions free of shared state.
-class Converter {
-  public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (ok()) iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts as much of in as possible into out. Returns false on an invalid or unconvertible
-    // sequence (in then points at it), true when all of in was converted.
-    bool Convert(std::string_view& in, std::string& out) {
-        char buffer[1024];
-        char* src = const_cast<char*>(in.data());
-        std::size_t srcLeft = in.size();
-        bool good = true;
-        while (srcLeft > 0) {
-            char* dst = buffer;
-            std::size_t dstLeft = sizeof buffer;
-            std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            out.append(buffer, static_cast<std::size_t>(dst - buffer));
-            if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
-                good = false;
-                break;
-            }
-        }
-        in = std::string_view(src, srcLeft);
-        return good;
-    }
-
-    void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
-
-  private:
-    iconv_t cd_;
-};
 
 std::size_t Utf8SequenceLength(std::string_view s) {
     unsigned char c = static_cast<unsigned char>(s[0]);
@@ -68,8 +27,8 @@ std::size_t Utf8SequenceLength(std::string_view s) {
 std::string Cp932ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() * 3 / 2);
-    Converter cv("UTF-8", "CP932");
-    if (!cv.ok()) {
+    IconvConverter cv("UTF-8", "CP932");
+    if (!cv.Ok()) {
         // No converter: keep ASCII, mark everything else.
         for (char c : bytes)
             out += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : "\xEF\xBF\xBD";
@@ -88,9 +47,9 @@ std::string Cp932ToUtf8(std::string_view bytes) {
 Cp932Encoding Utf8ToCp932(std::string_view utf8, std::string_view replacement) {
     Cp932Encoding result;
     result.Bytes.reserve(utf8.size());
-    Converter cv("CP932", "UTF-8");
+    IconvConverter cv("CP932", "UTF-8");
     std::string_view in = utf8;
-    if (!cv.ok()) {
+    if (!cv.Ok()) {
         for (char c : utf8) {
             if (static_cast<unsigned char>(c) < 0x80) {
                 result.Bytes += c;
