@@ -1,131 +1,28 @@
 // quillovarsta-cli document subcommands: check, info, convert, merge, export-text, import-text.
-// Each works on a fresh document on a notional 640 × 480 window scrolled to 0, 0, with the
-// settings of -I (or the settings file the program would use) and the program's card fonts. No
-// view refresh runs, so cards stay in the order of the file.
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
+// Each works on a fresh document of a Workspace (cli_support.h): a notional 640 × 480 window
+// scrolled to 0, 0, the settings of -I (or the settings file the program would use) and the
+// program's card fonts.
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 
-#include <QGuiApplication>
-
+#include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "core/content/spi_unit.h"
 #include "core/io/fragment_file.h"
 #include "core/io/text_exchange.h"
 #include "core/model/frag_set.h"
-#include "core/settings/env_data.h"
 #include "core/settings/paths.h"
-#include "core/settings/usr_ini_file.h"
-#include "core/text/cp932.h"
-#include "render/offscreen_document.h"
 
 namespace qv::cli {
 
 namespace {
 
-// The settings file the program next to this tool would use.
-std::string LocateIni(const CliArgs& args) {
-    std::error_code ec;
-    const std::string currentDir = std::filesystem::current_path(ec).string();
-    if (args.HasIni) return IniPathFromOption(args.IniPath, ec ? "." : currentDir);
-    const std::filesystem::path self(CurrentProgramPath());
-    const std::string program = (self.parent_path() / "quillovarsta").string();
-    return DefaultSettingsPath(program, UserConfigDir());
-}
-
-// Fonts need a GUI application; without a display it runs offscreen.
-class GuiSession {
-  public:
-    GuiSession() {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        app_ = std::make_unique<QGuiApplication>(argc_, argv_);
-    }
-
-  private:
-    int argc_ = 1;
-    char name_[17] = "quillovarsta-cli";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QGuiApplication> app_;
-};
-
-// One document on a notional 640 × 480 window, with the settings, fonts and plug-ins of the
-// program.
-struct Workspace {
-    GuiSession gui;
-    EnvData env;
-    std::unique_ptr<SpiUnit> plugins;
-    std::unique_ptr<OffscreenDocument> doc;
-
-    // Loads the settings; false (with a message) when the settings file cannot be read.
-    bool Start(const CliArgs& args, std::string& error) {
-        UsrIniFile ini(LocateIni(args));
-        if (ini.State() == UsrIniFile::LoadState::Unreadable) {
-            error = ini.LastError();
-            return false;
-        }
-        env.Load(ini);
-        plugins = std::make_unique<SpiUnit>(env.SpiDir);
-        doc = std::make_unique<OffscreenDocument>(env, plugins.get());
-        return true;
-    }
-    FragSet& Set() { return doc->Set(); }
-
-    // The message boxes the document would have shown, on stderr.
-    void ReportMessages() {
-        for (const std::string& m : doc->Messages().Messages)
-            std::cerr << "quillovarsta-cli: warning: " << Cp932ToUtf8(m) << '\n';
-        doc->Messages().Messages.clear();
-    }
-};
-
-// A command-line path as the program names documents: absolute, code page 932.
-std::string DocumentPath(const std::string& arg) {
-    return AbsoluteDocumentPath(Cp932Path(arg));
-}
-
-// Opens `arg` into the workspace's document as the program opens a file (a foreign CSV is read as
-// texts without asking). Returns an exit code.
-int OpenInto(Workspace& ws, const std::string& arg) {
-    const std::string path = DocumentPath(arg);
-    ws.doc->SetDocumentPath(path);
-    ReadStatus status = ReadStatus::Read;
-    ReadFragmentFile(ws.Set(), path, false, &status);
-    ws.ReportMessages();
-    if (status == ReadStatus::Missing) return Fail(kExitBadInput, "no such file: " + arg);
-    if (status == ReadStatus::Unreadable) return Fail(kExitBadInput, "cannot read " + arg);
-    if (status == ReadStatus::CutShort)
-        std::cerr << "quillovarsta-cli: " << arg
-                  << ": more cards than a document holds; the rest were not read\n";
-    return kExitOk;
-}
-
-int Save(FragSet& set, const std::string& arg) {
-    std::string error;
-    if (!SaveFragmentFile(set, DocumentPath(arg), &error)) return Fail(kExitBadInput, error);
-    return kExitOk;
-}
-
-// Starts a workspace and checks the argument count; returns an exit code or -1 to go on.
-int Begin(Workspace& ws, const CliArgs& args, std::size_t positional, const char* usage,
-          bool groupOption = false) {
-    if (args.Positional.size() != positional)
-        return Fail(kExitUsage, std::string("usage: ") + usage);
-    for (std::size_t i = 0; i < args.Options.size(); ++i) {
-        if (groupOption && args.Options[i] == "--group") {
-            ++i;
-            continue;
-        }
-        return Fail(kExitUsage, "unknown option " + args.Options[i] + " (usage: " + usage + ")");
-    }
-    std::string error;
-    if (!ws.Start(args, error)) return Fail(kExitBadInput, error);
-    return -1;
+// Checks the arguments and starts the workspace; returns an exit code.
+int Begin(Workspace& ws, const CliArgs& args, std::size_t positional, std::string_view usage,
+          std::initializer_list<CliOption> options = {}) {
+    if (int rc = CheckArguments(args, positional, usage, options); rc != kExitOk) return rc;
+    return ws.Start(args);
 }
 
 const char* KindName(FragmentKind kind) {
@@ -233,8 +130,7 @@ std::string InfoJson(const FragSet& set) {
 }  // namespace
 
 int RunCheck(const CliArgs& args) {
-    if (args.Positional.size() != 1 || !args.Options.empty())
-        return Fail(kExitUsage, "usage: check FILE");
+    if (int rc = CheckArguments(args, 1, "check FILE"); rc != kExitOk) return rc;
     const std::string path = DocumentPath(args.Positional[0]);
     if (!DocumentExists(path)) return Fail(kExitBadInput, "no such file: " + args.Positional[0]);
     switch (CheckFragmentFile(path)) {
@@ -253,8 +149,8 @@ int RunCheck(const CliArgs& args) {
 
 int RunInfo(const CliArgs& args) {
     Workspace ws;
-    if (int rc = Begin(ws, args, 1, "info FILE"); rc >= 0) return rc;
-    if (int rc = OpenInto(ws, args.Positional[0]); rc != kExitOk) return rc;
+    if (int rc = Begin(ws, args, 1, "info FILE"); rc != kExitOk) return rc;
+    if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
     // What a window's first paint does: measure, size the page, lay out frames and lines.
     ws.Set().RedrawAll();
     std::cout << InfoJson(ws.Set()) << '\n';
@@ -263,29 +159,23 @@ int RunInfo(const CliArgs& args) {
 
 int RunConvert(const CliArgs& args) {
     Workspace ws;
-    if (int rc = Begin(ws, args, 2, "convert IN OUT"); rc >= 0) return rc;
-    if (int rc = OpenInto(ws, args.Positional[0]); rc != kExitOk) return rc;
-    return Save(ws.Set(), args.Positional[1]);
+    if (int rc = Begin(ws, args, 2, "convert IN OUT"); rc != kExitOk) return rc;
+    if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
+    return SaveDocument(ws.Set(), args.Positional[1]);
 }
 
 int RunMerge(const CliArgs& args) {
     Workspace ws;
-    if (int rc = Begin(ws, args, 3, "merge BASE OTHER OUT"); rc >= 0) return rc;
-    if (int rc = OpenInto(ws, args.Positional[0]); rc != kExitOk) return rc;
-    ReadStatus status = ReadStatus::Read;
-    ReadFragmentFile(ws.Set(), DocumentPath(args.Positional[1]), true, &status);
-    ws.ReportMessages();
-    if (status == ReadStatus::Missing)
-        return Fail(kExitBadInput, "no such file: " + args.Positional[1]);
-    if (status == ReadStatus::Unreadable)
-        return Fail(kExitBadInput, "cannot read " + args.Positional[1]);
-    return Save(ws.Set(), args.Positional[2]);
+    if (int rc = Begin(ws, args, 3, "merge BASE OTHER OUT"); rc != kExitOk) return rc;
+    if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
+    if (int rc = ws.Open(args.Positional[1], true); rc != kExitOk) return rc;
+    return SaveDocument(ws.Set(), args.Positional[2]);
 }
 
 int RunExportText(const CliArgs& args) {
     Workspace ws;
-    if (int rc = Begin(ws, args, 2, "export-text DOC OUT"); rc >= 0) return rc;
-    if (int rc = OpenInto(ws, args.Positional[0]); rc != kExitOk) return rc;
+    if (int rc = Begin(ws, args, 2, "export-text DOC OUT"); rc != kExitOk) return rc;
+    if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
     std::string error;
     if (!ExportText(ws.Set(), DocumentPath(args.Positional[1]), &error))
         return Fail(kExitBadInput, error);
@@ -294,16 +184,11 @@ int RunExportText(const CliArgs& args) {
 
 int RunImportText(const CliArgs& args) {
     Workspace ws;
-    if (int rc = Begin(ws, args, 2, "import-text TEXT OUT [--group N]", true); rc >= 0) return rc;
+    if (int rc = Begin(ws, args, 2, "import-text TEXT OUT [--group N]", {{"--group", true}});
+        rc != kExitOk)
+        return rc;
     std::optional<int> group;
-    for (std::size_t i = 0; i < args.Options.size(); ++i) {
-        if (args.Options[i] != "--group") continue;
-        const auto n = i + 1 < args.Options.size() ? ParseInt(args.Options[i + 1]) : std::nullopt;
-        if (!n || *n < kNoGroup || *n > kMaxGroup)
-            return Fail(kExitUsage, "--group takes a group number 0..100");
-        group = *n;
-        ++i;
-    }
+    if (int rc = IntOption(args, "--group", kNoGroup, kMaxGroup, group); rc != kExitOk) return rc;
     const FileBytes file = ReadFileBytes(DocumentPath(args.Positional[0]));
     if (file.Status == ReadStatus::Missing)
         return Fail(kExitBadInput, "no such file: " + args.Positional[0]);
@@ -311,7 +196,7 @@ int RunImportText(const CliArgs& args) {
     const std::vector<std::string_view> lines = SplitLines(file.Bytes);
     ImportLines(ws.Set(), lines, group ? *group : ImportStartGroup(ws.Set()));
     ws.ReportMessages();
-    return Save(ws.Set(), args.Positional[1]);
+    return SaveDocument(ws.Set(), args.Positional[1]);
 }
 
 }  // namespace qv::cli

@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "core/content/html_head.h"
@@ -32,8 +33,7 @@ void NullField(JsonWriter& json, const std::string& key) {
 }  // namespace
 
 int RunLinkInfo(const CliArgs& args) {
-    if (args.Positional.size() != 1 || !args.Options.empty())
-        return Fail(kExitUsage, "usage: link-info PATH");
+    if (int rc = CheckArguments(args, 1, "link-info PATH"); rc != kExitOk) return rc;
     const std::filesystem::path path(args.Positional[0]);
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))

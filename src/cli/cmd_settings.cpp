@@ -1,29 +1,17 @@
 // quillovarsta-cli settings [-I PATH] [--save]: lists every stored setting as JSON, and with --save
 // writes them back the way the program does at exit (only when something differs).
-#include <filesystem>
 #include <iostream>
 #include <string>
 
+#include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "core/settings/env_data.h"
-#include "core/settings/paths.h"
 #include "core/settings/usr_ini_file.h"
-#include "core/text/cp932.h"
 
 namespace qv::cli {
 
 namespace {
-
-// The settings file the program next to this tool would use.
-std::string LocateIni(const CliArgs& args) {
-    std::error_code ec;
-    const std::string currentDir = std::filesystem::current_path(ec).string();
-    if (args.HasIni) return IniPathFromOption(args.IniPath, ec ? "." : currentDir);
-    const std::filesystem::path self(CurrentProgramPath());
-    const std::string program = (self.parent_path() / "quillovarsta").string();
-    return DefaultSettingsPath(program, UserConfigDir());
-}
 
 void WriteValue(JsonWriter& json, const SettingValue& value) {
     std::visit(
@@ -89,24 +77,14 @@ std::string SettingsJson(const EnvData& env, const std::string& iniPath) {
 }  // namespace
 
 int RunSettings(const CliArgs& args) {
-    bool save = false;
-    for (const auto& o : args.Options) {
-        if (o == "--save") {
-            save = true;
-        } else {
-            return Fail(kExitUsage, "settings: unknown option " + o);
-        }
-    }
-    if (!args.Positional.empty())
-        return Fail(kExitUsage, "settings: unexpected argument \"" + args.Positional[0] + "\"");
-
-    const std::string iniPath = LocateIni(args);
-    UsrIniFile ini(iniPath);
-    if (ini.State() == UsrIniFile::LoadState::Unreadable)
-        return Fail(kExitBadInput, ini.LastError());
+    if (int rc = CheckArguments(args, 0, "settings [--save]", {{"--save"}}); rc != kExitOk)
+        return rc;
+    const std::string iniPath = SettingsPath(args);
+    UsrIniFile ini;
+    if (int rc = LoadSettings(iniPath, ini); rc != kExitOk) return rc;
     const EnvData env(ini);
     std::cout << SettingsJson(env, iniPath) << '\n';
-    if (save && !env.Save(ini)) return Fail(kExitBadInput, ini.LastError());
+    if (HasOption(args, "--save") && !env.Save(ini)) return Fail(kExitBadInput, ini.LastError());
     return kExitOk;
 }
 

@@ -153,6 +153,23 @@ TEST_F(CliTest, BadInputAndWrongUsageHaveTheirExitCodes) {
     EXPECT_EQ(Cli("--help").Code, 0);
 }
 
+TEST_F(CliTest, OptionsAreCheckedBeforeAnythingIsWritten) {
+    const std::string out = (dir_ / "out.csv").string();
+    const std::string jpg = (dir_ / "page.jpg").string();
+    EXPECT_EQ(Cli(ini_ + "convert " + kExample + " " + out + " --group 3").Code, 2);
+    EXPECT_EQ(Cli(ini_ + "import-text " + kExample + " " + out + " --group").Code, 2);
+    EXPECT_EQ(Cli(ini_ + "import-text " + kExample + " " + out + " --group 101").Code, 2);
+    EXPECT_EQ(Cli(ini_ + "render " + kExample + " " + jpg + " --quality 0").Code, 2);
+    EXPECT_EQ(Cli(ini_ + "render " + kExample + " " + jpg + " --quality 5x").Code, 2);
+    EXPECT_EQ(Cli(ini_ + "settings --save extra").Code, 2);
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_FALSE(fs::exists(jpg));
+    EXPECT_FALSE(fs::exists(dir_ / "test.INI"));
+    const CliRun r = Cli(ini_ + "render " + kExample + " " + jpg + " --quality 40");
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_NE(r.Out.find("\"quality\": 40"), std::string::npos) << r.Out;
+}
+
 TEST_F(CliTest, SettingsListsDefaultsAndSaveWritesOnlyWhenNeeded) {
     const CliRun r = Cli(ini_ + "settings");
     ASSERT_EQ(r.Code, 0);

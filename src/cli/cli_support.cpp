@@ -1,0 +1,122 @@
+#include "cli/cli_support.h"
+
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+#include "core/io/fragment_file.h"
+#include "core/settings/paths.h"
+#include "core/text/cp932.h"
+
+namespace qv::cli {
+
+namespace {
+
+int UsageFail(const std::string& message, std::string_view usage) {
+    return Fail(kExitUsage, message + " (usage: " + std::string(usage) + ")");
+}
+
+}  // namespace
+
+int CheckArguments(const CliArgs& args, std::size_t positional, std::string_view usage,
+                   std::initializer_list<CliOption> options) {
+    if (args.Positional.size() != positional)
+        return Fail(kExitUsage, "usage: " + std::string(usage));
+    for (std::size_t i = 0; i < args.Options.size(); ++i) {
+        const std::string& given = args.Options[i];
+        const CliOption* known = nullptr;
+        for (const CliOption& o : options) {
+            if (o.Name == given) known = &o;
+        }
+        if (!known) return UsageFail("unknown option " + given, usage);
+        if (!known->TakesValue) continue;
+        if (i + 1 >= args.Options.size()) return UsageFail(given + " needs a value", usage);
+        ++i;
+    }
+    return kExitOk;
+}
+
+bool HasOption(const CliArgs& args, std::string_view name) {
+    for (const std::string& o : args.Options) {
+        if (o == name) return true;
+    }
+    return false;
+}
+
+int IntOption(const CliArgs& args, std::string_view name, int minValue, int maxValue,
+              std::optional<int>& value) {
+    value.reset();
+    for (std::size_t i = 0; i + 1 < args.Options.size(); ++i) {
+        if (args.Options[i] != name) continue;
+        const std::string& text = args.Options[++i];
+        const std::optional<int> n = ParseInt(text);
+        if (!n || *n < minValue || *n > maxValue)
+            return Fail(kExitUsage, std::string(name) + " needs a whole number from " +
+                                        std::to_string(minValue) + " to " +
+                                        std::to_string(maxValue) + ", not \"" + text + "\"");
+        value = *n;
+    }
+    return kExitOk;
+}
+
+std::string SettingsPath(const CliArgs& args) {
+    std::error_code ec;
+    const std::string currentDir = std::filesystem::current_path(ec).string();
+    if (args.HasIni) return IniPathFromOption(args.IniPath, ec ? "." : currentDir);
+    const std::filesystem::path self(CurrentProgramPath());
+    const std::string program = (self.parent_path() / "quillovarsta").string();
+    return DefaultSettingsPath(program, UserConfigDir());
+}
+
+int LoadSettings(const std::string& path, UsrIniFile& ini) {
+    ini = UsrIniFile(path);
+    if (ini.State() == UsrIniFile::LoadState::Unreadable)
+        return Fail(kExitBadInput, ini.LastError());
+    return kExitOk;
+}
+
+std::string DocumentPath(const std::string& arg) {
+    return AbsoluteDocumentPath(Cp932Path(arg));
+}
+
+int SaveDocument(FragSet& set, const std::string& arg) {
+    std::string error;
+    if (!SaveFragmentFile(set, DocumentPath(arg), &error)) return Fail(kExitBadInput, error);
+    return kExitOk;
+}
+
+GuiSession::GuiSession() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+}
+
+int Workspace::Start(const CliArgs& args) {
+    UsrIniFile ini;
+    if (int rc = LoadSettings(SettingsPath(args), ini); rc != kExitOk) return rc;
+    env_.Load(ini);
+    plugins_ = std::make_unique<SpiUnit>(env_.SpiDir);
+    doc_ = std::make_unique<OffscreenDocument>(env_, plugins_.get());
+    return kExitOk;
+}
+
+int Workspace::Open(const std::string& arg, bool merge) {
+    const std::string path = DocumentPath(arg);
+    if (!merge) doc_->SetDocumentPath(path);
+    ReadStatus status = ReadStatus::Read;
+    ReadFragmentFile(Set(), path, merge, &status);
+    ReportMessages();
+    if (status == ReadStatus::Missing) return Fail(kExitBadInput, "no such file: " + arg);
+    if (status == ReadStatus::Unreadable) return Fail(kExitBadInput, "cannot read " + arg);
+    if (status == ReadStatus::CutShort)
+        std::cerr << "quillovarsta-cli: " << arg
+                  << ": more cards than a document holds; the rest were not read\n";
+    return kExitOk;
+}
+
+void Workspace::ReportMessages() {
+    for (const std::string& m : doc_->Messages().Messages)
+        std::cerr << "quillovarsta-cli: warning: " << Cp932ToUtf8(m) << '\n';
+    doc_->Messages().Messages.clear();
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,93 @@
+// What the subcommands share: checking their arguments, locating and loading the settings file,
+// and a document on the offscreen platform with the messages of reading and saving it.
+#pragma once
+
+#include <QGuiApplication>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cli/commands.h"
+#include "core/content/spi_unit.h"
+#include "core/io/file_access.h"
+#include "core/model/frag_set.h"
+#include "core/settings/env_data.h"
+#include "core/settings/usr_ini_file.h"
+#include "render/offscreen_document.h"
+
+namespace qv::cli {
+
+struct CliOption {
+    std::string_view Name;    // "--group"
+    bool TakesValue = false;  // the next entry of CliArgs::Options is its value
+};
+
+// Checks that exactly `positional` arguments were given and no option but those in `options`.
+// Returns kExitOk, or prints what is wrong with `usage` and returns kExitUsage.
+int CheckArguments(const CliArgs& args, std::size_t positional, std::string_view usage,
+                   std::initializer_list<CliOption> options = {});
+
+bool HasOption(const CliArgs& args, std::string_view name);
+
+// The value of the last `name` option (already checked by CheckArguments), which must be a whole
+// number from `minValue` to `maxValue`. Returns kExitOk, leaving `value` empty when the option was
+// not given, or prints the fault and returns kExitUsage.
+int IntOption(const CliArgs& args, std::string_view name, int minValue, int maxValue,
+              std::optional<int>& value);
+
+// The settings file the program next to this tool would use: the -I file, else the one beside
+// the program or in the user's configuration folder.
+std::string SettingsPath(const CliArgs& args);
+
+// Loads the settings file at `path` into `ini`. A file that exists but cannot be read is an error
+// (printed, kExitBadInput), so that it is never replaced by defaults.
+int LoadSettings(const std::string& path, UsrIniFile& ini);
+
+// A command-line path as the program names documents: absolute, code page 932.
+std::string DocumentPath(const std::string& arg);
+
+// Saves `set` as a fragment file at the command-line path `arg`; prints the failure.
+int SaveDocument(FragSet& set, const std::string& arg);
+
+// Fonts and painting need a GUI application; without a display it runs offscreen.
+class GuiSession {
+  public:
+    GuiSession();
+    GuiSession(const GuiSession&) = delete;
+    GuiSession& operator=(const GuiSession&) = delete;
+
+  private:
+    int argc_ = 1;
+    char name_[17] = "quillovarsta-cli";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QGuiApplication> app_;
+};
+
+// One document on a notional 640 × 480 window, with the settings, fonts and plug-ins of the
+// program. No view refresh runs, so cards stay in the order of the file.
+class Workspace {
+  public:
+    // Loads the settings of `args` and makes the document. Returns an exit code.
+    int Start(const CliArgs& args);
+
+    EnvData& Env() { return env_; }
+    FragSet& Set() { return doc_->Set(); }
+
+    // Opens the command-line path `arg` as the program opens a file (a foreign CSV is read as
+    // texts without asking), or merges it into the document. Returns an exit code: a missing or
+    // unreadable file is bad input; cards beyond a document's limit are left out with a warning.
+    int Open(const std::string& arg, bool merge = false);
+
+    // The message boxes the document would have shown, on stderr.
+    void ReportMessages();
+
+  private:
+    GuiSession gui_;
+    EnvData env_;
+    std::unique_ptr<SpiUnit> plugins_;
+    std::unique_ptr<OffscreenDocument> doc_;
+};
+
+}  // namespace qv::cli
