@@ -59,8 +59,9 @@ qv::MouseButton ButtonOf(Qt::MouseButton b) {
 
 std::optional<qv::Picture> TMDIChild::DocumentPictures::Load(const std::string& path, int numerator,
                                                              int denominator) {
-    return inner_.Load(qv::ResolveAgainstDocument(path, owner_.Set().FileName), numerator,
-                       denominator);
+    const std::string& document =
+        owner_.Set().FileName.empty() ? owner_.loadingPath_ : owner_.Set().FileName;
+    return inner_.Load(qv::ResolveAgainstDocument(path, document), numerator, denominator);
 }
 
 TMDIChild::TMDIChild(AppContext& app, QWidget* parent)
@@ -91,7 +92,9 @@ TMDIChild::~TMDIChild() {
 }
 
 int TMDIChild::Load(const std::string& cp932Path) {
+    loadingPath_ = cp932Path;
     const int count = qv::ReadFragmentFile(*set_, cp932Path, false);
+    loadingPath_.clear();
     UpdateCaption();
     return count;
 }

@@ -110,4 +110,6 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     QRect bandRect_;
     bool ctrlPressed_ = false;
     bool closeApproved_ = false;
+    // The file being read: pictures are looked up beside it before the document takes its name.
+    std::string loadingPath_;
 };

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWheelEvent>
+#include <algorithm>
 #include <deque>
 
 #include "app/main_form.h"
@@ -75,6 +76,13 @@ TEST_F(DocumentWindowTest, OpensTheExampleWithItsPathAsCaptionAndScrollRangeOfTh
     const qv::FragSet& set = child->Set();
     EXPECT_EQ(set.Count(), 23);
     EXPECT_TRUE(set.FixedSize);
+    // The picture card links "idea.bmp" beside the document: found there, at its 96 x 96 size.
+    const auto picture =
+        std::find_if(set.Fragments().begin(), set.Fragments().end(),
+                     [](const auto& f) { return f->Kind == qv::FragmentKind::Image; });
+    ASSERT_NE(picture, set.Fragments().end());
+    ASSERT_TRUE((*picture)->HasPicture());
+    EXPECT_EQ((*picture)->Width(), 96);
     // The page is fixed at 1600 x 1100; the scroll range is the page plus 20.
     EXPECT_EQ(child->ScrollRange(qv::ScrollAxis::Horizontal), 1620);
     EXPECT_EQ(child->ScrollRange(qv::ScrollAxis::Vertical), 1120);
