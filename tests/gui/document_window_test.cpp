@@ -124,6 +124,40 @@ TEST_F(DocumentWindowTest, ArrowPageKeysAndWheelScrollByTheirSteps) {
     EXPECT_EQ(first.ScreenRect.Top, first.Top - 16);
 }
 
+TEST_F(DocumentWindowTest, DraggingACardMovesItAndMarksTheDocumentModified) {
+    TMDIChild* child = form_.OpenDocument(kExample);
+    ASSERT_NE(child, nullptr);
+    child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
+    child->SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
+    qv::FragSet& set = child->Set();
+    // "音声でメモを取れる" at 60, 100.
+    qv::Fragment* card = set.FragmentAt(70, 110);
+    ASSERT_NE(card, nullptr);
+    ASSERT_EQ(card->Left, 60);
+    QWidget* vp = child->viewport();
+    auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(at), vp->mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+        QApplication::sendEvent(vp, &e);
+    };
+    send(QEvent::MouseButtonPress, QPoint(70, 110), Qt::LeftButton);
+    for (int step = 1; step <= 4; ++step)
+        send(QEvent::MouseMove, QPoint(70 + 10 * step, 110 + 5 * step), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, QPoint(110, 130), Qt::NoButton);
+    EXPECT_EQ(card->Left, 100);
+    EXPECT_EQ(card->Top, 120);
+    EXPECT_TRUE(set.Modified);
+    EXPECT_FALSE(set.Dragging);
+
+    // A rubber band over empty page around two cards selects both.
+    set.SelectAll(false);
+    send(QEvent::MouseButtonPress, QPoint(640, 80), Qt::LeftButton);
+    send(QEvent::MouseMove, QPoint(1100, 200), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, QPoint(1100, 200), Qt::NoButton);
+    EXPECT_EQ(set.SelectionList.size(), 2u);
+}
+
 TEST_F(DocumentWindowTest, MissingFileIsReportedAndOpensNothing) {
     TMDIChild* child = form_.OpenDocument("/nonexistent/folder/none.csv");
     EXPECT_EQ(child, nullptr);
