@@ -1,16 +1,15 @@
 #include "render/image_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QImageReader>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "render/jpeg_codec.h"
+#include "unit/fs/file_size_limit.h"
 
 namespace fs = std::filesystem;
 
@@ -135,18 +134,10 @@ TEST_F(ImageFileTest, FailedWritesReportAndKeepTheOldFile) {
     EXPECT_EQ(qv::SaveImageFile(image, Path("plain/out.bmp"), 90),
               qv::ImageSaveStatus::WriteFailed);
 
-    // A full disk, imitated by a file-size limit (works for root too): the old file survives and
-    // no temporary file is left behind.
+    // A full disk: the old file survives and no temporary file is left behind.
     std::ofstream(Path("old.bmp")) << "previous content";
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const qv::ImageSaveStatus status = qv::SaveImageFile(image, Path("old.bmp"), 90, &error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    const qv::ImageSaveStatus status = qv::test::WithFileSizeLimit(
+        4096, [&] { return qv::SaveImageFile(image, Path("old.bmp"), 90, &error); });
     EXPECT_EQ(status, qv::ImageSaveStatus::WriteFailed);
     EXPECT_EQ(ReadBytes(Path("old.bmp")), "previous content");
     EXPECT_EQ(FileCount(), 2);  // "plain" and "old.bmp"

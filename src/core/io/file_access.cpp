@@ -1,15 +1,13 @@
 #include "core/io/file_access.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <limits>
 #include <utility>
 
 #include "core/fs/atomic_file.h"
-#include "core/fs/system_error_text.h"
+#include "core/fs/read_file.h"
 #include "core/settings/paths.h"
 
 namespace qv {
@@ -29,55 +27,21 @@ bool NativeReadOnly(const std::string& native) {
 }  // namespace
 
 FileBytes ReadFileBytes(std::string_view cp932Path, std::size_t maxSize) {
+    WholeFile file = ReadWholeFile(NativePath(cp932Path), maxSize);
     FileBytes result;
-    const std::string native = NativePath(cp932Path);
-    if (native.empty()) {
-        result.Error = "no file name";
-        return result;
+    switch (file.Status) {
+        case WholeFile::Result::Read:
+            result.Status = ReadStatus::Read;
+            break;
+        case WholeFile::Result::Missing:
+            result.Status = ReadStatus::Missing;
+            break;
+        case WholeFile::Result::Unreadable:
+            result.Status = ReadStatus::Unreadable;
+            break;
     }
-    // Non-blocking, so that a pipe given as a document cannot hang the program; regular files
-    // read the same either way.
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        const int err = errno;
-        result.Status =
-            (err == ENOENT || err == ENOTDIR) ? ReadStatus::Missing : ReadStatus::Unreadable;
-        result.Error = native + ": " + SystemErrorText(err);
-        return result;
-    }
-    result.Status = ReadStatus::Unreadable;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        result.Error = native + ": " + SystemErrorText(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        result.Error = native + " is not a regular file";
-    } else if (static_cast<std::uint64_t>(st.st_size) > maxSize) {
-        result.Error = native + " is too large";
-    } else {
-        result.Bytes.reserve(static_cast<std::size_t>(st.st_size));
-        char buffer[65536];
-        bool ok = true;
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                result.Error = native + ": " + SystemErrorText(errno);
-                ok = false;
-                break;
-            }
-            if (n == 0) break;
-            result.Bytes.append(buffer, static_cast<std::size_t>(n));
-            // The file may grow while it is read.
-            if (result.Bytes.size() > maxSize) {
-                result.Error = native + " is too large";
-                ok = false;
-                break;
-            }
-        }
-        if (ok) result.Status = ReadStatus::Read;
-    }
-    ::close(fd);
-    if (result.Status != ReadStatus::Read) result.Bytes.clear();
+    result.Bytes = std::move(file.Bytes);
+    result.Error = std::move(file.Error);
     return result;
 }
 

@@ -1,14 +1,9 @@
 #include "core/settings/usr_ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <utility>
 
 #include "core/fs/atomic_file.h"
-#include "core/fs/system_error_text.h"
+#include "core/fs/read_file.h"
 #include "core/text/sjis.h"
 
 namespace qv {
@@ -67,55 +62,20 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
 }
 
 UsrIniFile::UsrIniFile(std::string path) : path_(std::move(path)) {
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        const int err = errno;
-        if (err == ENOENT || err == ENOTDIR) {
+    WholeFile file = ReadWholeFile(path_, kMaxFileSize);
+    switch (file.Status) {
+        case WholeFile::Result::Read:
+            Parse(file.Bytes);
+            state_ = LoadState::Loaded;
+            break;
+        case WholeFile::Result::Missing:
             state_ = LoadState::Missing;
-        } else {
+            break;
+        case WholeFile::Result::Unreadable:
             state_ = LoadState::Unreadable;
-            lastError_ = "cannot open " + path_ + ": " + SystemErrorText(err);
-        }
-        return;
+            lastError_ = std::move(file.Error);
+            break;
     }
-    struct stat st {};
-    std::string text;
-    bool ok = ::fstat(fd, &st) == 0;
-    if (!ok) {
-        lastError_ = "cannot read " + path_ + ": " + SystemErrorText(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        ok = false;
-        lastError_ = path_ + " is not a regular file";
-    } else if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
-        ok = false;
-        lastError_ = path_ + " is too large for a settings file";
-    } else {
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                ok = false;
-                lastError_ = "cannot read " + path_ + ": " + SystemErrorText(errno);
-                break;
-            }
-            if (n == 0) break;
-            text.append(buffer, static_cast<std::size_t>(n));
-            // The file may have grown since fstat.
-            if (text.size() > kMaxFileSize) {
-                ok = false;
-                lastError_ = path_ + " is too large for a settings file";
-                break;
-            }
-        }
-    }
-    ::close(fd);
-    if (!ok) {
-        state_ = LoadState::Unreadable;
-        return;
-    }
-    Parse(text);
-    state_ = LoadState::Loaded;
 }
 
 UsrIniFile UsrIniFile::FromText(std::string_view text, std::string path) {

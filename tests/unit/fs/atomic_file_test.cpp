@@ -1,13 +1,12 @@
 #include "core/fs/atomic_file.h"
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <iterator>
 
+#include "unit/fs/file_size_limit.h"
 #include "unit/settings/temp_dir.h"
 
 namespace qv {
@@ -90,17 +89,9 @@ TEST(ReplaceFileAtomically, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     TempDir dir;
     const std::string path = dir.File("data.bin");
     WriteFile(path, "previous");
-    // A full disk, imitated by a file-size limit (works for root too).
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto* oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 100;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string error;
-    const bool written = ReplaceFileAtomically(path, std::string(4096, 'x'), &error);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, oldHandler);
+    const bool written = test::WithFileSizeLimit(
+        100, [&] { return ReplaceFileAtomically(path, std::string(4096, 'x'), &error); });
     EXPECT_FALSE(written);
     EXPECT_NE(error.find(path), std::string::npos) << error;
     EXPECT_EQ(ReadFile(path), "previous");

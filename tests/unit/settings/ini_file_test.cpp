@@ -1,5 +1,4 @@
-#include <signal.h>
-#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 #include <filesystem>
@@ -7,6 +6,7 @@
 #include <sstream>
 
 #include "core/settings/usr_ini_file.h"
+#include "unit/fs/file_size_limit.h"
 #include "unit/settings/temp_dir.h"
 
 namespace qv {
@@ -156,6 +156,10 @@ TEST(IniFile, LoadsMissingAndUnreadableFilesSafely) {
     EXPECT_FALSE(unreadable.LastError().empty());
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.INI")));
 
+    // A pipe is no settings file; loading must not wait for a writer.
+    ASSERT_EQ(::mkfifo(dir.File("pipe.INI").c_str(), 0600), 0);
+    EXPECT_EQ(UsrIniFile(dir.File("pipe.INI")).State(), UsrIniFile::LoadState::Unreadable);
+
     UsrIniFile noFolder(dir.File("no/such/folder.INI"));
     noFolder.WriteInteger("General", "A", 1);
     EXPECT_FALSE(noFolder.UpdateFile());
@@ -180,16 +184,7 @@ TEST(IniFile, AFailedWriteKeepsTheOldFileAndTheChangePending) {
     UsrIniFile ini(path);
     ini.WriteString("General", "Big", std::string(4096, 'x'));
 
-    // A full disk, imitated by a file-size limit.
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto* oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 100;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = ini.UpdateFile();
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, oldHandler);
+    const bool written = test::WithFileSizeLimit(100, [&] { return ini.UpdateFile(); });
     EXPECT_FALSE(written);
     EXPECT_FALSE(ini.LastError().empty());
     EXPECT_TRUE(ini.Modified());
