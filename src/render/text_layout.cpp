@@ -92,27 +92,28 @@ void LayoutTextLines(std::string_view text, const TextLayoutParams& p, const Cha
     addLine(start, n);
 }
 
-void LayoutText(QPainter& painter, TextFace& face, std::string_view text, TextLayoutParams params,
-                const QColor& color) {
+namespace {
+
+// The lines of `text` as `face` measures them.
+std::vector<LaidLine> FaceLines(TextFace& face, std::string_view text, TextLayoutParams params) {
     params.LineHeight = face.LineHeight();
     std::vector<LaidLine> lines;
     LayoutTextLines(
         text, params, [&](std::string_view c) { return face.CharAdvance(c, 0); }, lines);
-    for (const LaidLine& l : lines)
+    return lines;
+}
+
+}  // namespace
+
+void LayoutText(QPainter& painter, TextFace& face, std::string_view text, TextLayoutParams params,
+                const QColor& color) {
+    for (const LaidLine& l : FaceLines(face, text, params))
         face.Draw(painter, l.X, l.Y, text.substr(l.Start, l.Length), color);
 }
 
-}  // namespace qv
-
-namespace qv {
-
 void LayoutTextInto(QImage& image, TextFace& face, std::string_view text, TextLayoutParams params,
                     QRgb color) {
-    params.LineHeight = face.LineHeight();
-    std::vector<LaidLine> lines;
-    LayoutTextLines(
-        text, params, [&](std::string_view c) { return face.CharAdvance(c, 0); }, lines);
-    for (const LaidLine& l : lines)
+    for (const LaidLine& l : FaceLines(face, text, params))
         face.DrawInto(image, l.X, l.Y, text.substr(l.Start, l.Length), color);
 }
 

@@ -5,6 +5,7 @@
 #include "core/content/japanese_codes.h"
 #include "core/content/line_reader.h"
 #include "core/text/sjis.h"
+#include "core/text/text_helpers.h"
 
 namespace qv {
 
@@ -32,14 +33,6 @@ std::size_t FindAsciiNoCase(std::string_view text, std::string_view needle, std:
         if (i == needle.size()) return p;
     }
     return npos;
-}
-
-std::string_view TrimControls(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20)
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20)
-        s.remove_suffix(1);
-    return s;
 }
 
 // Collects the page up to and including the head end tag ("</HEAD>" or "</head>"), lines joined

@@ -6,6 +6,7 @@
 
 #include "core/content/line_reader.h"
 #include "core/text/sjis.h"
+#include "core/text/text_helpers.h"
 
 namespace qv {
 
@@ -13,14 +14,6 @@ namespace {
 
 constexpr std::size_t kTagSize = 128;
 constexpr std::size_t kTextProbe = 2048;
-
-std::string_view TrimControls(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20)
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20)
-        s.remove_suffix(1);
-    return s;
-}
 
 // A tag field: up to its first zero byte, without a lead byte left dangling by a tagger that cut
 // a double-byte character in half at the field's end (it would pair up with whatever text comes

@@ -9,6 +9,7 @@
 #include "core/fs/atomic_file.h"
 #include "core/fs/read_file.h"
 #include "core/settings/paths.h"
+#include "core/text/text_helpers.h"
 
 namespace qv {
 
@@ -75,11 +76,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 std::optional<std::int64_t> ParseDecimal(std::string_view text, std::int64_t minValue,
                                          std::int64_t maxValue) {
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
+    text = TrimAsciiBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';

@@ -7,20 +7,13 @@
 #include <system_error>
 
 #include "core/text/cp932.h"
+#include "core/text/text_helpers.h"
 
 namespace qv {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string_view TrimAsciiBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool EndsWithIniNoCase(std::string_view s) {
     if (s.size() < 4) return false;

@@ -1,6 +1,7 @@
 #include "core/settings/shortcut.h"
 
 #include "core/text/sjis.h"
+#include "core/text/text_helpers.h"
 
 namespace qv {
 
@@ -44,10 +45,7 @@ std::string ShortCutToText(ShortCut code) {
 }
 
 ShortCut TextToShortCut(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
+    text = TrimAsciiBlanks(text);
     ShortCut code = 0;
     // Prefixes in any order, as a hand-edited file may have them.
     for (bool found = true; found;) {

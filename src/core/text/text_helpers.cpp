@@ -4,10 +4,6 @@
 
 namespace qv {
 
-namespace {
-
-// Drops leading and trailing bytes at or below the space. Control bytes and the space are never
-// trail bytes, so cutting them off the end cannot split a character.
 std::string_view TrimControls(std::string_view s) {
     std::size_t b = 0;
     std::size_t e = s.size();
@@ -18,7 +14,13 @@ std::string_view TrimControls(std::string_view s) {
     return s.substr(b, e - b);
 }
 
-}  // namespace
+std::string_view TrimAsciiBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
 
 std::size_t SplitFields(std::string_view line, std::size_t n, std::vector<std::string>& fields) {
     fields.resize(n);

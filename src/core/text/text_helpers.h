@@ -1,6 +1,6 @@
-// The shared text routines: the comma-separated field splitter, the blank trimmer and the
-// replace-every-occurrence routine. All work on code page 932 byte strings and never match inside
-// a double-byte character.
+// The shared text routines: the comma-separated field splitter, the blank and control trimmers and
+// the replace-every-occurrence routine. All work on code page 932 byte strings and never match
+// inside a double-byte character.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +22,13 @@ std::vector<std::string> SplitFields(std::string_view line, std::size_t n,
 // Removes ASCII blanks, tabs and full-width blanks (0x81 0x40) from both ends, whole characters
 // only.
 std::string TrimBlanks(std::string_view text);
+
+// Drops bytes at or below the space (controls, blanks, line ends) from both ends. No trail byte is
+// that small, so cutting them off the end never splits a character.
+std::string_view TrimControls(std::string_view text);
+
+// Drops ASCII blanks and tabs from both ends (full-width blanks stay).
+std::string_view TrimAsciiBlanks(std::string_view text);
 
 // Replaces every occurrence of `search` (exact case, on character boundaries) by `replacement`,
 // scanning left to right; an inserted replacement is never searched again. An empty text or search

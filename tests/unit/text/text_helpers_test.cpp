@@ -94,6 +94,14 @@ TEST(TrimBlanks, DoesNotTakeATrailByteForPartOfABlank) {
     EXPECT_EQ(TrimBlanks(withBlank), "\x88\x81");
 }
 
+TEST(TrimControls, DropsControlsAndBlanksButNotFullWidthOnes) {
+    EXPECT_EQ(TrimControls(std::string("\r\n\t \0a b\x1f ", 10)), "a b");
+    EXPECT_EQ(TrimControls(kFullBlank + "a" + kFullBlank), kFullBlank + "a" + kFullBlank);
+    EXPECT_EQ(TrimControls(" \x01 "), "");
+    EXPECT_EQ(TrimAsciiBlanks(" \t a\r \t"), "a\r");
+    EXPECT_EQ(TrimAsciiBlanks(kFullBlank + " "), kFullBlank);
+}
+
 TEST(ReplaceAll, InsertedReplacementIsNeverSearchedAgain) {
     EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
     EXPECT_EQ(ReplaceAll("a\"b\"", "\"", "\"\""), "a\"\"b\"\"");
