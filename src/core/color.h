@@ -21,13 +21,25 @@ inline constexpr Color kSysGrayText = kSystemColorBase + 17;
 constexpr Color Rgb(int r, int g, int b) {
     return static_cast<Color>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int RedOf(Color c) { return static_cast<int>(c & 0xFF); }
-constexpr int GreenOf(Color c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int BlueOf(Color c) { return static_cast<int>((c >> 16) & 0xFF); }
-constexpr bool IsSystemColor(Color c) { return (c & 0xFF000000) == kSystemColorBase; }
+constexpr int RedOf(Color c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GreenOf(Color c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int BlueOf(Color c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
+constexpr bool IsSystemColor(Color c) {
+    return (c & 0xFF000000) == kSystemColorBase;
+}
 
 // The signed decimal form used in files and settings (system colours come out negative).
-constexpr std::int32_t ColorToSigned(Color c) { return static_cast<std::int32_t>(c); }
-constexpr Color ColorFromSigned(std::int64_t v) { return static_cast<Color>(static_cast<std::uint32_t>(v)); }
+constexpr std::int32_t ColorToSigned(Color c) {
+    return static_cast<std::int32_t>(c);
+}
+constexpr Color ColorFromSigned(std::int64_t v) {
+    return static_cast<Color>(static_cast<std::uint32_t>(v));
+}
 
 }  // namespace qv

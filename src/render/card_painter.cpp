@@ -280,10 +280,10 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
         return;
     }
 
-    const FontSpec& spec = FontOf(env, f.Kind);
-    const int h = spec.PixelHeight();
+    const FontSpec& fontSpec = FontOf(env, f.Kind);
+    const int h = fontSpec.PixelHeight();
     // The stored height is negative for a character height; the scaled one is floored as such.
-    const int signedHeight = spec.Size > 0 ? -h : h;
+    const int signedHeight = fontSpec.Size > 0 ? -h : h;
     TextFace& face = cache.Fonts().Face(env, f.Kind, std::abs(FloorToInt(scale * signedHeight)));
     const int m = RoundHalfUp(scale * 4);
     const bool symbol = f.Kind == FragmentKind::Symbol;

@@ -48,16 +48,16 @@ QString MapFontFace(const QString& face) {
     return QString::fromLatin1(kFallbackFontFamily);
 }
 
-QFont MakeFont(const FontSpec& spec, int pixelHeight) {
+QFont MakeFont(const FontSpec& fontSpec, int pixelHeight) {
     const int h = std::clamp(pixelHeight, 1, kMaxFontPixelHeight);
-    QFont font(MapFontFace(FromCp932(spec.Face)));
-    font.setBold(spec.Bold);
-    font.setItalic(spec.Italic);
+    QFont font(MapFontFace(FromCp932(fontSpec.Face)));
+    font.setBold(fontSpec.Bold);
+    font.setItalic(fontSpec.Italic);
     font.setPixelSize(h);
 
     // The engine's line height exceeds the nominal size by the rounding of ascent and descent (and
     // by more for fonts with tall ascenders): shrink until a line fits.
-    const int limit = spec.Size < 0 ? h : h + 2;
+    const int limit = fontSpec.Size < 0 ? h : h + 2;
     int height = QFontMetrics(font).height();
     if (height > limit && height > 0) {
         int size = std::max(1, h * limit / height);
@@ -77,8 +77,8 @@ QFont MakeFont(const FontSpec& spec, int pixelHeight) {
     return font;
 }
 
-QFont MakeFont(const FontSpec& spec) {
-    return MakeFont(spec, spec.PixelHeight());
+QFont MakeFont(const FontSpec& fontSpec) {
+    return MakeFont(fontSpec, fontSpec.PixelHeight());
 }
 
 }  // namespace qv

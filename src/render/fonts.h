@@ -20,12 +20,12 @@ inline constexpr const char* kFallbackFontFamily = "IPAPGothic";
 QString MapFontFace(const QString& face);
 
 // The font of a setting: its face mapped as above, bold and italic as stored, and a pixel size of
-// spec.PixelHeight(), reduced where needed so one line of text fits the card line it is laid out
-// in (QFontMetrics::height() at most PixelHeight() + 2; for a stored cell height, at most
+// fontSpec.PixelHeight(), reduced where needed so one line of text fits the card line it is laid
+// out in (QFontMetrics::height() at most PixelHeight() + 2; for a stored cell height, at most
 // PixelHeight()).
-QFont MakeFont(const FontSpec& spec);
+QFont MakeFont(const FontSpec& fontSpec);
 
 // The same font at another pixel height (scaled drawing for print and image output).
-QFont MakeFont(const FontSpec& spec, int pixelHeight);
+QFont MakeFont(const FontSpec& fontSpec, int pixelHeight);
 
 }  // namespace qv

@@ -191,11 +191,11 @@ TextFace& CardFonts::Face(const EnvData& env, FragmentKind kind) {
 }
 
 TextFace& CardFonts::Face(const EnvData& env, FragmentKind kind, int pixelHeight) {
-    const FontSpec& spec = FontOf(env, kind);
+    const FontSpec& fontSpec = FontOf(env, kind);
     pixelHeight = std::clamp(pixelHeight, 1, kMaxFontPixelHeight);
     ++clock_;
     for (Entry& e : entries_) {
-        if (e.PixelHeight == pixelHeight && e.Spec == spec) {
+        if (e.PixelHeight == pixelHeight && e.Font == fontSpec) {
             e.LastUse = clock_;
             return *e.Face;
         }
@@ -208,8 +208,8 @@ TextFace& CardFonts::Face(const EnvData& env, FragmentKind kind, int pixelHeight
                              [](const Entry& a, const Entry& b) { return a.LastUse < b.LastUse; });
         entries_.erase(oldest);
     }
-    entries_.push_back(
-        Entry{spec, pixelHeight, std::make_unique<TextFace>(MakeFont(spec, pixelHeight)), clock_});
+    entries_.push_back(Entry{fontSpec, pixelHeight,
+                             std::make_unique<TextFace>(MakeFont(fontSpec, pixelHeight)), clock_});
     return *entries_.back().Face;
 }
 

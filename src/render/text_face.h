@@ -83,7 +83,7 @@ class CardFonts {
 
   private:
     struct Entry {
-        FontSpec Spec;
+        FontSpec Font;
         int PixelHeight = 0;
         std::unique_ptr<TextFace> Face;
         std::uint64_t LastUse = 0;

@@ -40,19 +40,19 @@ TEST(MapFontFace, InstalledFacesStayAndOthersFallBack) {
 }
 
 TEST(MakeFont, HonoursFaceStyleAndPixelHeight) {
-    qv::FontSpec spec;
-    spec.Face = qv::ToCp932(QString::fromUtf8("ＭＳ Ｐゴシック"));
-    spec.Size = 9;  // 12 pixels
-    spec.Bold = true;
-    spec.Italic = true;
-    const QFont font = qv::MakeFont(spec);
+    qv::FontSpec fontSpec;
+    fontSpec.Face = qv::ToCp932(QString::fromUtf8("ＭＳ Ｐゴシック"));
+    fontSpec.Size = 9;  // 12 pixels
+    fontSpec.Bold = true;
+    fontSpec.Italic = true;
+    const QFont font = qv::MakeFont(fontSpec);
     EXPECT_EQ(QFontInfo(font).family(), "IPAPGothic");
     EXPECT_EQ(font.pixelSize(), 12);
     EXPECT_TRUE(font.bold());
     EXPECT_TRUE(font.italic());
 
-    spec.Bold = spec.Italic = false;
-    const QFont plain = qv::MakeFont(spec, 30);
+    fontSpec.Bold = fontSpec.Italic = false;
+    const QFont plain = qv::MakeFont(fontSpec, 30);
     EXPECT_FALSE(plain.bold());
     EXPECT_FALSE(plain.italic());
     EXPECT_LE(plain.pixelSize(), 30);
@@ -62,11 +62,11 @@ TEST(MakeFont, HonoursFaceStyleAndPixelHeight) {
 TEST(MakeFont, OneTextLineFitsTheCardLine) {
     for (const char* face : {"MS PGothic", "ＭＳ 明朝", "No Such Face"}) {
         for (int size : {6, 9, 11, 20, 40, -11, -20}) {
-            qv::FontSpec spec;
-            spec.Face = qv::ToCp932(QString::fromUtf8(face));
-            spec.Size = size;
-            const int h = spec.PixelHeight();
-            const QFont font = qv::MakeFont(spec);
+            qv::FontSpec fontSpec;
+            fontSpec.Face = qv::ToCp932(QString::fromUtf8(face));
+            fontSpec.Size = size;
+            const int h = fontSpec.PixelHeight();
+            const QFont font = qv::MakeFont(fontSpec);
             const int limit = size < 0 ? h : h + 2;
             EXPECT_LE(QFontMetrics(font).height(), limit) << face << " " << size;
             // Not shrunk further than needed.
