@@ -328,8 +328,12 @@ void EnvData::AddRecentFile(std::string record) {
 
 std::string MakeFileHistoryRecord(std::string_view path, const std::array<bool, 100>& groupShown,
                                   int verticalScroll, int horizontalScroll, int currentGroup) {
-    std::string record = "\"" + ReplaceAll(path, "\"", "\"\"") + "\"";
-    record.reserve(record.size() + 2 * 100 + 24);
+    const std::string quoted = ReplaceAll(path, "\"", "\"\"");
+    std::string record;
+    record.reserve(quoted.size() + 2 + 2 * 100 + 24);
+    record += '"';
+    record += quoted;
+    record += '"';
     for (bool shown : groupShown)
         record += shown ? ",1" : ",0";
     record += ',' + std::to_string(verticalScroll);
