@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "app/mdi_child.h"
 #include "app/qt_ports.h"
+#include "core/io/file_access.h"
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -29,11 +30,7 @@ constexpr std::string_view kNotFragmentFile =
     "\x82\xa9?";
 
 int FieldAsInt(const std::string& field, int fallback) {
-    if (field.empty()) return fallback;
-    char* end = nullptr;
-    const long v = std::strtol(field.c_str(), &end, 10);
-    if (*end != '\0' || v < -1000000000L || v > 1000000000L) return fallback;
-    return static_cast<int>(v);
+    return qv::ParseInt(field).value_or(fallback);
 }
 
 }  // namespace

@@ -211,6 +211,27 @@ TEST_F(DocumentWindowTest, ReadOnlyFileShowsTheMarkAndNeverAsks) {
     EXPECT_TRUE(prompts_.Asked.empty());
 }
 
+TEST_F(DocumentWindowTest, ReopeningRestoresHiddenGroupsAndScrollPositionFromTheHistory) {
+    TMDIChild* child = form_.OpenDocument(kExample);
+    ASSERT_NE(child, nullptr);
+    child->Set().GroupTable[3].Shown = false;
+    child->SetScrollPosition(qv::ScrollAxis::Vertical, 96);
+    ASSERT_TRUE(child->CloseQuery());
+    child->parentWidget()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(form_.DocumentCount(), 0);
+
+    TMDIChild* again = form_.OpenDocument(kExample);
+    ASSERT_NE(again, nullptr);
+    EXPECT_FALSE(again->Set().GroupTable[3].Shown);
+    EXPECT_TRUE(again->Set().GroupTable[2].Shown);
+    EXPECT_EQ(again->ScrollPosition(qv::ScrollAxis::Vertical), 96);
+    // Cards of the hidden group are not shown.
+    for (const auto& f : again->Set().Fragments()) {
+        if (f->Group == 3) EXPECT_FALSE(f->Visible);
+    }
+}
+
 TEST_F(DocumentWindowTest, UntitledDocumentsAreAlwaysNew) {
     TMDIChild* a = form_.OpenDocument("\x96\xb3\x91\xe8");
     TMDIChild* b = form_.OpenDocument("\x96\xb3\x91\xe8");
