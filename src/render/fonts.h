@@ -6,7 +6,7 @@
 #include <QFont>
 #include <QString>
 
-#include "core/settings/font_spec.h"
+#include "core/settings/font_setting.h"
 
 namespace qv {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/model/ports.h"
-#include "core/settings/font_spec.h"
+#include "core/settings/font_setting.h"
 
 class QPainter;
 

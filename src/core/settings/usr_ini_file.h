@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "core/color.h"
-#include "core/settings/font_spec.h"
+#include "core/settings/font_setting.h"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "core/settings/font_spec.h"
+#include "core/settings/font_setting.h"
 
 #include <algorithm>
 #include <cstdint>
