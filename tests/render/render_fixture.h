@@ -13,6 +13,7 @@
 #include "render/document_painter.h"
 #include "render/offscreen_document.h"
 #include "render/render_cache.h"
+#include "unit/model/fakes.h"
 
 namespace qv::test {
 
@@ -48,18 +49,7 @@ struct RenderDoc {
 
     Fragment* Add(std::string text, int group, int left, int top, int columns = 4, int lines = 1,
                   FragmentKind kind = FragmentKind::Text) {
-        Fragment* f = set().AddFragment();
-        f->Text = std::move(text);
-        f->Group = group;
-        f->Kind = kind;
-        f->Left = left;
-        f->Top = top;
-        f->Columns = columns;
-        f->Lines = lines;
-        f->ColFG = env.Colors.DefFrgFG;
-        f->ColBG = env.Colors.DefFrgBG;
-        f->Measure();
-        return f;
+        return test::AddCard(set(), std::move(text), group, left, top, columns, lines, kind);
     }
 
     // Recount, visibility, sizes, frames and line routes, as the program's refresh does.

@@ -21,6 +21,23 @@
 
 namespace qv::test {
 
+// Adds a measured card with the creation defaults (colours from the settings) to `set`; null at
+// the fragment limit.
+inline Fragment* AddCard(FragSet& set, std::string text, int group, int left, int top,
+                         int columns = 4, int lines = 1, FragmentKind kind = FragmentKind::Text) {
+    Fragment* f = set.AddFragment();
+    if (!f) return nullptr;
+    f->Text = std::move(text);
+    f->Group = group;
+    f->Kind = kind;
+    f->Left = left;
+    f->Top = top;
+    f->Columns = columns;
+    f->Lines = lines;
+    f->Measure();
+    return f;
+}
+
 // Every byte is half a font height wide, so widths are easy to predict.
 class FakeMetrics : public TextMetrics {
   public:
@@ -201,17 +218,7 @@ struct TestDoc {
     // Adds a measured text card of `columns` × `lines` (default 4 × 1) at (left, top) in `group`.
     Fragment* Add(std::string text, int group, int left, int top, int columns = 4, int lines = 1,
                   FragmentKind kind = FragmentKind::Text) {
-        Fragment* f = set.AddFragment();
-        if (!f) return nullptr;
-        f->Text = std::move(text);
-        f->Group = group;
-        f->Kind = kind;
-        f->Left = left;
-        f->Top = top;
-        f->Columns = columns;
-        f->Lines = lines;
-        f->Measure();
-        return f;
+        return AddCard(set, std::move(text), group, left, top, columns, lines, kind);
     }
 
     // Recount, visibility and frames, as the program's refresh does.
