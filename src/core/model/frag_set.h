@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,6 +32,10 @@ inline constexpr int kMaxFragments = 1000;
 inline constexpr std::string_view kTooManyFragmentsText =
     "\x82\xb1\x82\xea\x88\xc8\x8f\xe3\x92\x66\x95\xd0\x82\xf0\x8d\xec\x82\xea\x82\xdc\x82\xb9\x82"
     "\xf1";
+// "これ以上グループ化できません": the warning when grouping finds no free group.
+inline constexpr std::string_view kNoFreeGroupText =
+    "\x82\xb1\x82\xea\x88\xc8\x8f\xe3\x83\x4f\x83\x8b\x81\x5b\x83\x76\x89\xbb\x82\xc5\x82"
+    "\xab\x82\xdc\x82\xb9\x82\xf1";
 // "無所属": the name of group 0.
 inline constexpr std::string_view kNoGroupName = "\x96\xb3\x8f\x8a\x91\xae";
 // "グループ": a group without name plate is named by this word, a blank and its number
@@ -38,6 +43,13 @@ inline constexpr std::string_view kNoGroupName = "\x96\xb3\x8f\x8a\x91\xae";
 inline constexpr std::string_view kGroupWord = "\x83\x4f\x83\x8b\x81\x5b\x83\x76";
 
 enum class MouseButton { Left, Right, Middle };
+
+// What grouping the selection with the grouping tool did.
+enum class GroupingResult {
+    Nothing,          // nothing selected, or the selection is exactly one group already
+    Grouped,          // the selection joined a group and was deselected
+    NoFreeGroup,      // every group 1..100 is in use: nothing changed, the selection stays
+};
 
 // Keys held with a mouse message.
 struct ShiftState {
@@ -246,6 +258,31 @@ class FragSet {
     void RecordPositions();
     void UndoPositions();
     void RedoPositions();
+
+    // ---- Editing in the document window ----
+    // The grouping tool's rule for the selection: when it contains every member of a group (the
+    // group with the most members, the lowest on a tie) and more, the rest joins that group; when
+    // it is exactly that group nothing happens; otherwise it becomes the lowest empty group 1..100.
+    GroupingResult GroupSelection();
+    // The lowest group 1..100 without members, or 0 when all are in use.
+    int FirstEmptyGroup() const;
+    // Ctrl pressed or released while cards are dragged: with Ctrl down (and not a group drag) the
+    // dragged cards leave their frames (pick-out), released they return and the group drag ends.
+    // Frames and lines are laid out again at once. Nothing when no drag is running.
+    void CtrlChangedWhileDragging(bool ctrlDown);
+    // The brush: a selected card paints every selected card, another card only itself; the
+    // selection is cleared. False (and nothing changes) for none or a read-only document.
+    bool PaintBackground(Fragment* fragment, Color color);
+    // Selects the group line under a client point (or none) and repaints the lines whose
+    // highlight changed. Returns the new SelectedLine.
+    int SelectGroupLineAt(int x, int y);
+    // Type (1..4) and width (1, 3, 5, 9, -1 dotted) of group line `index`; a value outside its
+    // range is left as is. False for an invalid index or a read-only document.
+    bool SetGroupLineStyle(int index, std::optional<int> type, std::optional<int> width);
+    // The Delete key and the delete commands: the selected group line if there is one, else the
+    // selected cards, without a question. False when there was nothing to delete or the document
+    // is read-only.
+    bool DeleteSelectionOrLine();
 
     // ---- Mouse handling (client coordinates) ----
     void PressFragment(Fragment* fragment, MouseButton button, int x, int y, ShiftState shift);

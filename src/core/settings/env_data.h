@@ -27,6 +27,7 @@
 
 #include "core/color.h"
 #include "core/settings/font_setting.h"
+#include "core/settings/tool_mode.h"
 
 namespace qv {
 
@@ -121,6 +122,8 @@ class EnvData {
     std::vector<std::string> JumpHistory;
     int JumpPosition = 0;
     bool PrinterAvailable = false;
+    // The document windows' mouse tool (the down button of the mode tool bar).
+    ToolMode Tool = ToolMode::Normal;
 
     // ---- [Fragment] sizes ----
     int FrgWidth = 12;
