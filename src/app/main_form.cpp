@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "app/document/group_line_menu.h"
 #include "app/mdi_child.h"
 #include "app/qt_ports.h"
 #include "core/content/spi_unit.h"
@@ -64,11 +65,13 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
     setCentralWidget(mdiArea_);
     BuildStatusBar();
     RestorePlacement();
+    groupLineMenu_ = new qv::GroupLineMenu(*env_, this);
 
     timer_ = new QTimer(this);
     timer_->setInterval(250);
     connect(timer_, &QTimer::timeout, this, &TQuillovaMainForm::TimerTick);
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+        if (TMDIChild* child = ActiveChild()) child->Activated();
         env_->RefreshPending = true;
         DispStatusUpdate();
     });

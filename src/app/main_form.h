@@ -18,6 +18,7 @@ class TMDIChild;
 namespace qv {
 class DefaultRandomSource;
 class DesktopLinkOpener;
+class GroupLineMenu;
 class EnvData;
 class FilePictureLoader;
 class FragBuffer;
@@ -64,6 +65,7 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
     int DocumentCount() const;
 
     AppContext& Services() { return services_; }
+    qv::GroupLineMenu& GroupLinePopup() { return *groupLineMenu_; }
 
     // Re-evaluates what the active document shows after model changes: group visibility and the
     // frames that dragged cards touched. The 250 ms timer runs it while a refresh is pending.
@@ -97,6 +99,7 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
     QMdiArea* mdiArea_ = nullptr;
     QTimer* timer_ = nullptr;
     QLabel* statusPanels_[3] = {};
+    qv::GroupLineMenu* groupLineMenu_ = nullptr;
     // Destroyed in the reverse order: the cut buffer, the settings, then the file they came from.
     std::unique_ptr<qv::UsrIniFile> ini_;
     std::unique_ptr<qv::EnvData> env_;

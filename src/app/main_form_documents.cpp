@@ -2,6 +2,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "app/document/group_line_menu.h"
 #include "app/main_form.h"
 #include "app/mdi_child.h"
 #include "app/qt_ports.h"
@@ -64,6 +65,11 @@ TMDIChild* TQuillovaMainForm::FindChild(const std::string& cp932Path) const {
 
 TMDIChild* TQuillovaMainForm::NewChildWindow() {
     auto* child = new TMDIChild(services_);
+    connect(child, &TMDIChild::StatusMessage, this, &TQuillovaMainForm::ShowMessage);
+    connect(child, &TMDIChild::PopupRequested, this,
+            [this](TMDIChild* window, PopupKind kind, QPoint globalPos) {
+                if (kind == PopupKind::GroupLine) groupLineMenu_->Open(*window, globalPos);
+            });
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     if (DocumentCount() == 1 && env_->ChildWinMaximize) {

@@ -1,6 +1,7 @@
 #include "app/mdi_child.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -8,13 +9,18 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "app/document/tool_cursors.h"
 #include "app/qt_ports.h"
+#include "core/layout/arrange.h"
+#include "core/model/frag_buffer.h"
 #include "core/io/fragment_file.h"
 #include "core/settings/env_data.h"
 #include "core/text/text_helpers.h"
+#include "render/colors.h"
 #include "render/document_painter.h"
 #include "render/qt_text.h"
 #include "render/render_cache.h"
@@ -29,6 +35,8 @@ constexpr int kPageStep = 64;
 // "無題" and " : 編集禁止" (code page 932).
 constexpr std::string_view kUntitled = "\x96\xb3\x91\xe8";
 constexpr std::string_view kReadOnlyMark = " : \x95\xd2\x8f\x57\x8b\xd6\x8e\x7e";
+// "グループ関係線を設定中...": the status text while a group line is drawn.
+const QString kSettingGroupLine = QStringLiteral("グループ関係線を設定中...");
 // "]変更内容を保存しますか" and "保存できませんでした".
 constexpr std::string_view kSaveQuestion =
     "]\x95\xcf\x8d\x58\x93\xe0\x97\x65\x82\xf0\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb7\x82\xa9";
@@ -255,6 +263,7 @@ void TMDIChild::ScrollBy(int dx, int dy) {
         SetScrollPosition(qv::ScrollAxis::Vertical, before + dy);
         movedY = ScrollPosition(qv::ScrollAxis::Vertical) - before;
     }
+    if (set_->CurrentTool == 2) SetRubberLine(lineEnd_);  // its start moved with the page
     pressPoint_ -= QPoint(movedX, movedY);
     if (set_->Dragging) {
         set_->PressPoint.X -= movedX;
@@ -263,6 +272,25 @@ void TMDIChild::ScrollBy(int dx, int dy) {
                             ShiftOf(QGuiApplication::queryKeyboardModifiers()));
     } else if (bandActive_) {
         SetBand(Normalised(pressPoint_, p));
+    } else if (set_->CurrentTool == 2) {
+        SetRubberLine(p);
+    }
+}
+
+void TMDIChild::MoveToEdge(PageEdge edge) {
+    switch (edge) {
+        case PageEdge::Top:
+            SetScrollPosition(qv::ScrollAxis::Vertical, 0);
+            break;
+        case PageEdge::Bottom:
+            SetScrollPosition(qv::ScrollAxis::Vertical, verticalScrollBar()->maximum());
+            break;
+        case PageEdge::Left:
+            SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
+            break;
+        case PageEdge::Right:
+            SetScrollPosition(qv::ScrollAxis::Horizontal, horizontalScrollBar()->maximum());
+            break;
     }
 }
 
@@ -280,6 +308,14 @@ void TMDIChild::paintEvent(QPaintEvent* event) {
     ++app_.Env->RefreshLock;
     QPainter painter(viewport());
     qv::PaintDocumentWindow(painter, *set_, *cache_, event->region());
+    if (set_->CurrentTool == 2) {
+        // The rubber line of the group line tool, drawn with the pen new lines get.
+        const int width = app_.Env->DefGLineWidth;
+        QPen pen(qv::ToQColor(app_.Env->Colors.GroupLine), std::max(1, std::abs(width)));
+        if (width == -1) pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawLine(pressPoint_, lineEnd_);
+    }
     if (bandActive_ && !bandRect_.isNull()) {
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter.setPen(QPen(Qt::white, 1));
@@ -295,41 +331,101 @@ void TMDIChild::SetBand(const QRect& rect) {
     if (!bandRect_.isNull()) viewport()->update(bandRect_.adjusted(-1, -1, 1, 1));
 }
 
+void TMDIChild::SetRubberLine(QPoint to) {
+    viewport()->update(RubberLineRect(lineEnd_));
+    lineEnd_ = to;
+    viewport()->update(RubberLineRect(lineEnd_));
+}
+
+QRect TMDIChild::RubberLineRect(QPoint to) const {
+    const int margin = std::abs(app_.Env->DefGLineWidth) + 2;
+    return Normalised(pressPoint_, to).adjusted(-margin, -margin, margin + 1, margin + 1);
+}
+
+// ---- Tools ----
+
+qv::ToolMode TMDIChild::Tool() const {
+    return app_.Env->Tool;
+}
+
+qv::CursorShape TMDIChild::ToolCursorShape() const {
+    switch (Tool()) {
+        case qv::ToolMode::Group:
+            return qv::CursorShape::GroupTool;
+        case qv::ToolMode::GroupLine:
+            return qv::CursorShape::LineTool;
+        case qv::ToolMode::Brush:
+            return qv::CursorShape::PaintTool;
+        default:
+            return qv::CursorShape::Arrow;
+    }
+}
+
+void TMDIChild::SetTool(qv::ToolMode mode) {
+    app_.Env->Tool = mode;
+    if (mode == qv::ToolMode::GroupLine) set_->SelectAll(false);
+    ApplyTool();
+}
+
+void TMDIChild::ApplyTool() {
+    const bool lineTool = Tool() == qv::ToolMode::GroupLine;
+    if (!lineTool) {
+        if (set_->CurrentTool == 2) {
+            viewport()->update(RubberLineRect(lineEnd_));
+            emit StatusMessage(QString());
+        }
+        set_->CurrentTool = 0;
+    } else if (set_->CurrentTool == 0) {
+        set_->CurrentTool = 1;
+    }
+    spuitActive_ = false;
+    SetCursor(qv::CursorShape::Default);
+}
+
+void TMDIChild::Activated() {
+    ApplyTool();
+    app_.Env->RefreshPending = true;
+}
+
+// ---- Editing operations ----
+
+void TMDIChild::Paste() {
+    if (set_->ReadOnly || app_.Buffer->Empty()) return;
+    app_.Buffer->PasteBuffer(*set_, false);
+}
+
+void TMDIChild::PasteAtMouse() {
+    if (set_->ReadOnly || app_.Buffer->Empty()) return;
+    const QPoint p = PointerPosition();
+    app_.Buffer->PasteBuffer(*set_, true, qv::Point{p.x(), p.y()});
+}
+
+bool TMDIChild::DeleteSelectionOrLine() {
+    return set_->DeleteSelectionOrLine();
+}
+
+void TMDIChild::UndoPositions() {
+    set_->UndoPositions();
+    app_.Host->RefreshGroupList();
+    set_->RefreshRequest();
+}
+
+void TMDIChild::RedoPositions() {
+    set_->RedoPositions();
+    app_.Host->RefreshGroupList();
+    set_->RefreshRequest();
+}
+
+QPoint TMDIChild::PointerPosition() const {
+    return viewport()->mapFromGlobal(QCursor::pos());
+}
+
 // ---- Cursor and keys ----
 
 void TMDIChild::SetCursor(qv::CursorShape shape) {
-    using qv::CursorShape;
-    Qt::CursorShape qt = Qt::ArrowCursor;
-    switch (shape) {
-        case CursorShape::Default:
-        case CursorShape::Arrow:
-            qt = Qt::ArrowCursor;
-            break;
-        case CursorShape::NotAllowed:
-            qt = Qt::ForbiddenCursor;
-            break;
-        case CursorShape::GrabLeft:
-        case CursorShape::GrabRight:
-            qt = Qt::ClosedHandCursor;
-            break;
-        case CursorShape::PickLeft:
-        case CursorShape::PickRight:
-            qt = Qt::DragCopyCursor;
-            break;
-        case CursorShape::GroupTool:
-            qt = Qt::CrossCursor;
-            break;
-        case CursorShape::LineTool:
-            qt = Qt::UpArrowCursor;
-            break;
-        case CursorShape::PaintTool:
-            qt = Qt::PointingHandCursor;
-            break;
-        case CursorShape::SpuitTool:
-            qt = Qt::WhatsThisCursor;
-            break;
-    }
-    viewport()->setCursor(qt);
+    // The model's "default" is this window's own cursor, which depends on the tool.
+    if (shape == qv::CursorShape::Default) shape = ToolCursorShape();
+    viewport()->setCursor(qv::ToolCursor(shape));
 }
 
 bool TMDIChild::CtrlDown() const {
@@ -363,26 +459,15 @@ void TMDIChild::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Home:
         case Qt::Key_End:
-            break;  // the page does not jump
+            break;  // the page does not jump: the edge-move commands own these keys
         case Qt::Key_Control:
-            // Ctrl during a drag picks the dragged cards out of their frames.
-            if (set_->Dragging && !set_->GroupDrag && !event->isAutoRepeat()) {
-                SetCursor(qv::CursorShape::PickLeft);
-                set_->Recount();
-                set_->EraseGroupLines();
-                set_->UpdateGroupFrames();
-                app_.Host->RefreshMap();
-            }
+            if (!event->isAutoRepeat()) set_->CtrlChangedWhileDragging(true);
+            break;
+        case Qt::Key_Escape:
+            emit EscapePressed();
             break;
         case Qt::Key_Delete:
-            if (set_->ReadOnly) break;
-            if (set_->SelectedLine != -1) {
-                set_->DeleteGroupLine(set_->SelectedLine);
-                set_->Modified = true;
-                set_->RedrawAll();
-            } else if (!set_->SelectionList.empty()) {
-                set_->DeleteSelected();
-            }
+            DeleteSelectionOrLine();
             break;
         default:
             QAbstractScrollArea::keyPressEvent(event);
@@ -392,13 +477,8 @@ void TMDIChild::keyPressEvent(QKeyEvent* event) {
 }
 
 void TMDIChild::keyReleaseEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Control && set_->Dragging && !event->isAutoRepeat()) {
-        set_->GroupDrag = false;
-        SetCursor(qv::CursorShape::GrabLeft);
-        set_->Recount();
-        set_->EraseGroupLines();
-        set_->UpdateGroupFrames();
-        app_.Host->RefreshMap();
+    if (event->key() == Qt::Key_Control && !event->isAutoRepeat()) {
+        set_->CtrlChangedWhileDragging(false);
         event->accept();
         return;
     }
@@ -420,21 +500,66 @@ void TMDIChild::wheelEvent(QWheelEvent* event) {
 void TMDIChild::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     const qv::ShiftState shift = ShiftOf(event->modifiers());
-    if (event->button() == Qt::LeftButton && shift.Alt) {
+    const qv::MouseButton button = ButtonOf(event->button());
+    setFocus(Qt::MouseFocusReason);
+    popup_ = PopupKind::None;
+    // Only the press right before a double click decides whether that double click counts.
+    ctrlPressed_ = false;
+
+    if (button == qv::MouseButton::Left && shift.Alt) {
         lastPoint_ = p;
-        SetCursor(qv::CursorShape::GrabLeft);
+        const int move = app_.Env->MoveCurosr;
+        SetCursor(move == static_cast<int>(qv::CursorShape::GrabLeft)    ? qv::CursorShape::GrabLeft
+                  : move == static_cast<int>(qv::CursorShape::GrabRight) ? qv::CursorShape::GrabRight
+                                                                         : qv::CursorShape::Arrow);
         handScrolling_ = true;
         return;
     }
-    set_->SelectedLine = set_->GroupLineAt(p.x(), p.y());
+
+    switch (Tool()) {
+        case qv::ToolMode::GroupLine:
+            set_->SelectGroupLineAt(p.x(), p.y());
+            popup_ = PopupKind::GroupLine;
+            if (button != qv::MouseButton::Left) return;
+            set_->CurrentTool = 2;
+            pressPoint_ = lastPoint_ = lineEnd_ = p;
+            set_->SelectAll(false);
+            emit StatusMessage(kSettingGroupLine);
+            return;
+        case qv::ToolMode::Brush: {
+            // The brush acts under its tip, not under the hot spot.
+            const QPoint tip = p + qv::kBrushTipOffset;
+            qv::Fragment* f = set_->FragmentAt(tip.x(), tip.y());
+            if (!f) {
+                popup_ = PopupKind::Brush;
+                if (button == qv::MouseButton::Left) set_->SelectAll(false);
+            } else if (button == qv::MouseButton::Left) {
+                set_->PaintBackground(f, app_.Env->Colors.BrushTool);
+            } else if (button == qv::MouseButton::Right) {
+                spuitActive_ = true;
+                SetCursor(qv::CursorShape::SpuitTool);
+                app_.Env->Colors.BrushTool = f->ColBG;
+                emit BrushColorPicked(f->ColBG);
+            }
+            return;
+        }
+        default:
+            break;
+    }
+
+    // Normal editing and grouping.
+    set_->SelectGroupLineAt(p.x(), p.y());
+    popup_ = Tool() == qv::ToolMode::Group ? PopupKind::GroupTool
+             : set_->SelectedLine != -1    ? PopupKind::GroupLine
+                                           : PopupKind::Fragment;
     if (qv::Fragment* f = set_->FragmentAt(p.x(), p.y())) {
         set_->BringToTop(f);
-        set_->PressFragment(f, ButtonOf(event->button()), p.x(), p.y(), shift);
-        if (shift.Ctrl) ctrlPressed_ = true;
-    } else if (event->button() == Qt::LeftButton) {
+        set_->PressFragment(f, button, p.x(), p.y(), shift);
+        ctrlPressed_ = shift.Ctrl;
+    } else if (button == qv::MouseButton::Left) {
         if (!shift.Shift && !set_->SelectionList.empty()) set_->SelectAll(false);
         bandActive_ = true;
-        pressPoint_ = lastPoint_ = p;
+        pressPoint_ = p;
         SetBand(QRect(p, p));
     }
     lastPoint_ = p;
@@ -449,7 +574,15 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
                           lastPoint_.x() + ScrollPosition(qv::ScrollAxis::Horizontal) - p.x());
         SetScrollPosition(qv::ScrollAxis::Vertical,
                           lastPoint_.y() + ScrollPosition(qv::ScrollAxis::Vertical) - p.y());
-    } else if (bandActive_) {
+        lastPoint_ = p;
+        return;
+    }
+    // The tool's cursor comes back after anything that changed it, except the eyedropper that a
+    // right press of the brush holds until the release and the cursors of a drag.
+    if (Tool() != qv::ToolMode::Normal && !spuitActive_ && !set_->Dragging)
+        SetCursor(qv::CursorShape::Default);
+
+    if (bandActive_) {
         SetBand(Normalised(pressPoint_, p));
         // Near the window's edges the page scrolls under a growing rectangle.
         const int dx = p.x() - lastPoint_.x();
@@ -468,22 +601,42 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
                    lastPoint_.y() < 32 && dy < 0) {
             ScrollBy(0, -kScrollStep);
         }
+    } else if (set_->CurrentTool == 2) {
+        SetRubberLine(p);
+        // The frame the line would end at is repainted after the release.
+        if (const int g = set_->GroupFrameAt(p.x(), p.y()); g > 0)
+            set_->GroupTable[static_cast<std::size_t>(g)].FrameTouched = true;
     } else {
         qv::Fragment* f = set_->FragmentAt(p.x(), p.y());
         set_->DragSelection(f, p.x(), p.y(), shift);
-        if (!set_->Dragging) {
-            QString hint;
-            if (f) {
-                if (f->Kind == qv::FragmentKind::Image && !f->Text.empty()) {
-                    hint = qv::FromCp932(qv::ReplaceAll(f->Text, app_.Env->CR_String, "\r\n"));
-                } else {
-                    hint = qv::FromCp932(f->Link);
-                }
-            }
-            viewport()->setToolTip(hint);
-        }
+        UpdateHint(set_->Dragging ? nullptr : f, event->globalPosition().toPoint());
     }
     lastPoint_ = p;
+}
+
+// The hint of the card under the pointer shows at once, without the usual delay: a picture's
+// caption (line breaks restored), otherwise the link.
+void TMDIChild::UpdateHint(qv::Fragment* under, QPoint globalPos) {
+    if (!under) {
+        if (hintFragment_ || !hintText_.isEmpty()) QToolTip::hideText();
+        hintFragment_ = nullptr;
+        hintText_.clear();
+        return;
+    }
+    if (under == hintFragment_) return;
+    hintFragment_ = under;
+    if (under->Kind == qv::FragmentKind::Image && !under->Text.empty()) {
+        hintText_ = qv::FromCp932(qv::ReplaceAll(under->Text, app_.Env->CR_String, "\r\n"));
+    } else {
+        hintText_ = qv::FromCp932(under->Link);
+    }
+    QToolTip::hideText();
+    if (!hintText_.isEmpty()) QToolTip::showText(globalPos, hintText_, viewport());
+}
+
+void TMDIChild::leaveEvent(QEvent* event) {
+    UpdateHint(nullptr, QPoint());
+    QAbstractScrollArea::leaveEvent(event);
 }
 
 void TMDIChild::mouseReleaseEvent(QMouseEvent* event) {
@@ -494,15 +647,49 @@ void TMDIChild::mouseReleaseEvent(QMouseEvent* event) {
         viewport()->update();
         return;
     }
-    if (bandActive_) {
-        SetBand(QRect());
-        bandActive_ = false;
-        // The model normalises the rectangle; its corners are the press and release points.
-        set_->SelectInRect(qv::Rect{pressPoint_.x(), pressPoint_.y(), p.x(), p.y()});
-    } else {
-        set_->ReleaseDrag(set_->FragmentAt(p.x(), p.y()), ShiftOf(event->modifiers()));
+    switch (Tool()) {
+        case qv::ToolMode::GroupLine:
+            if (set_->CurrentTool == 2) ReleaseGroupLine(p);
+            break;
+        case qv::ToolMode::Brush:
+            spuitActive_ = false;
+            SetCursor(qv::CursorShape::PaintTool);
+            break;
+        default:
+            if (bandActive_) {
+                ReleaseBand(p);
+            } else {
+                set_->ReleaseDrag(set_->FragmentAt(p.x(), p.y()), ShiftOf(event->modifiers()));
+            }
+            break;
     }
     AfterRelease();
+    if (event->button() == Qt::RightButton && popup_ != PopupKind::None) {
+        const PopupKind kind = popup_;
+        popup_ = PopupKind::None;
+        emit PopupRequested(this, kind, event->globalPosition().toPoint());
+    }
+}
+
+void TMDIChild::ReleaseGroupLine(QPoint p) {
+    viewport()->update(RubberLineRect(lineEnd_));
+    // Outside every frame, or within one frame, no line is made.
+    if (!set_->ReadOnly)
+        set_->SetGroupLine(set_->GroupFrameAt(pressPoint_.x(), pressPoint_.y()),
+                           set_->GroupFrameAt(p.x(), p.y()));
+    set_->CurrentTool = 1;
+    set_->RedrawAll();
+    emit StatusMessage(QString());
+}
+
+void TMDIChild::ReleaseBand(QPoint p) {
+    SetBand(QRect());
+    bandActive_ = false;
+    // The model normalises the rectangle; its corners are the press and release points.
+    set_->SelectInRect(qv::Rect{pressPoint_.x(), pressPoint_.y(), p.x(), p.y()});
+    if (Tool() != qv::ToolMode::Group || set_->SelectionList.empty() || set_->ReadOnly) return;
+    if (set_->GroupSelection() == qv::GroupingResult::NoFreeGroup)
+        app_.Prompts->Warning(qv::kNoFreeGroupText, qv::PromptButtons::Ok);
 }
 
 void TMDIChild::AfterRelease() {
@@ -514,10 +701,29 @@ void TMDIChild::AfterRelease() {
 
 void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    if (!bandActive_ && !ctrlPressed_) {
+    const bool editingTool = Tool() == qv::ToolMode::Normal || Tool() == qv::ToolMode::Group;
+    if (editingTool && !bandActive_ && !ctrlPressed_) {
         if (qv::Fragment* f = set_->FragmentAt(p.x(), p.y())) {
             set_->DoubleClickFragment(f, ShiftOf(event->modifiers()));
+        } else if (!set_->ReadOnly) {
+            const QPoint at(p.x() + 1 + ScrollPosition(qv::ScrollAxis::Horizontal),
+                            p.y() + 1 + ScrollPosition(qv::ScrollAxis::Vertical));
+            emit NewFragmentRequested(this, at, set_->GroupFrameAt(p.x(), p.y()));
+            set_->Dragging = false;
+            app_.Host->TurnImeOff();
         }
     }
+    // The second press of a double click comes only as this event, never as a press. What the
+    // model keeps to let that press start no drag after the dialog has done its work now: left
+    // set, it would swallow the user's next real press and its drag.
+    set_->AfterDialog = false;
     ctrlPressed_ = false;
+}
+
+void TMDIChild::contextMenuEvent(QContextMenuEvent* event) {
+    // The mouse's menus open on the release of the right button (see mouseReleaseEvent); the
+    // keyboard's menu key opens the fragment menu at the pointer.
+    if (event->reason() == QContextMenuEvent::Keyboard && Tool() == qv::ToolMode::Normal)
+        emit PopupRequested(this, PopupKind::Fragment, event->globalPos());
+    event->accept();
 }

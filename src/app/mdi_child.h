@@ -11,10 +11,24 @@
 #include "app/app_context.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
+#include "core/settings/tool_mode.h"
 
 namespace qv {
 class RenderCache;
 }
+
+// The pop-up menu a right click asks for: assigned by the press (from the tool and what lies under
+// the pointer), opened on the release.
+enum class PopupKind {
+    None,
+    Fragment,   // the fragment menu: on a card or on empty page in normal editing
+    GroupLine,  // the group-line menu: the line tool, or a line under the pointer
+    Brush,      // the brush menu: the brush tool off the cards
+    GroupTool,  // the grouping tool's menu
+};
+
+// Which end of the page an edge move goes to.
+enum class PageEdge { Top, Bottom, Left, Right };
 
 class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     Q_OBJECT
@@ -44,6 +58,51 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
 
     // Scrolls the page by dx, dy pixels, keeping a running drag or selection rectangle in step.
     void ScrollBy(int dx, int dy);
+    // Scrolls to one end of the page (Home, End and the edge-move commands).
+    void MoveToEdge(PageEdge edge);
+
+    // ---- Tools ----
+    // Chooses the mouse tool of every document window (it is program-wide) and applies it to this
+    // one: its cursor, its line-tool step; the group line tool starts with nothing selected.
+    void SetTool(qv::ToolMode mode);
+    qv::ToolMode Tool() const;
+    // Shows the current tool's cursor and sets the line-tool step to match the tool.
+    void ApplyTool();
+    // The window became the active one: the cursor of the current tool, and the views refresh.
+    void Activated();
+
+    // ---- Editing operations (the commands' handlers call these) ----
+    // Pastes the cut buffer with the copies' top-left corner under the mouse pointer, into the
+    // group whose frame is there; plainly (4 pixels off) with Paste. Nothing on a read-only
+    // document or with an empty buffer.
+    void Paste();
+    void PasteAtMouse();
+    // The Delete key and the delete commands: the selected group line, else the selected cards,
+    // without a question; nothing on a read-only document. Returns whether something went.
+    bool DeleteSelectionOrLine();
+    // Position undo and redo of the whole document; the group list and views follow.
+    void UndoPositions();
+    void RedoPositions();
+
+    // The mouse pointer in client coordinates.
+    QPoint PointerPosition() const;
+    // The text of the hint for the card under the pointer (empty when none).
+    QString HintText() const { return hintText_; }
+
+  signals:
+    // A right click released: `kind` says which menu the press chose.
+    void PopupRequested(TMDIChild* window, PopupKind kind, QPoint globalPos);
+    // A double click on empty page of a writable document: a new card at `documentPos` in
+    // `group` (the frame under the pointer, 0 outside every frame) through the property dialog.
+    void NewFragmentRequested(TMDIChild* window, QPoint documentPos, int group);
+    // Text for the status bar's message panel (empty clears it).
+    void StatusMessage(const QString& text);
+    // The eyedropper took a card's background as the brush colour (EnvData::Colors.BrushTool).
+    void BrushColorPicked(quint32 color);
+    // Esc: the group list, when it is shown, takes the keyboard.
+    void EscapePressed();
+
+  public:
 
     // The window caption: the path, "無題" without one, with " : 編集禁止" for a read-only file.
     QString Caption() const;
@@ -73,6 +132,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
   private:
     // Pictures of this document: relative picture paths are taken from the document's folder.
@@ -91,6 +152,12 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void ApplyScrollRange(qv::ScrollAxis axis);
     void AfterRelease();
     void SetBand(const QRect& rect);
+    void SetRubberLine(QPoint to);
+    QRect RubberLineRect(QPoint to) const;
+    qv::CursorShape ToolCursorShape() const;
+    void UpdateHint(qv::Fragment* under, QPoint globalPos);
+    void ReleaseGroupLine(QPoint p);
+    void ReleaseBand(QPoint p);
     static qv::ShiftState ShiftOf(Qt::KeyboardModifiers mods);
 
     AppContext& app_;
@@ -110,6 +177,15 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     QRect bandRect_;
     bool ctrlPressed_ = false;
     bool closeApproved_ = false;
+    // The rubber line of the group line tool runs from pressPoint_ to here while the line-tool
+    // step is 2.
+    QPoint lineEnd_;
+    // A right press of the brush picked a colour: its cursor stays until the release.
+    bool spuitActive_ = false;
+    PopupKind popup_ = PopupKind::None;
+    // The card whose hint is shown; compared only, never followed (it may be gone).
+    const qv::Fragment* hintFragment_ = nullptr;
+    QString hintText_;
     // The file being read: pictures are looked up beside it before the document takes its name.
     std::string loadingPath_;
 };
