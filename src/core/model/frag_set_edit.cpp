@@ -14,7 +14,7 @@ int FragSet::FirstEmptyGroup() const {
 }
 
 GroupingResult FragSet::GroupSelection() {
-    if (SelectionList.empty()) return GroupingResult::Nothing;
+    if (SelectionList.empty() || ReadOnly) return GroupingResult::Nothing;
     // Counts come from the fragments themselves: the table's may be stale between refreshes.
     Recount();
     const int whole = FullySelectedGroup();

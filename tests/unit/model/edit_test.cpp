@@ -65,6 +65,10 @@ TEST(GroupSelection, AWholeGroupWithMoreCardsTakesThemInAndAnExactGroupStaysAsIt
     EXPECT_EQ(b1->Group, 4);
 
     EXPECT_EQ(doc.set.GroupSelection(), GroupingResult::Nothing);  // nothing selected
+    Select(doc.set, {a1, loose});
+    doc.set.ReadOnly = true;
+    EXPECT_EQ(doc.set.GroupSelection(), GroupingResult::Nothing);
+    EXPECT_EQ(loose->Group, 4);
 }
 
 TEST(GroupSelection, WithEveryGroupInUseNothingChangesAndTheSelectionStays) {
