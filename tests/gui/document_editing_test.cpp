@@ -115,6 +115,7 @@ class DocumentEditingTest : public ::testing::Test {
     }
 
     RecordingPrompts prompts_;
+    qv::test::FakeHost host_;  // outlives the form, whose windows may be given it
     TQuillovaMainForm form_;
 };
 
@@ -417,6 +418,22 @@ TEST_F(DocumentEditingTest, ADoubleClickOnACardDoesNotSwallowTheNextDrag) {
     Drag(c, QPoint(110, 105), QPoint(170, 145));
     EXPECT_EQ(a->Left, 160);
     EXPECT_EQ(a->Top, 140);
+}
+
+TEST_F(DocumentEditingTest, CtrlDoubleClickIsIgnoredButAnEarlierCtrlClickSpoilsNoLaterOne) {
+    form_.Services().Host = &host_;
+    TMDIChild* c = NewDocument();
+    ASSERT_NE(c, nullptr);
+    Card(c, "a", 0, 100, 100);
+    Card(c, "b", 0, 300, 100);
+    Refresh(c);
+    QTest::mouseDClick(Window(), Qt::LeftButton, Qt::ControlModifier, At(c, QPoint(110, 105)));
+    EXPECT_EQ(host_.Edits, 0);
+    // A Ctrl-click on one card, then a plain double click on the other: the dialog opens.
+    Press(c, QPoint(110, 105), Qt::LeftButton, Qt::ControlModifier);
+    Release(c, QPoint(110, 105), Qt::LeftButton, Qt::ControlModifier);
+    QTest::mouseDClick(Window(), Qt::LeftButton, {}, At(c, QPoint(310, 105)));
+    EXPECT_EQ(host_.Edits, 1);
 }
 
 TEST_F(DocumentEditingTest, DoubleClickOnEmptyPageAsksForANewCardInTheFrameThere) {
