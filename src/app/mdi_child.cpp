@@ -15,9 +15,9 @@
 
 #include "app/document/tool_cursors.h"
 #include "app/qt_ports.h"
+#include "core/io/fragment_file.h"
 #include "core/layout/arrange.h"
 #include "core/model/frag_buffer.h"
-#include "core/io/fragment_file.h"
 #include "core/settings/env_data.h"
 #include "core/text/text_helpers.h"
 #include "render/colors.h"
@@ -509,9 +509,10 @@ void TMDIChild::mousePressEvent(QMouseEvent* event) {
     if (button == qv::MouseButton::Left && shift.Alt) {
         lastPoint_ = p;
         const int move = app_.Env->MoveCurosr;
-        SetCursor(move == static_cast<int>(qv::CursorShape::GrabLeft)    ? qv::CursorShape::GrabLeft
-                  : move == static_cast<int>(qv::CursorShape::GrabRight) ? qv::CursorShape::GrabRight
-                                                                         : qv::CursorShape::Arrow);
+        SetCursor(move == static_cast<int>(qv::CursorShape::GrabLeft) ? qv::CursorShape::GrabLeft
+                  : move == static_cast<int>(qv::CursorShape::GrabRight)
+                      ? qv::CursorShape::GrabRight
+                      : qv::CursorShape::Arrow);
         handScrolling_ = true;
         return;
     }

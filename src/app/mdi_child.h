@@ -103,7 +103,6 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void EscapePressed();
 
   public:
-
     // The window caption: the path, "無題" without one, with " : 編集禁止" for a read-only file.
     QString Caption() const;
     void UpdateCaption();

@@ -75,9 +75,7 @@ class DocumentEditingTest : public ::testing::Test {
     }
 
     // Viewport point -> point in the top-level window, where the platform delivers events.
-    QPoint At(TMDIChild* child, QPoint p) const {
-        return child->viewport()->mapTo(&form_, p);
-    }
+    QPoint At(TMDIChild* child, QPoint p) const { return child->viewport()->mapTo(&form_, p); }
     QWindow* Window() { return form_.windowHandle(); }
 
     void Press(TMDIChild* c, QPoint p, Qt::MouseButton b = Qt::LeftButton,
@@ -110,8 +108,7 @@ class DocumentEditingTest : public ::testing::Test {
     }
 
     static bool Shows(TMDIChild* c, qv::CursorShape shape) {
-        return c->viewport()->cursor().pixmap().cacheKey() ==
-               qv::ToolCursorImage(shape).cacheKey();
+        return c->viewport()->cursor().pixmap().cacheKey() == qv::ToolCursorImage(shape).cacheKey();
     }
 
     RecordingPrompts prompts_;
@@ -510,8 +507,7 @@ TEST_F(DocumentEditingTest, TheToolIsSharedAndAnActivatedWindowShowsItsCursor) {
     ASSERT_NE(second, nullptr);
     second->SetTool(qv::ToolMode::GroupLine);
     EXPECT_EQ(first->Tool(), qv::ToolMode::GroupLine);
-    form_.DocumentArea()->setActiveSubWindow(
-        qobject_cast<QMdiSubWindow*>(first->parentWidget()));
+    form_.DocumentArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
     EXPECT_TRUE(Shows(first, qv::CursorShape::LineTool));
     EXPECT_EQ(first->Set().CurrentTool, 1);
     EXPECT_TRUE(form_.Env().RefreshPending);

@@ -80,8 +80,8 @@ class Screenshots : public ::testing::Test {
             } else {
                 // The platform's arrow: a plain outline of one.
                 const QPolygon arrow({pos, pos + QPoint(0, 16), pos + QPoint(4, 12),
-                                      pos + QPoint(7, 18), pos + QPoint(9, 17),
-                                      pos + QPoint(6, 11), pos + QPoint(11, 11)});
+                                      pos + QPoint(7, 18), pos + QPoint(9, 17), pos + QPoint(6, 11),
+                                      pos + QPoint(11, 11)});
                 p.setPen(Qt::black);
                 p.setBrush(Qt::white);
                 p.drawPolygon(arrow);

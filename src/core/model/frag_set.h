@@ -46,9 +46,9 @@ enum class MouseButton { Left, Right, Middle };
 
 // What grouping the selection with the grouping tool did.
 enum class GroupingResult {
-    Nothing,          // nothing selected, a read-only document, or exactly one group already
-    Grouped,          // the selection joined a group and was deselected
-    NoFreeGroup,      // every group 1..100 is in use: nothing changed, the selection stays
+    Nothing,      // nothing selected, a read-only document, or exactly one group already
+    Grouped,      // the selection joined a group and was deselected
+    NoFreeGroup,  // every group 1..100 is in use: nothing changed, the selection stays
 };
 
 // Keys held with a mouse message.
