@@ -43,8 +43,7 @@ std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size,
                                  const JpegLimits& limits = {});
 
 // The same for a file, by its file-system name (UTF-8).
-std::optional<QImage> DecodeJpegFile(const std::string& systemPath,
-                                     const JpegLimits& limits = {});
+std::optional<QImage> DecodeJpegFile(const std::string& systemPath, const JpegLimits& limits = {});
 
 // Encodes a baseline (not progressive) JFIF of the given quality (clamped). Qualities of 90 and
 // above keep full colour resolution (no chroma subsampling) so card text stays crisp. Transparent

@@ -117,8 +117,9 @@ std::optional<QImage> LoadPictureFile(const std::string& path, const SpiUnit* pl
                 }
             }
             // JPEG content under another name goes to libjpeg too, under the same limits.
-            if (!image) image = IsJpegFile(systemPath) ? DecodeJpegFile(systemPath)
-                                                       : ReadWithQt(fileName, nullptr);
+            if (!image)
+                image = IsJpegFile(systemPath) ? DecodeJpegFile(systemPath)
+                                               : ReadWithQt(fileName, nullptr);
             break;
     }
     if (!image) return std::nullopt;

@@ -245,15 +245,13 @@ void UsrIniFile::AddLine(std::uint32_t section, Span text) {
     lines_.push_back(Line{text, section});
     // Only the first section of a name is ever looked up, and in it the first line of a key.
     const std::optional<std::string_view> key = KeyOf(View(text));
-    if (!key || FindSection(View(sections_[section])) != section || FindKey(section, *key))
-        return;
+    if (!key || FindSection(View(sections_[section])) != section || FindKey(section, *key)) return;
     Insert(keySlots_, keyCount_, index, [this](std::uint32_t l) { return KeyHash(l); });
 }
 
 std::optional<std::uint32_t> UsrIniFile::FindSection(std::string_view name) const {
-    return Probe(sectionSlots_, FoldedHash(name), [&](std::uint32_t s) {
-        return sjis::EqualsNoCase(View(sections_[s]), name);
-    });
+    return Probe(sectionSlots_, FoldedHash(name),
+                 [&](std::uint32_t s) { return sjis::EqualsNoCase(View(sections_[s]), name); });
 }
 
 std::optional<std::uint32_t> UsrIniFile::FindKey(std::uint32_t section,

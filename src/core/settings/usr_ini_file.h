@@ -119,8 +119,7 @@ class UsrIniFile {
     std::optional<std::uint32_t> FindSection(std::string_view name) const;
     std::optional<std::uint32_t> FindKey(std::uint32_t section, std::string_view key) const;
     // The raw value of `key` in the first matching section, or std::nullopt.
-    std::optional<std::string_view> FindValue(std::string_view section,
-                                              std::string_view key) const;
+    std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
     std::uint64_t SectionHash(std::uint32_t section) const;
     std::uint64_t KeyHash(std::uint32_t line) const;
     // Indexes of lines_ grouped by section, each group in the order its lines were added.

@@ -152,10 +152,10 @@ TEST(EnvDataSave, EveryStoredSettingRoundTrips) {
 }
 
 TEST(EnvDataLoad, ClampsOnlyWhatWouldOverflowPixelArithmetic) {
-    const std::set<std::string> clamped = {
-        "GlstInterLine", "GFrameLineWidth", "GFrameMaxRnd", "DefGLineWidth",
-        "GLineArrowSize", "FrgWidth",       "FrgHeight",    "NamWidth",
-        "NamHeight",     "ImgRatio1",       "ImgRatio2"};
+    const std::set<std::string> clamped = {"GlstInterLine", "GFrameLineWidth", "GFrameMaxRnd",
+                                           "DefGLineWidth", "GLineArrowSize",  "FrgWidth",
+                                           "FrgHeight",     "NamWidth",        "NamHeight",
+                                           "ImgRatio1",     "ImgRatio2"};
     for (const int extreme : {2147483647, -2147483647 - 1}) {
         UsrIniFile ini;
         for (const auto& s : StoredSettings())
@@ -166,8 +166,9 @@ TEST(EnvDataLoad, ClampsOnlyWhatWouldOverflowPixelArithmetic) {
         for (const auto& s : StoredSettings()) {
             if (s.Kind != SettingKind::Int) continue;
             const bool limited = clamped.contains(std::string(s.Key));
-            const int want = !limited ? extreme : extreme > 0 ? kMaxSettingMagnitude
-                                                              : -kMaxSettingMagnitude;
+            const int want = !limited      ? extreme
+                             : extreme > 0 ? kMaxSettingMagnitude
+                                           : -kMaxSettingMagnitude;
             EXPECT_EQ(std::get<int>(GetSetting(env, s)), want) << s.Key;
             EXPECT_EQ(saved.ReadInteger(s.Section, s.Key, 0), want) << s.Key;
         }

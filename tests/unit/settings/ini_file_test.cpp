@@ -154,7 +154,8 @@ TEST(IniRead, ManySectionsAndKeysAreAllFound) {
     for (int i = 0; i < 3000; ++i) {
         // Only the first section of a name is read from.
         const int want = i < 1000 ? i : -1;
-        EXPECT_EQ(ini.ReadInteger("s" + std::to_string(i % 1000), "k" + std::to_string(i), -1), want)
+        EXPECT_EQ(ini.ReadInteger("s" + std::to_string(i % 1000), "k" + std::to_string(i), -1),
+                  want)
             << i;
     }
     EXPECT_TRUE(ini.Text() == written) << "nothing is lost or reordered";
