@@ -34,7 +34,7 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
       ini_(startup.IniPath.empty() ? std::make_unique<qv::UsrIniFile>()
                                    : std::make_unique<qv::UsrIniFile>(startup.IniPath)),
       env_(std::make_unique<qv::EnvData>(*ini_)),
-      startFile_(qv::Cp932Path(startup.StartFile)),
+      startFile_(startup.StartFile),
       metrics_(std::make_unique<qv::QtTextMetrics>(*env_)),
       plugins_(std::make_unique<qv::SpiUnit>(env_->SpiDir)),
       pictures_(std::make_unique<qv::FilePictureLoader>(plugins_.get())),

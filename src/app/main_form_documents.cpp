@@ -5,10 +5,12 @@
 #include "app/main_form.h"
 #include "app/mdi_child.h"
 #include "app/qt_ports.h"
-#include "core/io/file_access.h"
+#include "core/text/text_helpers.h"
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
+#include "core/settings/paths.h"
+#include "core/text/cp932.h"
 #include "core/text/text_helpers.h"
 
 namespace {
@@ -50,12 +52,12 @@ int TQuillovaMainForm::DocumentCount() const {
     return static_cast<int>(mdiArea_->subWindowList().size());
 }
 
-TMDIChild* TQuillovaMainForm::FindChild(const std::string& cp932Path) const {
+TMDIChild* TQuillovaMainForm::FindChild(const std::string& path) const {
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
         auto* child = qobject_cast<TMDIChild*>((*it)->widget());
         if (child && !child->Set().FileName.empty() &&
-            qv::SameDocumentPath(child->Set().FileName, cp932Path)) {
+            qv::SameDocumentPath(child->Set().FileName, path)) {
             return child;
         }
     }
@@ -76,14 +78,14 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
     return child;
 }
 
-TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
+TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     ++env_->RefreshLock;
     struct Unlock {
         qv::EnvData& env;
         ~Unlock() { --env.RefreshLock; }
     } unlock{*env_};
 
-    if (cp932Path == kUntitledName) {
+    if (filePath == kUntitledName) {
         if (DocumentCount() >= kMaxDocuments) return nullptr;
         TMDIChild* child = NewChildWindow();
         if (env_->NewFixedScr) child->Set().FixedSize = true;
@@ -91,7 +93,9 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
         return child;
     }
 
-    const std::string path = qv::AbsoluteDocumentPath(cp932Path);
+    const std::string path = qv::AbsoluteDocumentPath(filePath);
+    // Messages are code page 932 text; the path is shown as near as it can be.
+    const std::string shownPath = qv::Utf8ToCp932(path).Bytes;
     if (TMDIChild* open = FindChild(path)) {
         QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget());
         if (sub) {
@@ -102,11 +106,11 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
     }
     if (DocumentCount() >= kMaxDocuments) return nullptr;
     if (!qv::DocumentExists(path)) {
-        services_.Prompts->Warning("[" + path + std::string(kDoesNotExist), qv::PromptButtons::Ok);
+        services_.Prompts->Warning("[" + shownPath + std::string(kDoesNotExist), qv::PromptButtons::Ok);
         return nullptr;
     }
     if (qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile) {
-        if (services_.Prompts->Warning("[" + path + std::string(kNotFragmentFile),
+        if (services_.Prompts->Warning("[" + shownPath + std::string(kNotFragmentFile),
                                        qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
             return nullptr;
         }
@@ -146,9 +150,9 @@ void TQuillovaMainForm::OpenStartDocument() {
     if (!startFile_.empty()) {
         OpenDocument(startFile_);
     } else if (env_->OpenLastFile && !env_->LastFile.empty()) {
-        OpenDocument(env_->LastFile);
-    } else if (!env_->HomeWindow.empty()) {
-        TMDIChild* child = OpenDocument(env_->HomeWindow);
+        if (const auto path = qv::PathFromStorage(env_->LastFile)) OpenDocument(*path);
+    } else if (const auto home = qv::PathFromStorage(env_->HomeWindow); home && !home->empty()) {
+        TMDIChild* child = OpenDocument(*home);
         if (child && env_->HomWinMaximize && child->parentWidget())
             child->parentWidget()->showMaximized();
     }
@@ -161,7 +165,8 @@ bool TQuillovaMainForm::CloseAllDocuments() {
         if (child && !child->CloseQuery()) return false;
     }
     TMDIChild* active = ActiveChild();
-    env_->LastFile = active ? active->Set().FileName : std::string();
+    // A path the settings file cannot hold exactly is left out rather than stored as another.
+    env_->LastFile = active ? qv::PathForStorage(active->Set().FileName).Bytes : std::string();
     for (QMdiSubWindow* sub : windows) {
         if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
         sub->close();

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../unit/model/fakes.h"
-#include "core/io/file_access.h"
+#include "core/text/text_helpers.h"
 #include "core/io/text_exchange.h"
 
 namespace {
