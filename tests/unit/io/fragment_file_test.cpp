@@ -492,9 +492,9 @@ TEST(FragmentFileSave, NeverOverAFileTheDocumentHoldsOnlyPartOf) {
 TEST(FragmentFileSave, RefusesADocumentTooLargeToReadBack) {
     TempDir dir;
     TestDoc doc;
-    const std::string longText(70000, 'x');
-    for (int i = 0; i < kMaxFragments; ++i)
-        doc.Add(longText, 1, 1, 1);
+    // Two cards whose links together pass the limit (as merging two huge documents would).
+    for (int i = 0; i < 2; ++i)
+        doc.Add("big", 1, 1, 1)->Link = "/" + std::string(kMaxDocumentFileSize / 2, 'x');
     ASSERT_GT(FragmentFileText(doc.set).size(), kMaxDocumentFileSize);
     const fs::path out = dir.Write("out.csv", "old");
     const WriteResult r = SaveFragmentFile(doc.set, out.string());
