@@ -130,6 +130,19 @@ std::string FileProblemText(FileProblem problem, std::size_t maxSize) {
     return {};
 }
 
+std::FILE* OpenRegularFile(const std::filesystem::path& path) {
+    WholeFile ignored;
+    struct stat st {};
+    const int fd = OpenRegular(path, ignored, st);
+    if (fd < 0) return nullptr;
+    // Reads from here on block as usual.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) ::close(fd);
+    return file;
+}
+
 WholeFile ReadWholeFile(const std::filesystem::path& path, std::size_t maxSize) {
     WholeFile result;
     struct stat st {};

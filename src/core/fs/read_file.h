@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -41,6 +42,11 @@ WholeFile ReadWholeFile(const std::filesystem::path& path, std::size_t maxSize);
 // Reads at most `count` bytes from the start of the regular file at `path`, for a look at its
 // header; files of any size qualify. The same failures as ReadWholeFile.
 WholeFile ReadFileStart(const std::filesystem::path& path, std::size_t count);
+
+// Opens a file for binary reading only when it is a regular file: a folder, a FIFO or a device is
+// never read (a FIFO could block, a folder reads as empty). Null when it is none or cannot be
+// opened. The test is made on the opened file, so nothing can be swapped in between.
+std::FILE* OpenRegularFile(const std::filesystem::path& path);
 
 // The reason text of a problem, as Why holds it ("permission denied", "it is a folder", ...).
 // `maxSize` is the limit TooLarge refers to.
