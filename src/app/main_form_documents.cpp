@@ -5,7 +5,6 @@
 #include "app/main_form.h"
 #include "app/mdi_child.h"
 #include "app/qt_ports.h"
-#include "core/text/text_helpers.h"
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -106,7 +105,8 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     }
     if (DocumentCount() >= kMaxDocuments) return nullptr;
     if (!qv::DocumentExists(path)) {
-        services_.Prompts->Warning("[" + shownPath + std::string(kDoesNotExist), qv::PromptButtons::Ok);
+        services_.Prompts->Warning("[" + shownPath + std::string(kDoesNotExist),
+                                   qv::PromptButtons::Ok);
         return nullptr;
     }
     if (qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile) {

@@ -111,8 +111,8 @@ bool TMDIChild::Save() {
 }
 
 bool TMDIChild::SaveAs() {
-    const QString start =
-        set_->FileName.empty() ? QStringLiteral("*.CSV") : QFile::decodeName(set_->FileName.c_str());
+    const QString start = set_->FileName.empty() ? QStringLiteral("*.CSV")
+                                                 : QFile::decodeName(set_->FileName.c_str());
     const QString chosen = QFileDialog::getSaveFileName(
         this, QString(), start, QStringLiteral("断片ファイル (*.csv *.CSV)"));
     if (chosen.isEmpty()) return false;

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "core/io/read_result.h"
 #include "app/app_context.h"
+#include "core/io/read_result.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
 

@@ -91,13 +91,13 @@ int ReportRead(const std::string& arg, const ReadResult& result) {
         case ReadStatus::Missing:
             return Fail(kExitBadInput, "no such file: " + arg);
         case ReadStatus::Unreadable:
-            return Fail(kExitBadInput,
-                        "cannot read " + arg + ": " + FileProblemText(result.Problem, kMaxDocumentFileSize));
+            return Fail(kExitBadInput, "cannot read " + arg + ": " +
+                                           FileProblemText(result.Problem, kMaxDocumentFileSize));
         case ReadStatus::CutShort:
-            return Fail(kExitBadInput,
-                        arg + " did not fit: " + std::to_string(result.CardsRead) + " cards read, " +
-                            std::to_string(result.CardsDropped) + " dropped (a document holds " +
-                            std::to_string(kMaxFragments) + "); nothing written");
+            return Fail(kExitBadInput, arg + " did not fit: " + std::to_string(result.CardsRead) +
+                                           " cards read, " + std::to_string(result.CardsDropped) +
+                                           " dropped (a document holds " +
+                                           std::to_string(kMaxFragments) + "); nothing written");
         case ReadStatus::Read:
             break;
     }
@@ -105,9 +105,10 @@ int ReportRead(const std::string& arg, const ReadResult& result) {
         std::string lines;
         for (int line : result.UnconvertibleLines)
             lines += (lines.empty() ? "" : ", ") + std::to_string(line);
-        return Fail(kExitBadInput, arg + " is UTF-8 and code page 932 cannot hold some characters " +
-                                       "on line" + (result.UnconvertibleLines.size() > 1 ? "s " : " ") +
-                                       lines + "; nothing written");
+        return Fail(kExitBadInput,
+                    arg + " is UTF-8 and code page 932 cannot hold some characters " + "on line" +
+                        (result.UnconvertibleLines.size() > 1 ? "s " : " ") + lines +
+                        "; nothing written");
     }
     if (result.ConvertedFromUtf8)
         std::cerr << "quillovarsta-cli: " << arg

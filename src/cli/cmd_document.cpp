@@ -135,7 +135,8 @@ int RunCheck(const CliArgs& args) {
     const std::string& arg = args.Positional[0];
     WholeFile probe;
     const FragmentFileCheck kind = CheckFragmentFile(DocumentPath(arg), &probe);
-    if (probe.Status == WholeFile::Result::Missing) return Fail(kExitBadInput, "no such file: " + arg);
+    if (probe.Status == WholeFile::Result::Missing)
+        return Fail(kExitBadInput, "no such file: " + arg);
     if (probe.Status != WholeFile::Result::Read)
         return Fail(kExitBadInput, "cannot read " + arg + ": " + probe.Why);
     switch (kind) {

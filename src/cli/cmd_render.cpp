@@ -32,7 +32,9 @@ std::string FormatExtension(const CliArgs& args) {
     for (std::size_t i = 0; i + 1 < args.Options.size(); ++i) {
         if (args.Options[i] != "--format") continue;
         const std::string& v = args.Options[++i];
-        ext = v == "bmp" || v == "BMP" ? ".BMP" : v == "jpg" || v == "JPG" || v == "jpeg" ? ".JPG" : "?";
+        ext = v == "bmp" || v == "BMP"                  ? ".BMP"
+              : v == "jpg" || v == "JPG" || v == "jpeg" ? ".JPG"
+                                                        : "?";
     }
     return ext;
 }
@@ -79,7 +81,9 @@ int RunRender(const CliArgs& args) {
     const std::string& out = args.Positional[1];
     const bool toStdout = IsStandardOutput(out);
     std::string extension = FormatExtension(args);
-    if (extension == "?") return Fail(kExitUsage, "--format is bmp or jpg (usage: " + std::string(kRenderUsage) + ")");
+    if (extension == "?")
+        return Fail(kExitUsage,
+                    "--format is bmp or jpg (usage: " + std::string(kRenderUsage) + ")");
     if (!toStdout && !extension.empty())
         return Fail(kExitUsage, "--format is for \"-\"; a file's extension names its type");
     if (extension.empty()) extension = ".BMP";
@@ -91,7 +95,8 @@ int RunRender(const CliArgs& args) {
     const std::string outPath = toStdout ? "-" + extension : DocumentPath(out);
     const ImageFileType type = ImageFileTypeOf(outPath);
     if (type == ImageFileType::Unsupported)
-        return Fail(kExitBadInput, out + ": not an image file name (.BMP or .JPG); nothing written");
+        return Fail(kExitBadInput,
+                    out + ": not an image file name (.BMP or .JPG); nothing written");
     if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
 
     std::string error;

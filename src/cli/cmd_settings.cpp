@@ -86,7 +86,8 @@ int RunSettings(const CliArgs& args) {
     std::cout << SettingsJson(env, iniPath) << '\n';
     if (HasOption(args, "--save")) {
         // A write-protected settings file is the user's decision: never replaced.
-        if (ini.ReadOnly()) return Fail(kExitBadInput, iniPath + " is read-only; settings not saved");
+        if (ini.ReadOnly())
+            return Fail(kExitBadInput, iniPath + " is read-only; settings not saved");
         if (!env.Save(ini)) return Fail(kExitBadInput, ini.LastError());
     }
     return kExitOk;

@@ -51,7 +51,8 @@ std::optional<Picture> DocumentPictureLoader::Load(const std::string& path, int 
     if (!path.empty() && !documentPath_.empty()) {
         const QString local = FromCp932(path);
         if (QDir::isRelativePath(local)) {
-            const QString folder = QFileInfo(QFile::decodeName(documentPath_.c_str())).absolutePath();
+            const QString folder =
+                QFileInfo(QFile::decodeName(documentPath_.c_str())).absolutePath();
             const QString beside = QDir(folder).filePath(local);
             // The loader takes link paths; a folder code page 932 cannot name is not guessed at.
             bool exact = false;

@@ -4,19 +4,19 @@
 
 #include <unistd.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
-#include <algorithm>
-#include <csignal>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <thread>
-#include <chrono>
+#include <vector>
 
 namespace {
 
@@ -38,8 +38,8 @@ std::string Slurp(const fs::path& p);
 CliRun Cli(const std::string& args, const std::string& prefix = "") {
     CliRun r;
     const fs::path err = fs::temp_directory_path() / ("qv-cli-err-" + std::to_string(::getpid()));
-    const std::string command = "QT_QPA_PLATFORM=offscreen " + prefix + kCli + " " + args + " 2>'" +
-                                err.string() + "'";
+    const std::string command =
+        "QT_QPA_PLATFORM=offscreen " + prefix + kCli + " " + args + " 2>'" + err.string() + "'";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
     char buffer[4096];
@@ -261,8 +261,9 @@ TEST_F(CliTest, InputThatDidNotFitIsNeverWrittenOverItsOwnFile) {
     EXPECT_EQ(Slurp(text), lines);
 
     // Other subcommands say it too, and write nothing from part of a file.
-    for (const std::string& args : {"info " + Q(big), "export-text " + Q(big) + " " + Q(dir_ / "o.txt"),
-                                    "convert " + Q(big) + " " + Q(dir_ / "o.csv")}) {
+    for (const std::string& args :
+         {"info " + Q(big), "export-text " + Q(big) + " " + Q(dir_ / "o.txt"),
+          "convert " + Q(big) + " " + Q(dir_ / "o.csv")}) {
         r = Cli(ini_ + args);
         EXPECT_EQ(r.Code, 1) << args;
         EXPECT_NE(r.Err.find("5 dropped"), std::string::npos) << r.Err;
@@ -285,11 +286,12 @@ TEST_F(CliTest, FileNamesCodePage932CannotHoldOpenAndSaveThemselves) {
     // Saving over itself keeps the name.
     ASSERT_EQ(Cli(ini_ + "merge " + Q(smile) + " " + Q(cafe) + " " + Q(smile)).Code, 0);
     ASSERT_EQ(Cli(ini_ + "convert " + Q(dir_ / "keep_\xC3\xA9.csv") + " x.csv").Code, 1);
-    ASSERT_EQ(Cli(ini_ + "convert " + kExample + " " + Q(dir_ / "keep_\xF0\x9F\x98\x80.csv")).Code, 0);
+    ASSERT_EQ(Cli(ini_ + "convert " + kExample + " " + Q(dir_ / "keep_\xF0\x9F\x98\x80.csv")).Code,
+              0);
     EXPECT_EQ(Slurp(keep), "untouched");
-    EXPECT_EQ(Names(dir_), (std::vector<std::string>{"caf\xC3\xA9.csv", "keep_?.csv",
-                                                     "keep_\xF0\x9F\x98\x80.csv",
-                                                     "\xF0\x9F\x98\x80.csv"}));
+    EXPECT_EQ(Names(dir_),
+              (std::vector<std::string>{"caf\xC3\xA9.csv", "keep_?.csv",
+                                        "keep_\xF0\x9F\x98\x80.csv", "\xF0\x9F\x98\x80.csv"}));
 }
 
 TEST_F(CliTest, AReadOnlySettingsFileIsNotSaved) {
@@ -342,8 +344,9 @@ TEST_F(CliTest, NothingIsWrittenThatCouldNotBeReadBack) {
     // A document of one card with a 33 MiB link, merged with itself, passes the 64 MiB limit.
     const std::string link(33u << 20, 'x');
     const fs::path half = dir_ / "half.csv";
-    Write(half, "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n\"a\",1,1,1,4,1,0,0,/" +
-                    link + "\r\n");
+    Write(half,
+          "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n\"a\",1,1,1,4,1,0,0,/" +
+              link + "\r\n");
     const CliRun r = Cli(ini_ + "merge " + Q(half) + " " + Q(half) + " " + Q(dir_ / "out.csv"));
     EXPECT_EQ(r.Code, 1);
     EXPECT_NE(r.Err.find("64 MiB"), std::string::npos) << r.Err;
@@ -360,8 +363,7 @@ TEST_F(CliTest, CheckSaysWhyAFileCannotBeRead) {
         std::string Why;
     };
     for (const Case& c : {Case{(dir_ / "folder.csv").string(), "it is a folder"},
-                          Case{(dir_ / "pipe.csv").string(), "FIFO"},
-                          Case{"/dev/zero", "device"},
+                          Case{(dir_ / "pipe.csv").string(), "FIFO"}, Case{"/dev/zero", "device"},
                           Case{(dir_ / "a.csv").string(), "loop"},
                           Case{(dir_ / "none.csv").string(), "no such file"}}) {
         const CliRun r = Cli(ini_ + "check " + Q(c.Path));
@@ -374,7 +376,8 @@ TEST_F(CliTest, CheckSaysWhyAFileCannotBeRead) {
     Write(secret, "#Quillovarsta,Group\r\n");
     ::chmod(secret.c_str(), 0600);
     ::chmod(dir_.c_str(), 0755);
-    const std::string asOther = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const std::string asOther =
+        ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
     if (::geteuid() != 0) ::chmod(secret.c_str(), 0);
     const CliRun r = Cli("-I " + Q(dir_ / "none.INI") + " check " + Q(secret), asOther);
     EXPECT_EQ(r.Code, 1);
@@ -391,8 +394,9 @@ TEST_F(CliTest, TheLongestFileNameCanBeWrittenAndAnInterruptLeavesNoTemporaryFil
     // A large document keeps the tool busy writing; SIGINT at some point of it must leave only
     // the input and, at most, the finished output.
     const fs::path big = dir_ / "big.csv";
-    Write(big, "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n\"a\",1,1,1,4,1,0,0,/" +
-                   std::string(30u << 20, 'x') + "\r\n");
+    Write(big,
+          "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n\"a\",1,1,1,4,1,0,0,/" +
+              std::string(30u << 20, 'x') + "\r\n");
     for (int delayMs : {150, 400}) {
         const pid_t pid = ::fork();
         if (pid == 0) {
@@ -415,9 +419,12 @@ TEST_F(CliTest, TheLongestFileNameCanBeWrittenAndAnInterruptLeavesNoTemporaryFil
 }
 
 TEST_F(CliTest, AUtf8DocumentIsConvertedOrRefusedByLine) {
-    const std::string header = "\xEF\xBB\xBF#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n";
+    const std::string header =
+        "\xEF\xBB\xBF#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n";
     const fs::path utf8 = dir_ / "utf8.csv";
-    Write(utf8, header + "\"\xE8\xA1\xA8\",-2,40,30,10,1,0,16777215,\r\n\"x\",2,44,80,12,3,0,16777215,\r\n");
+    Write(utf8,
+          header +
+              "\"\xE8\xA1\xA8\",-2,40,30,10,1,0,16777215,\r\n\"x\",2,44,80,12,3,0,16777215,\r\n");
     CliRun r = Cli(ini_ + "convert " + Q(utf8) + " " + Q(dir_ / "out.csv"));
     EXPECT_EQ(r.Code, 0) << r.Err;
     EXPECT_NE(r.Err.find("UTF-8"), std::string::npos) << r.Err;

@@ -100,7 +100,8 @@ bool ReadInto(int fd, std::size_t limit, bool overflowFails, WholeFile& r,
         r.Bytes.append(buffer, static_cast<std::size_t>(n));
         // The file may grow while it is read.
         if (overflowFails && r.Bytes.size() > limit) {
-            SetProblem(r, path, FileProblem::TooLarge, FileProblemText(FileProblem::TooLarge, limit));
+            SetProblem(r, path, FileProblem::TooLarge,
+                       FileProblemText(FileProblem::TooLarge, limit));
             return false;
         }
     }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <vector>
 
@@ -300,9 +300,10 @@ bool IsFragmentFileHeader(std::string_view firstLine) {
 FragmentFileCheck CheckFragmentFile(std::string_view path, WholeFile* probe) {
     const bool csv = HasCsvExtension(path);
     if (!csv && !probe) return FragmentFileCheck::NotCsv;
-    WholeFile start = ReadFileStart(std::filesystem::path(path), kUtf8Bom.size() + kHeaderProbeBytes);
-    const bool header = start.Status == WholeFile::Result::Read &&
-                        IsFragmentFileHeader(FirstLine(start.Bytes));
+    WholeFile start =
+        ReadFileStart(std::filesystem::path(path), kUtf8Bom.size() + kHeaderProbeBytes);
+    const bool header =
+        start.Status == WholeFile::Result::Read && IsFragmentFileHeader(FirstLine(start.Bytes));
     if (probe) *probe = std::move(start);
     if (!csv) return FragmentFileCheck::NotCsv;
     return header ? FragmentFileCheck::FragmentFile : FragmentFileCheck::Csv;
@@ -314,8 +315,8 @@ std::string Utf8LinesToCp932(std::string_view text, std::vector<int>& badLines) 
     ForEachLine(text, [&](std::string_view line, std::size_t index) {
         const Cp932Encoding enc = Utf8ToCp932(line, kUnconvertibleMark);
         if (!enc.Complete)
-            badLines.push_back(
-                static_cast<int>(std::min<std::size_t>(index + 1, std::numeric_limits<int>::max())));
+            badLines.push_back(static_cast<int>(
+                std::min<std::size_t>(index + 1, std::numeric_limits<int>::max())));
         out += enc.Bytes;
         out += "\r\n";
         return true;
@@ -429,7 +430,8 @@ WriteResult SaveFragmentFile(FragSet& set, std::string_view path) {
         return {WriteProblem::TooLarge,
                 "not writing " + std::string(path) + ": the document would take " +
                     std::to_string((text.size() + (1u << 20) - 1) >> 20) + " MiB, more than the " +
-                    std::to_string(kMaxDocumentFileSize >> 20) + " MiB a document file can be read with"};
+                    std::to_string(kMaxDocumentFileSize >> 20) +
+                    " MiB a document file can be read with"};
     WriteResult written = ReplaceFileAtomically(file, text);
     if (!written) return written;
     set.FileName = std::string(path);

@@ -74,8 +74,7 @@ WriteResult ExportText(const FragSet& set, std::string_view path, int* lines) {
         return {WriteProblem::TooLarge, "not writing " + std::string(path) +
                                             ": the text would be larger than an import can read"};
     WriteResult written = ReplaceFileAtomically(std::filesystem::path(path), text);
-    if (written && lines)
-        *lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    if (written && lines) *lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
     return written;
 }
 
@@ -197,8 +196,8 @@ ReadResult ImportTextFile(FragSet& set, std::string_view path, std::optional<int
         result.ConvertedFromUtf8 = true;
     }
     const std::vector<std::string_view> lines = SplitLines(text);
-    result.CardsRead = ImportLines(set, lines, group ? *group : ImportStartGroup(set),
-                                   &result.CardsDropped);
+    result.CardsRead =
+        ImportLines(set, lines, group ? *group : ImportStartGroup(set), &result.CardsDropped);
     result.Status = result.CardsDropped > 0 ? ReadStatus::CutShort : ReadStatus::Read;
     if (!result.Complete()) {
         if (const auto id = IdentityOf(file)) set.IncompleteSources.push_back(*id);

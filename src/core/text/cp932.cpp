@@ -66,9 +66,9 @@ Cp932Encoding Utf8ToCp932(std::string_view utf8, std::string_view replacement) {
         result.Complete = false;
         result.Bytes.append(replacement);
         const std::size_t length = Utf8SequenceLength(in);
-        const std::string_view bad =
-            length == 1 && static_cast<unsigned char>(in[0]) >= 0x80 ? "\xEF\xBF\xBD"
-                                                                       : in.substr(0, length);
+        const std::string_view bad = length == 1 && static_cast<unsigned char>(in[0]) >= 0x80
+                                         ? "\xEF\xBF\xBD"
+                                         : in.substr(0, length);
         if (result.Unrepresentable.find(bad) == std::string::npos)
             result.Unrepresentable.append(bad);
         in.remove_prefix(length);

@@ -1,6 +1,6 @@
 // The shared text routines: the comma-separated field splitter, the blank and control trimmers and
-// the replace-every-occurrence routine, and splitting text into lines and reading decimal numbers. All work on code page 932 byte strings and never match
-// inside a double-byte character.
+// the replace-every-occurrence routine, and splitting text into lines and reading decimal numbers.
+// All work on code page 932 byte strings and never match inside a double-byte character.
 #pragma once
 
 #include <cstddef>

@@ -30,7 +30,7 @@ mode_t Mode(const std::string& path) {
 TEST(ReplaceFileAtomically, CreatesAndReplacesFiles) {
     TempDir dir;
     const std::string path = dir.File("new.txt");
-        ASSERT_TRUE(ReplaceFileAtomically(path, "first"));
+    ASSERT_TRUE(ReplaceFileAtomically(path, "first"));
     EXPECT_EQ(ReadFile(path), "first");
     ASSERT_TRUE(ReplaceFileAtomically(path, std::string("a\0b", 3)));
     EXPECT_EQ(ReadFile(path), std::string("a\0b", 3));
@@ -47,7 +47,7 @@ TEST(ReplaceFileAtomically, FollowsLinksAndKeepsTheMode) {
     ::chmod(real.c_str(), 0640);
     fs::create_symlink(real, link);
 
-        ASSERT_TRUE(ReplaceFileAtomically(link, "new"));
+    ASSERT_TRUE(ReplaceFileAtomically(link, "new"));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFile(real), "new");
     EXPECT_EQ(Mode(real), 0640u);
@@ -70,7 +70,7 @@ TEST(ReplaceFileAtomically, FollowsLinksAndKeepsTheMode) {
 
 TEST(ReplaceFileAtomically, RefusesFoldersAndMissingFolders) {
     TempDir dir;
-        EXPECT_EQ(ReplaceFileAtomically("", "x").Problem, WriteProblem::NoName);
+    EXPECT_EQ(ReplaceFileAtomically("", "x").Problem, WriteProblem::NoName);
 
     WriteResult r = ReplaceFileAtomically(dir.File("no/such/file.txt"), "x");
     EXPECT_EQ(r.Problem, WriteProblem::Failed);
@@ -149,7 +149,7 @@ TEST(ReplaceFileAtomically, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     TempDir dir;
     const std::string path = dir.File("data.bin");
     WriteFile(path, "previous");
-        const WriteResult written = test::WithFileSizeLimit(
+    const WriteResult written = test::WithFileSizeLimit(
         100, [&] { return ReplaceFileAtomically(path, std::string(4096, 'x')); });
     EXPECT_EQ(written.Problem, WriteProblem::Failed);
     EXPECT_NE(written.Error.find(path), std::string::npos) << written.Error;

@@ -14,8 +14,8 @@ template <class Fn>
 bool RunUnprivileged(Fn&& fn) {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 ||
-                                 ::setuid(65534) != 0))
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(2);
         ::_exit(fn() ? 0 : 1);
     }

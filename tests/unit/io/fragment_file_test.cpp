@@ -161,7 +161,8 @@ TEST(FragmentFileSave, FailureKeepsTheOldFileAndTheDocumentState) {
     doc.set.Modified = true;
     doc.set.FileName = "/old/name.csv";
 
-    const WriteResult missing = SaveFragmentFile(doc.set, (dir.path() / "missing" / "x.csv").string());
+    const WriteResult missing =
+        SaveFragmentFile(doc.set, (dir.path() / "missing" / "x.csv").string());
     EXPECT_FALSE(missing);
     EXPECT_FALSE(missing.Error.empty());
     fs::create_directory(dir.path() / "folder.csv");
@@ -442,8 +443,8 @@ TEST(FragmentFileOpen, MoreCardsThanTheLimitOpenReadOnlyWithTheirPageAndLines) {
     EXPECT_EQ(r.status, ReadStatus::CutShort);
     EXPECT_TRUE(r.doc.set.ReadOnly);
     EXPECT_EQ(r.doc.world.prompts.Log.size(), 1u);  // one warning, not two hundred
-    EXPECT_EQ(
-        ReadFragmentFile(r.doc.set, (r.dir.path() / "doc.csv").string(), true).CardsDropped, 1200)
+    EXPECT_EQ(ReadFragmentFile(r.doc.set, (r.dir.path() / "doc.csv").string(), true).CardsDropped,
+              1200)
         << "a full document takes none";
     EXPECT_EQ(r.At(999).Text, "c999");
     EXPECT_EQ(r.doc.set.GroupLines.size(), 1u);
@@ -508,13 +509,15 @@ TEST(FragmentFileSave, RefusesADocumentTooLargeToReadBack) {
 
 TEST(FragmentFileUtf8, ABomDocumentIsReadWithItsLayoutAndConverted) {
     // "表" and "アイデア" in UTF-8, with a link.
-    const std::string utf8 =
-        "\xEF\xBB\xBF" + Str(kFragmentFileHeader) + "\r\n" +
-        "\"\xE8\xA1\xA8\",-2,40,30,10,1,0,16777215,\r\n"
-        "\"\xE3\x82\xA2\xE3\x82\xA4\xE3\x83\x87\xE3\x82\xA2\",2,44,80,12,3,0,16777215,/m/\xE8\xA1\xA8.txt\r\n" +
-        Str("#\xE7\x94\xBB\xE9\x9D\xA2\xE3\x82\xB5\xE3\x82\xA4\xE3\x82\xBA") + ",5001,0,0,2000,1500,0,0,\r\n";
+    const std::string utf8 = "\xEF\xBB\xBF" + Str(kFragmentFileHeader) + "\r\n" +
+                             "\"\xE8\xA1\xA8\",-2,40,30,10,1,0,16777215,\r\n"
+                             "\"\xE3\x82\xA2\xE3\x82\xA4\xE3\x83\x87\xE3\x82\xA2\",2,44,80,12,3,0,"
+                             "16777215,/m/\xE8\xA1\xA8.txt\r\n" +
+                             Str("#\xE7\x94\xBB\xE9\x9D\xA2\xE3\x82\xB5\xE3\x82\xA4\xE3\x82\xBA") +
+                             ",5001,0,0,2000,1500,0,0,\r\n";
     ReadDoc r(utf8);
-    EXPECT_EQ(CheckFragmentFile((r.dir.path() / "doc.csv").string()), FragmentFileCheck::FragmentFile);
+    EXPECT_EQ(CheckFragmentFile((r.dir.path() / "doc.csv").string()),
+              FragmentFileCheck::FragmentFile);
     ASSERT_EQ(r.count, 2);
     EXPECT_EQ(r.At(0).Kind, FragmentKind::NamePlate);
     EXPECT_EQ(r.At(0).Text, Str(test::kHyou));
@@ -524,8 +527,7 @@ TEST(FragmentFileUtf8, ABomDocumentIsReadWithItsLayoutAndConverted) {
     EXPECT_TRUE(r.doc.set.FixedSize);
     EXPECT_TRUE(r.doc.set.Modified) << "saved in the usual form next time";
     EXPECT_FALSE(r.doc.set.ReadOnly);
-    const ReadResult again =
-        ReadFragmentFile(r.doc.set, (r.dir.path() / "doc.csv").string(), true);
+    const ReadResult again = ReadFragmentFile(r.doc.set, (r.dir.path() / "doc.csv").string(), true);
     EXPECT_TRUE(again.ConvertedFromUtf8);
     EXPECT_TRUE(again.Complete());
 }
