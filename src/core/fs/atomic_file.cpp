@@ -112,6 +112,9 @@ WriteResult ReplaceFileAtomically(const fs::path& path, std::string_view data) {
     const fs::path target = ReplacementTarget(path);
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
+    // Links that never end in a file: the rename would replace the last link by a plain file.
+    if (!exists && errno == ELOOP)
+        return Fail(WriteProblem::NotRegular, CannotWrite(path, "its symbolic links form a loop"));
     // Caught here rather than by the rename, before anything is written.
     if (exists && !S_ISREG(st.st_mode))
         return Fail(WriteProblem::NotRegular, CannotWrite(path, NotRegularWhy(st.st_mode)));

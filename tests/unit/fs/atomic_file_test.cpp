@@ -95,6 +95,10 @@ TEST(ReplaceFileAtomically, RefusesFoldersFifosAndProtectedFilesBeforeWriting) {
         EXPECT_NE(r.Error.find("FIFO"), std::string::npos) << r.Error;
     }
     EXPECT_TRUE(fs::is_fifo(dir.File("pipe")));
+    fs::create_symlink("loop-b", dir.File("loop-a"));
+    fs::create_symlink("loop-a", dir.File("loop-b"));
+    EXPECT_EQ(ReplaceFileAtomically(dir.File("loop-a"), "x").Problem, WriteProblem::NotRegular);
+    EXPECT_TRUE(fs::is_symlink(dir.File("loop-a")));
 
     // Write-protected: kept even for root, who could write it.
     WriteFile(dir.File("kept.ini"), "old");
@@ -103,7 +107,7 @@ TEST(ReplaceFileAtomically, RefusesFoldersFifosAndProtectedFilesBeforeWriting) {
     EXPECT_EQ(r.Problem, WriteProblem::ReadOnly);
     EXPECT_NE(r.Error.find("read-only"), std::string::npos) << r.Error;
     EXPECT_EQ(ReadFile(dir.File("kept.ini")), "old");
-    EXPECT_EQ(EntryCount(dir.Path()), 4) << "no temporary file left";
+    EXPECT_EQ(EntryCount(dir.Path()), 6) << "no temporary file left";
 }
 
 TEST(ReplaceFileAtomically, WritesTheLongestNameAFolderTakes) {
