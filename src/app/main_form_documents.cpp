@@ -30,6 +30,19 @@ constexpr std::string_view kNotFragmentFile =
     "\xb7"
     "\x82\xa9?";
 
+// "]はUTF-8で保存された断片ファイルです。文字をShift-JISに変換しました" and
+// "\nShift-JISで表せない文字を含む行があるため、編集禁止で開きます: ".
+constexpr std::string_view kConvertedFromUtf8 =
+    "]\x82\xcdUTF-8\x82\xc5\x95\xdb\x91\xb6\x82\xb3\x82\xea\x82\xbd\x92"
+    "f\x95\xd0\x83t\x83@\x83"
+    "C\x83\x8b\x82\xc5\x82\xb7\x81"
+    "B\x95\xb6\x8e\x9a\x82\xf0Shift-JIS\x82\xc9\x95\xcf\x8a\xb7\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
+constexpr std::string_view kUnconvertibleLines =
+    "\nShift-"
+    "JIS\x82\xc5\x95\x5c\x82\xb9\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xf0\x8a\xdc\x82\xde\x8ds\x82"
+    "\xaa\x82\xa0\x82\xe9\x82\xbd\x82\xdf\x81"
+    "A\x95\xd2\x8fW\x8b\xd6\x8e~\x82\xc5\x8aJ\x82\xab\x82\xdc\x82\xb7: ";
+
 int FieldAsInt(const std::string& field, int fallback) {
     return qv::ParseInt(field).value_or(fallback);
 }
@@ -136,8 +149,17 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     }
 
     const bool foreign = qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile;
-    child->Load(path);
+    const qv::ReadResult read = child->Load(path);
     if (foreign) set.Modified = true;
+    if (read.ConvertedFromUtf8) {
+        std::string text = "[" + shownPath + std::string(kConvertedFromUtf8);
+        if (!read.UnconvertibleLines.empty()) {
+            text += kUnconvertibleLines;
+            for (std::size_t i = 0; i < read.UnconvertibleLines.size(); ++i)
+                text += (i ? ", " : "") + std::to_string(read.UnconvertibleLines[i]);
+        }
+        services_.Prompts->Warning(text, qv::PromptButtons::Ok);
+    }
     set.RefreshVisibility();
     if (env_->RestoreScrPos) {
         child->SetScrollPosition(qv::ScrollAxis::Vertical, scrollY);
