@@ -91,8 +91,7 @@ int ReportRead(const std::string& arg, const ReadResult& result) {
         case ReadStatus::Missing:
             return Fail(kExitBadInput, "no such file: " + arg);
         case ReadStatus::Unreadable:
-            return Fail(kExitBadInput, "cannot read " + arg + ": " +
-                                           FileProblemText(result.Problem, kMaxDocumentFileSize));
+            return Fail(kExitBadInput, "cannot read " + arg + ": " + result.Why);
         case ReadStatus::CutShort:
             return Fail(kExitBadInput, arg + " did not fit: " + std::to_string(result.CardsRead) +
                                            " cards read, " + std::to_string(result.CardsDropped) +
@@ -106,7 +105,7 @@ int ReportRead(const std::string& arg, const ReadResult& result) {
         for (int line : result.UnconvertibleLines)
             lines += (lines.empty() ? "" : ", ") + std::to_string(line);
         return Fail(kExitBadInput,
-                    arg + " is UTF-8 and code page 932 cannot hold some characters " + "on line" +
+                    arg + " is UTF-8 and code page 932 cannot hold some characters on line" +
                         (result.UnconvertibleLines.size() > 1 ? "s " : " ") + lines +
                         "; nothing written");
     }

@@ -338,6 +338,10 @@ TEST_F(CliTest, OutputsThatAreNoRegularFileAreRefusedAndDashIsStandardOutput) {
     EXPECT_EQ(r.Code, 0);
     EXPECT_EQ(r.Out.substr(0, 2), "\xFF\xD8");
     EXPECT_EQ(Cli(ini_ + "render " + kExample + " - --format png").Code, 2);
+    r = Cli(ini_ + "info " + Q(dir_ / "folder.txt"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("cannot read"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("it is a folder"), std::string::npos) << r.Err;
 }
 
 TEST_F(CliTest, NothingIsWrittenThatCouldNotBeReadBack) {

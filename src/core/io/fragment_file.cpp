@@ -362,6 +362,7 @@ ReadResult ReadFragmentFile(FragSet& set, std::string_view path, bool merge) {
         failed.Status = bytes.Status == WholeFile::Result::Missing ? ReadStatus::Missing
                                                                    : ReadStatus::Unreadable;
         failed.Problem = bytes.Problem;
+        failed.Why = bytes.Why;
         failed.Error = bytes.Error;
         return failed;
     }

@@ -24,7 +24,8 @@ enum class ReadStatus {
 struct ReadResult {
     ReadStatus Status = ReadStatus::Missing;
     FileProblem Problem = FileProblem::None;  // why Missing or Unreadable
-    std::string Error;                        // the same as a message naming the file
+    std::string Why;                          // the reason alone ("it is a folder")
+    std::string Error;                        // a message naming the file
     int CardsRead = 0;                        // cards the file added to the document
     int CardsDropped = 0;                     // cards of the file the document had no room for
     // The file was UTF-8 (it began with a byte-order mark) and its texts were converted to code

@@ -185,6 +185,7 @@ ReadResult ImportTextFile(FragSet& set, std::string_view path, std::optional<int
         result.Status = bytes.Status == WholeFile::Result::Missing ? ReadStatus::Missing
                                                                    : ReadStatus::Unreadable;
         result.Problem = bytes.Problem;
+        result.Why = bytes.Why;
         result.Error = bytes.Error;
         return result;
     }
