@@ -19,6 +19,9 @@ using C = EnvData::ColorSettings;
 using K = SettingKind;
 using Slot = StoredSetting::CustomColorSlot;
 
+// Held within ±kMaxSettingMagnitude; see there.
+constexpr StoredSetting::IntRange kPixels{-kMaxSettingMagnitude, kMaxSettingMagnitude};
+
 constexpr std::string_view kGeneral = "General";
 constexpr std::string_view kFragment = "Fragment";
 constexpr std::string_view kColor = "Color";
@@ -51,16 +54,16 @@ const StoredSetting kSettings[] = {
     {kGeneral, "NamePlate", K::Bool, &E::NamePlate},
     {kGeneral, "LinkMark", K::Bool, &E::LinkMark},
     {kGeneral, "DivLine", K::Bool, &E::DivLine},
-    {kGeneral, "GlstInterLine", K::Int, &E::GlstInterLine},
-    {kGeneral, "GFrameLineWidth", K::Int, &E::GFrameLineWidth},
-    {kGeneral, "GFrameMaxRnd", K::Int, &E::GFrameMaxRnd},
+    {kGeneral, "GlstInterLine", K::Int, &E::GlstInterLine, kPixels},
+    {kGeneral, "GFrameLineWidth", K::Int, &E::GFrameLineWidth, kPixels},
+    {kGeneral, "GFrameMaxRnd", K::Int, &E::GFrameMaxRnd, kPixels},
     {kGeneral, "NewFixedScr", K::Bool, &E::NewFixedScr},
     {kGeneral, "DefScrWidth", K::Int, &E::DefScrWidth},
     {kGeneral, "DefScrHeight", K::Int, &E::DefScrHeight},
     {kGeneral, "DefGLineType", K::Int, &E::DefGLineType},
-    {kGeneral, "DefGLineWidth", K::Int, &E::DefGLineWidth},
+    {kGeneral, "DefGLineWidth", K::Int, &E::DefGLineWidth, kPixels},
     {kGeneral, "GLineArrowType", K::Int, &E::GLineArrowType},
-    {kGeneral, "GLineArrowSize", K::Int, &E::GLineArrowSize},
+    {kGeneral, "GLineArrowSize", K::Int, &E::GLineArrowSize, kPixels},
     {kGeneral, "GLineRightAngle", K::Bool, &E::GLineRightAngle},
     {kGeneral, "DoubleBuffered", K::Bool, &E::DoubleBuffered},
     {kGeneral, "PrintMonochrome", K::Bool, &E::PrintMonochrome},
@@ -71,12 +74,12 @@ const StoredSetting kSettings[] = {
     {kGeneral, "NewBlankDblClick", K::Bool, &E::NewBlankDblClick},
     {kGeneral, "SpiDir", K::Text, &E::SpiDir},
     // [Fragment]
-    {kFragment, "FrgWidth", K::Int, &E::FrgWidth},
-    {kFragment, "FrgHeight", K::Int, &E::FrgHeight},
-    {kFragment, "NamWidth", K::Int, &E::NamWidth},
-    {kFragment, "NamHeight", K::Int, &E::NamHeight},
-    {kFragment, "ImgRatio1", K::Int, &E::ImgRatio1},
-    {kFragment, "ImgRatio2", K::Int, &E::ImgRatio2},
+    {kFragment, "FrgWidth", K::Int, &E::FrgWidth, kPixels},
+    {kFragment, "FrgHeight", K::Int, &E::FrgHeight, kPixels},
+    {kFragment, "NamWidth", K::Int, &E::NamWidth, kPixels},
+    {kFragment, "NamHeight", K::Int, &E::NamHeight, kPixels},
+    {kFragment, "ImgRatio1", K::Int, &E::ImgRatio1, kPixels},
+    {kFragment, "ImgRatio2", K::Int, &E::ImgRatio2, kPixels},
     {kFragment, "NewPosition", K::Int, &E::NewPosition},
     {kFragment, "NewNoGroup", K::Bool, &E::NewNoGroup},
     {kFragment, "HideNamePlate", K::Bool, &E::HideNamePlate},
@@ -220,7 +223,8 @@ void EnvData::Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists
             if constexpr (std::is_same_v<T, bool>) {
                 field = ini.ReadBool(s.Section, s.Key, std::get<bool>(fallback));
             } else if constexpr (std::is_same_v<T, int>) {
-                field = ini.ReadInteger(s.Section, s.Key, std::get<int>(fallback));
+                field = std::clamp(ini.ReadInteger(s.Section, s.Key, std::get<int>(fallback)),
+                                   s.Range.Min, s.Range.Max);
             } else if constexpr (std::is_same_v<T, Color>) {
                 // The paint tool starts with the background of new fragments, as just loaded.
                 const Color def =
@@ -240,7 +244,9 @@ void EnvData::Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists
         std::string record = ini.ReadString(kFileHistory, FileKey(i), "");
         if (record.empty()) break;
         SplitFields(record, kFileHistoryFields, fields);
-        const bool exists = documentExists ? documentExists(fields[0]) : DocumentExists(fields[0]);
+        const std::optional<std::string> path = PathFromStorage(fields[0]);
+        if (!path) continue;
+        const bool exists = documentExists ? documentExists(*path) : DocumentExists(*path);
         if (exists) RecentFiles.push_back(std::move(record));
     }
 
@@ -292,9 +298,19 @@ bool EnvData::Save(UsrIniFile& ini) const {
     return ini.UpdateFile();
 }
 
+namespace {
+
+// The absolute file-system path a record's first field names; empty when it names none.
+std::string RecordPath(std::string_view storedPath) {
+    if (storedPath.empty()) return {};
+    return AbsoluteDocumentPath(PathFromStorage(storedPath).value_or(std::string()));
+}
+
+}  // namespace
+
 int EnvData::FindFileHistory(std::string_view path, std::vector<std::string>& fields) const {
-    const std::string base = CurrentDirCp932();
-    const std::string wanted = AbsoluteDocumentPath(path, base);
+    const std::string wanted = AbsoluteDocumentPath(path);
+    if (wanted.empty()) return -1;
     for (std::size_t i = 0; i < RecentFiles.size(); ++i) {
         SplitFields(RecentFiles[i], kFileHistoryFields, fields);
         if (fields[103].empty()) {
@@ -304,31 +320,32 @@ int EnvData::FindFileHistory(std::string_view path, std::vector<std::string>& fi
                 fields[40 + k].clear();
             }
         }
-        if (!fields[0].empty() && AbsoluteDocumentPath(fields[0], base) == wanted)
-            return static_cast<int>(i);
+        if (RecordPath(fields[0]) == wanted) return static_cast<int>(i);
     }
     return -1;
 }
 
 void EnvData::AddRecentFile(std::string record) {
+    if (record.empty()) return;
     std::vector<std::string> fields;
     SplitFields(record, 1, fields);
-    const std::string base = CurrentDirCp932();
-    const std::string path = AbsoluteDocumentPath(fields[0], base);
+    const std::string path = RecordPath(fields[0]);
     std::vector<std::string> kept;
     kept.reserve(static_cast<std::size_t>(kMaxRecentFiles));
     kept.push_back(std::move(record));
     for (auto& r : RecentFiles) {
         if (kept.size() >= static_cast<std::size_t>(kMaxRecentFiles)) break;
         SplitFields(r, 1, fields);
-        if (AbsoluteDocumentPath(fields[0], base) != path) kept.push_back(std::move(r));
+        if (RecordPath(fields[0]) != path) kept.push_back(std::move(r));
     }
     RecentFiles = std::move(kept);
 }
 
 std::string MakeFileHistoryRecord(std::string_view path, const std::array<bool, 100>& groupShown,
                                   int verticalScroll, int horizontalScroll, int currentGroup) {
-    const std::string quoted = ReplaceAll(path, "\"", "\"\"");
+    const StoredPath stored = PathForStorage(path);
+    if (!stored.Exact || stored.Bytes.empty()) return {};
+    const std::string quoted = ReplaceAll(stored.Bytes, "\"", "\"\"");
     std::string record;
     record.reserve(quoted.size() + 2 + 2 * 100 + 24);
     record += '"';

@@ -20,10 +20,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/color.h"
+#include "core/fs/atomic_file.h"
 #include "core/settings/font_setting.h"
 
 namespace qv {
@@ -57,6 +57,11 @@ class UsrIniFile {
     bool Modified() const { return modified_; }
     // Why the last load or UpdateFile failed (empty when it did not).
     const std::string& LastError() const { return lastError_; }
+    // What kept the last UpdateFile from writing: ReadOnly for a write-protected settings file,
+    // which is never replaced (the program tells the user once and keeps running).
+    WriteProblem LastWriteProblem() const { return lastProblem_; }
+    // Whether the settings file is write-protected now.
+    bool ReadOnly() const { return !path_.empty() && IsReadOnlyFile(path_); }
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
@@ -82,7 +87,8 @@ class UsrIniFile {
 
     // Writes the file when the store is modified and clears the flag. Returns true when nothing
     // needed writing or the file was replaced; false (flag kept, old file intact, LastError set)
-    // when it could not be written or when the file was unreadable at load.
+    // when it could not be written, is write-protected, was unreadable at load, or would grow
+    // past kMaxFileSize (the next start could not read it).
     bool UpdateFile();
 
     // The file's text as UpdateFile writes it.
@@ -94,28 +100,51 @@ class UsrIniFile {
     std::vector<std::string> SectionLines(std::string_view section) const;
 
   private:
-    struct Section {
-        std::string Name;
-        std::vector<std::string> Lines;
-        // Lower-cased key name -> index of its first line, so lookups do not scan every line.
-        std::unordered_map<std::string, std::size_t> KeyIndex;
+    // Where a line or a section name is kept: a slice of the loaded text, or (Length ==
+    // kWrittenText) entry Offset of written_, for what was written since.
+    struct Span {
+        std::uint32_t Offset = 0;
+        std::uint32_t Length = 0;
+    };
+    static constexpr std::uint32_t kWrittenText = 0xFFFFFFFFu;
+    struct Line {
+        Span Text;
+        std::uint32_t Section = 0;
     };
 
-    void Parse(std::string_view text);
-    Section& AddSection(std::string_view name);
-    static void AddLine(Section& section, std::string line);
-    const Section* FindSection(std::string_view name) const;
-    Section* FindSection(std::string_view name);
-    // The raw value of `key` in the first matching section, or nullptr.
-    const std::string* FindLine(std::string_view section, std::string_view key,
-                                std::size_t* valueStart) const;
+    // A settings file of millions of tiny lines or sections must cost memory in proportion to its
+    // size: the loaded text is kept whole and every line is 12 bytes beside it, every section 8.
+    // Lookups go through two open-addressing tables of indexes (0 = free slot, else index + 1):
+    // the first section of each name, and the first line of each key in such a first section (the
+    // only ones ever looked up).
+    void Parse(std::string text);
+    std::string_view View(Span span) const;
+    Span Keep(std::string text);
+    void Replace(Span& span, std::string text);
+    std::uint32_t AddSection(Span name);
+    void AddLine(std::uint32_t section, Span text);
+    std::optional<std::uint32_t> FindSection(std::string_view name) const;
+    std::optional<std::uint32_t> FindKey(std::uint32_t section, std::string_view key) const;
+    // The raw value of `key` in the first matching section, or std::nullopt.
+    std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
+    std::uint64_t SectionHash(std::uint32_t section) const;
+    std::uint64_t KeyHash(std::uint32_t line) const;
+    // Indexes of lines_ grouped by section, each group in the order its lines were added.
+    std::vector<std::uint32_t> LinesBySection(std::vector<std::uint32_t>& firstOfSection) const;
 
     std::string path_;
-    std::vector<Section> sections_;
-    std::unordered_map<std::string, std::size_t> sectionIndex_;  // lower-cased name -> first
+    std::string text_;                  // the file as loaded
+    std::vector<std::string> written_;  // lines and section names written since
+    std::vector<Span> sections_;        // section names in file order
+    std::vector<Line> lines_;           // every kept line, in the order added
+    std::vector<std::uint32_t> sectionSlots_;
+    std::vector<std::uint32_t> keySlots_;
+    std::size_t sectionNameCount_ = 0;
+    std::size_t keyCount_ = 0;
     LoadState state_ = LoadState::Missing;
     bool modified_ = false;
     std::string lastError_;
+    WriteProblem lastProblem_ = WriteProblem::None;
 };
 
 }  // namespace qv

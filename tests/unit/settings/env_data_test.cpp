@@ -151,6 +151,41 @@ TEST(EnvDataSave, EveryStoredSettingRoundTrips) {
     EXPECT_EQ(ReadFile(dir.File("s.INI")), "marker");
 }
 
+TEST(EnvDataLoad, ClampsOnlyWhatWouldOverflowPixelArithmetic) {
+    const std::set<std::string> clamped = {"GlstInterLine", "GFrameLineWidth", "GFrameMaxRnd",
+                                           "DefGLineWidth", "GLineArrowSize",  "FrgWidth",
+                                           "FrgHeight",     "NamWidth",        "NamHeight",
+                                           "ImgRatio1",     "ImgRatio2"};
+    for (const int extreme : {2147483647, -2147483647 - 1}) {
+        UsrIniFile ini;
+        for (const auto& s : StoredSettings())
+            if (s.Kind == SettingKind::Int) ini.WriteInteger(s.Section, s.Key, extreme);
+        const EnvData env(ini);
+        UsrIniFile saved;
+        env.Store(saved);
+        for (const auto& s : StoredSettings()) {
+            if (s.Kind != SettingKind::Int) continue;
+            const bool limited = clamped.contains(std::string(s.Key));
+            const int want = !limited      ? extreme
+                             : extreme > 0 ? kMaxSettingMagnitude
+                                           : -kMaxSettingMagnitude;
+            EXPECT_EQ(std::get<int>(GetSetting(env, s)), want) << s.Key;
+            EXPECT_EQ(saved.ReadInteger(s.Section, s.Key, 0), want) << s.Key;
+        }
+    }
+    // Everything within the limit, odd as it may be, reads back as written.
+    const auto ini = UsrIniFile::FromText(
+        "[Fragment]\r\nFrgWidth=10000\r\nFrgHeight=-3\r\nNamWidth=0\r\nImgRatio2=-10000\r\n"
+        "[General]\r\nGLineArrowSize=9999\r\nDefScrWidth=2147483647\r\n");
+    const EnvData env(ini);
+    EXPECT_EQ(env.FrgWidth, 10000);
+    EXPECT_EQ(env.FrgHeight, -3);
+    EXPECT_EQ(env.NamWidth, 0);
+    EXPECT_EQ(env.ImgRatio2, -10000);
+    EXPECT_EQ(env.GLineArrowSize, 9999);
+    EXPECT_EQ(env.DefScrWidth, 2147483647) << "the page clamps its own size";
+}
+
 TEST(EnvDataSave, FirstSaveOfACommentFileKeepsItsEmptySection) {
     auto ini = UsrIniFile::FromText("; comment\r\n[Mine]\r\n");
     EnvData env(ini);
@@ -231,6 +266,35 @@ TEST(EnvDataHistory, AddRecentFileMovesToFrontAndCaps) {
     EXPECT_EQ(env.FindFileHistory("/d/24", f), 1);
     EXPECT_EQ(env.FindFileHistory("/d/5", f), 19);
     EXPECT_EQ(env.FindFileHistory("/d/4", f), -1);
+}
+
+TEST(EnvDataHistory, PathsAreStoredInCodePage932OnlyWhenExact) {
+    std::array<bool, 100> shown{};
+    EnvData env;
+    // マ.csv: the file system's UTF-8 name, the settings file's code page 932.
+    const std::string kana = "/d/\xE3\x83\x9E.csv";
+    const std::string record = MakeFileHistoryRecord(kana, shown, 0, 0, 1);
+    EXPECT_EQ(record.rfind("\"/d/\x83\x7D.csv\"", 0), 0u) << record;
+    env.AddRecentFile(record);
+    // café.csv and 😀.csv have no record rather than one naming "caf?.csv".
+    for (const char* name : {"/d/caf\xC3\xA9.csv", "/d/\xF0\x9F\x98\x80.csv"}) {
+        EXPECT_EQ(MakeFileHistoryRecord(name, shown, 0, 0, 1), "") << name;
+        env.AddRecentFile(MakeFileHistoryRecord(name, shown, 0, 0, 1));
+    }
+    ASSERT_EQ(env.RecentFiles.size(), 1u);
+    std::vector<std::string> f;
+    EXPECT_EQ(env.FindFileHistory(kana, f), 0);
+
+    // Loading checks the file-system form; bytes that are not code page 932 name nothing.
+    std::vector<std::string> asked;
+    env.Load(UsrIniFile::FromText("[FileHistory]\r\nFile0=\"/d/\x83\x7D.csv\",1\r\n"
+                                  "File1=\"/d/\x83.csv\",1\r\n"),
+             [&](std::string_view p) {
+                 asked.emplace_back(p);
+                 return true;
+             });
+    EXPECT_EQ(asked, std::vector<std::string>{kana});
+    EXPECT_EQ(env.RecentFiles.size(), 1u);
 }
 
 TEST(EnvDataHistory, FindHistoryTrimsDropsDuplicatesAndCaps) {
