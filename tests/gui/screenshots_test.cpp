@@ -111,6 +111,27 @@ class Screenshots : public ::testing::Test {
     TMDIChild* child_ = nullptr;
 };
 
+TEST_F(Screenshots, CursorImagesEnlarged) {
+    // Every cursor four times its size on a card colour, the hot spot marked red.
+    constexpr int kScale = 4;
+    constexpr int kCell = 32 * kScale + 16;
+    QImage strip(kCell * 8, kCell, QImage::Format_RGB32);
+    strip.fill(QColor(0x80, 0x80, 0x00));
+    QPainter p(&strip);
+    int i = 0;
+    for (int n = static_cast<int>(qv::CursorShape::GrabLeft);
+         n <= static_cast<int>(qv::CursorShape::SpuitTool); ++n, ++i) {
+        QPoint hot;
+        const QPixmap image = qv::ToolCursorImage(static_cast<qv::CursorShape>(n), &hot);
+        const QRect cell(i * kCell + 8, 8, 32 * kScale, 32 * kScale);
+        p.fillRect(cell, Qt::white);
+        p.drawPixmap(cell, image);
+        p.fillRect(QRect(cell.topLeft() + hot * kScale, QSize(kScale, kScale)), Qt::red);
+    }
+    p.end();
+    EXPECT_TRUE(strip.save(dir_ + QStringLiteral("/cursor_images.png")));
+}
+
 TEST_F(Screenshots, ToolCursorsOverACard) {
     const QPoint onCard(120, 130);  // "音声でメモを取れる"
     child_->SetTool(qv::ToolMode::Group);

@@ -26,48 +26,67 @@ void Begin(QPainter& p) {
     p.setBrush(Qt::white);
 }
 
-// A closed fist seen from the back of a left hand: four knuckles on top, the thumb folded along
-// the right side.
+// Outlined thick strokes: every stroke black and wide first, then white and narrower, so touching
+// strokes merge into one outlined shape.
+struct Stroke {
+    QPointF From;
+    QPointF To;
+    qreal Width;
+};
+
+void DrawStrokes(QPainter& p, std::initializer_list<Stroke> strokes, const QRectF& palm) {
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int pass = 0; pass < 2; ++pass) {
+        const QColor colour = pass == 0 ? QColor(Qt::black) : QColor(Qt::white);
+        const qreal grow = pass == 0 ? 2.4 : 0;
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        p.drawRoundedRect(palm.adjusted(-grow / 2, -grow / 2, grow / 2, grow / 2), 5, 5);
+        for (const Stroke& s : strokes) {
+            p.setPen(QPen(colour, s.Width + grow, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(s.From, s.To);
+        }
+    }
+}
+
+// A closed fist seen from the back of a left hand: four bent fingers on top, the thumb folded
+// along the right side.
 QPixmap GrabbingHand() {
     QPixmap pm = Blank();
     QPainter p(&pm);
-    Begin(p);
-    QPainterPath hand;
-    hand.addRoundedRect(QRectF(7.5, 11.5, 17, 16), 5, 5);
-    for (int i = 0; i < 4; ++i)
-        hand.addEllipse(QRectF(7.5 + i * 4.2, 7.5, 5, 7));
-    hand.addEllipse(QRectF(20.5, 14.5, 7, 9));
-    p.drawPath(hand.simplified());
-    // Creases between the fingers.
+    DrawStrokes(p,
+                {{{8.5, 10}, {8.5, 14}, 4.6},
+                 {{13.5, 8.5}, {13.5, 14}, 4.6},
+                 {{18.5, 8.5}, {18.5, 14}, 4.6},
+                 {{23.5, 10}, {23.5, 14}, 4.6},
+                 {{26, 19}, {22, 25}, 4.6}},
+                QRectF(6, 12, 20, 16));
+    // Creases between the fingers and along the thumb.
     p.setPen(QPen(Qt::black, 1));
-    for (int i = 1; i < 4; ++i)
-        p.drawLine(QPointF(7.5 + i * 4.2, 11), QPointF(7.5 + i * 4.2, 15));
-    p.drawLine(QPointF(21, 19), QPointF(24, 19));
+    for (const qreal x : {11.0, 16.0, 21.0})
+        p.drawLine(QPointF(x, 9), QPointF(x, 15));
+    p.drawLine(QPointF(23.5, 18), QPointF(20, 23));
     return pm;
 }
 
-// A hand picking a card out between thumb and forefinger; the tip of the pinch is the hot spot.
+// A hand picking a card out between thumb and forefinger; the pinch is the hot spot.
 QPixmap PickingHand() {
     QPixmap pm = Blank();
     QPainter p(&pm);
-    Begin(p);
-    QPainterPath hand;
-    hand.addRoundedRect(QRectF(8.5, 14.5, 15, 14), 5, 5);
-    hand.addRoundedRect(QRectF(9.5, 3.5, 5, 15), 2.5, 2.5);  // forefinger, straight up
-    QPainterPath thumb;
-    thumb.moveTo(22, 18);
-    thumb.cubicTo(26, 12, 20, 6, 15, 5);
-    thumb.lineTo(15, 9);
-    thumb.cubicTo(18, 10, 20, 13, 19, 17);
-    thumb.closeSubpath();
-    hand.addPath(thumb);
-    p.drawPath(hand.simplified());
+    DrawStrokes(p,
+                {{{12, 18}, {6.5, 6}, 4.4},   // forefinger
+                 {{25, 18}, {20, 9.5}, 4.4},  // thumb, bending towards the fingertip
+                 {{20, 9.5}, {10.5, 5}, 4.0},
+                 {{16, 17}, {16, 19}, 4.4},  // bent fingers
+                 {{20.5, 18}, {20.5, 20}, 4.4}},
+                QRectF(10, 16, 16, 13));
     p.setPen(QPen(Qt::black, 1));
-    p.drawLine(QPointF(13, 19), QPointF(13, 23));
-    p.drawLine(QPointF(17, 19), QPointF(17, 23));
+    p.drawLine(QPointF(18, 17), QPointF(18, 22));
+    p.drawLine(QPointF(22, 19), QPointF(22, 23));
     // The little card being picked.
+    p.setRenderHint(QPainter::Antialiasing, false);
     p.setBrush(QColor(255, 255, 160));
-    p.drawRect(QRectF(1.5, 0.5, 8, 5));
+    p.drawRect(QRect(1, 0, 9, 5));
     return pm;
 }
 
@@ -181,9 +200,9 @@ CursorImage Make(CursorShape shape) {
         case CursorShape::GrabRight:
             return {GrabbingHand().transformed(QTransform::fromScale(-1, 1)), QPoint(15, 16)};
         case CursorShape::PickLeft:
-            return {PickingHand(), QPoint(12, 4)};
+            return {PickingHand(), QPoint(8, 5)};
         case CursorShape::PickRight:
-            return {PickingHand().transformed(QTransform::fromScale(-1, 1)), QPoint(19, 4)};
+            return {PickingHand().transformed(QTransform::fromScale(-1, 1)), QPoint(23, 5)};
         case CursorShape::GroupTool:
             return {GroupTool(), QPoint(7, 7)};
         case CursorShape::LineTool:
