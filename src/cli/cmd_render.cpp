@@ -42,13 +42,13 @@ int RunRender(const CliArgs& args) {
     if (saved != ImageSaveStatus::Saved)
         return Fail(kExitBadInput, args.Positional[1] + ": " + error);
 
-    const std::optional<QSize> size = DocumentImageSize(ws.Set());
+    const QSize size = DocumentImageSize(ws.Set());
     JsonWriter json;
     json.BeginObject();
     json.Cp932Field("path", outPath);
     json.Key("type").String(ImageFileTypeOf(outPath) == ImageFileType::Bmp ? "bmp" : "jpeg");
-    json.Key("width").Int(size ? size->width() : 0);
-    json.Key("height").Int(size ? size->height() : 0);
+    json.Key("width").Int(size.width());
+    json.Key("height").Int(size.height());
     json.Key("fragment_count").Int(ws.Set().Count());
     if (ImageFileTypeOf(outPath) == ImageFileType::Jpeg)
         json.Key("quality").Int(ws.Env().JpegQuality);

@@ -53,19 +53,30 @@ std::optional<Picture> DocumentPictureLoader::Load(const std::string& path, int 
             const QString folder = QFileInfo(FromCp932(documentPath_)).absolutePath();
             const QString beside = QDir(folder).filePath(local);
             if (QFileInfo::exists(beside)) {
-                if (auto picture = files_.Load(ToCp932(beside), numerator, denominator))
-                    return picture;
+                const std::string besidePath = ToCp932(beside);
+                auto picture = files_.Load(besidePath, numerator, denominator);
+                beside_[path] = files_.StatusOf(besidePath);
+                if (picture) return picture;
+                // A picture beside the document that is too large is not replaced by another.
+                if (beside_[path] == PictureStatus::TooLarge) return std::nullopt;
             }
         }
     }
+    beside_.erase(path);
     return files_.Load(path, numerator, denominator);
 }
 
+PictureStatus DocumentPictureLoader::StatusOf(const std::string& path) const {
+    auto it = beside_.find(path);
+    if (it != beside_.end() && it->second != PictureStatus::Loaded) return it->second;
+    return files_.StatusOf(path);
+}
+
 OffscreenDocument::OffscreenDocument(EnvData& env, const SpiUnit* plugins, int clientWidth,
-                                     int clientHeight)
+                                     int clientHeight, PictureCache* pictures)
     : metrics_(env),
       view_(clientWidth, clientHeight),
-      pictures_(plugins),
+      pictures_(plugins, pictures),
       set_(DocContext{env, metrics_, view_, prompts_, pictures_, clipboard_, random_, links_,
                       host_}) {}
 
