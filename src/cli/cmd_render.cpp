@@ -8,8 +8,11 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "core/settings/paths.h"
+#include "core/text/cp932.h"
 #include "render/document_painter.h"
 #include "render/image_file.h"
+#include "render/offscreen_document.h"
+#include "render/picture_cache.h"
 #include "render/render_cache.h"
 
 namespace qv::cli {
@@ -35,6 +38,15 @@ int RunRender(const CliArgs& args) {
         return Fail(kExitBadInput, args.Positional[1] +
                                        ": not an image file name (.BMP or .JPG); nothing written");
     if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
+
+    // Picture cards that show as missing say why ("picture too large"), as the window would.
+    for (const auto& f : ws.Set().Fragments()) {
+        if (f->Kind != FragmentKind::Image || f->HasPicture() || f->Link.empty()) continue;
+        const PictureStatus status = ws.Document().Pictures().StatusOf(f->Link);
+        if (status != PictureStatus::Loaded)
+            std::cerr << "quillovarsta-cli: " << Cp932ToUtf8(f->Link) << ": "
+                      << PictureStatusText(status) << '\n';
+    }
 
     RenderCache cache;
     std::string error;

@@ -7,14 +7,14 @@
 #include <utility>
 #include <vector>
 
+#include "core/fs/atomic_file.h"
+#include "core/io/file_access.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
+#include "core/settings/paths.h"
 #include "render/card_painter.h"
 #include "render/colors.h"
 #include "render/frame_painter.h"
-#include "core/fs/atomic_file.h"
-#include "core/io/file_access.h"
-#include "core/settings/paths.h"
 #include "render/jpeg_codec.h"
 #include "render/render_cache.h"
 #include "render/text_face.h"
@@ -200,7 +200,8 @@ class TargetPainter final : public PaintVisitor {
         }
         const int l = RoundHalfUp(e.Bounds.Left * s_), t = RoundHalfUp(e.Bounds.Top * s_);
         const int r = RoundHalfUp(e.Bounds.Right * s_), b = RoundHalfUp(e.Bounds.Bottom * s_);
-        const int d = std::min({(r - l) / 5, (b - t) / 5, static_cast<int>(s_ * env_.GFrameMaxRnd)});
+        const int d =
+            std::min({(r - l) / 5, (b - t) / 5, static_cast<int>(s_ * env_.GFrameMaxRnd)});
         int penWidth = 1;
         if (t_.Kind != TargetKind::Map && env_.GFrameLineWidth >= 2)
             penWidth = std::max(1, static_cast<int>(env_.GFrameLineWidth * s_));
@@ -398,9 +399,8 @@ template <typename Take>
 bool ForEachBand(const FragSet& set, RenderCache& cache, QSize size, std::int64_t bandBytes,
                  Take&& take) {
     const std::int64_t rowBytes = std::int64_t{size.width()} * 4;
-    const int rows = static_cast<int>(
-        std::clamp<std::int64_t>(bandBytes / std::max<std::int64_t>(rowBytes, 1), 1,
-                                 size.height()));
+    const int rows = static_cast<int>(std::clamp<std::int64_t>(
+        bandBytes / std::max<std::int64_t>(rowBytes, 1), 1, size.height()));
     QImage band(size.width(), rows, QImage::Format_RGB32);
     if (band.isNull()) return false;
     for (int top = 0; top < size.height(); top += rows) {
@@ -449,20 +449,17 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
         const std::optional<std::string> header = BmpFileHeader(size.width(), size.height());
         std::string row(static_cast<std::size_t>(BmpRowBytes(size.width())), '\0');
         written = header && file.Write(*header);
-        encoded = written && ForEachBand(set, cache, size, bandBytes,
-                                         [&](const QImage& band, int rows, int top) {
-                                             for (int y = 0; y < rows; ++y) {
-                                                 PackBmpRow(reinterpret_cast<const QRgb*>(
-                                                                band.constScanLine(y)),
-                                                            size.width(), row.data());
-                                                 if (!file.WriteAt(BmpRowOffset(size.width(),
-                                                                                size.height(),
-                                                                                top + y),
-                                                                   row))
-                                                     return written = false;
-                                             }
-                                             return true;
-                                         });
+        encoded =
+            written &&
+            ForEachBand(set, cache, size, bandBytes, [&](const QImage& band, int rows, int top) {
+                for (int y = 0; y < rows; ++y) {
+                    PackBmpRow(reinterpret_cast<const QRgb*>(band.constScanLine(y)), size.width(),
+                               row.data());
+                    if (!file.WriteAt(BmpRowOffset(size.width(), size.height(), top + y), row))
+                        return written = false;
+                }
+                return true;
+            });
     }
     if (!written) {
         // The writer keeps the reason; committing reports it and removes the file.

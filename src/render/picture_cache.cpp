@@ -4,6 +4,7 @@
 
 #include <QImageReader>
 #include <QString>
+#include <numeric>
 #include <utility>
 
 #include "render/picture.h"
@@ -16,9 +17,16 @@ std::int64_t BytesOf(const QImage& image) {
     return image.isNull() ? 0 : static_cast<std::int64_t>(image.sizeInBytes());
 }
 
-// A ratio that keeps the size is 1:1, whatever its terms.
+// Equal ratios share one copy: a ratio that keeps the size is 1:1 whatever its terms, and 2:4
+// gives the sizes 1:2 gives (w * 2 / 4 == w * 1 / 2 in truncating integers).
 void NormalizeRatio(int& numerator, int& denominator) {
-    if (numerator < 1 || denominator < 1 || numerator == denominator) numerator = denominator = 1;
+    if (numerator < 1 || denominator < 1 || numerator == denominator) {
+        numerator = denominator = 1;
+        return;
+    }
+    const int g = std::gcd(numerator, denominator);
+    numerator /= g;
+    denominator /= g;
 }
 
 }  // namespace
@@ -70,11 +78,11 @@ std::shared_ptr<const SharedPicture> PictureCache::Adopt(const Key& key, SharedP
     const std::int64_t bytes = BytesOf(picture.Image);
     budget_->Used += bytes;
     std::shared_ptr<Budgeted> budget = budget_;
-    std::shared_ptr<const SharedPicture> shared(
-        new SharedPicture(std::move(picture)), [budget, bytes](const SharedPicture* p) {
-            budget->Used -= bytes;
-            delete p;
-        });
+    std::shared_ptr<const SharedPicture> shared(new SharedPicture(std::move(picture)),
+                                                [budget, bytes](const SharedPicture* p) {
+                                                    budget->Used -= bytes;
+                                                    delete p;
+                                                });
     // Forget pictures nobody holds any more now and then, so the table stays small.
     if (entries_.size() >= 64) std::erase_if(entries_, [](auto& e) { return e.second.expired(); });
     entries_[key] = shared;
@@ -105,10 +113,11 @@ PictureCache::Result PictureCache::Load(const std::string& cp932Path, const std:
     if (!full) {
         // Refused before decoding when the file says how big it is.
         const QSize announced =
-            QImageReader(QString::fromUtf8(nativePath.data(),
-                                           static_cast<qsizetype>(nativePath.size())))
+            QImageReader(
+                QString::fromUtf8(nativePath.data(), static_cast<qsizetype>(nativePath.size())))
                 .size();
-        if (announced.isValid() && std::int64_t{announced.width()} * announced.height() * 4 > room) {
+        if (announced.isValid() &&
+            std::int64_t{announced.width()} * announced.height() * 4 > room) {
             result.Status = PictureStatus::TooLarge;
             return result;
         }

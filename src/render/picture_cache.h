@@ -21,9 +21,9 @@ class SpiUnit;
 // Why a card has no picture.
 enum class PictureStatus {
     Loaded,
-    Missing,      // no such regular file
-    Unreadable,   // no reader could decode it
-    TooLarge,     // decoding it would exceed the picture memory budget
+    Missing,     // no such regular file
+    Unreadable,  // no reader could decode it
+    TooLarge,    // decoding it would exceed the picture memory budget
 };
 
 // The message for a status: "picture too large" and its siblings (empty for Loaded).
@@ -57,8 +57,8 @@ class PictureCache {
 
     // The picture of `cp932Path` (`nativePath` its file-system name) at the ratio numerator /
     // denominator (ScaledPictureSize), from the cache when a card already holds it.
-    Result Load(const std::string& cp932Path, const std::string& nativePath,
-                const SpiUnit* plugins, int numerator, int denominator);
+    Result Load(const std::string& cp932Path, const std::string& nativePath, const SpiUnit* plugins,
+                int numerator, int denominator);
 
     // The same file at its own size, for views that draw sharply at any scale. Null when
     // `picture` already is (draw it), when the file changed or is gone, or over the budget.

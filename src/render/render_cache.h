@@ -3,9 +3,9 @@
 // window; the map viewer, printing and image output may share it or use their own.
 //
 // Cards are keyed by their fragment. An entry is rebuilt when the fragment's Revision is not the
-// one the image was made from, when its size changed, or when settings that change the look of cards changed; entries of cards that a full
-// paint no longer reached (scrolled out, hidden, deleted) are dropped after that paint, so memory
-// follows what is on screen.
+// one the image was made from, when its size changed, or when settings that change the look of
+// cards changed; entries of cards that a full paint no longer reached (scrolled out, hidden,
+// deleted) are dropped after that paint, so memory follows what is on screen.
 #pragma once
 
 #include <QImage>

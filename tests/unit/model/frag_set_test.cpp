@@ -599,8 +599,8 @@ TEST(FragSetPaint, PaperTakesListOrderAndOnlyLinesBetweenCountingShownGroups) {
     paper.DrawnLinesOnly = false;
     Recorder r;
     doc.set.PaintOrder(r, paper);
-    const std::vector<std::string> expected{"card:pic", "card:a", "card:b", "frame:1", "frame:2",
-                                            "line:0"};
+    const std::vector<std::string> expected{"card:pic", "card:a",  "card:b",
+                                            "frame:1",  "frame:2", "line:0"};
     EXPECT_EQ(r.Calls, expected);
 
     std::array<bool, kGroupRows> groups{};
