@@ -102,10 +102,16 @@ TEST_P(EveryTarget, LayersInOrderHiddenGroupsLeftOutEveryCardOnce) {
     EXPECT_EQ(img.pixel(d.picture->Left + 10, d.picture->Top + 10), d.pictureOnce);
 }
 
+std::string TargetName(const ::testing::TestParamInfo<qv::TargetKind>& info) {
+    static const char* const kNames[] = {"Window", "Page", "Map", "Print", "Vector"};
+    return kNames[static_cast<int>(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(RenderTargets, EveryTarget,
                          ::testing::Values(qv::TargetKind::Window, qv::TargetKind::Page,
                                            qv::TargetKind::Map, qv::TargetKind::Print,
-                                           qv::TargetKind::Vector));
+                                           qv::TargetKind::Vector),
+                         TargetName);
 
 TEST(RenderTargets, MonochromePaperIsBlackOnWhite) {
     Layers d;
