@@ -218,14 +218,14 @@ class TargetPainter final : public PaintVisitor {
                     Span(line.WinStart, line.WinEnd).adjusted(-reach, -reach, reach, reach);
                 if (!Meets(r, bounds_, region_, fine_)) return;
                 const Color c = selected ? env_.Colors.SelectRect : env_.Colors.GroupLine;
-                DrawArrowLine(p_, line, 0, ToQColor(c), env_);
+                DrawArrowLine(p_, line, ToQColor(c), env_);
                 return;
             }
             case TargetKind::Map:
                 DrawThinLine(p_, line, s_, Colour(env_.Colors.GroupLine));
                 return;
             default:
-                DrawArrowLine(p_, line, s_, Colour(env_.Colors.GroupLine), env_);
+                DrawArrowLineScaled(p_, line, s_, Colour(env_.Colors.GroupLine), env_);
                 return;
         }
     }

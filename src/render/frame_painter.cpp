@@ -101,8 +101,11 @@ void PaintRndFrame(QPainter& p, const GroupFrame& frame) {
     p.restore();
 }
 
-void DrawArrowLine(QPainter& p, const ArrowLine& line, double zoom, const QColor& color,
-                   const EnvData& env) {
+namespace {
+
+// zoom 0: the window points; above 0: the document points times zoom.
+void DrawLineWithHeads(QPainter& p, const ArrowLine& line, double zoom, const QColor& color,
+                       const EnvData& env) {
     const int width = SanitizeLineWidth(line.Width);
     const int type = SanitizeLineType(line.Type);
     const bool dotted = width == kDottedWidth;
@@ -194,6 +197,17 @@ void DrawArrowLine(QPainter& p, const ArrowLine& line, double zoom, const QColor
     }
     drawLine();
     p.restore();
+}
+
+}  // namespace
+
+void DrawArrowLine(QPainter& p, const ArrowLine& line, const QColor& color, const EnvData& env) {
+    DrawLineWithHeads(p, line, 0, color, env);
+}
+
+void DrawArrowLineScaled(QPainter& p, const ArrowLine& line, double zoom, const QColor& color,
+                         const EnvData& env) {
+    if (zoom > 0) DrawLineWithHeads(p, line, zoom, color, env);
 }
 
 void DrawThinLine(QPainter& p, const ArrowLine& line, double scale, const QColor& color) {
