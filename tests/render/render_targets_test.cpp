@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPixmap>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "core/model/frag_set.h"
 #include "render/colors.h"
@@ -226,6 +229,98 @@ TEST(BandedImage, PagesBeyondWhatTheFileHoldsAreRefusedAndNothingIsWritten) {
               qv::ImageSaveStatus::EncodeFailed);
     EXPECT_NE(error.find("JPEG"), std::string::npos);
     EXPECT_FALSE(fs::exists(out));
+}
+
+}  // namespace
+
+namespace {
+
+// A paint device that records what reaches it: text as text, images with their own size.
+class RecordingEngine final : public QPaintEngine {
+  public:
+    RecordingEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    int TextItems = 0;
+    std::vector<QSize> Images;
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap& pm, const QRectF&) override {
+        Images.push_back(pm.size());
+    }
+    void drawImage(const QRectF&, const QImage& image, const QRectF&,
+                   Qt::ImageConversionFlags) override {
+        Images.push_back(image.size());
+    }
+    void drawTextItem(const QPointF&, const QTextItem&) override { ++TextItems; }
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    Type type() const override { return QPaintEngine::User; }
+};
+
+class RecordingDevice final : public QPaintDevice {
+  public:
+    RecordingEngine Engine;
+    QPaintEngine* paintEngine() const override { return const_cast<RecordingEngine*>(&Engine); }
+
+  protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+            case PdmWidth:
+            case PdmHeight:
+                return 2000;
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY:
+                return 96;
+            case PdmDepth:
+                return 32;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+            default:
+                return 0;
+        }
+    }
+};
+
+TEST(RenderTargets, PaperAndVectorFilesGetTextAsTextAndPicturesAtFullSize) {
+    RenderDoc d;
+    const fs::path dir = fs::temp_directory_path() / ("qv-vector-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    QImage source(40, 30, QImage::Format_RGB32);
+    source.fill(qRgb(10, 200, 30));
+    const std::string picturePath = (dir / "shown-half.bmp").string();
+    ASSERT_TRUE(source.save(QString::fromStdString(picturePath), "BMP"));
+    d.Add("\x83\x41\x83\x43 idea", 1, 10, 10, 6, 2);
+    qv::Fragment* pic = d.Add("", 1, 100, 100, 1, 2, qv::FragmentKind::Image);
+    pic->Link = picturePath;
+    pic->LoadPicture();
+    pic->Measure();
+    d.Refresh();
+    ASSERT_TRUE(pic->HasPicture());
+    ASSERT_EQ(pic->Width(), 20);
+
+    for (qv::TargetKind kind : {qv::TargetKind::Print, qv::TargetKind::Vector}) {
+        RecordingDevice device;
+        QPainter p(&device);
+        qv::RenderTarget target;
+        target.Kind = kind;
+        target.Scale = 3;
+        qv::PaintDocument(p, d.set(), d.cache, target);
+        p.end();
+        EXPECT_GT(device.Engine.TextItems, 0);
+        ASSERT_EQ(device.Engine.Images.size(), 1u);
+        EXPECT_EQ(device.Engine.Images[0], QSize(40, 30));
+    }
+    // The window shows the card's own copy.
+    RecordingDevice window;
+    QPainter p(&window);
+    qv::PaintDocumentWindow(p, d.set(), d.cache);
+    p.end();
+    ASSERT_FALSE(window.Engine.Images.empty());
+    EXPECT_EQ(window.Engine.Images.back(), QSize(20, 15));
+    fs::remove_all(dir);
 }
 
 }  // namespace
