@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "app/platform/single_instance.h"
 #include "core/settings/paths.h"
 #include "core/settings/usr_ini_file.h"
 
@@ -20,7 +21,24 @@ int main(int argc, char** argv) {
     const qv::StartupArguments startup = qv::ParseStartupArguments(
         args, qv::CurrentProgramPath(), ec ? "." : currentDir, qv::UserConfigDir());
 
+    // A later start hands its document to the running program and ends; the path is made
+    // absolute here, since the running program's current folder may be another.
+    std::string startDocument;
+    if (!startup.StartFile.empty())
+        startDocument = (std::filesystem::path(ec ? "." : currentDir) / startup.StartFile)
+                            .lexically_normal()
+                            .string();
+    qv::SingleInstance instance(qv::SingleInstance::KeyFor(startup.IniPath));
+    // When the running program holds the lock but cannot be reached, start anyway: a hung
+    // program must not keep the user from working.
+    if (instance.Start(startDocument) == qv::SingleInstance::Role::Secondary) return -1;
+
     TQuillovaMainForm form(startup);
+    QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
+                     [&form](const std::string& documentPath) {
+                         form.BringToFront();
+                         if (!documentPath.empty()) form.OpenDocument(qv::Cp932Path(documentPath));
+                     });
     form.ShowAsStored();
     if (form.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {
         QMessageBox::warning(

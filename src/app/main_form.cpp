@@ -153,6 +153,13 @@ void TQuillovaMainForm::RestorePlacement() {
     setGeometry(stored);
 }
 
+void TQuillovaMainForm::BringToFront() {
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 void TQuillovaMainForm::ShowAsStored() {
     switch (ini_->ReadInteger("General", "WinState", 0)) {
         case 1:

@@ -49,6 +49,9 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
     // start document: the file named on the command line, else the last file when OpenLastFile
     // is on, else the home document.
     void ShowAsStored();
+    // Restores the window when minimised and raises it above the others (a later start of the
+    // program asks for this).
+    void BringToFront();
 
     // Opens a document in a window, or brings its window to the front when it is open already.
     // "無題" makes a new empty document. Asks before reading a CSV file that is not a fragment

@@ -228,7 +228,9 @@ TEST_F(DocumentWindowTest, ReopeningRestoresHiddenGroupsAndScrollPositionFromThe
     EXPECT_EQ(again->ScrollPosition(qv::ScrollAxis::Vertical), 96);
     // Cards of the hidden group are not shown.
     for (const auto& f : again->Set().Fragments()) {
-        if (f->Group == 3) EXPECT_FALSE(f->Visible);
+        if (f->Group == 3) {
+            EXPECT_FALSE(f->Visible);
+        }
     }
 }
 
