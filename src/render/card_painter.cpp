@@ -289,8 +289,9 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
         const QImage* picture = f.Cache ? PictureImage(*f.Cache) : nullptr;
         if (!picture || picture->isNull()) return;
         const int l = RoundHalfUp(scale * f.Left), t = RoundHalfUp(scale * f.Top);
-        const QRect target(l, t, RoundHalfUp(scale * f.Right) - l,
-                           RoundHalfUp(scale * f.Bottom) - t);
+        const QRect target =
+            QRect(l, t, RoundHalfUp(scale * f.Right) - l, RoundHalfUp(scale * f.Bottom) - t)
+                .translated(-how.Origin);
         const bool transparent = f.ColBG == kNoColor;
         // Paper and vector files take the file's own pixels, so a scaled-down card prints sharp.
         std::shared_ptr<const SharedPicture> full;
@@ -319,7 +320,8 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
     const int cw =
         symbol ? face.Width(f.Text) + m : RoundHalfUp(scale * (double{1.0} * h * f.Columns));
     const int ch = RoundHalfUp(scale * (double{1.0} * f.Lines * (h + 2)));
-    const int left = FloorToInt(scale * f.Left), top = FloorToInt(scale * f.Top);
+    const int left = FloorToInt(scale * f.Left) - how.Origin.x();
+    const int top = FloorToInt(scale * f.Top) - how.Origin.y();
     const QRect rect(left, top, cw + m, ch + m);
 
     if (!symbol) p.fillRect(rect, mono ? QColor(Qt::white) : ToQColor(f.ColBG));

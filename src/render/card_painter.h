@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 
 #include "core/geom.h"
 
@@ -38,6 +39,8 @@ struct ScaledDraw {
     // Paper and vector files: text always as text through the painter, pictures from their files
     // at full size. Otherwise text is blended straight into an image target.
     bool Vector = false;
+    // The target pixel of the scaled page drawn at the painter's (0, 0): a band of an image.
+    QPoint Origin;
 };
 
 // Draws a visible card at how.Scale in document coordinates times scale (printing, image output,

@@ -145,6 +145,9 @@ class TargetPainter final : public PaintVisitor {
         : p_(p), set_(set), env_(set.Env()), cache_(cache), t_(target) {
         s_ = t_.Kind == TargetKind::Window || !(t_.Scale > 0) ? 1.0 : t_.Scale;
         mono_ = t_.Kind != TargetKind::Window && t_.Colors == ColorMode::Monochrome;
+        // The map moves the painter; the page targets move what they draw, in whole pixels after
+        // rounding, so a band of an image is exactly that part of the whole image.
+        if (t_.Kind != TargetKind::Window && t_.Kind != TargetKind::Map) origin_ = t_.Origin;
     }
 
     // Window paints need the region; returns false when there is nothing to paint.
@@ -181,7 +184,8 @@ class TargetPainter final : public PaintVisitor {
                 break;
             default:
                 set_.DivisionLines(FloorToInt(set_.WholeWidth * s_),
-                                   FloorToInt(set_.WholeHeight * s_), Point{0, 0}, lines);
+                                   FloorToInt(set_.WholeHeight * s_),
+                                   Point{t_.Origin.x(), t_.Origin.y()}, lines);
                 break;
         }
         p_.setPen(DivisionPen(Colour(env_.Colors.DivLine)));
@@ -205,8 +209,8 @@ class TargetPainter final : public PaintVisitor {
         int penWidth = 1;
         if (t_.Kind != TargetKind::Map && env_.GFrameLineWidth >= 2)
             penWidth = std::max(1, static_cast<int>(env_.GFrameLineWidth * s_));
-        DrawRoundedFrame(p_, QRect(l, t, r - l, b - t), d, Colour(env_.Colors.GroupFrame),
-                         penWidth);
+        DrawRoundedFrame(p_, QRect(l, t, r - l, b - t).translated(-origin_), d,
+                         Colour(env_.Colors.GroupFrame), penWidth);
     }
 
     void GroupLine(int, const ArrowLine& line, bool selected) override {
@@ -225,7 +229,7 @@ class TargetPainter final : public PaintVisitor {
                 DrawThinLine(p_, line, s_, Colour(env_.Colors.GroupLine));
                 return;
             default:
-                DrawArrowLineScaled(p_, line, s_, Colour(env_.Colors.GroupLine), env_);
+                DrawArrowLineScaled(p_, line, s_, Colour(env_.Colors.GroupLine), env_, origin_);
                 return;
         }
     }
@@ -254,6 +258,7 @@ class TargetPainter final : public PaintVisitor {
                 how.Scale = s_;
                 how.Monochrome = mono_;
                 how.Vector = t_.Kind != TargetKind::Page;
+                how.Origin = origin_;
                 for (const Fragment* f : cards_)
                     DrawScaled(p_, *f, env_, cache_, how);
                 break;
@@ -272,6 +277,7 @@ class TargetPainter final : public PaintVisitor {
     const RenderTarget& t_;
     double s_ = 1;
     bool mono_ = false;
+    QPoint origin_;
     std::vector<const Fragment*> cards_;
     // The window's paint.
     Rect client_;
@@ -311,7 +317,7 @@ void PaintDocument(QPainter& painter, const FragSet& set, RenderCache& cache,
     } else {
         scope.SelectedLast = false;
         scope.DrawnLinesOnly = target.Kind == TargetKind::Map;
-        painter.translate(-target.Origin);
+        if (target.Kind == TargetKind::Map) painter.translate(-target.Origin);
         if (!target.Region.isEmpty() && target.Kind != TargetKind::Map) {
             // The document area that can reach the region, with room for what spills over a
             // card's edge.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPoint>
 #include <QRect>
 
 class QPainter;
@@ -22,10 +23,10 @@ void PaintRndFrame(QPainter& painter, const GroupFrame& frame);
 // GLineArrowSize and GLineArrowType.
 void DrawArrowLine(QPainter& painter, const ArrowLine& line, const QColor& color,
                    const EnvData& env);
-// The same at the line's document points times `zoom` (> 0), widths and arrowheads scaled
-// (printing, image output, vector files).
+// The same at the line's document points times `zoom` (> 0), moved by -origin, widths and
+// arrowheads scaled (printing, image output, vector files).
 void DrawArrowLineScaled(QPainter& painter, const ArrowLine& line, double zoom, const QColor& color,
-                         const EnvData& env);
+                         const EnvData& env, QPoint origin = QPoint());
 
 // The overview map's line: one pixel wide (dotted for a dotted line), no arrowheads, between the
 // document points times `scale`, in `color`. Nothing unless the line is Drawn.

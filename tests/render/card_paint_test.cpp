@@ -280,7 +280,10 @@ TEST(DrawScaled, KeepsColoursOnScreenAndPrintsMonochrome) {
         QImage img(400, 300, QImage::Format_RGB32);
         img.fill(qRgb(255, 0, 255));
         QPainter p(&img);
-        qv::DrawScaled(p, *f, d.env, d.cache, qv::ScaledDraw{scale, mono, false});
+        qv::ScaledDraw how;
+        how.Scale = scale;
+        how.Monochrome = mono;
+        qv::DrawScaled(p, *f, d.env, d.cache, how);
         return img;
     };
     // 1:1: the card exactly where the window shows it, in its own colours.
