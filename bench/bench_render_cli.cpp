@@ -42,6 +42,10 @@ fs::path WorkDir() {
     static const fs::path dir = [] {
         fs::path d = fs::temp_directory_path() / ("qv-bench-cli-" + std::to_string(::getpid()));
         fs::create_directories(d);
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(WorkDir(), ec);
+        });
         return d;
     }();
     return dir;
