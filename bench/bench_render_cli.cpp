@@ -38,17 +38,22 @@ void EnsureApplication() {
     }();
 }
 
+// Removed when the benchmark ends (forked children leave through _exit and keep it).
+struct WorkFolder {
+    fs::path Path;
+    WorkFolder()
+        : Path(fs::temp_directory_path() / ("qv-bench-cli-" + std::to_string(::getpid()))) {
+        fs::create_directories(Path);
+    }
+    ~WorkFolder() {
+        std::error_code ec;
+        fs::remove_all(Path, ec);
+    }
+};
+
 fs::path WorkDir() {
-    static const fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / ("qv-bench-cli-" + std::to_string(::getpid()));
-        fs::create_directories(d);
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(WorkDir(), ec);
-        });
-        return d;
-    }();
-    return dir;
+    static const WorkFolder folder;
+    return folder.Path;
 }
 
 std::string CardText(int i) {
