@@ -8,10 +8,8 @@
 #include <vector>
 
 #include "core/fs/atomic_file.h"
-#include "core/io/file_access.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
-#include "core/settings/paths.h"
 #include "render/card_painter.h"
 #include "render/colors.h"
 #include "render/frame_painter.h"
@@ -428,14 +426,8 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
     }
     const QSize size = DocumentImageSize(set);
     if (!ImageFileHolds(type, size, error)) return ImageSaveStatus::EncodeFailed;
-    const std::string systemPath = NativePath(path);
-    // Like a document, a write-protected image is not replaced behind the user's back.
-    if (IsReadOnlyFile(path)) {
-        if (error) *error = systemPath + " is read-only";
-        return ImageSaveStatus::WriteFailed;
-    }
     AtomicFileWriter file;
-    if (!file.Open(systemPath, error)) return ImageSaveStatus::WriteFailed;
+    if (!file.Open(path, error)) return ImageSaveStatus::WriteFailed;
 
     bool encoded = true;
     bool written = true;

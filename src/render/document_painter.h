@@ -98,8 +98,8 @@ void RenderDocumentBand(const FragSet& set, RenderCache& cache, QImage& band, in
 // memory runs out.
 std::optional<QImage> RenderDocumentImage(const FragSet& set, RenderCache& cache);
 
-// Image output: refreshes visibility, then writes the document image to `path` (code page 932) as
-// its extension says: ".BMP" a Windows bitmap, ".JPG" (or ".JPEG") a baseline JPEG of quality
+// Image output: refreshes visibility, then writes the document image to `path` (a file-system path)
+// as its extension says: ".BMP" a Windows bitmap, ".JPG" (or ".JPEG") a baseline JPEG of quality
 // JpegQuality. Any other extension writes nothing (UnsupportedType). The image is painted in
 // bands of about `bandBytes` straight into the encoder, so memory does not grow with the page.
 // The file is replaced atomically; every failure comes back as a status, with a description in

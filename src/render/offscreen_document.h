@@ -54,7 +54,7 @@ class DocumentPictureLoader final : public PictureLoader {
   public:
     explicit DocumentPictureLoader(const SpiUnit* plugins, PictureCache* cache = nullptr)
         : files_(plugins, cache) {}
-    // The document's own path (code page 932); empty for none.
+    // The document's own file-system path; empty for none.
     void SetDocumentPath(std::string path) { documentPath_ = std::move(path); }
     std::optional<Picture> Load(const std::string& path, int numerator, int denominator) override;
     // Why the card linking `path` has no picture (Loaded when it has one).

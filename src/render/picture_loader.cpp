@@ -3,13 +3,14 @@
 #include <memory>
 #include <utility>
 
-#include "core/settings/paths.h"
+#include "core/text/cp932.h"
 
 namespace qv {
 
 std::optional<Picture> FilePictureLoader::Load(const std::string& path, int numerator,
                                                int denominator) {
-    PictureCache::Result r = cache_->Load(path, NativePath(path), plugins_, numerator, denominator);
+    PictureCache::Result r =
+        cache_->Load(path, Cp932ToUtf8(path), plugins_, numerator, denominator);
     if (!r.Picture) {
         failures_[path] = r.Status;
         return std::nullopt;
