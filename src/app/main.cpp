@@ -1,17 +1,19 @@
 #include <QApplication>
 #include <QFile>
-#include <QMessageBox>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
+#include "app/app_services.h"
+#include "app/main_window/main_form.h"
+#include "app/texts.h"
 #include "core/settings/paths.h"
 #include "core/settings/usr_ini_file.h"
+#include "render/qt_text.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillovarsta"));
+    QApplication::setApplicationName(texts::Q(texts::kProgramName));
 
     // QApplication has already taken out the options that are its own.
     const std::vector<std::string> args(argv + 1, argv + argc);
@@ -20,14 +22,15 @@ int main(int argc, char** argv) {
     const qv::StartupArguments startup = qv::ParseStartupArguments(
         args, qv::CurrentProgramPath(), ec ? "." : currentDir, qv::UserConfigDir());
 
-    TQuillovaMainForm form(startup);
+    // The services outlive the window that uses them.
+    AppServices services(startup);
+    TQuillovaMainForm form(services);
     form.ShowAsStored();
-    if (form.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {
-        QMessageBox::warning(
-            &form, QStringLiteral("警告"),
-            QStringLiteral("[%1]設定ファイルを読み込めません。設定は保存されません\n%2")
-                .arg(QFile::decodeName(startup.IniPath.c_str()),
-                     QString::fromStdString(form.Ini().LastError())));
+    if (services.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {
+        services.Prompts().Warning("[" + qv::Cp932Path(startup.IniPath) +
+                                       texts::Cp932(texts::kSettingsUnreadable) +
+                                       qv::ToCp932(QString::fromStdString(services.Ini().LastError())),
+                                   qv::PromptButtons::Ok);
     }
     return QApplication::exec();
 }
