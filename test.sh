@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything in the sanitizer build (ASan + UBSan, warnings as
-# errors), runs every fuzz target briefly and then the whole test suite.
+# Installs what is missing, builds everything in the sanitizer build (clang, ASan + UBSan, warnings
+# as errors) and compiles it with GCC (warnings as errors), runs every fuzz target briefly and then
+# the whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
 qv_install_missing
 qv_build sanitize
+# GCC warns about other things than clang: compile everything once more with it, warnings as errors.
+qv_build gcc-werror
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

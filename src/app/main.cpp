@@ -6,6 +6,7 @@
 
 #include "app/app_services.h"
 #include "app/main_window/main_form.h"
+#include "app/platform/single_instance.h"
 #include "app/texts.h"
 #include "core/settings/paths.h"
 #include "core/settings/usr_ini_file.h"
@@ -22,9 +23,26 @@ int main(int argc, char** argv) {
     const qv::StartupArguments startup = qv::ParseStartupArguments(
         args, qv::CurrentProgramPath(), ec ? "." : currentDir, qv::UserConfigDir());
 
+    // A later start hands its document to the running program and ends; the path is made
+    // absolute here, since the running program's current folder may be another.
+    std::string startDocument;
+    if (!startup.StartFile.empty())
+        startDocument = (std::filesystem::path(ec ? "." : currentDir) / startup.StartFile)
+                            .lexically_normal()
+                            .string();
+    qv::SingleInstance instance(qv::SingleInstance::KeyFor(startup.IniPath));
+    // When the running program holds the lock but cannot be reached, start anyway: a hung
+    // program must not keep the user from working.
+    if (instance.Start(startDocument) == qv::SingleInstance::Role::Secondary) return -1;
+
     // The services outlive the window that uses them.
     AppServices services(startup);
     TQuillovaMainForm form(services);
+    QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
+                     [&form](const std::string& documentPath) {
+                         form.BringToFront();
+                         if (!documentPath.empty()) form.OpenDocument(qv::Cp932Path(documentPath));
+                     });
     form.ShowAsStored();
     if (services.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {
         services.Prompts().Warning("[" + qv::Cp932Path(startup.IniPath) +

@@ -184,6 +184,13 @@ void TQuillovaMainForm::StoreToolBars() {
     }
 }
 
+void TQuillovaMainForm::BringToFront() {
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 void TQuillovaMainForm::ShowAsStored() {
     TurnImeOff();
     ApplyHideTitleMenu();

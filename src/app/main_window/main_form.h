@@ -67,6 +67,9 @@ class TQuillovaMainForm : public QMainWindow {
     // The first show: stored placement and state, tool bars, status bar, keys, the start
     // document, then the timer starts.
     void ShowAsStored();
+    // Restores the window when minimised and raises it above the others (a later start of the
+    // program asks for this).
+    void BringToFront();
 
     // Opens a document in a window, or brings its window to the front when it is open already.
     // "無題" makes a new empty document. Asks before reading a CSV file that is not a fragment
