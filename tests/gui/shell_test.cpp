@@ -11,7 +11,10 @@
 #include <QMenu>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
+#include <QDialog>
+#include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 #include <deque>
@@ -533,6 +536,76 @@ TEST_F(ShellTest, PositionUndoAndRedoFollowAGather) {
     EXPECT_TRUE(shell.Enabled(C::EditRedoPos));
     form.Commands().Action(C::EditRedoPos)->trigger();
     EXPECT_FALSE(shell.Enabled(C::EditRedoPos));
+}
+
+TEST_F(ShellTest, KeysDoNotReachTheMainWindowWhileAModalDialogIsOpen) {
+    Shell shell(ini_);
+    TQuillovaMainForm& form = shell.Form();
+    TMDIChild* child = form.OpenDocument(kExample);
+    ASSERT_NE(child, nullptr);
+    form.Commands().SetKey(C::EditSelAll, qv::TextToShortCut("Ctrl+Q"));
+    child->Set().SelectAll(false);
+    std::size_t selectedDuringDialog = 99;
+    {
+        QDialog dialog(&form);
+        QTimer::singleShot(0, &dialog, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            EXPECT_EQ(modal, &dialog);
+            QTest::keyClick(modal, Qt::Key_Q, Qt::ControlModifier);
+            selectedDuringDialog = child->Set().SelectionList.size();
+            dialog.accept();
+        });
+        dialog.exec();
+    }
+    EXPECT_EQ(selectedDuringDialog, 0u);
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(child, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(child->Set().SelectionList.size(), 23u);
+}
+
+TEST_F(ShellTest, TheAboutBoxNamesTheProgramAndClosesWithEnter) {
+    Shell shell(ini_);
+    bool shown = false;
+    QTimer::singleShot(0, &shell.Form(), [&] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        QStringList labels;
+        for (QLabel* label : box->findChildren<QLabel*>())
+            labels << label->text();
+        EXPECT_TRUE(labels.contains(QStringLiteral("Quillovarsta")));
+        EXPECT_TRUE(labels.contains(QStringLiteral("Version 2.70")));
+        EXPECT_TRUE(labels.contains(QStringLiteral("フリーソフトウェア")));
+        shown = true;
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    shell.Form().Commands().Action(C::HelpAbout)->trigger();
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
+    Shell shell(ini_);
+    TQuillovaMainForm& form = shell.Form();
+    QStringList captions;
+    for (QAction* a : form.FragmentPopup()->actions()) {
+        if (!a->isSeparator()) captions << a->text();
+    }
+    EXPECT_EQ(captions,
+              (QStringList{"切り取り(&T)", "コピー(&C)", "貼り付け(&P)", "マウス位置に貼り付け(&H)",
+                           "新規断片(&N)", "クリップボードから新規(&B)", "削除(&D)", "全て選択(&A)",
+                           "グループ選択(&G)", "集合(&S)", "展開(&X)", "伸縮(&Y)...",
+                           "グループ伸縮(&W)...", "片付け(&K)", "位置アンドゥ(&U)", "位置リドゥ",
+                           "他グループへ移動(&M)", "他ウィンドウへ移動(&V)", "検索(&F)...",
+                           "ジャンプ(&J)", "プロパティ(&R)..."}));
+    ASSERT_EQ(form.GroupToolPopup()->actions().size(), 1);
+    EXPECT_EQ(form.GroupToolPopup()->actions()[0], form.Commands().Action(C::ToolNrm));
+    EXPECT_EQ(form.Dynamic(TQuillovaMainForm::DynamicMenu::EditSelectGroup)->actions().size(), 40);
+    EXPECT_EQ(form.Dynamic(TQuillovaMainForm::DynamicMenu::RecentFiles)->actions().size(), 20);
+    // The tool bars carry their titles and the tool group sits on the third.
+    EXPECT_EQ(form.ToolBar(0)->windowTitle(), QStringLiteral("標準"));
+    EXPECT_EQ(form.ToolBar(1)->windowTitle(), QStringLiteral("断片操作"));
+    EXPECT_EQ(form.ToolBar(2)->windowTitle(), QStringLiteral("モード切替"));
+    EXPECT_TRUE(form.ToolBar(2)->actions().contains(form.Commands().Action(C::ToolBrush)));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollBar>
@@ -275,6 +276,15 @@ void TQuillovaMainForm::HelpContents() {
         "[" + qv::ToCp932(QStringLiteral("docs/guide/index.html")) +
             texts::Cp932(texts::kHelpMissing),
         qv::PromptButtons::Ok);
+}
+
+void TQuillovaMainForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        HelpContents();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TQuillovaMainForm::HelpAbout() {

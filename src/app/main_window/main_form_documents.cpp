@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 
 #include "app/app_services.h"
@@ -59,6 +60,19 @@ TMDIChild* TQuillovaMainForm::FindChild(const std::string& cp932Path) const {
 
 TMDIChild* TQuillovaMainForm::NewChildWindow() {
     auto* child = new TMDIChild(services_, host_);
+    // The grouping tool offers only the way back to normal editing; the other tools' menus
+    // (group line, brush) come with those tools.
+    child->viewport()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(child->viewport(), &QWidget::customContextMenuRequested, this,
+            [this, child](const QPoint& at) {
+                if (tool_ == Tool::Group) {
+                    groupToolPopup_->popup(child->viewport()->mapToGlobal(at));
+                } else if (tool_ == Tool::Normal) {
+                    fragmentPopup_->popup(child->viewport()->mapToGlobal(at));
+                }
+            });
+    // A document made under another tool starts with that tool's pointer and line step.
+    connect(child, &QObject::destroyed, this, [this] { UpdateCommands(); });
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     if (DocumentCount() == 1 && Env().ChildWinMaximize) {
@@ -68,6 +82,7 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
                     std::max(257, mdiArea_->height() * 9 / 10));
         sub->show();
     }
+    SetTool(tool_);
     return child;
 }
 
