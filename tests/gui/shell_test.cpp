@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QWheelEvent>
 #include <QMenu>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
@@ -606,6 +608,44 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
     EXPECT_EQ(form.ToolBar(1)->windowTitle(), QStringLiteral("断片操作"));
     EXPECT_EQ(form.ToolBar(2)->windowTitle(), QStringLiteral("モード切替"));
     EXPECT_TRUE(form.ToolBar(2)->actions().contains(form.Commands().Action(C::ToolBrush)));
+}
+
+TEST_F(ShellTest, TheWheelScrollsSixteenPixelsANotchAndTouchpadPixelsAsGiven) {
+    Shell shell(ini_);
+    TQuillovaMainForm& form = shell.Form();
+    TMDIChild* child = form.OpenDocument(kExample);
+    ASSERT_NE(child, nullptr);
+    child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
+    const auto wheel = [&](QWidget* target, QPoint pixels, QPoint angle) {
+        QWheelEvent e(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), pixels, angle,
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &e);
+        EXPECT_TRUE(e.isAccepted());
+    };
+    wheel(child->viewport(), QPoint(), QPoint(0, -120));
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 16);
+    // A fine wheel: half notches add up.
+    wheel(child->viewport(), QPoint(), QPoint(0, -60));
+    wheel(child->viewport(), QPoint(), QPoint(0, -60));
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 32);
+    wheel(child->viewport(), QPoint(0, -5), QPoint(0, -40));
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 37);
+    // Over the frame the active document scrolls; the event is always taken.
+    wheel(&form, QPoint(), QPoint(0, 120));
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 21);
+}
+
+TEST_F(ShellTest, HideTitleMenuMaximisesToFullScreenWithoutTheMenuBar) {
+    Shell shell(ini_);
+    TQuillovaMainForm& form = shell.Form();
+    shell.Services().Env().HideTitleMenu = true;
+    form.showMaximized();
+    EXPECT_TRUE(form.windowState() & Qt::WindowFullScreen);
+    EXPECT_TRUE(form.menuBar()->isHidden());
+    // The keys stay on the window.
+    EXPECT_TRUE(form.actions().contains(form.Commands().Action(C::EditCut)));
+    form.showNormal();
+    EXPECT_FALSE(form.menuBar()->isHidden());
 }
 
 }  // namespace

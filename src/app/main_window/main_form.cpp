@@ -1,6 +1,7 @@
 #include "app/main_window/main_form.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
 #include <QMdiArea>
@@ -69,6 +70,8 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
         DispStatusUpdate();
         UpdateCommands();
     });
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        connect(clipboard, &QClipboard::dataChanged, this, &TQuillovaMainForm::UpdateCommands);
     ConnectSession();
     UpdateCommands();
 }

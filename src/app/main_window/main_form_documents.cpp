@@ -71,7 +71,9 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
                     fragmentPopup_->popup(child->viewport()->mapToGlobal(at));
                 }
             });
-    // A document made under another tool starts with that tool's pointer and line step.
+    // A press, drag or key in the document may change the selection the rules look at.
+    child->viewport()->installEventFilter(this);
+    child->installEventFilter(this);
     connect(child, &QObject::destroyed, this, [this] { UpdateCommands(); });
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -82,6 +84,7 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
                     std::max(257, mdiArea_->height() * 9 / 10));
         sub->show();
     }
+    // A document made under another tool starts with that tool's pointer and line step.
     SetTool(tool_);
     return child;
 }
@@ -283,4 +286,18 @@ void TQuillovaMainForm::DropFiles(const QStringList& paths) {
     RefreshViews();
     DispStatusUpdate();
     UpdateCommands();
+}
+
+bool TQuillovaMainForm::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonRelease:
+        case QEvent::KeyRelease:
+            // After the document has handled it.
+            QMetaObject::invokeMethod(this, &TQuillovaMainForm::UpdateCommands,
+                                      Qt::QueuedConnection);
+            break;
+        default:
+            break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
