@@ -45,10 +45,10 @@ int main(int argc, char** argv) {
                      });
     form.ShowAsStored();
     if (services.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {
-        services.Prompts().Warning("[" + qv::Cp932Path(startup.IniPath) +
-                                       texts::Cp932(texts::kSettingsUnreadable) +
-                                       qv::ToCp932(QString::fromStdString(services.Ini().LastError())),
-                                   qv::PromptButtons::Ok);
+        services.Prompts().Warning(
+            "[" + qv::Cp932Path(startup.IniPath) + texts::Cp932(texts::kSettingsUnreadable) +
+                qv::ToCp932(QString::fromStdString(services.Ini().LastError())),
+            qv::PromptButtons::Ok);
     }
     return QApplication::exec();
 }

@@ -32,7 +32,31 @@ inline constexpr std::string_view kSettingsUnreadable =
 inline constexpr std::string_view kSettingsNotSaved = "]設定を保存できませんでした\n";
 inline constexpr std::string_view kHelpMissing = "]ヘルプが見つかりません";
 
+// Menus beyond the command captions.
+inline constexpr std::string_view kMenuFile = "ファイル(&F)";
+inline constexpr std::string_view kMenuEdit = "編集(&E)";
+inline constexpr std::string_view kMenuGo = "ジャンプ(&G)";
+inline constexpr std::string_view kMenuTool = "ツール(&T)";
+inline constexpr std::string_view kMenuView = "表示(&V)";
+inline constexpr std::string_view kMenuWindow = "ウィンドウ(&W)";
+inline constexpr std::string_view kMenuOption = "オプション(&O)";
+inline constexpr std::string_view kMenuHelp = "ヘルプ(&H)";
+inline constexpr std::string_view kMenuRecentFiles = "最近開いたファイル(&H)";
+inline constexpr std::string_view kMenuSelectGroup = "グループ選択(&G)";
+inline constexpr std::string_view kHintSelectGroup = "指定したグループの断片を選択します";
+inline constexpr std::string_view kMenuMoveToGroup = "他グループへ移動(&M)";
+inline constexpr std::string_view kHintMoveToGroup = "選択中の断片を他のグループへ移動します";
+inline constexpr std::string_view kMenuMoveToWindow = "他ウィンドウへ移動(&V)";
+inline constexpr std::string_view kHintMoveToWindow = "選択中の断片を他のウィンドウへ移動します";
+inline constexpr std::string_view kMenuToolBars = "ツールバー(&T)";
+inline constexpr std::string_view kMenuToolBarItems[3] = {"標準(&S)", "断片操作(&F)",
+                                                          "モード切り替え(&M)"};
+inline constexpr std::string_view kToolBarTitles[3] = {"標準", "断片操作", "モード切替"};
+inline constexpr std::string_view kAboutTitle = "バージョン情報";
+inline constexpr std::string_view kFragmentFileFilter = "断片ファイル (*.csv *.CSV)";
+
 // Status bar.
+inline constexpr std::string_view kStatusCards = "断片数=%1  /選択中=%2";
 inline constexpr std::string_view kShuttingDown = "終了処理中...";
 inline constexpr std::string_view kStatusPanel0Sample = "00/00 ";
 inline constexpr std::string_view kStatusPanel1Sample = "断片数=1000  /選択中=1000 ";

@@ -14,8 +14,8 @@
 #include <deque>
 
 #include "app/app_services.h"
-#include "app/main_window/main_form.h"
 #include "app/document/mdi_child.h"
+#include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "render/qt_text.h"

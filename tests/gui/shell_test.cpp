@@ -5,19 +5,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenuBar>
-#include <QWheelEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
-#include <QDialog>
-#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <algorithm>
 #include <deque>
 #include <set>
@@ -190,13 +190,12 @@ TEST(EnablingRules, FollowTheDocumentSelectionBufferClipboardAndHistory) {
 TEST_F(ShellTest, WithoutADocumentOnlyTheDocumentFreeCommandsAreEnabled) {
     Shell shell(ini_);
     const std::set<CommandId> expected = {
-        C::FileNew,       C::FileOpen,      C::FileAllSaveEnd, C::FileExit,      C::ShowGrpLst,
-        C::ShowStatusBar, C::ShowMapViewer, C::ShowNamePlate,  C::ShowLinkMark,  C::ShowGFrame,
-        C::ShowGLine,     C::ShowDivLine,   C::OptionSetup,    C::HelpContents,  C::HelpHomePage,
-        C::HelpAbout,     C::ExMovTop,      C::ExMovBottom,    C::ExMovLeft,     C::ExMovRight};
+        C::FileNew,       C::FileOpen,      C::FileAllSaveEnd, C::FileExit,     C::ShowGrpLst,
+        C::ShowStatusBar, C::ShowMapViewer, C::ShowNamePlate,  C::ShowLinkMark, C::ShowGFrame,
+        C::ShowGLine,     C::ShowDivLine,   C::OptionSetup,    C::HelpContents, C::HelpHomePage,
+        C::HelpAbout,     C::ExMovTop,      C::ExMovBottom,    C::ExMovLeft,    C::ExMovRight};
     for (const CommandSpec& spec : CommandTable()) {
-        EXPECT_EQ(shell.Enabled(spec.Id), expected.count(spec.Id) == 1)
-            << std::string(spec.Name);
+        EXPECT_EQ(shell.Enabled(spec.Id), expected.count(spec.Id) == 1) << std::string(spec.Name);
     }
     // Home is offered once a home document is set.
     shell.Services().Env().HomeWindow = "/home.csv";
@@ -215,9 +214,9 @@ TEST_F(ShellTest, AReadOnlyDocumentKeepsTheCommandsThatDoNotChangeIt) {
         EXPECT_TRUE(shell.Enabled(id)) << std::string(Command(id).Name);
     shell.Services().Buffer().CopySelection(set);
     set.SelectAll(true);
-    for (CommandId id : {C::EditCut, C::EditPaste, C::EditDelete, C::EditGather, C::EditSpread,
-                         C::EditAway, C::EditNew, C::FileMerge, C::FileImport, C::FileSave,
-                         C::ToolGruop})
+    for (CommandId id :
+         {C::EditCut, C::EditPaste, C::EditDelete, C::EditGather, C::EditSpread, C::EditAway,
+          C::EditNew, C::FileMerge, C::FileImport, C::FileSave, C::ToolGruop})
         EXPECT_FALSE(shell.Enabled(id)) << std::string(Command(id).Name);
     // The greyed command does not run by its key either.
     QTest::keyClick(child, Qt::Key_X, Qt::ControlModifier);
@@ -242,6 +241,12 @@ TEST_F(ShellTest, OneSelectedCardAllowsAwayAndDeleteButNotTheGroupLayouts) {
     EXPECT_TRUE(shell.Enabled(C::EditDelete));
     set.SelectAll(true);
     EXPECT_TRUE(shell.Enabled(C::EditGather));
+    // New from the clipboard follows what the clipboard holds.
+    EXPECT_FALSE(shell.Enabled(C::EditNewClip));
+    QGuiApplication::clipboard()->setText(QStringLiteral("メモ"));
+    EXPECT_TRUE(shell.Enabled(C::EditNewClip));
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(shell.Enabled(C::EditNewClip));
     // Printing goes to a PDF file when there is no printer, so a document is enough.
     EXPECT_TRUE(shell.Enabled(C::FilePrint));
 }
@@ -323,7 +328,8 @@ TEST_F(ShellTest, KeysFromTheSettingsFileDriveCommandsAndAClashKeepsTheFirst) {
         Shell shell(ini_);
         TQuillovaMainForm& form = shell.Form();
         CommandRegistry& commands = form.Commands();
-        EXPECT_EQ(commands.Action(C::EditSelAll)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        EXPECT_EQ(commands.Action(C::EditSelAll)->shortcut(),
+                  QKeySequence(QStringLiteral("Ctrl+Q")));
         EXPECT_TRUE(commands.Action(C::EditCopy)->shortcut().isEmpty()) << "unknown text: no key";
         EXPECT_EQ(commands.Action(C::EditCut)->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")))
             << "empty: the built-in key";
@@ -467,9 +473,8 @@ TEST_F(ShellTest, DroppedDocumentsOpenAndPicturesBecomeImageCards) {
     shell.Services().Env().DropImgFile = true;
     form.DropFiles({kPicture, other});
     ASSERT_EQ(set.Count(), 24);
-    const auto found = std::find_if(set.Fragments().begin(), set.Fragments().end(), [](const auto& f) {
-        return f->Link == qv::ToCp932(kPicture);
-    });
+    const auto found = std::find_if(set.Fragments().begin(), set.Fragments().end(),
+                                    [](const auto& f) { return f->Link == qv::ToCp932(kPicture); });
     ASSERT_NE(found, set.Fragments().end());
     const qv::Fragment& card = **found;
     EXPECT_EQ(card.Kind, qv::FragmentKind::Image);
@@ -483,8 +488,8 @@ TEST_F(ShellTest, DroppedDocumentsOpenAndPicturesBecomeImageCards) {
 TEST_F(ShellTest, DroppingMoreDocumentsThanWindowsOpensFortyAndSaysSo) {
     Shell shell(ini_);
     QStringList paths;
-    const QByteArray doc = Contents(QString::fromStdString(kExample)).left(
-        Contents(QString::fromStdString(kExample)).indexOf('\n') + 1);
+    const QByteArray doc = Contents(QString::fromStdString(kExample))
+                               .left(Contents(QString::fromStdString(kExample)).indexOf('\n') + 1);
     for (int i = 0; i < 45; ++i) {
         const QString path = dir_.filePath(QStringLiteral("d%1.CSV").arg(i));
         WriteFile(path, doc + "\"a\",0,10,10,4,1,0,16777215,\r\n");
@@ -592,13 +597,27 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
     for (QAction* a : form.FragmentPopup()->actions()) {
         if (!a->isSeparator()) captions << a->text();
     }
-    EXPECT_EQ(captions,
-              (QStringList{"切り取り(&T)", "コピー(&C)", "貼り付け(&P)", "マウス位置に貼り付け(&H)",
-                           "新規断片(&N)", "クリップボードから新規(&B)", "削除(&D)", "全て選択(&A)",
-                           "グループ選択(&G)", "集合(&S)", "展開(&X)", "伸縮(&Y)...",
-                           "グループ伸縮(&W)...", "片付け(&K)", "位置アンドゥ(&U)", "位置リドゥ",
-                           "他グループへ移動(&M)", "他ウィンドウへ移動(&V)", "検索(&F)...",
-                           "ジャンプ(&J)", "プロパティ(&R)..."}));
+    EXPECT_EQ(captions, (QStringList{"切り取り(&T)",
+                                     "コピー(&C)",
+                                     "貼り付け(&P)",
+                                     "マウス位置に貼り付け(&H)",
+                                     "新規断片(&N)",
+                                     "クリップボードから新規(&B)",
+                                     "削除(&D)",
+                                     "全て選択(&A)",
+                                     "グループ選択(&G)",
+                                     "集合(&S)",
+                                     "展開(&X)",
+                                     "伸縮(&Y)...",
+                                     "グループ伸縮(&W)...",
+                                     "片付け(&K)",
+                                     "位置アンドゥ(&U)",
+                                     "位置リドゥ",
+                                     "他グループへ移動(&M)",
+                                     "他ウィンドウへ移動(&V)",
+                                     "検索(&F)...",
+                                     "ジャンプ(&J)",
+                                     "プロパティ(&R)..."}));
     ASSERT_EQ(form.GroupToolPopup()->actions().size(), 1);
     EXPECT_EQ(form.GroupToolPopup()->actions()[0], form.Commands().Action(C::ToolNrm));
     EXPECT_EQ(form.Dynamic(TQuillovaMainForm::DynamicMenu::EditSelectGroup)->actions().size(), 40);

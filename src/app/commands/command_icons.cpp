@@ -135,7 +135,8 @@ void Draw(QPainter& p, int index) {
             break;
         case 8:  // spread: cards laid out in a grid
             for (int r = 0; r < 3; ++r) {
-                for (int c = 0; c < 3; ++c) Card(p, QRectF(1.5 + c * 6.5, 2.5 + r * 6, 4, 3.5));
+                for (int c = 0; c < 3; ++c)
+                    Card(p, QRectF(1.5 + c * 6.5, 2.5 + r * 6, 4, 3.5));
             }
             break;
         case 9:  // stretch: a card with outward arrows
@@ -209,8 +210,8 @@ void Draw(QPainter& p, int index) {
         case 20: {  // normal editing: the pointer
             p.setPen(QPen(kInk, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p.setBrush(kPaper);
-            const QPointF arrow[] = {{5, 2},      {5, 16},  {8.5, 12.5}, {11, 18},
-                                     {13, 17},    {10.5, 11.5}, {15, 11.5}};
+            const QPointF arrow[] = {{5, 2},   {5, 16},      {8.5, 12.5}, {11, 18},
+                                     {13, 17}, {10.5, 11.5}, {15, 11.5}};
             p.drawPolygon(arrow, 7);
             break;
         }

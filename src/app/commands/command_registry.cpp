@@ -17,7 +17,7 @@ struct KeyPair {
 };
 
 constexpr KeyPair kOtherKeys[] = {
-    {0x2E, Qt::Key_Delete}, {0x2D, Qt::Key_Insert}, {0x08, Qt::Key_Backspace},
+    {0x2E, Qt::Key_Delete}, {0x2D, Qt::Key_Insert},   {0x08, Qt::Key_Backspace},
     {0x21, Qt::Key_PageUp}, {0x22, Qt::Key_PageDown}, {0x24, Qt::Key_Home},
     {0x23, Qt::Key_End},    {0x25, Qt::Key_Left},     {0x26, Qt::Key_Up},
     {0x27, Qt::Key_Right},  {0x28, Qt::Key_Down},     {0x09, Qt::Key_Tab},
@@ -34,7 +34,8 @@ int QtKeyOf(std::uint8_t vk) {
 }
 
 std::uint8_t VirtualKeyOf(int key) {
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<std::uint8_t>(0x41 + key - Qt::Key_A);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<std::uint8_t>(0x41 + key - Qt::Key_A);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
         return static_cast<std::uint8_t>(0x70 + key - Qt::Key_F1);
     if (key == Qt::Key_Enter) return 0x0D;

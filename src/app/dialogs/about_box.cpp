@@ -10,7 +10,7 @@
 #include "app/texts.h"
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(texts::Q(texts::kAboutTitle));
     auto* icon = new QLabel(this);
     icon->setPixmap(CommandIcon(27).pixmap(QSize(48, 48)));
     icon->setAlignment(Qt::AlignTop);

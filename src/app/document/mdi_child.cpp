@@ -62,9 +62,9 @@ TMDIChild::TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* par
       services_(services),
       host_(host),
       pictures_(services.Pictures(), *this),
-      ctx_{services.Env(),       services.Metrics(), *this,
-           services.Prompts(),   pictures_,          services.Clipboard(),
-           services.Random(),    services.Links(),   host},
+      ctx_{services.Env(),     services.Metrics(), *this,
+           services.Prompts(), pictures_,          services.Clipboard(),
+           services.Random(),  services.Links(),   host},
       set_(std::make_unique<qv::FragSet>(ctx_)),
       cache_(std::make_unique<qv::RenderCache>()) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -107,8 +107,8 @@ bool TMDIChild::Save() {
 bool TMDIChild::SaveAs() {
     const QString start =
         set_->FileName.empty() ? QStringLiteral("*.CSV") : qv::FromCp932(set_->FileName);
-    const QString chosen = QFileDialog::getSaveFileName(
-        this, QString(), start, QStringLiteral("断片ファイル (*.csv *.CSV)"));
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, QString(), start, texts::Q(texts::kFragmentFileFilter));
     if (chosen.isEmpty()) return false;
     bool complete = true;
     const std::string path = qv::ToCp932(chosen, &complete);
@@ -127,7 +127,7 @@ bool TMDIChild::CloseQuery() {
             const std::string name =
                 set_->FileName.empty() ? texts::Cp932(texts::kUntitled) : set_->FileName;
             switch (services_.Prompts().Question("[" + name + texts::Cp932(texts::kSaveQuestion),
-                                           qv::PromptButtons::YesNoCancel)) {
+                                                 qv::PromptButtons::YesNoCancel)) {
                 case qv::PromptAnswer::Cancel:
                     return false;
                 case qv::PromptAnswer::Yes:
@@ -486,7 +486,8 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
             QString hint;
             if (f) {
                 if (f->Kind == qv::FragmentKind::Image && !f->Text.empty()) {
-                    hint = qv::FromCp932(qv::ReplaceAll(f->Text, services_.Env().CR_String, "\r\n"));
+                    hint =
+                        qv::FromCp932(qv::ReplaceAll(f->Text, services_.Env().CR_String, "\r\n"));
                 } else {
                     hint = qv::FromCp932(f->Link);
                 }

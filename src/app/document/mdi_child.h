@@ -3,9 +3,9 @@
 #pragma once
 
 #include <QAbstractScrollArea>
-#include <QWheelEvent>
 #include <QPoint>
 #include <QRect>
+#include <QWheelEvent>
 #include <memory>
 #include <string>
 

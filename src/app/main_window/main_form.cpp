@@ -70,13 +70,24 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
         DispStatusUpdate();
         UpdateCommands();
     });
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
-        connect(clipboard, &QClipboard::dataChanged, this, &TQuillovaMainForm::UpdateCommands);
+    // The clipboard is asked once per change, not on every look at the rules: on this desktop
+    // asking means a round trip to the program that owns it.
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        const auto changed = [this, clipboard] {
+            clipboardHasText_ = !clipboard->text().isEmpty();
+            UpdateCommands();
+        };
+        connect(clipboard, &QClipboard::dataChanged, this, changed);
+        clipboardHasText_ = !clipboard->text().isEmpty();
+    }
     ConnectSession();
     UpdateCommands();
 }
 
 TQuillovaMainForm::~TQuillovaMainForm() {
+    // Nothing may look at the documents while they go.
+    disconnect(mdiArea_, nullptr, this, nullptr);
+    timer_->stop();
     // Document windows go first, before the services their documents refer to, including the
     // ones already closed whose deletion is still pending.
     const QList<QMdiSubWindow*> windows = mdiArea_->findChildren<QMdiSubWindow*>();
@@ -173,8 +184,8 @@ void TQuillovaMainForm::StoreToolBars() {
             const QRect g = bar->geometry();
             if (s.Floating) {
                 const QRect f = bar->frameGeometry();
-                s.FloatBounds = qv::Rect{f.left(), f.top(), f.left() + g.width(),
-                                         f.top() + g.height()};
+                s.FloatBounds =
+                    qv::Rect{f.left(), f.top(), f.left() + g.width(), f.top() + g.height()};
             } else {
                 const int areaTop = menuWidget() && menuWidget()->isVisible()
                                         ? menuWidget()->geometry().bottom() + 1
@@ -268,9 +279,9 @@ bool TQuillovaMainForm::Shutdown() {
     if (Ini().Path().empty()) return true;
     const Qt::WindowStates state = windowState();
     Ini().WriteInteger("General", "WinState",
-                       state & Qt::WindowMinimized                                ? 1
+                       state & Qt::WindowMinimized                            ? 1
                        : state & (Qt::WindowMaximized | Qt::WindowFullScreen) ? 2
-                                                                                  : 0);
+                                                                              : 0);
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
     qv::WritePlacement(Ini(), "Win",
                        qv::Rect::FromSize(normal.x(), normal.y(), normal.width(), normal.height()));
@@ -281,10 +292,10 @@ bool TQuillovaMainForm::Shutdown() {
     StoreToolBars();
     commands_->WriteKeys(Ini());
     if (!Env().Save(Ini())) {
-        services_.Prompts().Warning(
-            "[" + qv::Cp932Path(Ini().Path()) + texts::Cp932(texts::kSettingsNotSaved) +
-                qv::ToCp932(QString::fromStdString(Ini().LastError())),
-            qv::PromptButtons::Ok);
+        services_.Prompts().Warning("[" + qv::Cp932Path(Ini().Path()) +
+                                        texts::Cp932(texts::kSettingsNotSaved) +
+                                        qv::ToCp932(QString::fromStdString(Ini().LastError())),
+                                    qv::PromptButtons::Ok);
         return false;
     }
     return true;

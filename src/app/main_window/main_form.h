@@ -158,7 +158,7 @@ class TQuillovaMainForm : public QMainWindow {
     void TileWindows(bool stacked);
     void ArrangeMinimised();
     void EdgeMove(int edge);
-    void ToggleShowFlag(bool qv::EnvData::* flag);
+    void ToggleShowFlag(bool qv::EnvData::*flag);
     void HelpContents();
     void HelpAbout();
     // main_form_status.cpp
@@ -194,6 +194,7 @@ class TQuillovaMainForm : public QMainWindow {
     std::array<qv::ToolBarState, 3> toolBarsRead_{};
     QByteArray toolBarLayoutAtStart_;
 
+    bool clipboardHasText_ = false;
     bool groupListShown_ = true;
     bool mapViewerShown_ = true;
     bool shutDown_ = false;

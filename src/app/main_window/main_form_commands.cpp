@@ -45,7 +45,7 @@ EnablingState TQuillovaMainForm::CurrentState() const {
         s.SelCursor = d->SelCursor;
     }
     s.BufferEmpty = services_.Buffer().Empty();
-    if (const QClipboard* cb = QGuiApplication::clipboard()) s.ClipboardHasText = !cb->text().isEmpty();
+    s.ClipboardHasText = clipboardHasText_;
     const qv::EnvData& env = services_.Env();
     s.JumpPosition = env.JumpPosition;
     s.JumpCount = static_cast<int>(env.JumpHistory.size());
@@ -103,9 +103,8 @@ void TQuillovaMainForm::RegisterHandlers() {
 
     r.SetHandler(C::EditCut, onDocument([this](qv::FragSet& d) { services_.Buffer().Cut(d); }));
     r.SetHandler(C::EditCopy, onDocument([this](qv::FragSet& d) { services_.Buffer().Copy(d); }));
-    r.SetHandler(C::EditPaste, onDocument([this](qv::FragSet& d) {
-                     services_.Buffer().PasteBuffer(d, false);
-                 }));
+    r.SetHandler(C::EditPaste,
+                 onDocument([this](qv::FragSet& d) { services_.Buffer().PasteBuffer(d, false); }));
     r.SetHandler(C::EditPasteEx, [this] {
         TMDIChild* child = ActiveChild();
         if (!child) return;
@@ -167,9 +166,8 @@ void TQuillovaMainForm::RegisterHandlers() {
     r.SetHandler(C::WindowArrange, [this] { ArrangeMinimised(); });
 
     r.SetHandler(C::HelpContents, [this] { HelpContents(); });
-    r.SetHandler(C::HelpHomePage, [] {
-        QDesktopServices::openUrl(QUrl(texts::Q(texts::kHomePageUrl)));
-    });
+    r.SetHandler(C::HelpHomePage,
+                 [] { QDesktopServices::openUrl(QUrl(texts::Q(texts::kHomePageUrl))); });
     r.SetHandler(C::HelpAbout, [this] { HelpAbout(); });
 
     r.SetHandler(C::ExMovTop, [this] { EdgeMove(0); });
@@ -178,7 +176,7 @@ void TQuillovaMainForm::RegisterHandlers() {
     r.SetHandler(C::ExMovRight, [this] { EdgeMove(3); });
 }
 
-void TQuillovaMainForm::ToggleShowFlag(bool qv::EnvData::* flag) {
+void TQuillovaMainForm::ToggleShowFlag(bool qv::EnvData::*flag) {
     Env().*flag = !(Env().*flag);
     if (TMDIChild* child = ActiveChild()) {
         // The active document shows the change now; the others when they are next activated.
@@ -272,10 +270,9 @@ void TQuillovaMainForm::HelpContents() {
             return;
         }
     }
-    services_.Prompts().Warning(
-        "[" + qv::ToCp932(QStringLiteral("docs/guide/index.html")) +
-            texts::Cp932(texts::kHelpMissing),
-        qv::PromptButtons::Ok);
+    services_.Prompts().Warning("[" + qv::ToCp932(QStringLiteral("docs/guide/index.html")) +
+                                    texts::Cp932(texts::kHelpMissing),
+                                qv::PromptButtons::Ok);
 }
 
 void TQuillovaMainForm::keyPressEvent(QKeyEvent* event) {

@@ -15,13 +15,13 @@
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
 #include "core/content/spi_unit.h"
-#include "core/model/fragment.h"
-#include "render/qt_text.h"
 #include "core/io/file_access.h"
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
+#include "core/model/fragment.h"
 #include "core/settings/env_data.h"
 #include "core/text/text_helpers.h"
+#include "render/qt_text.h"
 
 namespace {
 
@@ -74,7 +74,6 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
     // A press, drag or key in the document may change the selection the rules look at.
     child->viewport()->installEventFilter(this);
     child->installEventFilter(this);
-    connect(child, &QObject::destroyed, this, [this] { UpdateCommands(); });
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     if (DocumentCount() == 1 && Env().ChildWinMaximize) {
@@ -121,7 +120,7 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
     }
     if (qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile) {
         if (services_.Prompts().Warning("[" + path + texts::Cp932(texts::kNotFragmentFile),
-                                       qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
+                                        qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
             return nullptr;
         }
     }

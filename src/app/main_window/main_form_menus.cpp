@@ -12,6 +12,7 @@
 #include "app/commands/command_registry.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
+#include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "render/colors.h"
@@ -66,55 +67,52 @@ void TQuillovaMainForm::BuildMenus() {
         }
     };
     QMenuBar* bar = menuBar();
-    const auto menu = [&](int index, const char* caption) {
-        QMenu* m = bar->addMenu(QString::fromUtf8(caption));
+    const auto menu = [&](int index, std::string_view caption) {
+        QMenu* m = bar->addMenu(texts::Q(caption));
         menus_[static_cast<std::size_t>(index)] = m;
         // Opening a menu is a moment to look at the rules again.
         connect(m, &QMenu::aboutToShow, this, &TQuillovaMainForm::UpdateCommands);
         return m;
     };
 
-    QMenu* file = menu(0, "ファイル(&F)");
+    QMenu* file = menu(0, texts::kMenuFile);
     add(file, {Cmd(C::FileNew), Cmd(C::FileOpen)});
-    BuildDynamicMenu(file, QStringLiteral("最近開いたファイル(&H)"), QString(),
-                     DynamicMenu::RecentFiles, kRecentItems);
+    BuildDynamicMenu(file, texts::Q(texts::kMenuRecentFiles), QString(), DynamicMenu::RecentFiles,
+                     kRecentItems);
     add(file, {Cmd(C::FileMerge), Cmd(C::FileSave), Cmd(C::FileSaveAs), Cmd(C::FileClose),
                Cmd(C::FileAllSaveEnd), Sep(), Cmd(C::FileImport), Cmd(C::FileExport), Sep(),
                Cmd(C::FilePrint), Cmd(C::FileImgOut), Sep(), Cmd(C::FileExit)});
 
-    QMenu* edit = menu(1, "編集(&E)");
-    add(edit, {Cmd(C::EditCut), Cmd(C::EditCopy), Cmd(C::EditPaste), Cmd(C::EditPasteEx), Sep(),
-               Cmd(C::EditNew), Cmd(C::EditNewClip), Cmd(C::EditDelete), Sep(),
-               Cmd(C::EditSelAll)});
-    BuildDynamicMenu(edit, QStringLiteral("グループ選択(&G)"),
-                     QStringLiteral("指定したグループの断片を選択します"),
+    QMenu* edit = menu(1, texts::kMenuEdit);
+    add(edit,
+        {Cmd(C::EditCut), Cmd(C::EditCopy), Cmd(C::EditPaste), Cmd(C::EditPasteEx), Sep(),
+         Cmd(C::EditNew), Cmd(C::EditNewClip), Cmd(C::EditDelete), Sep(), Cmd(C::EditSelAll)});
+    BuildDynamicMenu(edit, texts::Q(texts::kMenuSelectGroup), texts::Q(texts::kHintSelectGroup),
                      DynamicMenu::EditSelectGroup, kDynamicItems);
     add(edit, {Cmd(C::EditSelBgCol), Sep(), Cmd(C::EditGather), Cmd(C::EditSpread),
                Cmd(C::EditStretch), Cmd(C::EditGrpStretch), Cmd(C::EditAway), Cmd(C::EditUndoPos),
                Cmd(C::EditRedoPos), Sep()});
-    BuildDynamicMenu(edit, QStringLiteral("他グループへ移動(&M)"),
-                     QStringLiteral("選択中の断片を他のグループへ移動します"),
+    BuildDynamicMenu(edit, texts::Q(texts::kMenuMoveToGroup), texts::Q(texts::kHintMoveToGroup),
                      DynamicMenu::EditMoveToGroup, kDynamicItems);
-    editMoveToWindow_ = BuildDynamicMenu(edit, QStringLiteral("他ウィンドウへ移動(&V)"),
-                                         QStringLiteral("選択中の断片を他のウィンドウへ移動します"),
+    editMoveToWindow_ = BuildDynamicMenu(edit, texts::Q(texts::kMenuMoveToWindow),
+                                         texts::Q(texts::kHintMoveToWindow),
                                          DynamicMenu::EditMoveToWindow, kDynamicItems);
     add(edit, {Sep(), Cmd(C::EditFind), Cmd(C::EditPrevSel), Cmd(C::EditNextSel), Sep(),
                Cmd(C::EditProperty)});
     connect(edit, &QMenu::aboutToShow, this, [this] { EditMenuOpening(editMoveToWindow_); });
 
-    QMenu* go = menu(2, "ジャンプ(&G)");
+    QMenu* go = menu(2, texts::kMenuGo);
     add(go, {Cmd(C::GoJump), Cmd(C::GoBack), Cmd(C::GoForward), Cmd(C::GoHome)});
 
-    QMenu* tools = menu(3, "ツール(&T)");
+    QMenu* tools = menu(3, texts::kMenuTool);
     add(tools, {Cmd(C::ToolNrm), Cmd(C::ToolGruop), Cmd(C::ToolGLine), Cmd(C::ToolBrush)});
     connect(tools, &QMenu::aboutToShow, this, &TQuillovaMainForm::ToolMenuOpening);
 
-    QMenu* view = menu(4, "表示(&V)");
+    QMenu* view = menu(4, texts::kMenuView);
     add(view, {Cmd(C::ShowGrpLst)});
-    QMenu* bars = view->addMenu(QStringLiteral("ツールバー(&T)"));
-    const char* barItems[3] = {"標準(&S)", "断片操作(&F)", "モード切り替え(&M)"};
+    QMenu* bars = view->addMenu(texts::Q(texts::kMenuToolBars));
     for (int i = 0; i < 3; ++i) {
-        QAction* item = bars->addAction(QString::fromUtf8(barItems[i]));
+        QAction* item = bars->addAction(texts::Q(texts::kMenuToolBarItems[i]));
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, i] {
             QToolBar* bar = toolBars_[static_cast<std::size_t>(i)];
@@ -129,9 +127,9 @@ void TQuillovaMainForm::BuildMenus() {
         commands_->Action(id)->setCheckable(true);
     connect(view, &QMenu::aboutToShow, this, &TQuillovaMainForm::ShowMenuOpening);
 
-    QMenu* window = menu(5, "ウィンドウ(&W)");
-    add(window, {Cmd(C::WindowTileH), Cmd(C::WindowTileV), Cmd(C::WindowCascade),
-                 Cmd(C::WindowArrange)});
+    QMenu* window = menu(5, texts::kMenuWindow);
+    add(window,
+        {Cmd(C::WindowTileH), Cmd(C::WindowTileV), Cmd(C::WindowCascade), Cmd(C::WindowArrange)});
     windowListSeparator_ = window->addSeparator();
     for (int k = 0; k < kMaxDocuments; ++k) {
         QAction* item = window->addAction(QString());
@@ -142,10 +140,10 @@ void TQuillovaMainForm::BuildMenus() {
     }
     connect(window, &QMenu::aboutToShow, this, &TQuillovaMainForm::WindowMenuOpening);
 
-    QMenu* options = menu(6, "オプション(&O)");
+    QMenu* options = menu(6, texts::kMenuOption);
     add(options, {Cmd(C::OptionSetup), Sep(), Cmd(C::OptionScrSize)});
 
-    QMenu* help = menu(7, "ヘルプ(&H)");
+    QMenu* help = menu(7, texts::kMenuHelp);
     add(help, {Cmd(C::HelpContents), Sep(), Cmd(C::HelpHomePage), Sep(), Cmd(C::HelpAbout)});
 }
 
@@ -163,17 +161,15 @@ void TQuillovaMainForm::BuildPopups() {
     QMenu* p = fragmentPopup_;
     add(p, {Cmd(C::EditCut), Cmd(C::EditCopy), Cmd(C::EditPaste), Cmd(C::EditPasteEx), Sep(),
             Cmd(C::EditNew), Cmd(C::EditNewClip), Cmd(C::EditDelete), Sep(), Cmd(C::EditSelAll)});
-    BuildDynamicMenu(p, QStringLiteral("グループ選択(&G)"),
-                     QStringLiteral("指定したグループの断片を選択します"),
+    BuildDynamicMenu(p, texts::Q(texts::kMenuSelectGroup), texts::Q(texts::kHintSelectGroup),
                      DynamicMenu::PopupSelectGroup, kDynamicItems);
     add(p, {Cmd(C::EditGather), Cmd(C::EditSpread), Cmd(C::EditStretch), Cmd(C::EditGrpStretch),
             Cmd(C::EditAway), Cmd(C::EditUndoPos), Cmd(C::EditRedoPos), Sep()});
-    BuildDynamicMenu(p, QStringLiteral("他グループへ移動(&M)"),
-                     QStringLiteral("選択中の断片を他のグループへ移動します"),
+    BuildDynamicMenu(p, texts::Q(texts::kMenuMoveToGroup), texts::Q(texts::kHintMoveToGroup),
                      DynamicMenu::PopupMoveToGroup, kDynamicItems);
-    popupMoveToWindow_ = BuildDynamicMenu(p, QStringLiteral("他ウィンドウへ移動(&V)"),
-                                          QStringLiteral("選択中の断片を他のウィンドウへ移動します"),
-                                          DynamicMenu::PopupMoveToWindow, kDynamicItems);
+    popupMoveToWindow_ =
+        BuildDynamicMenu(p, texts::Q(texts::kMenuMoveToWindow), texts::Q(texts::kHintMoveToWindow),
+                         DynamicMenu::PopupMoveToWindow, kDynamicItems);
     add(p, {Sep(), Cmd(C::EditFind), Cmd(C::GoJump), Sep(), Cmd(C::EditProperty)});
     connect(p, &QMenu::aboutToShow, this, [this] {
         UpdateCommands();
@@ -187,8 +183,8 @@ void TQuillovaMainForm::BuildPopups() {
 }
 
 void TQuillovaMainForm::BuildToolBars() {
-    const auto make = [this](int index, const char* title, std::initializer_list<Entry> entries) {
-        auto* bar = new QToolBar(QString::fromUtf8(title), this);
+    const auto make = [this](int index, std::initializer_list<Entry> entries) {
+        auto* bar = new QToolBar(texts::Q(texts::kToolBarTitles[index]), this);
         bar->setObjectName(QStringLiteral("Tool%1").arg(index + 1));
         bar->setIconSize(QSize(20, 20));
         // The tool-bar dock is the band at the top: tool bars dock there or float.
@@ -206,17 +202,14 @@ void TQuillovaMainForm::BuildToolBars() {
         toolBars_[static_cast<std::size_t>(index)] = bar;
         return bar;
     };
-    make(0, "標準",
-         {Cmd(C::FileOpen), Cmd(C::FileSave), Sep(), Cmd(C::FilePrint), Sep(), Cmd(C::EditCut),
-          Cmd(C::EditCopy), Cmd(C::EditPaste)});
-    make(1, "断片操作",
-         {Cmd(C::EditNew), Sep(), Cmd(C::EditGather), Cmd(C::EditSpread), Cmd(C::EditStretch),
-          Cmd(C::EditGrpStretch), Cmd(C::EditAway), Sep(), Cmd(C::EditUndoPos),
-          Cmd(C::EditRedoPos), Sep(), Cmd(C::EditFind), Cmd(C::EditPrevSel), Cmd(C::EditNextSel),
-          Sep(), Cmd(C::GoBack), Cmd(C::GoForward), Cmd(C::GoHome)});
-    QToolBar* modes = make(2, "モード切替",
-                           {Cmd(C::ToolNrm), Cmd(C::ToolGruop), Cmd(C::ToolGLine),
-                            Cmd(C::ToolBrush), Sep()});
+    make(0, {Cmd(C::FileOpen), Cmd(C::FileSave), Sep(), Cmd(C::FilePrint), Sep(), Cmd(C::EditCut),
+             Cmd(C::EditCopy), Cmd(C::EditPaste)});
+    make(1, {Cmd(C::EditNew), Sep(), Cmd(C::EditGather), Cmd(C::EditSpread), Cmd(C::EditStretch),
+             Cmd(C::EditGrpStretch), Cmd(C::EditAway), Sep(), Cmd(C::EditUndoPos),
+             Cmd(C::EditRedoPos), Sep(), Cmd(C::EditFind), Cmd(C::EditPrevSel), Cmd(C::EditNextSel),
+             Sep(), Cmd(C::GoBack), Cmd(C::GoForward), Cmd(C::GoHome)});
+    QToolBar* modes =
+        make(2, {Cmd(C::ToolNrm), Cmd(C::ToolGruop), Cmd(C::ToolGLine), Cmd(C::ToolBrush), Sep()});
     // The four tools are one group: exactly one is down.
     auto* group = new QActionGroup(this);
     group->setExclusive(true);
@@ -227,8 +220,8 @@ void TQuillovaMainForm::BuildToolBars() {
     }
     brushPanel_ = new QToolButton(modes);
     brushPanel_->setFixedSize(kButtonSize);
-    brushPanel_->setToolTip(QStringLiteral("背景塗り色"));
-    brushPanel_->setStatusTip(QStringLiteral("背景塗り色"));
+    brushPanel_->setToolTip(texts::Q(texts::kBrushPanelHint));
+    brushPanel_->setStatusTip(texts::Q(texts::kBrushPanelHint));
     brushPanel_->setObjectName(QStringLiteral("BrushPanel"));
     modes->addWidget(brushPanel_);
     const QColor brush = qv::ToQColor(Env().Colors.BrushTool);

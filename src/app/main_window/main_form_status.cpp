@@ -46,13 +46,13 @@ void TQuillovaMainForm::DispStatusUpdate() {
     } else {
         int modified = 0;
         for (QMdiSubWindow* sub : windows) {
-            if (auto* child = qobject_cast<TMDIChild*>(sub->widget()); child && child->Set().Modified)
+            if (auto* child = qobject_cast<TMDIChild*>(sub->widget());
+                child && child->Set().Modified)
                 ++modified;
         }
         counts = QStringLiteral("%1/%2 ").arg(modified).arg(windows.size());
-        cards = QStringLiteral("断片数=%1  /選択中=%2")
-                    .arg(active->Count())
-                    .arg(active->SelectionList.size());
+        cards =
+            texts::Q(texts::kStatusCards).arg(active->Count()).arg(active->SelectionList.size());
     }
     // Only what changed is set: a label repaints on every setText.
     if (statusPanels_[0]->text() != counts) statusPanels_[0]->setText(counts);
@@ -72,8 +72,7 @@ bool TQuillovaMainForm::event(QEvent* event) {
         // Hints go to panel 2, and only with a document that is not in the middle of drawing a
         // group line; the status bar's own message line would cover panels 0 and 1.
         const qv::FragSet* d = ActiveDocument();
-        if (d && d->CurrentTool <= 0)
-            ShowMessage(static_cast<QStatusTipEvent*>(event)->tip());
+        if (d && d->CurrentTool <= 0) ShowMessage(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);
