@@ -446,6 +446,9 @@ TEST_F(ShellTest, HintsReachPanelTwoOnlyWithADocument) {
     ASSERT_NE(form.OpenDocument(kExample), nullptr);
     QApplication::sendEvent(&form, &tip);
     EXPECT_EQ(form.StatusPanelText(2), QStringLiteral("選択中の断片を削除します"));
+    // Documents report progress through their host, which writes the same panel.
+    form.Host().ShowStatus(texts::Cp932("グループ関係線を設定中..."));
+    EXPECT_EQ(form.StatusPanelText(2), QStringLiteral("グループ関係線を設定中..."));
     form.DispStatusUpdate();
     EXPECT_EQ(form.StatusPanelText(0), QStringLiteral("0/1 "));
     EXPECT_EQ(form.StatusPanelText(1), QStringLiteral("断片数=23  /選択中=0"));

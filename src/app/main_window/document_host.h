@@ -1,12 +1,13 @@
-// What documents ask of the main window, forwarded to whoever provides it: the group list, the
-// map viewer and the property dialog plug in here as they are built; until then the calls are
-// harmless. The main window itself is not the documents' host.
+// What documents ask of the main window, forwarded to whoever provides it: the status bar now;
+// the group list, the map viewer and the property dialog plug in here as they are built, and
+// until then their calls are harmless. The main window itself is not the documents' host.
 #pragma once
 
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 #include "core/model/ports.h"
 
@@ -16,6 +17,7 @@ class MainDocumentHost final : public qv::DocumentHost {
     std::function<void()> OnRefreshGroupList;
     std::function<void()> OnRefreshMap;
     std::function<std::optional<int>()> OnGroupListRow;
+    std::function<void(std::string_view)> OnShowStatus;
 
     void EditSelection(qv::FragSet& set) override {
         if (OnEditSelection) OnEditSelection(set);
@@ -30,6 +32,9 @@ class MainDocumentHost final : public qv::DocumentHost {
     }
     void RefreshMap() override {
         if (OnRefreshMap) OnRefreshMap();
+    }
+    void ShowStatus(std::string_view text) override {
+        if (OnShowStatus) OnShowStatus(text);
     }
     std::optional<int> GroupListRow() const override {
         return OnGroupListRow ? OnGroupListRow() : std::nullopt;

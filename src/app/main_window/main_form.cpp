@@ -47,6 +47,9 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     mdiArea_->viewport()->setCursor(Qt::PointingHandCursor);
     setCentralWidget(mdiArea_);
 
+    host_.OnShowStatus = [this](std::string_view text) { ShowMessage(qv::FromCp932(text)); };
+    // New counts for the group list are new counts for the status bar too.
+    host_.OnRefreshGroupList = [this] { DispStatusUpdate(); };
     commands_ = new CommandRegistry(this, [this] { return CurrentState(); });
     RegisterHandlers();
     BuildStatusBar();
@@ -271,6 +274,7 @@ void TQuillovaMainForm::closeEvent(QCloseEvent* event) {
 
 bool TQuillovaMainForm::Shutdown() {
     shutDown_ = true;
+    started_ = false;
     Env().RefreshLock = 1;
     timer_->stop();
     ShowMessage(texts::Q(texts::kShuttingDown));
