@@ -420,6 +420,31 @@ TEST_F(ShellTest, StartUpThenShutDownWritesBackEveryStoredValueUnchanged) {
     EXPECT_EQ(Contents(ini_), QByteArray("marker"));
 }
 
+TEST_F(ShellTest, AMaximisedWindowKeepsItsNormalPlaceAndToolBarsTheirRows) {
+    WriteFile(ini_,
+              "[General]\r\nWinLeft=30\r\nWinTop=20\r\nWinWidth=900\r\nWinHeight=600\r\n"
+              "WinState=2\r\n[ToolBar]\r\nTool1Top=0\r\nTool1Left=300\r\nTool2Top=32\r\n"
+              "Tool2Left=0\r\nTool3Top=0\r\nTool3Left=0\r\n");
+    {
+        Shell shell(ini_);
+        TQuillovaMainForm& form = shell.Form();
+        EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
+        QApplication::processEvents();
+        const QRect t1 = form.ToolBar(0)->geometry();
+        const QRect t2 = form.ToolBar(1)->geometry();
+        const QRect t3 = form.ToolBar(2)->geometry();
+        EXPECT_EQ(t1.top(), t3.top()) << "one row";
+        EXPECT_LT(t3.left(), t1.left()) << "the lower Left first";
+        EXPECT_GT(t2.top(), t1.top()) << "a larger Top starts the next row";
+    }
+    const QByteArray text = Contents(ini_);
+    EXPECT_TRUE(text.contains("WinLeft=30\r\nWinTop=20\r\nWinWidth=900\r\nWinHeight=600\r\n"))
+        << text.left(200).constData();
+    EXPECT_TRUE(text.contains("WinState=2\r\n"));
+    EXPECT_TRUE(text.contains("Tool1Top=0\r\nTool1Left=300\r\n"));
+    EXPECT_TRUE(text.contains("Tool2Top=32\r\nTool2Left=0\r\n"));
+}
+
 TEST_F(ShellTest, ViewTogglesAreStoredAtExit) {
     {
         Shell shell(ini_);

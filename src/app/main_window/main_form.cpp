@@ -176,25 +176,54 @@ void TQuillovaMainForm::RestoreToolBars() {
     }
 }
 
+QByteArray TQuillovaMainForm::ToolBarLayout() const {
+    // What the user can change: shown or not, floating or docked, and for docked ones the row
+    // and the place in the row. Pixel offsets are left out: they follow the window's size.
+    QByteArray layout;
+    for (QToolBar* bar : toolBars_) {
+        if (bar->isHidden()) {
+            layout += "H;";
+            continue;
+        }
+        if (bar->isFloating()) {
+            layout += "F" + QByteArray::number(bar->x()) + "," + QByteArray::number(bar->y()) + ";";
+            continue;
+        }
+        int row = 0;
+        int column = 0;
+        for (QToolBar* other : toolBars_) {
+            if (other == bar || other->isHidden() || other->isFloating()) continue;
+            if (other->y() < bar->y()) ++row;
+            if (other->y() == bar->y() && other->x() < bar->x()) ++column;
+        }
+        layout += "D" + QByteArray::number(toolBarArea(bar)) + "," + QByteArray::number(row) + "," +
+                  QByteArray::number(column) + ";";
+    }
+    return layout;
+}
+
 void TQuillovaMainForm::StoreToolBars() {
-    const bool unchanged = saveState() == toolBarLayoutAtStart_;
+    const bool unchanged = ToolBarLayout() == toolBarLayoutAtStart_;
     for (int i = 0; i < 3; ++i) {
         QToolBar* bar = toolBars_[static_cast<std::size_t>(i)];
         qv::ToolBarState s = toolBarsRead_[static_cast<std::size_t>(i)];
         if (!unchanged) {
             s.Visible = !bar->isHidden();
-            s.Floating = bar->isFloating();
-            const QRect g = bar->geometry();
-            if (s.Floating) {
-                const QRect f = bar->frameGeometry();
-                s.FloatBounds =
-                    qv::Rect{f.left(), f.top(), f.left() + g.width(), f.top() + g.height()};
-            } else {
-                const int areaTop = menuWidget() && menuWidget()->isVisible()
-                                        ? menuWidget()->geometry().bottom() + 1
-                                        : 0;
-                s.Top = g.top() - areaTop;
-                s.Left = g.left();
+            // A hidden tool bar keeps the place it was given.
+            if (s.Visible) {
+                s.Floating = bar->isFloating();
+                const QRect g = bar->geometry();
+                if (s.Floating) {
+                    const QRect f = bar->frameGeometry();
+                    s.FloatBounds =
+                        qv::Rect{f.left(), f.top(), f.left() + g.width(), f.top() + g.height()};
+                } else {
+                    const int areaTop = menuWidget() && menuWidget()->isVisible()
+                                            ? menuWidget()->geometry().bottom() + 1
+                                            : 0;
+                    s.Top = g.top() - areaTop;
+                    s.Left = g.left();
+                }
             }
         }
         qv::WriteToolBar(Ini(), kToolBarPrefix[i], s);
@@ -230,7 +259,8 @@ void TQuillovaMainForm::ShowAsStored() {
     OpenStartDocument();
     if (OnShowMapViewer && mapViewerShown_) OnShowMapViewer(true);
     activateWindow();
-    toolBarLayoutAtStart_ = saveState();
+    layout()->activate();
+    toolBarLayoutAtStart_ = ToolBarLayout();
     Env().RefreshLock = 0;
     started_ = true;
     timer_->start();

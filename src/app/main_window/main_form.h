@@ -139,6 +139,7 @@ class TQuillovaMainForm : public QMainWindow {
     void RestorePlacement();
     void RestoreToolBars();
     void StoreToolBars();
+    QByteArray ToolBarLayout() const;
     bool Shutdown();
     void ApplyHideTitleMenu();
     void ConnectSession();
@@ -189,7 +190,7 @@ class TQuillovaMainForm : public QMainWindow {
     QToolButton* brushPanel_ = nullptr;
     Tool tool_ = Tool::Normal;
 
-    // Tool bars as read at start-up, and their Qt layout right after it: when the layout is the
+    // Tool bars as read at start-up, and their layout right after it: when the layout is the
     // same at exit, what was read is written back unchanged.
     std::array<qv::ToolBarState, 3> toolBarsRead_{};
     QByteArray toolBarLayoutAtStart_;
