@@ -62,15 +62,15 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
     auto* child = new TMDIChild(services_, host_);
     // The grouping tool offers only the way back to normal editing; the other tools' menus
     // (group line, brush) come with those tools.
-    child->viewport()->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(child->viewport(), &QWidget::customContextMenuRequested, this,
-            [this, child](const QPoint& at) {
-                if (tool_ == Tool::Group) {
-                    groupToolPopup_->popup(child->viewport()->mapToGlobal(at));
-                } else if (tool_ == Tool::Normal) {
-                    fragmentPopup_->popup(child->viewport()->mapToGlobal(at));
-                }
-            });
+    // (The scroll area takes its viewport's context-menu requests; positions are the viewport's.)
+    child->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(child, &QWidget::customContextMenuRequested, this, [this, child](const QPoint& at) {
+        if (tool_ == Tool::Group) {
+            groupToolPopup_->popup(child->viewport()->mapToGlobal(at));
+        } else if (tool_ == Tool::Normal) {
+            fragmentPopup_->popup(child->viewport()->mapToGlobal(at));
+        }
+    });
     // A press, drag or key in the document may change the selection the rules look at.
     child->viewport()->installEventFilter(this);
     child->installEventFilter(this);
