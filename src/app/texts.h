@@ -24,6 +24,7 @@ inline constexpr std::string_view kNotFragmentFile =
     "]は断片ファイルではありません\n1番目の項目をテキスト内容として読み込みますか?";
 inline constexpr std::string_view kSaveQuestion = "]変更内容を保存しますか";
 inline constexpr std::string_view kSaveFailed = "保存できませんでした";
+inline constexpr std::string_view kSaved = " を保存しました";
 inline constexpr std::string_view kCannotOpenMore = "これ以上開けません";
 inline constexpr std::string_view kAlreadyLinked =
     "]はすでにリンクされています\nさらにリンク断片を作成しますか?";

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -355,11 +356,11 @@ TEST_F(ShellTest, KeysFromTheSettingsFileDriveCommandsAndAClashKeepsTheFirst) {
         EXPECT_GT(child->ScrollPosition(qv::ScrollAxis::Vertical), 0);
         QTest::keyClick(child, Qt::Key_Home);
         EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 0);
-        // Ctrl+Z opens an untitled document (FileNew has no handler yet: nothing happens), and
-        // does not undo: the cut cards stay in the buffer.
-        QTest::keyClick(child, Qt::Key_Z, Qt::ControlModifier);
-        EXPECT_EQ(child->Set().Count(), 0);
+        // Ctrl+Z makes a new untitled document instead of undoing.
         child->ApproveClose();
+        QTest::keyClick(child, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(form.DocumentCount(), 2);
+        EXPECT_EQ(child->Set().Count(), 0);
     }
     // Every key goes back as text; the clashing one keeps its assignment.
     const QByteArray text = Contents(ini_);
@@ -573,6 +574,33 @@ TEST_F(ShellTest, PositionUndoAndRedoFollowAGather) {
     EXPECT_FALSE(shell.Enabled(C::EditRedoPos));
 }
 
+TEST_F(ShellTest, SaveReportsThePathAndCloseAsksForTheModifiedDocument) {
+    Shell shell(ini_);
+    TQuillovaMainForm& form = shell.Form();
+    const QString path = dir_.filePath(QStringLiteral("copy.csv"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
+    TMDIChild* child = form.OpenDocument(qv::ToCp932(path));
+    ASSERT_NE(child, nullptr);
+    child->Set().SelectAll(true);
+    ASSERT_FALSE(child->Set().ReadOnly);
+    ASSERT_EQ(form.ActiveChild(), child);
+    ASSERT_TRUE(shell.Enabled(C::EditGather));
+    form.Commands().Action(C::EditGather)->trigger();
+    ASSERT_TRUE(child->Set().Modified);
+    form.Commands().Action(C::FileSave)->trigger();
+    EXPECT_FALSE(child->Set().Modified);
+    EXPECT_EQ(form.StatusPanelText(2), path + QStringLiteral(" を保存しました"));
+    form.Commands().Action(C::EditGather)->trigger();
+    shell.Prompts().Answers = {qv::PromptAnswer::Cancel};
+    form.Commands().Action(C::FileClose)->trigger();
+    EXPECT_EQ(form.DocumentCount(), 1) << "cancelled";
+    shell.Prompts().Answers = {qv::PromptAnswer::No};
+    form.Commands().Action(C::FileClose)->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(form.DocumentCount(), 0);
+    EXPECT_EQ(shell.Prompts().Asked.size(), 2u);
+}
+
 TEST_F(ShellTest, KeysDoNotReachTheMainWindowWhileAModalDialogIsOpen) {
     Shell shell(ini_);
     TQuillovaMainForm& form = shell.Form();
@@ -646,6 +674,23 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
                                      "検索(&F)...",
                                      "ジャンプ(&J)",
                                      "プロパティ(&R)..."}));
+    // A right click on the document offers the card menu under normal editing and only the
+    // way back under the grouping tool.
+    TMDIChild* child = form.OpenDocument(kExample);
+    ASSERT_NE(child, nullptr);
+    const auto rightClick = [&] {
+        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(70, 110),
+                            child->viewport()->mapToGlobal(QPoint(70, 110)));
+        QApplication::sendEvent(child->viewport(), &e);
+    };
+    rightClick();
+    EXPECT_TRUE(form.FragmentPopup()->isVisible());
+    form.FragmentPopup()->hide();
+    form.Commands().Action(C::ToolGruop)->trigger();
+    rightClick();
+    EXPECT_TRUE(form.GroupToolPopup()->isVisible());
+    EXPECT_FALSE(form.FragmentPopup()->isVisible());
+    form.GroupToolPopup()->hide();
     ASSERT_EQ(form.GroupToolPopup()->actions().size(), 1);
     EXPECT_EQ(form.GroupToolPopup()->actions()[0], form.Commands().Action(C::ToolNrm));
     EXPECT_EQ(form.Dynamic(TQuillovaMainForm::DynamicMenu::EditSelectGroup)->actions().size(), 40);
