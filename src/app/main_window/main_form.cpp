@@ -110,7 +110,11 @@ void TQuillovaMainForm::ConnectSession() {
     // The desktop's logout runs the whole shut-down; a document that refuses to close (its save
     // question cancelled) asks the session to wait.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
-        if (!shutDown_ && !close()) manager.cancel();
+        if (shutDown_) return;
+        // The save questions need the session's leave to show a window.
+        manager.allowsInteraction();
+        if (!close()) manager.cancel();
+        manager.release();
     });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!shutDown_) close();
