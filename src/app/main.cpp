@@ -41,14 +41,20 @@ int main(int argc, char** argv) {
     QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
                      [&form](const std::string& documentPath) {
                          form.BringToFront();
-                         if (!documentPath.empty()) form.OpenDocument(qv::Cp932Path(documentPath));
+                         if (!documentPath.empty()) form.OpenDocument(documentPath);
                      });
     form.ShowAsStored();
+    // Messages show the path as near as code page 932 can hold it.
+    const std::string shownIni = qv::ToCp932(QFile::decodeName(startup.IniPath.c_str()));
     if (services.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {
         services.Prompts().Warning(
-            "[" + qv::Cp932Path(startup.IniPath) + texts::Cp932(texts::kSettingsUnreadable) +
+            "[" + shownIni + texts::Cp932(texts::kSettingsUnreadable) +
                 qv::ToCp932(QString::fromStdString(services.Ini().LastError())),
             qv::PromptButtons::Ok);
+    } else if (services.Ini().ReadOnly()) {
+        // Said once, here; the file is then left alone at exit without another message.
+        services.Prompts().Warning("[" + shownIni + texts::Cp932(texts::kSettingsReadOnly),
+                                   qv::PromptButtons::Ok);
     }
     return QApplication::exec();
 }

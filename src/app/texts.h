@@ -20,6 +20,10 @@ inline constexpr std::string_view kReadOnlyMark = " : 編集禁止";
 
 // Messages, shown through the prompts port ("[" + name + "]" + text where a name leads).
 inline constexpr std::string_view kDoesNotExist = "]は存在しません";
+inline constexpr std::string_view kConvertedFromUtf8 =
+    "]はUTF-8で保存された断片ファイルです。文字をShift-JISに変換しました";
+inline constexpr std::string_view kUnconvertibleLines =
+    "\nShift-JISで表せない文字を含む行があるため、編集禁止で開きます: ";
 inline constexpr std::string_view kNotFragmentFile =
     "]は断片ファイルではありません\n1番目の項目をテキスト内容として読み込みますか?";
 inline constexpr std::string_view kSaveQuestion = "]変更内容を保存しますか";
@@ -30,6 +34,8 @@ inline constexpr std::string_view kAlreadyLinked =
     "]はすでにリンクされています\nさらにリンク断片を作成しますか?";
 inline constexpr std::string_view kSettingsUnreadable =
     "]設定ファイルを読み込めません。設定は保存されません\n";
+inline constexpr std::string_view kSettingsReadOnly =
+    "]設定ファイルは書き込み禁止です。設定は保存されません";
 inline constexpr std::string_view kSettingsNotSaved = "]設定を保存できませんでした\n";
 inline constexpr std::string_view kHelpMissing = "]ヘルプが見つかりません";
 

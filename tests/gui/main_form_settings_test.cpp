@@ -27,7 +27,8 @@ TEST(MainFormSettings, PlacementIsStoredAtCloseAndRestoredAtStart) {
     {
         AppServices services(startup);
         TQuillovaMainForm form(services);
-        EXPECT_EQ(services.StartFile(), startup.StartFile) << "kept as given";
+        EXPECT_EQ(services.StartFile(), "/docs/\xE3\x83\x9E.csv")
+            << "the user's own bytes, case kept";
         EXPECT_EQ(form.Env().JpegQuality, 100);
         form.Env().JpegQuality = 70;
         form.setGeometry(100, 120, 640, 480);

@@ -1,6 +1,7 @@
 #include "app/document/mdi_child.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -86,12 +87,12 @@ TMDIChild::~TMDIChild() {
     host_.RefreshMap();
 }
 
-int TMDIChild::Load(const std::string& cp932Path) {
-    loadingPath_ = cp932Path;
-    const int count = qv::ReadFragmentFile(*set_, cp932Path, false);
+qv::ReadResult TMDIChild::Load(const std::string& path) {
+    loadingPath_ = path;
+    qv::ReadResult result = qv::ReadFragmentFile(*set_, path, false);
     loadingPath_.clear();
     UpdateCaption();
-    return count;
+    return result;
 }
 
 bool TMDIChild::Save() {
@@ -105,14 +106,14 @@ bool TMDIChild::Save() {
 }
 
 bool TMDIChild::SaveAs() {
-    const QString start =
-        set_->FileName.empty() ? QStringLiteral("*.CSV") : qv::FromCp932(set_->FileName);
+    const QString start = set_->FileName.empty() ? QStringLiteral("*.CSV")
+                                                 : QFile::decodeName(set_->FileName.c_str());
     const QString chosen =
         QFileDialog::getSaveFileName(this, QString(), start, texts::Q(texts::kFragmentFileFilter));
     if (chosen.isEmpty()) return false;
-    bool complete = true;
-    const std::string path = qv::ToCp932(chosen, &complete);
-    if (complete && qv::SaveFragmentFile(*set_, path)) {
+    // The file name stays the user's own bytes.
+    const std::string path = QFile::encodeName(chosen).toStdString();
+    if (qv::SaveFragmentFile(*set_, path)) {
         UpdateCaption();
         return true;
     }
@@ -124,8 +125,9 @@ bool TMDIChild::CloseQuery() {
     if (closeApproved_) return true;
     if (!set_->ReadOnly && set_->Modified) {
         if (!set_->SaveOnClose) {
-            const std::string name =
-                set_->FileName.empty() ? texts::Cp932(texts::kUntitled) : set_->FileName;
+            const std::string name = set_->FileName.empty()
+                                         ? texts::Cp932(texts::kUntitled)
+                                         : qv::ToCp932(QFile::decodeName(set_->FileName.c_str()));
             switch (services_.Prompts().Question("[" + name + texts::Cp932(texts::kSaveQuestion),
                                                  qv::PromptButtons::YesNoCancel)) {
                 case qv::PromptAnswer::Cancel:
@@ -165,9 +167,10 @@ void TMDIChild::closeEvent(QCloseEvent* event) {
 }
 
 QString TMDIChild::Caption() const {
-    std::string caption = set_->FileName.empty() ? texts::Cp932(texts::kUntitled) : set_->FileName;
-    if (set_->ReadOnly) caption += texts::Cp932(texts::kReadOnlyMark);
-    return qv::FromCp932(caption);
+    QString caption = set_->FileName.empty() ? texts::Q(texts::kUntitled)
+                                             : QFile::decodeName(set_->FileName.c_str());
+    if (set_->ReadOnly) caption += texts::Q(texts::kReadOnlyMark);
+    return caption;
 }
 
 void TMDIChild::UpdateCaption() {

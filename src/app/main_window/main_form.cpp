@@ -329,8 +329,9 @@ bool TQuillovaMainForm::Shutdown() {
     if (OnShowMapViewer && mapViewerShown_) OnShowMapViewer(false);
     StoreToolBars();
     commands_->WriteKeys(Ini());
-    if (!Env().Save(Ini())) {
-        services_.Prompts().Warning("[" + qv::Cp932Path(Ini().Path()) +
+    // A write-protected settings file was reported at start.
+    if (!Env().Save(Ini()) && Ini().LastWriteProblem() != qv::WriteProblem::ReadOnly) {
+        services_.Prompts().Warning("[" + qv::ToCp932(QFile::decodeName(Ini().Path().c_str())) +
                                         texts::Cp932(texts::kSettingsNotSaved) +
                                         qv::ToCp932(QString::fromStdString(Ini().LastError())),
                                     qv::PromptButtons::Ok);

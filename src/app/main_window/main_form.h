@@ -74,7 +74,7 @@ class TQuillovaMainForm : public QMainWindow {
     // Opens a document in a window, or brings its window to the front when it is open already.
     // "無題" makes a new empty document. Asks before reading a CSV file that is not a fragment
     // file; reports a missing file. Returns the window, or null.
-    TMDIChild* OpenDocument(const std::string& cp932Path);
+    TMDIChild* OpenDocument(const std::string& filePath);
 
     // The active document window and its model, or null.
     TMDIChild* ActiveChild() const;
@@ -87,7 +87,7 @@ class TQuillovaMainForm : public QMainWindow {
     void DropFiles(const QStringList& paths);
     // Called for a dropped file that becomes a link card; the property dialog plugs in here.
     // Without it such a file is skipped with a beep.
-    std::function<void(qv::FragSet&, const std::string& cp932Path)> OnDropLinkFile;
+    std::function<void(qv::FragSet&, const std::string& path)> OnDropLinkFile;
 
     // ---- Refresh and status ----
     void RefreshViews();
@@ -169,7 +169,7 @@ class TQuillovaMainForm : public QMainWindow {
     void OpenStartDocument();
     bool CloseAllDocuments();
     TMDIChild* NewChildWindow();
-    TMDIChild* FindChild(const std::string& cp932Path) const;
+    TMDIChild* FindChild(const std::string& path) const;
 
     AppServices& services_;
     MainDocumentHost host_;

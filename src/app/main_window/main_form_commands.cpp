@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -105,12 +106,12 @@ void TQuillovaMainForm::RegisterHandlers() {
     r.SetHandler(C::FileSave, [this] {
         TMDIChild* child = ActiveChild();
         if (child && child->Save())
-            ShowMessage(qv::FromCp932(child->Set().FileName) + texts::Q(texts::kSaved));
+            ShowMessage(QFile::decodeName(child->Set().FileName.c_str()) + texts::Q(texts::kSaved));
     });
     r.SetHandler(C::FileSaveAs, [this] {
         TMDIChild* child = ActiveChild();
         if (child && child->SaveAs())
-            ShowMessage(qv::FromCp932(child->Set().FileName) + texts::Q(texts::kSaved));
+            ShowMessage(QFile::decodeName(child->Set().FileName.c_str()) + texts::Q(texts::kSaved));
     });
     r.SetHandler(C::FileClose, [this] {
         if (QMdiSubWindow* sub = mdiArea_->activeSubWindow()) sub->close();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
@@ -15,11 +16,12 @@
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
 #include "core/content/spi_unit.h"
-#include "core/io/file_access.h"
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/env_data.h"
+#include "core/settings/paths.h"
+#include "core/text/cp932.h"
 #include "core/text/text_helpers.h"
 #include "render/qt_text.h"
 
@@ -46,12 +48,12 @@ int TQuillovaMainForm::DocumentCount() const {
     return static_cast<int>(mdiArea_->subWindowList().size());
 }
 
-TMDIChild* TQuillovaMainForm::FindChild(const std::string& cp932Path) const {
+TMDIChild* TQuillovaMainForm::FindChild(const std::string& path) const {
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
         auto* child = qobject_cast<TMDIChild*>((*it)->widget());
         if (child && !child->Set().FileName.empty() &&
-            qv::SameDocumentPath(child->Set().FileName, cp932Path)) {
+            qv::SameDocumentPath(child->Set().FileName, path)) {
             return child;
         }
     }
@@ -88,14 +90,14 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
     return child;
 }
 
-TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
+TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     ++Env().RefreshLock;
     struct Unlock {
         qv::EnvData& env;
         ~Unlock() { --env.RefreshLock; }
     } unlock{Env()};
 
-    if (cp932Path == texts::Cp932(texts::kUntitled)) {
+    if (filePath == texts::Cp932(texts::kUntitled)) {
         if (DocumentCount() >= kMaxDocuments) return nullptr;
         TMDIChild* child = NewChildWindow();
         if (Env().NewFixedScr) child->Set().FixedSize = true;
@@ -103,7 +105,9 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
         return child;
     }
 
-    const std::string path = qv::AbsoluteDocumentPath(cp932Path);
+    const std::string path = qv::AbsoluteDocumentPath(filePath);
+    // Messages are code page 932 text; the path is shown as near as it can be.
+    const std::string shownPath = qv::Utf8ToCp932(path).Bytes;
     if (TMDIChild* open = FindChild(path)) {
         QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget());
         if (sub) {
@@ -114,12 +118,12 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
     }
     if (DocumentCount() >= kMaxDocuments) return nullptr;
     if (!qv::DocumentExists(path)) {
-        services_.Prompts().Warning("[" + path + texts::Cp932(texts::kDoesNotExist),
+        services_.Prompts().Warning("[" + shownPath + texts::Cp932(texts::kDoesNotExist),
                                     qv::PromptButtons::Ok);
         return nullptr;
     }
     if (qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile) {
-        if (services_.Prompts().Warning("[" + path + texts::Cp932(texts::kNotFragmentFile),
+        if (services_.Prompts().Warning("[" + shownPath + texts::Cp932(texts::kNotFragmentFile),
                                         qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
             return nullptr;
         }
@@ -145,8 +149,17 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
     }
 
     const bool foreign = qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile;
-    child->Load(path);
+    const qv::ReadResult read = child->Load(path);
     if (foreign) set.Modified = true;
+    if (read.ConvertedFromUtf8) {
+        std::string text = "[" + shownPath + texts::Cp932(texts::kConvertedFromUtf8);
+        if (!read.UnconvertibleLines.empty()) {
+            text += texts::Cp932(texts::kUnconvertibleLines);
+            for (std::size_t i = 0; i < read.UnconvertibleLines.size(); ++i)
+                text += (i ? ", " : "") + std::to_string(read.UnconvertibleLines[i]);
+        }
+        services_.Prompts().Warning(text, qv::PromptButtons::Ok);
+    }
     set.RefreshVisibility();
     if (Env().RestoreScrPos) {
         child->SetScrollPosition(qv::ScrollAxis::Vertical, scrollY);
@@ -157,11 +170,11 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
 
 void TQuillovaMainForm::OpenStartDocument() {
     if (!services_.StartFile().empty()) {
-        OpenDocument(qv::Cp932Path(services_.StartFile()));
+        OpenDocument(services_.StartFile());
     } else if (Env().OpenLastFile && !Env().LastFile.empty()) {
-        OpenDocument(Env().LastFile);
-    } else if (!Env().HomeWindow.empty()) {
-        TMDIChild* child = OpenDocument(Env().HomeWindow);
+        if (const auto path = qv::PathFromStorage(Env().LastFile)) OpenDocument(*path);
+    } else if (const auto home = qv::PathFromStorage(Env().HomeWindow); home && !home->empty()) {
+        TMDIChild* child = OpenDocument(*home);
         if (child && Env().HomWinMaximize && child->parentWidget())
             child->parentWidget()->showMaximized();
     }
@@ -174,7 +187,8 @@ bool TQuillovaMainForm::CloseAllDocuments() {
         if (child && !child->CloseQuery()) return false;
     }
     TMDIChild* active = ActiveChild();
-    Env().LastFile = active ? active->Set().FileName : std::string();
+    // A path the settings file cannot hold exactly is left out rather than stored as another.
+    Env().LastFile = active ? qv::PathForStorage(active->Set().FileName).Bytes : std::string();
     for (QMdiSubWindow* sub : windows) {
         if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
         sub->close();
@@ -232,7 +246,9 @@ void TQuillovaMainForm::DropFiles(const QStringList& paths) {
             break;
         }
         const QString& local = paths[index];
-        const std::string path = qv::ToCp932(local);
+        // The file name stays the user's own bytes; a card's link holds it as the file format
+        // stores paths.
+        const std::string path = QFile::encodeName(local).toStdString();
         const QString suffix = QFileInfo(local).suffix().toUpper();
         if (suffix == QStringLiteral("CSV")) {
             OpenDocument(path);
@@ -243,6 +259,12 @@ void TQuillovaMainForm::DropFiles(const QStringList& paths) {
             continue;
         }
         if (env.DropImgFile && IsPicturePath(suffix, services_.Plugins())) {
+            // A card cannot keep a link the file format cannot hold exactly.
+            const qv::StoredPath link = qv::PathForStorage(path);
+            if (!link.Exact) {
+                QApplication::beep();
+                continue;
+            }
             qv::Fragment* f = target->AddFragment();
             if (!f) {
                 stopped = true;
@@ -259,16 +281,17 @@ void TQuillovaMainForm::DropFiles(const QStringList& paths) {
             const qv::Point p = target->NewFragmentPosition(f->Columns, f->Lines, index);
             f->Left = p.X;
             f->Top = p.Y;
-            f->Link = path;
+            f->Link = link.Bytes;
             f->LoadPicture();
             target->Recount();
             target->Modified = true;
             target->RefreshRequest();
             continue;
         }
-        if (target->FragmentByLink(path) &&
-            services_.Prompts().Warning("[" + path + texts::Cp932(texts::kAlreadyLinked),
-                                        qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
+        if (target->FragmentByLink(qv::PathForStorage(path).Bytes) &&
+            services_.Prompts().Warning(
+                "[" + qv::Utf8ToCp932(path).Bytes + texts::Cp932(texts::kAlreadyLinked),
+                qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
             continue;
         }
         // A link card is made in the property dialog; without it the file is passed over.
