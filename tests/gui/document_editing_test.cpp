@@ -16,10 +16,13 @@
 #include <functional>
 #include <memory>
 
+#include "app/app_services.h"
+#include "app/commands/command_registry.h"
 #include "app/document/group_line_menu.h"
+#include "app/document/mdi_child.h"
 #include "app/document/tool_cursors.h"
-#include "app/main_form.h"
-#include "app/mdi_child.h"
+#include "app/main_window/main_form.h"
+#include "app/texts.h"
 #include "core/layout/arrange.h"
 #include "core/model/frag_buffer.h"
 #include "core/model/frag_set.h"
@@ -45,7 +48,7 @@ class RecordingPrompts : public qv::Prompts {
 class DocumentEditingTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        form_.Services().Prompts = &prompts_;
+        services_.Prompts().Redirect(&prompts_);
         form_.resize(1000, 760);
         form_.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
@@ -112,8 +115,8 @@ class DocumentEditingTest : public ::testing::Test {
     }
 
     RecordingPrompts prompts_;
-    qv::test::FakeHost host_;  // outlives the form, whose windows may be given it
-    TQuillovaMainForm form_;
+    AppServices services_;
+    TQuillovaMainForm form_{services_};
 };
 
 TEST_F(DocumentEditingTest, GroupingRectangleMakesANewGroupAndTakesCardsIntoAWholeGroup) {
@@ -151,7 +154,7 @@ TEST_F(DocumentEditingTest, GroupingRefusesWhenEveryGroupIsInUse) {
     c->SetTool(qv::ToolMode::Group);
     Drag(c, QPoint(80, 80), QPoint(320, 160));
     ASSERT_EQ(prompts_.Asked.size(), 1u);
-    EXPECT_EQ(prompts_.Asked[0], qv::kNoFreeGroupText);  // これ以上グループ化できません
+    EXPECT_EQ(prompts_.Asked[0], texts::Cp932(texts::kNoFreeGroup));
     EXPECT_EQ(x->Group, 0);
     EXPECT_EQ(y->Group, 0);
     EXPECT_EQ(c->Set().SelectionList.size(), 2u);
@@ -196,7 +199,7 @@ TEST_F(DocumentEditingTest, LineToolDrawsARubberLineBetweenFramesAndItsMenuResty
     c->SetTool(qv::ToolMode::Normal);
     const QPoint middle((line.WinStart.X + line.WinEnd.X) / 2,
                         (line.WinStart.Y + line.WinEnd.Y) / 2);
-    qv::GroupLineMenu& menu = form_.GroupLinePopup();
+    qv::GroupLineMenu& menu = *form_.GroupLinePopup();
     bool checkedPlain = false;
     WhenOpen(menu, [&] {
         checkedPlain = menu.TypeItem(1)->isChecked() && menu.DeleteItem()->isVisible();
@@ -304,7 +307,7 @@ TEST_F(DocumentEditingTest, CopyInOneWindowPastesAtTheMouseIntoTheFrameUnderItIn
     Refresh(from);
     Press(from, QPoint(50, 45));
     Release(from, QPoint(50, 45));
-    form_.Services().Buffer->Copy(from->Set());
+    ASSERT_TRUE(form_.Commands().Run(CommandId::EditCopy));
     EXPECT_TRUE(from->Set().SelectionList.empty());
     EXPECT_FALSE(source->Selected);
 
@@ -317,7 +320,7 @@ TEST_F(DocumentEditingTest, CopyInOneWindowPastesAtTheMouseIntoTheFrameUnderItIn
     const QPoint inFrame(290, 215);  // between the two cards, inside group 3's frame
     ASSERT_EQ(to->Set().GroupFrameAt(inFrame.x(), inFrame.y()), 3);
     QCursor::setPos(to->viewport()->mapToGlobal(inFrame));
-    to->PasteAtMouse();
+    ASSERT_TRUE(form_.Commands().Run(CommandId::EditPasteEx));
     ASSERT_EQ(to->Set().Count(), 3);
     const qv::Fragment& pasted = *to->Set().Fragments().back();  // on top of all others
     EXPECT_EQ(pasted.Text, "copied");
@@ -418,19 +421,20 @@ TEST_F(DocumentEditingTest, ADoubleClickOnACardDoesNotSwallowTheNextDrag) {
 }
 
 TEST_F(DocumentEditingTest, CtrlDoubleClickIsIgnoredButAnEarlierCtrlClickSpoilsNoLaterOne) {
-    form_.Services().Host = &host_;
+    int edits = 0;
+    form_.Host().OnEditSelection = [&](qv::FragSet&) { ++edits; };
     TMDIChild* c = NewDocument();
     ASSERT_NE(c, nullptr);
     Card(c, "a", 0, 100, 100);
     Card(c, "b", 0, 300, 100);
     Refresh(c);
     QTest::mouseDClick(Window(), Qt::LeftButton, Qt::ControlModifier, At(c, QPoint(110, 105)));
-    EXPECT_EQ(host_.Edits, 0);
+    EXPECT_EQ(edits, 0);
     // A Ctrl-click on one card, then a plain double click on the other: the dialog opens.
     Press(c, QPoint(110, 105), Qt::LeftButton, Qt::ControlModifier);
     Release(c, QPoint(110, 105), Qt::LeftButton, Qt::ControlModifier);
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, At(c, QPoint(310, 105)));
-    EXPECT_EQ(host_.Edits, 1);
+    EXPECT_EQ(edits, 1);
 }
 
 TEST_F(DocumentEditingTest, DoubleClickOnEmptyPageAsksForANewCardInTheFrameThere) {
@@ -463,19 +467,26 @@ TEST_F(DocumentEditingTest, RightClicksAskForTheMenuOfTheToolAndWhatIsUnderThePo
     Card(c, "a", 0, 100, 100);
     Refresh(c);
     QSignalSpy spy(c, &TMDIChild::PopupRequested);
+    QWidget* opened = nullptr;
     auto rightClick = [&](QPoint p) {
         Press(c, p, Qt::RightButton);
         Release(c, p, Qt::RightButton);
+        opened = QApplication::activePopupWidget();
+        if (opened) opened->close();
         return spy.isEmpty() ? PopupKind::None : spy.takeLast().at(1).value<PopupKind>();
     };
     EXPECT_EQ(rightClick(QPoint(110, 105)), PopupKind::Fragment);
+    EXPECT_EQ(opened, form_.FragmentPopup());
     EXPECT_EQ(rightClick(QPoint(400, 300)), PopupKind::Fragment);
-    c->SetTool(qv::ToolMode::Group);
+    form_.SetTool(qv::ToolMode::Group);
     EXPECT_EQ(rightClick(QPoint(110, 105)), PopupKind::GroupTool);
-    c->SetTool(qv::ToolMode::Brush);
+    EXPECT_EQ(opened, form_.GroupToolPopup());
+    form_.SetTool(qv::ToolMode::Brush);
     EXPECT_EQ(rightClick(QPoint(400, 300)), PopupKind::Brush);
+    EXPECT_EQ(opened, form_.BrushPopup());
     // On a card the right button is the eyedropper, not a menu.
     EXPECT_EQ(rightClick(QPoint(110 - 4, 105 - 28)), PopupKind::None);
+    EXPECT_EQ(opened, nullptr);
 }
 
 TEST_F(DocumentEditingTest, TheHintOfALinkedCardShowsAtOnceAndEscAsksForTheGroupList) {

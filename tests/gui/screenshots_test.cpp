@@ -17,10 +17,11 @@
 #include <functional>
 #include <memory>
 
+#include "app/app_services.h"
 #include "app/document/group_line_menu.h"
+#include "app/document/mdi_child.h"
 #include "app/document/tool_cursors.h"
-#include "app/main_form.h"
-#include "app/mdi_child.h"
+#include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 
@@ -35,7 +36,8 @@ class Screenshots : public ::testing::Test {
         if (dir_.isEmpty() || QGuiApplication::platformName() == QLatin1String("offscreen"))
             GTEST_SKIP() << "needs a display and QV_SCREENSHOT_DIR";
         QDir().mkpath(dir_);
-        form_ = std::make_unique<TQuillovaMainForm>();
+        services_ = std::make_unique<AppServices>();
+        form_ = std::make_unique<TQuillovaMainForm>(*services_);
         form_->setGeometry(20, 20, 1000, 700);
         form_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
@@ -94,19 +96,25 @@ class Screenshots : public ::testing::Test {
     // Opens `menu` by a right click at `p` and takes its picture before closing it.
     void MenuShot(QMenu& menu, QPoint p, const QString& name) {
         auto connection = std::make_shared<QMetaObject::Connection>();
+        auto taken = std::make_shared<bool>(false);
         *connection = QObject::connect(&menu, &QMenu::aboutToShow, &menu, [=, &menu, this] {
             QObject::disconnect(*connection);
             QTimer::singleShot(300, &menu, [=, &menu, this] {
                 Shot(name, false);
                 menu.close();
+                *taken = true;
             });
         });
         Move(p);
         Press(p, Qt::RightButton);
         Release(p, Qt::RightButton);
+        for (int i = 0; i < 40 && !*taken; ++i)
+            QTest::qWait(50);
+        EXPECT_TRUE(*taken) << name.toStdString();
     }
 
     QString dir_;
+    std::unique_ptr<AppServices> services_;
     std::unique_ptr<TQuillovaMainForm> form_;
     TMDIChild* child_ = nullptr;
 };
@@ -179,15 +187,25 @@ TEST_F(Screenshots, RubberBandAndRubberLine) {
     Release(QPoint(30, 600));  // outside every frame: no line
 }
 
+TEST_F(Screenshots, PopUpMenus) {
+    MenuShot(*form_->FragmentPopup(), QPoint(120, 130), QStringLiteral("popup_fragment"));
+    MenuShot(*form_->FragmentPopup(), QPoint(600, 380), QStringLiteral("popup_page"));
+    form_->SetTool(qv::ToolMode::Group);
+    MenuShot(*form_->GroupToolPopup(), QPoint(600, 380), QStringLiteral("popup_group_tool"));
+    form_->SetTool(qv::ToolMode::Brush);
+    MenuShot(*form_->BrushPopup(), QPoint(600, 380), QStringLiteral("popup_brush"));
+    form_->SetTool(qv::ToolMode::Normal);
+}
+
 TEST_F(Screenshots, GroupLineMenu) {
     qv::FragSet& set = child_->Set();
     ASSERT_FALSE(set.GroupLines.empty());
     const qv::ArrowLine& line = set.GroupLines[0];
     const QPoint middle((line.WinStart.X + line.WinEnd.X) / 2,
                         (line.WinStart.Y + line.WinEnd.Y) / 2);
-    MenuShot(form_->GroupLinePopup(), middle, QStringLiteral("popup_group_line"));
+    MenuShot(*form_->GroupLinePopup(), middle, QStringLiteral("popup_group_line"));
     child_->SetTool(qv::ToolMode::GroupLine);
-    MenuShot(form_->GroupLinePopup(), QPoint(700, 500), QStringLiteral("popup_group_line_tool"));
+    MenuShot(*form_->GroupLinePopup(), QPoint(700, 500), QStringLiteral("popup_group_line_tool"));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <QActionGroup>
 
-#include "app/mdi_child.h"
+#include "app/document/mdi_child.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 

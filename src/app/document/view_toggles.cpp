@@ -1,6 +1,6 @@
 #include "app/document/view_toggles.h"
 
-#include "app/mdi_child.h"
+#include "app/document/mdi_child.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 

@@ -33,10 +33,6 @@ inline constexpr int kMaxFragments = 1000;
 inline constexpr std::string_view kTooManyFragmentsText =
     "\x82\xb1\x82\xea\x88\xc8\x8f\xe3\x92\x66\x95\xd0\x82\xf0\x8d\xec\x82\xea\x82\xdc\x82\xb9\x82"
     "\xf1";
-// "これ以上グループ化できません": the warning when grouping finds no free group.
-inline constexpr std::string_view kNoFreeGroupText =
-    "\x82\xb1\x82\xea\x88\xc8\x8f\xe3\x83\x4f\x83\x8b\x81\x5b\x83\x76\x89\xbb\x82\xc5\x82"
-    "\xab\x82\xdc\x82\xb9\x82\xf1";
 // "無所属": the name of group 0.
 inline constexpr std::string_view kNoGroupName = "\x96\xb3\x8f\x8a\x91\xae";
 // "グループ": a group without name plate is named by this word, a blank and its number

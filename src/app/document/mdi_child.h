@@ -5,10 +5,10 @@
 #include <QAbstractScrollArea>
 #include <QPoint>
 #include <QRect>
+#include <QWheelEvent>
 #include <memory>
 #include <string>
 
-#include "app/app_context.h"
 #include "core/io/read_result.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
@@ -17,6 +17,7 @@
 namespace qv {
 class RenderCache;
 }
+class AppServices;
 
 // The pop-up menu a right click asks for: assigned by the press (from the tool and what lies under
 // the pointer), opened on the release.
@@ -35,7 +36,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     Q_OBJECT
 
   public:
-    explicit TMDIChild(AppContext& app, QWidget* parent = nullptr);
+    TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* parent = nullptr);
     ~TMDIChild() override;
 
     qv::FragSet& Set() { return *set_; }
@@ -62,6 +63,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void ScrollBy(int dx, int dy);
     // Scrolls to one end of the page (Home, End and the edge-move commands).
     void MoveToEdge(PageEdge edge);
+    // Scrolls by a wheel turn or a touchpad swipe (also for wheels over the main window's frame).
+    void WheelScroll(const QWheelEvent& event);
 
     // ---- Tools ----
     // Chooses the mouse tool of every document window (it is program-wide) and applies it to this
@@ -161,7 +164,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void ReleaseBand(QPoint p);
     static qv::ShiftState ShiftOf(Qt::KeyboardModifiers mods);
 
-    AppContext& app_;
+    AppServices& services_;
+    qv::DocumentHost& host_;
     DocumentPictures pictures_;
     qv::DocContext ctx_;
     std::unique_ptr<qv::FragSet> set_;
@@ -170,6 +174,9 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     int rangeX_ = 1;
     int rangeY_ = 1;
     bool syncingScroll_ = false;
+    // Wheel turn not yet worth a pixel, in 1/120 notch × 16.
+    int wheelRestX_ = 0;
+    int wheelRestY_ = 0;
 
     bool handScrolling_ = false;
     QPoint lastPoint_;

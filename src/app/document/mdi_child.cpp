@@ -1,4 +1,4 @@
-#include "app/mdi_child.h"
+#include "app/document/mdi_child.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -14,8 +14,10 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "app/app_services.h"
 #include "app/document/tool_cursors.h"
-#include "app/qt_ports.h"
+#include "app/platform/qt_ports.h"
+#include "app/texts.h"
 #include "core/io/fragment_file.h"
 #include "core/layout/arrange.h"
 #include "core/model/frag_buffer.h"
@@ -32,17 +34,6 @@ namespace {
 // pixels, the page keys 64.
 constexpr int kScrollStep = 16;
 constexpr int kPageStep = 64;
-
-// "無題" and " : 編集禁止" (code page 932).
-constexpr std::string_view kUntitled = "\x96\xb3\x91\xe8";
-constexpr std::string_view kReadOnlyMark = " : \x95\xd2\x8f\x57\x8b\xd6\x8e\x7e";
-// "グループ関係線を設定中...": the status text while a group line is drawn.
-const QString kSettingGroupLine = QStringLiteral("グループ関係線を設定中...");
-// "]変更内容を保存しますか" and "保存できませんでした".
-constexpr std::string_view kSaveQuestion =
-    "]\x95\xcf\x8d\x58\x93\xe0\x97\x65\x82\xf0\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb7\x82\xa9";
-constexpr std::string_view kSaveFailed =
-    "\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd";
 
 QRect ToQRect(const qv::Rect& r) {
     return QRect(r.Left, r.Top, r.Width(), r.Height());
@@ -73,12 +64,14 @@ std::optional<qv::Picture> TMDIChild::DocumentPictures::Load(const std::string& 
     return inner_.Load(qv::ResolveAgainstDocument(path, document), numerator, denominator);
 }
 
-TMDIChild::TMDIChild(AppContext& app, QWidget* parent)
+TMDIChild::TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* parent)
     : QAbstractScrollArea(parent),
-      app_(app),
-      pictures_(*app.Pictures, *this),
-      ctx_{*app.Env,       *app.Metrics, *this,      *app.Prompts, pictures_,
-           *app.Clipboard, *app.Random,  *app.Links, *app.Host},
+      services_(services),
+      host_(host),
+      pictures_(services.Pictures(), *this),
+      ctx_{services.Env(),     services.Metrics(), *this,
+           services.Prompts(), pictures_,          services.Clipboard(),
+           services.Random(),  services.Links(),   host},
       set_(std::make_unique<qv::FragSet>(ctx_)),
       cache_(std::make_unique<qv::RenderCache>()) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -87,17 +80,17 @@ TMDIChild::TMDIChild(AppContext& app, QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     horizontalScrollBar()->setSingleStep(kScrollStep);
     verticalScrollBar()->setSingleStep(kScrollStep);
-    horizontalScrollBar()->setTracking(app.Env->ScrollTracking);
-    verticalScrollBar()->setTracking(app.Env->ScrollTracking);
+    horizontalScrollBar()->setTracking(services.Env().ScrollTracking);
+    verticalScrollBar()->setTracking(services.Env().ScrollTracking);
     resize(429, 257);
     UpdateCaption();
 }
 
 TMDIChild::~TMDIChild() {
-    ++app_.Env->RefreshLock;
+    ++services_.Env().RefreshLock;
     set_.reset();
-    --app_.Env->RefreshLock;
-    app_.Host->RefreshMap();
+    --services_.Env().RefreshLock;
+    host_.RefreshMap();
 }
 
 qv::ReadResult TMDIChild::Load(const std::string& path) {
@@ -114,15 +107,15 @@ bool TMDIChild::Save() {
         UpdateCaption();
         return true;
     }
-    app_.Prompts->Warning(kSaveFailed, qv::PromptButtons::Ok);
+    services_.Prompts().Warning(texts::Cp932(texts::kSaveFailed), qv::PromptButtons::Ok);
     return false;
 }
 
 bool TMDIChild::SaveAs() {
     const QString start = set_->FileName.empty() ? QStringLiteral("*.CSV")
                                                  : QFile::decodeName(set_->FileName.c_str());
-    const QString chosen = QFileDialog::getSaveFileName(
-        this, QString(), start, QStringLiteral("断片ファイル (*.csv *.CSV)"));
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, QString(), start, texts::Q(texts::kFragmentFileFilter));
     if (chosen.isEmpty()) return false;
     // The file name stays the user's own bytes.
     const std::string path = QFile::encodeName(chosen).toStdString();
@@ -130,7 +123,7 @@ bool TMDIChild::SaveAs() {
         UpdateCaption();
         return true;
     }
-    app_.Prompts->Warning(kSaveFailed, qv::PromptButtons::Ok);
+    services_.Prompts().Warning(texts::Cp932(texts::kSaveFailed), qv::PromptButtons::Ok);
     return false;
 }
 
@@ -139,10 +132,10 @@ bool TMDIChild::CloseQuery() {
     if (!set_->ReadOnly && set_->Modified) {
         if (!set_->SaveOnClose) {
             const std::string name = set_->FileName.empty()
-                                         ? std::string(kUntitled)
+                                         ? texts::Cp932(texts::kUntitled)
                                          : qv::ToCp932(QFile::decodeName(set_->FileName.c_str()));
-            switch (app_.Prompts->Question("[" + name + std::string(kSaveQuestion),
-                                           qv::PromptButtons::YesNoCancel)) {
+            switch (services_.Prompts().Question("[" + name + texts::Cp932(texts::kSaveQuestion),
+                                                 qv::PromptButtons::YesNoCancel)) {
                 case qv::PromptAnswer::Cancel:
                     return false;
                 case qv::PromptAnswer::Yes:
@@ -163,7 +156,7 @@ bool TMDIChild::CloseQuery() {
         for (int g = 1; g <= qv::kMaxGroup; ++g)
             shown[static_cast<std::size_t>(g - 1)] =
                 set_->GroupTable[static_cast<std::size_t>(g)].Shown;
-        app_.Env->AddRecentFile(qv::MakeFileHistoryRecord(
+        services_.Env().AddRecentFile(qv::MakeFileHistoryRecord(
             set_->FileName, shown, ScrollPosition(qv::ScrollAxis::Vertical),
             ScrollPosition(qv::ScrollAxis::Horizontal), set_->GroupListGroup));
     }
@@ -180,9 +173,9 @@ void TMDIChild::closeEvent(QCloseEvent* event) {
 }
 
 QString TMDIChild::Caption() const {
-    QString caption = set_->FileName.empty() ? qv::FromCp932(kUntitled)
+    QString caption = set_->FileName.empty() ? texts::Q(texts::kUntitled)
                                              : QFile::decodeName(set_->FileName.c_str());
-    if (set_->ReadOnly) caption += qv::FromCp932(kReadOnlyMark);
+    if (set_->ReadOnly) caption += texts::Q(texts::kReadOnlyMark);
     return caption;
 }
 
@@ -308,13 +301,13 @@ void TMDIChild::InvalidateAll() {
 }
 
 void TMDIChild::paintEvent(QPaintEvent* event) {
-    ++app_.Env->RefreshLock;
+    ++services_.Env().RefreshLock;
     QPainter painter(viewport());
     qv::PaintDocumentWindow(painter, *set_, *cache_, event->region());
     if (set_->CurrentTool == 2) {
         // The rubber line of the group line tool, drawn with the pen new lines get.
-        const int width = app_.Env->DefGLineWidth;
-        QPen pen(qv::ToQColor(app_.Env->Colors.GroupLine), std::max(1, std::abs(width)));
+        const int width = services_.Env().DefGLineWidth;
+        QPen pen(qv::ToQColor(services_.Env().Colors.GroupLine), std::max(1, std::abs(width)));
         if (width == -1) pen.setStyle(Qt::DotLine);
         painter.setPen(pen);
         painter.drawLine(pressPoint_, lineEnd_);
@@ -325,7 +318,7 @@ void TMDIChild::paintEvent(QPaintEvent* event) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(bandRect_.adjusted(0, 0, -1, -1));
     }
-    --app_.Env->RefreshLock;
+    --services_.Env().RefreshLock;
 }
 
 void TMDIChild::SetBand(const QRect& rect) {
@@ -341,14 +334,14 @@ void TMDIChild::SetRubberLine(QPoint to) {
 }
 
 QRect TMDIChild::RubberLineRect(QPoint to) const {
-    const int margin = std::abs(app_.Env->DefGLineWidth) + 2;
+    const int margin = std::abs(services_.Env().DefGLineWidth) + 2;
     return Normalised(pressPoint_, to).adjusted(-margin, -margin, margin + 1, margin + 1);
 }
 
 // ---- Tools ----
 
 qv::ToolMode TMDIChild::Tool() const {
-    return app_.Env->Tool;
+    return services_.Env().Tool;
 }
 
 qv::CursorShape TMDIChild::ToolCursorShape() const {
@@ -365,7 +358,7 @@ qv::CursorShape TMDIChild::ToolCursorShape() const {
 }
 
 void TMDIChild::SetTool(qv::ToolMode mode) {
-    app_.Env->Tool = mode;
+    services_.Env().Tool = mode;
     if (mode == qv::ToolMode::GroupLine) set_->SelectAll(false);
     ApplyTool();
 }
@@ -387,20 +380,20 @@ void TMDIChild::ApplyTool() {
 
 void TMDIChild::Activated() {
     ApplyTool();
-    app_.Env->RefreshPending = true;
+    services_.Env().RefreshPending = true;
 }
 
 // ---- Editing operations ----
 
 void TMDIChild::Paste() {
-    if (set_->ReadOnly || app_.Buffer->Empty()) return;
-    app_.Buffer->PasteBuffer(*set_, false);
+    if (set_->ReadOnly || services_.Buffer().Empty()) return;
+    services_.Buffer().PasteBuffer(*set_, false);
 }
 
 void TMDIChild::PasteAtMouse() {
-    if (set_->ReadOnly || app_.Buffer->Empty()) return;
+    if (set_->ReadOnly || services_.Buffer().Empty()) return;
     const QPoint p = PointerPosition();
-    app_.Buffer->PasteBuffer(*set_, true, qv::Point{p.x(), p.y()});
+    services_.Buffer().PasteBuffer(*set_, true, qv::Point{p.x(), p.y()});
 }
 
 bool TMDIChild::DeleteSelectionOrLine() {
@@ -409,13 +402,13 @@ bool TMDIChild::DeleteSelectionOrLine() {
 
 void TMDIChild::UndoPositions() {
     set_->UndoPositions();
-    app_.Host->RefreshGroupList();
+    host_.RefreshGroupList();
     set_->RefreshRequest();
 }
 
 void TMDIChild::RedoPositions() {
     set_->RedoPositions();
-    app_.Host->RefreshGroupList();
+    host_.RefreshGroupList();
     set_->RefreshRequest();
 }
 
@@ -489,13 +482,29 @@ void TMDIChild::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void TMDIChild::wheelEvent(QWheelEvent* event) {
-    // 16 pixels per wheel notch, towards the end of the page when the wheel turns towards the
-    // user; the event always counts as handled.
-    const int notches = event->angleDelta().y() / 120;
-    const int sideways = event->angleDelta().x() / 120;
-    if (notches != 0 && verticalScrollBar()->maximum() > 0) ScrollBy(0, -notches * kScrollStep);
-    if (sideways != 0 && horizontalScrollBar()->maximum() > 0) ScrollBy(-sideways * kScrollStep, 0);
+    WheelScroll(*event);
     event->accept();
+}
+
+void TMDIChild::WheelScroll(const QWheelEvent& event) {
+    // 16 pixels per notch of 120, towards the end of the page when the wheel turns towards the
+    // user. A touchpad's pixel deltas are taken as given; fine wheels add up until a pixel moves.
+    int dx = 0;
+    int dy = 0;
+    if (!event.pixelDelta().isNull()) {
+        dx = -event.pixelDelta().x();
+        dy = -event.pixelDelta().y();
+    } else {
+        wheelRestX_ += event.angleDelta().x() * kScrollStep;
+        wheelRestY_ += event.angleDelta().y() * kScrollStep;
+        dx = -(wheelRestX_ / 120);
+        dy = -(wheelRestY_ / 120);
+        wheelRestX_ %= 120;
+        wheelRestY_ %= 120;
+    }
+    if (verticalScrollBar()->maximum() <= 0) dy = 0;
+    if (horizontalScrollBar()->maximum() <= 0) dx = 0;
+    ScrollBy(dx, dy);
 }
 
 // ---- Mouse ----
@@ -511,7 +520,7 @@ void TMDIChild::mousePressEvent(QMouseEvent* event) {
 
     if (button == qv::MouseButton::Left && shift.Alt) {
         lastPoint_ = p;
-        const int move = app_.Env->MoveCurosr;
+        const int move = services_.Env().MoveCurosr;
         SetCursor(move == static_cast<int>(qv::CursorShape::GrabLeft) ? qv::CursorShape::GrabLeft
                   : move == static_cast<int>(qv::CursorShape::GrabRight)
                       ? qv::CursorShape::GrabRight
@@ -528,7 +537,7 @@ void TMDIChild::mousePressEvent(QMouseEvent* event) {
             set_->CurrentTool = 2;
             pressPoint_ = lastPoint_ = lineEnd_ = p;
             set_->SelectAll(false);
-            emit StatusMessage(kSettingGroupLine);
+            emit StatusMessage(texts::Q(texts::kSettingGroupLine));
             return;
         case qv::ToolMode::Brush: {
             // The brush acts under its tip, not under the hot spot.
@@ -538,11 +547,11 @@ void TMDIChild::mousePressEvent(QMouseEvent* event) {
                 popup_ = PopupKind::Brush;
                 if (button == qv::MouseButton::Left) set_->SelectAll(false);
             } else if (button == qv::MouseButton::Left) {
-                set_->PaintBackground(f, app_.Env->Colors.BrushTool);
+                set_->PaintBackground(f, services_.Env().Colors.BrushTool);
             } else if (button == qv::MouseButton::Right) {
                 spuitActive_ = true;
                 SetCursor(qv::CursorShape::SpuitTool);
-                app_.Env->Colors.BrushTool = f->ColBG;
+                services_.Env().Colors.BrushTool = f->ColBG;
                 emit BrushColorPicked(f->ColBG);
             }
             return;
@@ -630,7 +639,7 @@ void TMDIChild::UpdateHint(qv::Fragment* under, QPoint globalPos) {
     if (under == hintFragment_) return;
     hintFragment_ = under;
     if (under->Kind == qv::FragmentKind::Image && !under->Text.empty()) {
-        hintText_ = qv::FromCp932(qv::ReplaceAll(under->Text, app_.Env->CR_String, "\r\n"));
+        hintText_ = qv::FromCp932(qv::ReplaceAll(under->Text, services_.Env().CR_String, "\r\n"));
     } else {
         hintText_ = qv::FromCp932(under->Link);
     }
@@ -693,14 +702,14 @@ void TMDIChild::ReleaseBand(QPoint p) {
     set_->SelectInRect(qv::Rect{pressPoint_.x(), pressPoint_.y(), p.x(), p.y()});
     if (Tool() != qv::ToolMode::Group || set_->SelectionList.empty() || set_->ReadOnly) return;
     if (set_->GroupSelection() == qv::GroupingResult::NoFreeGroup)
-        app_.Prompts->Warning(qv::kNoFreeGroupText, qv::PromptButtons::Ok);
+        services_.Prompts().Warning(texts::Cp932(texts::kNoFreeGroup), qv::PromptButtons::Ok);
 }
 
 void TMDIChild::AfterRelease() {
     set_->EraseGroupLines();
     set_->UpdateGroupFrames();
     set_->RepaintTouchedFrames();
-    app_.Host->RefreshMap();
+    host_.RefreshMap();
 }
 
 void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -714,7 +723,7 @@ void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
                             p.y() + 1 + ScrollPosition(qv::ScrollAxis::Vertical));
             emit NewFragmentRequested(this, at, set_->GroupFrameAt(p.x(), p.y()));
             set_->Dragging = false;
-            app_.Host->TurnImeOff();
+            host_.TurnImeOff();
         }
     }
     // The second press of a double click comes only as this event, never as a press. What the
