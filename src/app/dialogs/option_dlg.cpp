@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -22,6 +21,7 @@
 #include "app/dialogs/design_sample.h"
 #include "app/dialogs/shortcut_page.h"
 #include "core/io/fragment_file.h"
+#include "core/model/ports.h"
 #include "core/settings/env_data.h"
 #include "render/colors.h"
 #include "render/fonts.h"
@@ -75,7 +75,8 @@ qv::FontSpec SpecOf(const QFont& font, int charset) {
 
 }  // namespace
 
-TOptionDlg::TOptionDlg(qv::EnvData& env, QWidget* parent) : QDialog(parent), env_(env) {
+TOptionDlg::TOptionDlg(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent)
+    : QDialog(parent), env_(env), prompts_(prompts) {
     setWindowTitle(QStringLiteral("オプション設定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -621,6 +622,10 @@ void TOptionDlg::UpdateCrStates() {
     ctlRetOk_->setEnabled(crRetKey_->isChecked());
 }
 
+void TOptionDlg::Warn(const QString& text) {
+    prompts_.Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
+}
+
 void TOptionDlg::BrowseHome() {
     if (!ChooseHomeFile) return;
     const QString path = ChooseHomeFile();
@@ -628,8 +633,7 @@ void TOptionDlg::BrowseHome() {
     bool complete = true;
     const std::string cp932 = qv::ToCp932(path, &complete);
     if (!complete || qv::CheckFragmentFile(cp932) != qv::FragmentFileCheck::FragmentFile) {
-        QMessageBox::warning(this, QStringLiteral("警告"),
-                             QStringLiteral("[%1]は断片ﾌｧｲﾙではありません").arg(path));
+        Warn(QStringLiteral("[%1]は断片ﾌｧｲﾙではありません").arg(path));
         return;
     }
     homeEdit_->setText(path);
@@ -643,9 +647,7 @@ void TOptionDlg::BrowsePlugins() {
     const std::string cp932 = qv::ToCp932(folder, &complete);
     if (!complete) {
         // The settings file keeps code page 932 text; a folder it cannot name is not taken.
-        QMessageBox::warning(this, QStringLiteral("警告"),
-                             QStringLiteral("[%1]このフォルダ名は設定ファイルに保存できません")
-                                 .arg(folder));
+        Warn(QStringLiteral("[%1]このフォルダ名は設定ファイルに保存できません").arg(folder));
         return;
     }
     editor_.ChoosePluginFolder(cp932);

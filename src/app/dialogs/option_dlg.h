@@ -28,13 +28,15 @@ class ShortcutPage;
 namespace qv {
 class CommandKeyTable;
 class EnvData;
+class Prompts;
 }  // namespace qv
 
 class TOptionDlg : public QDialog {
     Q_OBJECT
 
   public:
-    explicit TOptionDlg(qv::EnvData& env, QWidget* parent = nullptr);
+    // Warnings go through `prompts`.
+    TOptionDlg(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent = nullptr);
 
     // The commands the shortcut page edits (none: the page stays empty).
     void SetCommandKeys(qv::CommandKeyTable* table) { commands_ = table; }
@@ -111,7 +113,10 @@ class TOptionDlg : public QDialog {
     void FillPlugins();
     void UpdateCrStates();
 
+    void Warn(const QString& text);
+
     qv::EnvData& env_;
+    qv::Prompts& prompts_;
     qv::OptionsEditor editor_;
     qv::OptionsApplied applied_;
     qv::CommandKeyTable* commands_ = nullptr;

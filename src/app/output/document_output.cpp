@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 #include "core/model/frag_set.h"
+#include "core/model/ports.h"
 #include "core/settings/env_data.h"
 #include "render/document_painter.h"
 #include "render/qt_text.h"
@@ -23,9 +23,10 @@ const QStringList kImageFilters = {QStringLiteral("ビットマップファイ�
 
 }  // namespace
 
-DocumentOutput::DocumentOutput(qv::EnvData& env, QWidget* parent,
+DocumentOutput::DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent,
                                std::function<void(const QString&)> status)
     : env_(env),
+      prompts_(prompts),
       parent_(parent),
       status_(std::move(status)),
       cache_(std::make_unique<qv::RenderCache>()) {
@@ -63,7 +64,7 @@ QPrinter& DocumentOutput::Printer() {
 }
 
 void DocumentOutput::Warn(const QString& text) const {
-    QMessageBox::warning(parent_, QStringLiteral("警告"), text);
+    prompts_.Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
 }
 
 void DocumentOutput::FilePrint(qv::FragSet& document) {

@@ -14,13 +14,16 @@ class QWidget;
 namespace qv {
 class EnvData;
 class FragSet;
+class Prompts;
 class RenderCache;
 }  // namespace qv
 
 class DocumentOutput {
   public:
-    // `status` shows a text in status panel 2 at once (empty clears it).
-    DocumentOutput(qv::EnvData& env, QWidget* parent, std::function<void(const QString&)> status);
+    // `status` shows a text in status panel 2 at once (empty clears it); failures are reported
+    // through `prompts`.
+    DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent,
+                   std::function<void(const QString&)> status);
     ~DocumentOutput();
 
     // FilePrint: landscape (every time; the dialog may change it), the print dialog, then one
@@ -55,6 +58,7 @@ class DocumentOutput {
     void Warn(const QString& text) const;
 
     qv::EnvData& env_;
+    qv::Prompts& prompts_;
     QWidget* parent_;
     std::function<void(const QString&)> status_;
     std::unique_ptr<QPrinter> printer_;
