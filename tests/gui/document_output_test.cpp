@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -44,8 +45,8 @@ struct DocumentOutputTest : ::testing::Test {
         set.Recount();
         set.RefreshVisibility();
         set.RedrawAll();
-        out = std::make_unique<DocumentOutput>(
-            env, prompts, nullptr, [this](const QString& s) { statuses.push_back(s); });
+        out = std::make_unique<DocumentOutput>(env, prompts, nullptr,
+                                               [this](const QString& s) { statuses.push_back(s); });
     }
 
     QString PdfPath() const { return dir.filePath(QStringLiteral("page.pdf")); }
@@ -91,9 +92,9 @@ struct DocumentOutputTest : ::testing::Test {
         const double s = qv::PrintScale(doc->Set(), paint.width(), paint.height());
         const double k = double(kDpi) / printer.resolution();
         const qv::Rect b = doc->Set().GroupTable[static_cast<std::size_t>(group)].Bounds;
-        return QRect(QPoint(int((paint.left() + b.Left * s) * k), int((paint.top() + b.Top * s) * k)),
-                     QPoint(int((paint.left() + b.Right * s) * k),
-                            int((paint.top() + b.Bottom * s) * k)));
+        return QRect(
+            QPoint(int((paint.left() + b.Left * s) * k), int((paint.top() + b.Top * s) * k)),
+            QPoint(int((paint.left() + b.Right * s) * k), int((paint.top() + b.Bottom * s) * k)));
     }
 };
 
@@ -108,7 +109,8 @@ QRect BoxOf(const QImage& image, QRgb target) {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QRgb c = image.pixel(x, y);
-            if (std::abs(qRed(c) - qRed(target)) < 40 && std::abs(qGreen(c) - qGreen(target)) < 40 &&
+            if (std::abs(qRed(c) - qRed(target)) < 40 &&
+                std::abs(qGreen(c) - qGreen(target)) < 40 &&
                 std::abs(qBlue(c) - qBlue(target)) < 40)
                 box |= QRect(x, y, 1, 1);
         }
@@ -162,6 +164,19 @@ TEST_F(DocumentOutputTest, ACancelledPrintDialogPrintsNothing) {
     out->ConfirmPrint = [](QPrinter&) { return false; };
     out->FilePrint(doc->Set());
     EXPECT_FALSE(QFile::exists(PdfPath()));
+}
+
+TEST_F(DocumentOutputTest, WithoutAPrinterTheDialogOffersAPdfBesideTheDocument) {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer is installed";
+    doc->Set().FileName = qv::ToCp932(dir.filePath(QStringLiteral("ideas.csv")));
+    QString offered;
+    out->ConfirmPrint = [&](QPrinter& printer) {
+        EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+        offered = printer.outputFileName();
+        return false;
+    };
+    out->FilePrint(doc->Set());
+    EXPECT_EQ(offered, dir.filePath(QStringLiteral("ideas.pdf")));
 }
 
 TEST_F(DocumentOutputTest, AnUnwritablePdfIsReported) {

@@ -66,12 +66,15 @@ struct OptionDialogTest : ::testing::Test {
     }
     void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
     // Clicks a check box on the box itself, as a user does, even with a long caption.
-    void Tick(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
+    void Tick(QCheckBox* box) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
 };
 
 TEST_F(OptionDialogTest, SevenPagesOpenOnTheDesignPageAtItsFirstField) {
     dlg.Begin("");
-    const QStringList expected = {"ﾃﾞｻﾞｲﾝ", "断片", "ｼｮｰﾄｶｯﾄ", "ｳｨﾝﾄﾞｳ", "表示", "その他", "ﾌﾟﾗｸﾞｲﾝ"};
+    const QStringList expected = {"ﾃﾞｻﾞｲﾝ", "断片",   "ｼｮｰﾄｶｯﾄ", "ｳｨﾝﾄﾞｳ",
+                                  "表示",   "その他", "ﾌﾟﾗｸﾞｲﾝ"};
     ASSERT_EQ(dlg.Tabs()->count(), 7);
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(dlg.Tabs()->tabText(i), expected[i]);
@@ -136,7 +139,8 @@ TEST_F(OptionDialogTest, ClicksOnTheSampleChooseWhatToEditAndTheOutlineColourIsS
     dlg.Begin("");
     DesignSample* sample = dlg.Sample();
     const qv::DesignSampleLayout l = sample->Layout();
-    QTest::mouseClick(sample, Qt::LeftButton, {}, QPoint(l.Fragment.Left + 3, Centre(l.Fragment).y()));
+    QTest::mouseClick(sample, Qt::LeftButton, {},
+                      QPoint(l.Fragment.Left + 3, Centre(l.Fragment).y()));
     EXPECT_EQ(dlg.ColourList()->currentText(), QStringLiteral("断片の輪郭"));
     EXPECT_EQ(dlg.FontList()->currentText(), QStringLiteral("断片"));
     QTest::mouseClick(sample, Qt::LeftButton, {}, Centre(l.PlateText));

@@ -71,7 +71,7 @@ qv::DesignSampleLayout DesignSample::Layout() const {
     const int lowBottom = l.Status.Top - 8;
     l.LineStart = qv::Point{16, lowBottom - 4};
     l.LineEnd = qv::Point{110, lowTop + 4};
-    l.ListRowHeight = w.GroupListFont.PixelHeight() + 2 + std::max(w.GlstInterLine, 0);
+    l.ListRowHeight = w.GroupListFont.PixelHeight() + std::max(w.GlstInterLine, 0);
     l.ListRows = 3;
     l.ListCheckedRows = kListCheckedRows;
     l.List = qv::Rect{126, lowTop, width() - 10, std::max(lowBottom, lowTop + 1)};
@@ -144,7 +144,8 @@ void DesignSample::paintEvent(QPaintEvent*) {
         p.drawRect(check);
         const bool checked = row < l.ListCheckedRows;
         if (checked) {
-            p.drawLine(check.left() + 2, check.center().y(), check.center().x(), check.bottom() - 2);
+            p.drawLine(check.left() + 2, check.center().y(), check.center().x(),
+                       check.bottom() - 2);
             p.drawLine(check.center().x(), check.bottom() - 2, check.right() - 2, check.top() + 2);
         }
         p.setPen(qv::ToQColor(checked ? w.Colors.GroupListFG : w.Colors.GroupListOff));

@@ -34,9 +34,9 @@ using qv::OptionFont;
 
 const char* const kColourNames[qv::kOptionColourCount] = {
     "断片の文字(ﾃﾞﾌｫﾙﾄ)", "断片の背景(ﾃﾞﾌｫﾙﾄ)", "選択中断片の文字", "選択中断片の背景",
-    "表札の文字(ﾃﾞﾌｫﾙﾄ)", "表札の背景(ﾃﾞﾌｫﾙﾄ)", "断片の輪郭",         "注目断片の輪郭",
-    "標識の文字(ﾃﾞﾌｫﾙﾄ)", "ウィンドウの背景",    "グループ枠",         "グループ関係線",
-    "ｸﾞﾙｰﾌﾟﾘｽﾄの文字",   "非表示ｸﾞﾙｰﾌﾟの文字", "ｸﾞﾙｰﾌﾟﾘｽﾄの背景",   "全体図のエリア枠",
+    "表札の文字(ﾃﾞﾌｫﾙﾄ)", "表札の背景(ﾃﾞﾌｫﾙﾄ)", "断片の輪郭",       "注目断片の輪郭",
+    "標識の文字(ﾃﾞﾌｫﾙﾄ)", "ウィンドウの背景",   "グループ枠",       "グループ関係線",
+    "ｸﾞﾙｰﾌﾟﾘｽﾄの文字",    "非表示ｸﾞﾙｰﾌﾟの文字", "ｸﾞﾙｰﾌﾟﾘｽﾄの背景",  "全体図のエリア枠",
     "画面分割線"};
 const char* const kFontNames[qv::kOptionFontCount] = {"断片", "表札", "標識", "グループリスト",
                                                       "ステータスバー"};
@@ -135,7 +135,7 @@ TOptionDlg::TOptionDlg(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent)
 }
 
 QCheckBox* TOptionDlg::AddCheck(QWidget* parent, const char* key, const QString& caption,
-                                bool qv::EnvData::* field, bool inverted) {
+                                bool qv::EnvData::*field, bool inverted) {
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(QString::fromLatin1(key));
     switches_.push_back(Switch{box, field, inverted});
@@ -266,8 +266,8 @@ QWidget* TOptionDlg::BuildFragmentPage() {
                        QStringLiteral("左下隅"), QStringLiteral("下中央"),
                        QStringLiteral("右下隅")});
     awayPos_ = new QComboBox(page);
-    awayPos_->addItems({QStringLiteral("左上隅"), QStringLiteral("右上隅"), QStringLiteral("左下隅"),
-                        QStringLiteral("右下隅")});
+    awayPos_->addItems({QStringLiteral("左上隅"), QStringLiteral("右上隅"),
+                        QStringLiteral("左下隅"), QStringLiteral("右下隅")});
     movCsr_ = new QComboBox(page);
     movCsr_->addItems({QStringLiteral("矢印"), QStringLiteral("左手"), QStringLiteral("右手")});
     auto* lists = new QFormLayout;
@@ -277,23 +277,23 @@ QWidget* TOptionDlg::BuildFragmentPage() {
 
     using E = qv::EnvData;
     auto* checks = new QVBoxLayout;
-    checks->addWidget(AddCheck(page, "NewNoGroup", QStringLiteral("新規作成時に無所属"),
-                               &E::NewNoGroup));
-    checks->addWidget(AddCheck(page, "AutoExpand", QStringLiteral("自動的に行数増"),
-                               &E::AutoExpand));
+    checks->addWidget(
+        AddCheck(page, "NewNoGroup", QStringLiteral("新規作成時に無所属"), &E::NewNoGroup));
+    checks->addWidget(
+        AddCheck(page, "AutoExpand", QStringLiteral("自動的に行数増"), &E::AutoExpand));
     checks->addWidget(AddCheck(page, "InputWordWrap",
                                QStringLiteral("テキスト入力の右端で折り返す"), &E::InputWordWrap));
     checks->addWidget(
         AddCheck(page, "IME_On", QStringLiteral("テキスト入力時IMEオン"), &E::IME_On));
-    checks->addWidget(AddCheck(page, "LinkIsIcon", QStringLiteral("リンクをアイコンで表示"),
-                               &E::LinkIsIcon));
+    checks->addWidget(
+        AddCheck(page, "LinkIsIcon", QStringLiteral("リンクをアイコンで表示"), &E::LinkIsIcon));
 
     auto* crBox = new QGroupBox(QStringLiteral("改行"), page);
     acceptCr_ = AddCheck(crBox, "Accept_CR", QStringLiteral("ﾃｷｽﾄの改行を行う(&R)"), &E::Accept_CR);
-    crRetKey_ = AddCheck(crBox, "CR_ReturnKey", QStringLiteral("改行はReturnキーで"),
-                         &E::CR_ReturnKey);
-    ctlRetOk_ = AddCheck(crBox, "OK_CtrlReturn", QStringLiteral("Ctrl+ReturnキーでOK"),
-                         &E::OK_CtrlReturn);
+    crRetKey_ =
+        AddCheck(crBox, "CR_ReturnKey", QStringLiteral("改行はReturnキーで"), &E::CR_ReturnKey);
+    ctlRetOk_ =
+        AddCheck(crBox, "OK_CtrlReturn", QStringLiteral("Ctrl+ReturnキーでOK"), &E::OK_CtrlReturn);
     crStr_ = new QLineEdit(crBox);
     crStr_->setMaximumWidth(80);
     auto* crLayout = new QGridLayout(crBox);
@@ -331,17 +331,16 @@ QWidget* TOptionDlg::BuildWindowPage() {
     setCurHomBtn_ = new QPushButton(QStringLiteral("現在のファイルを指定"), homeBox);
     setCurHomBtn_->setAutoDefault(false);
     using E = qv::EnvData;
-    auto* homeMax = AddCheck(homeBox, "HomWinMaximize", QStringLiteral("最大化して開く"),
-                             &E::HomWinMaximize);
+    auto* homeMax =
+        AddCheck(homeBox, "HomWinMaximize", QStringLiteral("最大化して開く"), &E::HomWinMaximize);
     auto* homeLayout = new QGridLayout(homeBox);
     homeLayout->addWidget(homeEdit_, 0, 0, 1, 2);
     homeLayout->addWidget(homeBtn_, 0, 2);
     homeLayout->addWidget(homeMax, 1, 0);
     homeLayout->addWidget(setCurHomBtn_, 1, 1, 1, 2);
     connect(homeBtn_, &QPushButton::clicked, this, &TOptionDlg::BrowseHome);
-    connect(setCurHomBtn_, &QPushButton::clicked, this, [this] {
-        homeEdit_->setText(qv::FromCp932(editor_.ActiveDocumentPath()));
-    });
+    connect(setCurHomBtn_, &QPushButton::clicked, this,
+            [this] { homeEdit_->setText(qv::FromCp932(editor_.ActiveDocumentPath())); });
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(homeBox);
@@ -396,12 +395,11 @@ QWidget* TOptionDlg::BuildDisplayPage() {
                                QStringLiteral("辺同士を結ぶグループ関係線をなるべく垂直に"),
                                &E::GLineRightAngle));
     layout->addWidget(AddCheck(page, "MapViewImage",
-                               QStringLiteral("全体図で画像断片を縮小表示する"),
-                               &E::MapViewImage));
-    layout->addWidget(AddCheck(page, "ImageIsBack", QStringLiteral("画像断片は背後に表示する"),
-                               &E::ImageIsBack));
-    layout->addWidget(AddCheck(page, "AreaFrame", QStringLiteral("全体図にエリア枠を表示する"),
-                               &E::AreaFrame));
+                               QStringLiteral("全体図で画像断片を縮小表示する"), &E::MapViewImage));
+    layout->addWidget(
+        AddCheck(page, "ImageIsBack", QStringLiteral("画像断片は背後に表示する"), &E::ImageIsBack));
+    layout->addWidget(
+        AddCheck(page, "AreaFrame", QStringLiteral("全体図にエリア枠を表示する"), &E::AreaFrame));
     layout->addStretch(1);
     return page;
 }
@@ -411,10 +409,10 @@ QWidget* TOptionDlg::BuildOtherPage() {
     using E = qv::EnvData;
     auto* spreadBox = new QGroupBox(QStringLiteral("断片の展開"), page);
     auto* spreadLayout = new QHBoxLayout(spreadBox);
-    spreadLayout->addWidget(AddCheck(spreadBox, "SpreadAlign", QStringLiteral("揃えて並べる(&I)"),
-                                     &E::SpreadAlign));
-    spreadLayout->addWidget(AddCheck(spreadBox, "SpreadShuffle", QStringLiteral("シャッフル(&S)"),
-                                     &E::SpreadShuffle));
+    spreadLayout->addWidget(
+        AddCheck(spreadBox, "SpreadAlign", QStringLiteral("揃えて並べる(&I)"), &E::SpreadAlign));
+    spreadLayout->addWidget(
+        AddCheck(spreadBox, "SpreadShuffle", QStringLiteral("シャッフル(&S)"), &E::SpreadShuffle));
 
     jpgQLabel_ = new QLabel(page);
     jpgQ_ = new QSlider(Qt::Horizontal, page);
@@ -422,9 +420,8 @@ QWidget* TOptionDlg::BuildOtherPage() {
     jpgQ_->setTickInterval(10);
     jpgQ_->setTickPosition(QSlider::TicksBelow);
     jpgQ_->setPageStep(10);
-    connect(jpgQ_, &QSlider::valueChanged, this, [this](int v) {
-        jpgQLabel_->setText(QStringLiteral("JPEG保存品質 %1").arg(v));
-    });
+    connect(jpgQ_, &QSlider::valueChanged, this,
+            [this](int v) { jpgQLabel_->setText(QStringLiteral("JPEG保存品質 %1").arg(v)); });
     printMono_ = AddCheck(page, "PrintMonochrome", QStringLiteral("モノクロ(1色)で印刷する"),
                           &E::PrintMonochrome);
 
@@ -433,9 +430,10 @@ QWidget* TOptionDlg::BuildOtherPage() {
     layout->addWidget(jpgQLabel_);
     layout->addWidget(jpgQ_);
     layout->addWidget(printMono_);
-    layout->addWidget(AddCheck(page, "NewBlankDblClick",
-                               QStringLiteral("グループリストの空グループをダブルクリックで新規断片"),
-                               &E::NewBlankDblClick));
+    layout->addWidget(
+        AddCheck(page, "NewBlankDblClick",
+                 QStringLiteral("グループリストの空グループをダブルクリックで新規断片"),
+                 &E::NewBlankDblClick));
     layout->addWidget(AddCheck(page, "FrameAllSelect",
                                QStringLiteral("枠選択の際に交差した断片はすべて含める"),
                                &E::FrameAllSelect));
@@ -582,7 +580,8 @@ void TOptionDlg::RedrawDesign() {
 
 void TOptionDlg::SampleChosen(const qv::SampleChoice& choice) {
     colCombo_->setCurrentIndex(choice.Colour ? static_cast<int>(*choice.Colour) : -1);
-    if (!choice.FontKept) fontCombo_->setCurrentIndex(choice.Font ? static_cast<int>(*choice.Font) : -1);
+    if (!choice.FontKept)
+        fontCombo_->setCurrentIndex(choice.Font ? static_cast<int>(*choice.Font) : -1);
     RedrawDesign();
 }
 
@@ -591,7 +590,8 @@ void TOptionDlg::EditColour() {
     if (c < 0 || !ChooseColour) return;
     const auto which = static_cast<OptionColour>(c);
     for (int i = 0; i < 16; ++i)
-        QColorDialog::setCustomColor(i, qv::ToQColor(env_.CustomColors[static_cast<std::size_t>(i)]));
+        QColorDialog::setCustomColor(i,
+                                     qv::ToQColor(env_.CustomColors[static_cast<std::size_t>(i)]));
     const std::optional<QColor> chosen = ChooseColour(qv::ToQColor(editor_.ColourOf(which)));
     if (!chosen) return;
     std::array<qv::Color, 16> custom{};

@@ -100,7 +100,7 @@ class TOptionDlg : public QDialog {
     QWidget* BuildOtherPage();
     QWidget* BuildPluginPage();
     QCheckBox* AddCheck(QWidget* parent, const char* key, const QString& caption,
-                        bool qv::EnvData::* field, bool inverted = false);
+                        bool qv::EnvData::*field, bool inverted = false);
 
     void LoadControls();
     void StoreControls();
@@ -163,7 +163,7 @@ class TOptionDlg : public QDialog {
     // The check boxes that mirror one switch each, with the switch they edit.
     struct Switch {
         QCheckBox* Box;
-        bool qv::EnvData::* Field;
+        bool qv::EnvData::*Field;
         bool Inverted;
     };
     std::vector<Switch> switches_;

@@ -41,7 +41,6 @@ class TabStopDelegate : public QStyledItemDelegate {
     }
 };
 
-
 }  // namespace
 
 ShortcutPage::ShortcutPage(QWidget* parent) : QWidget(parent) {
@@ -55,7 +54,8 @@ ShortcutPage::ShortcutPage(QWidget* parent) : QWidget(parent) {
     keyCombo_ = new QComboBox(keyBox);
     keyCombo_->setMaxVisibleItems(5);
     for (const qv::ShortCutKey& k : qv::kShortCutKeys)
-        keyCombo_->addItem(QString::fromLatin1(k.Name.data(), static_cast<qsizetype>(k.Name.size())));
+        keyCombo_->addItem(
+            QString::fromLatin1(k.Name.data(), static_cast<qsizetype>(k.Name.size())));
     keyCombo_->setCurrentIndex(-1);
     shift_ = new QCheckBox(QStringLiteral("Shift"), keyBox);
     ctrl_ = new QCheckBox(QStringLiteral("Ctrl"), keyBox);
@@ -135,6 +135,7 @@ void ShortcutPage::CategoryChosen(int index) {
 
 void ShortcutPage::RowSelected(int row) {
     if (filling_ || row < 0) return;
-    const int i = parentCombo_->findText(QString::fromStdString(std::string(model_.CategoryOf(row))));
+    const int i =
+        parentCombo_->findText(QString::fromStdString(std::string(model_.CategoryOf(row))));
     if (i >= 0) parentCombo_->setCurrentIndex(i);
 }

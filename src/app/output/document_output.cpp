@@ -1,6 +1,7 @@
 #include "app/output/document_output.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPainter>
@@ -72,10 +73,12 @@ void DocumentOutput::FilePrint(qv::FragSet& document) {
     QPrinter& printer = Printer();
     printer.setPageOrientation(QPageLayout::Landscape);
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
-        const QString base = document.FileName.empty()
-                                 ? QStringLiteral("無題")
-                                 : QFileInfo(qv::FromCp932(document.FileName)).completeBaseName();
-        printer.setOutputFileName(base + QStringLiteral(".pdf"));
+        // Beside the document, or in the home folder for an untitled one.
+        const QFileInfo doc(qv::FromCp932(document.FileName));
+        const QString folder = document.FileName.empty() ? QDir::homePath() : doc.absolutePath();
+        const QString base =
+            document.FileName.empty() ? QStringLiteral("無題") : doc.completeBaseName();
+        printer.setOutputFileName(QDir(folder).filePath(base + QStringLiteral(".pdf")));
     }
     if (status_) status_(QString());
     if (ConfirmPrint && ConfirmPrint(printer)) PrintDocument(printer, document);

@@ -114,23 +114,40 @@ void OptionsEditor::Show(EnvData& env, std::string activeDocumentPath) {
 Color OptionsEditor::ColourOf(OptionColour which) const {
     const EnvData::ColorSettings& c = work_.Colors;
     switch (which) {
-        case OptionColour::DefFrgFG: return c.DefFrgFG;
-        case OptionColour::DefFrgBG: return c.DefFrgBG;
-        case OptionColour::SelFrgFG: return c.SelFrgFG;
-        case OptionColour::SelFrgBG: return c.SelFrgBG;
-        case OptionColour::NamFrgFG: return c.NamFrgFG;
-        case OptionColour::NamFrgBG: return c.NamFrgBG;
-        case OptionColour::FrgBorder: return c.FrgBorder;
-        case OptionColour::SelectRect: return c.SelectRect;
-        case OptionColour::SymbolFG: return c.SymbolFG;
-        case OptionColour::Background: return c.Background;
-        case OptionColour::GroupFrame: return c.GroupFrame;
-        case OptionColour::GroupLine: return c.GroupLine;
-        case OptionColour::GroupListFG: return c.GroupListFG;
-        case OptionColour::GroupListOff: return c.GroupListOff;
-        case OptionColour::GroupListBG: return c.GroupListBG;
-        case OptionColour::AreaFrame: return c.AreaFrame;
-        case OptionColour::DivLine: return c.DivLine;
+        case OptionColour::DefFrgFG:
+            return c.DefFrgFG;
+        case OptionColour::DefFrgBG:
+            return c.DefFrgBG;
+        case OptionColour::SelFrgFG:
+            return c.SelFrgFG;
+        case OptionColour::SelFrgBG:
+            return c.SelFrgBG;
+        case OptionColour::NamFrgFG:
+            return c.NamFrgFG;
+        case OptionColour::NamFrgBG:
+            return c.NamFrgBG;
+        case OptionColour::FrgBorder:
+            return c.FrgBorder;
+        case OptionColour::SelectRect:
+            return c.SelectRect;
+        case OptionColour::SymbolFG:
+            return c.SymbolFG;
+        case OptionColour::Background:
+            return c.Background;
+        case OptionColour::GroupFrame:
+            return c.GroupFrame;
+        case OptionColour::GroupLine:
+            return c.GroupLine;
+        case OptionColour::GroupListFG:
+            return c.GroupListFG;
+        case OptionColour::GroupListOff:
+            return c.GroupListOff;
+        case OptionColour::GroupListBG:
+            return c.GroupListBG;
+        case OptionColour::AreaFrame:
+            return c.AreaFrame;
+        case OptionColour::DivLine:
+            return c.DivLine;
     }
     return 0;
 }
@@ -139,34 +156,73 @@ void OptionsEditor::SetColour(OptionColour which, Color color) {
     EnvData::ColorSettings& c = work_.Colors;
     Color* target = nullptr;
     switch (which) {
-        case OptionColour::DefFrgFG: target = &c.DefFrgFG; break;
-        case OptionColour::DefFrgBG: target = &c.DefFrgBG; break;
-        case OptionColour::SelFrgFG: target = &c.SelFrgFG; break;
-        case OptionColour::SelFrgBG: target = &c.SelFrgBG; break;
-        case OptionColour::NamFrgFG: target = &c.NamFrgFG; break;
-        case OptionColour::NamFrgBG: target = &c.NamFrgBG; break;
-        case OptionColour::FrgBorder: target = &c.FrgBorder; break;
-        case OptionColour::SelectRect: target = &c.SelectRect; break;
-        case OptionColour::SymbolFG: target = &c.SymbolFG; break;
-        case OptionColour::Background: target = &c.Background; break;
-        case OptionColour::GroupFrame: target = &c.GroupFrame; break;
-        case OptionColour::GroupLine: target = &c.GroupLine; break;
-        case OptionColour::GroupListFG: target = &c.GroupListFG; break;
-        case OptionColour::GroupListOff: target = &c.GroupListOff; break;
-        case OptionColour::GroupListBG: target = &c.GroupListBG; break;
-        case OptionColour::AreaFrame: target = &c.AreaFrame; break;
-        case OptionColour::DivLine: target = &c.DivLine; break;
+        case OptionColour::DefFrgFG:
+            target = &c.DefFrgFG;
+            break;
+        case OptionColour::DefFrgBG:
+            target = &c.DefFrgBG;
+            break;
+        case OptionColour::SelFrgFG:
+            target = &c.SelFrgFG;
+            break;
+        case OptionColour::SelFrgBG:
+            target = &c.SelFrgBG;
+            break;
+        case OptionColour::NamFrgFG:
+            target = &c.NamFrgFG;
+            break;
+        case OptionColour::NamFrgBG:
+            target = &c.NamFrgBG;
+            break;
+        case OptionColour::FrgBorder:
+            target = &c.FrgBorder;
+            break;
+        case OptionColour::SelectRect:
+            target = &c.SelectRect;
+            break;
+        case OptionColour::SymbolFG:
+            target = &c.SymbolFG;
+            break;
+        case OptionColour::Background:
+            target = &c.Background;
+            break;
+        case OptionColour::GroupFrame:
+            target = &c.GroupFrame;
+            break;
+        case OptionColour::GroupLine:
+            target = &c.GroupLine;
+            break;
+        case OptionColour::GroupListFG:
+            target = &c.GroupListFG;
+            break;
+        case OptionColour::GroupListOff:
+            target = &c.GroupListOff;
+            break;
+        case OptionColour::GroupListBG:
+            target = &c.GroupListBG;
+            break;
+        case OptionColour::AreaFrame:
+            target = &c.AreaFrame;
+            break;
+        case OptionColour::DivLine:
+            target = &c.DivLine;
+            break;
     }
     if (target) *target = color;
 }
 
 FontSpec& OptionsEditor::Font(OptionFont which) {
     switch (which) {
-        case OptionFont::NamePlate: return work_.NamePlateFont;
-        case OptionFont::Symbol: return work_.SymbolFont;
-        case OptionFont::GroupList: return work_.GroupListFont;
-        case OptionFont::StatusBar: return work_.StatusBarFont;
-        case OptionFont::Fragment: break;
+        case OptionFont::NamePlate:
+            return work_.NamePlateFont;
+        case OptionFont::Symbol:
+            return work_.SymbolFont;
+        case OptionFont::GroupList:
+            return work_.GroupListFont;
+        case OptionFont::StatusBar:
+            return work_.StatusBarFont;
+        case OptionFont::Fragment:
+            break;
     }
     return work_.FragmentFont;
 }
