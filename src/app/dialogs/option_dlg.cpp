@@ -95,7 +95,7 @@ TOptionDlg::TOptionDlg(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent)
     };
     ChooseHomeFile = [this] {
         QFileDialog dlg(this, QStringLiteral("ホームウィンドウ"));
-        dlg.setNameFilter(QStringLiteral("Quillovarsta 断片ﾌｧｲﾙ (*.csv *.CSV)"));
+        dlg.setNameFilter(QStringLiteral("Quillovarsta 断片ﾌｧｲﾙ (*.csv)"));
         dlg.setDefaultSuffix(QStringLiteral("CSV"));
         dlg.setFileMode(QFileDialog::ExistingFile);
         dlg.selectFile(QStringLiteral("*.CSV"));
