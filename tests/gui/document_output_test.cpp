@@ -168,7 +168,8 @@ TEST_F(DocumentOutputTest, ACancelledPrintDialogPrintsNothing) {
 
 TEST_F(DocumentOutputTest, WithoutAPrinterTheDialogOffersAPdfBesideTheDocument) {
     if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer is installed";
-    doc->Set().FileName = qv::ToCp932(dir.filePath(QStringLiteral("ideas.csv")));
+    doc->Set().FileName =
+        QFile::encodeName(dir.filePath(QStringLiteral("ideas.csv"))).toStdString();
     QString offered;
     out->ConfirmPrint = [&](QPrinter& printer) {
         EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
@@ -192,7 +193,8 @@ TEST_F(DocumentOutputTest, AnUnwritablePdfIsReported) {
 }
 
 TEST_F(DocumentOutputTest, ImageOutputOffersTheStoredTypeAndRemembersTheChosenOne) {
-    doc->Set().FileName = qv::ToCp932(dir.filePath(QStringLiteral("ideas.csv")));
+    doc->Set().FileName =
+        QFile::encodeName(dir.filePath(QStringLiteral("ideas.csv"))).toStdString();
     DocumentOutput::ImageFileRequest asked;
     QString answer = dir.filePath(QStringLiteral("ideas.JPEG"));
     out->ChooseImageFile = [&](const DocumentOutput::ImageFileRequest& r) {

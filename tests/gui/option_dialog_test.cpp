@@ -207,6 +207,21 @@ TEST_F(OptionDialogTest, TheHomeFileMustBeAFragmentFile) {
     EXPECT_EQ(dlg.HomeEdit()->text(), home);
 }
 
+TEST_F(OptionDialogTest, APathTheSettingsFileCannotHoldKeepsTheDialogOpen) {
+    dlg.Begin("");
+    Page(3);
+    dlg.HomeEdit()->setText(
+        QStringLiteral("/tmp/\u00e9t\u00e9/home.csv"));  // no "é" in code page 932
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    EXPECT_TRUE(dlg.isVisible());
+    ASSERT_EQ(prompts.Messages.size(), 1u);
+    EXPECT_TRUE(env.HomeWindow.empty());
+    dlg.HomeEdit()->setText(QStringLiteral("/tmp/home.csv"));
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(env.HomeWindow, "/tmp/home.csv");
+}
+
 TEST_F(OptionDialogTest, AChosenPluginFolderIsTakenAtOnceAndListed) {
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::copy(QStringLiteral(QV_BINARY_DIR "/test-plugins/ppm.spi"),

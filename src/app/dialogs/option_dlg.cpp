@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFormLayout>
@@ -23,6 +24,7 @@
 #include "core/io/fragment_file.h"
 #include "core/model/ports.h"
 #include "core/settings/env_data.h"
+#include "core/settings/paths.h"
 #include "render/colors.h"
 #include "render/fonts.h"
 #include "render/qt_text.h"
@@ -60,6 +62,20 @@ QFont ChooserFont(const qv::FontSpec& spec) {
     f.setBold(spec.Bold);
     f.setItalic(spec.Italic);
     return f;
+}
+
+// A stored path (code page 932) for its field, and a field's path as stored: none when the
+// settings file cannot hold it exactly.
+QString FromStorage(const std::string& stored) {
+    if (const auto path = qv::PathFromStorage(stored)) return QFile::decodeName(path->c_str());
+    return qv::FromCp932(stored);
+}
+
+std::optional<std::string> ToStorage(const QString& text) {
+    if (text.isEmpty()) return std::string();
+    qv::StoredPath stored = qv::PathForStorage(QFile::encodeName(text).toStdString());
+    if (!stored.Exact) return std::nullopt;
+    return std::move(stored.Bytes);
 }
 
 qv::FontSpec SpecOf(const QFont& font, int charset) {
@@ -339,8 +355,9 @@ QWidget* TOptionDlg::BuildWindowPage() {
     homeLayout->addWidget(homeMax, 1, 0);
     homeLayout->addWidget(setCurHomBtn_, 1, 1, 1, 2);
     connect(homeBtn_, &QPushButton::clicked, this, &TOptionDlg::BrowseHome);
-    connect(setCurHomBtn_, &QPushButton::clicked, this,
-            [this] { homeEdit_->setText(qv::FromCp932(editor_.ActiveDocumentPath())); });
+    connect(setCurHomBtn_, &QPushButton::clicked, this, [this] {
+        homeEdit_->setText(QFile::decodeName(editor_.ActiveDocumentPath().c_str()));
+    });
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(homeBox);
@@ -515,11 +532,11 @@ void TOptionDlg::LoadControls() {
     fastDraw_->setEnabled(env_.PlatformId == qv::kPlatformNt);
     UpdateCrStates();
 
-    homeEdit_->setText(qv::FromCp932(w.HomeWindow));
+    homeEdit_->setText(FromStorage(w.HomeWindow));
     setCurHomBtn_->setEnabled(editor_.CanUseActiveDocument());
     jpgQ_->setValue(std::clamp(w.JpegQuality, 10, 100));
     jpgQLabel_->setText(QStringLiteral("JPEG保存品質 %1").arg(jpgQ_->value()));
-    spiDirEdit_->setText(qv::FromCp932(w.SpiDir));
+    spiDirEdit_->setText(FromStorage(w.SpiDir));
     FillPlugins();
     shortcuts_->Fill(commands_);
     loading_ = false;
@@ -542,14 +559,24 @@ void TOptionDlg::StoreControls() {
     w.CR_String = qv::ToCp932(crStr_->text());
     for (const Switch& s : switches_)
         w.*(s.Field) = s.Box->isChecked() != s.Inverted;
-    w.HomeWindow = qv::ToCp932(homeEdit_->text());
+    w.HomeWindow = ToStorage(homeEdit_->text()).value_or(w.HomeWindow);
     w.JpegQuality = jpgQ_->value();
-    w.SpiDir = qv::ToCp932(spiDirEdit_->text());
+    w.SpiDir = ToStorage(spiDirEdit_->text()).value_or(w.SpiDir);
 }
 
 void TOptionDlg::done(int result) {
     if (editor_.IsShown()) {
         if (result == QDialog::Accepted) {
+            // The settings file holds code page 932 text: a path it cannot name exactly is not
+            // taken, and the dialog stays open to correct it.
+            for (QLineEdit* field : {homeEdit_, spiDirEdit_}) {
+                if (!ToStorage(field->text())) {
+                    Warn(QStringLiteral("[%1]このパス名は設定ファイルに保存できません")
+                             .arg(field->text()));
+                    field->setFocus();
+                    return;
+                }
+            }
             StoreControls();
             applied_ = editor_.Accept();
             if (applied_.PluginsChanged && OnPluginFolderChanged) OnPluginFolderChanged();
@@ -630,9 +657,8 @@ void TOptionDlg::BrowseHome() {
     if (!ChooseHomeFile) return;
     const QString path = ChooseHomeFile();
     if (path.isEmpty()) return;
-    bool complete = true;
-    const std::string cp932 = qv::ToCp932(path, &complete);
-    if (!complete || qv::CheckFragmentFile(cp932) != qv::FragmentFileCheck::FragmentFile) {
+    if (qv::CheckFragmentFile(QFile::encodeName(path).toStdString()) !=
+        qv::FragmentFileCheck::FragmentFile) {
         Warn(QStringLiteral("[%1]は断片ﾌｧｲﾙではありません").arg(path));
         return;
     }
@@ -643,14 +669,12 @@ void TOptionDlg::BrowsePlugins() {
     if (!ChooseFolder) return;
     const QString folder = ChooseFolder(spiDirEdit_->text());
     if (folder.isEmpty()) return;
-    bool complete = true;
-    const std::string cp932 = qv::ToCp932(folder, &complete);
-    if (!complete) {
-        // The settings file keeps code page 932 text; a folder it cannot name is not taken.
-        Warn(QStringLiteral("[%1]このフォルダ名は設定ファイルに保存できません").arg(folder));
+    const std::optional<std::string> stored = ToStorage(folder);
+    if (!stored) {
+        Warn(QStringLiteral("[%1]このパス名は設定ファイルに保存できません").arg(folder));
         return;
     }
-    editor_.ChoosePluginFolder(cp932);
+    editor_.ChoosePluginFolder(*stored);
     if (OnPluginFolderChanged) OnPluginFolderChanged();
     spiDirEdit_->setText(folder);
     FillPlugins();

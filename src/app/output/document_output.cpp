@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPainter>
@@ -74,7 +75,7 @@ void DocumentOutput::FilePrint(qv::FragSet& document) {
     printer.setPageOrientation(QPageLayout::Landscape);
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
         // Beside the document, or in the home folder for an untitled one.
-        const QFileInfo doc(qv::FromCp932(document.FileName));
+        const QFileInfo doc(QFile::decodeName(document.FileName.c_str()));
         const QString folder = document.FileName.empty() ? QDir::homePath() : doc.absolutePath();
         const QString base =
             document.FileName.empty() ? QStringLiteral("無題") : doc.completeBaseName();
@@ -108,7 +109,8 @@ DocumentOutput::ImageFileRequest DocumentOutput::ImageRequestFor(const qv::FragS
     r.DefaultSuffix = jpeg ? QStringLiteral("JPG") : QStringLiteral("BMP");
     // The document's own name with the picture's extension; an untitled document is offered
     // "無題" rather than a bare extension, which would be a hidden file here.
-    QString name = doc.FileName.empty() ? QStringLiteral("無題") : qv::FromCp932(doc.FileName);
+    QString name =
+        doc.FileName.empty() ? QStringLiteral("無題") : QFile::decodeName(doc.FileName.c_str());
     const QFileInfo info(name);
     if (!info.suffix().isEmpty()) name.chop(info.suffix().size() + 1);
     r.InitialName = name + QLatin1Char('.') + r.DefaultSuffix;
@@ -123,16 +125,11 @@ void DocumentOutput::FileImgOut(qv::FragSet& document) {
     const QString ext = QFileInfo(path).suffix().toUpper();
     env_.ImgFilterIdx = ext == QLatin1String("JPG") || ext == QLatin1String("JPEG") ? 2 : 1;
 
-    bool complete = true;
-    const std::string cp932 = qv::ToCp932(path, &complete);
-    if (!complete) {
-        Warn(QStringLiteral("[%1]このファイル名では保存できません").arg(path));
-        return;
-    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (status_) status_(QStringLiteral("画像保存中..."));
     std::string error;
-    const qv::ImageSaveStatus result = qv::SaveDocumentImage(document, cp932, *cache_, &error);
+    const qv::ImageSaveStatus result =
+        qv::SaveDocumentImage(document, QFile::encodeName(path).toStdString(), *cache_, &error);
     QApplication::restoreOverrideCursor();
     if (status_) status_(QString());
 
