@@ -126,7 +126,7 @@ void DesignSample::paintEvent(QPaintEvent*) {
     line.WinStart = l.LineStart;
     line.WinEnd = l.LineEnd;
     line.Drawn = true;
-    qv::DrawArrowLine(p, line, 0, qv::ToQColor(w.Colors.GroupLine), w);
+    qv::DrawArrowLine(p, line, qv::ToQColor(w.Colors.GroupLine), w);
 
     const QRect list = ToQRect(l.List);
     p.fillRect(list, qv::ToQColor(w.Colors.GroupListBG));
