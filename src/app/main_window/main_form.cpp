@@ -18,6 +18,7 @@
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
 #include "app/document/mdi_child.h"
+#include "app/main_window/settings_commands.h"
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
 #include "core/settings/env_data.h"
@@ -52,6 +53,7 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     host_.OnRefreshGroupList = [this] { DispStatusUpdate(); };
     commands_ = new CommandRegistry(this, [this] { return CurrentState(); });
     RegisterHandlers();
+    new SettingsCommands(*this);
     BuildStatusBar();
     BuildMenus();
     BuildToolBars();
