@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/mdi_child.h"
+#include "app/panels/map_viewer.h"
 #include "app/qt_ports.h"
 #include "core/content/spi_unit.h"
 #include "core/io/text_exchange.h"
@@ -64,6 +65,9 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
     setCentralWidget(mdiArea_);
     BuildStatusBar();
     RestorePlacement();
+    groupList_ = new TGroupListPanel(*this, *env_, *this);
+    groupList_->Restore(*ini_);
+    mapViewer_ = new TMapViewer(*env_, *ini_, [this] { return ActiveDocument(); }, this);
 
     timer_ = new QTimer(this);
     timer_->setInterval(250);
@@ -115,6 +119,27 @@ void TQuillovaMainForm::RefreshViews() {
         set->RefreshVisibility();
         set->RepaintTouchedFrames();
     }
+    RefreshGroupList();
+}
+
+void TQuillovaMainForm::RefreshGroupList() {
+    if (groupList_) groupList_->RefreshGroupList();
+}
+
+void TQuillovaMainForm::RefreshMap() {
+    if (mapViewer_) mapViewer_->MapUpdate();
+}
+
+std::optional<int> TQuillovaMainForm::GroupListRow() const {
+    return groupList_ ? groupList_->GroupListRow() : std::nullopt;
+}
+
+void TQuillovaMainForm::FocusMainWindow() {
+    activateWindow();
+    if (TMDIChild* child = ActiveChild())
+        child->setFocus();
+    else
+        setFocus();
 }
 
 void TQuillovaMainForm::TimerTick() {
@@ -173,7 +198,9 @@ void TQuillovaMainForm::ShowAsStored() {
             break;
     }
     OpenStartDocument();
+    if (ini_->ReadBool("General", "MapViewer", true)) mapViewer_->ShowViewer();
     env_->RefreshLock = 0;
+    RefreshGroupList();
     timer_->start();
 }
 
@@ -187,6 +214,9 @@ bool TQuillovaMainForm::SaveSettings() {
                        state & Qt::WindowMinimized   ? 1
                        : state & Qt::WindowMaximized ? 2
                                                      : 0);
+    groupList_->Store(*ini_);
+    ini_->WriteBool("General", "MapViewer", mapViewer_->isVisible());
+    mapViewer_->StorePlacement();
     return env_->Save(*ini_);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "app/panels/group_list_panel.h"
 #include "core/model/ports.h"
 #include "core/settings/paths.h"
 
@@ -14,6 +15,7 @@ class QLabel;
 class QMdiArea;
 class QTimer;
 class TMDIChild;
+class TMapViewer;
 
 namespace qv {
 class DefaultRandomSource;
@@ -29,7 +31,7 @@ class SpiUnit;
 class UsrIniFile;
 }  // namespace qv
 
-class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
+class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public GroupListHost {
     Q_OBJECT
 
   public:
@@ -60,21 +62,31 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
 
     // The active document window and its model, or null.
     TMDIChild* ActiveChild() const;
-    qv::FragSet* ActiveDocument() const;
+    qv::FragSet* ActiveDocument() const override;
     int DocumentCount() const;
 
     AppContext& Services() { return services_; }
 
-    // Re-evaluates what the active document shows after model changes: group visibility and the
-    // frames that dragged cards touched. The 250 ms timer runs it while a refresh is pending.
-    void RefreshViews();
+    // Re-evaluates what the active document shows after model changes (group visibility, the
+    // frames that dragged cards touched) and rebuilds the group list. The 250 ms timer runs it
+    // while a refresh is pending.
     // The status bar's document and card counts.
     void DispStatusUpdate();
     // Status panel 2: results and hints.
     void ShowMessage(const QString& text);
 
+    TGroupListPanel* GroupList() const { return groupList_; }
+    TMapViewer* MapViewer() const { return mapViewer_; }
+
     // ---- qv::DocumentHost ----
     void TurnImeOff() override {}
+    void RefreshGroupList() override;
+    void RefreshMap() override;
+    std::optional<int> GroupListRow() const override;
+
+    // ---- GroupListHost ----
+    void RefreshViews() override;
+    void FocusMainWindow() override;
 
     // Stores the window's own entries and every setting; the file is written only when something
     // differs. Returns false when it had to be written and could not be.
@@ -95,6 +107,8 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
     TMDIChild* FindChild(const std::string& cp932Path) const;
 
     QMdiArea* mdiArea_ = nullptr;
+    TGroupListPanel* groupList_ = nullptr;
+    TMapViewer* mapViewer_ = nullptr;
     QTimer* timer_ = nullptr;
     QLabel* statusPanels_[3] = {};
     // Destroyed in the reverse order: the cut buffer, the settings, then the file they came from.

@@ -95,7 +95,7 @@ TEST_F(WholeSizeDialogTest, ArrowsStopAtTheUsedSizeAndDivisionColoursFollowTheCo
     // Unticking the fix box disables every edit; Esc leaves the document as it was.
     QTest::keyClick(&dlg_, Qt::Key_F, Qt::AltModifier);
     // A check box clicks itself a moment after its access key.
-    QTest::qWaitFor([&] { return !dlg_.FixBox()->isChecked(); }, 1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg_.FixBox()->isChecked(); }, 1000));
     EXPECT_FALSE(dlg_.FixBox()->isChecked());
     for (int f = 0; f < qv::WholeSizeController::kFieldCount; ++f)
         EXPECT_FALSE(dlg_.Edit(static_cast<Field>(f))->isEnabled());
