@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 
 #include "core/model/frag_set.h"
@@ -174,6 +175,8 @@ void GroupListView::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
+    // The pointer went from the check box to the text: no double click follows a toggle now.
+    panel_.CheckJustToggled = false;
     QListView::mousePressEvent(event);
     if (index.isValid() && event->button() == Qt::LeftButton) {
         // On a row the press may start a row drag; below the last row it is no drag at all.
@@ -388,18 +391,36 @@ void TGroupListPanel::DockGroupList(qv::DockSide side) {
     setFloating(false);
     main_.addDockWidget(AreaOf(side), this);
     if (wasHidden) show();
+    placement_.Side = side;
+    ApplyPanelSize();
+    env_.Align = static_cast<int>(side);
+    placing_ = false;
+    RefreshGroupList();
+}
+
+void TGroupListPanel::ApplyPanelSize() {
+    // The main window lays its docks out only once it shows; until then the size waits.
+    if (!main_.isVisible()) {
+        sizePending_ = true;
+        return;
+    }
+    sizePending_ = false;
     const QSize client = main_.size();
-    if (Horizontal(side)) {
+    if (Horizontal(placement_.Side)) {
         main_.resizeDocks({this}, {qv::DockPanelSize(placement_.Width, client.width())},
                           Qt::Horizontal);
     } else {
         main_.resizeDocks({this}, {qv::DockPanelSize(placement_.Height, client.height())},
                           Qt::Vertical);
     }
-    placement_.Side = side;
-    env_.Align = static_cast<int>(side);
-    placing_ = false;
-    RefreshGroupList();
+}
+
+void TGroupListPanel::showEvent(QShowEvent* event) {
+    QDockWidget::showEvent(event);
+    if (sizePending_ && !isFloating())
+        QTimer::singleShot(0, this, [this] {
+            if (sizePending_ && !isFloating()) ApplyPanelSize();
+        });
 }
 
 void TGroupListPanel::FloatGroupList() {

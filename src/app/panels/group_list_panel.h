@@ -158,9 +158,11 @@ class TGroupListPanel : public QDockWidget {
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void BuildPopup();
+    void ApplyPanelSize();
     void UpdatePopupChecks();
     void OnTopLevelChanged(bool floating);
     void OnLocationChanged(Qt::DockWidgetArea area);
@@ -179,4 +181,5 @@ class TGroupListPanel : public QDockWidget {
     qv::GroupListPlacement placement_;
     bool refreshing_ = false;
     bool placing_ = false;
+    bool sizePending_ = false;
 };
