@@ -6,6 +6,8 @@
 
 #include "core/model/ports.h"
 
+class FileChooser;
+
 namespace qv {
 class EnvData;
 class FragBuffer;
@@ -23,4 +25,5 @@ struct AppContext {
     qv::RandomSource* Random = nullptr;
     qv::LinkOpener* Links = nullptr;
     qv::DocumentHost* Host = nullptr;
+    FileChooser* Files = nullptr;
 };

@@ -11,6 +11,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "app/file_chooser.h"
+#include "app/main_window/file_commands.h"
 #include "app/mdi_child.h"
 #include "app/panels/map_viewer.h"
 #include "app/qt_ports.h"
@@ -45,7 +47,9 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
       links_(std::make_unique<qv::DesktopLinkOpener>()),
       buffer_(std::make_unique<qv::FragBuffer>(
           *env_, *prompts_, *clipboard_,
-          [](const qv::FragSet& set) { return qv::ClipboardText(set); })) {
+          [](const qv::FragSet& set) { return qv::ClipboardText(set); })),
+      fileChooser_(std::make_unique<QtFileChooser>()),
+      fileCommands_(std::make_unique<FileCommands>(*this)) {
     services_.Ini = ini_.get();
     services_.Env = env_.get();
     services_.Buffer = buffer_.get();
@@ -56,6 +60,7 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
     services_.Random = random_.get();
     services_.Links = links_.get();
     services_.Host = this;
+    services_.Files = fileChooser_.get();
     links_->SetOpenDocument([this](const std::string& path) { OpenDocument(path); });
 
     setWindowTitle(QStringLiteral("Quillovarsta"));

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/app_context.h"
@@ -14,6 +15,8 @@
 class QLabel;
 class QMdiArea;
 class QTimer;
+class FileCommands;
+class QtFileChooser;
 class TMDIChild;
 class TMapViewer;
 
@@ -76,6 +79,7 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public Gr
     void ShowMessage(const QString& text);
 
     TGroupListPanel* GroupList() const { return groupList_; }
+    FileCommands& Files() { return *fileCommands_; }
     TMapViewer* MapViewer() const { return mapViewer_; }
 
     // ---- qv::DocumentHost ----
@@ -87,6 +91,10 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public Gr
     // ---- GroupListHost ----
     void RefreshViews() override;
     void FocusMainWindow() override;
+
+    // Closes the program remembering `lastFile` as the document to open next time, whatever
+    // window is active when the documents close. False when a document refused to close.
+    bool CloseRemembering(const std::string& lastFile);
 
     // Stores the window's own entries and every setting; the file is written only when something
     // differs. Returns false when it had to be written and could not be.
@@ -115,6 +123,7 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public Gr
     std::unique_ptr<qv::UsrIniFile> ini_;
     std::unique_ptr<qv::EnvData> env_;
     std::string startFile_;
+    std::optional<std::string> exitLastFile_;
 
     // The services every document uses.
     std::unique_ptr<qv::QtTextMetrics> metrics_;
@@ -125,5 +134,7 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public Gr
     std::unique_ptr<qv::DefaultRandomSource> random_;
     std::unique_ptr<qv::DesktopLinkOpener> links_;
     std::unique_ptr<qv::FragBuffer> buffer_;
+    std::unique_ptr<QtFileChooser> fileChooser_;
+    std::unique_ptr<FileCommands> fileCommands_;
     AppContext services_;
 };

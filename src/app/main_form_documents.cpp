@@ -142,6 +142,13 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
     return child;
 }
 
+bool TQuillovaMainForm::CloseRemembering(const std::string& lastFile) {
+    exitLastFile_ = lastFile;
+    const bool closed = close();
+    exitLastFile_.reset();
+    return closed;
+}
+
 void TQuillovaMainForm::OpenStartDocument() {
     if (!startFile_.empty()) {
         OpenDocument(startFile_);
@@ -161,7 +168,8 @@ bool TQuillovaMainForm::CloseAllDocuments() {
         if (child && !child->CloseQuery()) return false;
     }
     TMDIChild* active = ActiveChild();
-    env_->LastFile = active ? active->Set().FileName : std::string();
+    env_->LastFile =
+        exitLastFile_ ? *exitLastFile_ : (active ? active->Set().FileName : std::string());
     for (QMdiSubWindow* sub : windows) {
         if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
         sub->close();

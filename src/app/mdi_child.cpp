@@ -11,9 +11,11 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "app/file_chooser.h"
 #include "app/qt_ports.h"
 #include "core/io/fragment_file.h"
 #include "core/settings/env_data.h"
+#include "core/settings/paths.h"
 #include "core/text/text_helpers.h"
 #include "render/document_painter.h"
 #include "render/qt_text.h"
@@ -95,32 +97,48 @@ int TMDIChild::Load(const std::string& cp932Path) {
     loadingPath_ = cp932Path;
     const int count = qv::ReadFragmentFile(*set_, cp932Path, false);
     loadingPath_.clear();
+    diskStamp_ = qv::StampOf(qv::NativePath(cp932Path));
     UpdateCaption();
     return count;
 }
 
 bool TMDIChild::Save() {
     if (set_->FileName.empty()) return SaveAs();
-    if (qv::SaveFragmentFile(*set_, set_->FileName)) {
-        UpdateCaption();
-        return true;
+    if (qv::ChangedOnDisk(qv::NativePath(set_->FileName), diskStamp_)) {
+        // Someone else wrote the file since this window read it: their work would be lost.
+        const QString question = QLatin1Char('[') + qv::FromCp932(set_->FileName) +
+                                 QStringLiteral("]は読み込んだ後でほかから変更されています\n"
+                                                "上書きしますか?");
+        if (app_.Prompts->Question(qv::ToCp932(question), qv::PromptButtons::YesNo) !=
+            qv::PromptAnswer::Yes)
+            return false;
     }
-    app_.Prompts->Warning(kSaveFailed, qv::PromptButtons::Ok);
-    return false;
+    return WriteTo(set_->FileName);
 }
 
 bool TMDIChild::SaveAs() {
-    const QString start =
-        set_->FileName.empty() ? QStringLiteral("*.CSV") : qv::FromCp932(set_->FileName);
-    const QString chosen = QFileDialog::getSaveFileName(
-        this, QString(), start, QStringLiteral("断片ファイル (*.csv *.CSV)"));
+    const FileDialogSpec spec = SaveDocumentAsDialog(
+        set_->FileName.empty() ? QString() : qv::FromCp932(set_->FileName));
+    QtFileChooser fallback;
+    FileChooser& chooser = app_.Files ? *app_.Files : fallback;
+    const QString chosen = chooser.Choose(this, spec);
     if (chosen.isEmpty()) return false;
     bool complete = true;
     const std::string path = qv::ToCp932(chosen, &complete);
-    if (complete && qv::SaveFragmentFile(*set_, path)) {
+    if (!complete) {
+        app_.Prompts->Warning(kSaveFailed, qv::PromptButtons::Ok);
+        return false;
+    }
+    return WriteTo(path);
+}
+
+bool TMDIChild::WriteTo(const std::string& cp932Path) {
+    if (qv::SaveFragmentFile(*set_, cp932Path)) {
+        diskStamp_ = qv::StampOf(qv::NativePath(cp932Path));
         UpdateCaption();
         return true;
     }
+    // The document keeps its name, its modified flag and its caption.
     app_.Prompts->Warning(kSaveFailed, qv::PromptButtons::Ok);
     return false;
 }

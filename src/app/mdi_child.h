@@ -6,7 +6,10 @@
 #include <QPoint>
 #include <QRect>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "core/fs/file_stamp.h"
 
 #include "app/app_context.h"
 #include "core/model/frag_set.h"
@@ -37,8 +40,9 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // The close was agreed already (the main window asked every document before closing them).
     void ApproveClose() { closeApproved_ = true; }
 
-    // Saves to the document's own path, or asks for one when it has none. Reports a failure
-    // with "保存できませんでした"; returns whether the document was written.
+    // Saves to the document's own path, or asks for one when it has none. When the file was
+    // changed by someone else since it was read or saved here, asks before overwriting it.
+    // Reports a failure with "保存できませんでした"; returns whether the document was written.
     bool Save();
     bool SaveAs();
 
@@ -88,6 +92,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
         const TMDIChild& owner_;
     };
 
+    bool WriteTo(const std::string& cp932Path);
     void ApplyScrollRange(qv::ScrollAxis axis);
     void AfterRelease();
     void SetBand(const QRect& rect);
@@ -110,6 +115,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     QRect bandRect_;
     bool ctrlPressed_ = false;
     bool closeApproved_ = false;
+    // The document's file as it was read or last written here.
+    std::optional<qv::FileStamp> diskStamp_;
     // The file being read: pictures are looked up beside it before the document takes its name.
     std::string loadingPath_;
 };
