@@ -29,6 +29,9 @@ constexpr std::string_view kNotFragmentFile =
     "\xb7"
     "\x82\xa9?";
 
+// "]を読み込めません".
+constexpr std::string_view kCannotRead = "]\x82\xf0\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1";
+
 int FieldAsInt(const std::string& field, int fallback) {
     return qv::ParseInt(field).value_or(fallback);
 }
@@ -101,16 +104,22 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
         return open;
     }
     if (DocumentCount() >= kMaxDocuments) return nullptr;
-    if (!qv::DocumentExists(path)) {
+    // The file is read once: the check of its first line and the reading use the same bytes.
+    const qv::FileBytes file = qv::ReadFileBytes(path);
+    if (file.Status == qv::ReadStatus::Missing) {
         services_.Prompts->Warning("[" + path + std::string(kDoesNotExist), qv::PromptButtons::Ok);
         return nullptr;
     }
-    if (qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile) {
-        if (services_.Prompts->Warning("[" + path + std::string(kNotFragmentFile),
-                                       qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
-            return nullptr;
-        }
+    if (file.Status != qv::ReadStatus::Read) {
+        // A folder, a device or a file this user may not read would open as an empty document.
+        services_.Prompts->Warning("[" + path + std::string(kCannotRead), qv::PromptButtons::Ok);
+        return nullptr;
     }
+    const bool foreign =
+        qv::CheckFragmentBytes(path, file.Bytes) != qv::FragmentFileCheck::FragmentFile;
+    if (foreign && services_.Prompts->Warning("[" + path + std::string(kNotFragmentFile),
+                                              qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes)
+        return nullptr;
 
     TMDIChild* child = NewChildWindow();
     qv::FragSet& set = child->Set();
@@ -131,8 +140,7 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
         set.GroupListGroup = (group < 0 || group > qv::kMaxGroup) ? 1 : group;
     }
 
-    const bool foreign = qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile;
-    child->Load(path);
+    child->Load(path, file);
     if (foreign) set.Modified = true;
     set.RefreshVisibility();
     if (env_->RestoreScrPos) {

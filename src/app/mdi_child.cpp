@@ -94,8 +94,12 @@ TMDIChild::~TMDIChild() {
 }
 
 int TMDIChild::Load(const std::string& cp932Path) {
+    return Load(cp932Path, qv::ReadFileBytes(cp932Path));
+}
+
+int TMDIChild::Load(const std::string& cp932Path, const qv::FileBytes& file) {
     loadingPath_ = cp932Path;
-    const int count = qv::ReadFragmentFile(*set_, cp932Path, false);
+    const int count = qv::ReadFragmentFile(*set_, cp932Path, file, false);
     loadingPath_.clear();
     diskStamp_ = qv::StampOf(qv::NativePath(cp932Path));
     UpdateCaption();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/fs/file_stamp.h"
+#include "core/io/file_access.h"
 
 #include "app/app_context.h"
 #include "core/model/frag_set.h"
@@ -32,6 +33,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // Reads a document file into the (new, empty) set; a CSV file that is not a fragment file is
     // read as texts (the caller has asked). Returns the number of fragments read.
     int Load(const std::string& cp932Path);
+    // The same with the file's bytes read already.
+    int Load(const std::string& cp932Path, const qv::FileBytes& file);
 
     // Asks whether the window may close: a modified, writable document asks
     // "[path]変更内容を保存しますか" and saves on Yes (asking for a name when it has none).

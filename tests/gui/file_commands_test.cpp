@@ -146,6 +146,14 @@ TEST_F(FileCommandsTest, OpenNewCloseAndTheFortyWindowLimit) {
     EXPECT_TRUE(prompts_.Asked.back().contains(QStringLiteral("は断片ファイルではありません")));
     EXPECT_EQ(form_.DocumentCount(), 1);
 
+    // A folder named like a document is no document, not even an empty one.
+    const QString folder = dir_.filePath(QStringLiteral("folder.csv"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    chooser_.Files = {folder};
+    form_.Files().FileOpen();
+    EXPECT_TRUE(prompts_.Asked.back().endsWith(QStringLiteral("folder.csv]を読み込めません")));
+    EXPECT_EQ(form_.DocumentCount(), 1);
+
     form_.Files().FileClose();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(form_.DocumentCount(), 0);

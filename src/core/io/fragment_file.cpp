@@ -312,6 +312,12 @@ FragmentFileCheck CheckFragmentFile(std::string_view path) {
                : FragmentFileCheck::Csv;
 }
 
+FragmentFileCheck CheckFragmentBytes(std::string_view path, std::string_view bytes) {
+    if (!HasCsvExtension(path)) return FragmentFileCheck::NotCsv;
+    return IsFragmentFileHeader(FirstLine(bytes)) ? FragmentFileCheck::FragmentFile
+                                                  : FragmentFileCheck::Csv;
+}
+
 ReadStatus ReadFragmentBytes(FragSet& set, std::string_view bytes, bool fragmentFile, bool merge) {
     bool cutShort = false;
     if (!bytes.empty()) {
@@ -332,10 +338,15 @@ ReadStatus ReadFragmentBytes(FragSet& set, std::string_view bytes, bool fragment
 }
 
 int ReadFragmentFile(FragSet& set, std::string_view path, bool merge, ReadStatus* status) {
-    FileBytes file = ReadFileBytes(path);
+    return ReadFragmentFile(set, path, ReadFileBytes(path), merge, status);
+}
+
+int ReadFragmentFile(FragSet& set, std::string_view path, const FileBytes& file, bool merge,
+                     ReadStatus* status) {
     if (status) *status = file.Status;
     if (file.Status != ReadStatus::Read) return 0;
-    const bool fragmentFile = HasCsvExtension(path) && IsFragmentFileHeader(FirstLine(file.Bytes));
+    const bool fragmentFile =
+        CheckFragmentBytes(path, file.Bytes) == FragmentFileCheck::FragmentFile;
     const ReadStatus result = ReadFragmentBytes(set, file.Bytes, fragmentFile, merge);
     if (status) *status = result;
     if (!merge) {

@@ -53,6 +53,8 @@ enum class FragmentFileCheck {
 };
 
 FragmentFileCheck CheckFragmentFile(std::string_view path);
+// The same for a file whose bytes were read already.
+FragmentFileCheck CheckFragmentBytes(std::string_view path, std::string_view bytes);
 
 // Whether a first line marks a fragment file: its first comma-separated field is exactly
 // "#Quillovarsta" and a comma follows it. Only the first 1023 bytes of the line count.
@@ -72,6 +74,9 @@ bool IsFragmentFileHeader(std::string_view firstLine);
 // Returns the number of fragments in the set afterwards. `status` (when given) tells how it went;
 // with Missing or Unreadable the set is untouched.
 int ReadFragmentFile(FragSet& set, std::string_view path, bool merge, ReadStatus* status = nullptr);
+// ReadFragmentFile on the bytes of `path` read already (so that opening reads a file once).
+int ReadFragmentFile(FragSet& set, std::string_view path, const FileBytes& file, bool merge,
+                     ReadStatus* status = nullptr);
 
 // The reading part of ReadFragmentFile on bytes already in memory: `fragmentFile` tells how to
 // read them (as CheckFragmentFile would). Names and read-only state are left to the caller.
