@@ -10,11 +10,11 @@ class QFileDialog;
 class QWidget;
 
 struct FileDialogSpec {
-    QString Title;           // empty: the dialog's own title
-    QString Filter;          // "description (*.csv *.CSV)"
-    QString DefaultSuffix;   // added to a name typed without one
-    QString InitialPath;     // empty: no name, the filter shows the pattern
-    bool Save = false;       // a save dialog asks before replacing an existing file
+    QString Title;          // empty: the dialog's own title
+    QString Filter;         // "description (*.csv *.CSV)"
+    QString DefaultSuffix;  // added to a name typed without one
+    QString InitialPath;    // empty: no name, the filter shows the pattern
+    bool Save = false;      // a save dialog asks before replacing an existing file
 };
 
 // The dialogs of the file commands.

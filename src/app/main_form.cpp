@@ -72,7 +72,8 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
     RestorePlacement();
     groupList_ = new TGroupListPanel(*this, *env_, *this);
     groupList_->Restore(*ini_);
-    mapViewer_ = new TMapViewer(*env_, *ini_, [this] { return ActiveDocument(); }, this);
+    mapViewer_ = new TMapViewer(
+        *env_, *ini_, [this] { return ActiveDocument(); }, this);
 
     timer_ = new QTimer(this);
     timer_->setInterval(250);

@@ -30,7 +30,8 @@ constexpr std::string_view kNotFragmentFile =
     "\x82\xa9?";
 
 // "]を読み込めません".
-constexpr std::string_view kCannotRead = "]\x82\xf0\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1";
+constexpr std::string_view kCannotRead =
+    "]\x82\xf0\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1";
 
 int FieldAsInt(const std::string& field, int fallback) {
     return qv::ParseInt(field).value_or(fallback);

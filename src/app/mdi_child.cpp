@@ -111,8 +111,9 @@ bool TMDIChild::Save() {
     if (qv::ChangedOnDisk(qv::NativePath(set_->FileName), diskStamp_)) {
         // Someone else wrote the file since this window read it: their work would be lost.
         const QString question = QLatin1Char('[') + qv::FromCp932(set_->FileName) +
-                                 QStringLiteral("]は読み込んだ後でほかから変更されています\n"
-                                                "上書きしますか?");
+                                 QStringLiteral(
+                                     "]は読み込んだ後でほかから変更されています\n"
+                                     "上書きしますか?");
         if (app_.Prompts->Question(qv::ToCp932(question), qv::PromptButtons::YesNo) !=
             qv::PromptAnswer::Yes)
             return false;
@@ -121,8 +122,8 @@ bool TMDIChild::Save() {
 }
 
 bool TMDIChild::SaveAs() {
-    const FileDialogSpec spec = SaveDocumentAsDialog(
-        set_->FileName.empty() ? QString() : qv::FromCp932(set_->FileName));
+    const FileDialogSpec spec =
+        SaveDocumentAsDialog(set_->FileName.empty() ? QString() : qv::FromCp932(set_->FileName));
     QtFileChooser fallback;
     FileChooser& chooser = app_.Files ? *app_.Files : fallback;
     const QString chosen = chooser.Choose(this, spec);

@@ -31,7 +31,9 @@ class ScriptedPrompts : public qv::Prompts {
   public:
     std::deque<qv::PromptAnswer> Answers;
     std::vector<QString> Asked;
-    qv::PromptAnswer Warning(std::string_view text, qv::PromptButtons) override { return Next(text); }
+    qv::PromptAnswer Warning(std::string_view text, qv::PromptButtons) override {
+        return Next(text);
+    }
     qv::PromptAnswer Question(std::string_view text, qv::PromptButtons) override {
         return Next(text);
     }
@@ -101,7 +103,8 @@ TEST_F(FileCommandsTest, DialogsAreSetUpWithTheirTitlesFiltersAndNoPatternAsName
     QFileDialog open;
     ConfigureFileDialog(open, OpenDocumentDialog());
     EXPECT_EQ(open.windowTitle(), QStringLiteral("開く"));
-    EXPECT_EQ(open.nameFilters(), QStringList{QStringLiteral("Quillovarsta 断片ﾌｧｲﾙ (*.csv *.CSV)")});
+    EXPECT_EQ(open.nameFilters(),
+              QStringList{QStringLiteral("Quillovarsta 断片ﾌｧｲﾙ (*.csv *.CSV)")});
     EXPECT_EQ(open.defaultSuffix(), QStringLiteral("csv"));
     EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFile);
     EXPECT_TRUE(open.selectedFiles().isEmpty() ||
@@ -265,8 +268,8 @@ TEST_F(FileCommandsTest, MergeAsksAboutOtherFilesAndAddsTheirCards) {
     form_.Files().FileMerge();  // the question is cancelled
     EXPECT_EQ(set.Count(), 0);
     ASSERT_EQ(prompts_.Asked.size(), 1u);
-    EXPECT_TRUE(prompts_.Asked[0].endsWith(
-        QStringLiteral("は断片ファイルではありません\n1番目の項目をテキスト内容としてマージしますか?")));
+    EXPECT_TRUE(prompts_.Asked[0].endsWith(QStringLiteral(
+        "は断片ファイルではありません\n1番目の項目をテキスト内容としてマージしますか?")));
     EXPECT_EQ(chooser_.Shown.back().Title, QStringLiteral("マージ"));
 
     prompts_.Answers = {qv::PromptAnswer::Ok};

@@ -83,7 +83,8 @@ void FileCommands::FillRecentMenu(QMenu& submenu) {
         if (qv::SplitFields(recent[static_cast<std::size_t>(i)], 1, fields) < 1 ||
             fields[0].empty())
             continue;
-        submenu.addAction(RecentItemCaption(i, qv::FromCp932(fields[0])), [this, i] { FileHst(i); });
+        submenu.addAction(RecentItemCaption(i, qv::FromCp932(fields[0])),
+                          [this, i] { FileHst(i); });
     }
     submenu.setEnabled(form_.DocumentCount() <= kMaxDocuments - 1 && !recent.empty());
 }
@@ -142,7 +143,8 @@ void FileCommands::FileAllSaveEnd() {
     form_.Env().LastFile = lastFile;
     const QList<QMdiSubWindow*> windows = form_.DocumentArea()->subWindowList();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-        if (auto* child = qobject_cast<TMDIChild*>((*it)->widget())) child->Set().SaveOnClose = true;
+        if (auto* child = qobject_cast<TMDIChild*>((*it)->widget()))
+            child->Set().SaveOnClose = true;
         (*it)->close();
     }
     // The windows are closed by now; the one that was active is still the one to reopen.
@@ -174,9 +176,9 @@ void FileCommands::FileExport() {
     if (chosen.isEmpty() || !DocumentPath(chosen, path)) return;
     std::string error;
     if (!qv::ExportText(*set, path, &error)) {
-        Warn(*form_.Services().Prompts,
-             Bracketed(path) + QStringLiteral("に書き出せませんでした\n") +
-                 QString::fromStdString(error));
+        Warn(*form_.Services().Prompts, Bracketed(path) +
+                                            QStringLiteral("に書き出せませんでした\n") +
+                                            QString::fromStdString(error));
         return;
     }
     form_.ShowMessage(qv::FromCp932(path) + QStringLiteral(" に書き出しました"));

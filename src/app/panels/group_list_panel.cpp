@@ -62,7 +62,8 @@ bool Horizontal(qv::DockSide side) {
 GroupListModel::GroupListModel(QObject* parent)
     : QAbstractListModel(parent), rows_(qv::PlaceholderRows()) {
     for (int r = 0; r < qv::kGroupListRows; ++r)
-        shown_[static_cast<std::size_t>(r)] = qv::FromCp932(rows_.Text[static_cast<std::size_t>(r)]);
+        shown_[static_cast<std::size_t>(r)] =
+            qv::FromCp932(rows_.Text[static_cast<std::size_t>(r)]);
 }
 
 int GroupListModel::rowCount(const QModelIndex& parent) const {
@@ -87,7 +88,8 @@ QVariant GroupListModel::data(const QModelIndex& index, int role) const {
 void GroupListModel::Refresh(const qv::FragSet* set) {
     hasDocument_ = set != nullptr;
     for (int r : qv::RefreshGroupRows(set, rows_)) {
-        shown_[static_cast<std::size_t>(r)] = qv::FromCp932(rows_.Text[static_cast<std::size_t>(r)]);
+        shown_[static_cast<std::size_t>(r)] =
+            qv::FromCp932(rows_.Text[static_cast<std::size_t>(r)]);
         emit dataChanged(index(r), index(r));
     }
 }
@@ -131,7 +133,7 @@ void GroupRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         text = option.palette.color(QPalette::HighlightedText);
     else
         text = qv::ToQColor(index.data(kShownRole).toBool() ? colors.GroupListFG
-                                                             : colors.GroupListOff);
+                                                            : colors.GroupListOff);
     painter->save();
     painter->setPen(text);
     painter->setFont(option.font);
@@ -190,8 +192,7 @@ void GroupListView::mouseMoveEvent(QMouseEvent* event) {
     panel_.CheckJustToggled = false;
     const QPoint p = event->position().toPoint();
     if (rowDrag_ && event->buttons().testFlag(Qt::LeftButton)) {
-        if (!dragging_ &&
-            (p - pressPos_).manhattanLength() >= QApplication::startDragDistance())
+        if (!dragging_ && (p - pressPos_).manhattanLength() >= QApplication::startDragDistance())
             dragging_ = true;
         if (dragging_) {
             const QModelIndex index = indexAt(p);
@@ -321,11 +322,10 @@ void TGroupListPanel::BuildPopup() {
                       [this] { ShowNonEmpty(); });
     popup_->addSeparator();
     QMenu* position = popup_->addMenu(QStringLiteral("リストの位置(&P)"));
-    const std::pair<const char*, qv::DockSide> sides[] = {
-        {"左(&L)", qv::DockSide::Left},
-        {"右(&R)", qv::DockSide::Right},
-        {"上(&T)", qv::DockSide::Top},
-        {"下(&B)", qv::DockSide::Bottom}};
+    const std::pair<const char*, qv::DockSide> sides[] = {{"左(&L)", qv::DockSide::Left},
+                                                          {"右(&R)", qv::DockSide::Right},
+                                                          {"上(&T)", qv::DockSide::Top},
+                                                          {"下(&B)", qv::DockSide::Bottom}};
     int i = 0;
     for (const auto& [caption, side] : sides) {
         QAction* a = position->addAction(QString::fromUtf8(caption), this,

@@ -63,7 +63,8 @@ class GroupListModel : public QAbstractListModel {
 // Paints a row as the list always looked: background, check box, text at 2 pixels.
 class GroupRowDelegate : public QStyledItemDelegate {
   public:
-    GroupRowDelegate(const qv::EnvData& env, QObject* parent) : QStyledItemDelegate(parent), env_(env) {}
+    GroupRowDelegate(const qv::EnvData& env, QObject* parent)
+        : QStyledItemDelegate(parent), env_(env) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;

@@ -34,7 +34,8 @@ class Digest {
         }
     }
     void Add(const qv::Rect& r) {
-        Add(static_cast<std::uint32_t>(r.Left) | (std::uint64_t{static_cast<std::uint32_t>(r.Top)} << 32));
+        Add(static_cast<std::uint32_t>(r.Left) |
+            (std::uint64_t{static_cast<std::uint32_t>(r.Top)} << 32));
         Add(static_cast<std::uint32_t>(r.Right) |
             (std::uint64_t{static_cast<std::uint32_t>(r.Bottom)} << 32));
     }
@@ -96,8 +97,8 @@ std::uint64_t TMapViewer::ContentKey(const qv::FragSet* set) const {
     {
         // The colours the map uses, as their bytes.
         const auto& c = env.Colors;
-        for (qv::Color color : {c.Background, c.FrgBorder, c.SelFrgBG, c.GroupFrame, c.GroupLine,
-                                c.DivLine})
+        for (qv::Color color :
+             {c.Background, c.FrgBorder, c.SelFrgBG, c.GroupFrame, c.GroupLine, c.DivLine})
             d.Add(color);
     }
     d.Add(qv::Rect{set->WholeWidth, set->WholeHeight, set->DivColumns, set->DivRows});
@@ -216,12 +217,12 @@ void TMapViewer::ScrollTo(const QPoint& mapPoint) {
     const std::optional<double> scale = qv::ComputeMapScale(set, width(), height());
     if (!scale) return;
     qv::DocumentView& view = set->View();
-    view.SetScrollPosition(qv::ScrollAxis::Horizontal,
-                           static_cast<int>(std::floor(mapPoint.x() / *scale)) -
-                               view.ClientWidth() / 2);
-    view.SetScrollPosition(qv::ScrollAxis::Vertical,
-                           static_cast<int>(std::floor(mapPoint.y() / *scale)) -
-                               view.ClientHeight() / 2);
+    view.SetScrollPosition(
+        qv::ScrollAxis::Horizontal,
+        static_cast<int>(std::floor(mapPoint.x() / *scale)) - view.ClientWidth() / 2);
+    view.SetScrollPosition(
+        qv::ScrollAxis::Vertical,
+        static_cast<int>(std::floor(mapPoint.y() / *scale)) - view.ClientHeight() / 2);
     update();
 }
 

@@ -51,9 +51,9 @@ void ApplyGroupChecks(FragSet& set, GroupListRowsState& rows, int clickedRow, bo
 
 enum class GroupRowAction {
     None,
-    Deselected,       // the selection was cleared
-    NewFragment,      // an empty group with NewBlankDblClick: open the new-card dialog for it
-    SelectedGroup,    // the group's visible cards were selected and the view centred on them
+    Deselected,     // the selection was cleared
+    NewFragment,    // an empty group with NewBlankDblClick: open the new-card dialog for it
+    SelectedGroup,  // the group's visible cards were selected and the view centred on them
 };
 // Double click or Enter on a row: an empty group clears the selection (and asks for a new card
 // with NewBlankDblClick); the group that is wholly selected already is deselected; any other
@@ -80,11 +80,11 @@ void ShowNonEmptyGroups(FragSet& set);
 enum class DockSide { Top = 1, Bottom = 2, Left = 3, Right = 4 };
 
 struct GroupListPlacement {
-    bool Visible = true;      // [General] GroupList
-    bool Floating = false;    // [GroupList] Floating
+    bool Visible = true;             // [General] GroupList
+    bool Floating = false;           // [GroupList] Floating
     DockSide Side = DockSide::Left;  // [GroupList] Align (kept in EnvData::Align)
-    int Width = 120;          // a left or right panel
-    int Height = 120;         // a top or bottom panel
+    int Width = 120;                 // a left or right panel
+    int Height = 120;                // a top or bottom panel
     int FLeft = 0, FTop = 0, FRight = 200, FBottom = 200;  // the floating window
     int UnDockWidth = 200, UnDockHeight = 200;
 

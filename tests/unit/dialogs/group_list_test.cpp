@@ -31,7 +31,9 @@ struct ListDoc : test::TestDoc {
 TEST(GroupList, RowsShowCountsAndNamesAndOnlyChangedRowsAreRewritten) {
     GroupListRowsState rows = PlaceholderRows();
     EXPECT_EQ(rows.Text[0], "\xb8\xde\xd9\xb0\xcc\xdf 1 ____");
-    EXPECT_EQ(rows.Text[99], "\xb8\xde\xd9\xb0\xcc\xdf" "100 ____");
+    EXPECT_EQ(rows.Text[99],
+              "\xb8\xde\xd9\xb0\xcc\xdf"
+              "100 ____");
     EXPECT_EQ(rows.Text[100], kNoGroupText + " ____");
 
     // Without a document: fixed texts, row 0 selected.
