@@ -81,6 +81,7 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
         env_->RefreshPending = true;
         DispStatusUpdate();
+        RefreshMap();
     });
 }
 
