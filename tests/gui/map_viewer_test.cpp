@@ -126,3 +126,25 @@ TEST_F(MapViewerTest, AScrollMovesOnlyTheViewRectangleWhileAMovedCardRepaintsThe
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MapViewerTest, AHiddenMapPaintsNothingAndShowsTheActiveDocumentWhenShownAgain) {
+    OpenPage();
+    (void)map_->Snapshot();
+    map_->close();
+    EXPECT_TRUE(map_->isHidden());
+    const int paints = map_->ContentPaints();
+    card_->Left = 300;
+    card_->Measure();
+    child_->Set().RedrawAll();  // asks the map to update: hidden, it does nothing
+    QApplication::processEvents();
+    EXPECT_EQ(map_->ContentPaints(), paints);
+    map_->ShowViewer();
+    map_->resize(150, 100);
+    const QImage shot = map_->Snapshot();
+    EXPECT_EQ(map_->ContentPaints(), paints + 1);
+    EXPECT_EQ(shot.pixel(21, 51), qv::ToQColor(0x0000FF).rgb()) << "the card at its new place";
+}
+
+}  // namespace
