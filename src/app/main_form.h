@@ -61,7 +61,7 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public Gr
     // Opens a document in a window, or brings its window to the front when it is open already.
     // "無題" makes a new empty document. Asks before reading a CSV file that is not a fragment
     // file; reports a missing file. Returns the window, or null.
-    TMDIChild* OpenDocument(const std::string& cp932Path);
+    TMDIChild* OpenDocument(const std::string& filePath);
 
     // The active document window and its model, or null.
     TMDIChild* ActiveChild() const;
@@ -92,8 +92,8 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public Gr
     void RefreshViews() override;
     void FocusMainWindow() override;
 
-    // Closes the program remembering `lastFile` as the document to open next time, whatever
-    // window is active when the documents close. False when a document refused to close.
+    // Closes the program remembering `lastFile` (as the settings file stores it) as the document
+    // to open next time, whatever window is active when the documents close. False when a document refused to close.
     bool CloseRemembering(const std::string& lastFile);
 
     // Stores the window's own entries and every setting; the file is written only when something
@@ -112,7 +112,7 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public Gr
     // remembers the active document as LastFile and closes them all. False when one refused.
     bool CloseAllDocuments();
     TMDIChild* NewChildWindow();
-    TMDIChild* FindChild(const std::string& cp932Path) const;
+    TMDIChild* FindChild(const std::string& path) const;
 
     QMdiArea* mdiArea_ = nullptr;
     TGroupListPanel* groupList_ = nullptr;

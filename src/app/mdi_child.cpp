@@ -1,6 +1,7 @@
 #include "app/mdi_child.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -15,7 +16,6 @@
 #include "app/qt_ports.h"
 #include "core/io/fragment_file.h"
 #include "core/settings/env_data.h"
-#include "core/settings/paths.h"
 #include "core/text/text_helpers.h"
 #include "render/document_painter.h"
 #include "render/qt_text.h"
@@ -93,24 +93,24 @@ TMDIChild::~TMDIChild() {
     app_.Host->RefreshMap();
 }
 
-int TMDIChild::Load(const std::string& cp932Path) {
-    return Load(cp932Path, qv::ReadFileBytes(cp932Path));
+qv::ReadResult TMDIChild::Load(const std::string& path) {
+    return Load(path, qv::ReadWholeFile(std::filesystem::path(path), qv::kMaxDocumentFileSize));
 }
 
-int TMDIChild::Load(const std::string& cp932Path, const qv::FileBytes& file) {
-    loadingPath_ = cp932Path;
-    const int count = qv::ReadFragmentFile(*set_, cp932Path, file, false);
+qv::ReadResult TMDIChild::Load(const std::string& path, const qv::WholeFile& bytes) {
+    loadingPath_ = path;
+    qv::ReadResult result = qv::ReadFragmentFile(*set_, path, bytes, false);
     loadingPath_.clear();
-    diskStamp_ = qv::StampOf(qv::NativePath(cp932Path));
+    diskStamp_ = qv::StampOf(path);
     UpdateCaption();
-    return count;
+    return result;
 }
 
 bool TMDIChild::Save() {
     if (set_->FileName.empty()) return SaveAs();
-    if (qv::ChangedOnDisk(qv::NativePath(set_->FileName), diskStamp_)) {
+    if (qv::ChangedOnDisk(set_->FileName, diskStamp_)) {
         // Someone else wrote the file since this window read it: their work would be lost.
-        const QString question = QLatin1Char('[') + qv::FromCp932(set_->FileName) +
+        const QString question = QLatin1Char('[') + QFile::decodeName(set_->FileName.c_str()) +
                                  QStringLiteral(
                                      "]は読み込んだ後でほかから変更されています\n"
                                      "上書きしますか?");
@@ -122,24 +122,19 @@ bool TMDIChild::Save() {
 }
 
 bool TMDIChild::SaveAs() {
-    const FileDialogSpec spec =
-        SaveDocumentAsDialog(set_->FileName.empty() ? QString() : qv::FromCp932(set_->FileName));
+    const FileDialogSpec spec = SaveDocumentAsDialog(
+        set_->FileName.empty() ? QString() : QFile::decodeName(set_->FileName.c_str()));
     QtFileChooser fallback;
     FileChooser& chooser = app_.Files ? *app_.Files : fallback;
     const QString chosen = chooser.Choose(this, spec);
     if (chosen.isEmpty()) return false;
-    bool complete = true;
-    const std::string path = qv::ToCp932(chosen, &complete);
-    if (!complete) {
-        app_.Prompts->Warning(kSaveFailed, qv::PromptButtons::Ok);
-        return false;
-    }
-    return WriteTo(path);
+    // The file name stays the user's own bytes.
+    return WriteTo(QFile::encodeName(chosen).toStdString());
 }
 
-bool TMDIChild::WriteTo(const std::string& cp932Path) {
-    if (qv::SaveFragmentFile(*set_, cp932Path)) {
-        diskStamp_ = qv::StampOf(qv::NativePath(cp932Path));
+bool TMDIChild::WriteTo(const std::string& path) {
+    if (qv::SaveFragmentFile(*set_, path)) {
+        diskStamp_ = qv::StampOf(path);
         UpdateCaption();
         return true;
     }
@@ -152,8 +147,9 @@ bool TMDIChild::CloseQuery() {
     if (closeApproved_) return true;
     if (!set_->ReadOnly && set_->Modified) {
         if (!set_->SaveOnClose) {
-            const std::string name =
-                set_->FileName.empty() ? std::string(kUntitled) : set_->FileName;
+            const std::string name = set_->FileName.empty()
+                                         ? std::string(kUntitled)
+                                         : qv::ToCp932(QFile::decodeName(set_->FileName.c_str()));
             switch (app_.Prompts->Question("[" + name + std::string(kSaveQuestion),
                                            qv::PromptButtons::YesNoCancel)) {
                 case qv::PromptAnswer::Cancel:
@@ -193,9 +189,10 @@ void TMDIChild::closeEvent(QCloseEvent* event) {
 }
 
 QString TMDIChild::Caption() const {
-    std::string caption = set_->FileName.empty() ? std::string(kUntitled) : set_->FileName;
-    if (set_->ReadOnly) caption += kReadOnlyMark;
-    return qv::FromCp932(caption);
+    QString caption = set_->FileName.empty() ? qv::FromCp932(kUntitled)
+                                             : QFile::decodeName(set_->FileName.c_str());
+    if (set_->ReadOnly) caption += qv::FromCp932(kReadOnlyMark);
+    return caption;
 }
 
 void TMDIChild::UpdateCaption() {

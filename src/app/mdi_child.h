@@ -10,9 +10,10 @@
 #include <string>
 
 #include "core/fs/file_stamp.h"
-#include "core/io/file_access.h"
+#include "core/fs/read_file.h"
 
 #include "app/app_context.h"
+#include "core/io/read_result.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
 
@@ -31,10 +32,11 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     const qv::FragSet& Set() const { return *set_; }
 
     // Reads a document file into the (new, empty) set; a CSV file that is not a fragment file is
-    // read as texts (the caller has asked). Returns the number of fragments read.
-    int Load(const std::string& cp932Path);
+    // read as texts (the caller has asked). `path` is a file-system path. Returns what the reading
+    // did (cards left out, a UTF-8 document converted, texts that could not be kept).
+    qv::ReadResult Load(const std::string& path);
     // The same with the file's bytes read already.
-    int Load(const std::string& cp932Path, const qv::FileBytes& file);
+    qv::ReadResult Load(const std::string& path, const qv::WholeFile& bytes);
 
     // Asks whether the window may close: a modified, writable document asks
     // "[path]変更内容を保存しますか" and saves on Yes (asking for a name when it has none).
@@ -43,9 +45,10 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // The close was agreed already (the main window asked every document before closing them).
     void ApproveClose() { closeApproved_ = true; }
 
-    // Saves to the document's own path, or asks for one when it has none. When the file was
-    // changed by someone else since it was read or saved here, asks before overwriting it.
-    // Reports a failure with "保存できませんでした"; returns whether the document was written.
+    // Saves to the document's own path, or asks for one when it has none. Reports a failure
+    // with "保存できませんでした"; returns whether the document was written.
+    // When the file was changed by someone else since it was read or saved here, asks before
+    // overwriting it.
     bool Save();
     bool SaveAs();
 
@@ -95,7 +98,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
         const TMDIChild& owner_;
     };
 
-    bool WriteTo(const std::string& cp932Path);
+    bool WriteTo(const std::string& path);
     void ApplyScrollRange(qv::ScrollAxis axis);
     void AfterRelease();
     void SetBand(const QRect& rect);

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -10,6 +11,7 @@
 
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
+#include "core/settings/paths.h"
 #include "render/qt_text.h"
 
 namespace qv {
@@ -82,9 +84,12 @@ std::string ResolveAgainstDocument(const std::string& cp932Path, const std::stri
     if (cp932Path.empty() || documentPath.empty()) return cp932Path;
     QString path = LocalPath(cp932Path);
     if (QDir::isAbsolutePath(path)) return cp932Path;
-    QString folder = QFileInfo(LocalPath(documentPath)).absolutePath();
+    QString folder = QFileInfo(QFile::decodeName(documentPath.c_str())).absolutePath();
     QString candidate = QDir(folder).filePath(path);
-    return QFileInfo::exists(candidate) ? ToCp932(QDir::cleanPath(candidate)) : cp932Path;
+    // The result is a link path again; a folder code page 932 cannot name is not guessed at.
+    bool exact = false;
+    std::string resolved = ToCp932(QDir::cleanPath(candidate), &exact);
+    return exact && QFileInfo::exists(candidate) ? resolved : cp932Path;
 }
 
 void DesktopLinkOpener::OpenLink(FragSet& set, Fragment& fragment) {
@@ -92,7 +97,7 @@ void DesktopLinkOpener::OpenLink(FragSet& set, Fragment& fragment) {
     std::string path = ResolveAgainstDocument(fragment.Link, set.FileName);
     QString local = LocalPath(path);
     if (openDocument_ && local.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
-        openDocument_(path);
+        if (const auto file = PathFromStorage(path)) openDocument_(*file);
         return;
     }
     QUrl url = QUrl::fromUserInput(local, QDir::currentPath(), QUrl::AssumeLocalFile);

@@ -33,7 +33,7 @@ class QtClipboard final : public Clipboard {
 // desktop's default application.
 class DesktopLinkOpener final : public LinkOpener {
   public:
-    using OpenDocumentFn = std::function<void(const std::string& cp932Path)>;
+    using OpenDocumentFn = std::function<void(const std::string& path)>;
     void SetOpenDocument(OpenDocumentFn fn) { openDocument_ = std::move(fn); }
     void OpenLink(FragSet& set, Fragment& fragment) override;
 
@@ -42,7 +42,8 @@ class DesktopLinkOpener final : public LinkOpener {
 };
 
 // Resolves a link or picture path that is relative against the folder of the document holding it,
-// so a document and its pictures can move together.
+// so a document and its pictures can move together. `documentPath` is a file-system path; link
+// paths are code page 932.
 std::string ResolveAgainstDocument(const std::string& cp932Path, const std::string& documentPath);
 
 }  // namespace qv

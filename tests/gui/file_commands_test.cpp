@@ -154,7 +154,7 @@ TEST_F(FileCommandsTest, OpenNewCloseAndTheFortyWindowLimit) {
     ASSERT_TRUE(QDir().mkdir(folder));
     chooser_.Files = {folder};
     form_.Files().FileOpen();
-    EXPECT_TRUE(prompts_.Asked.back().endsWith(QStringLiteral("folder.csv]を読み込めません")));
+    EXPECT_TRUE(prompts_.Asked.back().contains(QStringLiteral("folder.csv]を読み込めません\n")));
     EXPECT_EQ(form_.DocumentCount(), 1);
 
     form_.Files().FileClose();
@@ -196,7 +196,7 @@ TEST_F(FileCommandsTest, SaveWritesAndReportsAndAFailedSaveKeepsEverything) {
     EXPECT_EQ(prompts_.Asked[0], QStringLiteral("保存できませんでした"));
     EXPECT_TRUE(child->Set().Modified);
     EXPECT_EQ(child->windowTitle(), caption);
-    EXPECT_EQ(qv::FromCp932(child->Set().FileName), doc_);
+    EXPECT_EQ(QFile::decodeName(child->Set().FileName.c_str()), doc_);
 
     // Save as elsewhere: the caption follows the new name.
     const QString moved = dir_.filePath(QStringLiteral("moved.csv"));
@@ -358,6 +358,31 @@ TEST_F(FileCommandsTest, SaveAllAndExitKeepsAnUntitledDocumentWhoseNameWasNotGiv
     form_.Files().FileAllSaveEnd();  // the name dialog is cancelled, then the question too
     EXPECT_EQ(form_.DocumentCount(), 1);
     EXPECT_TRUE(form_.isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FileCommandsTest, NamesCodePage932CannotHoldAreSavedOpenedAndListedAsTheyAre) {
+    form_.Files().FileNew();
+    TMDIChild* child = form_.ActiveChild();
+    ASSERT_NE(child, nullptr);
+    child->Set().AddFragment();
+    const QString name = dir_.filePath(QStringLiteral("naïve 😀.csv"));
+    chooser_.Files = {name};
+    ASSERT_TRUE(form_.Files().FileSaveAs());
+    EXPECT_TRUE(QFile::exists(name));
+    EXPECT_EQ(child->windowTitle(), name);
+    ASSERT_TRUE(child->CloseQuery());
+    child->parentWidget()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    chooser_.Files = {name};
+    form_.Files().FileOpen();
+    ASSERT_NE(form_.ActiveChild(), nullptr);
+    EXPECT_EQ(form_.ActiveDocument()->Count(), 1);
+    EXPECT_TRUE(prompts_.Asked.empty());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/main_window/file_commands.h"
 
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -7,11 +8,13 @@
 #include "app/file_chooser.h"
 #include "app/main_form.h"
 #include "app/mdi_child.h"
-#include "core/io/file_access.h"
+#include "core/fs/atomic_file.h"
 #include "core/io/fragment_file.h"
+#include "core/io/read_result.h"
 #include "core/io/text_exchange.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
+#include "core/settings/paths.h"
 #include "core/text/text_helpers.h"
 #include "render/qt_text.h"
 
@@ -25,25 +28,37 @@ void Warn(qv::Prompts& prompts, const QString& text) {
     prompts.Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
 }
 
-QString Bracketed(const std::string& cp932Path) {
-    return QLatin1Char('[') + qv::FromCp932(cp932Path) + QLatin1Char(']');
+QString Shown(const std::string& path) {
+    return QFile::decodeName(path.c_str());
+}
+
+QString Bracketed(const std::string& path) {
+    return QLatin1Char('[') + Shown(path) + QLatin1Char(']');
 }
 
 }  // namespace
 
-bool FileCommands::DocumentPath(const QString& chosen, std::string& path) {
-    bool complete = true;
-    path = qv::ToCp932(chosen, &complete);
-    if (complete) return true;
-    // A name the documents cannot hold would be stored as another name.
-    Warn(*form_.Services().Prompts,
-         QLatin1Char('[') + chosen + QStringLiteral("]このファイル名は使えません"));
-    return false;
+std::string FileCommands::DocumentPath(const QString& chosen) {
+    // The file name stays the user's own bytes.
+    return QFile::encodeName(chosen).toStdString();
 }
 
 QString FileCommands::Choose(const FileDialogSpec& spec) {
     FileChooser* chooser = form_.Services().Files;
     return chooser ? chooser->Choose(&form_, spec) : QString();
+}
+
+bool FileCommands::ReportReadFailure(const qv::ReadResult& read, const std::string& path) {
+    if (read.Status == qv::ReadStatus::Missing) {
+        Warn(*form_.Services().Prompts, Bracketed(path) + QStringLiteral("は存在しません"));
+        return false;
+    }
+    if (read.Status == qv::ReadStatus::Unreadable) {
+        Warn(*form_.Services().Prompts, Bracketed(path) + QStringLiteral("を読み込めません\n") +
+                                            QString::fromStdString(read.Why));
+        return false;
+    }
+    return true;
 }
 
 void FileCommands::FileNew() {
@@ -53,8 +68,8 @@ void FileCommands::FileNew() {
 void FileCommands::FileOpen() {
     if (form_.DocumentCount() >= kMaxDocuments) return;
     const QString chosen = Choose(OpenDocumentDialog());
-    std::string path;
-    if (chosen.isEmpty() || !DocumentPath(chosen, path)) return;
+    if (chosen.isEmpty()) return;
+    const std::string path = DocumentPath(chosen);
     form_.OpenDocument(path);
 }
 
@@ -65,7 +80,8 @@ void FileCommands::FileHst(int index) {
     if (qv::SplitFields(recent[static_cast<std::size_t>(index)], 1, fields) < 1 ||
         fields[0].empty())
         return;
-    form_.OpenDocument(fields[0]);
+    // The history keeps paths as the settings file does; one it cannot give back is not opened.
+    if (const auto path = qv::PathFromStorage(fields[0])) form_.OpenDocument(*path);
 }
 
 QString FileCommands::RecentItemCaption(int index, const QString& path) {
@@ -93,8 +109,8 @@ void FileCommands::FileMerge() {
     qv::FragSet* set = form_.ActiveDocument();
     if (!set || set->ReadOnly) return;
     const QString chosen = Choose(MergeDocumentDialog());
-    std::string path;
-    if (chosen.isEmpty() || !DocumentPath(chosen, path)) return;
+    if (chosen.isEmpty()) return;
+    const std::string path = DocumentPath(chosen);
     if (qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile) {
         const QString question =
             Bracketed(path) + QStringLiteral(
@@ -104,16 +120,7 @@ void FileCommands::FileMerge() {
             qv::PromptAnswer::Ok)
             return;
     }
-    qv::ReadStatus status = qv::ReadStatus::Read;
-    qv::ReadFragmentFile(*set, path, true, &status);
-    if (status == qv::ReadStatus::Missing) {
-        Warn(*form_.Services().Prompts, Bracketed(path) + QStringLiteral("は存在しません"));
-        return;
-    }
-    if (status == qv::ReadStatus::Unreadable) {
-        Warn(*form_.Services().Prompts, Bracketed(path) + QStringLiteral("を読み込めません"));
-        return;
-    }
+    if (!ReportReadFailure(qv::ReadFragmentFile(*set, path, true), path)) return;
     set->Modified = true;
     set->RedrawAll();
     set->RefreshRequest();
@@ -124,7 +131,7 @@ bool FileCommands::FileSave() {
     if (!child || child->Set().ReadOnly) return false;
     if (child->Set().FileName.empty()) return FileSaveAs();
     if (!child->Save()) return false;
-    form_.ShowMessage(qv::FromCp932(child->Set().FileName) + QStringLiteral(" を保存しました"));
+    form_.ShowMessage(Shown(child->Set().FileName) + QStringLiteral(" を保存しました"));
     return true;
 }
 
@@ -139,7 +146,9 @@ void FileCommands::FileClose() {
 
 void FileCommands::FileAllSaveEnd() {
     TMDIChild* active = form_.ActiveChild();
-    const std::string lastFile = active ? active->Set().FileName : std::string();
+    // A path the settings file cannot hold exactly is left out rather than stored as another.
+    const std::string lastFile =
+        active ? qv::PathForStorage(active->Set().FileName).Bytes : std::string();
     form_.Env().LastFile = lastFile;
     const QList<QMdiSubWindow*> windows = form_.DocumentArea()->subWindowList();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
@@ -155,31 +164,22 @@ void FileCommands::FileImport() {
     qv::FragSet* set = form_.ActiveDocument();
     if (!set || set->ReadOnly) return;
     const QString chosen = Choose(ImportTextDialog());
-    std::string path;
-    if (chosen.isEmpty() || !DocumentPath(chosen, path)) return;
-    qv::ReadStatus status = qv::ReadStatus::Read;
-    qv::ImportTextFile(*set, path, &status);
-    if (status == qv::ReadStatus::Missing) {
-        Warn(*form_.Services().Prompts, Bracketed(path) + QStringLiteral("は存在しません"));
-    } else if (status == qv::ReadStatus::Unreadable) {
-        Warn(*form_.Services().Prompts, Bracketed(path) + QStringLiteral("を読み込めません"));
-    } else {
-        set->RedrawAll();
-    }
+    if (chosen.isEmpty()) return;
+    const std::string path = DocumentPath(chosen);
+    if (ReportReadFailure(qv::ImportTextFile(*set, path), path)) set->RedrawAll();
 }
 
 void FileCommands::FileExport() {
     qv::FragSet* set = form_.ActiveDocument();
     if (!set) return;
     const QString chosen = Choose(ExportTextDialog());
-    std::string path;
-    if (chosen.isEmpty() || !DocumentPath(chosen, path)) return;
-    std::string error;
-    if (!qv::ExportText(*set, path, &error)) {
+    if (chosen.isEmpty()) return;
+    const std::string path = DocumentPath(chosen);
+    if (const qv::WriteResult written = qv::ExportText(*set, path); !written) {
         Warn(*form_.Services().Prompts, Bracketed(path) +
                                             QStringLiteral("に書き出せませんでした\n") +
-                                            QString::fromStdString(error));
+                                            QString::fromStdString(written.Error));
         return;
     }
-    form_.ShowMessage(qv::FromCp932(path) + QStringLiteral(" に書き出しました"));
+    form_.ShowMessage(Shown(path) + QStringLiteral(" に書き出しました"));
 }

@@ -9,6 +9,10 @@ class QMenu;
 class TQuillovaMainForm;
 struct FileDialogSpec;
 
+namespace qv {
+struct ReadResult;
+}
+
 class FileCommands {
   public:
     // At most this many recent files are listed.
@@ -38,9 +42,10 @@ class FileCommands {
     static QString RecentItemCaption(int index, const QString& path);
 
   private:
-    // The file chosen in a dialog as the path a document is named by; warns and gives false when
-    // the name cannot be used.
-    bool DocumentPath(const QString& chosen, std::string& path);
+    // The file chosen in a dialog as the file-system path a document is named by.
+    static std::string DocumentPath(const QString& chosen);
+    // Warns about a file that was missing or could not be read; true when it was read.
+    bool ReportReadFailure(const qv::ReadResult& read, const std::string& path);
     QString Choose(const FileDialogSpec& spec);
 
     TQuillovaMainForm& form_;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/io/file_access.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
+#include "core/text/text_helpers.h"
 
 namespace qv {
 
