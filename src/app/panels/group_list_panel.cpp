@@ -156,10 +156,6 @@ GroupListView::GroupListView(TGroupListPanel& panel) : QListView(&panel), panel_
     setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
-void GroupListView::focusInEvent(QFocusEvent* event) {
-    QListView::focusInEvent(event);
-}
-
 void GroupListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QListView::currentChanged(current, previous);
     if (current.isValid() && !panel_.Refreshing()) panel_.RowPicked(current.row());

@@ -95,7 +95,6 @@ class GroupListView : public QListView {
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
-    void focusInEvent(QFocusEvent* event) override;
 
   private:
     void SetDropRow(int row);
