@@ -13,6 +13,7 @@
 
 #include "app/file_chooser.h"
 #include "app/main_window/file_commands.h"
+#include "app/main_window/view_commands.h"
 #include "app/mdi_child.h"
 #include "app/panels/map_viewer.h"
 #include "app/qt_ports.h"
@@ -49,7 +50,8 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
           *env_, *prompts_, *clipboard_,
           [](const qv::FragSet& set) { return qv::ClipboardText(set); })),
       fileChooser_(std::make_unique<QtFileChooser>()),
-      fileCommands_(std::make_unique<FileCommands>(*this)) {
+      fileCommands_(std::make_unique<FileCommands>(*this)),
+      viewCommands_(std::make_unique<ViewCommands>(*this)) {
     services_.Ini = ini_.get();
     services_.Env = env_.get();
     services_.Buffer = buffer_.get();

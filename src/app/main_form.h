@@ -16,6 +16,7 @@ class QLabel;
 class QMdiArea;
 class QTimer;
 class FileCommands;
+class ViewCommands;
 class QtFileChooser;
 class TMDIChild;
 class TMapViewer;
@@ -80,6 +81,7 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public Gr
 
     TGroupListPanel* GroupList() const { return groupList_; }
     FileCommands& Files() { return *fileCommands_; }
+    ViewCommands& Views() { return *viewCommands_; }
     TMapViewer* MapViewer() const { return mapViewer_; }
 
     // ---- qv::DocumentHost ----
@@ -93,7 +95,8 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public Gr
     void FocusMainWindow() override;
 
     // Closes the program remembering `lastFile` (as the settings file stores it) as the document
-    // to open next time, whatever window is active when the documents close. False when a document refused to close.
+    // to open next time, whatever window is active when the documents close. False when a document
+    // refused to close.
     bool CloseRemembering(const std::string& lastFile);
 
     // Stores the window's own entries and every setting; the file is written only when something
@@ -136,5 +139,6 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost, public Gr
     std::unique_ptr<qv::FragBuffer> buffer_;
     std::unique_ptr<QtFileChooser> fileChooser_;
     std::unique_ptr<FileCommands> fileCommands_;
+    std::unique_ptr<ViewCommands> viewCommands_;
     AppContext services_;
 };

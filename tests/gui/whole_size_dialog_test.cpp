@@ -6,10 +6,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "app/dialogs/scr_size_dlg.h"
 #include "app/main_form.h"
+#include "app/main_window/view_commands.h"
 #include "app/mdi_child.h"
+#include "app/panels/map_viewer.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "render/colors.h"
@@ -103,6 +106,38 @@ TEST_F(WholeSizeDialogTest, ArrowsStopAtTheUsedSizeAndDivisionColoursFollowTheCo
     EXPECT_EQ(dlg_.result(), QDialog::Rejected);
     EXPECT_TRUE(set.FixedSize);
     EXPECT_FALSE(set.Modified);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WholeSizeCommand, OkOnTheModalDialogModifiesAndRepaintsTheActiveDocument) {
+    TQuillovaMainForm form;
+    form.show();
+    TMDIChild* child = form.OpenDocument(kExample);
+    ASSERT_NE(child, nullptr);
+    // Answered from inside the dialog's own event loop, as the user would.
+    QTimer::singleShot(0, [&form] {
+        TScrSizeDlg& dlg = form.Views().SizeDialog();
+        QTest::keyClick(&dlg, Qt::Key_H, Qt::AltModifier);
+        QLineEdit* height = dlg.Edit(Field::Height)->findChild<QLineEdit*>();
+        height->selectAll();
+        QTest::keyClicks(dlg.Edit(Field::Height), QStringLiteral("2400"));
+        QTest::keyClick(dlg.Edit(Field::Height), Qt::Key_Return);
+    });
+    form.Views().OptionScrSize();
+    EXPECT_EQ(child->Set().FixedHeight, 2400);
+    EXPECT_EQ(child->Set().WholeHeight, 2400);
+    EXPECT_TRUE(child->Set().Modified);
+    EXPECT_EQ(child->ScrollRange(qv::ScrollAxis::Vertical), 2420) << "the window follows";
+    child->ApproveClose();
+
+    // The map toggles.
+    form.Views().ShowMapViewer();
+    EXPECT_TRUE(form.MapViewer()->isVisible());
+    form.Views().ShowMapViewer();
+    EXPECT_FALSE(form.MapViewer()->isVisible());
 }
 
 }  // namespace
