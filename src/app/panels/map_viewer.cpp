@@ -59,7 +59,10 @@ void PaintMapContent(QPainter& painter, const qv::FragSet* set, qv::RenderCache&
     painter.fillRect(QRect(0, 0, a, b), qv::ToQColor(set->Env().Colors.Background));
     painter.fillRect(QRect(a, 0, width - a, height), workspace);
     painter.fillRect(QRect(0, b, a, height - b), workspace);
-    qv::PaintDocument(painter, *set, cache, qv::PaintRequest{qv::PaintTarget::Map, scale, {}});
+    qv::RenderTarget target;
+    target.Kind = qv::TargetKind::Map;
+    target.Scale = scale;
+    qv::PaintDocument(painter, *set, cache, target);
 }
 
 }  // namespace
@@ -163,9 +166,11 @@ void TMapViewer::paintEvent(QPaintEvent*) {
     const int y = static_cast<int>(set->ScrollY() * s);
     const int w = static_cast<int>(view.ClientWidth() * s);
     const int h = static_cast<int>(view.ClientHeight() * s);
+    if (w <= 0 || h <= 0) return;
+    // A one-pixel frame around (x, y)-(x + w, y + h), right and bottom excluded.
     painter.setPen(QPen(qv::ToQColor(env_.Colors.AreaFrame), 0));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(x, y, std::max(w, 1), std::max(h, 1));
+    painter.drawRect(x, y, w - 1, h - 1);
 }
 
 void TMapViewer::resizeEvent(QResizeEvent* event) {
