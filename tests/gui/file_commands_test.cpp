@@ -15,10 +15,11 @@
 #include <deque>
 #include <thread>
 
+#include "app/app_services.h"
+#include "app/document/mdi_child.h"
 #include "app/file_chooser.h"
-#include "app/main_form.h"
 #include "app/main_window/file_commands.h"
-#include "app/mdi_child.h"
+#include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "render/qt_text.h"
@@ -70,8 +71,8 @@ class FileCommandsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        form_.Services().Prompts = &prompts_;
-        form_.Services().Files = &chooser_;
+        services_.Prompts().Redirect(&prompts_);
+        services_.RedirectFiles(&chooser_);
         form_.resize(900, 700);
         form_.show();
         doc_ = dir_.filePath(QStringLiteral("doc.csv"));
@@ -79,6 +80,8 @@ class FileCommandsTest : public ::testing::Test {
         QFile::setPermissions(doc_, QFile::ReadOwner | QFile::WriteOwner);
     }
     void TearDown() override {
+        services_.Prompts().Redirect(nullptr);
+        services_.RedirectFiles(nullptr);
         for (QMdiSubWindow* sub : form_.DocumentArea()->subWindowList())
             if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
     }
@@ -96,7 +99,8 @@ class FileCommandsTest : public ::testing::Test {
     QString doc_;
     ScriptedPrompts prompts_;
     ScriptedChooser chooser_;
-    TQuillovaMainForm form_;
+    AppServices services_;
+    TQuillovaMainForm form_{services_};
 };
 
 TEST_F(FileCommandsTest, DialogsAreSetUpWithTheirTitlesFiltersAndNoPatternAsName) {

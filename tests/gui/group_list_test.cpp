@@ -10,8 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/main_form.h"
-#include "app/mdi_child.h"
+#include "app/app_services.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/main_form.h"
 #include "app/panels/group_list_panel.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -26,7 +27,7 @@ class GroupListTest : public ::testing::Test {
   protected:
     void SetUp() override {
         form_.resize(900, 700);
-        form_.show();
+        form_.ShowAsStored();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
         child_ = form_.OpenDocument(kExample);
         ASSERT_NE(child_, nullptr);
@@ -48,7 +49,8 @@ class GroupListTest : public ::testing::Test {
     }
     void Scroll(int row) { view_->scrollTo(view_->model()->index(row, 0)); }
 
-    TQuillovaMainForm form_;
+    AppServices services_;
+    TQuillovaMainForm form_{services_};
     TMDIChild* child_ = nullptr;
     TGroupListPanel* list_ = nullptr;
     GroupListView* view_ = nullptr;
@@ -67,7 +69,7 @@ TEST_F(GroupListTest, RowsShowCountsAndNamesAndClicksPickTheCurrentGroup) {
     EXPECT_EQ(Set().GroupListGroup, 3);
     EXPECT_EQ(Set().Fragments().back()->Text, qv::ToCp932(QStringLiteral("販売と宣伝")))
         << "the name plate comes on top";
-    EXPECT_EQ(form_.GroupListRow(), 2);
+    EXPECT_EQ(form_.Host().GroupListRow(), 2);
     EXPECT_TRUE(Set().SelectionList.empty()) << "a click selects no cards";
     EXPECT_FALSE(Set().Modified);
 }
@@ -179,7 +181,7 @@ TEST_F(GroupListTest, PopupChecksTheSideAndHidingStopsRefreshes) {
 
     list_->Hide();
     EXPECT_TRUE(list_->isHidden());
-    EXPECT_FALSE(form_.GroupListRow().has_value());
+    EXPECT_FALSE(form_.Host().GroupListRow().has_value());
     Set().GroupTable[2].Shown = false;
     form_.RefreshViews();
     EXPECT_TRUE(Checked(1)) << "a hidden list is not refreshed";
@@ -194,9 +196,10 @@ TEST(GroupListPlacement, DockSideSizeAndFloatingAreKeptAcrossARestart) {
     qv::StartupArguments startup;
     startup.IniPath = QFile::encodeName(dir.filePath(QStringLiteral("g.INI"))).toStdString();
     {
-        TQuillovaMainForm form(startup);
+        AppServices services(startup);
+        TQuillovaMainForm form(services);
         form.resize(900, 700);
-        form.show();
+        form.ShowAsStored();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
         form.GroupList()->DockGroupList(qv::DockSide::Right);
         form.resizeDocks({form.GroupList()}, {170}, Qt::Horizontal);
@@ -208,9 +211,10 @@ TEST(GroupListPlacement, DockSideSizeAndFloatingAreKeptAcrossARestart) {
     EXPECT_EQ(stored.ReadInteger("GroupList", "Width", 0), 170);
     EXPECT_TRUE(stored.ReadBool("General", "GroupList", false));
     {
-        TQuillovaMainForm form(startup);
+        AppServices services(startup);
+        TQuillovaMainForm form(services);
         form.resize(900, 700);
-        form.show();
+        form.ShowAsStored();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
         QApplication::processEvents();
         EXPECT_EQ(form.dockWidgetArea(form.GroupList()), Qt::RightDockWidgetArea);
@@ -223,8 +227,9 @@ TEST(GroupListPlacement, DockSideSizeAndFloatingAreKeptAcrossARestart) {
         form.close();
     }
     {
-        TQuillovaMainForm form(startup);
-        form.show();
+        AppServices services(startup);
+        TQuillovaMainForm form(services);
+        form.ShowAsStored();
         EXPECT_TRUE(form.GroupList()->isFloating());
         EXPECT_EQ(form.GroupList()->geometry(), QRect(40, 50, 220, 300));
         // Hidden by the user, hidden at the next start.
@@ -232,8 +237,9 @@ TEST(GroupListPlacement, DockSideSizeAndFloatingAreKeptAcrossARestart) {
         form.close();
     }
     {
-        TQuillovaMainForm form(startup);
-        form.show();
+        AppServices services(startup);
+        TQuillovaMainForm form(services);
+        form.ShowAsStored();
         EXPECT_TRUE(form.GroupList()->isHidden());
         form.close();
     }

@@ -7,8 +7,9 @@
 #include <QTest>
 #include <cmath>
 
-#include "app/main_form.h"
-#include "app/mdi_child.h"
+#include "app/app_services.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/main_form.h"
 #include "app/panels/map_viewer.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -22,7 +23,7 @@ class MapViewerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         form_.resize(900, 700);
-        form_.show();
+        form_.ShowAsStored();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
         map_ = form_.MapViewer();
         map_->ShowViewer();
@@ -49,7 +50,8 @@ class MapViewerTest : public ::testing::Test {
         child_->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
     }
 
-    TQuillovaMainForm form_;
+    AppServices services_;
+    TQuillovaMainForm form_{services_};
     TMapViewer* map_ = nullptr;
     TMDIChild* child_ = nullptr;
     qv::Fragment* card_ = nullptr;

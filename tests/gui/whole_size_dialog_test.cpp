@@ -8,10 +8,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/app_services.h"
 #include "app/dialogs/scr_size_dlg.h"
-#include "app/main_form.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/main_form.h"
 #include "app/main_window/view_commands.h"
-#include "app/mdi_child.h"
 #include "app/panels/map_viewer.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -38,7 +39,8 @@ class WholeSizeDialogTest : public ::testing::Test {
     }
     QLineEdit* Line(Field f) { return dlg_.Edit(f)->findChild<QLineEdit*>(); }
 
-    TQuillovaMainForm form_;
+    AppServices services_;
+    TQuillovaMainForm form_{services_};
     TMDIChild* child_ = nullptr;
     TScrSizeDlg dlg_{form_.Env(), &form_};
 };
@@ -113,7 +115,8 @@ TEST_F(WholeSizeDialogTest, ArrowsStopAtTheUsedSizeAndDivisionColoursFollowTheCo
 namespace {
 
 TEST(WholeSizeCommand, OkOnTheModalDialogModifiesAndRepaintsTheActiveDocument) {
-    TQuillovaMainForm form;
+    AppServices services;
+    TQuillovaMainForm form(services);
     form.show();
     TMDIChild* child = form.OpenDocument(kExample);
     ASSERT_NE(child, nullptr);

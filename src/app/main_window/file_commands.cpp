@@ -5,9 +5,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 
+#include "app/app_services.h"
+#include "app/document/mdi_child.h"
 #include "app/file_chooser.h"
-#include "app/main_form.h"
-#include "app/mdi_child.h"
+#include "app/main_window/main_form.h"
 #include "core/fs/atomic_file.h"
 #include "core/io/fragment_file.h"
 #include "core/io/read_result.h"
@@ -22,7 +23,6 @@ namespace {
 
 // "無題": the name that makes a new, empty document.
 constexpr std::string_view kUntitledName = "\x96\xb3\x91\xe8";
-constexpr int kMaxDocuments = 40;
 
 void Warn(qv::Prompts& prompts, const QString& text) {
     prompts.Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
@@ -44,18 +44,17 @@ std::string FileCommands::DocumentPath(const QString& chosen) {
 }
 
 QString FileCommands::Choose(const FileDialogSpec& spec) {
-    FileChooser* chooser = form_.Services().Files;
-    return chooser ? chooser->Choose(&form_, spec) : QString();
+    return form_.Services().Files().Choose(&form_, spec);
 }
 
 bool FileCommands::ReportReadFailure(const qv::ReadResult& read, const std::string& path) {
     if (read.Status == qv::ReadStatus::Missing) {
-        Warn(*form_.Services().Prompts, Bracketed(path) + QStringLiteral("は存在しません"));
+        Warn(form_.Services().Prompts(), Bracketed(path) + QStringLiteral("は存在しません"));
         return false;
     }
     if (read.Status == qv::ReadStatus::Unreadable) {
-        Warn(*form_.Services().Prompts, Bracketed(path) + QStringLiteral("を読み込めません\n") +
-                                            QString::fromStdString(read.Why));
+        Warn(form_.Services().Prompts(), Bracketed(path) + QStringLiteral("を読み込めません\n") +
+                                             QString::fromStdString(read.Why));
         return false;
     }
     return true;
@@ -116,8 +115,8 @@ void FileCommands::FileMerge() {
             Bracketed(path) + QStringLiteral(
                                   "は断片ファイルではありません\n"
                                   "1番目の項目をテキスト内容としてマージしますか?");
-        if (form_.Services().Prompts->Warning(qv::ToCp932(question), qv::PromptButtons::OkCancel) !=
-            qv::PromptAnswer::Ok)
+        if (form_.Services().Prompts().Warning(qv::ToCp932(question),
+                                               qv::PromptButtons::OkCancel) != qv::PromptAnswer::Ok)
             return;
     }
     if (!ReportReadFailure(qv::ReadFragmentFile(*set, path, true), path)) return;
@@ -176,9 +175,9 @@ void FileCommands::FileExport() {
     if (chosen.isEmpty()) return;
     const std::string path = DocumentPath(chosen);
     if (const qv::WriteResult written = qv::ExportText(*set, path); !written) {
-        Warn(*form_.Services().Prompts, Bracketed(path) +
-                                            QStringLiteral("に書き出せませんでした\n") +
-                                            QString::fromStdString(written.Error));
+        Warn(form_.Services().Prompts(), Bracketed(path) +
+                                             QStringLiteral("に書き出せませんでした\n") +
+                                             QString::fromStdString(written.Error));
         return;
     }
     form_.ShowMessage(Shown(path) + QStringLiteral(" に書き出しました"));

@@ -1,7 +1,7 @@
 #include "app/main_window/view_commands.h"
 
 #include "app/dialogs/scr_size_dlg.h"
-#include "app/main_form.h"
+#include "app/main_window/main_form.h"
 #include "app/panels/group_list_panel.h"
 #include "app/panels/map_viewer.h"
 
