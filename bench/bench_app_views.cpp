@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -13,8 +14,9 @@
 #include <memory>
 #include <string>
 
-#include "app/main_form.h"
-#include "app/mdi_child.h"
+#include "app/app_services.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/main_form.h"
 #include "app/panels/map_viewer.h"
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
@@ -60,15 +62,16 @@ void FillDocument(qv::FragSet& set) {
 
 struct Program {
     QTemporaryDir dir;
-    std::unique_ptr<TQuillovaMainForm> form = std::make_unique<TQuillovaMainForm>();
+    AppServices services;
+    std::unique_ptr<TQuillovaMainForm> form = std::make_unique<TQuillovaMainForm>(services);
     std::string path;
 
     Program() {
         form->resize(1280, 900);
-        form->show();
+        form->ShowAsStored();
         TMDIChild* child = form->OpenDocument("\x96\xb3\x91\xe8");
         FillDocument(child->Set());
-        path = qv::ToCp932(dir.filePath(QStringLiteral("thousand.csv")));
+        path = QFile::encodeName(dir.filePath(QStringLiteral("thousand.csv"))).toStdString();
         qv::SaveFragmentFile(child->Set(), path);
         Close(child);
     }
