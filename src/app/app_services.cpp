@@ -67,3 +67,10 @@ qv::Clipboard& AppServices::Clipboard() {
 void AppServices::SetPromptParent(QWidget* parent) {
     prompts_->SetParent(parent);
 }
+
+void AppServices::ReloadPlugins() {
+    auto fresh = std::make_unique<qv::SpiUnit>(env_->SpiDir);
+    // The picture loader lets go of the old list before it is destroyed.
+    pictures_->SetPlugins(fresh.get());
+    plugins_ = std::move(fresh);
+}

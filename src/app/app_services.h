@@ -61,6 +61,8 @@ class AppServices {
     qv::RandomSource& Random() { return *random_; }
     qv::DesktopLinkOpener& Links() { return *links_; }
     qv::SpiUnit& Plugins() { return *plugins_; }
+    // Rebuilds the plug-in list from SpiDir (the folder changed in the options dialog).
+    void ReloadPlugins();
     // The document named on the command line (native path), empty when none.
     const std::string& StartFile() const { return startFile_; }
 

@@ -19,6 +19,7 @@
 #include "app/commands/command_registry.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/file_commands.h"
+#include "app/main_window/settings_commands.h"
 #include "app/main_window/view_commands.h"
 #include "app/panels/group_list_panel.h"
 #include "app/platform/qt_ports.h"
@@ -55,6 +56,7 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     host_.OnRefreshGroupList = [this] { DispStatusUpdate(); };
     commands_ = new CommandRegistry(this, [this] { return CurrentState(); });
     RegisterHandlers();
+    new SettingsCommands(*this);
     BuildStatusBar();
     BuildMenus();
     BuildToolBars();

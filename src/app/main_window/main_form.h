@@ -7,7 +7,8 @@
 // main_form_documents.cpp (opening, finding, closing and dropping documents),
 // main_form_menus.cpp (menus, pop-ups, tool bars, window list),
 // main_form_commands.cpp (the handlers of this area and the enabling state),
-// main_form_status.cpp (status bar, hints, timer, wheel).
+// main_form_status.cpp (status bar, hints, timer, wheel),
+// main_form_settings.cpp (following the settings after the options dialog).
 #pragma once
 
 #include <QMainWindow>
@@ -104,6 +105,9 @@ class TQuillovaMainForm : public QMainWindow {
     QString StatusPanelText(int panel) const;
     // Evaluates every enabling rule now.
     void UpdateCommands();
+    // The window's own parts follow the settings after the options dialog's OK: the status bar's
+    // font, the tool bars' flat look, the hidden title and menu (main_form_settings.cpp).
+    void FollowSettings();
     EnablingState CurrentState() const;
     void TurnImeOff() { host_.TurnImeOff(); }
 
@@ -180,6 +184,7 @@ class TQuillovaMainForm : public QMainWindow {
     void HelpAbout();
     // main_form_status.cpp
     void BuildStatusBar();
+    void ApplyStatusBarFont();
     void TimerTick();
     // main_form_panels.cpp
     void BuildPanels();
