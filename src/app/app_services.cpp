@@ -1,5 +1,6 @@
 #include "app/app_services.h"
 
+#include "app/file_chooser.h"
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
 #include "core/content/spi_unit.h"
@@ -30,7 +31,13 @@ AppServices::AppServices(const qv::StartupArguments& startup)
       links_(std::make_unique<qv::DesktopLinkOpener>()),
       buffer_(std::make_unique<qv::FragBuffer>(
           *env_, *route_, *clipboard_,
-          [](const qv::FragSet& set) { return qv::ClipboardText(set); })) {}
+          [](const qv::FragSet& set) { return qv::ClipboardText(set); })),
+      qtFiles_(std::make_unique<QtFileChooser>()),
+      files_(qtFiles_.get()) {}
+
+void AppServices::RedirectFiles(FileChooser* chooser) {
+    files_ = chooser ? chooser : qtFiles_.get();
+}
 
 // The cut buffer goes first, the settings file last.
 AppServices::~AppServices() {

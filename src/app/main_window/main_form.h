@@ -15,6 +15,8 @@
 #include <QPoint>
 #include <array>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "app/commands/command_table.h"
@@ -24,6 +26,11 @@
 
 class AppServices;
 class CommandRegistry;
+class FileCommands;
+class GroupListHost;
+class TGroupListPanel;
+class TMapViewer;
+class ViewCommands;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -145,6 +152,15 @@ class TQuillovaMainForm : public QMainWindow {
     std::function<void()> OnChooseBrushColour;
     std::function<void()> OnBrushColourFromCards;
 
+    // ---- The group list, the map, the file and view commands (main_form_panels.cpp) ----
+    TGroupListPanel* GroupList() const { return groupList_; }
+    TMapViewer* MapViewer() const { return mapViewer_; }
+    FileCommands& Files() { return *fileCommands_; }
+    ViewCommands& Views() { return *viewCommands_; }
+    // Closes the program remembering `lastFile` (as the settings file stores it) as the document
+    // to open next time, whatever window is active when the documents close.
+    bool CloseRemembering(const std::string& lastFile);
+
   protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -186,6 +202,9 @@ class TQuillovaMainForm : public QMainWindow {
     void BuildStatusBar();
     void ApplyStatusBarFont();
     void TimerTick();
+    // main_form_panels.cpp
+    void BuildPanels();
+    void StorePanels();
     // main_form_documents.cpp
     void OpenStartDocument();
     bool CloseAllDocuments();
@@ -225,4 +244,11 @@ class TQuillovaMainForm : public QMainWindow {
     bool mapViewerShown_ = true;
     bool shutDown_ = false;
     bool started_ = false;
+
+    TGroupListPanel* groupList_ = nullptr;
+    TMapViewer* mapViewer_ = nullptr;
+    std::unique_ptr<GroupListHost> groupListHost_;
+    std::unique_ptr<FileCommands> fileCommands_;
+    std::unique_ptr<ViewCommands> viewCommands_;
+    std::optional<std::string> exitLastFile_;
 };
