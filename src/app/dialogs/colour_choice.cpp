@@ -8,7 +8,8 @@
 std::optional<QColor> ChooseColourWithCustom(qv::EnvData& env, const QColor& initial,
                                              QWidget* parent) {
     for (int i = 0; i < 16; ++i)
-        QColorDialog::setCustomColor(i, qv::ToQColor(env.CustomColors[static_cast<std::size_t>(i)]));
+        QColorDialog::setCustomColor(i,
+                                     qv::ToQColor(env.CustomColors[static_cast<std::size_t>(i)]));
     const QColor chosen = QColorDialog::getColor(initial, parent);
     for (int i = 0; i < 16; ++i) {
         const QColor c = QColorDialog::customColor(i);

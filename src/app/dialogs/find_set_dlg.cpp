@@ -67,7 +67,8 @@ void TFindSetDlg::LoadHistory() {
 }
 
 int TFindSetDlg::exec() {
-    const QPoint origin = parentWidget() ? parentWidget()->window()->geometry().topLeft() : QPoint();
+    const QPoint origin =
+        parentWidget() ? parentWidget()->window()->geometry().topLeft() : QPoint();
     const qv::WindowPlacement p =
         qv::ReadPlacement(ini_, "FindDlg", 0, 0, origin.y() + 120, origin.x() + 120);
     move(p.Left, p.Top);

@@ -177,7 +177,7 @@ void TFrgPropDlg::BuildControls() {
     connect(backColourButton_, &QPushButton::clicked, this, [this] { ChooseColour(true); });
     connect(transparentBox_, &QCheckBox::stateChanged, this, [this](int state) {
         if (updating_) return;
-        ctl_.SetTransparent(state == Qt::Checked           ? qv::CheckState::Checked
+        ctl_.SetTransparent(state == Qt::Checked            ? qv::CheckState::Checked
                             : state == Qt::PartiallyChecked ? qv::CheckState::Undetermined
                                                             : qv::CheckState::Unchecked);
         ShowState();
@@ -269,11 +269,11 @@ int TFrgPropDlg::CountLines(std::string_view text, int columns, qv::FragmentKind
 
 int TFrgPropDlg::exec() {
     // Placement: stored under "FrgPropDlg", by default 100 pixels in from the main window.
-    const QPoint origin = parentWidget() ? parentWidget()->window()->geometry().topLeft() : QPoint();
+    const QPoint origin =
+        parentWidget() ? parentWidget()->window()->geometry().topLeft() : QPoint();
     const QSize minimum = minimumSize();
-    const qv::WindowPlacement p =
-        qv::ReadPlacement(ini_, "FrgPropDlg", minimum.height(), minimum.width(), origin.y() + 100,
-                          origin.x() + 100);
+    const qv::WindowPlacement p = qv::ReadPlacement(
+        ini_, "FrgPropDlg", minimum.height(), minimum.width(), origin.y() + 100, origin.x() + 100);
     if (p.HasSize) resize(std::max(p.Width, minimum.width()), std::max(p.Height, minimum.height()));
     move(p.Left, p.Top);
 
@@ -287,7 +287,8 @@ int TFrgPropDlg::exec() {
     }
 
     updating_ = true;
-    setWindowTitle(ctl_.NewMode() ? QStringLiteral("新規断片の作成") : QStringLiteral("プロパティ"));
+    setWindowTitle(ctl_.NewMode() ? QStringLiteral("新規断片の作成")
+                                  : QStringLiteral("プロパティ"));
     groupBox_->clear();
     for (const std::string& name : ctl_.GroupItems())
         groupBox_->addItem(qv::FromCp932(name));
@@ -356,8 +357,8 @@ void TFrgPropDlg::ShowState() {
     // Greyed fields of a multiple edit: the button-face colour until the user touches them.
     auto grey = [](QWidget* w, bool greyed) {
         QPalette pal = w->palette();
-        pal.setColor(QPalette::Base, greyed ? qv::ToQColor(qv::kSysButtonFace)
-                                            : qv::ToQColor(qv::kSysWindow));
+        pal.setColor(QPalette::Base,
+                     greyed ? qv::ToQColor(qv::kSysButtonFace) : qv::ToQColor(qv::kSysWindow));
         w->setPalette(pal);
     };
     grey(groupBox_, ctl_.GroupGreyed());
@@ -421,9 +422,9 @@ void TFrgPropDlg::accept() {
         bool complete = true;
         const std::string link = qv::ToCp932(linkEdit_->text(), &complete);
         if (!complete) {
-            QMessageBox::warning(this, QStringLiteral("警告"),
-                                 QStringLiteral("[%1]このリンク先の名前は保存できません")
-                                     .arg(linkEdit_->text()));
+            QMessageBox::warning(
+                this, QStringLiteral("警告"),
+                QStringLiteral("[%1]このリンク先の名前は保存できません").arg(linkEdit_->text()));
             linkEdit_->setFocus();
             return;
         }
@@ -438,7 +439,8 @@ void TFrgPropDlg::done(int result) {
     request_.AtPoint = false;
     request_.FromGroupList = false;
     const QRect g = geometry();
-    qv::WritePlacement(ini_, "FrgPropDlg", qv::Rect{g.left(), g.top(), g.right() + 1, g.bottom() + 1});
+    qv::WritePlacement(ini_, "FrgPropDlg",
+                       qv::Rect{g.left(), g.top(), g.right() + 1, g.bottom() + 1});
     QDialog::done(result);
 }
 
@@ -529,7 +531,8 @@ void TFrgPropDlg::Extract(qv::ExtractItem item) {
 void TFrgPropDlg::BrowseLink() {
     const bool image = ctl_.Kind() == qv::FragmentKind::Image;
     const char* dirKey = image ? "FrgPropDlgImageDir" : "FrgPropDlgLinkDir";
-    const QString dir = QFile::decodeName(qv::NativePath(ini_.ReadString("General", dirKey, "")).c_str());
+    const QString dir =
+        QFile::decodeName(qv::NativePath(ini_.ReadString("General", dirKey, "")).c_str());
     QStringList filters;
     if (image) {
         filters << QStringLiteral("ビットマップ (*.bmp *.BMP)")
@@ -563,8 +566,9 @@ void TFrgPropDlg::BrowseLink() {
         filters.join(QStringLiteral(";;")), selected.isEmpty() ? nullptr : &selected);
     if (file.isEmpty()) return;
     linkEdit_->setText(file);
-    ini_.WriteString("General", dirKey,
-                     qv::Cp932Path(QFile::encodeName(QFileInfo(file).absolutePath()).toStdString()));
+    ini_.WriteString(
+        "General", dirKey,
+        qv::Cp932Path(QFile::encodeName(QFileInfo(file).absolutePath()).toStdString()));
 }
 
 void TFrgPropDlg::ChooseColour(bool back) {

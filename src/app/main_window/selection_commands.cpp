@@ -1,8 +1,8 @@
 #include "app/main_window/selection_commands.h"
 
 #include <QActionGroup>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QStyleOptionMenuItem>
 
@@ -49,8 +49,8 @@ void ColourMenu::SetColours(const std::vector<qv::Color>& colours) {
     for (int i = 0; i < qv::kColourItems; ++i) {
         QAction* a = items_[static_cast<std::size_t>(i)];
         const bool used = i < static_cast<int>(colours.size());
-        a->setData(static_cast<qulonglong>(used ? colours[static_cast<std::size_t>(i)]
-                                                : qv::kNoColor));
+        a->setData(
+            static_cast<qulonglong>(used ? colours[static_cast<std::size_t>(i)] : qv::kNoColor));
         a->setVisible(used);
     }
 }
@@ -77,14 +77,17 @@ void ColourMenu::paintEvent(QPaintEvent* event) {
 SelectionCommands::SelectionCommands(DocumentWindows& windows, qv::EnvData& env,
                                      qv::UsrIniFile& ini, qv::FragBuffer& buffer,
                                      QWidget* dialogParent)
-    : windows_(windows), env_(env), ini_(ini), buffer_(buffer), dialogParent_(dialogParent),
+    : windows_(windows),
+      env_(env),
+      ini_(ini),
+      buffer_(buffer),
+      dialogParent_(dialogParent),
       findDialog_(std::make_unique<TFindSetDlg>(env, ini, dialogParent)),
       colours_(new ColourMenu(dialogParent)) {
     for (int i = 0; i < qv::kColourItems; ++i) {
         QAction* a = colours_->Item(i);
-        connect(a, &QAction::triggered, this, [this, a] {
-            ChooseColour(static_cast<qv::Color>(a->data().toULongLong()));
-        });
+        connect(a, &QAction::triggered, this,
+                [this, a] { ChooseColour(static_cast<qv::Color>(a->data().toULongLong())); });
     }
     chooser_ = [this](const QColor& initial) {
         return ChooseColourWithCustom(env_, initial, dialogParent_);
@@ -294,10 +297,9 @@ void SelectionCommands::Find() {
     if (findDialog_->exec() != QDialog::Accepted || !findDialog_->Result()) return;
     const int count = qv::FindInDocument(*doc, findDialog_->Result()->Text);
     const QString text = findDialog_->Text();
-    windows_.ShowMessage(count < 1 ? QStringLiteral("[%1]が見つかりません").arg(text)
-                                   : QStringLiteral("%1枚の断片が見つかりました [%2]")
-                                         .arg(count)
-                                         .arg(text));
+    windows_.ShowMessage(
+        count < 1 ? QStringLiteral("[%1]が見つかりません").arg(text)
+                  : QStringLiteral("%1枚の断片が見つかりました [%2]").arg(count).arg(text));
     windows_.RefreshViews();
 }
 

@@ -54,7 +54,7 @@ constexpr std::array<const char*, 27> kProgramTypes = {
 
 // Names the desktop runs by their ending, whatever their content looks like.
 constexpr std::array<const char*, 16> kProgramSuffixes = {
-    "desktop", "exe", "com", "bat", "cmd", "scr", "msi", "ps1",
+    "desktop", "exe", "com", "bat", "cmd",      "scr", "msi", "ps1",
     "vbs",     "jar", "sh",  "run", "appimage", "pif", "lnk", "wsf",
 };
 
@@ -78,8 +78,8 @@ ProgramCheck CheckProgram(const QString& localPath) {
     const QFileInfo info(target.isEmpty() ? localPath : target);
     if (info.isDir()) return check;
     QMimeDatabase db;
-    const QMimeType byContent = db.mimeTypeForFile(info.absoluteFilePath(),
-                                                   QMimeDatabase::MatchContent);
+    const QMimeType byContent =
+        db.mimeTypeForFile(info.absoluteFilePath(), QMimeDatabase::MatchContent);
     const QMimeType byBoth = db.mimeTypeForFile(info.absoluteFilePath());
     for (const QMimeType& t : {byContent, byBoth}) {
         if (HasProgramType(t)) {
@@ -92,7 +92,10 @@ ProgramCheck CheckProgram(const QString& localPath) {
     QFile file(info.absoluteFilePath());
     if (file.open(QIODevice::ReadOnly)) {
         const QByteArray head = file.read(4);
-        if (head.startsWith("#!") || head.startsWith("\x7f" "ELF") || head.startsWith("MZ")) {
+        if (head.startsWith("#!") ||
+            head.startsWith("\x7f"
+                            "ELF") ||
+            head.startsWith("MZ")) {
             check.IsProgram = true;
             check.Description = byContent.comment();
             return check;
@@ -113,9 +116,9 @@ ProgramCheck CheckProgram(const QString& localPath) {
 }
 
 LinkFollower::LinkFollower(EnvData& env, Prompts& prompts)
-    : env_(env), prompts_(prompts), openExternally_([](const QUrl& url) {
-          return QDesktopServices::openUrl(url);
-      }) {}
+    : env_(env),
+      prompts_(prompts),
+      openExternally_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {}
 
 void LinkFollower::OpenLink(FragSet& set, Fragment& fragment) {
     if (!fragment.Visible) return;
@@ -157,8 +160,7 @@ void LinkFollower::JumpSelection(FragSet& set) {
 }
 
 void LinkFollower::GoBack(const FragSet* active) {
-    const std::optional<std::string> path =
-        qv::GoBack(env_, active ? &active->FileName : nullptr);
+    const std::optional<std::string> path = qv::GoBack(env_, active ? &active->FileName : nullptr);
     if (path && openDocument_) openDocument_(*path);
 }
 
@@ -168,8 +170,7 @@ void LinkFollower::GoForward() {
 }
 
 void LinkFollower::GoHome(const FragSet* active) {
-    const std::optional<std::string> path =
-        qv::GoHome(env_, active ? &active->FileName : nullptr);
+    const std::optional<std::string> path = qv::GoHome(env_, active ? &active->FileName : nullptr);
     if (!path || !openDocument_) return;
     if (openDocument_(*path) && env_.HomWinMaximize && maximiseActive_) maximiseActive_();
 }
@@ -185,8 +186,8 @@ void LinkFollower::OpenFile(const std::string& cp932Path) {
     const QString local = QFile::decodeName(NativePath(cp932Path).c_str());
     const ProgramCheck program = CheckProgram(local);
     if (program.IsProgram) {
-        const QString what = program.Description.isEmpty() ? QStringLiteral("プログラム")
-                                                           : program.Description;
+        const QString what =
+            program.Description.isEmpty() ? QStringLiteral("プログラム") : program.Description;
         const std::string question = Bracketed(
             cp932Path,
             QStringLiteral("はプログラム (%1) です。開くとこのプログラムが実行されます。\n"
@@ -194,9 +195,11 @@ void LinkFollower::OpenFile(const std::string& cp932Path) {
                 .arg(what));
         if (prompts_.Question(question, PromptButtons::YesNo) != PromptAnswer::Yes) return;
     }
-    if (!openExternally_ || !openExternally_(QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath())))
-        prompts_.Warning(Bracketed(cp932Path, QStringLiteral("を開くアプリケーションが見つかりません")),
-                         PromptButtons::Ok);
+    if (!openExternally_ ||
+        !openExternally_(QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath())))
+        prompts_.Warning(
+            Bracketed(cp932Path, QStringLiteral("を開くアプリケーションが見つかりません")),
+            PromptButtons::Ok);
 }
 
 void LinkFollower::OpenWeb(const std::string& cp932Link, bool ask) {
@@ -210,8 +213,9 @@ void LinkFollower::OpenWeb(const std::string& cp932Link, bool ask) {
                                  PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
     if (!openExternally_ || !openExternally_(url))
-        prompts_.Warning(Bracketed(cp932Link, QStringLiteral("を開くアプリケーションが見つかりません")),
-                         PromptButtons::Ok);
+        prompts_.Warning(
+            Bracketed(cp932Link, QStringLiteral("を開くアプリケーションが見つかりません")),
+            PromptButtons::Ok);
 }
 
 }  // namespace qv
