@@ -517,6 +517,15 @@ void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!bandActive_ && !ctrlPressed_) {
         if (qv::Fragment* f = set_->FragmentAt(p.x(), p.y())) {
             set_->DoubleClickFragment(f, ShiftOf(event->modifiers()));
+        } else if (!set_->ReadOnly) {
+            // A new card where the user double-clicked, in the group whose frame is there.
+            qv::NewFragmentRequest request;
+            request.AtPoint = true;
+            request.At = qv::Point{p.x() + 1, p.y() + 1};
+            request.PresetGroup = std::max(0, set_->GroupFrameAt(p.x(), p.y()));
+            app_.Host->NewFragment(*set_, request);
+            set_->Dragging = false;
+            app_.Host->TurnImeOff();
         }
     }
     ctrlPressed_ = false;

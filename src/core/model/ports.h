@@ -156,6 +156,16 @@ class LinkOpener {
     virtual void OpenLink(FragSet& set, Fragment& fragment) = 0;
 };
 
+// What the opener of a new card asks for (the property dialog's request fields).
+struct NewFragmentRequest {
+    bool AtPoint = false;  // at a point of the document window (client coordinates)
+    Point At;
+    bool FromGroupList = false;
+    int PresetGroup = -1;  // preselected with AtPoint or FromGroupList when >= 0
+    bool LinkPreset = false;
+    std::string LinkPresetText;  // code page 932
+};
+
 // Main-window services a document uses. Every call has a harmless default so that documents
 // without a main window (the command-line tool, tests) need not implement them.
 class DocumentHost {
@@ -163,6 +173,8 @@ class DocumentHost {
     virtual ~DocumentHost() = default;
     // Opens the property dialog for the selection of `set` (modal).
     virtual void EditSelection(FragSet& /*set*/) {}
+    // Opens the property dialog for a new card of `set` (modal).
+    virtual void NewFragment(FragSet& /*set*/, const NewFragmentRequest& /*request*/) {}
     // Closes the input method editor of the main window.
     virtual void TurnImeOff() {}
     // The group list has to show new counts or names now.
