@@ -11,7 +11,9 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "app/main_window/card_dialogs.h"
 #include "app/mdi_child.h"
+#include "app/platform/link_follower.h"
 #include "app/qt_ports.h"
 #include "core/content/spi_unit.h"
 #include "core/io/text_exchange.h"
@@ -41,7 +43,7 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
       prompts_(std::make_unique<qv::QtPrompts>(this)),
       clipboard_(std::make_unique<qv::QtClipboard>()),
       random_(std::make_unique<qv::DefaultRandomSource>()),
-      links_(std::make_unique<qv::DesktopLinkOpener>()),
+      links_(std::make_unique<qv::LinkFollower>(*env_, *prompts_)),
       buffer_(std::make_unique<qv::FragBuffer>(
           *env_, *prompts_, *clipboard_,
           [](const qv::FragSet& set) { return qv::ClipboardText(set); })) {
@@ -55,7 +57,13 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
     services_.Random = random_.get();
     services_.Links = links_.get();
     services_.Host = this;
-    links_->SetOpenDocument([this](const std::string& path) { OpenDocument(path); });
+    links_->SetOpenDocument(
+        [this](const std::string& path) { return OpenDocument(path) != nullptr; });
+    links_->SetMaximiseActive([this] {
+        if (TMDIChild* child = ActiveChild(); child && child->parentWidget())
+            child->parentWidget()->showMaximized();
+    });
+    cards_ = std::make_unique<CardDialogs>(*env_, *ini_, plugins_.get(), *prompts_, this);
 
     setWindowTitle(QStringLiteral("Quillovarsta"));
     mdiArea_ = new QMdiArea(this);
@@ -72,6 +80,14 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
         env_->RefreshPending = true;
         DispStatusUpdate();
     });
+}
+
+void TQuillovaMainForm::EditSelection(qv::FragSet& set) {
+    cards_->EditSelection(set);
+}
+
+void TQuillovaMainForm::NewFragment(qv::FragSet& set, const qv::NewFragmentRequest& request) {
+    cards_->NewFragment(set, request);
 }
 
 void TQuillovaMainForm::BuildStatusBar() {

@@ -12,16 +12,17 @@
 
 class QLabel;
 class QMdiArea;
+class CardDialogs;
 class QTimer;
 class TMDIChild;
 
 namespace qv {
 class DefaultRandomSource;
-class DesktopLinkOpener;
 class EnvData;
 class FilePictureLoader;
 class FragBuffer;
 class FragSet;
+class LinkFollower;
 class QtClipboard;
 class QtPrompts;
 class QtTextMetrics;
@@ -73,8 +74,14 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
     // Status panel 2: results and hints.
     void ShowMessage(const QString& text);
 
+    // The openers of the property dialog and the follower of links.
+    CardDialogs& Cards() { return *cards_; }
+    qv::LinkFollower& Links() { return *links_; }
+
     // ---- qv::DocumentHost ----
     void TurnImeOff() override {}
+    void EditSelection(qv::FragSet& set) override;
+    void NewFragment(qv::FragSet& set, const qv::NewFragmentRequest& request) override;
 
     // Stores the window's own entries and every setting; the file is written only when something
     // differs. Returns false when it had to be written and could not be.
@@ -109,7 +116,8 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
     std::unique_ptr<qv::QtPrompts> prompts_;
     std::unique_ptr<qv::QtClipboard> clipboard_;
     std::unique_ptr<qv::DefaultRandomSource> random_;
-    std::unique_ptr<qv::DesktopLinkOpener> links_;
+    std::unique_ptr<qv::LinkFollower> links_;
     std::unique_ptr<qv::FragBuffer> buffer_;
+    std::unique_ptr<CardDialogs> cards_;
     AppContext services_;
 };

@@ -1,12 +1,10 @@
 #include "app/qt_ports.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QUrl>
 
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
@@ -85,18 +83,6 @@ std::string ResolveAgainstDocument(const std::string& cp932Path, const std::stri
     QString folder = QFileInfo(LocalPath(documentPath)).absolutePath();
     QString candidate = QDir(folder).filePath(path);
     return QFileInfo::exists(candidate) ? ToCp932(QDir::cleanPath(candidate)) : cp932Path;
-}
-
-void DesktopLinkOpener::OpenLink(FragSet& set, Fragment& fragment) {
-    if (fragment.Link.empty()) return;
-    std::string path = ResolveAgainstDocument(fragment.Link, set.FileName);
-    QString local = LocalPath(path);
-    if (openDocument_ && local.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
-        openDocument_(path);
-        return;
-    }
-    QUrl url = QUrl::fromUserInput(local, QDir::currentPath(), QUrl::AssumeLocalFile);
-    QDesktopServices::openUrl(url);
 }
 
 }  // namespace qv

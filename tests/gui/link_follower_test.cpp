@@ -9,11 +9,15 @@
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <deque>
 
+#include "app/dialogs/frg_prop_dlg.h"
 #include "app/main_form.h"
+#include "app/main_window/card_dialogs.h"
 #include "app/mdi_child.h"
 #include "app/platform/link_follower.h"
+#include "core/commands/jump_history.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/env_data.h"
@@ -153,6 +157,106 @@ TEST_F(LinkTest, FragmentFilesOpenInsideByContentWebAddressesBySchemeMissingIsRe
     Follow(dir_.filePath(QStringLiteral("gone.csv")));
     ASSERT_EQ(prompts_.Asked.size(), 2u);
     EXPECT_TRUE(prompts_.Asked[1].endsWith(QStringLiteral("]は存在しません")));
+}
+
+}  // namespace
+
+namespace {
+
+// Three documents A -> B -> C linked by cards, in the main window.
+class JumpTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"A", "B", "C", "D"}) {
+            paths_.push_back(dir_.filePath(QString::fromLatin1(name) + QStringLiteral(".csv")));
+        }
+        // Every document links to the next one.
+        for (int i = 0; i < 4; ++i) {
+            QFile f(paths_[static_cast<std::size_t>(i)]);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(kFragmentHeader);
+            if (i < 3)
+                f.write("\"next\",1,10,10,4,1,0,16777215," +
+                        paths_[static_cast<std::size_t>(i + 1)].toUtf8() + "\r\n");
+        }
+        form_.resize(900, 700);
+        form_.show();
+    }
+    void TearDown() override {
+        for (QMdiSubWindow* sub : form_.DocumentArea()->subWindowList())
+            if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
+    }
+    std::string Path(int i) const { return qv::ToCp932(paths_[static_cast<std::size_t>(i)]); }
+    std::string Active() const {
+        qv::FragSet* d = form_.ActiveDocument();
+        return d ? d->FileName : std::string();
+    }
+    // Selects the card of the active document and runs the jump command.
+    void Jump() {
+        qv::FragSet* d = form_.ActiveDocument();
+        ASSERT_NE(d, nullptr);
+        d->SelectAll(true);
+        d->RebuildSelection();
+        form_.Links().JumpSelection(*d);
+        EXPECT_TRUE(d->SelectionList.empty());
+    }
+
+    QTemporaryDir dir_;
+    std::vector<QString> paths_;
+    TQuillovaMainForm form_;
+};
+
+TEST_F(JumpTest, JumpBackForwardAndHomeAcrossThreeDocuments) {
+    qv::EnvData& env = form_.Env();
+    ASSERT_NE(form_.OpenDocument(Path(0)), nullptr);
+    Jump();
+    EXPECT_EQ(Active(), Path(1));
+    Jump();
+    EXPECT_EQ(Active(), Path(2));
+    EXPECT_EQ(env.JumpHistory, (std::vector<std::string>{Path(0), Path(1)}));
+    EXPECT_EQ(env.JumpPosition, 2);
+
+    form_.Links().GoBack(form_.ActiveDocument());
+    EXPECT_EQ(Active(), Path(1));
+    EXPECT_EQ(env.JumpHistory.size(), 3u);
+    form_.Links().GoBack(form_.ActiveDocument());
+    EXPECT_EQ(Active(), Path(0));
+    EXPECT_EQ(env.JumpPosition, 0);
+    form_.Links().GoForward();
+    form_.Links().GoForward();
+    EXPECT_EQ(Active(), Path(2));
+    EXPECT_FALSE(qv::CanGoForward(env));
+
+    // Home: recorded as a jump from C; from home itself nothing is recorded.
+    env.HomeWindow = Path(3);
+    env.HomWinMaximize = true;
+    form_.Links().GoHome(form_.ActiveDocument());
+    EXPECT_EQ(Active(), Path(3));
+    EXPECT_TRUE(form_.ActiveChild()->parentWidget()->isMaximized());
+    const int position = env.JumpPosition;
+    form_.Links().GoHome(form_.ActiveDocument());
+    EXPECT_EQ(env.JumpPosition, position);
+    form_.Links().GoBack(form_.ActiveDocument());
+    EXPECT_EQ(Active(), Path(2));
+    EXPECT_EQ(form_.DocumentCount(), 4);
+}
+
+TEST_F(JumpTest, DoubleClickOnTheEmptyPageCreatesACardThere) {
+    TMDIChild* child = form_.OpenDocument(Path(3));
+    ASSERT_NE(child, nullptr);
+    QTimer::singleShot(0, [this] {
+        auto* memo = form_.Cards().PropertyDialog().findChild<QWidget*>(QStringLiteral("Memo1"));
+        ASSERT_NE(memo, nullptr);
+        QTest::keyClicks(memo, QStringLiteral("new"));
+        QTest::keyClick(memo, Qt::Key_Return);
+    });
+    QTest::mouseDClick(child->viewport(), Qt::LeftButton, {}, QPoint(200, 150));
+    ASSERT_EQ(child->Set().Count(), 1);
+    const qv::Fragment& f = *child->Set().Fragments()[0];
+    EXPECT_EQ(f.Text, "new");
+    EXPECT_EQ(f.Left, child->Set().ScrollX() + 201);
+    EXPECT_EQ(f.Top, child->Set().ScrollY() + 151);
+    EXPECT_EQ(f.Group, 0);  // outside every frame
 }
 
 }  // namespace

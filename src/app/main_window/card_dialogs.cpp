@@ -17,7 +17,9 @@ constexpr std::string_view kPictureCardText = "#\x89\xe6\x91\x9c";
 
 CardDialogs::CardDialogs(qv::EnvData& env, qv::UsrIniFile& ini, const qv::SpiUnit* plugins,
                          qv::Prompts& prompts, QWidget* parent)
-    : env_(env), plugins_(plugins), prompts_(prompts),
+    : env_(env),
+      plugins_(plugins),
+      prompts_(prompts),
       dialog_(std::make_unique<TFrgPropDlg>(env, ini, plugins, parent)) {}
 
 CardDialogs::~CardDialogs() = default;
@@ -89,7 +91,8 @@ CardDialogs::DropOutcome CardDialogs::DropFile(qv::FragSet* doc, const std::stri
         // "]はすでにリンクされています\nさらにリンク断片を作成しますか?"
         const std::string question =
             "[" + cp932Path + "]" +
-            qv::ToCp932(QStringLiteral("はすでにリンクされています\nさらにリンク断片を作成しますか?"));
+            qv::ToCp932(
+                QStringLiteral("はすでにリンクされています\nさらにリンク断片を作成しますか?"));
         if (prompts_.Warning(question, qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes)
             return DropOutcome::Done;
     }
