@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "core/dialogs/memo_text.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "render/qt_text.h"
@@ -68,8 +69,12 @@ PromptAnswer QtPrompts::Question(std::string_view text, PromptButtons buttons) {
 }
 
 std::string QtClipboard::Text() const {
-    if (QClipboard* cb = QGuiApplication::clipboard()) return ToCp932(cb->text());
-    return {};
+    unheld_.clear();
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb) return {};
+    ClipboardConversion c = ClipboardToCp932(cb->text().toStdString());
+    unheld_ = std::move(c.UnheldLines);
+    return std::move(c.Text);
 }
 
 void QtClipboard::SetText(std::string_view cp932) {

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <string>
+#include <vector>
 
 #include "core/model/ports.h"
 
@@ -26,6 +27,10 @@ class QtClipboard final : public Clipboard {
   public:
     std::string Text() const override;
     void SetText(std::string_view cp932) override;
+    std::vector<std::string> UnheldLines() const override { return unheld_; }
+
+  private:
+    mutable std::vector<std::string> unheld_;
 };
 
 // Resolves a link or picture path that is relative against the folder of the document holding it,

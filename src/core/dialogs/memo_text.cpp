@@ -153,6 +153,26 @@ std::string LimitInsertion(std::string_view before, std::string_view after, std:
     return out;
 }
 
+ClipboardConversion ClipboardToCp932(std::string_view utf8) {
+    ClipboardConversion out;
+    std::size_t start = 0;
+    while (start <= utf8.size()) {
+        std::size_t end = utf8.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = utf8.size();
+        const std::string_view line = utf8.substr(start, end - start);
+        const Cp932Encoding e = Utf8ToCp932(line);
+        if (e.Complete) {
+            if (!out.Text.empty() || start > 0) out.Text += "\r\n";
+            out.Text += e.Bytes;
+        } else {
+            out.UnheldLines.push_back(e.Bytes);
+        }
+        if (end == utf8.size()) break;
+        start = end + (utf8.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return out;
+}
+
 std::string JoinCharacters(const std::vector<std::string>& characters) {
     std::string out;
     for (const std::string& c : characters) {

@@ -39,6 +39,14 @@ std::size_t Cp932Length(std::string_view utf8);
 std::string LimitInsertion(std::string_view before, std::string_view after, std::size_t limit,
                            int& caret);
 
+// Clipboard text (UTF-8) for new cards: the lines code page 932 can hold, joined by CR LF, and
+// the lines it cannot, with "?" where characters were lost (for the message only).
+struct ClipboardConversion {
+    std::string Text;
+    std::vector<std::string> UnheldLines;
+};
+ClipboardConversion ClipboardToCp932(std::string_view utf8);
+
 // Joins the characters for a message: "😀", "★" … separated by blanks.
 std::string JoinCharacters(const std::vector<std::string>& characters);
 

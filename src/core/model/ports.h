@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/geom.h"
 
@@ -126,8 +127,12 @@ class PictureLoader {
 class Clipboard {
   public:
     virtual ~Clipboard() = default;
+    // The text without the lines that code page 932 cannot hold (they are never turned into "?").
     virtual std::string Text() const = 0;
     virtual void SetText(std::string_view cp932) = 0;
+    // The lines the last Text() left out, with the characters that cannot be held shown as "?",
+    // so that the user can be told which ones.
+    virtual std::vector<std::string> UnheldLines() const { return {}; }
 };
 
 // Non-negative pseudo-random integers (used to jitter and shuffle spread cards).

@@ -64,5 +64,14 @@ TEST(MemoText, InsertionBeyondTheLimitIsCutAtWholeCharacters) {
     EXPECT_EQ(LimitInsertion(longText, longText.substr(1), 800, caret), longText.substr(1));
 }
 
+TEST(MemoText, ClipboardLinesThatCannotBeHeldAreSetApart) {
+    // "a", "x😀", "", "あ" with mixed line ends.
+    const ClipboardConversion c = ClipboardToCp932("a\r\nx\xf0\x9f\x98\x80\n\r\xe3\x81\x82");
+    EXPECT_EQ(c.Text, "a\r\n\r\n\x82\xa0");
+    ASSERT_EQ(c.UnheldLines.size(), 1u);
+    EXPECT_EQ(c.UnheldLines[0], "x?");
+    EXPECT_TRUE(ClipboardToCp932("").UnheldLines.empty());
+}
+
 }  // namespace
 }  // namespace qv
