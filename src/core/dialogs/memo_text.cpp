@@ -106,9 +106,33 @@ std::size_t Cp932Length(std::string_view utf8) {
     return n;
 }
 
-std::string LimitInsertion(std::string_view before, std::string_view after, std::size_t limit,
-                           int& caret) {
+namespace {
+
+// Every line end as a single "\n", as the memo holds it; a CR whose LF was cut off would
+// otherwise change what the characters around it count.
+std::string SingleLineFeeds(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string LimitInsertion(std::string_view beforeText, std::string_view afterText,
+                           std::size_t limit, int& caret) {
     caret = -1;
+    const std::string beforeFeeds = SingleLineFeeds(beforeText);
+    const std::string afterFeeds = SingleLineFeeds(afterText);
+    const std::string_view before = beforeFeeds;
+    const std::string_view after = afterFeeds;
     const std::size_t afterLength = Cp932Length(after);
     if (afterLength <= limit) return std::string(after);
     const std::size_t beforeLength = Cp932Length(before);

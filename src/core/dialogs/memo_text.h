@@ -35,7 +35,7 @@ std::size_t Cp932Length(std::string_view utf8);
 // code page 932 and `before` did not, the inserted characters are cut from their end, whole
 // characters only, until the text fits, as a length-limited edit field does. `caret` receives the
 // position after the kept insertion in UTF-16 code units. Texts within the limit come back as
-// they are (caret -1).
+// they are (caret -1); line ends come back as single line feeds.
 std::string LimitInsertion(std::string_view before, std::string_view after, std::size_t limit,
                            int& caret);
 
