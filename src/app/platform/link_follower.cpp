@@ -157,6 +157,7 @@ void LinkFollower::JumpSelection(FragSet& set) {
             continue;
         OpenLink(set, *f);
     }
+    set.RefreshRequest();
 }
 
 void LinkFollower::GoBack(const FragSet* active) {
