@@ -51,6 +51,29 @@ void EmitMessage(j_common_ptr cinfo, int level) {
 
 void OutputMessage(j_common_ptr) {}
 
+// Counts the scans as each one starts and refuses the picture when they go beyond the limits:
+// every scan is a pass over all coefficients of the components it carries.
+struct ScanMonitor {
+    jpeg_progress_mgr Pub;
+    const JpegLimits* Limits;
+    int SeenScans;
+    std::int64_t ScanPixels;
+};
+
+void CheckScans(j_common_ptr common) {
+    auto* monitor = reinterpret_cast<ScanMonitor*>(common->progress);
+    const auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    if (cinfo->input_scan_number == monitor->SeenScans) return;
+    monitor->SeenScans = cinfo->input_scan_number;
+    if (monitor->SeenScans > monitor->Limits->MaxScans) ErrorExit(common);
+    for (int i = 0; i < cinfo->comps_in_scan; ++i) {
+        const jpeg_component_info* comp = cinfo->cur_comp_info[i];
+        monitor->ScanPixels +=
+            static_cast<std::int64_t>(comp->width_in_blocks) * comp->height_in_blocks * DCTSIZE2;
+    }
+    if (monitor->ScanPixels > monitor->Limits->MaxScanPixels) ErrorExit(common);
+}
+
 void InstallErrorManager(ErrorManager& err) {
     jpeg_std_error(&err.Pub);
     err.Pub.error_exit = ErrorExit;
@@ -78,7 +101,7 @@ void CmykRowToRgb32(unsigned char* row, JDIMENSION width, bool inverted) {
 }
 
 bool RunDecode(jpeg_decompress_struct* cinfo, ErrorManager* err, std::FILE* file,
-               const std::uint8_t* data, std::size_t size, QImage* out) {
+               const std::uint8_t* data, std::size_t size, std::int64_t maxPixels, QImage* out) {
     if (setjmp(err->Jump)) return false;
     if (file)
         jpeg_stdio_src(cinfo, file);
@@ -86,7 +109,7 @@ bool RunDecode(jpeg_decompress_struct* cinfo, ErrorManager* err, std::FILE* file
         jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
     if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return false;
     if (cinfo->image_width == 0 || cinfo->image_height == 0 ||
-        static_cast<std::int64_t>(cinfo->image_width) * cinfo->image_height > kMaxPicturePixels)
+        static_cast<std::int64_t>(cinfo->image_width) * cinfo->image_height > maxPixels)
         return false;
     const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
     cinfo->out_color_space = cmyk ? JCS_CMYK : kNativeRgb32;
@@ -104,14 +127,19 @@ bool RunDecode(jpeg_decompress_struct* cinfo, ErrorManager* err, std::FILE* file
     return true;
 }
 
-std::optional<QImage> Decode(std::FILE* file, const std::uint8_t* data, std::size_t size) {
+std::optional<QImage> Decode(std::FILE* file, const std::uint8_t* data, std::size_t size,
+                             const JpegLimits& limits) {
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
     InstallErrorManager(err);
     cinfo.err = &err.Pub;
     jpeg_create_decompress(&cinfo);
+    ScanMonitor monitor{};
+    monitor.Pub.progress_monitor = CheckScans;
+    monitor.Limits = &limits;
+    cinfo.progress = &monitor.Pub;
     QImage image;
-    bool ok = RunDecode(&cinfo, &err, file, data, size, &image);
+    bool ok = RunDecode(&cinfo, &err, file, data, size, limits.MaxPixels, &image);
     jpeg_destroy_decompress(&cinfo);
     if (!ok) return std::nullopt;
     return image;
@@ -150,15 +178,16 @@ int ClampJpegQuality(int quality) {
     return std::clamp(quality, kMinJpegQuality, kMaxJpegQuality);
 }
 
-std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size) {
+std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size,
+                                 const JpegLimits& limits) {
     if (!data || size == 0) return std::nullopt;
-    return Decode(nullptr, data, size);
+    return Decode(nullptr, data, size, limits);
 }
 
-std::optional<QImage> DecodeJpegFile(const std::string& systemPath) {
+std::optional<QImage> DecodeJpegFile(const std::string& systemPath, const JpegLimits& limits) {
     std::FILE* file = std::fopen(systemPath.c_str(), "rbe");
     if (!file) return std::nullopt;
-    std::optional<QImage> image = Decode(file, nullptr, 0);
+    std::optional<QImage> image = Decode(file, nullptr, 0, limits);
     std::fclose(file);
     return image;
 }

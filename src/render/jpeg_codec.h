@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "core/content/spi_unit.h"
+
 namespace qv {
 
 inline constexpr int kMinJpegQuality = 1;
@@ -17,13 +19,31 @@ inline constexpr int kMaxJpegQuality = 100;
 // The quality actually used for a requested one: clamped to 1 … 100.
 int ClampJpegQuality(int quality);
 
+// Every scan of a progressive JPEG is a pass over the coefficients of the components it carries,
+// so a small file declaring thousands of scans costs minutes. Encoders write about ten, rarely a
+// few dozen; libjpeg-turbo's own tools refuse beyond a few hundred.
+inline constexpr int kMaxJpegScans = 500;
+// All scans together may visit this many component pixels (a downsampled component counts its
+// own, smaller size): about forty passes over the largest picture allowed, a second or so of work.
+// A well-made progressive picture of any allowed size needs fewer than twenty.
+inline constexpr std::int64_t kMaxJpegScanPixels = 40 * kMaxPicturePixels;
+
+// What a decode may cost: pictures beyond these are refused (treated as unreadable).
+struct JpegLimits {
+    int MaxScans = kMaxJpegScans;
+    std::int64_t MaxScanPixels = kMaxJpegScanPixels;
+    std::int64_t MaxPixels = kMaxPicturePixels;  // checked from the header, before allocation
+};
+
 // Decodes a JPEG (baseline or progressive; grey, colour or CMYK) into an opaque 32-bit image.
-// None for anything that is not a complete, readable JPEG, and for pictures above
-// kMaxPicturePixels (refused before their pixels are allocated).
-std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size);
+// None for anything that is not a complete, readable JPEG, and for pictures beyond `limits`
+// (too many scans or too much work in them, stopped as the scans arrive; or more pixels, refused
+// from the header before anything is allocated).
+std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size,
+                                 const JpegLimits& limits = {});
 
 // The same for a file, by its file-system name (UTF-8).
-std::optional<QImage> DecodeJpegFile(const std::string& systemPath);
+std::optional<QImage> DecodeJpegFile(const std::string& systemPath, const JpegLimits& limits = {});
 
 // Encodes a baseline (not progressive) JFIF of the given quality (clamped). Qualities of 90 and
 // above keep full colour resolution (no chroma subsampling) so card text stays crisp. Transparent

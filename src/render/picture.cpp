@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "core/content/spi_unit.h"
@@ -34,6 +35,17 @@ std::string_view ExtensionOf(std::string_view path) {
 bool IsRegularFile(const std::string& systemPath) {
     struct stat st {};
     return stat(systemPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Whether the file starts with a JPEG start-of-image marker.
+bool IsJpegFile(const std::string& systemPath) {
+    std::FILE* file = std::fopen(systemPath.c_str(), "rbe");
+    if (!file) return false;
+    unsigned char start[3] = {};
+    const bool jpeg = std::fread(start, 1, 3, file) == 3 && start[0] == 0xFF && start[1] == 0xD8 &&
+                      start[2] == 0xFF;
+    std::fclose(file);
+    return jpeg;
 }
 
 // Reads the first image through Qt: `format` forces a reader, empty lets Qt decide by content.
@@ -104,7 +116,10 @@ std::optional<QImage> LoadPictureFile(const std::string& path, const SpiUnit* pl
                     if (!converted.isNull()) image = std::move(converted);
                 }
             }
-            if (!image) image = ReadWithQt(fileName, nullptr);
+            // JPEG content under another name goes to libjpeg too, under the same limits.
+            if (!image)
+                image = IsJpegFile(systemPath) ? DecodeJpegFile(systemPath)
+                                               : ReadWithQt(fileName, nullptr);
             break;
     }
     if (!image) return std::nullopt;

@@ -195,4 +195,48 @@ TEST_F(CliTest, LinkInfoReadsAnHtmlHead) {
     EXPECT_NE(r.Out.find("\xE8\xA1\xA8\xE7\xB4\x99"), std::string::npos) << "the title 表紙";
 }
 
+TEST_F(CliTest, HostileInputCostsLittleAndLosesNothing) {
+    // A megabyte of control bytes between blanks in one tag: once minutes of work.
+    std::string head = "<html><head><title>t</title><meta ";
+    while (head.size() < (1 << 20))
+        head += "\x01 ";
+    Write(dir_ / "hostile.html", head + "name=k content=v></head>");
+    const CliRun info = Cli(ini_ + "link-info " + (dir_ / "hostile.html").string());
+    ASSERT_EQ(info.Code, 0);
+    EXPECT_NE(info.Out.find("\"k\", \"v\""), std::string::npos);
+
+    // A picture of 704 scans is refused: its card shows the 48 x 48 square, the page renders.
+    const std::string picture = std::string(QV_SOURCE_DIR) + "/tests/data/pictures/many_scans.jpg";
+    Write(dir_ / "doc.csv",
+          "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
+          "\"#\x89\xe6\x91\x9c\",1501,10,20,1,1,0,16777215," +
+              picture + "\r\n");
+    const CliRun doc = Cli(ini_ + "info " + (dir_ / "doc.csv").string());
+    ASSERT_EQ(doc.Code, 0);
+    EXPECT_NE(doc.Out.find("\"left\": 10, \"top\": 20, \"right\": 58, \"bottom\": 68"),
+              std::string::npos)
+        << doc.Out;
+    EXPECT_EQ(
+        Cli(ini_ + "render " + (dir_ / "doc.csv").string() + " " + (dir_ / "doc.bmp").string())
+            .Code,
+        0);
+
+    // Settings at the integer limits: the sizes are held at 10000, the rest kept as written.
+    Write(dir_ / "test.INI",
+          "[Fragment]\r\nFrgWidth=2147483647\r\nFrgHeight=-2147483648\r\n"
+          "[General]\r\nGLineArrowSize=2147483647\r\nGFrameLineWidth=2147483647\r\n"
+          "DefScrWidth=2147483647\r\n");
+    const CliRun settings = Cli(ini_ + "settings --save");
+    ASSERT_EQ(settings.Code, 0);
+    for (const char* shown :
+         {"\"FrgWidth\": 10000", "\"FrgHeight\": -10000", "\"GLineArrowSize\": 10000",
+          "\"GFrameLineWidth\": 10000", "\"DefScrWidth\": 2147483647"})
+        EXPECT_NE(settings.Out.find(shown), std::string::npos) << shown;
+    EXPECT_NE(Slurp(dir_ / "test.INI").find("FrgWidth=10000\r\n"), std::string::npos);
+    EXPECT_EQ(Cli(ini_ + "import-text " + (dir_ / "hostile.html").string() + " " +
+                  (dir_ / "imported.csv").string())
+                  .Code,
+              0);
+}
+
 }  // namespace

@@ -5,7 +5,8 @@
  *                       pattern and accepts only even widths, so tests can tell which plug-in
  *                       decoded a file
  *   PPM_EXPORT          calls itself an export filter ("00XN"), which the program must refuse
- *   PPM_NO_GET_PICTURE  lacks the GetPicture entry point, which the program must refuse */
+ *   PPM_NO_GET_PICTURE  lacks the GetPicture entry point, which the program must refuse
+ *   PPM_HUGE_INFO       reports every picture as 100000 times its size, too large to decode */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -125,6 +126,10 @@ EXPORT int GetPictureInfo(const char* buf, long len, unsigned int flag, SpiPictu
     }
     free(data);
     memset(lpInfo, 0, sizeof *lpInfo);
+#ifdef PPM_HUGE_INFO
+    w *= 100000;
+    h *= 100000;
+#endif
     lpInfo->width = w;
     lpInfo->height = h;
     lpInfo->colorDepth = 24;

@@ -184,6 +184,9 @@ std::string TagAttribute(std::string_view tag, std::string_view tagName,
     std::string attr;
     std::string value;
     bool attrEnded = false;  // a blank followed the attribute name: a new word starts a new name
+    // Whether `attr` holds a byte above the control range; kept as the name grows so that a long
+    // run of control bytes between blanks is not trimmed over and over.
+    bool attrHasText = false;
     char quote = 0;
     for (char c : tag) {
         switch (state) {
@@ -199,6 +202,7 @@ std::string TagAttribute(std::string_view tag, std::string_view tagName,
                 } else if (IsBlank(c)) {
                     name.assign(TrimControls(name));
                     attr.clear();
+                    attrHasText = false;
                     attrEnded = false;
                     state = State::AttributeName;
                 } else {
@@ -213,11 +217,15 @@ std::string TagAttribute(std::string_view tag, std::string_view tagName,
                     state = State::Outside;
                 } else if (IsBlank(c)) {
                     // A name without a value ("<meta itemprop name=...>") ends at the blank.
-                    if (!TrimControls(attr).empty()) attrEnded = true;
+                    if (attrHasText) attrEnded = true;
                 } else {
-                    if (attrEnded) attr.clear();
+                    if (attrEnded) {
+                        attr.clear();
+                        attrHasText = false;
+                    }
                     attrEnded = false;
                     attr += c;
+                    if (static_cast<unsigned char>(c) > 0x20) attrHasText = true;
                 }
                 break;
             case State::BeforeValue:
@@ -242,6 +250,7 @@ std::string TagAttribute(std::string_view tag, std::string_view tagName,
                 if (sjis::EqualsNoCase(name, tagName) && sjis::EqualsNoCase(attr, attribute))
                     return value;
                 attr.clear();
+                attrHasText = false;
                 attrEnded = false;
                 state = (!quote && c == '>') ? State::Outside : State::AttributeName;
                 break;

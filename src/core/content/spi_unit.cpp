@@ -278,6 +278,18 @@ std::optional<SpiPicture> SpiUnit::LoadPictureFile(const std::string& path) cons
     close(fd);
     if (!chosen) return std::nullopt;
 
+    // A picture the plug-in says is over the pixel budget is not decoded: the plug-in would
+    // allocate it before DibToPicture could refuse it.
+    SpiPictureInfo size{};
+    if (chosen->GetPictureInfo(systemPath.c_str(), 0, SPI_INPUT_FILE, &size) == SPI_ALL_RIGHT) {
+        std::free(size.hInfo);
+        const auto magnitude = [](long v) {
+            return v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+        };
+        const std::uint64_t w = magnitude(size.width), h = magnitude(size.height);
+        if (h != 0 && w > static_cast<std::uint64_t>(kMaxPicturePixels) / h) return std::nullopt;
+    }
+
     void* infoBlock = nullptr;
     void* bitsBlock = nullptr;
     int rc = chosen->GetPicture(systemPath.c_str(), 0, SPI_INPUT_FILE, &infoBlock, &bitsBlock,

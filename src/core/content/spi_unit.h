@@ -34,7 +34,7 @@ struct spi_info {
     void* Module = nullptr;
     SpiGetPluginInfoFn GetPluginInfo = nullptr;
     SpiIsSupportedFn IsSupported = nullptr;
-    SpiGetPictureInfoFn GetPictureInfo = nullptr;  // required, never called
+    SpiGetPictureInfoFn GetPictureInfo = nullptr;  // asked for the size before decoding
     SpiGetPictureFn GetPicture = nullptr;
     std::string FileName;     // without folder, code page 932
     std::string Pattern;      // first file-name pattern ("*.pic"), empty when none
@@ -62,8 +62,9 @@ class SpiUnit {
 
     // Decodes `path` (code page 932 bytes) with the first plug-in whose IsSupported accepts it.
     // None when the list is empty, the file cannot be opened or is no regular file, the path is too
-    // long for a plug-in, no plug-in accepts it, or the chosen plug-in fails or returns an unusable
-    // bitmap.
+    // long for a plug-in, no plug-in accepts it, the chosen plug-in reports a picture of more than
+    // kMaxPicturePixels (GetPictureInfo; GetPicture is then not called), or it fails or returns
+    // an unusable bitmap.
     std::optional<SpiPicture> LoadPictureFile(const std::string& path) const;
 
     // One line per plug-in for the options dialog: the file name padded to 16 bytes, a blank and

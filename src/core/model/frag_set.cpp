@@ -757,10 +757,14 @@ Point FragSet::NewFragmentPosition(int columns, int lines, int k) const {
     else if (p >= 7 && p <= 9)
         y0 = ch - e;
     k = std::max(k, 0);
-    const int left = x0 + (k / 100) * (h * env.FrgWidth + 8) + (k % 100) + ScrollX();
-    const int top = y0 + (k % 100) + ScrollY();
+    // An import of many lines steps far to the right: 64-bit, then kept on the page.
+    const std::int64_t left = std::int64_t{x0} +
+                              std::int64_t{k / 100} * (std::int64_t{h} * env.FrgWidth + 8) +
+                              k % 100 + ScrollX();
+    const std::int64_t top = std::int64_t{y0} + k % 100 + ScrollY();
     // A window narrower than the card must not push it off the page.
-    return Point{std::max(left, 0), std::max(top, 0)};
+    return Point{static_cast<int>(std::clamp<std::int64_t>(left, 0, kMaxCoordinate)),
+                 static_cast<int>(std::clamp<std::int64_t>(top, 0, kMaxCoordinate))};
 }
 
 void FragSet::PaintOrder(PaintVisitor& visitor, const Rect* clip) const {

@@ -19,6 +19,9 @@ using C = EnvData::ColorSettings;
 using K = SettingKind;
 using Slot = StoredSetting::CustomColorSlot;
 
+// Held within ±kMaxSettingMagnitude; see there.
+constexpr StoredSetting::IntRange kPixels{-kMaxSettingMagnitude, kMaxSettingMagnitude};
+
 constexpr std::string_view kGeneral = "General";
 constexpr std::string_view kFragment = "Fragment";
 constexpr std::string_view kColor = "Color";
@@ -51,16 +54,16 @@ const StoredSetting kSettings[] = {
     {kGeneral, "NamePlate", K::Bool, &E::NamePlate},
     {kGeneral, "LinkMark", K::Bool, &E::LinkMark},
     {kGeneral, "DivLine", K::Bool, &E::DivLine},
-    {kGeneral, "GlstInterLine", K::Int, &E::GlstInterLine},
-    {kGeneral, "GFrameLineWidth", K::Int, &E::GFrameLineWidth},
-    {kGeneral, "GFrameMaxRnd", K::Int, &E::GFrameMaxRnd},
+    {kGeneral, "GlstInterLine", K::Int, &E::GlstInterLine, kPixels},
+    {kGeneral, "GFrameLineWidth", K::Int, &E::GFrameLineWidth, kPixels},
+    {kGeneral, "GFrameMaxRnd", K::Int, &E::GFrameMaxRnd, kPixels},
     {kGeneral, "NewFixedScr", K::Bool, &E::NewFixedScr},
     {kGeneral, "DefScrWidth", K::Int, &E::DefScrWidth},
     {kGeneral, "DefScrHeight", K::Int, &E::DefScrHeight},
     {kGeneral, "DefGLineType", K::Int, &E::DefGLineType},
-    {kGeneral, "DefGLineWidth", K::Int, &E::DefGLineWidth},
+    {kGeneral, "DefGLineWidth", K::Int, &E::DefGLineWidth, kPixels},
     {kGeneral, "GLineArrowType", K::Int, &E::GLineArrowType},
-    {kGeneral, "GLineArrowSize", K::Int, &E::GLineArrowSize},
+    {kGeneral, "GLineArrowSize", K::Int, &E::GLineArrowSize, kPixels},
     {kGeneral, "GLineRightAngle", K::Bool, &E::GLineRightAngle},
     {kGeneral, "DoubleBuffered", K::Bool, &E::DoubleBuffered},
     {kGeneral, "PrintMonochrome", K::Bool, &E::PrintMonochrome},
@@ -71,12 +74,12 @@ const StoredSetting kSettings[] = {
     {kGeneral, "NewBlankDblClick", K::Bool, &E::NewBlankDblClick},
     {kGeneral, "SpiDir", K::Text, &E::SpiDir},
     // [Fragment]
-    {kFragment, "FrgWidth", K::Int, &E::FrgWidth},
-    {kFragment, "FrgHeight", K::Int, &E::FrgHeight},
-    {kFragment, "NamWidth", K::Int, &E::NamWidth},
-    {kFragment, "NamHeight", K::Int, &E::NamHeight},
-    {kFragment, "ImgRatio1", K::Int, &E::ImgRatio1},
-    {kFragment, "ImgRatio2", K::Int, &E::ImgRatio2},
+    {kFragment, "FrgWidth", K::Int, &E::FrgWidth, kPixels},
+    {kFragment, "FrgHeight", K::Int, &E::FrgHeight, kPixels},
+    {kFragment, "NamWidth", K::Int, &E::NamWidth, kPixels},
+    {kFragment, "NamHeight", K::Int, &E::NamHeight, kPixels},
+    {kFragment, "ImgRatio1", K::Int, &E::ImgRatio1, kPixels},
+    {kFragment, "ImgRatio2", K::Int, &E::ImgRatio2, kPixels},
     {kFragment, "NewPosition", K::Int, &E::NewPosition},
     {kFragment, "NewNoGroup", K::Bool, &E::NewNoGroup},
     {kFragment, "HideNamePlate", K::Bool, &E::HideNamePlate},
@@ -220,7 +223,8 @@ void EnvData::Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists
             if constexpr (std::is_same_v<T, bool>) {
                 field = ini.ReadBool(s.Section, s.Key, std::get<bool>(fallback));
             } else if constexpr (std::is_same_v<T, int>) {
-                field = ini.ReadInteger(s.Section, s.Key, std::get<int>(fallback));
+                field = std::clamp(ini.ReadInteger(s.Section, s.Key, std::get<int>(fallback)),
+                                   s.Range.Min, s.Range.Max);
             } else if constexpr (std::is_same_v<T, Color>) {
                 // The paint tool starts with the background of new fragments, as just loaded.
                 const Color def =

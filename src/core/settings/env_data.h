@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
@@ -250,11 +251,24 @@ struct StoredSetting {
     using Member = std::variant<bool EnvData::*, int EnvData::*, std::string EnvData::*,
                                 Color EnvData::ColorSettings::*, CustomColorSlot>;
 
+    // The values an Int setting may hold; loading clamps into it. Most settings take any value,
+    // and what lies outside the options' own ranges is loaded unchanged.
+    struct IntRange {
+        int Min = std::numeric_limits<int>::min();
+        int Max = std::numeric_limits<int>::max();
+    };
+
     std::string_view Section;
     std::string_view Key;
     SettingKind Kind;
     Member Field;
+    IntRange Range = {};
 };
+
+// Sizes, widths and counts that enter pixel arithmetic (columns times the font height, pen and
+// arrowhead sizes, corner radii) keep at most this magnitude, so that no sum or product of them
+// leaves 32 bits; the options offer at most a few dozen.
+inline constexpr int kMaxSettingMagnitude = 10000;
 
 using SettingValue = std::variant<bool, int, Color, std::string>;
 

@@ -20,7 +20,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/color.h"
@@ -94,25 +93,47 @@ class UsrIniFile {
     std::vector<std::string> SectionLines(std::string_view section) const;
 
   private:
-    struct Section {
-        std::string Name;
-        std::vector<std::string> Lines;
-        // Lower-cased key name -> index of its first line, so lookups do not scan every line.
-        std::unordered_map<std::string, std::size_t> KeyIndex;
+    // Where a line or a section name is kept: a slice of the loaded text, or (Length ==
+    // kWrittenText) entry Offset of written_, for what was written since.
+    struct Span {
+        std::uint32_t Offset = 0;
+        std::uint32_t Length = 0;
+    };
+    static constexpr std::uint32_t kWrittenText = 0xFFFFFFFFu;
+    struct Line {
+        Span Text;
+        std::uint32_t Section = 0;
     };
 
-    void Parse(std::string_view text);
-    Section& AddSection(std::string_view name);
-    static void AddLine(Section& section, std::string line);
-    const Section* FindSection(std::string_view name) const;
-    Section* FindSection(std::string_view name);
-    // The raw value of `key` in the first matching section, or nullptr.
-    const std::string* FindLine(std::string_view section, std::string_view key,
-                                std::size_t* valueStart) const;
+    // A settings file of millions of tiny lines or sections must cost memory in proportion to its
+    // size: the loaded text is kept whole and every line is 12 bytes beside it, every section 8.
+    // Lookups go through two open-addressing tables of indexes (0 = free slot, else index + 1):
+    // the first section of each name, and the first line of each key in such a first section (the
+    // only ones ever looked up).
+    void Parse(std::string text);
+    std::string_view View(Span span) const;
+    Span Keep(std::string text);
+    void Replace(Span& span, std::string text);
+    std::uint32_t AddSection(Span name);
+    void AddLine(std::uint32_t section, Span text);
+    std::optional<std::uint32_t> FindSection(std::string_view name) const;
+    std::optional<std::uint32_t> FindKey(std::uint32_t section, std::string_view key) const;
+    // The raw value of `key` in the first matching section, or std::nullopt.
+    std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
+    std::uint64_t SectionHash(std::uint32_t section) const;
+    std::uint64_t KeyHash(std::uint32_t line) const;
+    // Indexes of lines_ grouped by section, each group in the order its lines were added.
+    std::vector<std::uint32_t> LinesBySection(std::vector<std::uint32_t>& firstOfSection) const;
 
     std::string path_;
-    std::vector<Section> sections_;
-    std::unordered_map<std::string, std::size_t> sectionIndex_;  // lower-cased name -> first
+    std::string text_;                  // the file as loaded
+    std::vector<std::string> written_;  // lines and section names written since
+    std::vector<Span> sections_;        // section names in file order
+    std::vector<Line> lines_;           // every kept line, in the order added
+    std::vector<std::uint32_t> sectionSlots_;
+    std::vector<std::uint32_t> keySlots_;
+    std::size_t sectionNameCount_ = 0;
+    std::size_t keyCount_ = 0;
     LoadState state_ = LoadState::Missing;
     bool modified_ = false;
     std::string lastError_;

@@ -152,6 +152,20 @@ TEST(TagAttribute, MatchesOnlyTheWantedTagAndAttribute) {
     EXPECT_EQ(TagAttribute("<meta name=a name=b>", "META", "NAME"), "a");
 }
 
+TEST(TagAttribute, ControlBytesAroundNamesAreNoWordsOfTheirOwn) {
+    // Control bytes between blanks never end a name: they join the next word and are trimmed.
+    EXPECT_EQ(TagAttribute("<meta \x01 \x02\t\x03name=x>", "META", "NAME"), "x");
+    EXPECT_EQ(TagAttribute("<meta \x01 name \x02 content=y>", "META", "CONTENT"), "y");
+    EXPECT_EQ(TagAttribute("<meta itemprop \x01name=z>", "META", "NAME"), "z");
+    EXPECT_EQ(TagAttribute("<\x01meta\x01 name=w>", "META", "NAME"), "w");
+    // A megabyte of them (once minutes of work) still finds the attribute after them.
+    std::string tag = "<meta ";
+    for (int i = 0; i < 1 << 19; ++i)
+        tag += "\x01 ";
+    tag += "name=v>";
+    EXPECT_EQ(TagAttribute(tag, "META", "NAME"), "v");
+}
+
 TEST(TagAttribute, GivesNothingForBrokenTags) {
     EXPECT_EQ(TagAttribute("<meta name=\"open", "META", "NAME"), "");
     EXPECT_EQ(TagAttribute("<meta name=", "META", "NAME"), "");

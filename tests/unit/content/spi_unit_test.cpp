@@ -122,6 +122,16 @@ TEST_F(SpiUnitTest, DecodesWithTheFirstPluginThatAccepts) {
         EXPECT_EQ(second->Pixels[i], Expected(i, false)) << i;
 }
 
+TEST_F(SpiUnitTest, PicturesReportedOverThePixelBudgetAreNotDecoded) {
+    // The same reader, but its size report says 200000 x 300000 pixels: never asked to decode.
+    AddPlugin("ppm_huge_info", "huge.spi");
+    const std::string ppm = WritePpm("small.ppm", 2, 3);
+    EXPECT_FALSE(qv::SpiUnit(dir_.string()).LoadPictureFile(ppm));
+    fs::remove(dir_ / "huge.spi");
+    AddPlugin("ppm", "plain.spi");
+    EXPECT_TRUE(qv::SpiUnit(dir_.string()).LoadPictureFile(ppm));
+}
+
 TEST_F(SpiUnitTest, FilesNoPluginCanReadGiveNothing) {
     AddPlugin("ppm", "ppm.spi");
     qv::SpiUnit unit(dir_.string());

@@ -151,6 +151,41 @@ TEST(EnvDataSave, EveryStoredSettingRoundTrips) {
     EXPECT_EQ(ReadFile(dir.File("s.INI")), "marker");
 }
 
+TEST(EnvDataLoad, ClampsOnlyWhatWouldOverflowPixelArithmetic) {
+    const std::set<std::string> clamped = {"GlstInterLine", "GFrameLineWidth", "GFrameMaxRnd",
+                                           "DefGLineWidth", "GLineArrowSize",  "FrgWidth",
+                                           "FrgHeight",     "NamWidth",        "NamHeight",
+                                           "ImgRatio1",     "ImgRatio2"};
+    for (const int extreme : {2147483647, -2147483647 - 1}) {
+        UsrIniFile ini;
+        for (const auto& s : StoredSettings())
+            if (s.Kind == SettingKind::Int) ini.WriteInteger(s.Section, s.Key, extreme);
+        const EnvData env(ini);
+        UsrIniFile saved;
+        env.Store(saved);
+        for (const auto& s : StoredSettings()) {
+            if (s.Kind != SettingKind::Int) continue;
+            const bool limited = clamped.contains(std::string(s.Key));
+            const int want = !limited      ? extreme
+                             : extreme > 0 ? kMaxSettingMagnitude
+                                           : -kMaxSettingMagnitude;
+            EXPECT_EQ(std::get<int>(GetSetting(env, s)), want) << s.Key;
+            EXPECT_EQ(saved.ReadInteger(s.Section, s.Key, 0), want) << s.Key;
+        }
+    }
+    // Everything within the limit, odd as it may be, reads back as written.
+    const auto ini = UsrIniFile::FromText(
+        "[Fragment]\r\nFrgWidth=10000\r\nFrgHeight=-3\r\nNamWidth=0\r\nImgRatio2=-10000\r\n"
+        "[General]\r\nGLineArrowSize=9999\r\nDefScrWidth=2147483647\r\n");
+    const EnvData env(ini);
+    EXPECT_EQ(env.FrgWidth, 10000);
+    EXPECT_EQ(env.FrgHeight, -3);
+    EXPECT_EQ(env.NamWidth, 0);
+    EXPECT_EQ(env.ImgRatio2, -10000);
+    EXPECT_EQ(env.GLineArrowSize, 9999);
+    EXPECT_EQ(env.DefScrWidth, 2147483647) << "the page clamps its own size";
+}
+
 TEST(EnvDataSave, FirstSaveOfACommentFileKeepsItsEmptySection) {
     auto ini = UsrIniFile::FromText("; comment\r\n[Mine]\r\n");
     EnvData env(ini);

@@ -125,6 +125,42 @@ TEST(IniWrite, ChangesOnlyWhatDiffersAndRegeneratesInOrder) {
               "\r\n");
 }
 
+TEST(IniWrite, LinesJoinTheirOwnSectionWhateverTheOrderOfWriting) {
+    auto ini = UsrIniFile::FromText("[A]\r\nk=1\r\n[B]\r\nx=1\r\n[a]\r\nlate=1\r\n");
+    ini.WriteString("New", "n", "1");
+    ini.WriteString("a", "K", "2");     // replaces a loaded line (key spelled differently)
+    ini.WriteString("A", "Late", "2");  // the second [a] is never written to: a new line in [A]
+    ini.WriteString("b", "y", "1");
+    ini.WriteString("A", "K", "3");  // replaces a line written before
+    ini.WriteString("new", "m", "1");
+    EXPECT_EQ(ini.Text(),
+              "[A]\r\nK=3\r\nLate=2\r\n\r\n[B]\r\nx=1\r\ny=1\r\n\r\n[a]\r\nlate=1\r\n\r\n"
+              "[New]\r\nn=1\r\nm=1\r\n\r\n");
+    EXPECT_EQ(ini.ReadInteger("a", "late", 0), 2);
+    EXPECT_EQ(ini.SectionLines("NEW"), (std::vector<std::string>{"n=1", "m=1"}));
+}
+
+TEST(IniRead, ManySectionsAndKeysAreAllFound) {
+    // Enough names to make the lookup tables grow several times.
+    std::string text, written;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string section = "[S" + std::to_string(i % 1000) + "]\r\n";
+        const std::string line = "K" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+        text += section + line;
+        written += section + line + "\r\n";
+    }
+    const auto ini = UsrIniFile::FromText(text);
+    EXPECT_EQ(ini.SectionNames().size(), 3000u);
+    for (int i = 0; i < 3000; ++i) {
+        // Only the first section of a name is read from.
+        const int want = i < 1000 ? i : -1;
+        EXPECT_EQ(ini.ReadInteger("s" + std::to_string(i % 1000), "k" + std::to_string(i), -1),
+                  want)
+            << i;
+    }
+    EXPECT_TRUE(ini.Text() == written) << "nothing is lost or reordered";
+}
+
 TEST(IniWrite, ValuesReadBackUnchanged) {
     UsrIniFile ini;
     ini.WriteString("S", "Quoted", "\"quoted\"");
