@@ -26,8 +26,9 @@ class Fixture {
         std::array<bool, 100> shown{};
         shown.fill(true);
         for (int i = 0; i < qv::kMaxRecentFiles; ++i) {
-            const std::string doc = dir_ + "/\x83\x81\x83\x82 " + std::to_string(i) + ".csv";
-            std::ofstream(qv::NativePath(doc)) << "#Quillovarsta\n";
+            const std::string doc =
+                dir_ + "/\xE3\x83\xA1\xE3\x83\xA2 " + std::to_string(i) + ".csv";
+            std::ofstream(doc) << "#Quillovarsta\n";
             shown[static_cast<std::size_t>(i)] = false;
             env.RecentFiles.push_back(qv::MakeFileHistoryRecord(doc, shown, i * 100, i * 50, i));
         }

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
                      [&form](const std::string& documentPath) {
                          form.BringToFront();
-                         if (!documentPath.empty()) form.OpenDocument(qv::Cp932Path(documentPath));
+                         if (!documentPath.empty()) form.OpenDocument(documentPath);
                      });
     form.ShowAsStored();
     if (form.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {
@@ -46,6 +46,12 @@ int main(int argc, char** argv) {
             QStringLiteral("[%1]設定ファイルを読み込めません。設定は保存されません\n%2")
                 .arg(QFile::decodeName(startup.IniPath.c_str()),
                      QString::fromStdString(form.Ini().LastError())));
+    } else if (form.Ini().ReadOnly()) {
+        // Said once, here; the file is then left alone at exit without another message.
+        QMessageBox::warning(
+            &form, QStringLiteral("警告"),
+            QStringLiteral("[%1]設定ファイルは書き込み禁止です。設定は保存されません")
+                .arg(QFile::decodeName(startup.IniPath.c_str())));
     }
     return QApplication::exec();
 }

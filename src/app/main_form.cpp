@@ -36,7 +36,7 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
       ini_(startup.IniPath.empty() ? std::make_unique<qv::UsrIniFile>()
                                    : std::make_unique<qv::UsrIniFile>(startup.IniPath)),
       env_(std::make_unique<qv::EnvData>(*ini_)),
-      startFile_(qv::Cp932Path(startup.StartFile)),
+      startFile_(startup.StartFile),
       metrics_(std::make_unique<qv::QtTextMetrics>(*env_)),
       plugins_(std::make_unique<qv::SpiUnit>(env_->SpiDir)),
       pictures_(std::make_unique<qv::FilePictureLoader>(plugins_.get())),
@@ -215,7 +215,9 @@ void TQuillovaMainForm::closeEvent(QCloseEvent* event) {
     timer_->stop();
     ShowMessage(QStringLiteral("終了処理中..."));
     // Without a settings file (tests) there is nothing to keep.
-    if (!ini_->Path().empty() && !SaveSettings()) {
+    // A write-protected settings file was reported at start.
+    if (!ini_->Path().empty() && !SaveSettings() &&
+        ini_->LastWriteProblem() != qv::WriteProblem::ReadOnly) {
         QMessageBox::warning(this, QStringLiteral("警告"),
                              QStringLiteral("[%1]設定を保存できませんでした\n%2")
                                  .arg(QFile::decodeName(ini_->Path().c_str()),

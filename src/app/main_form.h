@@ -57,7 +57,7 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
     // Opens a document in a window, or brings its window to the front when it is open already.
     // "無題" makes a new empty document. Asks before reading a CSV file that is not a fragment
     // file; reports a missing file. Returns the window, or null.
-    TMDIChild* OpenDocument(const std::string& cp932Path);
+    TMDIChild* OpenDocument(const std::string& filePath);
 
     // The active document window and its model, or null.
     TMDIChild* ActiveChild() const;
@@ -99,7 +99,7 @@ class TQuillovaMainForm : public QMainWindow, public qv::DocumentHost {
     // remembers the active document as LastFile and closes them all. False when one refused.
     bool CloseAllDocuments();
     TMDIChild* NewChildWindow();
-    TMDIChild* FindChild(const std::string& cp932Path) const;
+    TMDIChild* FindChild(const std::string& path) const;
 
     QMdiArea* mdiArea_ = nullptr;
     QTimer* timer_ = nullptr;

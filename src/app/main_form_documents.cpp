@@ -5,10 +5,11 @@
 #include "app/main_form.h"
 #include "app/mdi_child.h"
 #include "app/qt_ports.h"
-#include "core/io/file_access.h"
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
+#include "core/settings/paths.h"
+#include "core/text/cp932.h"
 #include "core/text/text_helpers.h"
 
 namespace {
@@ -28,6 +29,19 @@ constexpr std::string_view kNotFragmentFile =
     "\x83\x67\x93\xe0\x97\x65\x82\xc6\x82\xb5\x82\xc4\x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x82\xdc\x82"
     "\xb7"
     "\x82\xa9?";
+
+// "]はUTF-8で保存された断片ファイルです。文字をShift-JISに変換しました" and
+// "\nShift-JISで表せない文字を含む行があるため、編集禁止で開きます: ".
+constexpr std::string_view kConvertedFromUtf8 =
+    "]\x82\xcdUTF-8\x82\xc5\x95\xdb\x91\xb6\x82\xb3\x82\xea\x82\xbd\x92"
+    "f\x95\xd0\x83t\x83@\x83"
+    "C\x83\x8b\x82\xc5\x82\xb7\x81"
+    "B\x95\xb6\x8e\x9a\x82\xf0Shift-JIS\x82\xc9\x95\xcf\x8a\xb7\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
+constexpr std::string_view kUnconvertibleLines =
+    "\nShift-"
+    "JIS\x82\xc5\x95\x5c\x82\xb9\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xf0\x8a\xdc\x82\xde\x8ds\x82"
+    "\xaa\x82\xa0\x82\xe9\x82\xbd\x82\xdf\x81"
+    "A\x95\xd2\x8fW\x8b\xd6\x8e~\x82\xc5\x8aJ\x82\xab\x82\xdc\x82\xb7: ";
 
 int FieldAsInt(const std::string& field, int fallback) {
     return qv::ParseInt(field).value_or(fallback);
@@ -50,12 +64,12 @@ int TQuillovaMainForm::DocumentCount() const {
     return static_cast<int>(mdiArea_->subWindowList().size());
 }
 
-TMDIChild* TQuillovaMainForm::FindChild(const std::string& cp932Path) const {
+TMDIChild* TQuillovaMainForm::FindChild(const std::string& path) const {
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
         auto* child = qobject_cast<TMDIChild*>((*it)->widget());
         if (child && !child->Set().FileName.empty() &&
-            qv::SameDocumentPath(child->Set().FileName, cp932Path)) {
+            qv::SameDocumentPath(child->Set().FileName, path)) {
             return child;
         }
     }
@@ -76,14 +90,14 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
     return child;
 }
 
-TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
+TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     ++env_->RefreshLock;
     struct Unlock {
         qv::EnvData& env;
         ~Unlock() { --env.RefreshLock; }
     } unlock{*env_};
 
-    if (cp932Path == kUntitledName) {
+    if (filePath == kUntitledName) {
         if (DocumentCount() >= kMaxDocuments) return nullptr;
         TMDIChild* child = NewChildWindow();
         if (env_->NewFixedScr) child->Set().FixedSize = true;
@@ -91,7 +105,9 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
         return child;
     }
 
-    const std::string path = qv::AbsoluteDocumentPath(cp932Path);
+    const std::string path = qv::AbsoluteDocumentPath(filePath);
+    // Messages are code page 932 text; the path is shown as near as it can be.
+    const std::string shownPath = qv::Utf8ToCp932(path).Bytes;
     if (TMDIChild* open = FindChild(path)) {
         QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget());
         if (sub) {
@@ -102,11 +118,12 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
     }
     if (DocumentCount() >= kMaxDocuments) return nullptr;
     if (!qv::DocumentExists(path)) {
-        services_.Prompts->Warning("[" + path + std::string(kDoesNotExist), qv::PromptButtons::Ok);
+        services_.Prompts->Warning("[" + shownPath + std::string(kDoesNotExist),
+                                   qv::PromptButtons::Ok);
         return nullptr;
     }
     if (qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile) {
-        if (services_.Prompts->Warning("[" + path + std::string(kNotFragmentFile),
+        if (services_.Prompts->Warning("[" + shownPath + std::string(kNotFragmentFile),
                                        qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
             return nullptr;
         }
@@ -132,8 +149,17 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& cp932Path) {
     }
 
     const bool foreign = qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile;
-    child->Load(path);
+    const qv::ReadResult read = child->Load(path);
     if (foreign) set.Modified = true;
+    if (read.ConvertedFromUtf8) {
+        std::string text = "[" + shownPath + std::string(kConvertedFromUtf8);
+        if (!read.UnconvertibleLines.empty()) {
+            text += kUnconvertibleLines;
+            for (std::size_t i = 0; i < read.UnconvertibleLines.size(); ++i)
+                text += (i ? ", " : "") + std::to_string(read.UnconvertibleLines[i]);
+        }
+        services_.Prompts->Warning(text, qv::PromptButtons::Ok);
+    }
     set.RefreshVisibility();
     if (env_->RestoreScrPos) {
         child->SetScrollPosition(qv::ScrollAxis::Vertical, scrollY);
@@ -146,9 +172,9 @@ void TQuillovaMainForm::OpenStartDocument() {
     if (!startFile_.empty()) {
         OpenDocument(startFile_);
     } else if (env_->OpenLastFile && !env_->LastFile.empty()) {
-        OpenDocument(env_->LastFile);
-    } else if (!env_->HomeWindow.empty()) {
-        TMDIChild* child = OpenDocument(env_->HomeWindow);
+        if (const auto path = qv::PathFromStorage(env_->LastFile)) OpenDocument(*path);
+    } else if (const auto home = qv::PathFromStorage(env_->HomeWindow); home && !home->empty()) {
+        TMDIChild* child = OpenDocument(*home);
         if (child && env_->HomWinMaximize && child->parentWidget())
             child->parentWidget()->showMaximized();
     }
@@ -161,7 +187,8 @@ bool TQuillovaMainForm::CloseAllDocuments() {
         if (child && !child->CloseQuery()) return false;
     }
     TMDIChild* active = ActiveChild();
-    env_->LastFile = active ? active->Set().FileName : std::string();
+    // A path the settings file cannot hold exactly is left out rather than stored as another.
+    env_->LastFile = active ? qv::PathForStorage(active->Set().FileName).Bytes : std::string();
     for (QMdiSubWindow* sub : windows) {
         if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
         sub->close();

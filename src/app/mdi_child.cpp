@@ -1,6 +1,7 @@
 #include "app/mdi_child.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -91,12 +92,12 @@ TMDIChild::~TMDIChild() {
     app_.Host->RefreshMap();
 }
 
-int TMDIChild::Load(const std::string& cp932Path) {
-    loadingPath_ = cp932Path;
-    const int count = qv::ReadFragmentFile(*set_, cp932Path, false);
+qv::ReadResult TMDIChild::Load(const std::string& path) {
+    loadingPath_ = path;
+    qv::ReadResult result = qv::ReadFragmentFile(*set_, path, false);
     loadingPath_.clear();
     UpdateCaption();
-    return count;
+    return result;
 }
 
 bool TMDIChild::Save() {
@@ -110,14 +111,14 @@ bool TMDIChild::Save() {
 }
 
 bool TMDIChild::SaveAs() {
-    const QString start =
-        set_->FileName.empty() ? QStringLiteral("*.CSV") : qv::FromCp932(set_->FileName);
+    const QString start = set_->FileName.empty() ? QStringLiteral("*.CSV")
+                                                 : QFile::decodeName(set_->FileName.c_str());
     const QString chosen = QFileDialog::getSaveFileName(
         this, QString(), start, QStringLiteral("断片ファイル (*.csv *.CSV)"));
     if (chosen.isEmpty()) return false;
-    bool complete = true;
-    const std::string path = qv::ToCp932(chosen, &complete);
-    if (complete && qv::SaveFragmentFile(*set_, path)) {
+    // The file name stays the user's own bytes.
+    const std::string path = QFile::encodeName(chosen).toStdString();
+    if (qv::SaveFragmentFile(*set_, path)) {
         UpdateCaption();
         return true;
     }
@@ -129,8 +130,9 @@ bool TMDIChild::CloseQuery() {
     if (closeApproved_) return true;
     if (!set_->ReadOnly && set_->Modified) {
         if (!set_->SaveOnClose) {
-            const std::string name =
-                set_->FileName.empty() ? std::string(kUntitled) : set_->FileName;
+            const std::string name = set_->FileName.empty()
+                                         ? std::string(kUntitled)
+                                         : qv::ToCp932(QFile::decodeName(set_->FileName.c_str()));
             switch (app_.Prompts->Question("[" + name + std::string(kSaveQuestion),
                                            qv::PromptButtons::YesNoCancel)) {
                 case qv::PromptAnswer::Cancel:
@@ -170,9 +172,10 @@ void TMDIChild::closeEvent(QCloseEvent* event) {
 }
 
 QString TMDIChild::Caption() const {
-    std::string caption = set_->FileName.empty() ? std::string(kUntitled) : set_->FileName;
-    if (set_->ReadOnly) caption += kReadOnlyMark;
-    return qv::FromCp932(caption);
+    QString caption = set_->FileName.empty() ? qv::FromCp932(kUntitled)
+                                             : QFile::decodeName(set_->FileName.c_str());
+    if (set_->ReadOnly) caption += qv::FromCp932(kReadOnlyMark);
+    return caption;
 }
 
 void TMDIChild::UpdateCaption() {

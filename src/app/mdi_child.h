@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "core/io/read_result.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
 
@@ -27,8 +28,9 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     const qv::FragSet& Set() const { return *set_; }
 
     // Reads a document file into the (new, empty) set; a CSV file that is not a fragment file is
-    // read as texts (the caller has asked). Returns the number of fragments read.
-    int Load(const std::string& cp932Path);
+    // read as texts (the caller has asked). `path` is a file-system path. Returns what the reading
+    // did (cards left out, a UTF-8 document converted, texts that could not be kept).
+    qv::ReadResult Load(const std::string& path);
 
     // Asks whether the window may close: a modified, writable document asks
     // "[path]変更内容を保存しますか" and saves on Yes (asking for a name when it has none).

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -9,6 +10,7 @@
 #include "core/dialogs/memo_text.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
+#include "core/settings/paths.h"
 #include "render/qt_text.h"
 
 namespace qv {
@@ -85,9 +87,12 @@ std::string ResolveAgainstDocument(const std::string& cp932Path, const std::stri
     if (cp932Path.empty() || documentPath.empty()) return cp932Path;
     QString path = LocalPath(cp932Path);
     if (QDir::isAbsolutePath(path)) return cp932Path;
-    QString folder = QFileInfo(LocalPath(documentPath)).absolutePath();
+    QString folder = QFileInfo(QFile::decodeName(documentPath.c_str())).absolutePath();
     QString candidate = QDir(folder).filePath(path);
-    return QFileInfo::exists(candidate) ? ToCp932(QDir::cleanPath(candidate)) : cp932Path;
+    // The result is a link path again; a folder code page 932 cannot name is not guessed at.
+    bool exact = false;
+    std::string resolved = ToCp932(QDir::cleanPath(candidate), &exact);
+    return exact && QFileInfo::exists(candidate) ? resolved : cp932Path;
 }
 
 }  // namespace qv

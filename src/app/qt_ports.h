@@ -34,7 +34,8 @@ class QtClipboard final : public Clipboard {
 };
 
 // Resolves a link or picture path that is relative against the folder of the document holding it,
-// so a document and its pictures can move together.
+// so a document and its pictures can move together. `documentPath` is a file-system path; link
+// paths are code page 932.
 std::string ResolveAgainstDocument(const std::string& cp932Path, const std::string& documentPath);
 
 }  // namespace qv

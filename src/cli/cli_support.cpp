@@ -7,6 +7,7 @@
 #include "core/io/fragment_file.h"
 #include "core/settings/paths.h"
 #include "core/text/cp932.h"
+#include "core/text/text_helpers.h"
 
 namespace qv::cli {
 
@@ -76,12 +77,41 @@ int LoadSettings(const std::string& path, UsrIniFile& ini) {
 }
 
 std::string DocumentPath(const std::string& arg) {
-    return AbsoluteDocumentPath(Cp932Path(arg));
+    return AbsoluteDocumentPath(arg);
 }
 
 int SaveDocument(FragSet& set, const std::string& arg) {
-    std::string error;
-    if (!SaveFragmentFile(set, DocumentPath(arg), &error)) return Fail(kExitBadInput, error);
+    const WriteResult written = SaveFragmentFile(set, DocumentPath(arg));
+    if (!written) return Fail(kExitBadInput, written.Error);
+    return kExitOk;
+}
+
+int ReportRead(const std::string& arg, const ReadResult& result) {
+    switch (result.Status) {
+        case ReadStatus::Missing:
+            return Fail(kExitBadInput, "no such file: " + arg);
+        case ReadStatus::Unreadable:
+            return Fail(kExitBadInput, "cannot read " + arg + ": " + result.Why);
+        case ReadStatus::CutShort:
+            return Fail(kExitBadInput, arg + " did not fit: " + std::to_string(result.CardsRead) +
+                                           " cards read, " + std::to_string(result.CardsDropped) +
+                                           " dropped (a document holds " +
+                                           std::to_string(kMaxFragments) + "); nothing written");
+        case ReadStatus::Read:
+            break;
+    }
+    if (!result.UnconvertibleLines.empty()) {
+        std::string lines;
+        for (int line : result.UnconvertibleLines)
+            lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+        return Fail(kExitBadInput,
+                    arg + " is UTF-8 and code page 932 cannot hold some characters on line" +
+                        (result.UnconvertibleLines.size() > 1 ? "s " : " ") + lines +
+                        "; nothing written");
+    }
+    if (result.ConvertedFromUtf8)
+        std::cerr << "quillovarsta-cli: " << arg
+                  << ": a UTF-8 document; its texts were converted to code page 932\n";
     return kExitOk;
 }
 
@@ -102,15 +132,9 @@ int Workspace::Start(const CliArgs& args) {
 int Workspace::Open(const std::string& arg, bool merge) {
     const std::string path = DocumentPath(arg);
     if (!merge) doc_->SetDocumentPath(path);
-    ReadStatus status = ReadStatus::Read;
-    ReadFragmentFile(Set(), path, merge, &status);
+    const ReadResult result = ReadFragmentFile(Set(), path, merge);
     ReportMessages();
-    if (status == ReadStatus::Missing) return Fail(kExitBadInput, "no such file: " + arg);
-    if (status == ReadStatus::Unreadable) return Fail(kExitBadInput, "cannot read " + arg);
-    if (status == ReadStatus::CutShort)
-        std::cerr << "quillovarsta-cli: " << arg
-                  << ": more cards than a document holds; the rest were not read\n";
-    return kExitOk;
+    return ReportRead(arg, result);
 }
 
 void Workspace::ReportMessages() {

@@ -11,7 +11,7 @@
 
 #include "cli/commands.h"
 #include "core/content/spi_unit.h"
-#include "core/io/file_access.h"
+#include "core/io/read_result.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
@@ -45,11 +45,22 @@ std::string SettingsPath(const CliArgs& args);
 // (printed, kExitBadInput), so that it is never replaced by defaults.
 int LoadSettings(const std::string& path, UsrIniFile& ini);
 
-// A command-line path as the program names documents: absolute, code page 932.
+// A command-line path as the program names documents: absolute, the user's own bytes.
 std::string DocumentPath(const std::string& arg);
+
+// Whether an output argument names standard output ("-").
+inline bool IsStandardOutput(const std::string& arg) {
+    return arg == "-";
+}
 
 // Saves `set` as a fragment file at the command-line path `arg`; prints the failure.
 int SaveDocument(FragSet& set, const std::string& arg);
+
+// Prints what reading the input `arg` did and returns an exit code: a missing or unreadable file
+// is bad input, and so is one that did not fit (cards dropped at the document's limit, or UTF-8
+// texts code page 932 cannot hold), so that nothing is written from part of a file. A UTF-8
+// document converted whole is mentioned and is fine.
+int ReportRead(const std::string& arg, const ReadResult& result);
 
 // Fonts and painting need a GUI application; without a display it runs offscreen.
 class GuiSession {
@@ -76,8 +87,7 @@ class Workspace {
     FragSet& Set() { return doc_->Set(); }
 
     // Opens the command-line path `arg` as the program opens a file (a foreign CSV is read as
-    // texts without asking), or merges it into the document. Returns an exit code: a missing or
-    // unreadable file is bad input; cards beyond a document's limit are left out with a warning.
+    // texts without asking), or merges it into the document. Returns ReportRead's exit code.
     int Open(const std::string& arg, bool merge = false);
 
     // The message boxes the document would have shown, on stderr.

@@ -49,7 +49,8 @@ void PointArray(JsonWriter& json, const Point& p) {
 std::string InfoJson(const FragSet& set) {
     JsonWriter json;
     json.BeginObject();
-    json.Cp932Field("path", set.FileName);
+    // A file-system path: the user's own bytes (UTF-8), not code page 932.
+    json.Key("path").String(set.FileName);
     json.Key("fragment_count").Int(set.Count());
     json.Key("read_only").Bool(set.ReadOnly);
     json.Key("modified").Bool(set.Modified);
@@ -131,9 +132,14 @@ std::string InfoJson(const FragSet& set) {
 
 int RunCheck(const CliArgs& args) {
     if (int rc = CheckArguments(args, 1, "check FILE"); rc != kExitOk) return rc;
-    const std::string path = DocumentPath(args.Positional[0]);
-    if (!DocumentExists(path)) return Fail(kExitBadInput, "no such file: " + args.Positional[0]);
-    switch (CheckFragmentFile(path)) {
+    const std::string& arg = args.Positional[0];
+    WholeFile probe;
+    const FragmentFileCheck kind = CheckFragmentFile(DocumentPath(arg), &probe);
+    if (probe.Status == WholeFile::Result::Missing)
+        return Fail(kExitBadInput, "no such file: " + arg);
+    if (probe.Status != WholeFile::Result::Read)
+        return Fail(kExitBadInput, "cannot read " + arg + ": " + probe.Why);
+    switch (kind) {
         case FragmentFileCheck::NotCsv:
             std::cout << "not-csv\n";
             break;
@@ -176,9 +182,14 @@ int RunExportText(const CliArgs& args) {
     Workspace ws;
     if (int rc = Begin(ws, args, 2, "export-text DOC OUT"); rc != kExitOk) return rc;
     if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
-    std::string error;
-    if (!ExportText(ws.Set(), DocumentPath(args.Positional[1]), &error))
-        return Fail(kExitBadInput, error);
+    if (IsStandardOutput(args.Positional[1])) {
+        const std::string text = ExportTextBytes(ws.Set());
+        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+        std::cout.flush();
+        return std::cout ? kExitOk : Fail(kExitBadInput, "cannot write to standard output");
+    }
+    const WriteResult written = ExportText(ws.Set(), DocumentPath(args.Positional[1]));
+    if (!written) return Fail(kExitBadInput, written.Error);
     return kExitOk;
 }
 
@@ -189,13 +200,9 @@ int RunImportText(const CliArgs& args) {
         return rc;
     std::optional<int> group;
     if (int rc = IntOption(args, "--group", kNoGroup, kMaxGroup, group); rc != kExitOk) return rc;
-    const FileBytes file = ReadFileBytes(DocumentPath(args.Positional[0]));
-    if (file.Status == ReadStatus::Missing)
-        return Fail(kExitBadInput, "no such file: " + args.Positional[0]);
-    if (file.Status != ReadStatus::Read) return Fail(kExitBadInput, file.Error);
-    const std::vector<std::string_view> lines = SplitLines(file.Bytes);
-    ImportLines(ws.Set(), lines, group ? *group : ImportStartGroup(ws.Set()));
+    const ReadResult read = ImportTextFile(ws.Set(), DocumentPath(args.Positional[0]), group);
     ws.ReportMessages();
+    if (int rc = ReportRead(args.Positional[0], read); rc != kExitOk) return rc;
     return SaveDocument(ws.Set(), args.Positional[1]);
 }
 

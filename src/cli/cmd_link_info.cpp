@@ -12,6 +12,7 @@
 #include "core/content/html_head.h"
 #include "core/content/line_reader.h"
 #include "core/content/link_content.h"
+#include "core/fs/read_file.h"
 #include "core/text/sjis.h"
 
 namespace qv::cli {
@@ -35,12 +36,11 @@ void NullField(JsonWriter& json, const std::string& key) {
 int RunLinkInfo(const CliArgs& args) {
     if (int rc = CheckArguments(args, 1, "link-info PATH"); rc != kExitOk) return rc;
     const std::filesystem::path path(args.Positional[0]);
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
+    const WholeFile probe = ReadFileStart(path, 1);
+    if (probe.Status == WholeFile::Result::Missing)
         return Fail(kExitBadInput, "no such file: " + args.Positional[0]);
-    std::FILE* probe = OpenRegularFile(path);
-    if (!probe) return Fail(kExitBadInput, "cannot read " + args.Positional[0]);
-    std::fclose(probe);
+    if (probe.Status != WholeFile::Result::Read)
+        return Fail(kExitBadInput, "cannot read " + args.Positional[0] + ": " + probe.Why);
 
     const std::string extension = sjis::UpperAscii(path.extension().string());
     const LinkContent kind = LinkContentFor(path);

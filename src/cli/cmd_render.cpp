@@ -1,5 +1,11 @@
-// quillovarsta-cli render DOC OUT [--quality N]: writes the document image as the program's image
-// command does (".BMP" a Windows bitmap, ".JPG" a baseline JPEG), without a display.
+// quillovarsta-cli render DOC OUT [--quality N] [--format bmp|jpg]: writes the document image as
+// the program's image command does (".BMP" a Windows bitmap, ".JPG" a baseline JPEG), without a
+// display. OUT "-" writes the image to standard output, as a bitmap unless --format says jpg.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -7,6 +13,8 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "core/fs/atomic_file.h"
+#include "core/fs/read_file.h"
 #include "core/settings/paths.h"
 #include "render/document_painter.h"
 #include "render/image_file.h"
@@ -16,42 +24,101 @@ namespace qv::cli {
 
 namespace {
 
-constexpr std::string_view kRenderUsage = "render DOC OUT [--quality N]";
+constexpr std::string_view kRenderUsage = "render DOC OUT [--quality N] [--format bmp|jpg]";
+
+// The last --format value: ".BMP" or ".JPG"; empty when not given, "?" when not understood.
+std::string FormatExtension(const CliArgs& args) {
+    std::string ext;
+    for (std::size_t i = 0; i + 1 < args.Options.size(); ++i) {
+        if (args.Options[i] != "--format") continue;
+        const std::string& v = args.Options[++i];
+        ext = v == "bmp" || v == "BMP"                  ? ".BMP"
+              : v == "jpg" || v == "JPG" || v == "jpeg" ? ".JPG"
+                                                        : "?";
+    }
+    return ext;
+}
+
+// Renders into a temporary file of the right type and copies it to standard output: the image
+// code writes files only.
+int RenderToStandardOutput(Workspace& ws, const std::string& extension, std::string& error) {
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+    if (ec) dir = "/tmp";
+    std::string name = (dir / ("qv-render-XXXXXX" + extension)).string();
+    const int fd = ::mkstemps(name.data(), static_cast<int>(extension.size()));
+    if (fd < 0) {
+        error = "cannot make a temporary file in " + dir.string();
+        return kExitBadInput;
+    }
+    ::close(fd);
+    const RemovedOnInterrupt guard(name);
+    RenderCache cache;
+    int rc = kExitOk;
+    if (SaveDocumentImage(ws.Set(), name, cache, &error) != ImageSaveStatus::Saved) {
+        rc = kExitBadInput;
+    } else {
+        const WholeFile image = ReadWholeFile(name, std::size_t{1} << 31);
+        std::cout.write(image.Bytes.data(), static_cast<std::streamsize>(image.Bytes.size()));
+        std::cout.flush();
+        if (image.Status != WholeFile::Result::Read || !std::cout) {
+            error = "cannot write the image to standard output";
+            rc = kExitBadInput;
+        }
+    }
+    ::unlink(name.c_str());
+    return rc;
+}
 
 }  // namespace
 
 int RunRender(const CliArgs& args) {
-    if (int rc = CheckArguments(args, 2, kRenderUsage, {{"--quality", true}}); rc != kExitOk)
+    if (int rc = CheckArguments(args, 2, kRenderUsage, {{"--quality", true}, {"--format", true}});
+        rc != kExitOk)
         return rc;
     std::optional<int> quality;
     if (int rc = IntOption(args, "--quality", 1, 100, quality); rc != kExitOk) return rc;
+    const std::string& out = args.Positional[1];
+    const bool toStdout = IsStandardOutput(out);
+    std::string extension = FormatExtension(args);
+    if (extension == "?")
+        return Fail(kExitUsage,
+                    "--format is bmp or jpg (usage: " + std::string(kRenderUsage) + ")");
+    if (!toStdout && !extension.empty())
+        return Fail(kExitUsage, "--format is for \"-\"; a file's extension names its type");
+    if (extension.empty()) extension = ".BMP";
 
     Workspace ws;
     if (int rc = ws.Start(args); rc != kExitOk) return rc;
     if (quality) ws.Env().JpegQuality = *quality;
 
-    const std::string outPath = Cp932Path(args.Positional[1]);
-    if (ImageFileTypeOf(outPath) == ImageFileType::Unsupported)
-        return Fail(kExitBadInput, args.Positional[1] +
-                                       ": not an image file name (.BMP or .JPG); nothing written");
+    const std::string outPath = toStdout ? "-" + extension : DocumentPath(out);
+    const ImageFileType type = ImageFileTypeOf(outPath);
+    if (type == ImageFileType::Unsupported)
+        return Fail(kExitBadInput,
+                    out + ": not an image file name (.BMP or .JPG); nothing written");
     if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
 
-    RenderCache cache;
     std::string error;
-    const ImageSaveStatus saved = SaveDocumentImage(ws.Set(), outPath, cache, &error);
-    if (saved != ImageSaveStatus::Saved)
-        return Fail(kExitBadInput, args.Positional[1] + ": " + error);
+    if (toStdout) {
+        if (RenderToStandardOutput(ws, extension, error) != kExitOk)
+            return Fail(kExitBadInput, error);
+        // Standard output holds the image; the description would spoil it.
+        return kExitOk;
+    }
+    RenderCache cache;
+    if (SaveDocumentImage(ws.Set(), outPath, cache, &error) != ImageSaveStatus::Saved)
+        return Fail(kExitBadInput, out + ": " + error);
 
     const std::optional<QSize> size = DocumentImageSize(ws.Set());
     JsonWriter json;
     json.BeginObject();
-    json.Cp932Field("path", outPath);
-    json.Key("type").String(ImageFileTypeOf(outPath) == ImageFileType::Bmp ? "bmp" : "jpeg");
+    json.Key("path").String(outPath);
+    json.Key("type").String(type == ImageFileType::Bmp ? "bmp" : "jpeg");
     json.Key("width").Int(size ? size->width() : 0);
     json.Key("height").Int(size ? size->height() : 0);
     json.Key("fragment_count").Int(ws.Set().Count());
-    if (ImageFileTypeOf(outPath) == ImageFileType::Jpeg)
-        json.Key("quality").Int(ws.Env().JpegQuality);
+    if (type == ImageFileType::Jpeg) json.Key("quality").Int(ws.Env().JpegQuality);
     json.EndObject();
     std::cout << json.str() << '\n';
     return kExitOk;

@@ -84,7 +84,12 @@ int RunSettings(const CliArgs& args) {
     if (int rc = LoadSettings(iniPath, ini); rc != kExitOk) return rc;
     const EnvData env(ini);
     std::cout << SettingsJson(env, iniPath) << '\n';
-    if (HasOption(args, "--save") && !env.Save(ini)) return Fail(kExitBadInput, ini.LastError());
+    if (HasOption(args, "--save")) {
+        // A write-protected settings file is the user's decision: never replaced.
+        if (ini.ReadOnly())
+            return Fail(kExitBadInput, iniPath + " is read-only; settings not saved");
+        if (!env.Save(ini)) return Fail(kExitBadInput, ini.LastError());
+    }
     return kExitOk;
 }
 

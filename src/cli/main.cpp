@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "core/fs/atomic_file.h"
 
 namespace qv::cli {
 
@@ -23,11 +24,12 @@ const CliCommand kCommands[] = {
     {"convert", "convert IN OUT", "read a document (or CSV) and save it as a fragment file",
      RunConvert},
     {"merge", "merge BASE OTHER OUT", "merge OTHER into BASE and save the result", RunMerge},
-    {"export-text", "export-text DOC OUT", "write a document's texts group by group",
+    {"export-text", "export-text DOC OUT", "write a document's texts group by group (OUT - too)",
      RunExportText},
     {"import-text", "import-text TEXT OUT [--group N]", "make a document from text lines",
      RunImportText},
-    {"render", "render DOC OUT [--quality N]", "save the document image (.BMP or .JPG)", RunRender},
+    {"render", "render DOC OUT [--quality N] [--format bmp|jpg]",
+     "save the document image (.BMP or .JPG; OUT - for standard output)", RunRender},
     {"link-info", "link-info PATH", "what the property dialog extracts from a linked file",
      RunLinkInfo},
     {"settings", "settings [--save]", "list every setting as JSON (--save: write back)",
@@ -51,6 +53,8 @@ void PrintHelp(std::FILE* to) {
 
 int main(int argc, char** argv) {
     using namespace qv::cli;
+    // An interrupted run leaves no temporary file beside its output.
+    qv::RemoveTemporaryFilesOnInterrupt();
     CliArgs args;
     std::string name;
     for (int i = 1; i < argc; ++i) {
@@ -66,7 +70,7 @@ int main(int argc, char** argv) {
         } else if (a.rfind("--", 0) == 0) {
             args.Options.push_back(a);
             // Option values are taken by the subcommand: options that take one are listed here.
-            if ((a == "--group" || a == "--quality") && i + 1 < argc)
+            if ((a == "--group" || a == "--quality" || a == "--format") && i + 1 < argc)
                 args.Options.push_back(argv[++i]);
         } else if (name.empty()) {
             name = a;

@@ -62,8 +62,8 @@ std::optional<QSize> DocumentImageSize(const FragSet& set);
 // lines. None when the size is out of limits or memory runs out.
 std::optional<QImage> RenderDocumentImage(const FragSet& set, RenderCache& cache);
 
-// Image output: refreshes visibility, then writes the document image to `path` (code page 932) as
-// its extension says: ".BMP" a Windows bitmap, ".JPG" (or ".JPEG") a baseline JPEG of quality
+// Image output: refreshes visibility, then writes the document image to `path` (a file-system path)
+// as its extension says: ".BMP" a Windows bitmap, ".JPG" (or ".JPEG") a baseline JPEG of quality
 // JpegQuality. Any other extension writes nothing (UnsupportedType). The file is replaced
 // atomically; every failure comes back as a status, with a description in *error.
 ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderCache& cache,

@@ -4,8 +4,6 @@
 #include <QImageWriter>
 
 #include "core/fs/atomic_file.h"
-#include "core/io/file_access.h"
-#include "core/settings/paths.h"
 #include "core/text/sjis.h"
 #include "render/jpeg_codec.h"
 
@@ -54,14 +52,13 @@ ImageSaveStatus SaveImageFile(const QImage& image, const std::string& path, int 
         if (error) *error = "the image could not be encoded";
         return ImageSaveStatus::EncodeFailed;
     }
-    const std::string systemPath = NativePath(path);
-    // Like a document, a write-protected image is not replaced behind the user's back.
-    if (IsReadOnlyFile(path)) {
-        if (error) *error = systemPath + " is read-only";
+    // Like a document, a write-protected image or a device is not replaced behind the user's back.
+    const std::string_view data(bytes->constData(), static_cast<std::size_t>(bytes->size()));
+    WriteResult written = ReplaceFileAtomically(path, data);
+    if (!written) {
+        if (error) *error = std::move(written.Error);
         return ImageSaveStatus::WriteFailed;
     }
-    const std::string_view data(bytes->constData(), static_cast<std::size_t>(bytes->size()));
-    if (!ReplaceFileAtomically(systemPath, data, error)) return ImageSaveStatus::WriteFailed;
     return ImageSaveStatus::Saved;
 }
 

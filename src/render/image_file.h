@@ -16,7 +16,7 @@ enum class ImageFileType {
     Jpeg,         // ".JPG" or ".JPEG"
 };
 
-// By the extension of a code page 932 path, in any letter case.
+// By the extension of a path, in any letter case.
 ImageFileType ImageFileTypeOf(std::string_view path);
 
 enum class ImageSaveStatus {
@@ -30,7 +30,7 @@ enum class ImageSaveStatus {
 // Encodes `image` as a 24-bit bottom-up Windows bitmap (alpha dropped).
 std::optional<QByteArray> EncodeBmp(const QImage& image);
 
-// Saves `image` to `path` (code page 932 bytes) in the type its extension names; JPEG at
+// Saves `image` to `path` (a file-system path) in the type its extension names; JPEG at
 // `jpegQuality`, clamped to 1 … 100. A write-protected file is not replaced. *error (when given)
 // receives a description of a failure in UTF-8.
 ImageSaveStatus SaveImageFile(const QImage& image, const std::string& path, int jpegQuality,

@@ -1,6 +1,7 @@
 #include "render/offscreen_document.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -50,11 +51,14 @@ std::optional<Picture> DocumentPictureLoader::Load(const std::string& path, int 
     if (!path.empty() && !documentPath_.empty()) {
         const QString local = FromCp932(path);
         if (QDir::isRelativePath(local)) {
-            const QString folder = QFileInfo(FromCp932(documentPath_)).absolutePath();
+            const QString folder =
+                QFileInfo(QFile::decodeName(documentPath_.c_str())).absolutePath();
             const QString beside = QDir(folder).filePath(local);
-            if (QFileInfo::exists(beside)) {
-                if (auto picture = files_.Load(ToCp932(beside), numerator, denominator))
-                    return picture;
+            // The loader takes link paths; a folder code page 932 cannot name is not guessed at.
+            bool exact = false;
+            const std::string besideLink = ToCp932(beside, &exact);
+            if (exact && QFileInfo::exists(beside)) {
+                if (auto picture = files_.Load(besideLink, numerator, denominator)) return picture;
             }
         }
     }

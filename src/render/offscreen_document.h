@@ -52,7 +52,7 @@ class QuietPrompts final : public Prompts {
 class DocumentPictureLoader final : public PictureLoader {
   public:
     explicit DocumentPictureLoader(const SpiUnit* plugins) : files_(plugins) {}
-    // The document's own path (code page 932); empty for none.
+    // The document's own file-system path; empty for none.
     void SetDocumentPath(std::string path) { documentPath_ = std::move(path); }
     std::optional<Picture> Load(const std::string& path, int numerator, int denominator) override;
 

@@ -4,12 +4,19 @@
 
 #include <unistd.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -21,12 +28,18 @@ const std::string kExample = std::string(QV_SOURCE_DIR) + "/examples/brainstorm.
 struct CliRun {
     int Code = -1;
     std::string Out;
+    std::string Err;
 };
 
-// Runs the CLI with the given arguments (already quoted where needed); stderr is dropped.
-CliRun Cli(const std::string& args) {
+std::string Slurp(const fs::path& p);
+
+// Runs the CLI with the given arguments (already quoted where needed), `prefix` before it (another
+// user, say).
+CliRun Cli(const std::string& args, const std::string& prefix = "") {
     CliRun r;
-    const std::string command = "QT_QPA_PLATFORM=offscreen " + kCli + " " + args + " 2>/dev/null";
+    const fs::path err = fs::temp_directory_path() / ("qv-cli-err-" + std::to_string(::getpid()));
+    const std::string command =
+        "QT_QPA_PLATFORM=offscreen " + prefix + kCli + " " + args + " 2>'" + err.string() + "'";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
     char buffer[4096];
@@ -35,7 +48,31 @@ CliRun Cli(const std::string& args) {
         r.Out.append(buffer, n);
     const int status = pclose(pipe);
     r.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.Err = Slurp(err);
+    fs::remove(err);
     return r;
+}
+
+// A path as one shell word.
+std::string Q(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
+
+// A fragment file of `cards` cards with the texts "c0", "c1", ...
+std::string ManyCards(int cards) {
+    std::string text = "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n";
+    for (int i = 0; i < cards; ++i)
+        text += "\"c" + std::to_string(i) + "\",1,1,1,4,1,0,0,\r\n";
+    return text;
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> Names(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string Slurp(const fs::path& p) {
@@ -237,6 +274,219 @@ TEST_F(CliTest, HostileInputCostsLittleAndLosesNothing) {
                   (dir_ / "imported.csv").string())
                   .Code,
               0);
+}
+
+// ---- Data safety ----
+
+TEST_F(CliTest, InputThatDidNotFitIsNeverWrittenOverItsOwnFile) {
+    const fs::path big = dir_ / "big.csv";
+    Write(big, ManyCards(1005));
+    const fs::path part = dir_ / "part.csv";
+    Write(part, ManyCards(990));
+    const fs::path text = dir_ / "lines.csv";
+    std::string lines;
+    for (int i = 0; i < 1003; ++i)
+        lines += "t" + std::to_string(i) + "\r\n";
+    Write(text, lines);
+
+    CliRun r = Cli(ini_ + "convert " + Q(big) + " " + Q(big));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("1000 cards read, 5 dropped"), std::string::npos) << r.Err;
+    EXPECT_EQ(Slurp(big), ManyCards(1005));
+
+    r = Cli(ini_ + "merge " + kExample + " " + Q(part) + " " + Q(part));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("977 cards read, 13 dropped"), std::string::npos) << r.Err;
+    EXPECT_EQ(Slurp(part), ManyCards(990));
+
+    r = Cli(ini_ + "import-text " + Q(text) + " " + Q(text));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("1000 cards read, 3 dropped"), std::string::npos) << r.Err;
+    EXPECT_EQ(Slurp(text), lines);
+
+    // Other subcommands say it too, and write nothing from part of a file.
+    for (const std::string& args :
+         {"info " + Q(big), "export-text " + Q(big) + " " + Q(dir_ / "o.txt"),
+          "convert " + Q(big) + " " + Q(dir_ / "o.csv")}) {
+        r = Cli(ini_ + args);
+        EXPECT_EQ(r.Code, 1) << args;
+        EXPECT_NE(r.Err.find("5 dropped"), std::string::npos) << r.Err;
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "o.txt"));
+    EXPECT_FALSE(fs::exists(dir_ / "o.csv"));
+}
+
+TEST_F(CliTest, FileNamesCodePage932CannotHoldOpenAndSaveThemselves) {
+    const fs::path keep = dir_ / "keep_?.csv";
+    Write(keep, "untouched");
+    const fs::path cafe = dir_ / "caf\xC3\xA9.csv";
+    const fs::path smile = dir_ / "\xF0\x9F\x98\x80.csv";
+    ASSERT_EQ(Cli(ini_ + "convert " + kExample + " " + Q(cafe)).Code, 0);
+    ASSERT_EQ(Cli(ini_ + "convert " + Q(cafe) + " " + Q(smile)).Code, 0);
+    EXPECT_EQ(Slurp(smile), Slurp(kExample));
+    const CliRun info = Cli(ini_ + "info " + Q(smile));
+    ASSERT_EQ(info.Code, 0) << info.Err;
+    EXPECT_NE(info.Out.find("\"path\": \"" + smile.string() + "\""), std::string::npos);
+    // Saving over itself keeps the name.
+    ASSERT_EQ(Cli(ini_ + "merge " + Q(smile) + " " + Q(cafe) + " " + Q(smile)).Code, 0);
+    ASSERT_EQ(Cli(ini_ + "convert " + Q(dir_ / "keep_\xC3\xA9.csv") + " x.csv").Code, 1);
+    ASSERT_EQ(Cli(ini_ + "convert " + kExample + " " + Q(dir_ / "keep_\xF0\x9F\x98\x80.csv")).Code,
+              0);
+    EXPECT_EQ(Slurp(keep), "untouched");
+    EXPECT_EQ(Names(dir_),
+              (std::vector<std::string>{"caf\xC3\xA9.csv", "keep_?.csv",
+                                        "keep_\xF0\x9F\x98\x80.csv", "\xF0\x9F\x98\x80.csv"}));
+}
+
+TEST_F(CliTest, AReadOnlySettingsFileIsNotSaved) {
+    const fs::path ini = dir_ / "test.INI";
+    Write(ini, "[General]\r\nJpegQuality=70\r\n");
+    ::chmod(ini.c_str(), 0444);
+    const CliRun r = Cli(ini_ + "settings --save");
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("read-only"), std::string::npos) << r.Err;
+    EXPECT_EQ(Slurp(ini), "[General]\r\nJpegQuality=70\r\n");
+    EXPECT_NE(r.Out.find("\"JpegQuality\": 70"), std::string::npos) << "still listed";
+}
+
+TEST_F(CliTest, OutputsThatAreNoRegularFileAreRefusedAndDashIsStandardOutput) {
+    const fs::path fifo = dir_ / "pipe.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(dir_ / "folder.txt");
+    // A device of our own: a copy of /dev/null that root could otherwise replace.
+    const fs::path device = dir_ / "null.BMP";
+    const bool haveDevice = ::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    CliRun r = Cli(ini_ + "convert " + kExample + " " + Q(fifo));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("FIFO"), std::string::npos) << r.Err;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    r = Cli(ini_ + "export-text " + kExample + " " + Q(dir_ / "folder.txt"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("folder"), std::string::npos) << r.Err;
+    if (haveDevice) {
+        r = Cli(ini_ + "render " + kExample + " " + Q(device));
+        EXPECT_EQ(r.Code, 1);
+        EXPECT_NE(r.Err.find("device"), std::string::npos) << r.Err;
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
+
+    r = Cli(ini_ + "export-text " + kExample + " -");
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_EQ(r.Out.rfind(";\x96\xb3\x8f\x8a\x91\xae\r\n", 0), 0u);
+    EXPECT_FALSE(fs::exists("-"));
+    r = Cli(ini_ + "render " + kExample + " -");
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_EQ(r.Out.substr(0, 2), "BM");
+    EXPECT_GT(r.Out.size(), 1600u * 1100u * 3u);
+    r = Cli(ini_ + "render " + kExample + " - --format jpg --quality 30");
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_EQ(r.Out.substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(Cli(ini_ + "render " + kExample + " - --format png").Code, 2);
+    r = Cli(ini_ + "info " + Q(dir_ / "folder.txt"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("cannot read"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("it is a folder"), std::string::npos) << r.Err;
+}
+
+TEST_F(CliTest, NothingIsWrittenThatCouldNotBeReadBack) {
+    // A document of one card with a 33 MiB link, merged with itself, passes the 64 MiB limit.
+    const std::string link(33u << 20, 'x');
+    const fs::path half = dir_ / "half.csv";
+    Write(half,
+          "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n\"a\",1,1,1,4,1,0,0,/" +
+              link + "\r\n");
+    const CliRun r = Cli(ini_ + "merge " + Q(half) + " " + Q(half) + " " + Q(dir_ / "out.csv"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("64 MiB"), std::string::npos) << r.Err;
+    EXPECT_FALSE(fs::exists(dir_ / "out.csv"));
+}
+
+TEST_F(CliTest, CheckSaysWhyAFileCannotBeRead) {
+    fs::create_directory(dir_ / "folder.csv");
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.csv").c_str(), 0600), 0);
+    fs::create_symlink("b.csv", dir_ / "a.csv");
+    fs::create_symlink("a.csv", dir_ / "b.csv");
+    struct Case {
+        std::string Path;
+        std::string Why;
+    };
+    for (const Case& c : {Case{(dir_ / "folder.csv").string(), "it is a folder"},
+                          Case{(dir_ / "pipe.csv").string(), "FIFO"}, Case{"/dev/zero", "device"},
+                          Case{(dir_ / "a.csv").string(), "loop"},
+                          Case{(dir_ / "none.csv").string(), "no such file"}}) {
+        const CliRun r = Cli(ini_ + "check " + Q(c.Path));
+        EXPECT_EQ(r.Code, 1) << c.Path;
+        EXPECT_EQ(r.Out, "") << c.Path;
+        EXPECT_NE(r.Err.find(c.Why), std::string::npos) << r.Err;
+    }
+    // A file this user may not read: as another user when the tests run as root.
+    const fs::path secret = dir_ / "secret.csv";
+    Write(secret, "#Quillovarsta,Group\r\n");
+    ::chmod(secret.c_str(), 0600);
+    ::chmod(dir_.c_str(), 0755);
+    const std::string asOther =
+        ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    if (::geteuid() != 0) ::chmod(secret.c_str(), 0);
+    const CliRun r = Cli("-I " + Q(dir_ / "none.INI") + " check " + Q(secret), asOther);
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Out, "") << "not \"csv\"";
+    EXPECT_NE(r.Err.find("permission denied"), std::string::npos) << r.Err;
+}
+
+TEST_F(CliTest, TheLongestFileNameCanBeWrittenAndAnInterruptLeavesNoTemporaryFile) {
+    const fs::path longName = dir_ / (std::string(250, 'n') + ".csv");
+    const CliRun r = Cli(ini_ + "convert " + kExample + " " + Q(longName));
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(Slurp(longName), Slurp(kExample));
+
+    // A large document keeps the tool busy writing; SIGINT at some point of it must leave only
+    // the input and, at most, the finished output.
+    const fs::path big = dir_ / "big.csv";
+    Write(big,
+          "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n\"a\",1,1,1,4,1,0,0,/" +
+              std::string(30u << 20, 'x') + "\r\n");
+    for (int delayMs : {150, 400}) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            const std::string out = (dir_ / "out.csv").string();
+            const std::string iniPath = (dir_ / "test.INI").string();
+            ::execl(kCli.c_str(), kCli.c_str(), "-I", iniPath.c_str(), "convert", big.c_str(),
+                    out.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ::kill(pid, SIGINT);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        for (const std::string& name : Names(dir_))
+            EXPECT_TRUE(name == "big.csv" || name == "out.csv" || name == longName.filename())
+                << "left behind: " << name;
+        fs::remove(dir_ / "out.csv");
+    }
+}
+
+TEST_F(CliTest, AUtf8DocumentIsConvertedOrRefusedByLine) {
+    const std::string header =
+        "\xEF\xBB\xBF#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n";
+    const fs::path utf8 = dir_ / "utf8.csv";
+    Write(utf8,
+          header +
+              "\"\xE8\xA1\xA8\",-2,40,30,10,1,0,16777215,\r\n\"x\",2,44,80,12,3,0,16777215,\r\n");
+    CliRun r = Cli(ini_ + "convert " + Q(utf8) + " " + Q(dir_ / "out.csv"));
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_NE(r.Err.find("UTF-8"), std::string::npos) << r.Err;
+    EXPECT_EQ(Slurp(dir_ / "out.csv"),
+              "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
+              "\"\x95\x5c\",-2,40,30,10,1,0,16777215,\r\n\"x\",2,44,80,12,3,0,16777215,\r\n");
+
+    const fs::path emoji = dir_ / "emoji.csv";
+    Write(emoji, header + "\"ok\",1,1,1,4,1,0,0,\r\n\"\xF0\x9F\x98\x80\",1,1,1,4,1,0,0,\r\n");
+    r = Cli(ini_ + "convert " + Q(emoji) + " " + Q(emoji));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("line 3"), std::string::npos) << r.Err;
+    EXPECT_EQ(Slurp(emoji).find('?'), std::string::npos);
+    EXPECT_EQ(Slurp(emoji).rfind(header, 0), 0u) << "untouched";
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "../unit/model/fakes.h"
-#include "core/io/file_access.h"
 #include "core/io/text_exchange.h"
+#include "core/text/text_helpers.h"
 
 namespace {
 

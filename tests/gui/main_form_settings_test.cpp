@@ -25,7 +25,7 @@ TEST(MainFormSettings, PlacementIsStoredAtCloseAndRestoredAtStart) {
 
     {
         TQuillovaMainForm form(startup);
-        EXPECT_EQ(form.StartFile(), "/docs/\x83\x7D.csv") << "kept in code page 932, case kept";
+        EXPECT_EQ(form.StartFile(), "/docs/\xE3\x83\x9E.csv") << "the user's own bytes, case kept";
         EXPECT_EQ(form.Env().JpegQuality, 100);
         form.Env().JpegQuality = 70;
         form.setGeometry(100, 120, 640, 480);

@@ -472,7 +472,7 @@ bool TFrgPropDlg::eventFilter(QObject* watched, QEvent* event) {
 
 std::string TFrgPropDlg::LinkFile() const {
     const std::string doc = request_.Target ? request_.Target->FileName : std::string();
-    return qv::NativePath(qv::LinkFilePath(ctl_.Link(), doc));
+    return qv::LinkFilePath(ctl_.Link(), doc).value_or(std::string());
 }
 
 QMenu* TFrgPropDlg::ExtractionMenu() {
@@ -532,7 +532,9 @@ void TFrgPropDlg::BrowseLink() {
     const bool image = ctl_.Kind() == qv::FragmentKind::Image;
     const char* dirKey = image ? "FrgPropDlgImageDir" : "FrgPropDlgLinkDir";
     const QString dir =
-        QFile::decodeName(qv::NativePath(ini_.ReadString("General", dirKey, "")).c_str());
+        QFile::decodeName(qv::PathFromStorage(ini_.ReadString("General", dirKey, ""))
+                              .value_or(std::string())
+                              .c_str());
     QStringList filters;
     if (image) {
         filters << QStringLiteral("ビットマップ (*.bmp *.BMP)")
@@ -566,9 +568,10 @@ void TFrgPropDlg::BrowseLink() {
         filters.join(QStringLiteral(";;")), selected.isEmpty() ? nullptr : &selected);
     if (file.isEmpty()) return;
     linkEdit_->setText(file);
-    ini_.WriteString(
-        "General", dirKey,
-        qv::Cp932Path(QFile::encodeName(QFileInfo(file).absolutePath()).toStdString()));
+    // The folder is kept only when the settings file can name it exactly.
+    const qv::StoredPath folder =
+        qv::PathForStorage(QFile::encodeName(QFileInfo(file).absolutePath()).toStdString());
+    if (folder.Exact) ini_.WriteString("General", dirKey, folder.Bytes);
 }
 
 void TFrgPropDlg::ChooseColour(bool back) {

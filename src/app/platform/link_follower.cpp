@@ -133,18 +133,17 @@ void LinkFollower::OpenLink(FragSet& set, Fragment& fragment) {
         OpenWeb(link, !IsBrowserScheme(web->Scheme));
         return;
     }
-    const std::string path = LinkFilePath(link, set.FileName);
-    const QString local = QFile::decodeName(NativePath(path).c_str());
-    if (!QFileInfo::exists(local)) {
-        prompts_.Warning(Bracketed(path, QStringLiteral("は存在しません")), PromptButtons::Ok);
+    const std::optional<std::string> path = LinkFilePath(link, set.FileName);
+    if (!path || !QFileInfo::exists(QFile::decodeName(path->c_str()))) {
+        prompts_.Warning(Bracketed(link, QStringLiteral("は存在しません")), PromptButtons::Ok);
         return;
     }
-    if (CheckFragmentFile(path) == FragmentFileCheck::FragmentFile) {
+    if (CheckFragmentFile(*path) == FragmentFileCheck::FragmentFile) {
         RecordJump(env_, set.FileName);
-        if (openDocument_) openDocument_(AbsoluteDocumentPath(path));
+        if (openDocument_) openDocument_(AbsoluteDocumentPath(*path));
         return;
     }
-    OpenFile(path);
+    OpenFile(*path, link);
 }
 
 void LinkFollower::JumpSelection(FragSet& set) {
@@ -171,12 +170,14 @@ void LinkFollower::GoForward() {
 }
 
 void LinkFollower::GoHome(const FragSet* active) {
-    const std::optional<std::string> path = qv::GoHome(env_, active ? &active->FileName : nullptr);
+    const std::optional<std::string> home = PathFromStorage(env_.HomeWindow);
+    const std::optional<std::string> path =
+        qv::GoHome(env_, active ? &active->FileName : nullptr, home.value_or(std::string()));
     if (!path || !openDocument_) return;
     if (openDocument_(*path) && env_.HomWinMaximize && maximiseActive_) maximiseActive_();
 }
 
-void LinkFollower::OpenFile(const std::string& cp932Path) {
+void LinkFollower::OpenFile(const std::string& path, const std::string& cp932Link) {
     // A held Shift key would change how the desktop opens the file: wait until it is up.
     QElapsedTimer waited;
     waited.start();
@@ -184,13 +185,13 @@ void LinkFollower::OpenFile(const std::string& cp932Path) {
            waited.elapsed() < 30000)
         QThread::msleep(20);
 
-    const QString local = QFile::decodeName(NativePath(cp932Path).c_str());
+    const QString local = QFile::decodeName(path.c_str());
     const ProgramCheck program = CheckProgram(local);
     if (program.IsProgram) {
         const QString what =
             program.Description.isEmpty() ? QStringLiteral("プログラム") : program.Description;
         const std::string question = Bracketed(
-            cp932Path,
+            cp932Link,
             QStringLiteral("はプログラム (%1) です。開くとこのプログラムが実行されます。\n"
                            "信頼できる文書のリンクでなければ開かないでください。開きますか?")
                 .arg(what));
@@ -199,7 +200,7 @@ void LinkFollower::OpenFile(const std::string& cp932Path) {
     if (!openExternally_ ||
         !openExternally_(QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath())))
         prompts_.Warning(
-            Bracketed(cp932Path, QStringLiteral("を開くアプリケーションが見つかりません")),
+            Bracketed(cp932Link, QStringLiteral("を開くアプリケーションが見つかりません")),
             PromptButtons::Ok);
 }
 

@@ -28,8 +28,8 @@ ProgramCheck CheckProgram(const QString& localPath);
 
 class LinkFollower final : public LinkOpener {
   public:
-    // Opens a document inside the program; false when no window came of it.
-    using OpenDocumentFn = std::function<bool(const std::string& cp932Path)>;
+    // Opens a document (file-system path) inside the program; false when no window came of it.
+    using OpenDocumentFn = std::function<bool(const std::string& path)>;
     // Hands an address to the desktop; false when no application took it.
     using OpenExternallyFn = std::function<bool(const QUrl& url)>;
 
@@ -50,7 +50,7 @@ class LinkFollower final : public LinkOpener {
     void GoHome(const FragSet* active);
 
   private:
-    void OpenFile(const std::string& cp932Path);
+    void OpenFile(const std::string& path, const std::string& cp932Link);
     void OpenWeb(const std::string& cp932Link, bool ask);
 
     EnvData& env_;

@@ -1,10 +1,10 @@
 #include "core/commands/jump_history.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "core/settings/env_data.h"
 #include "core/settings/paths.h"
-#include "core/text/sjis.h"
 
 namespace qv {
 
@@ -50,10 +50,11 @@ std::optional<std::string> GoForward(EnvData& env) {
     return env.JumpHistory[static_cast<std::size_t>(env.JumpPosition)];
 }
 
-std::optional<std::string> GoHome(EnvData& env, const std::string* activePath) {
-    if (!CanGoHome(env)) return std::nullopt;
-    if (activePath && *activePath != env.HomeWindow) RecordJump(env, *activePath);
-    return env.HomeWindow;
+std::optional<std::string> GoHome(EnvData& env, const std::string* activePath,
+                                  const std::string& homePath) {
+    if (homePath.empty()) return std::nullopt;
+    if (activePath && *activePath != homePath) RecordJump(env, *activePath);
+    return homePath;
 }
 
 std::optional<WebAddress> AsWebAddress(std::string_view link) {
@@ -78,23 +79,19 @@ bool IsBrowserScheme(std::string_view lowerScheme) {
     return lowerScheme == "http" || lowerScheme == "https";
 }
 
-std::string LinkFilePath(std::string_view link, std::string_view documentPath) {
-    std::string path;
-    path.reserve(link.size());
-    for (std::size_t i = 0; i < link.size();) {
-        const std::size_t n = sjis::CharLength(link, i);
-        if (n == 1 && link[i] == '\\')
-            path += '/';
-        else
-            path.append(link.substr(i, n));
-        i += n;
-    }
+std::optional<std::string> LinkFilePath(std::string_view link, std::string_view documentPath) {
+    std::optional<std::string> native = PathFromStorage(link);
+    if (!native) return std::nullopt;
+    // Converted first, so that a backslash is a character of its own and never a trail byte.
+    std::string path = std::move(*native);
+    std::replace(path.begin(), path.end(), '\\', '/');
     if (path.empty() || path.front() == '/' || documentPath.empty()) return path;
     const std::size_t slash = documentPath.rfind('/');
     if (slash == std::string_view::npos) return path;
     const std::string candidate =
         AbsoluteDocumentPath(path, documentPath.substr(0, slash == 0 ? 1 : slash));
-    return DocumentExists(candidate) ? candidate : path;
+    if (DocumentExists(candidate)) return candidate;
+    return path;
 }
 
 }  // namespace qv

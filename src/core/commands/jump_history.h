@@ -1,5 +1,6 @@
-// The browser-like history of documents left by link jumps, and how a card's link text is read:
-// a web address or a path. The main window opens the documents; this keeps the history rules.
+// The browser-like history of documents (file-system paths) left by link jumps, and how a card's
+// link text is read: a web address or a path. The main window opens the documents; this keeps the
+// history rules.
 #pragma once
 
 #include <optional>
@@ -25,8 +26,10 @@ bool CanGoHome(const EnvData& env);
 std::optional<std::string> GoBack(EnvData& env, const std::string* activePath);
 // The document Forward opens; nothing is recorded.
 std::optional<std::string> GoForward(EnvData& env);
-// The home document; an active document other than home is recorded as a jump.
-std::optional<std::string> GoHome(EnvData& env, const std::string* activePath);
+// The home document `homePath` (a file-system path; none when empty); an active document other
+// than home is recorded as a jump.
+std::optional<std::string> GoHome(EnvData& env, const std::string* activePath,
+                                  const std::string& homePath);
 
 // A link is a web address only when it starts with a scheme (a letter, then letters, digits,
 // "+", "-" or ".") followed by "://".
@@ -37,9 +40,10 @@ std::optional<WebAddress> AsWebAddress(std::string_view link);
 // http and https open in the browser without asking.
 bool IsBrowserScheme(std::string_view lowerScheme);
 
-// The file a path link names (code page 932): backslashes become folder separators (whole
-// characters only, so a trail byte 0x5C stays), and a relative path is taken from the folder of
-// `documentPath` when a file is there.
-std::string LinkFilePath(std::string_view link, std::string_view documentPath);
+// The file a path link (code page 932, as a card keeps it) names, as a file-system path:
+// backslashes become folder separators (a trail byte 0x5C is part of its character), and a
+// relative path is taken from the folder of `documentPath` when a file is there. None when the
+// link is not valid code page 932 (it would name another file).
+std::optional<std::string> LinkFilePath(std::string_view link, std::string_view documentPath);
 
 }  // namespace qv

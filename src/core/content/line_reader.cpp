@@ -12,12 +12,6 @@ constexpr std::size_t kChunk = 64 * 1024;
 
 }  // namespace
 
-std::FILE* OpenRegularFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return nullptr;
-    return std::fopen(path.c_str(), "rb");
-}
-
 LineReader::LineReader(std::string_view bytes) : memory_(true), atEof_(true), data_(bytes) {}
 
 LineReader::LineReader(const std::filesystem::path& path) : file_(OpenRegularFile(path)) {

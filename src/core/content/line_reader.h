@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/fs/read_file.h"
+
 namespace qv {
 
 class LineReader {
@@ -43,9 +45,5 @@ class LineReader {
     std::string_view data_;  // the bytes being read: the memory input, or buffer_
     std::size_t pos_ = 0;
 };
-
-// Opens a file for binary reading only when it is a regular file: a directory, a pipe or a device
-// is never read (a pipe could block, a directory reads as empty).
-std::FILE* OpenRegularFile(const std::filesystem::path& path);
 
 }  // namespace qv

@@ -2,19 +2,60 @@
 // settings file and page images all go out this way.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace qv {
 
-// Replaces the file at `nativePath` (a file-system path, not code page 932) with `data`. A fresh
-// file beside it, created exclusively so no stale or foreign file is reused, is written (every
-// write checked), flushed to disk and renamed over it; then the folder is flushed so the rename
-// lasts. On any failure the temporary file is removed and the old file is still there, unchanged.
-// A symbolic link is followed (the link stays), the replaced file's permission bits are kept and a
-// new file gets the default ones. Callers apply their own rules (read-only documents, say) first.
-// Returns false with a reason in *error (naming `nativePath`) when anything fails.
-bool ReplaceFileAtomically(const std::string& nativePath, std::string_view data,
-                           std::string* error = nullptr);
+// Why a file was not written.
+enum class WriteProblem {
+    None,
+    NoName,      // an empty path
+    ReadOnly,    // the file is write-protected (see IsReadOnlyFile)
+    NotRegular,  // the path names a folder, device, FIFO or socket
+    TooLarge,    // the caller's reader could not read it back (set by callers)
+    Incomplete,  // the document holds only part of that file (set by callers)
+    Failed,      // the system refused (missing folder, full disk, ...)
+};
+
+struct WriteResult {
+    WriteProblem Problem = WriteProblem::None;
+    std::string Error;  // why, naming the path; empty on success
+    explicit operator bool() const { return Problem == WriteProblem::None; }
+};
+
+// Replaces the file at `path` (the user's own bytes, never code page 932) with `data`. A fresh
+// file with a short name beside it, created exclusively so no stale or foreign file is reused, is
+// written (every write checked), flushed to disk and renamed over it; then the folder is flushed so
+// the rename lasts. On any failure the temporary file is removed and the old file is still there,
+// unchanged. A symbolic link is followed (the link stays), the replaced file's permission bits are
+// kept and a new file gets the default ones.
+// Refused before anything is written: a write-protected file, and anything but a regular file
+// (replacing a device or FIFO by a plain file would break it; a folder cannot be replaced).
+WriteResult ReplaceFileAtomically(const std::filesystem::path& path, std::string_view data);
+
+// The read-only rule of files on this system: the owner-write permission bit is clear, or this
+// user cannot write the file. (Root may write anything, so for root the bit decides.) False when
+// the file cannot be examined.
+bool IsReadOnlyFile(const std::filesystem::path& path);
+
+// Makes SIGINT and SIGTERM remove the temporary file of a replacement in progress before the
+// process ends as the signal would end it. For programs that keep the default handlers (the
+// command-line tool); the handler is async-signal-safe.
+void RemoveTemporaryFilesOnInterrupt();
+
+// Marks a file of the caller's own as temporary for as long as the guard lives, so that the
+// interrupt handler above removes it too. (Removing it on the normal path is the caller's job.)
+class RemovedOnInterrupt {
+  public:
+    explicit RemovedOnInterrupt(const std::string& path);
+    ~RemovedOnInterrupt();
+    RemovedOnInterrupt(const RemovedOnInterrupt&) = delete;
+    RemovedOnInterrupt& operator=(const RemovedOnInterrupt&) = delete;
+
+  private:
+    void* slot_ = nullptr;
+};
 
 }  // namespace qv

@@ -1,19 +1,16 @@
 #include "core/io/fragment_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <vector>
 
+#include "core/fs/file_identity.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
-#include "core/settings/paths.h"
+#include "core/text/cp932.h"
 #include "core/text/sjis.h"
 #include "core/text/text_helpers.h"
 
@@ -103,9 +100,14 @@ class FragmentReader {
   public:
     FragmentReader(FragSet& set) : set_(set), env_(set.Env()) {}
 
-    // Returns whether the fragment limit left cards unread.
-    bool ReadFragmentLines(std::string_view bytes) {
+    struct Counts {
+        int Read = 0;
+        int Dropped = 0;
+    };
+
+    Counts ReadFragmentLines(std::string_view bytes) {
         set_.FixedSize = false;
+        Counts counts;
         bool full = false;
         ForEachLine(bytes, [&](std::string_view line, std::size_t index) {
             if (index == 0 || line.empty()) return true;
@@ -119,29 +121,35 @@ class FragmentReader {
             } else if (code > kGroupLineCodeBase &&
                        code <= kGroupLineCodeBase + kLineReverseDoubleArrow) {
                 ReadGroupLine(code - kGroupLineCodeBase);
-            } else if (!full) {
-                // Past the limit the cards are skipped, but the page and the lines after them are
+            } else {
+                // Past the limit the cards are counted, and the page and the lines after them are
                 // still worth having.
-                if (!ReadCard(code)) full = true;
+                full = full || !ReadCard(code);
+                ++(full ? counts.Dropped : counts.Read);
             }
             return true;
         });
-        return full;
+        return counts;
     }
 
     // A foreign CSV: the first field of every line after the first becomes a text card.
-    bool ReadTextLines(std::string_view bytes) {
+    Counts ReadTextLines(std::string_view bytes) {
         const int group = env_.NewNoGroup ? kNoGroup : set_.CurrentGroup();
-        bool full = false;
+        Counts counts;
         ForEachLine(bytes, [&](std::string_view line, std::size_t index) {
             if (index == 0 || line.empty()) return true;
             SplitFields(line, 1, fields_);
             if (fields_[0].empty()) return true;
+            if (counts.Dropped > 0) {
+                ++counts.Dropped;
+                return true;
+            }
             Fragment* f = set_.AddFragment();
             if (!f) {
-                full = true;
-                return false;
+                ++counts.Dropped;
+                return true;
             }
+            ++counts.Read;
             f->Text = std::move(fields_[0]);
             f->Group = group;
             f->Kind = FragmentKind::Text;
@@ -157,7 +165,7 @@ class FragmentReader {
             f->Measure();
             return true;
         });
-        return full;
+        return counts;
     }
 
   private:
@@ -282,38 +290,49 @@ void AppendSpecialLine(std::string& out, std::string_view label, int code, int a
 }  // namespace
 
 bool IsFragmentFileHeader(std::string_view firstLine) {
+    if (firstLine.starts_with(kUtf8Bom)) firstLine.remove_prefix(kUtf8Bom.size());
     firstLine = firstLine.substr(0, std::min(firstLine.size(), kHeaderProbeBytes));
     return firstLine.size() > kFragmentFileMagic.size() &&
            firstLine.substr(0, kFragmentFileMagic.size()) == kFragmentFileMagic &&
            firstLine[kFragmentFileMagic.size()] == ',';
 }
 
-FragmentFileCheck CheckFragmentFile(std::string_view path) {
-    if (!HasCsvExtension(path)) return FragmentFileCheck::NotCsv;
-    const std::string native = NativePath(path);
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return FragmentFileCheck::Csv;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return FragmentFileCheck::Csv;
-    }
-    char buffer[kHeaderProbeBytes];
-    std::size_t got = 0;
-    while (got < sizeof buffer) {
-        const ssize_t n = ::read(fd, buffer + got, sizeof buffer - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    return IsFragmentFileHeader(FirstLine(std::string_view(buffer, got)))
-               ? FragmentFileCheck::FragmentFile
-               : FragmentFileCheck::Csv;
+FragmentFileCheck CheckFragmentFile(std::string_view path, WholeFile* probe) {
+    const bool csv = HasCsvExtension(path);
+    if (!csv && !probe) return FragmentFileCheck::NotCsv;
+    WholeFile start =
+        ReadFileStart(std::filesystem::path(path), kUtf8Bom.size() + kHeaderProbeBytes);
+    const bool header =
+        start.Status == WholeFile::Result::Read && IsFragmentFileHeader(FirstLine(start.Bytes));
+    if (probe) *probe = std::move(start);
+    if (!csv) return FragmentFileCheck::NotCsv;
+    return header ? FragmentFileCheck::FragmentFile : FragmentFileCheck::Csv;
 }
 
-ReadStatus ReadFragmentBytes(FragSet& set, std::string_view bytes, bool fragmentFile, bool merge) {
-    bool cutShort = false;
+std::string Utf8LinesToCp932(std::string_view text, std::vector<int>& badLines) {
+    std::string out;
+    out.reserve(text.size());
+    ForEachLine(text, [&](std::string_view line, std::size_t index) {
+        const Cp932Encoding enc = Utf8ToCp932(line, kUnconvertibleMark);
+        if (!enc.Complete)
+            badLines.push_back(static_cast<int>(
+                std::min<std::size_t>(index + 1, std::numeric_limits<int>::max())));
+        out += enc.Bytes;
+        out += "\r\n";
+        return true;
+    });
+    return out;
+}
+
+ReadResult ReadFragmentBytes(FragSet& set, std::string_view bytes, bool fragmentFile, bool merge) {
+    ReadResult result;
+    result.Status = ReadStatus::Read;
+    std::string converted;
+    if (bytes.starts_with(kUtf8Bom)) {
+        converted = Utf8LinesToCp932(bytes.substr(kUtf8Bom.size()), result.UnconvertibleLines);
+        bytes = converted;
+        result.ConvertedFromUtf8 = true;
+    }
     if (!bytes.empty()) {
         if (!merge) {
             set.EraseGroupLines();
@@ -321,32 +340,48 @@ ReadStatus ReadFragmentBytes(FragSet& set, std::string_view bytes, bool fragment
             set.SelectedLine = -1;
         }
         FragmentReader reader(set);
-        cutShort = fragmentFile ? reader.ReadFragmentLines(bytes) : reader.ReadTextLines(bytes);
+        const FragmentReader::Counts counts =
+            fragmentFile ? reader.ReadFragmentLines(bytes) : reader.ReadTextLines(bytes);
+        result.CardsRead = counts.Read;
+        result.CardsDropped = counts.Dropped;
+        if (counts.Dropped > 0) result.Status = ReadStatus::CutShort;
         // Merging never clears changes the document already had.
         if (merge && HasSecondLine(bytes)) set.Modified = true;
     }
     set.Recount();
     set.ComputeWholeSize();
     set.RefreshRequest();
-    return cutShort ? ReadStatus::CutShort : ReadStatus::Read;
+    return result;
 }
 
-int ReadFragmentFile(FragSet& set, std::string_view path, bool merge, ReadStatus* status) {
-    FileBytes file = ReadFileBytes(path);
-    if (status) *status = file.Status;
-    if (file.Status != ReadStatus::Read) return 0;
-    const bool fragmentFile = HasCsvExtension(path) && IsFragmentFileHeader(FirstLine(file.Bytes));
-    const ReadStatus result = ReadFragmentBytes(set, file.Bytes, fragmentFile, merge);
-    if (status) *status = result;
+ReadResult ReadFragmentFile(FragSet& set, std::string_view path, bool merge) {
+    const std::filesystem::path file(path);
+    const WholeFile bytes = ReadWholeFile(file, kMaxDocumentFileSize);
+    if (bytes.Status != WholeFile::Result::Read) {
+        ReadResult failed;
+        failed.Status = bytes.Status == WholeFile::Result::Missing ? ReadStatus::Missing
+                                                                   : ReadStatus::Unreadable;
+        failed.Problem = bytes.Problem;
+        failed.Why = bytes.Why;
+        failed.Error = bytes.Error;
+        return failed;
+    }
+    const bool fragmentFile = HasCsvExtension(path) && IsFragmentFileHeader(FirstLine(bytes.Bytes));
+    ReadResult result = ReadFragmentBytes(set, bytes.Bytes, fragmentFile, merge);
     if (!merge) {
         if (set.FileName.empty()) {
-            set.ReadOnly = IsReadOnlyFile(path);
+            set.ReadOnly = IsReadOnlyFile(file);
             set.FileName = std::string(path);
         }
-        // Saving a document that lacks some of its file's cards over that file would lose them.
-        if (result == ReadStatus::CutShort) set.ReadOnly = true;
+        // Saving a document that lacks some of its file's cards, or holds "〓" for characters it
+        // could not keep, over that file would lose them.
+        if (!result.Complete()) set.ReadOnly = true;
+        if (result.ConvertedFromUtf8) set.Modified = true;
     }
-    return set.Count();
+    if (!result.Complete()) {
+        if (const auto id = IdentityOf(file)) set.IncompleteSources.push_back(*id);
+    }
+    return result;
 }
 
 std::string FragmentFileText(const FragSet& set) {
@@ -381,12 +416,29 @@ std::string FragmentFileText(const FragSet& set) {
     return out;
 }
 
-bool SaveFragmentFile(FragSet& set, std::string_view path, std::string* error) {
-    if (!WriteFileAtomically(path, FragmentFileText(set), error)) return false;
+WriteResult SaveFragmentFile(FragSet& set, std::string_view path) {
+    const std::filesystem::path file(path);
+    if (const auto id = IdentityOf(file)) {
+        const auto& sources = set.IncompleteSources;
+        if (std::find(sources.begin(), sources.end(), *id) != sources.end())
+            return {WriteProblem::Incomplete,
+                    "not writing " + std::string(path) +
+                        ": the document holds only part of that file, so saving over it would "
+                        "lose the rest"};
+    }
+    const std::string text = FragmentFileText(set);
+    if (text.size() > kMaxDocumentFileSize)
+        return {WriteProblem::TooLarge,
+                "not writing " + std::string(path) + ": the document would take " +
+                    std::to_string((text.size() + (1u << 20) - 1) >> 20) + " MiB, more than the " +
+                    std::to_string(kMaxDocumentFileSize >> 20) +
+                    " MiB a document file can be read with"};
+    WriteResult written = ReplaceFileAtomically(file, text);
+    if (!written) return written;
     set.FileName = std::string(path);
     set.Modified = false;
     set.ReadOnly = false;
-    return true;
+    return written;
 }
 
 }  // namespace qv

@@ -13,13 +13,19 @@
 // a link is written bare unless it holds a comma or a quote, or starts or ends with a blank or a
 // control byte, which would not read back bare; then it is quoted like a text.
 //
-// Paths are code page 932 bytes, as a document holds its file name.
+// A file that starts with a UTF-8 byte-order mark (a document an editor saved as UTF-8) is read
+// the same way once its lines are converted to code page 932.
+//
+// Paths are file-system paths, the user's own bytes; only links inside the file are code page 932.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "core/io/file_access.h"
+#include "core/fs/atomic_file.h"
+#include "core/fs/read_file.h"
+#include "core/io/read_result.h"
 
 namespace qv {
 
@@ -43,19 +49,27 @@ inline constexpr std::string_view kGroupLineLabel = "#\x8a\xd6\x8c\x57\x90\xfc";
 inline constexpr std::string_view kPageSizeLabel = "#\x89\xe6\x96\xca\x83\x54\x83\x43\x83\x59";
 inline constexpr std::string_view kDivisionLabel = "#\x89\xe6\x96\xca\x95\xaa\x8a\x84\x90\xfc";
 
+// The UTF-8 byte-order mark, and "〓", which stands for a character of a UTF-8 file that code page
+// 932 cannot hold.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+inline constexpr std::string_view kUnconvertibleMark = "\x81\xAC";
+
 // What the window caption of a read-only document ends with: " : 編集禁止".
 inline constexpr std::string_view kReadOnlyCaptionMark = " : \x95\xd2\x8f\x57\x8b\xd6\x8e\x7e";
 
 enum class FragmentFileCheck {
     NotCsv,        // the name does not end in ".CSV" (any letter case)
     Csv,           // a CSV name, but not a fragment file (or it cannot be read)
-    FragmentFile,  // a CSV whose first line starts with "#Quillovarsta,"
+    FragmentFile,  // a CSV whose first line starts with "#Quillovarsta," (after a UTF-8 mark)
 };
 
-FragmentFileCheck CheckFragmentFile(std::string_view path);
+// Tells the kind of the file at `path`. A CSV name that cannot be read counts as Csv; `probe`
+// (when given) then says why it could not be read (Status Read when it could).
+FragmentFileCheck CheckFragmentFile(std::string_view path, WholeFile* probe = nullptr);
 
 // Whether a first line marks a fragment file: its first comma-separated field is exactly
-// "#Quillovarsta" and a comma follows it. Only the first 1023 bytes of the line count.
+// "#Quillovarsta" and a comma follows it. A UTF-8 byte-order mark before it is passed over. Only
+// the first 1023 bytes of the line count.
 bool IsFragmentFileHeader(std::string_view firstLine);
 
 // Reads the file at `path` into `set`; with `merge` the cards, group lines, page size and grid of
@@ -66,24 +80,32 @@ bool IsFragmentFileHeader(std::string_view firstLine);
 // second on becomes a text card of the current group (the caller asks the user first).
 //
 // When the fragment limit stops the reading of cards (after the model's warning), the remaining
-// group lines, page size and grid are still read; a document opened this way (not merged) is
-// made read-only, because saving it over its file would lose the cards that were not read.
+// group lines, page size and grid are still read and the cards left out are counted. A document
+// opened this way (not merged), or from a UTF-8 file with texts code page 932 cannot hold, is made
+// read-only; in any case the file joins the set's IncompleteSources, so that it is never written
+// over with what the document lacks. A UTF-8 document opened whole is marked modified.
 //
-// Returns the number of fragments in the set afterwards. `status` (when given) tells how it went;
-// with Missing or Unreadable the set is untouched.
-int ReadFragmentFile(FragSet& set, std::string_view path, bool merge, ReadStatus* status = nullptr);
+// With Missing or Unreadable the set is untouched.
+ReadResult ReadFragmentFile(FragSet& set, std::string_view path, bool merge);
 
 // The reading part of ReadFragmentFile on bytes already in memory: `fragmentFile` tells how to
-// read them (as CheckFragmentFile would). Names and read-only state are left to the caller.
-// Returns Read or CutShort.
-ReadStatus ReadFragmentBytes(FragSet& set, std::string_view bytes, bool fragmentFile, bool merge);
+// read them (as CheckFragmentFile would). Names, read-only state and IncompleteSources are left to
+// the caller. The result is Read or CutShort.
+ReadResult ReadFragmentBytes(FragSet& set, std::string_view bytes, bool fragmentFile, bool merge);
 
 // The bytes SaveFragmentFile writes for `set`.
 std::string FragmentFileText(const FragSet& set);
 
 // Writes `set` to `path` (replacing it atomically: on failure the previous file is unchanged).
-// On success the set is named by the path, not modified and not read-only. On failure the set is
-// unchanged and *error (when given) says why.
-bool SaveFragmentFile(FragSet& set, std::string_view path, std::string* error = nullptr);
+// Refused: a file among the set's IncompleteSources (however the path spells it), a document whose
+// file would be larger than a document may be (it could not be read back), and whatever
+// ReplaceFileAtomically refuses. On success the set is named by the path, not modified and not
+// read-only. On failure the set is unchanged and the result says why.
+WriteResult SaveFragmentFile(FragSet& set, std::string_view path);
+
+// Replaces every line of UTF-8 `text` by its code page 932 form, with kUnconvertibleMark for each
+// character code page 932 cannot hold; the numbers (1 for the first) of such lines are appended to
+// `badLines`. Lines are joined by CR LF.
+std::string Utf8LinesToCp932(std::string_view text, std::vector<int>& badLines);
 
 }  // namespace qv

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <limits>
 #include <vector>
 
+#include "core/fs/file_identity.h"
+#include "core/fs/read_file.h"
+#include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
+#include "core/text/text_helpers.h"
 
 namespace qv {
 
@@ -32,9 +37,6 @@ std::array<std::vector<const Fragment*>, kGroupRows> MembersByGroup(const FragSe
     return members;
 }
 
-int ImportLinesImpl(FragSet& set, std::span<const std::string_view> lines, int group,
-                    bool* cutShort);
-
 }  // namespace
 
 std::vector<std::string> ExportLines(const FragSet& set) {
@@ -57,15 +59,23 @@ std::vector<std::string> ExportLines(const FragSet& set) {
     return lines;
 }
 
-std::optional<int> ExportText(const FragSet& set, std::string_view path, std::string* error) {
-    const std::vector<std::string> lines = ExportLines(set);
+std::string ExportTextBytes(const FragSet& set) {
     std::string text;
-    for (const std::string& line : lines) {
+    for (const std::string& line : ExportLines(set)) {
         text += line;
         text += "\r\n";
     }
-    if (!WriteFileAtomically(path, text, error)) return std::nullopt;
-    return static_cast<int>(lines.size());
+    return text;
+}
+
+WriteResult ExportText(const FragSet& set, std::string_view path, int* lines) {
+    const std::string text = ExportTextBytes(set);
+    if (text.size() > kMaxDocumentFileSize)
+        return {WriteProblem::TooLarge, "not writing " + std::string(path) +
+                                            ": the text would be larger than an import can read"};
+    WriteResult written = ReplaceFileAtomically(std::filesystem::path(path), text);
+    if (written && lines) *lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    return written;
 }
 
 std::string ClipboardText(const FragSet& set) {
@@ -97,18 +107,12 @@ std::string ClipboardText(const FragSet& set) {
     return text;
 }
 
-int ImportLines(FragSet& set, std::span<const std::string_view> lines, int group) {
-    return ImportLinesImpl(set, lines, group, nullptr);
-}
-
-namespace {
-
-int ImportLinesImpl(FragSet& set, std::span<const std::string_view> lines, int group,
-                    bool* cutShort) {
+int ImportLines(FragSet& set, std::span<const std::string_view> lines, int group, int* dropped) {
     const EnvData& env = set.Env();
     int g = std::clamp(group, kNoGroup, kMaxGroup);
     bool plate = false;
     int created = 0;
+    int left = 0;
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const std::string_view line = lines[k];
         if (line.empty()) continue;
@@ -129,10 +133,11 @@ int ImportLinesImpl(FragSet& set, std::span<const std::string_view> lines, int g
             plate = false;
             continue;
         }
-        Fragment* f = set.AddFragment();
+        // Past the limit the lines that would have made cards are only counted.
+        Fragment* f = left > 0 ? nullptr : set.AddFragment();
         if (!f) {
-            if (cutShort) *cutShort = true;
-            break;
+            ++left;
+            continue;
         }
         // No group has no name plate: its ";" line names nothing, so it becomes that name as text.
         if (line.front() == ';' && !plate) {
@@ -161,27 +166,44 @@ int ImportLinesImpl(FragSet& set, std::span<const std::string_view> lines, int g
         f->Measure();
         ++created;
     }
+    if (dropped) *dropped = left;
     set.Recount();
     set.Modified = true;
     set.RefreshRequest();
     return created;
 }
 
-}  // namespace
-
 int ImportStartGroup(const FragSet& set) {
     return set.Env().NewNoGroup ? kNoGroup : set.CurrentGroup();
 }
 
-int ImportTextFile(FragSet& set, std::string_view path, ReadStatus* status) {
-    const FileBytes file = ReadFileBytes(path);
-    if (status) *status = file.Status;
-    if (file.Status != ReadStatus::Read) return set.Count();
-    const std::vector<std::string_view> lines = SplitLines(file.Bytes);
-    bool cutShort = false;
-    ImportLinesImpl(set, lines, ImportStartGroup(set), &cutShort);
-    if (status && cutShort) *status = ReadStatus::CutShort;
-    return set.Count();
+ReadResult ImportTextFile(FragSet& set, std::string_view path, std::optional<int> group) {
+    const std::filesystem::path file(path);
+    const WholeFile bytes = ReadWholeFile(file, kMaxDocumentFileSize);
+    ReadResult result;
+    if (bytes.Status != WholeFile::Result::Read) {
+        result.Status = bytes.Status == WholeFile::Result::Missing ? ReadStatus::Missing
+                                                                   : ReadStatus::Unreadable;
+        result.Problem = bytes.Problem;
+        result.Why = bytes.Why;
+        result.Error = bytes.Error;
+        return result;
+    }
+    std::string_view text = bytes.Bytes;
+    std::string converted;
+    if (text.starts_with(kUtf8Bom)) {
+        converted = Utf8LinesToCp932(text.substr(kUtf8Bom.size()), result.UnconvertibleLines);
+        text = converted;
+        result.ConvertedFromUtf8 = true;
+    }
+    const std::vector<std::string_view> lines = SplitLines(text);
+    result.CardsRead =
+        ImportLines(set, lines, group ? *group : ImportStartGroup(set), &result.CardsDropped);
+    result.Status = result.CardsDropped > 0 ? ReadStatus::CutShort : ReadStatus::Read;
+    if (!result.Complete()) {
+        if (const auto id = IdentityOf(file)) set.IncompleteSources.push_back(*id);
+    }
+    return result;
 }
 
 int ImportClipboard(FragSet& set) {

@@ -16,7 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/io/file_access.h"
+#include "core/fs/atomic_file.h"
+#include "core/io/read_result.h"
 
 namespace qv {
 
@@ -32,10 +33,13 @@ inline constexpr std::string_view kGroupEndLine = "-";
 // order, and "-".
 std::vector<std::string> ExportLines(const FragSet& set);
 
-// Writes ExportLines to `path` with CR LF line ends, replacing the file atomically. Returns the
-// number of lines written, or none (with *error set) when the file could not be written.
-std::optional<int> ExportText(const FragSet& set, std::string_view path,
-                              std::string* error = nullptr);
+// ExportLines joined with CR LF line ends: the bytes ExportText writes.
+std::string ExportTextBytes(const FragSet& set);
+
+// Writes ExportTextBytes to `path` (a file-system path), replacing the file atomically; refused
+// when the text would be larger than an import reads. `lines` (when given) receives the number of
+// lines written.
+WriteResult ExportText(const FragSet& set, std::string_view path, int* lines = nullptr);
 
 // The clipboard text of the selection: ";無所属" when group 0 has members, then for every group
 // 0..100 its selected name plate (";" + text) and its selected text cards, in reading order with
@@ -44,17 +48,19 @@ std::optional<int> ExportText(const FragSet& set, std::string_view path,
 std::string ClipboardText(const FragSet& set);
 
 // Makes cards from text lines, starting in group `group` (0..100; others are clamped). Returns the
-// number of cards made; stops at the fragment limit. Marks the set modified even when no card was
-// made, and posts a refresh.
-int ImportLines(FragSet& set, std::span<const std::string_view> lines, int group);
+// number of cards made; stops at the fragment limit, counting the lines that would have made cards
+// in *dropped (when given). Marks the set modified even when no card was made, and posts a refresh.
+int ImportLines(FragSet& set, std::span<const std::string_view> lines, int group,
+                int* dropped = nullptr);
 
 // The group imported lines start in: 0 with the setting NewNoGroup, else the set's CurrentGroup.
 int ImportStartGroup(const FragSet& set);
 
-// Imports a text file (CR LF, LF or CR line ends) from ImportStartGroup. Returns the number of
-// fragments in the set afterwards. `status` (when given) says Read, CutShort when the fragment
-// limit stopped the import, or Missing / Unreadable, in which case the set is untouched.
-int ImportTextFile(FragSet& set, std::string_view path, ReadStatus* status = nullptr);
+// Imports a text file (CR LF, LF or CR line ends; UTF-8 after a byte-order mark, converted) from
+// `group`, or from ImportStartGroup when none is given. The result is Read, CutShort when the
+// fragment limit stopped the import (the file then joins the set's IncompleteSources, so the
+// document is never saved over it), or Missing / Unreadable, in which case the set is untouched.
+ReadResult ImportTextFile(FragSet& set, std::string_view path, std::optional<int> group = {});
 
 // "次の行は断片に保存できない文字を含むため取り込みませんでした": the warning before the lines
 // of the clipboard that code page 932 cannot hold.

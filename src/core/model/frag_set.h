@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/color.h"
+#include "core/fs/file_identity.h"
 #include "core/geom.h"
 #include "core/model/arrow_line.h"
 #include "core/model/fragment.h"
@@ -76,7 +77,10 @@ class FragSet {
     DocumentView& View() const { return ctx_.view; }
 
     // ---- Document data ----
-    std::string FileName;  // full path; empty for a new document
+    std::string FileName;  // full file-system path (the user's bytes); empty for a new document
+    // Files this document holds only in part (cards left out at the limit, texts code page 932
+    // cannot hold): the document is never saved over one of them.
+    std::vector<FileIdentity> IncompleteSources;
     bool Modified = false;
     bool ReadOnly = false;
     bool SaveOnClose = false;

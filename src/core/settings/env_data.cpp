@@ -244,7 +244,9 @@ void EnvData::Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists
         std::string record = ini.ReadString(kFileHistory, FileKey(i), "");
         if (record.empty()) break;
         SplitFields(record, kFileHistoryFields, fields);
-        const bool exists = documentExists ? documentExists(fields[0]) : DocumentExists(fields[0]);
+        const std::optional<std::string> path = PathFromStorage(fields[0]);
+        if (!path) continue;
+        const bool exists = documentExists ? documentExists(*path) : DocumentExists(*path);
         if (exists) RecentFiles.push_back(std::move(record));
     }
 
@@ -296,9 +298,19 @@ bool EnvData::Save(UsrIniFile& ini) const {
     return ini.UpdateFile();
 }
 
+namespace {
+
+// The absolute file-system path a record's first field names; empty when it names none.
+std::string RecordPath(std::string_view storedPath) {
+    if (storedPath.empty()) return {};
+    return AbsoluteDocumentPath(PathFromStorage(storedPath).value_or(std::string()));
+}
+
+}  // namespace
+
 int EnvData::FindFileHistory(std::string_view path, std::vector<std::string>& fields) const {
-    const std::string base = CurrentDirCp932();
-    const std::string wanted = AbsoluteDocumentPath(path, base);
+    const std::string wanted = AbsoluteDocumentPath(path);
+    if (wanted.empty()) return -1;
     for (std::size_t i = 0; i < RecentFiles.size(); ++i) {
         SplitFields(RecentFiles[i], kFileHistoryFields, fields);
         if (fields[103].empty()) {
@@ -308,31 +320,32 @@ int EnvData::FindFileHistory(std::string_view path, std::vector<std::string>& fi
                 fields[40 + k].clear();
             }
         }
-        if (!fields[0].empty() && AbsoluteDocumentPath(fields[0], base) == wanted)
-            return static_cast<int>(i);
+        if (RecordPath(fields[0]) == wanted) return static_cast<int>(i);
     }
     return -1;
 }
 
 void EnvData::AddRecentFile(std::string record) {
+    if (record.empty()) return;
     std::vector<std::string> fields;
     SplitFields(record, 1, fields);
-    const std::string base = CurrentDirCp932();
-    const std::string path = AbsoluteDocumentPath(fields[0], base);
+    const std::string path = RecordPath(fields[0]);
     std::vector<std::string> kept;
     kept.reserve(static_cast<std::size_t>(kMaxRecentFiles));
     kept.push_back(std::move(record));
     for (auto& r : RecentFiles) {
         if (kept.size() >= static_cast<std::size_t>(kMaxRecentFiles)) break;
         SplitFields(r, 1, fields);
-        if (AbsoluteDocumentPath(fields[0], base) != path) kept.push_back(std::move(r));
+        if (RecordPath(fields[0]) != path) kept.push_back(std::move(r));
     }
     RecentFiles = std::move(kept);
 }
 
 std::string MakeFileHistoryRecord(std::string_view path, const std::array<bool, 100>& groupShown,
                                   int verticalScroll, int horizontalScroll, int currentGroup) {
-    const std::string quoted = ReplaceAll(path, "\"", "\"\"");
+    const StoredPath stored = PathForStorage(path);
+    if (!stored.Exact || stored.Bytes.empty()) return {};
+    const std::string quoted = ReplaceAll(stored.Bytes, "\"", "\"\"");
     std::string record;
     record.reserve(quoted.size() + 2 + 2 * 100 + 24);
     record += '"';

@@ -53,8 +53,8 @@ inline constexpr std::string_view kFixedFontFace =
 // Platform id of the family this program runs on; FrgFastDraw is honoured only there.
 inline constexpr int kPlatformNt = 2;
 
-// Checks whether a document (code page 932 path) exists; used to drop stale recent-file records.
-using DocumentExistsFn = std::function<bool(std::string_view cp932Path)>;
+// Checks whether a document (a file-system path) exists; used to drop stale recent-file records.
+using DocumentExistsFn = std::function<bool(std::string_view path)>;
 
 class EnvData {
   public:
@@ -87,8 +87,8 @@ class EnvData {
 
     // Loads every stored setting and both histories; resets the run-time items as a fresh start
     // does (RefreshLock 1, nothing pending, empty jump history). PlatformId and PrinterAvailable
-    // are kept. Recent-file records whose document does not exist are dropped (`documentExists`
-    // defaults to a check of the file system).
+    // are kept. Recent-file records whose document does not exist, or whose path is not valid code
+    // page 932, are dropped (`documentExists` defaults to a check of the file system).
     void Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists = {});
 
     // Writes the five fonts, every stored setting, File0 … File19 and Find0 … Find39 into `ini`
@@ -99,14 +99,16 @@ class EnvData {
     // The same without UpdateFile, for callers that write more entries before the file goes out.
     void Store(UsrIniFile& ini) const;
 
-    // Looks up the recent-file record of `path` (compared as absolute paths, letter case included)
+    // Looks up the recent-file record of the file-system path `path` (compared as absolute paths,
+    // letter case included)
     // and splits it into kFileHistoryFields fields in `fields`. A short record (field 103 empty,
     // written with 40 group fields) is converted: fields 41..43 move to 101..103, groups 41..100
     // stay empty (shown). Returns the record's index in RecentFiles, or -1.
     int FindFileHistory(std::string_view path, std::vector<std::string>& fields) const;
 
     // Puts a recent-file record at the front of RecentFiles, dropping any record of the same
-    // document and any beyond kMaxRecentFiles.
+    // document and any beyond kMaxRecentFiles. An empty record (a path the file cannot hold) is
+    // left out.
     void AddRecentFile(std::string record);
 
     // The 16 custom colours as colour-chooser lines "ColorA=A0A0FF" … "ColorP=FFFFFF".
@@ -232,9 +234,10 @@ class EnvData {
     std::vector<std::string> RecentFiles;  // [FileHistory] File0 …, 104-field records, newest first
 };
 
-// Builds a recent-file record: the path in double quotes (inner quotes doubled), 1 or 0 for each
-// of the groups 1..100 (shown or hidden), the vertical and horizontal scroll positions and the
-// current group.
+// Builds a recent-file record: the path (a file-system path, stored in code page 932) in double
+// quotes (inner quotes doubled), 1 or 0 for each of the groups 1..100 (shown or hidden), the
+// vertical and horizontal scroll positions and the current group. Empty when code page 932 cannot
+// hold the path exactly: such a document gets no record rather than one naming another file.
 std::string MakeFileHistoryRecord(std::string_view path, const std::array<bool, 100>& groupShown,
                                   int verticalScroll, int horizontalScroll, int currentGroup);
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/fs/file_identity.h"
 #include "core/text/cp932.h"
 #include "core/text/text_helpers.h"
 
@@ -31,18 +32,26 @@ std::string JoinDir(std::string_view dir, std::string_view name) {
 
 }  // namespace
 
-std::string NativePath(std::string_view cp932Path) {
-    return Cp932ToUtf8(cp932Path);
+StoredPath PathForStorage(std::string_view path) {
+    StoredPath stored;
+    Cp932Encoding enc = Utf8ToCp932(path);
+    // Some characters have two codes in code page 932; only a path that comes back as it went
+    // out names the same file when read again.
+    if (enc.Complete && Cp932ToUtf8(enc.Bytes) == path) {
+        stored.Bytes = std::move(enc.Bytes);
+        stored.Exact = true;
+    } else {
+        stored.Unrepresentable =
+            enc.Unrepresentable.empty() ? std::string(path) : std::move(enc.Unrepresentable);
+    }
+    return stored;
 }
 
-std::string Cp932Path(std::string_view nativePath) {
-    return Utf8ToCp932(nativePath).Bytes;
-}
-
-std::string CurrentDirCp932() {
-    std::error_code ec;
-    const fs::path dir = fs::current_path(ec);
-    return ec ? std::string("/") : Cp932Path(dir.string());
+std::optional<std::string> PathFromStorage(std::string_view cp932Path) {
+    std::string path = Cp932ToUtf8(cp932Path);
+    // Invalid bytes decode to U+FFFD; that path is not the one that was stored.
+    if (Utf8ToCp932(path).Bytes != cp932Path) return std::nullopt;
+    return path;
 }
 
 std::string AbsoluteDocumentPath(std::string_view path, std::string_view baseDir) {
@@ -57,19 +66,22 @@ std::string AbsoluteDocumentPath(std::string_view path, std::string_view baseDir
 
 std::string AbsoluteDocumentPath(std::string_view path) {
     if (!path.empty() && path.front() == '/') return AbsoluteDocumentPath(path, "/");
-    return AbsoluteDocumentPath(path, CurrentDirCp932());
+    std::error_code ec;
+    const fs::path dir = fs::current_path(ec);
+    return AbsoluteDocumentPath(path, ec ? std::string("/") : dir.string());
 }
 
 bool SameDocumentPath(std::string_view a, std::string_view b) {
     if (a == b) return true;
     if (a.empty() || b.empty()) return false;
+    if (SameFile(fs::path(a), fs::path(b))) return true;
     return AbsoluteDocumentPath(a) == AbsoluteDocumentPath(b);
 }
 
-bool DocumentExists(std::string_view cp932Path) {
-    if (cp932Path.empty()) return false;
+bool DocumentExists(std::string_view path) {
+    if (path.empty()) return false;
     std::error_code ec;
-    return fs::is_regular_file(fs::path(NativePath(cp932Path)), ec);
+    return fs::is_regular_file(fs::path(path), ec);
 }
 
 bool DirectoryWritable(const std::string& dir) {

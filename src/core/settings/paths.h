@@ -1,38 +1,45 @@
 // Paths of documents and of the settings file.
 //
-// Documents are named by code page 932 byte strings inside the program and by native (UTF-8)
-// strings towards the file system. File names on this platform are case sensitive, so two document
-// paths name the same document only when they are equal letter for letter once both are absolute
-// and normalised; paths are never upper-cased.
+// A file-system path is the user's own bytes (UTF-8 on this system) from the command line or a
+// dialog all the way to open(); it never passes through code page 932, which cannot hold "é" or
+// "😀" and would name another file. A path is converted only where a file of code page 932 text
+// stores it (a card's link, the recent files, LastFile, HomeWindow), and only when the conversion
+// is exact: otherwise it is not stored. File names on this platform are case sensitive and are
+// never upper-cased.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace qv {
 
-// The native file-system form of a code page 932 path, and back (characters code page 932 cannot
-// hold become '?').
-std::string NativePath(std::string_view cp932Path);
-std::string Cp932Path(std::string_view nativePath);
+// A path in the form a code page 932 file stores it.
+struct StoredPath {
+    std::string Bytes;            // code page 932; empty unless Exact
+    bool Exact = false;           // the path converts to code page 932 and back unchanged
+    std::string Unrepresentable;  // otherwise: the characters code page 932 cannot hold (UTF-8)
+};
+StoredPath PathForStorage(std::string_view path);
 
-// The current directory as a code page 932 path.
-std::string CurrentDirCp932();
+// The file-system path of a stored one; none when the bytes are not valid code page 932 (such a
+// path would name a different file).
+std::optional<std::string> PathFromStorage(std::string_view cp932Path);
 
-// `path` made absolute against `baseDir` (both code page 932) and normalised lexically: "." and
-// ".." steps and doubled separators are removed, symbolic links are not followed. An empty path
-// stays empty. ('/' and '.' never occur as trail bytes, so this is safe on double-byte names.)
+// `path` made absolute against `baseDir` and normalised lexically: "." and ".." steps and doubled
+// separators are removed, symbolic links are not followed. An empty path stays empty.
 std::string AbsoluteDocumentPath(std::string_view path, std::string_view baseDir);
 // The same against the current directory.
 std::string AbsoluteDocumentPath(std::string_view path);
 
-// True when both paths name the same document: equal letter for letter once absolute.
+// True when both paths name the same document: the same existing file (however spelt, links
+// followed), or equal letter for letter once absolute.
 bool SameDocumentPath(std::string_view a, std::string_view b);
 
-// True when a regular file (or a link to one) exists at the code page 932 path.
-bool DocumentExists(std::string_view cp932Path);
+// True when a regular file (or a link to one) exists at the path.
+bool DocumentExists(std::string_view path);
 
 // ---- Locating the settings file ----
 

@@ -416,16 +416,32 @@ std::vector<std::string> UsrIniFile::SectionLines(std::string_view section) cons
 bool UsrIniFile::UpdateFile() {
     if (!modified_) return true;
     lastError_.clear();
+    lastProblem_ = WriteProblem::None;
     if (state_ == LoadState::Unreadable) {
         lastError_ = "not overwriting " + path_ + ": it could not be read at start";
+        lastProblem_ = WriteProblem::Failed;
         return false;
     }
     if (path_.empty()) {
         lastError_ = "no settings file path";
+        lastProblem_ = WriteProblem::NoName;
         return false;
     }
 
-    if (!ReplaceFileAtomically(path_, Text(), &lastError_)) return false;
+    const std::string text = Text();
+    // A file the next start could not read would lose every setting.
+    if (text.size() > kMaxFileSize) {
+        lastProblem_ = WriteProblem::TooLarge;
+        lastError_ = "not writing " + path_ + ": the settings would exceed the " +
+                     std::to_string(kMaxFileSize >> 20) + " MiB a settings file may have";
+        return false;
+    }
+    WriteResult written = ReplaceFileAtomically(path_, text);
+    lastProblem_ = written.Problem;
+    if (!written) {
+        lastError_ = std::move(written.Error);
+        return false;
+    }
     modified_ = false;
     return true;
 }

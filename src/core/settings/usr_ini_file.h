@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/color.h"
+#include "core/fs/atomic_file.h"
 #include "core/settings/font_setting.h"
 
 namespace qv {
@@ -56,6 +57,11 @@ class UsrIniFile {
     bool Modified() const { return modified_; }
     // Why the last load or UpdateFile failed (empty when it did not).
     const std::string& LastError() const { return lastError_; }
+    // What kept the last UpdateFile from writing: ReadOnly for a write-protected settings file,
+    // which is never replaced (the program tells the user once and keeps running).
+    WriteProblem LastWriteProblem() const { return lastProblem_; }
+    // Whether the settings file is write-protected now.
+    bool ReadOnly() const { return !path_.empty() && IsReadOnlyFile(path_); }
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
@@ -81,7 +87,8 @@ class UsrIniFile {
 
     // Writes the file when the store is modified and clears the flag. Returns true when nothing
     // needed writing or the file was replaced; false (flag kept, old file intact, LastError set)
-    // when it could not be written or when the file was unreadable at load.
+    // when it could not be written, is write-protected, was unreadable at load, or would grow
+    // past kMaxFileSize (the next start could not read it).
     bool UpdateFile();
 
     // The file's text as UpdateFile writes it.
@@ -137,6 +144,7 @@ class UsrIniFile {
     LoadState state_ = LoadState::Missing;
     bool modified_ = false;
     std::string lastError_;
+    WriteProblem lastProblem_ = WriteProblem::None;
 };
 
 }  // namespace qv

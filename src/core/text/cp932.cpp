@@ -55,6 +55,7 @@ Cp932Encoding Utf8ToCp932(std::string_view utf8, std::string_view replacement) {
                 result.Bytes += c;
             } else {
                 result.Complete = false;
+                result.Unrepresentable = "\xEF\xBF\xBD";
             }
         }
         return result;
@@ -64,7 +65,13 @@ Cp932Encoding Utf8ToCp932(std::string_view utf8, std::string_view replacement) {
         // Skip the whole offending character (or one stray byte) and put the replacement in.
         result.Complete = false;
         result.Bytes.append(replacement);
-        in.remove_prefix(Utf8SequenceLength(in));
+        const std::size_t length = Utf8SequenceLength(in);
+        const std::string_view bad = length == 1 && static_cast<unsigned char>(in[0]) >= 0x80
+                                         ? "\xEF\xBF\xBD"
+                                         : in.substr(0, length);
+        if (result.Unrepresentable.find(bad) == std::string::npos)
+            result.Unrepresentable.append(bad);
+        in.remove_prefix(length);
         cv.Reset();
     }
     return result;

@@ -15,6 +15,9 @@ std::string Cp932ToUtf8(std::string_view bytes);
 struct Cp932Encoding {
     std::string Bytes;
     bool Complete = true;  // false when some character had to be replaced
+    // The characters that were replaced, each once, in the order met (UTF-8; a byte that is not
+    // valid UTF-8 appears as U+FFFD).
+    std::string Unrepresentable;
 };
 
 // Encodes UTF-8 text. A character code page 932 cannot hold, or a byte that is not valid UTF-8,

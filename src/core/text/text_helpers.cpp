@@ -1,5 +1,7 @@
 #include "core/text/text_helpers.h"
 
+#include <limits>
+
 #include "core/text/sjis.h"
 
 namespace qv {
@@ -127,6 +129,44 @@ std::string ReplaceAll(std::string_view text, std::string_view search,
     }
     out.append(text.substr(pos));
     return out;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    ForEachLine(text, [&](std::string_view line, std::size_t) {
+        lines.push_back(line);
+        return true;
+    });
+    return lines;
+}
+
+std::optional<std::int64_t> ParseDecimal(std::string_view text, std::int64_t minValue,
+                                         std::int64_t maxValue) {
+    text = TrimAsciiBlanks(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) return std::nullopt;
+    // Beyond this the value is out of any range asked for; stop before int64 could overflow.
+    constexpr std::int64_t kLimit = std::int64_t{1} << 40;
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > kLimit) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value < minValue || value > maxValue) return std::nullopt;
+    return value;
+}
+
+std::optional<int> ParseInt(std::string_view text) {
+    const auto v =
+        ParseDecimal(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    if (!v) return std::nullopt;
+    return static_cast<int>(*v);
 }
 
 }  // namespace qv

@@ -39,14 +39,14 @@ TEST(JumpHistory, BackForwardAndJumpsKeepTheBrowserRules) {
 TEST(JumpHistory, HomeRecordsOnlyWhenLeavingAnotherDocument) {
     EnvData env;
     EXPECT_FALSE(CanGoHome(env));
-    env.HomeWindow = "/h.csv";
     const std::string home = "/h.csv", other = "/o.csv";
-    EXPECT_EQ(GoHome(env, &home), "/h.csv");
+    EXPECT_FALSE(GoHome(env, &other, ""));
+    EXPECT_EQ(GoHome(env, &home, home), "/h.csv");
     EXPECT_TRUE(env.JumpHistory.empty());
-    EXPECT_EQ(GoHome(env, &other), "/h.csv");
+    EXPECT_EQ(GoHome(env, &other, home), "/h.csv");
     EXPECT_EQ(env.JumpHistory, (std::vector<std::string>{"/o.csv"}));
     EXPECT_EQ(env.JumpPosition, 1);
-    EXPECT_EQ(GoHome(env, nullptr), "/h.csv");
+    EXPECT_EQ(GoHome(env, nullptr, home), "/h.csv");
     EXPECT_EQ(env.JumpPosition, 1);
 }
 
@@ -70,7 +70,9 @@ TEST(LinkText, BackslashesAreSeparatorsAndRelativePathsFollowTheDocument) {
     // Not there: left as written.
     EXPECT_EQ(LinkFilePath("sub\\none.csv", doc), "sub/none.csv");
     // A trail byte 0x5C is part of its character ("表" is 0x95 0x5C).
-    EXPECT_EQ(LinkFilePath("/x/\x95\x5c.csv", ""), "/x/\x95\x5c.csv");
+    EXPECT_EQ(LinkFilePath("/x/\x95\x5c.csv", ""), "/x/\xe8\xa1\xa8.csv");
+    // Bytes that are no code page 932 name no file.
+    EXPECT_FALSE(LinkFilePath("/x/\x81", ""));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 
+#include "unit/fs/unprivileged.h"
 #include "unit/settings/temp_dir.h"
 
 namespace qv {
@@ -41,6 +42,46 @@ TEST(ReadWholeFile, TellsMissingFromUnreadable) {
     const WholeFile pipe = ReadWholeFile(dir.File("pipe"), 100);
     EXPECT_EQ(pipe.Status, Result::Unreadable);
     EXPECT_FALSE(pipe.Error.empty());
+}
+
+TEST(ReadWholeFile, SaysWhyAFileCannotBeRead) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("folder"));
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink("loop-b", dir.File("loop-a"));
+    std::filesystem::create_symlink("loop-a", dir.File("loop-b"));
+    WriteFile(dir.File("big"), std::string(200, 'x'));
+    struct Case {
+        std::string Path;
+        FileProblem Problem;
+        std::string Words;
+    };
+    for (const Case& c : {Case{dir.File("none"), FileProblem::Missing, "no such file"},
+                          Case{dir.File("folder"), FileProblem::Folder, "folder"},
+                          Case{dir.File("pipe"), FileProblem::NotRegular, "FIFO"},
+                          Case{"/dev/zero", FileProblem::NotRegular, "device"},
+                          Case{dir.File("loop-a"), FileProblem::LinkLoop, "loop"},
+                          Case{dir.File("big"), FileProblem::TooLarge, "larger than 100 bytes"}}) {
+        for (const WholeFile& f : {ReadWholeFile(c.Path, 100), ReadFileStart(c.Path, 10)}) {
+            if (c.Problem == FileProblem::TooLarge && f.Status == Result::Read) {
+                EXPECT_EQ(f.Bytes, std::string(10, 'x')) << "the start of any size of file";
+                continue;
+            }
+            EXPECT_EQ(f.Problem, c.Problem) << c.Path;
+            EXPECT_NE(f.Why.find(c.Words), std::string::npos) << f.Why;
+            EXPECT_EQ(f.Error, "cannot read " + c.Path + ": " + f.Why);
+        }
+    }
+
+    WriteFile(dir.File("secret"), "x");
+    ::chmod(dir.File("secret").c_str(), 0600);
+    const std::string secret = dir.File("secret");
+    ::chmod(dir.Path().c_str(), 0755);
+    EXPECT_TRUE(test::RunUnprivileged([&] {
+        const WholeFile f = ReadWholeFile(secret, 100);
+        return f.Status == Result::Unreadable && f.Problem == FileProblem::Permission &&
+               f.Why == "permission denied";
+    }));
 }
 
 }  // namespace

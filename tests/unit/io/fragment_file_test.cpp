@@ -29,7 +29,8 @@ struct ReadDoc {
 
     explicit ReadDoc(std::string_view bytes, std::string name = "doc.csv", bool merge = false) {
         const fs::path p = dir.Write(name, bytes);
-        count = ReadFragmentFile(doc.set, p.string(), merge, &status);
+        status = ReadFragmentFile(doc.set, p.string(), merge).Status;
+        count = doc.set.Count();
     }
     const Fragment& At(int i) const { return *doc.set.Fragments().at(static_cast<std::size_t>(i)); }
 };
@@ -112,7 +113,8 @@ TEST(FragmentFileSave, AwkwardTextsAndLinksRoundTripByteForByte) {
     EXPECT_NE(firstBytes.find(",\"/say \"\"hi\"\".txt\"\r\n"), std::string::npos);
 
     TestDoc back;
-    ASSERT_EQ(ReadFragmentFile(back.set, first, false), doc.set.Count());
+    ReadFragmentFile(back.set, first, false);
+    ASSERT_EQ(back.set.Count(), doc.set.Count());
     for (int i = 0; i < doc.set.Count(); ++i) {
         const Fragment& a = *doc.set.Fragments()[static_cast<std::size_t>(i)];
         const Fragment& b = *back.set.Fragments()[static_cast<std::size_t>(i)];
@@ -134,7 +136,8 @@ TEST(FragmentFileSave, ExampleDocumentRoundTripsByteForByte) {
     ASSERT_FALSE(original.empty());
     const fs::path in = dir.Write("in.csv", original);
     TestDoc doc;
-    ASSERT_GT(ReadFragmentFile(doc.set, in.string(), false), 0);
+    ReadFragmentFile(doc.set, in.string(), false);
+    ASSERT_GT(doc.set.Count(), 0);
     const std::string out = (dir.path() / "out.csv").string();
     ASSERT_TRUE(SaveFragmentFile(doc.set, out));
     EXPECT_EQ(ReadAll(out), original);
@@ -158,9 +161,10 @@ TEST(FragmentFileSave, FailureKeepsTheOldFileAndTheDocumentState) {
     doc.set.Modified = true;
     doc.set.FileName = "/old/name.csv";
 
-    std::string error;
-    EXPECT_FALSE(SaveFragmentFile(doc.set, (dir.path() / "missing" / "x.csv").string(), &error));
-    EXPECT_FALSE(error.empty());
+    const WriteResult missing =
+        SaveFragmentFile(doc.set, (dir.path() / "missing" / "x.csv").string());
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.Error.empty());
     fs::create_directory(dir.path() / "folder.csv");
     EXPECT_FALSE(SaveFragmentFile(doc.set, (dir.path() / "folder.csv").string()));
     EXPECT_TRUE(fs::is_directory(dir.path() / "folder.csv"));
@@ -222,10 +226,14 @@ TEST(FragmentFileCheck, TellsNamesAndHeadersApart) {
     EXPECT_EQ(CheckFragmentFile((dir.path() / "missing.csv").string()), FragmentFileCheck::Csv);
     fs::create_directory(dir.path() / "dir.csv");
     EXPECT_EQ(CheckFragmentFile((dir.path() / "dir.csv").string()), FragmentFileCheck::Csv);
-    // The name is code page 932; the file system sees it in UTF-8.
-    dir.Write("\xe8\xa1\xa8.csv", header);  // 表.csv
+    // File names are the user's own bytes: never taken as code page 932.
+    for (const char* name : {"\xe8\xa1\xa8.csv", "caf\xc3\xa9.csv", "\xf0\x9f\x98\x80.csv"}) {
+        dir.Write(name, header);  // 表.csv, café.csv, 😀.csv
+        EXPECT_EQ(CheckFragmentFile((dir.path() / name).string()), FragmentFileCheck::FragmentFile)
+            << name;
+    }
     EXPECT_EQ(CheckFragmentFile((dir.path() / "").string() + Str(test::kHyou) + ".csv"),
-              FragmentFileCheck::FragmentFile);
+              FragmentFileCheck::Csv);
 }
 
 // ---- Reading: codes, fallbacks, special lines ----
@@ -260,7 +268,8 @@ TEST(FragmentFileRead, BadNumbersFallBackToTheSettings) {
     const fs::path p = dir.Write(
         "x.csv", FragmentCsv({"\"w0\",1,a,b,0,1,,,", "\"w41\",1,5,6,41,21,x,y,",
                               "\"plate\",-1,5,6,40,20,,,", "\"ok\",1,-7,8,1,1,255,-1,/l"}));
-    ASSERT_EQ(ReadFragmentFile(doc.set, p.string(), false), 4);
+    ReadFragmentFile(doc.set, p.string(), false);
+    ASSERT_EQ(doc.set.Count(), 4);
     const auto& f = doc.set.Fragments();
     EXPECT_EQ(f[0]->Left, 2);
     EXPECT_EQ(f[0]->Top, 2);
@@ -343,9 +352,8 @@ TEST(FragmentFileRead, ForeignCsvBecomesTextCards) {
     TestDoc doc;
     const fs::path p =
         dir.Write("list.csv", "Name,Note\r\n\"a, b\",x\r\nplain,rest\r\n\r\n,empty first\r\nlast");
-    ReadStatus status;
-    ASSERT_EQ(ReadFragmentFile(doc.set, p.string(), false, &status), 3);
-    EXPECT_EQ(status, ReadStatus::Read);
+    EXPECT_EQ(ReadFragmentFile(doc.set, p.string(), false).Status, ReadStatus::Read);
+    ASSERT_EQ(doc.set.Count(), 3);
     const auto& f = doc.set.Fragments();
     EXPECT_EQ(f[0]->Text, "a, b");
     EXPECT_EQ(f[1]->Text, "plain");
@@ -399,18 +407,17 @@ TEST(FragmentFileOpen, MissingOrUnreadableFilesLeaveTheDocumentUntouched) {
     TempDir dir;
     TestDoc doc;
     doc.Add("keep", 1, 2, 2);
-    ReadStatus status;
-    EXPECT_EQ(ReadFragmentFile(doc.set, (dir.path() / "none.csv").string(), false, &status), 0);
-    EXPECT_EQ(status, ReadStatus::Missing);
+    EXPECT_EQ(ReadFragmentFile(doc.set, (dir.path() / "none.csv").string(), false).Status,
+              ReadStatus::Missing);
     fs::create_directory(dir.path() / "dir.csv");
-    EXPECT_EQ(ReadFragmentFile(doc.set, (dir.path() / "dir.csv").string(), false, &status), 0);
-    EXPECT_EQ(status, ReadStatus::Unreadable);
+    const ReadResult folder = ReadFragmentFile(doc.set, (dir.path() / "dir.csv").string(), false);
+    EXPECT_EQ(folder.Status, ReadStatus::Unreadable);
+    EXPECT_EQ(folder.Problem, FileProblem::Folder);
     // A pipe is no document; looking at it must not wait for a writer.
     const fs::path fifo = dir.path() / "pipe.csv";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(CheckFragmentFile(fifo.string()), FragmentFileCheck::Csv);
-    EXPECT_EQ(ReadFragmentFile(doc.set, fifo.string(), false, &status), 0);
-    EXPECT_EQ(status, ReadStatus::Unreadable);
+    EXPECT_EQ(ReadFragmentFile(doc.set, fifo.string(), false).Problem, FileProblem::NotRegular);
     EXPECT_EQ(doc.set.Count(), 1);
     EXPECT_TRUE(doc.set.FileName.empty());
 }
@@ -436,6 +443,9 @@ TEST(FragmentFileOpen, MoreCardsThanTheLimitOpenReadOnlyWithTheirPageAndLines) {
     EXPECT_EQ(r.status, ReadStatus::CutShort);
     EXPECT_TRUE(r.doc.set.ReadOnly);
     EXPECT_EQ(r.doc.world.prompts.Log.size(), 1u);  // one warning, not two hundred
+    EXPECT_EQ(ReadFragmentFile(r.doc.set, (r.dir.path() / "doc.csv").string(), true).CardsDropped,
+              1200)
+        << "a full document takes none";
     EXPECT_EQ(r.At(999).Text, "c999");
     EXPECT_EQ(r.doc.set.GroupLines.size(), 1u);
     EXPECT_EQ(r.doc.set.FixedWidth, 3000);
@@ -445,10 +455,103 @@ TEST(FragmentFileOpen, MoreCardsThanTheLimitOpenReadOnlyWithTheirPageAndLines) {
     TestDoc base;
     base.set.FileName = "/mine.csv";
     const fs::path big = dir.Write("big.csv", text);
-    ReadStatus status;
-    ReadFragmentFile(base.set, big.string(), true, &status);
-    EXPECT_EQ(status, ReadStatus::CutShort);
+    const ReadResult merged = ReadFragmentFile(base.set, big.string(), true);
+    EXPECT_EQ(merged.Status, ReadStatus::CutShort);
+    EXPECT_EQ(merged.CardsRead, kMaxFragments);
+    EXPECT_EQ(merged.CardsDropped, 200);
     EXPECT_FALSE(base.set.ReadOnly);
+}
+
+TEST(FragmentFileSave, NeverOverAFileTheDocumentHoldsOnlyPartOf) {
+    TempDir dir;
+    std::string text = Str(kFragmentFileHeader) + "\r\n";
+    for (int i = 0; i < 1005; ++i)
+        text += "\"c\",1,1,1,4,1,0,0,\r\n";
+    const fs::path big = dir.Write("big.csv", text);
+    fs::create_symlink(big, dir.path() / "link.csv");
+    fs::create_hard_link(big, dir.path() / "hard.csv");
+
+    TestDoc opened;
+    ReadFragmentFile(opened.set, big.string(), false);
+    TestDoc merged;
+    merged.Add("own", 1, 1, 1);
+    ReadFragmentFile(merged.set, big.string(), true);
+    for (FragSet* set : {&opened.set, &merged.set}) {
+        // However the path spells it, it is the file that was only partly read.
+        for (const fs::path& same : {big, dir.path() / "link.csv", dir.path() / "hard.csv",
+                                     dir.path() / "." / "big.csv"}) {
+            const WriteResult r = SaveFragmentFile(*set, same.string());
+            EXPECT_EQ(r.Problem, WriteProblem::Incomplete) << same;
+            EXPECT_NE(r.Error.find("only part"), std::string::npos) << r.Error;
+        }
+        EXPECT_EQ(ReadAll(big), text);
+        // A complete copy of the document elsewhere is fine.
+        EXPECT_TRUE(SaveFragmentFile(*set, (dir.path() / "elsewhere.csv").string()));
+    }
+}
+
+TEST(FragmentFileSave, RefusesADocumentTooLargeToReadBack) {
+    TempDir dir;
+    TestDoc doc;
+    // Two cards whose links together pass the limit (as merging two huge documents would).
+    for (int i = 0; i < 2; ++i)
+        doc.Add("big", 1, 1, 1)->Link = "/" + std::string(kMaxDocumentFileSize / 2, 'x');
+    ASSERT_GT(FragmentFileText(doc.set).size(), kMaxDocumentFileSize);
+    const fs::path out = dir.Write("out.csv", "old");
+    const WriteResult r = SaveFragmentFile(doc.set, out.string());
+    EXPECT_EQ(r.Problem, WriteProblem::TooLarge);
+    EXPECT_NE(r.Error.find("64 MiB"), std::string::npos) << r.Error;
+    EXPECT_EQ(ReadAll(out), "old");
+    EXPECT_TRUE(doc.set.FileName.empty());
+}
+
+// ---- UTF-8 documents ----
+
+TEST(FragmentFileUtf8, ABomDocumentIsReadWithItsLayoutAndConverted) {
+    // "表" and "アイデア" in UTF-8, with a link.
+    const std::string utf8 = "\xEF\xBB\xBF" + Str(kFragmentFileHeader) + "\r\n" +
+                             "\"\xE8\xA1\xA8\",-2,40,30,10,1,0,16777215,\r\n"
+                             "\"\xE3\x82\xA2\xE3\x82\xA4\xE3\x83\x87\xE3\x82\xA2\",2,44,80,12,3,0,"
+                             "16777215,/m/\xE8\xA1\xA8.txt\r\n" +
+                             Str("#\xE7\x94\xBB\xE9\x9D\xA2\xE3\x82\xB5\xE3\x82\xA4\xE3\x82\xBA") +
+                             ",5001,0,0,2000,1500,0,0,\r\n";
+    ReadDoc r(utf8);
+    EXPECT_EQ(CheckFragmentFile((r.dir.path() / "doc.csv").string()),
+              FragmentFileCheck::FragmentFile);
+    ASSERT_EQ(r.count, 2);
+    EXPECT_EQ(r.At(0).Kind, FragmentKind::NamePlate);
+    EXPECT_EQ(r.At(0).Text, Str(test::kHyou));
+    EXPECT_EQ(r.At(1).Text, Str(test::kIdeas));
+    EXPECT_EQ(r.At(1).Link, "/m/" + Str(test::kHyou) + ".txt");
+    EXPECT_EQ(r.At(1).Left, 44);
+    EXPECT_TRUE(r.doc.set.FixedSize);
+    EXPECT_TRUE(r.doc.set.Modified) << "saved in the usual form next time";
+    EXPECT_FALSE(r.doc.set.ReadOnly);
+    const ReadResult again = ReadFragmentFile(r.doc.set, (r.dir.path() / "doc.csv").string(), true);
+    EXPECT_TRUE(again.ConvertedFromUtf8);
+    EXPECT_TRUE(again.Complete());
+}
+
+TEST(FragmentFileUtf8, TextsCodePage932CannotHoldOpenReadOnlyAndNameTheirLines) {
+    const std::string utf8 = "\xEF\xBB\xBF" + Str(kFragmentFileHeader) + "\r\n" +
+                             "\"plain\",1,1,1,4,1,0,0,\r\n"
+                             "\"caf\xC3\xA9 \xF0\x9F\x98\x80\",1,1,1,4,1,0,0,\r\n"
+                             "\"ok\",1,1,1,4,1,0,0,/x/\xF0\x9F\x98\x80.txt\r\n";
+    ReadDoc r(utf8);
+    const fs::path path = r.dir.path() / "doc.csv";
+    TestDoc fresh;
+    const ReadResult result = ReadFragmentFile(fresh.set, path.string(), false);
+    EXPECT_TRUE(result.ConvertedFromUtf8);
+    EXPECT_EQ(result.UnconvertibleLines, (std::vector<int>{3, 4}));
+    EXPECT_FALSE(result.Complete());
+    EXPECT_TRUE(fresh.set.ReadOnly);
+    ASSERT_EQ(fresh.set.Count(), 3);
+    const std::string& text = fresh.set.Fragments()[1]->Text;
+    EXPECT_EQ(text.find('?'), std::string::npos) << "never a question mark";
+    EXPECT_NE(text.find(Str(kUnconvertibleMark)), std::string::npos);
+    const std::string before = ReadAll(path);
+    EXPECT_EQ(SaveFragmentFile(fresh.set, path.string()).Problem, WriteProblem::Incomplete);
+    EXPECT_EQ(ReadAll(path), before);
 }
 
 // ---- Merging ----
@@ -467,7 +570,8 @@ TEST(FragmentFileMerge, AddsCardsOnTopAndJoinsExistingGroups) {
     const fs::path other = dir.Write(
         "other.csv", FragmentCsv({"\"new2\",2,30,30,4,1,0,0,", "\"new9\",9,40,40,4,1,0,0,",
                                   gl + ",2004,5,2,3,0,0,0,", gl + ",2002,2,9,3,0,0,0,"}));
-    EXPECT_EQ(ReadFragmentFile(doc.set, other.string(), true), 4);
+    ReadFragmentFile(doc.set, other.string(), true);
+    EXPECT_EQ(doc.set.Count(), 4);
     const auto& f = doc.set.Fragments();
     EXPECT_EQ(f[2]->Text, "new2");
     EXPECT_GT(f[2]->ZOrder, f[1]->ZOrder);

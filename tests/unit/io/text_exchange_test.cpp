@@ -109,9 +109,9 @@ TEST(TextImport, TextFilesWithAnyLineEnds) {
         const std::string text = "a" + std::string(eol) + "-" + std::string(eol) + "b" +
                                  std::string(eol) + std::string(eol);
         const fs::path p = dir.Write("t.txt", text);
-        ReadStatus status;
-        EXPECT_EQ(ImportTextFile(doc.set, p.string(), &status), 2);
-        EXPECT_EQ(status, ReadStatus::Read);
+        const ReadResult r = ImportTextFile(doc.set, p.string());
+        EXPECT_EQ(r.Status, ReadStatus::Read);
+        EXPECT_EQ(r.CardsRead, 2);
         EXPECT_EQ(At(doc, 0).Group, 2);
         EXPECT_EQ(At(doc, 1).Group, 3);
         EXPECT_EQ(At(doc, 1).Text, "b");
@@ -122,10 +122,37 @@ TEST(TextImport, TextFilesWithAnyLineEnds) {
     EXPECT_EQ(At(none, 0).Group, 0);
 
     TestDoc missing;
-    ReadStatus status;
-    EXPECT_EQ(ImportTextFile(missing.set, (dir.path() / "gone.txt").string(), &status), 0);
-    EXPECT_EQ(status, ReadStatus::Missing);
+    EXPECT_EQ(ImportTextFile(missing.set, (dir.path() / "gone.txt").string()).Status,
+              ReadStatus::Missing);
     EXPECT_FALSE(missing.set.Modified);
+}
+
+TEST(TextImport, MoreLinesThanFitAreCountedAndTheFileIsNeverSavedOver) {
+    TempDir dir;
+    std::string text = ";Head\r\n";
+    for (int i = 0; i < kMaxFragments + 9; ++i)
+        text += "line\r\n-\r\n";
+    const fs::path p = dir.Write("t.txt", text);
+    TestDoc doc;
+    const ReadResult r = ImportTextFile(doc.set, p.string(), 3);
+    EXPECT_EQ(r.Status, ReadStatus::CutShort);
+    EXPECT_EQ(r.CardsRead, kMaxFragments);
+    EXPECT_EQ(r.CardsDropped, 10) << "the plate and 1009 texts; group lines are no cards";
+    EXPECT_EQ(At(doc, 0).Group, 3);
+    EXPECT_EQ(doc.world.prompts.Log.size(), 1u);
+    EXPECT_EQ(SaveFragmentFile(doc.set, p.string()).Problem, WriteProblem::Incomplete);
+    EXPECT_EQ(ReadAll(p), text);
+}
+
+TEST(TextImport, AUtf8TextIsConvertedAndUnheldCharactersAreNamed) {
+    TempDir dir;
+    const fs::path p = dir.Write("t.txt", "\xEF\xBB\xBF\xE8\xA1\xA8\n\xF0\x9F\x98\x80\n");
+    TestDoc doc;
+    const ReadResult r = ImportTextFile(doc.set, p.string());
+    EXPECT_TRUE(r.ConvertedFromUtf8);
+    EXPECT_EQ(r.UnconvertibleLines, std::vector<int>{2});
+    EXPECT_EQ(At(doc, 0).Text, std::string(test::kHyou));
+    EXPECT_EQ(At(doc, 1).Text, std::string(kUnconvertibleMark));
 }
 
 TEST(TextImport, ClipboardTextBecomesCards) {
@@ -161,15 +188,15 @@ TEST(TextExport, GroupsWithTheirHeadersTextsAndEndLines) {
     doc.Add("img", 12, 1, 1, 1, 1, FragmentKind::Image);
     doc.Add("r", 12, 1, 1);
     const fs::path p = dir.path() / "out.txt";
-    const auto n = ExportText(doc.set, p.string());
-    ASSERT_TRUE(n);
-    EXPECT_EQ(*n, 10);
+    int n = 0;
+    ASSERT_TRUE(ExportText(doc.set, p.string(), &n));
+    EXPECT_EQ(n, 10);
     EXPECT_EQ(ReadAll(p), kNoGroupLine + "\r\nloose\r\n-\r\n;" + std::string(test::kIdeas) +
                               "\r\np\r\nq\r\n-\r\n" + kGroupLine + "12\r\nr\r\n-\r\n");
 
-    std::string error;
-    EXPECT_FALSE(ExportText(doc.set, (dir.path() / "no" / "x.txt").string(), &error));
-    EXPECT_FALSE(error.empty());
+    const WriteResult failed = ExportText(doc.set, (dir.path() / "no" / "x.txt").string());
+    EXPECT_FALSE(failed);
+    EXPECT_FALSE(failed.Error.empty());
 }
 
 TEST(TextExport, ReadsBackIntoTheSameGroupsWhenNumbersAreConsecutive) {

@@ -268,6 +268,35 @@ TEST(EnvDataHistory, AddRecentFileMovesToFrontAndCaps) {
     EXPECT_EQ(env.FindFileHistory("/d/4", f), -1);
 }
 
+TEST(EnvDataHistory, PathsAreStoredInCodePage932OnlyWhenExact) {
+    std::array<bool, 100> shown{};
+    EnvData env;
+    // マ.csv: the file system's UTF-8 name, the settings file's code page 932.
+    const std::string kana = "/d/\xE3\x83\x9E.csv";
+    const std::string record = MakeFileHistoryRecord(kana, shown, 0, 0, 1);
+    EXPECT_EQ(record.rfind("\"/d/\x83\x7D.csv\"", 0), 0u) << record;
+    env.AddRecentFile(record);
+    // café.csv and 😀.csv have no record rather than one naming "caf?.csv".
+    for (const char* name : {"/d/caf\xC3\xA9.csv", "/d/\xF0\x9F\x98\x80.csv"}) {
+        EXPECT_EQ(MakeFileHistoryRecord(name, shown, 0, 0, 1), "") << name;
+        env.AddRecentFile(MakeFileHistoryRecord(name, shown, 0, 0, 1));
+    }
+    ASSERT_EQ(env.RecentFiles.size(), 1u);
+    std::vector<std::string> f;
+    EXPECT_EQ(env.FindFileHistory(kana, f), 0);
+
+    // Loading checks the file-system form; bytes that are not code page 932 name nothing.
+    std::vector<std::string> asked;
+    env.Load(UsrIniFile::FromText("[FileHistory]\r\nFile0=\"/d/\x83\x7D.csv\",1\r\n"
+                                  "File1=\"/d/\x83.csv\",1\r\n"),
+             [&](std::string_view p) {
+                 asked.emplace_back(p);
+                 return true;
+             });
+    EXPECT_EQ(asked, std::vector<std::string>{kana});
+    EXPECT_EQ(env.RecentFiles.size(), 1u);
+}
+
 TEST(EnvDataHistory, FindHistoryTrimsDropsDuplicatesAndCaps) {
     std::string text =
         "[FindHistory]\r\nFind0= apple\t\r\nFind1=\x81\x40"

@@ -230,5 +230,22 @@ TEST(IniFile, AFailedWriteKeepsTheOldFileAndTheChangePending) {
     EXPECT_NE(ReadFile(path).find("Big="), std::string::npos);
 }
 
+TEST(IniFile, AWriteProtectedFileIsNeverReplaced) {
+    TempDir dir;
+    const std::string path = dir.File("s.INI");
+    WriteFile(path, "[General]\r\nA=1\r\n");
+    ::chmod(path.c_str(), 0444);
+    UsrIniFile ini(path);
+    EXPECT_TRUE(ini.ReadOnly());
+    ini.WriteInteger("General", "A", 2);
+    EXPECT_FALSE(ini.UpdateFile());
+    EXPECT_EQ(ini.LastWriteProblem(), WriteProblem::ReadOnly);
+    EXPECT_NE(ini.LastError().find("read-only"), std::string::npos) << ini.LastError();
+    EXPECT_EQ(ReadFile(path), "[General]\r\nA=1\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+}
+
 }  // namespace
 }  // namespace qv

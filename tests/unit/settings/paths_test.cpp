@@ -70,13 +70,38 @@ TEST(DocumentPaths, AbsoluteExactComparison) {
     EXPECT_TRUE(SameDocumentPath("/d/Doc.csv", "/d/./Doc.csv"));
     EXPECT_FALSE(SameDocumentPath("/d/Doc.csv", "/d/DOC.CSV"));
     EXPECT_FALSE(SameDocumentPath("", "/d/x"));
-    EXPECT_TRUE(SameDocumentPath(CurrentDirCp932() + "/rel.csv", "rel.csv"));
+    EXPECT_TRUE(SameDocumentPath(std::filesystem::current_path().string() + "/rel.csv", "rel.csv"));
 
     TempDir dir;
-    WriteFile(dir.File("\xE3\x83\x9E.csv"), "x");  // マ in UTF-8 on disk
-    EXPECT_TRUE(DocumentExists(Cp932Path(dir.Path()) + "/\x83\x7D.csv"));
-    EXPECT_FALSE(DocumentExists(Cp932Path(dir.Path())));
+    WriteFile(dir.File("\xE3\x83\x9E.csv"), "x");  // マ.csv, named by its own bytes
+    EXPECT_TRUE(DocumentExists(dir.File("\xE3\x83\x9E.csv")));
+    EXPECT_FALSE(DocumentExists(dir.File("\x83\x7D.csv"))) << "never taken as code page 932";
+    EXPECT_FALSE(DocumentExists(dir.Path()));
     EXPECT_FALSE(DocumentExists(""));
+    // One file however it is reached: a symbolic link or a hard link is the same document.
+    std::filesystem::create_symlink(dir.File("\xE3\x83\x9E.csv"), dir.File("link.csv"));
+    std::filesystem::create_hard_link(dir.File("\xE3\x83\x9E.csv"), dir.File("hard.csv"));
+    EXPECT_TRUE(SameDocumentPath(dir.File("link.csv"), dir.File("hard.csv")));
+    EXPECT_FALSE(SameDocumentPath(dir.File("link.csv"), dir.File("other.csv")));
+}
+
+TEST(DocumentPaths, StoredOnlyWhenCodePage932HoldsThemExactly) {
+    const StoredPath kana = PathForStorage("/d/\xE3\x83\x9E.csv");  // マ
+    EXPECT_TRUE(kana.Exact);
+    EXPECT_EQ(kana.Bytes, "/d/\x83\x7D.csv");
+    EXPECT_EQ(PathFromStorage(kana.Bytes), "/d/\xE3\x83\x9E.csv");
+
+    for (const char* path : {"/d/caf\xC3\xA9.csv", "/d/\xF0\x9F\x98\x80.csv"}) {
+        const StoredPath s = PathForStorage(path);
+        EXPECT_FALSE(s.Exact) << path;
+        EXPECT_TRUE(s.Bytes.empty()) << "never a path with '?' for the character";
+    }
+    const StoredPath mixed = PathForStorage("/caf\xC3\xA9/\xF0\x9F\x98\x80/\xC3\xA9.csv");
+    EXPECT_EQ(mixed.Unrepresentable, "\xC3\xA9\xF0\x9F\x98\x80") << "each character once";
+    // A file name that is not UTF-8 cannot be stored either.
+    EXPECT_FALSE(PathForStorage("/d/\xFF.csv").Exact);
+    // Stored bytes that are not code page 932 name no file.
+    EXPECT_FALSE(PathFromStorage("/d/\x83.csv"));
 }
 
 }  // namespace
