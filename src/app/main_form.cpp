@@ -63,7 +63,7 @@ TQuillovaMainForm::TQuillovaMainForm(const qv::StartupArguments& startup, QWidge
         if (TMDIChild* child = ActiveChild(); child && child->parentWidget())
             child->parentWidget()->showMaximized();
     });
-    cards_ = std::make_unique<CardDialogs>(*env_, *ini_, plugins_.get(), *prompts_, this);
+    cards_ = std::make_unique<CardDialogs>(*env_, *ini_, plugins_.get(), this);
 
     setWindowTitle(QStringLiteral("Quillovarsta"));
     mdiArea_ = new QMdiArea(this);

@@ -22,7 +22,6 @@
 #include <functional>
 
 #include "app/dialogs/frg_prop_dlg.h"
-#include "app/main_window/card_dialogs.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/usr_ini_file.h"
@@ -269,35 +268,6 @@ TEST_F(PropertyDialogTest, AFileDroppedOnTheDialogBecomesTheLink) {
     });
     ASSERT_EQ(doc_.set.Count(), 1);
     EXPECT_EQ(doc_.set.Fragments()[0]->Link, "/data/notes/plan.txt");
-}
-
-TEST_F(PropertyDialogTest, DroppedPicturesBecomeCardsAndOtherFilesOpenTheDialogWithTheLink) {
-    CardDialogs cards(doc_.env, ini_, nullptr, doc_.world.prompts, nullptr);
-    EXPECT_EQ(cards.DropFile(&doc_.set, "/p/a.txt", 0), CardDialogs::DropOutcome::Refused);
-    doc_.env.DropImgFile = true;
-    EXPECT_EQ(cards.DropFile(&doc_.set, "/p/photo.JPG", 0), CardDialogs::DropOutcome::Done);
-    ASSERT_EQ(doc_.set.Count(), 1);
-    const qv::Fragment& pic = *doc_.set.Fragments()[0];
-    EXPECT_EQ(pic.Kind, qv::FragmentKind::Image);
-    EXPECT_EQ(pic.Text, "#\x89\xe6\x91\x9c");
-    EXPECT_EQ(pic.Link, "/p/photo.JPG");
-    EXPECT_EQ(pic.ColBG, 0xFFFFFFu);
-
-    // Not a picture: the new-card dialog opens with the file as its link.
-    QTimer::singleShot(0, [&cards] {
-        auto& dlg = cards.PropertyDialog();
-        EXPECT_EQ(dlg.findChild<QLineEdit*>(QStringLiteral("LinkNameEdit"))->text(),
-                  QStringLiteral("/p/a.txt"));
-        QTest::keyClick(dlg.findChild<QPlainTextEdit*>(QStringLiteral("Memo1")), Qt::Key_Return);
-    });
-    cards.DropFile(&doc_.set, "/p/a.txt", 1);
-    ASSERT_EQ(doc_.set.Count(), 2);
-    // Linked already: asked first; No skips it.
-    doc_.world.prompts.Answer = qv::PromptAnswer::No;
-    cards.DropFile(&doc_.set, "/P/A.TXT", 2);
-    EXPECT_EQ(doc_.set.Count(), 2);
-    ASSERT_EQ(doc_.world.prompts.Log.size(), 1u);
-    EXPECT_EQ(doc_.world.prompts.Log[0].Text.rfind("[/P/A.TXT]", 0), 0u);
 }
 
 }  // namespace
