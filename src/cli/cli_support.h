@@ -85,6 +85,7 @@ class Workspace {
 
     EnvData& Env() { return env_; }
     FragSet& Set() { return doc_->Set(); }
+    OffscreenDocument& Document() { return *doc_; }
 
     // Opens the command-line path `arg` as the program opens a file (a foreign CSV is read as
     // texts without asking), or merges it into the document. Returns ReportRead's exit code.

@@ -16,8 +16,11 @@
 #include "core/fs/atomic_file.h"
 #include "core/fs/read_file.h"
 #include "core/settings/paths.h"
+#include "core/text/cp932.h"
 #include "render/document_painter.h"
 #include "render/image_file.h"
+#include "render/offscreen_document.h"
+#include "render/picture_cache.h"
 #include "render/render_cache.h"
 
 namespace qv::cli {
@@ -99,6 +102,15 @@ int RunRender(const CliArgs& args) {
                     out + ": not an image file name (.BMP or .JPG); nothing written");
     if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
 
+    // Picture cards that show as missing say why ("picture too large"), as the window would.
+    for (const auto& f : ws.Set().Fragments()) {
+        if (f->Kind != FragmentKind::Image || f->HasPicture() || f->Link.empty()) continue;
+        const PictureStatus status = ws.Document().Pictures().StatusOf(f->Link);
+        if (status != PictureStatus::Loaded)
+            std::cerr << "quillovarsta-cli: " << Cp932ToUtf8(f->Link) << ": "
+                      << PictureStatusText(status) << '\n';
+    }
+
     std::string error;
     if (toStdout) {
         if (RenderToStandardOutput(ws, extension, error) != kExitOk)
@@ -110,13 +122,13 @@ int RunRender(const CliArgs& args) {
     if (SaveDocumentImage(ws.Set(), outPath, cache, &error) != ImageSaveStatus::Saved)
         return Fail(kExitBadInput, out + ": " + error);
 
-    const std::optional<QSize> size = DocumentImageSize(ws.Set());
+    const QSize size = DocumentImageSize(ws.Set());
     JsonWriter json;
     json.BeginObject();
     json.Key("path").String(outPath);
     json.Key("type").String(type == ImageFileType::Bmp ? "bmp" : "jpeg");
-    json.Key("width").Int(size ? size->width() : 0);
-    json.Key("height").Int(size ? size->height() : 0);
+    json.Key("width").Int(size.width());
+    json.Key("height").Int(size.height());
     json.Key("fragment_count").Int(ws.Set().Count());
     if (type == ImageFileType::Jpeg) json.Key("quality").Int(ws.Env().JpegQuality);
     json.EndObject();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 
 #include "core/model/fragment.h"
@@ -12,6 +13,7 @@
 #include "core/text/sjis.h"
 #include "render/colors.h"
 #include "render/linkmark.h"
+#include "render/picture_cache.h"
 #include "render/picture_loader.h"
 #include "render/render_cache.h"
 #include "render/text_layout.h"
@@ -201,6 +203,20 @@ void DrawPictureCard(QPainter& p, const Fragment& f, const EnvData& env, RenderC
 
 }  // namespace
 
+QImage MaskedPicture(const QImage& picture) {
+    if (picture.hasAlphaChannel() || picture.isNull()) return picture;
+    QImage masked = picture.convertToFormat(QImage::Format_ARGB32);
+    if (masked.isNull()) return picture;
+    const QRgb key = masked.pixel(0, masked.height() - 1) & RGB_MASK;
+    for (int y = 0; y < masked.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
+        for (int x = 0; x < masked.width(); ++x) {
+            if ((line[x] & RGB_MASK) == key) line[x] = 0;
+        }
+    }
+    return masked.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
 int RoundHalfUp(double v) {
     return FloorToInt(v + 0.5);
 }
@@ -240,10 +256,10 @@ void DrawCard(QPainter& painter, const Fragment& f, const EnvData& env, RenderCa
         // The visible part in card coordinates.
         const QRect part = ToQRect(visible.Translated(-r.Left, -r.Top));
         if (keep) {
-            const QImage* image = f.Stale ? nullptr : cache.Card(&f);
+            const QImage* image = cache.Card(&f, f.Revision);
             if (!image || image->width() != w || image->height() != h) {
-                cache.StoreCard(&f, RenderCardPart(f, env, cache, QRect(0, 0, w, h)));
-                image = cache.Card(&f);
+                cache.StoreCard(&f, f.Revision, RenderCardPart(f, env, cache, QRect(0, 0, w, h)));
+                image = cache.Card(&f, f.Revision);
             }
             if (image && !image->isNull())
                 painter.drawImage(QPoint(visible.Left, visible.Top), *image, part);
@@ -260,23 +276,37 @@ void DrawCard(QPainter& painter, const Fragment& f, const EnvData& env, RenderCa
         }
     }
     if (partial) painter.restore();
-    f.Stale = false;
 }
 
 void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache& cache,
-                double scale) {
+                const ScaledDraw& how) {
     if (!f.Visible) return;
-    const bool mono = scale != 0 && env.PrintMonochrome;
-    if (scale == 0) scale = 1;
+    const bool mono = how.Monochrome;
+    const double scale = how.Scale > 0 ? how.Scale : 1.0;
     const auto& colors = env.Colors;
 
     if (f.Kind == FragmentKind::Image) {
         const QImage* picture = f.Cache ? PictureImage(*f.Cache) : nullptr;
         if (!picture || picture->isNull()) return;
         const int l = RoundHalfUp(scale * f.Left), t = RoundHalfUp(scale * f.Top);
-        const QRect target(l, t, RoundHalfUp(scale * f.Right) - l,
-                           RoundHalfUp(scale * f.Bottom) - t);
-        DrawPicture(p, *picture, target, f.ColBG == kNoColor, f.ColBG, cache);
+        const QRect target =
+            QRect(l, t, RoundHalfUp(scale * f.Right) - l, RoundHalfUp(scale * f.Bottom) - t)
+                .translated(-how.Origin);
+        const bool transparent = f.ColBG == kNoColor;
+        // Paper and vector files take the file's own pixels, so a scaled-down card prints sharp.
+        std::shared_ptr<const SharedPicture> full;
+        if (how.Vector) {
+            if (const SharedPicture* source = PictureSource(*f.Cache))
+                full = cache.Pictures().FullSize(*source, cache.Plugins());
+        }
+        if (full) {
+            if (transparent)
+                p.drawImage(target, MaskedPicture(full->Image));
+            else
+                DrawPicture(p, full->Image, target, false, f.ColBG, cache);
+        } else {
+            DrawPicture(p, *picture, target, transparent, f.ColBG, cache);
+        }
         return;
     }
 
@@ -290,7 +320,8 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
     const int cw =
         symbol ? face.Width(f.Text) + m : RoundHalfUp(scale * (double{1.0} * h * f.Columns));
     const int ch = RoundHalfUp(scale * (double{1.0} * f.Lines * (h + 2)));
-    const int left = FloorToInt(scale * f.Left), top = FloorToInt(scale * f.Top);
+    const int left = FloorToInt(scale * f.Left) - how.Origin.x();
+    const int top = FloorToInt(scale * f.Top) - how.Origin.y();
     const QRect rect(left, top, cw + m, ch + m);
 
     if (!symbol) p.fillRect(rect, mono ? QColor(Qt::white) : ToQColor(f.ColBG));
@@ -303,7 +334,8 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
     layout.AcceptCr = env.Accept_CR;
     layout.Marker = env.CR_String;
     const QColor textColor = mono ? QColor(Qt::black) : ToQColor(f.ColFG);
-    if (QImage* image = PlainImageTarget(p)) {
+    QImage* image = how.Vector ? nullptr : PlainImageTarget(p);
+    if (image) {
         const QPointF shift = p.transform().map(QPointF(0, 0));
         layout.X0 += static_cast<int>(shift.x());
         layout.Y0 += static_cast<int>(shift.y());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 
 #include "core/geom.h"
 
@@ -16,7 +17,7 @@ class RenderCache;
 
 // Paints a visible card at its ScreenRect (client coordinates) as the document window shows it:
 // selection colours, link mark, outline. Text, name-plate and symbol cards are drawn from their
-// cached image, rebuilt when the card is Stale (the flag is cleared); the image is kept only while
+// cached image, rebuilt when the card's Revision moved on; the image is kept only while
 // FrgFastDraw is on, else an image of the card's visible part is made for this paint only. Picture
 // cards are drawn straight, never cached. `clientRect` is the visible client area: a card outside
 // it loses its cached image and is not drawn.
@@ -31,12 +32,27 @@ void DrawCard(QPainter& painter, const Fragment& fragment, const EnvData& env, R
 // transparent around a symbol's text. A null image for picture cards and empty cards.
 QImage RenderCardImage(const Fragment& fragment, const EnvData& env, RenderCache& cache);
 
-// Draws a visible card at `scale` in document coordinates times scale (printing, image output):
-// the card's own colours (never selection colours), black on white when the scale is not 0 and
-// PrintMonochrome is on. A scale of 0 means 1:1 in colour. Pictures are stretched; a picture card
-// without picture draws nothing.
+// How DrawScaled draws.
+struct ScaledDraw {
+    double Scale = 1;         // document pixels to target pixels
+    bool Monochrome = false;  // black text and outlines on white cards
+    // Paper and vector files: text always as text through the painter, pictures from their files
+    // at full size. Otherwise text is blended straight into an image target.
+    bool Vector = false;
+    // The target pixel of the scaled page drawn at the painter's (0, 0): a band of an image.
+    QPoint Origin;
+};
+
+// Draws a visible card at how.Scale in document coordinates times scale (printing, image output,
+// vector files), straight, never from a cached card image: the card's own colours (never selection
+// colours), or black on white when Monochrome. Pictures are stretched; a picture card without
+// picture draws nothing.
 void DrawScaled(QPainter& painter, const Fragment& fragment, const EnvData& env, RenderCache& cache,
-                double scale);
+                const ScaledDraw& how);
+
+// A picture shown transparent: the colour of its bottom-left pixel left out when it has no
+// transparency of its own (as transparent bitmaps have always been), else itself.
+QImage MaskedPicture(const QImage& picture);
 
 // The overview map's box of a measured, visible card: its document rectangle times `scale`, at
 // least 3 × 3 pixels, filled with the card's background (selection background when selected) and

@@ -7,12 +7,15 @@
 #include <utility>
 #include <vector>
 
+#include "core/fs/atomic_file.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "render/card_painter.h"
 #include "render/colors.h"
 #include "render/frame_painter.h"
+#include "render/jpeg_codec.h"
 #include "render/render_cache.h"
+#include "render/text_face.h"
 
 namespace qv {
 
@@ -26,10 +29,6 @@ int FloorToInt(double v) {
     return static_cast<int>(std::clamp(std::floor(v), -2147483648.0, 2147483647.0));
 }
 
-bool ShownGroup(const FragSet& set, int g) {
-    return g >= 1 && g <= kMaxGroup && set.GroupTable[static_cast<std::size_t>(g)].Shown;
-}
-
 // A division line from `from` up to, not including, `to`.
 void DrawDivisionLine(QPainter& p, Point from, Point to) {
     const int dx = (to.X > from.X) - (to.X < from.X);
@@ -41,22 +40,6 @@ void DrawDivisionLine(QPainter& p, Point from, Point to) {
 QPen DivisionPen(const QColor& color) {
     return QPen(color, 0, Qt::SolidLine, Qt::SquareCap);
 }
-
-// What the model gives for the window, in its order.
-class Collector final : public PaintVisitor {
-  public:
-    std::vector<std::pair<Point, Point>> Divisions;
-    std::vector<const Fragment*> Cards;
-    std::vector<const GroupFrame*> Frames;
-    std::vector<std::pair<const ArrowLine*, bool>> Lines;
-
-    void DivisionLine(Point from, Point to) override { Divisions.emplace_back(from, to); }
-    void Card(const Fragment& f, bool) override { Cards.push_back(&f); }
-    void Frame(int, const GroupFrame& frame) override { Frames.push_back(&frame); }
-    void GroupLine(int, const ArrowLine& line, bool selected) override {
-        Lines.emplace_back(&line, selected);
-    }
-};
 
 // Text and name-plate cards are opaque over their whole rectangle.
 bool Opaque(const Fragment& f) {
@@ -148,156 +131,219 @@ QRect Span(Point a, Point b) {
                  QPoint(std::max(a.X, b.X), std::max(a.Y, b.Y)));
 }
 
-void PaintWindow(QPainter& p, const FragSet& set, RenderCache& cache, const QRegion& requested) {
-    const EnvData& env = set.Env();
-    const DocumentView& view = set.View();
-    const Rect client{0, 0, view.ClientWidth(), view.ClientHeight()};
-    const QRegion clientRegion(ToQRect(client));
-    const QRegion region = requested.isEmpty() ? clientRegion : requested.intersected(clientRegion);
-    if (region.isEmpty()) return;
-    const bool full = clientRegion.subtracted(region).isEmpty();
-    const bool fine = region.rectCount() > 1;
-    const QRect bounds = region.boundingRect();
-    const Rect area{bounds.left(), bounds.top(), bounds.left() + bounds.width(),
-                    bounds.top() + bounds.height()};
-
-    Collector parts;
-    set.PaintOrder(parts, &area);
-
-    p.save();
-    if (!full) p.setClipRegion(region, Qt::IntersectClip);
-    const QColor background = ToQColor(env.Colors.Background);
-    for (const QRect& r : region)
-        p.fillRect(r, background);
-
-    p.setPen(DivisionPen(ToQColor(env.Colors.DivLine)));
-    for (const auto& [from, to] : parts.Divisions)
-        if (Meets(Span(from, to), bounds, region, fine)) DrawDivisionLine(p, from, to);
-
-    const std::vector<Rect> visible = VisibleParts(parts.Cards, area);
-    for (std::size_t i = 0; i < parts.Cards.size(); ++i) {
-        const Fragment& f = *parts.Cards[i];
-        if (visible[i].IsEmpty() || (fine && !region.intersects(ToQRect(visible[i])))) continue;
-        DrawCard(p, f, env, cache, client, visible[i]);
-    }
-    for (const GroupFrame* frame : parts.Frames)
-        if (Meets(ToQRect(frame->Bounds), bounds, region, fine)) PaintRndFrame(p, *frame);
-
-    const int reach = std::clamp(env.GLineArrowSize, 0, 1000) + 9 + 8;
-    for (const auto& [line, selected] : parts.Lines) {
-        const QRect r = Span(line->WinStart, line->WinEnd).adjusted(-reach, -reach, reach, reach);
-        if (!Meets(r, bounds, region, fine)) continue;
-        const Color c = selected ? env.Colors.SelectRect : env.Colors.GroupLine;
-        DrawArrowLine(p, *line, 0, ToQColor(c), env);
-    }
-    p.restore();
-    if (full) cache.EndFullPaint();
-}
-
-void PaintPage(QPainter& p, const FragSet& set, RenderCache& cache, double requestedScale) {
-    const EnvData& env = set.Env();
-    const auto& colors = env.Colors;
-    const double s = requestedScale == 0 ? 1.0 : requestedScale;
-    const bool mono = requestedScale != 0 && env.PrintMonochrome;
-    auto color = [&](Color c) { return mono ? QColor(Qt::black) : ToQColor(c); };
-
-    p.save();
-    if (set.ShowDivLines) {
-        std::vector<std::pair<Point, Point>> lines;
-        set.DivisionLines(FloorToInt(set.WholeWidth * s), FloorToInt(set.WholeHeight * s),
-                          Point{0, 0}, lines);
-        p.setPen(DivisionPen(color(colors.DivLine)));
-        for (const auto& [from, to] : lines)
-            DrawDivisionLine(p, from, to);
-    }
-    for (const auto& f : set.Fragments())
-        if (f->Visible) DrawScaled(p, *f, env, cache, requestedScale);
-
-    const int penWidth =
-        env.GFrameLineWidth >= 2 ? std::max(1, static_cast<int>(env.GFrameLineWidth * s)) : 1;
-    for (int g = 1; g <= kMaxGroup; ++g) {
-        const GroupEntry& e = set.GroupTable[static_cast<std::size_t>(g)];
-        if (!e.Frame.Visible || e.Bounds.IsEmpty()) continue;
-        const int l = RoundHalfUp(e.Bounds.Left * s), t = RoundHalfUp(e.Bounds.Top * s);
-        const int r = RoundHalfUp(e.Bounds.Right * s), b = RoundHalfUp(e.Bounds.Bottom * s);
-        const int d = std::min({(r - l) / 5, (b - t) / 5, static_cast<int>(s * env.GFrameMaxRnd)});
-        DrawRoundedFrame(p, QRect(l, t, r - l, b - t), d, color(colors.GroupFrame), penWidth);
-    }
-    if (env.GroupLine) {
-        for (const ArrowLine& line : set.GroupLines) {
-            if (!ShownGroup(set, line.From) || !ShownGroup(set, line.To)) continue;
-            // A line whose frames never had members was never routed.
-            if (set.GroupTable[static_cast<std::size_t>(line.From)].Bounds.IsEmpty() ||
-                set.GroupTable[static_cast<std::size_t>(line.To)].Bounds.IsEmpty())
-                continue;
-            DrawArrowLine(p, line, s, color(colors.GroupLine), env);
-        }
-    }
-    p.restore();
-}
-
 int MapPageSide(int whole, double scale) {
     return FloorToInt(whole * scale + 0.5) + 2;
 }
 
-void PaintMapContent(QPainter& p, const FragSet& set, double s) {
-    const EnvData& env = set.Env();
-    const auto& colors = env.Colors;
-    p.save();
-    if (set.ShowDivLines) {
+// The one walk over a document for every target: the model's PaintOrder says what comes and in
+// which order; this says how each part looks on the target.
+class TargetPainter final : public PaintVisitor {
+  public:
+    TargetPainter(QPainter& p, const FragSet& set, RenderCache& cache, const RenderTarget& target)
+        : p_(p), set_(set), env_(set.Env()), cache_(cache), t_(target) {
+        s_ = t_.Kind == TargetKind::Window || !(t_.Scale > 0) ? 1.0 : t_.Scale;
+        mono_ = t_.Kind != TargetKind::Window && t_.Colors == ColorMode::Monochrome;
+        // The map moves the painter; the page targets move what they draw, in whole pixels after
+        // rounding, so a band of an image is exactly that part of the whole image.
+        if (t_.Kind != TargetKind::Window && t_.Kind != TargetKind::Map) origin_ = t_.Origin;
+    }
+
+    // Window paints need the region; returns false when there is nothing to paint.
+    bool BeginWindow() {
+        const DocumentView& view = set_.View();
+        client_ = Rect{0, 0, view.ClientWidth(), view.ClientHeight()};
+        const QRegion clientRegion(ToQRect(client_));
+        region_ = t_.Region.isEmpty() ? clientRegion : t_.Region.intersected(clientRegion);
+        if (region_.isEmpty()) return false;
+        full_ = clientRegion.subtracted(region_).isEmpty();
+        fine_ = region_.rectCount() > 1;
+        bounds_ = region_.boundingRect();
+        area_ = Rect{bounds_.left(), bounds_.top(), bounds_.left() + bounds_.width(),
+                     bounds_.top() + bounds_.height()};
+        if (!full_) p_.setClipRegion(region_, Qt::IntersectClip);
+        const QColor background = ToQColor(env_.Colors.Background);
+        for (const QRect& r : region_)
+            p_.fillRect(r, background);
+        return true;
+    }
+    const Rect& Area() const { return area_; }
+    bool FullWindow() const { return full_; }
+
+    void DivisionLines() override {
         std::vector<std::pair<Point, Point>> lines;
-        set.DivisionLines(MapPageSide(set.WholeWidth, s), MapPageSide(set.WholeHeight, s),
-                          Point{0, 0}, lines);
-        p.setPen(DivisionPen(ToQColor(colors.DivLine)));
+        switch (t_.Kind) {
+            case TargetKind::Window:
+                set_.DivisionLines(set_.WholeWidth, set_.WholeHeight,
+                                   Point{set_.ScrollX(), set_.ScrollY()}, lines);
+                break;
+            case TargetKind::Map:
+                set_.DivisionLines(MapPageSide(set_.WholeWidth, s_),
+                                   MapPageSide(set_.WholeHeight, s_), Point{0, 0}, lines);
+                break;
+            default:
+                set_.DivisionLines(FloorToInt(set_.WholeWidth * s_),
+                                   FloorToInt(set_.WholeHeight * s_),
+                                   Point{t_.Origin.x(), t_.Origin.y()}, lines);
+                break;
+        }
+        p_.setPen(DivisionPen(Colour(env_.Colors.DivLine)));
         for (const auto& [from, to] : lines)
-            DrawDivisionLine(p, from, to);
+            if (t_.Kind != TargetKind::Window || Meets(Span(from, to), bounds_, region_, fine_))
+                DrawDivisionLine(p_, from, to);
     }
-    for (const auto& f : set.Fragments())
-        if (f->Visible) DrawMiniature(p, *f, env, s);
-    const QColor frameColor = ToQColor(colors.GroupFrame);
-    for (int g = 1; g <= kMaxGroup; ++g) {
-        const GroupEntry& e = set.GroupTable[static_cast<std::size_t>(g)];
-        if (!e.Frame.Visible || e.Bounds.IsEmpty()) continue;
-        const int l = RoundHalfUp(e.Bounds.Left * s), t = RoundHalfUp(e.Bounds.Top * s);
-        const int r = RoundHalfUp(e.Bounds.Right * s), b = RoundHalfUp(e.Bounds.Bottom * s);
-        const int d = std::min({(r - l) / 5, (b - t) / 5, static_cast<int>(env.GFrameMaxRnd * s)});
-        DrawRoundedFrame(p, QRect(l, t, r - l, b - t), d, frameColor, 1);
+
+    void Card(const Fragment& f, bool) override { cards_.push_back(&f); }
+
+    void Frame(int, const GroupEntry& e) override {
+        FlushCards();
+        if (t_.Kind == TargetKind::Window) {
+            if (Meets(ToQRect(e.Frame.Bounds), bounds_, region_, fine_)) PaintRndFrame(p_, e.Frame);
+            return;
+        }
+        const int l = RoundHalfUp(e.Bounds.Left * s_), t = RoundHalfUp(e.Bounds.Top * s_);
+        const int r = RoundHalfUp(e.Bounds.Right * s_), b = RoundHalfUp(e.Bounds.Bottom * s_);
+        const int d =
+            std::min({(r - l) / 5, (b - t) / 5, static_cast<int>(s_ * env_.GFrameMaxRnd)});
+        int penWidth = 1;
+        if (t_.Kind != TargetKind::Map && env_.GFrameLineWidth >= 2)
+            penWidth = std::max(1, static_cast<int>(env_.GFrameLineWidth * s_));
+        DrawRoundedFrame(p_, QRect(l, t, r - l, b - t).translated(-origin_), d,
+                         Colour(env_.Colors.GroupFrame), penWidth);
     }
-    if (env.GroupLine) {
-        const QColor lineColor = ToQColor(colors.GroupLine);
-        for (const ArrowLine& line : set.GroupLines)
-            DrawThinLine(p, line, s, lineColor);
+
+    void GroupLine(int, const ArrowLine& line, bool selected) override {
+        FlushCards();
+        switch (t_.Kind) {
+            case TargetKind::Window: {
+                const int reach = std::clamp(env_.GLineArrowSize, 0, 1000) + 9 + 8;
+                const QRect r =
+                    Span(line.WinStart, line.WinEnd).adjusted(-reach, -reach, reach, reach);
+                if (!Meets(r, bounds_, region_, fine_)) return;
+                const Color c = selected ? env_.Colors.SelectRect : env_.Colors.GroupLine;
+                DrawArrowLine(p_, line, ToQColor(c), env_);
+                return;
+            }
+            case TargetKind::Map:
+                DrawThinLine(p_, line, s_, Colour(env_.Colors.GroupLine));
+                return;
+            default:
+                DrawArrowLineScaled(p_, line, s_, Colour(env_.Colors.GroupLine), env_, origin_);
+                return;
+        }
     }
-    p.restore();
+
+    // Cards are gathered until the frames come, so that the window can leave out what later
+    // cards hide.
+    void FlushCards() {
+        if (cards_.empty()) return;
+        switch (t_.Kind) {
+            case TargetKind::Window: {
+                const std::vector<Rect> visible = VisibleParts(cards_, area_);
+                for (std::size_t i = 0; i < cards_.size(); ++i) {
+                    const Fragment& f = *cards_[i];
+                    if (visible[i].IsEmpty() || (fine_ && !region_.intersects(ToQRect(visible[i]))))
+                        continue;
+                    DrawCard(p_, f, env_, cache_, client_, visible[i]);
+                }
+                break;
+            }
+            case TargetKind::Map:
+                for (const Fragment* f : cards_)
+                    DrawMiniature(p_, *f, env_, s_);
+                break;
+            default: {
+                ScaledDraw how;
+                how.Scale = s_;
+                how.Monochrome = mono_;
+                how.Vector = t_.Kind != TargetKind::Page;
+                how.Origin = origin_;
+                for (const Fragment* f : cards_)
+                    DrawScaled(p_, *f, env_, cache_, how);
+                break;
+            }
+        }
+        cards_.clear();
+    }
+
+  private:
+    QColor Colour(Color c) const { return mono_ ? QColor(Qt::black) : ToQColor(c); }
+
+    QPainter& p_;
+    const FragSet& set_;
+    const EnvData& env_;
+    RenderCache& cache_;
+    const RenderTarget& t_;
+    double s_ = 1;
+    bool mono_ = false;
+    QPoint origin_;
+    std::vector<const Fragment*> cards_;
+    // The window's paint.
+    Rect client_;
+    QRegion region_;
+    QRect bounds_;
+    Rect area_;
+    bool full_ = false;
+    bool fine_ = false;
+};
+
+// The widest a card's drawing reaches beyond its scaled rectangle (a character wider than the
+// card, rounding), in document pixels.
+int CardReach(const EnvData& env) {
+    int h = 0;
+    for (FragmentKind k : {FragmentKind::Text, FragmentKind::NamePlate, FragmentKind::Symbol})
+        h = std::max(h, std::abs(FontOf(env, k).PixelHeight()));
+    return std::min(h, 4096) * 2 + 16;
 }
 
 }  // namespace
 
 void PaintDocument(QPainter& painter, const FragSet& set, RenderCache& cache,
-                   const PaintRequest& request) {
+                   const RenderTarget& target) {
     cache.FollowSettings(set.Env());
     cache.BeginPaint();
-    switch (request.Target) {
-        case PaintTarget::Window:
-            PaintWindow(painter, set, cache, request.Region);
-            break;
-        case PaintTarget::Page:
-            PaintPage(painter, set, cache, request.Scale);
-            break;
-        case PaintTarget::Map:
-            PaintMapContent(painter, set, request.Scale);
-            break;
+    painter.save();
+    TargetPainter paint(painter, set, cache, target);
+    PaintScope scope;
+    scope.Groups = target.Groups;
+    Rect docClip;
+    if (target.Kind == TargetKind::Window) {
+        if (!paint.BeginWindow()) {
+            painter.restore();
+            return;
+        }
+        scope.ScreenClip = &paint.Area();
+    } else {
+        scope.SelectedLast = false;
+        scope.DrawnLinesOnly = target.Kind == TargetKind::Map;
+        if (target.Kind == TargetKind::Map) painter.translate(-target.Origin);
+        if (!target.Region.isEmpty() && target.Kind != TargetKind::Map) {
+            // The document area that can reach the region, with room for what spills over a
+            // card's edge.
+            const double s = target.Scale > 0 ? target.Scale : 1.0;
+            const QRect r = target.Region.boundingRect().translated(target.Origin);
+            const int reach = CardReach(set.Env());
+            docClip = Rect{FloorToInt(r.left() / s) - reach, FloorToInt(r.top() / s) - reach,
+                           FloorToInt((r.right() + 1) / s) + reach + 1,
+                           FloorToInt((r.bottom() + 1) / s) + reach + 1};
+            scope.DocClip = &docClip;
+        }
     }
+    set.PaintOrder(paint, scope);
+    paint.FlushCards();
+    painter.restore();
+    if (target.Kind == TargetKind::Window && paint.FullWindow()) cache.EndFullPaint();
 }
 
 void PaintDocumentWindow(QPainter& painter, const FragSet& set, RenderCache& cache,
                          const QRegion& region) {
-    PaintDocument(painter, set, cache, PaintRequest{PaintTarget::Window, 0, region});
+    RenderTarget target;
+    target.Region = region;
+    PaintDocument(painter, set, cache, target);
 }
 
 // ---- Image output ----
 
-std::optional<QSize> DocumentImageSize(const FragSet& set) {
+QSize DocumentImageSize(const FragSet& set) {
     std::int64_t w, h;
     if (set.ShowDivLines) {
         w = set.WholeWidth;
@@ -307,37 +353,123 @@ std::optional<QSize> DocumentImageSize(const FragSet& set) {
         w = std::int64_t{set.UsedWidth} * 105 / 100;
         h = std::int64_t{set.UsedHeight} * 105 / 100;
     }
-    w = std::max<std::int64_t>(w, 1);
-    h = std::max<std::int64_t>(h, 1);
-    if (w > kMaxImageSide || h > kMaxImageSide || w * h > kMaxImagePixels) return std::nullopt;
+    w = std::clamp<std::int64_t>(w, 1, 0x7FFFFFFF);
+    h = std::clamp<std::int64_t>(h, 1, 0x7FFFFFFF);
     return QSize(static_cast<int>(w), static_cast<int>(h));
 }
 
+bool ImageFileHolds(ImageFileType type, QSize size, std::string* error) {
+    const std::string dims = std::to_string(size.width()) + " x " + std::to_string(size.height());
+    if (type == ImageFileType::Jpeg &&
+        (size.width() > kMaxJpegSide || size.height() > kMaxJpegSide)) {
+        if (error) *error = "a JPEG file cannot hold a page of " + dims + " pixels";
+        return false;
+    }
+    if (type == ImageFileType::Bmp && !BmpFileHeader(size.width(), size.height())) {
+        if (error) *error = "a bitmap file cannot hold a page of " + dims + " pixels";
+        return false;
+    }
+    return true;
+}
+
+void RenderDocumentBand(const FragSet& set, RenderCache& cache, QImage& band, int top) {
+    band.fill(ToQColor(set.Env().Colors.Background));
+    QPainter painter(&band);
+    RenderTarget target;
+    target.Kind = TargetKind::Page;
+    target.Origin = QPoint(0, top);
+    target.Region = QRegion(band.rect());
+    PaintDocument(painter, set, cache, target);
+}
+
 std::optional<QImage> RenderDocumentImage(const FragSet& set, RenderCache& cache) {
-    const std::optional<QSize> size = DocumentImageSize(set);
-    if (!size) return std::nullopt;
-    QImage image(*size, QImage::Format_RGB32);
+    const QSize size = DocumentImageSize(set);
+    if (std::int64_t{size.width()} * size.height() > kMaxImagePixels) return std::nullopt;
+    QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) return std::nullopt;
     image.fill(ToQColor(set.Env().Colors.Background));
     QPainter painter(&image);
-    PaintDocument(painter, set, cache, PaintRequest{PaintTarget::Page, 0, {}});
+    RenderTarget target;
+    target.Kind = TargetKind::Page;
+    PaintDocument(painter, set, cache, target);
     painter.end();
     return image;
 }
 
+namespace {
+
+// Paints the image band by band, top to bottom, handing each band and its row count to `take`.
+template <typename Take>
+bool ForEachBand(const FragSet& set, RenderCache& cache, QSize size, std::int64_t bandBytes,
+                 Take&& take) {
+    const std::int64_t rowBytes = std::int64_t{size.width()} * 4;
+    const int rows = static_cast<int>(std::clamp<std::int64_t>(
+        bandBytes / std::max<std::int64_t>(rowBytes, 1), 1, size.height()));
+    QImage band(size.width(), rows, QImage::Format_RGB32);
+    if (band.isNull()) return false;
+    for (int top = 0; top < size.height(); top += rows) {
+        RenderDocumentBand(set, cache, band, top);
+        if (!take(band, std::min(rows, size.height() - top), top)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderCache& cache,
-                                  std::string* error) {
+                                  std::string* error, std::int64_t bandBytes) {
     set.RefreshVisibility();
-    if (ImageFileTypeOf(path) == ImageFileType::Unsupported) {
+    const ImageFileType type = ImageFileTypeOf(path);
+    if (type == ImageFileType::Unsupported) {
         if (error) *error = "not an image file name (.BMP or .JPG)";
         return ImageSaveStatus::UnsupportedType;
     }
-    std::optional<QImage> image = RenderDocumentImage(set, cache);
-    if (!image) {
-        if (error) *error = "the page is too large to be saved as one image";
+    const QSize size = DocumentImageSize(set);
+    if (!ImageFileHolds(type, size, error)) return ImageSaveStatus::EncodeFailed;
+    AtomicFileWriter file;
+    if (!file.Open(path, error)) return ImageSaveStatus::WriteFailed;
+
+    bool encoded = true;
+    bool written = true;
+    if (type == ImageFileType::Jpeg) {
+        JpegStreamEncoder jpeg;
+        encoded = jpeg.Start(size.width(), size.height(), set.Env().JpegQuality,
+                             [&](const char* data, std::size_t n) {
+                                 return written = file.Write(std::string_view(data, n));
+                             }) &&
+                  ForEachBand(set, cache, size, bandBytes,
+                              [&](const QImage& band, int rows, int) {
+                                  return jpeg.WriteRows(band, rows);
+                              }) &&
+                  jpeg.Finish();
+    } else {
+        // Rows go to their places in the bottom-up file as the bands come, top to bottom.
+        const std::optional<std::string> header = BmpFileHeader(size.width(), size.height());
+        std::string row(static_cast<std::size_t>(BmpRowBytes(size.width())), '\0');
+        written = header && file.Write(*header);
+        encoded =
+            written &&
+            ForEachBand(set, cache, size, bandBytes, [&](const QImage& band, int rows, int top) {
+                for (int y = 0; y < rows; ++y) {
+                    PackBmpRow(reinterpret_cast<const QRgb*>(band.constScanLine(y)), size.width(),
+                               row.data());
+                    if (!file.WriteAt(BmpRowOffset(size.width(), size.height(), top + y), row))
+                        return written = false;
+                }
+                return true;
+            });
+    }
+    if (!written) {
+        // The writer keeps the reason; committing reports it and removes the file.
+        file.Commit(error);
+        return ImageSaveStatus::WriteFailed;
+    }
+    if (!encoded) {
+        if (error) *error = "the image could not be encoded";
         return ImageSaveStatus::EncodeFailed;
     }
-    return SaveImageFile(*image, path, set.Env().JpegQuality, error);
+    if (!file.Commit(error)) return ImageSaveStatus::WriteFailed;
+    return ImageSaveStatus::Saved;
 }
 
 // ---- Printing ----
@@ -353,9 +485,23 @@ void PrintDocumentPage(QPainter& painter, FragSet& set, RenderCache& cache, int 
                        int pageHeight) {
     set.RefreshVisibility();
     const double s = PrintScale(set, pageWidth, pageHeight);
-    // A page without area would give scale 0, which means 1:1 in colour to the painters.
     if (!(s > 0)) return;
-    PaintDocument(painter, set, cache, PaintRequest{PaintTarget::Page, s, {}});
+    RenderTarget target;
+    target.Kind = TargetKind::Print;
+    target.Scale = s;
+    target.Colors = set.Env().PrintMonochrome ? ColorMode::Monochrome : ColorMode::Screen;
+    PaintDocument(painter, set, cache, target);
+}
+
+void PaintDocumentVector(QPainter& painter, FragSet& set, RenderCache& cache, double scale,
+                         ColorMode colors) {
+    set.RefreshVisibility();
+    if (!(scale > 0)) return;
+    RenderTarget target;
+    target.Kind = TargetKind::Vector;
+    target.Scale = scale;
+    target.Colors = colors;
+    PaintDocument(painter, set, cache, target);
 }
 
 // ---- Overview map ----
@@ -384,7 +530,10 @@ void PaintMap(QPainter& painter, const FragSet* set, RenderCache& cache, int cli
     painter.fillRect(QRect(a, 0, clientWidth - a, clientHeight), workspace);
     painter.fillRect(QRect(0, b, a, clientHeight - b), workspace);
 
-    PaintDocument(painter, *set, cache, PaintRequest{PaintTarget::Map, s, {}});
+    RenderTarget target;
+    target.Kind = TargetKind::Map;
+    target.Scale = s;
+    PaintDocument(painter, *set, cache, target);
 
     if (env.AreaFrame && set->WholeWidth > 1 && set->WholeHeight > 1) {
         const DocumentView& view = set->View();

@@ -1,13 +1,19 @@
 // Painting a whole document, or a part of it, in the model's order: division lines, cards (on the
 // window: unselected ones, then the selected ones), group frames, group lines. The document
-// window, the overview map, printing, image output and the command-line tool all paint through
-// PaintDocument; nothing else walks the document to draw it.
+// window, the overview map, printing, vector files, image output and the command-line tool all
+// paint through PaintDocument, described by a RenderTarget; nothing else walks the document to
+// draw it.
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 #include <QRegion>
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
+
+#include "core/model/fragment.h"
 
 #include "render/image_file.h"
 
@@ -18,56 +24,89 @@ namespace qv {
 class FragSet;
 class RenderCache;
 
-enum class PaintTarget {
+// The kinds of surface a document is painted on.
+enum class TargetKind {
     // The document window at its scroll position: client coordinates, selection colours, cards
-    // from their cached images, frames as rounded outlines, lines at their window points.
+    // from their cached images (selected ones last), frames as rounded outlines, the lines shown
+    // on the window now.
     Window,
-    // Paper or an image: document coordinates times the scale, the cards' own colours, every
-    // visible card in list order, frames and lines of shown groups.
+    // An image (image output, the command-line tool): document coordinates times the scale, the
+    // cards' own colours, every visible card in list order drawn straight, frames and lines of
+    // shown groups; text is blended straight into the image.
     Page,
-    // The overview map: document coordinates times the scale, cards as small boxes, thin lines.
+    // The overview map: cards as small boxes, thin lines (those shown on the window).
     Map,
+    // A printer: as Page, but text is always drawn as text and pictures come from their files at
+    // full size, so paper is sharp at any resolution.
+    Print,
+    // A vector file (PDF, SVG): as Print.
+    Vector,
 };
 
-struct PaintRequest {
-    PaintTarget Target = PaintTarget::Window;
-    // Page: document pixels to target pixels; 0 is image output (1:1, colours as on screen even
-    // with PrintMonochrome). Map: the map scale.
-    double Scale = 0;
-    // Window: the client region to repaint (only what meets it is painted; the painter is clipped
-    // to it); empty for the whole client area.
+enum class ColorMode {
+    Screen,      // the colours of the settings and the cards
+    Monochrome,  // black text, outlines, frames and lines on white cards
+};
+
+// What to paint on, and how.
+struct RenderTarget {
+    TargetKind Kind = TargetKind::Window;
+    // Document pixels to target pixels (the window: always 1).
+    double Scale = 1;
+    // The target pixel of the scaled page that lands at the painter's origin (a band of an image
+    // starts at 0, its first row). The window's origin is its scroll position.
+    QPoint Origin;
+    ColorMode Colors = ColorMode::Screen;
+    // Groups that count besides being shown (index = group number); null: every shown group.
+    const std::array<bool, kGroupRows>* Groups = nullptr;
+    // Painter pixels to paint; empty for everything. The window clips to it; the other targets
+    // leave out what cannot reach it.
     QRegion Region;
 };
 
-// Paints `request` on `painter`. The Window target fills the region with the page colour first;
-// the other targets paint over what the caller prepared (see RenderDocumentImage and PaintMap).
+// Paints `target` on `painter` in the model's order (FragSet::PaintOrder): division lines, cards,
+// group frames, group lines. The window fills its region with the page colour first; the other
+// targets paint over what the caller prepared (see RenderDocumentBand and PaintMap).
 void PaintDocument(QPainter& painter, const FragSet& set, RenderCache& cache,
-                   const PaintRequest& request);
+                   const RenderTarget& target);
 
-// The window's paint: PaintDocument with the Window target and `region` (empty = everything).
+// The window's paint of `region` (client coordinates; empty = everything).
 void PaintDocumentWindow(QPainter& painter, const FragSet& set, RenderCache& cache,
                          const QRegion& region = QRegion());
 
 // ---- Image output ----
 
-// Largest image written: JPEG cannot hold a side above 65500, and the whole page is one bitmap.
-inline constexpr int kMaxImageSide = 65500;
+// The most pixels RenderDocumentImage puts in one bitmap; files are written in bands instead.
 inline constexpr long long kMaxImagePixels = 200LL * 1000 * 1000;
+// The largest side a JPEG holds.
+inline constexpr int kMaxJpegSide = 65500;
 
 // Size of the document image: the whole page when division lines show, otherwise the used area
-// grown by 5 % (floor) with the page origin kept at the top-left. None when it exceeds the limits.
-std::optional<QSize> DocumentImageSize(const FragSet& set);
+// grown by 5 % (floor) with the page origin kept at the top-left.
+QSize DocumentImageSize(const FragSet& set);
 
-// The document image (Format_RGB32): page colour, division lines, cards at full size, frames,
-// lines. None when the size is out of limits or memory runs out.
+// Whether a file of `type` can hold an image of `size`: a JPEG side is at most 65500 pixels, a
+// bitmap file at most 4 GiB. False with the reason in *error.
+bool ImageFileHolds(ImageFileType type, QSize size, std::string* error = nullptr);
+
+// Paints the rows [top, top + band.height()) of the document image into `band` (its width is the
+// image's): page colour, division lines, cards at full size, frames, lines. Bands painted one
+// after another give exactly the whole image.
+void RenderDocumentBand(const FragSet& set, RenderCache& cache, QImage& band, int top);
+
+// The whole document image in one bitmap (Format_RGB32). None above kMaxImagePixels or when
+// memory runs out.
 std::optional<QImage> RenderDocumentImage(const FragSet& set, RenderCache& cache);
 
 // Image output: refreshes visibility, then writes the document image to `path` (a file-system path)
 // as its extension says: ".BMP" a Windows bitmap, ".JPG" (or ".JPEG") a baseline JPEG of quality
-// JpegQuality. Any other extension writes nothing (UnsupportedType). The file is replaced
-// atomically; every failure comes back as a status, with a description in *error.
+// JpegQuality. Any other extension writes nothing (UnsupportedType). The image is painted in
+// bands of about `bandBytes` straight into the encoder, so memory does not grow with the page.
+// The file is replaced atomically; every failure comes back as a status, with a description in
+// *error.
 ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderCache& cache,
-                                  std::string* error = nullptr);
+                                  std::string* error = nullptr,
+                                  std::int64_t bandBytes = std::int64_t{4} << 20);
 
 // ---- Printing ----
 
@@ -75,9 +114,16 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
 // when division lines show, else 95 % of the fit of the used area.
 double PrintScale(const FragSet& set, int pageWidth, int pageHeight);
 
-// Prints one page: refreshes visibility, then paints at PrintScale from the painter's origin.
+// Prints one page: refreshes visibility, then paints at PrintScale from the painter's origin, in
+// black and white when PrintMonochrome is on. Works on any paint device (QPrinter, QPdfWriter, an
+// image for a preview).
 void PrintDocumentPage(QPainter& painter, FragSet& set, RenderCache& cache, int pageWidth,
                        int pageHeight);
+
+// A vector file of the document (PDF, SVG): refreshes visibility, then paints the page at `scale`
+// from the painter's origin, text as text and pictures at full size.
+void PaintDocumentVector(QPainter& painter, FragSet& set, RenderCache& cache, double scale = 1,
+                         ColorMode colors = ColorMode::Screen);
 
 // ---- Overview map ----
 

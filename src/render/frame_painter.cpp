@@ -101,8 +101,13 @@ void PaintRndFrame(QPainter& p, const GroupFrame& frame) {
     p.restore();
 }
 
-void DrawArrowLine(QPainter& p, const ArrowLine& line, double zoom, const QColor& color,
-                   const EnvData& env) {
+namespace {
+
+// zoom 0: the window points; above 0: the document points times zoom.
+// Points are worked out where the line is and moved by -origin only when drawn, so a band of an
+// image gets exactly the pixels of the whole image.
+void DrawLineWithHeads(QPainter& p, const ArrowLine& line, double zoom, const QColor& color,
+                       const EnvData& env, QPoint origin) {
     const int width = SanitizeLineWidth(line.Width);
     const int type = SanitizeLineType(line.Type);
     const bool dotted = width == kDottedWidth;
@@ -129,7 +134,8 @@ void DrawArrowLine(QPainter& p, const ArrowLine& line, double zoom, const QColor
     auto drawLine = [&] {
         p.setPen(linePen);
         p.setBrush(Qt::NoBrush);
-        p.drawLine(QPointF(p1x, p1y), QPointF(p2x, p2y));
+        p.drawLine(QPointF(p1x - origin.x(), p1y - origin.y()),
+                   QPointF(p2x - origin.x(), p2y - origin.y()));
     };
     if (type == kLinePlain) {
         drawLine();
@@ -171,8 +177,9 @@ void DrawArrowLine(QPainter& p, const ArrowLine& line, double zoom, const QColor
     }
     const bool filled = env.GLineArrowType == 1;
     auto head = [&](double x0, double y0, double x1, double y1, double x2, double y2) {
-        const QPolygon points({QPoint(Trunc(x0), Trunc(y0)), QPoint(Trunc(x1), Trunc(y1)),
-                               QPoint(Trunc(x2), Trunc(y2))});
+        const QPolygon points({QPoint(Trunc(x0), Trunc(y0)) - origin,
+                               QPoint(Trunc(x1), Trunc(y1)) - origin,
+                               QPoint(Trunc(x2), Trunc(y2)) - origin});
         p.setPen(MakePen(color, headWidth));
         if (filled) {
             p.setBrush(color);
@@ -194,6 +201,17 @@ void DrawArrowLine(QPainter& p, const ArrowLine& line, double zoom, const QColor
     }
     drawLine();
     p.restore();
+}
+
+}  // namespace
+
+void DrawArrowLine(QPainter& p, const ArrowLine& line, const QColor& color, const EnvData& env) {
+    DrawLineWithHeads(p, line, 0, color, env, QPoint());
+}
+
+void DrawArrowLineScaled(QPainter& p, const ArrowLine& line, double zoom, const QColor& color,
+                         const EnvData& env, QPoint origin) {
+    if (zoom > 0) DrawLineWithHeads(p, line, zoom, color, env, origin);
 }
 
 void DrawThinLine(QPainter& p, const ArrowLine& line, double scale, const QColor& color) {

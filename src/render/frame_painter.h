@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPoint>
 #include <QRect>
 
 class QPainter;
@@ -18,11 +19,14 @@ struct GroupFrame;
 // it inside Bounds.
 void PaintRndFrame(QPainter& painter, const GroupFrame& frame);
 
-// Draws a group line with its arrowheads. zoom <= 0: at the line's window points (WinStart,
-// WinEnd); zoom > 0: at its document points times zoom, widths and arrowheads scaled (printing,
-// image output). Uses GLineArrowSize and GLineArrowType.
-void DrawArrowLine(QPainter& painter, const ArrowLine& line, double zoom, const QColor& color,
+// Draws a group line with its arrowheads at the line's window points (WinStart, WinEnd). Uses
+// GLineArrowSize and GLineArrowType.
+void DrawArrowLine(QPainter& painter, const ArrowLine& line, const QColor& color,
                    const EnvData& env);
+// The same at the line's document points times `zoom` (> 0), moved by -origin, widths and
+// arrowheads scaled (printing, image output, vector files).
+void DrawArrowLineScaled(QPainter& painter, const ArrowLine& line, double zoom, const QColor& color,
+                         const EnvData& env, QPoint origin = QPoint());
 
 // The overview map's line: one pixel wide (dotted for a dotted line), no arrowheads, between the
 // document points times `scale`, in `color`. Nothing unless the line is Drawn.

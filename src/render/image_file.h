@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,16 @@ enum class ImageSaveStatus {
     EncodeFailed,     // the image could not be encoded (out of memory)
     WriteFailed,      // the file could not be created, written or renamed into place
 };
+
+// A 24-bit bottom-up Windows bitmap written in pieces: the 54-byte header, then row y of the
+// picture at BmpRowOffset (the last row first in the file). Rows are padded to 4 bytes.
+inline constexpr int kBmpHeaderBytes = 54;
+long long BmpRowBytes(int width);
+long long BmpRowOffset(int width, int height, int y);
+// None when the file would not fit the format (4 GiB) or the size is empty.
+std::optional<std::string> BmpFileHeader(int width, int height);
+// Packs `width` pixels (0xffRRGGBB) as blue, green, red bytes into `out` (BmpRowBytes long).
+void PackBmpRow(const QRgb* row, int width, char* out);
 
 // Encodes `image` as a 24-bit bottom-up Windows bitmap (alpha dropped).
 std::optional<QByteArray> EncodeBmp(const QImage& image);

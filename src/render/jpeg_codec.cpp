@@ -215,4 +215,127 @@ std::optional<QByteArray> EncodeJpeg(const QImage& image, int quality) {
     return bytes;
 }
 
+// ---- Streamed encoding ----
+
+struct JpegStreamEncoder::State {
+    jpeg_compress_struct Info{};
+    ErrorManager Err{};
+    jpeg_destination_mgr Dest{};
+    Sink Out;
+    unsigned char Buffer[64 * 1024];
+    bool Created = false;
+    bool Failed = false;
+};
+
+namespace {
+
+JpegStreamEncoder::State* StateOf(j_compress_ptr cinfo) {
+    return static_cast<JpegStreamEncoder::State*>(cinfo->client_data);
+}
+
+void InitDestination(j_compress_ptr) {}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
+    JpegStreamEncoder::State* st = StateOf(cinfo);
+    if (!st->Out(reinterpret_cast<const char*>(st->Buffer), sizeof st->Buffer))
+        ERREXIT(cinfo, JERR_FILE_WRITE);
+    st->Dest.next_output_byte = st->Buffer;
+    st->Dest.free_in_buffer = sizeof st->Buffer;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+    JpegStreamEncoder::State* st = StateOf(cinfo);
+    const std::size_t used = sizeof st->Buffer - st->Dest.free_in_buffer;
+    if (used > 0 && !st->Out(reinterpret_cast<const char*>(st->Buffer), used))
+        ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+bool RunStart(JpegStreamEncoder::State* st, int width, int height, int quality) {
+    if (setjmp(st->Err.Jump)) return false;
+    jpeg_compress_struct* cinfo = &st->Info;
+    st->Dest.init_destination = InitDestination;
+    st->Dest.empty_output_buffer = EmptyOutputBuffer;
+    st->Dest.term_destination = TermDestination;
+    st->Dest.next_output_byte = st->Buffer;
+    st->Dest.free_in_buffer = sizeof st->Buffer;
+    cinfo->dest = &st->Dest;
+    cinfo->image_width = static_cast<JDIMENSION>(width);
+    cinfo->image_height = static_cast<JDIMENSION>(height);
+    cinfo->input_components = 4;
+    cinfo->in_color_space = kNativeRgb32;
+    jpeg_set_defaults(cinfo);
+    jpeg_set_quality(cinfo, quality, TRUE);
+    if (quality >= 90) {
+        for (int i = 0; i < cinfo->num_components; ++i) {
+            cinfo->comp_info[i].h_samp_factor = 1;
+            cinfo->comp_info[i].v_samp_factor = 1;
+        }
+    }
+    jpeg_start_compress(cinfo, TRUE);
+    return true;
+}
+
+bool RunRows(JpegStreamEncoder::State* st, const QImage* band, int rows) {
+    if (setjmp(st->Err.Jump)) return false;
+    for (int y = 0; y < rows; ++y) {
+        JSAMPROW row = const_cast<JSAMPROW>(band->constScanLine(y));
+        if (jpeg_write_scanlines(&st->Info, &row, 1) != 1) return false;
+    }
+    return true;
+}
+
+bool RunFinish(JpegStreamEncoder::State* st) {
+    if (setjmp(st->Err.Jump)) return false;
+    jpeg_finish_compress(&st->Info);
+    return true;
+}
+
+}  // namespace
+
+JpegStreamEncoder::JpegStreamEncoder() : state_(std::make_unique<State>()) {}
+
+JpegStreamEncoder::~JpegStreamEncoder() {
+    if (state_->Created) jpeg_destroy_compress(&state_->Info);
+}
+
+bool JpegStreamEncoder::Start(int width, int height, int quality, Sink sink) {
+    State* st = state_.get();
+    if (st->Created || width < 1 || height < 1 || width > 65500 || height > 65500) {
+        st->Failed = true;
+        return false;
+    }
+    InstallErrorManager(st->Err);
+    st->Info.err = &st->Err.Pub;
+    jpeg_create_compress(&st->Info);
+    st->Info.client_data = st;
+    st->Created = true;
+    st->Out = std::move(sink);
+    st->Failed = !RunStart(st, width, height, ClampJpegQuality(quality));
+    return !st->Failed;
+}
+
+bool JpegStreamEncoder::WriteRows(const QImage& band, int rows) {
+    State* st = state_.get();
+    if (st->Failed || !st->Created || band.format() != QImage::Format_RGB32 ||
+        band.width() != static_cast<int>(st->Info.image_width) || rows < 0 ||
+        rows > band.height() ||
+        st->Info.next_scanline + static_cast<JDIMENSION>(rows) > st->Info.image_height) {
+        st->Failed = true;
+        return false;
+    }
+    st->Failed = !RunRows(st, &band, rows);
+    return !st->Failed;
+}
+
+bool JpegStreamEncoder::Finish() {
+    State* st = state_.get();
+    if (st->Failed || !st->Created || st->Info.next_scanline != st->Info.image_height) {
+        st->Failed = true;
+        return false;
+    }
+    st->Failed = !RunFinish(st);
+    return !st->Failed;
+}
+
 }  // namespace qv

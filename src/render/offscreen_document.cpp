@@ -58,18 +58,29 @@ std::optional<Picture> DocumentPictureLoader::Load(const std::string& path, int 
             bool exact = false;
             const std::string besideLink = ToCp932(beside, &exact);
             if (exact && QFileInfo::exists(beside)) {
-                if (auto picture = files_.Load(besideLink, numerator, denominator)) return picture;
+                auto picture = files_.Load(besideLink, numerator, denominator);
+                beside_[path] = files_.StatusOf(besideLink);
+                if (picture) return picture;
+                // A picture beside the document that is too large is not replaced by another.
+                if (beside_[path] == PictureStatus::TooLarge) return std::nullopt;
             }
         }
     }
+    beside_.erase(path);
     return files_.Load(path, numerator, denominator);
 }
 
+PictureStatus DocumentPictureLoader::StatusOf(const std::string& path) const {
+    auto it = beside_.find(path);
+    if (it != beside_.end() && it->second != PictureStatus::Loaded) return it->second;
+    return files_.StatusOf(path);
+}
+
 OffscreenDocument::OffscreenDocument(EnvData& env, const SpiUnit* plugins, int clientWidth,
-                                     int clientHeight)
+                                     int clientHeight, PictureCache* pictures)
     : metrics_(env),
       view_(clientWidth, clientHeight),
-      pictures_(plugins),
+      pictures_(plugins, pictures),
       set_(DocContext{env, metrics_, view_, prompts_, pictures_, clipboard_, random_, links_,
                       host_}) {}
 

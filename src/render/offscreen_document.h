@@ -3,6 +3,7 @@
 // fonts and picture loading, and quiet stand-ins for message boxes, the clipboard and links.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,27 +52,36 @@ class QuietPrompts final : public Prompts {
 // Pictures named relative to the document are looked up beside it first.
 class DocumentPictureLoader final : public PictureLoader {
   public:
-    explicit DocumentPictureLoader(const SpiUnit* plugins) : files_(plugins) {}
+    explicit DocumentPictureLoader(const SpiUnit* plugins, PictureCache* cache = nullptr)
+        : files_(plugins, cache) {}
     // The document's own file-system path; empty for none.
     void SetDocumentPath(std::string path) { documentPath_ = std::move(path); }
     std::optional<Picture> Load(const std::string& path, int numerator, int denominator) override;
+    // Why the card linking `path` has no picture (Loaded when it has one).
+    PictureStatus StatusOf(const std::string& path) const;
+    PictureCache& Cache() const { return files_.Cache(); }
+    const SpiUnit* Plugins() const { return files_.Plugins(); }
 
   private:
     FilePictureLoader files_;
+    std::map<std::string, PictureStatus> beside_;
     std::string documentPath_;
 };
 
 class OffscreenDocument {
   public:
     // `env` (and `plugins`, which may be null) must outlive the document.
+    // `pictures` is the picture cache to share (the program's one when null).
     explicit OffscreenDocument(EnvData& env, const SpiUnit* plugins = nullptr,
-                               int clientWidth = 640, int clientHeight = 480);
+                               int clientWidth = 640, int clientHeight = 480,
+                               PictureCache* pictures = nullptr);
     OffscreenDocument(const OffscreenDocument&) = delete;
     OffscreenDocument& operator=(const OffscreenDocument&) = delete;
 
     FragSet& Set() { return set_; }
     OffscreenView& View() { return view_; }
     QuietPrompts& Messages() { return prompts_; }
+    DocumentPictureLoader& Pictures() { return pictures_; }
     // Where relative picture paths are looked up: beside this document file.
     void SetDocumentPath(std::string path) { pictures_.SetDocumentPath(std::move(path)); }
 

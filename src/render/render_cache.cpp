@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "render/card_painter.h"
 #include "render/linkmark.h"
 
 namespace qv {
@@ -18,7 +19,7 @@ QImage Inverted(QImage image) {
 
 }  // namespace
 
-RenderCache::RenderCache() = default;
+RenderCache::RenderCache() : pictures_(&DefaultPictureCache()) {}
 RenderCache::~RenderCache() = default;
 
 void RenderCache::Clear() {
@@ -72,23 +73,24 @@ void RenderCache::FollowSettings(const EnvData& env) {
     Clear();
 }
 
-const QImage* RenderCache::Card(const Fragment* fragment) {
+const QImage* RenderCache::Card(const Fragment* fragment, std::uint64_t revision) {
     const int index = Find(fragment);
     if (index < 0) return nullptr;
     CardEntry& e = cards_[static_cast<std::size_t>(index)];
     e.Generation = generation_;
-    return &e.Image;
+    return e.Revision == revision ? &e.Image : nullptr;
 }
 
-void RenderCache::StoreCard(const Fragment* fragment, QImage image) {
+void RenderCache::StoreCard(const Fragment* fragment, std::uint64_t revision, QImage image) {
     const int index = Find(fragment);
     if (index >= 0) {
         CardEntry& e = cards_[static_cast<std::size_t>(index)];
         e.Image = std::move(image);
         e.Generation = generation_;
+        e.Revision = revision;
         return;
     }
-    cards_.push_back(CardEntry{fragment, std::move(image), generation_});
+    cards_.push_back(CardEntry{fragment, std::move(image), generation_, revision});
     ++liveCards_;
     // Dropped entries count as taken until the next rehash, so the table never fills up.
     if (cards_.size() * 2 + 2 > table_.size()) {
@@ -147,19 +149,9 @@ const QImage& RenderCache::TransparentPicture(const QImage& picture) {
         it->second.Generation = generation_;
         return it->second.Image;
     }
-    // A picture without transparency of its own is shown with the colour of its bottom-left pixel
-    // left out, as transparent bitmaps have always been.
-    QImage masked = picture.convertToFormat(QImage::Format_ARGB32);
+    QImage masked = MaskedPicture(picture);
     if (masked.isNull()) return picture;
-    const QRgb key = masked.pixel(0, masked.height() - 1) & RGB_MASK;
-    for (int y = 0; y < masked.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
-        for (int x = 0; x < masked.width(); ++x) {
-            if ((line[x] & RGB_MASK) == key) line[x] = 0;
-        }
-    }
-    masked = masked.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    return masked_.emplace(picture.cacheKey(), MaskedPicture{std::move(masked), generation_})
+    return masked_.emplace(picture.cacheKey(), MaskedEntry{std::move(masked), generation_})
         .first->second.Image;
 }
 

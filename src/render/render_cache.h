@@ -2,10 +2,10 @@
 // fonts, the link mark and link icons, and transparent versions of pictures. One per document
 // window; the map viewer, printing and image output may share it or use their own.
 //
-// Cards are keyed by their fragment. An entry is rebuilt when its fragment is Stale, when its size
-// changed, or when settings that change the look of cards changed; entries of cards that a full
-// paint no longer reached (scrolled out, hidden, deleted) are dropped after that paint, so memory
-// follows what is on screen.
+// Cards are keyed by their fragment. An entry is rebuilt when the fragment's Revision is not the
+// one the image was made from, when its size changed, or when settings that change the look of
+// cards changed; entries of cards that a full paint no longer reached (scrolled out, hidden,
+// deleted) are dropped after that paint, so memory follows what is on screen.
 #pragma once
 
 #include <QImage>
@@ -17,11 +17,13 @@
 
 #include "core/color.h"
 #include "core/settings/env_data.h"
+#include "render/picture_cache.h"
 #include "render/text_face.h"
 
 namespace qv {
 
 class Fragment;
+class SpiUnit;
 
 class RenderCache {
   public:
@@ -37,14 +39,24 @@ class RenderCache {
 
     CardFonts& Fonts() { return fonts_; }
 
+    // Where paper and vector targets get pictures at full size: the program's picture cache
+    // unless told otherwise, and the image plug-ins in force (null: none).
+    void SetPictureSource(PictureCache* pictures, const SpiUnit* plugins) {
+        pictures_ = pictures ? pictures : &DefaultPictureCache();
+        plugins_ = plugins;
+    }
+    PictureCache& Pictures() const { return *pictures_; }
+    const SpiUnit* Plugins() const { return plugins_; }
+
     // ---- Used by the painters ----
 
     // Drops every card image when `env` changed anything a card image shows.
     void FollowSettings(const EnvData& env);
-    // The cached image of a card, or null.
-    const QImage* Card(const Fragment* fragment);
-    // Stores a card's image; it counts as reached by the current paint.
-    void StoreCard(const Fragment* fragment, QImage image);
+    // The cached image of a card made from its look `revision`, or null.
+    const QImage* Card(const Fragment* fragment, std::uint64_t revision);
+    // Stores a card's image made from its look `revision`; it counts as reached by the current
+    // paint.
+    void StoreCard(const Fragment* fragment, std::uint64_t revision, QImage image);
     void DropCard(const Fragment* fragment);
     // Starts a paint; with EndFullPaint, entries the paint did not reach are dropped.
     void BeginPaint() { ++generation_; }
@@ -63,6 +75,7 @@ class RenderCache {
         const Fragment* Key = nullptr;  // null once dropped
         QImage Image;
         std::uint64_t Generation = 0;
+        std::uint64_t Revision = 0;
     };
     // The entry of a card, or -1.
     int Find(const Fragment* fragment) const;
@@ -90,11 +103,13 @@ class RenderCache {
     CardFonts fonts_;
     QImage linkMark_[2];
     std::unordered_map<std::string, QImage> icons_[2];
-    struct MaskedPicture {
+    struct MaskedEntry {
         QImage Image;
         std::uint64_t Generation = 0;
     };
-    std::unordered_map<qint64, MaskedPicture> masked_;
+    std::unordered_map<qint64, MaskedEntry> masked_;
+    PictureCache* pictures_;
+    const SpiUnit* plugins_ = nullptr;
 };
 
 }  // namespace qv

@@ -160,7 +160,7 @@ TEST(CardPaint, LinkMarkSitsBottomRightAndInvertsWhilePressed) {
     EXPECT_EQ(d.Paint().copy(corner), none.copy(corner));
 }
 
-TEST(CardPaint, CachedImagesFollowFastDrawStaleAndTheVisibleArea) {
+TEST(CardPaint, CachedImagesFollowFastDrawRevisionsAndTheVisibleArea) {
     RenderDoc d(300, 200);
     qv::Fragment* a = d.Add(kSquares, 1, 10, 10, 4, 1);
     qv::Fragment* b = d.Add(kSquares, 1, 500, 10, 4, 1);  // outside the client area
@@ -168,7 +168,6 @@ TEST(CardPaint, CachedImagesFollowFastDrawStaleAndTheVisibleArea) {
     d.env.FrgFastDraw = false;
     const QImage direct = d.Paint();
     EXPECT_EQ(d.cache.CachedCardCount(), 0);
-    EXPECT_FALSE(a->Stale);
 
     d.env.FrgFastDraw = true;
     const QImage cached = d.Paint();
@@ -176,11 +175,29 @@ TEST(CardPaint, CachedImagesFollowFastDrawStaleAndTheVisibleArea) {
     EXPECT_TRUE(d.cache.HasCard(a));
     EXPECT_FALSE(d.cache.HasCard(b));
 
-    // A stale card is rebuilt; a card that is not stale keeps its image.
+    // A card with a new revision is rebuilt; one without keeps its image.
     a->ColBG = qv::Rgb(1, 2, 3);
     EXPECT_EQ(d.Paint().pixel(12, 12), Px(qv::Rgb(255, 255, 255)));
     a->MarkStale();
     EXPECT_EQ(d.Paint().pixel(12, 12), Px(qv::Rgb(1, 2, 3)));
+    // Painting leaves the document alone: a second view's cache of the card still sees the new
+    // revision and rebuilds too.
+    qv::RenderCache other;
+    {
+        QImage img(300, 200, QImage::Format_RGB32);
+        QPainter p(&img);
+        qv::PaintDocumentWindow(p, d.set(), other);
+        EXPECT_EQ(img.pixel(12, 12), Px(qv::Rgb(1, 2, 3)));
+    }
+    a->ColBG = qv::Rgb(4, 5, 6);
+    a->MarkStale();
+    EXPECT_EQ(d.Paint().pixel(12, 12), Px(qv::Rgb(4, 5, 6)));
+    {
+        QImage img(300, 200, QImage::Format_RGB32);
+        QPainter p(&img);
+        qv::PaintDocumentWindow(p, d.set(), other);
+        EXPECT_EQ(img.pixel(12, 12), Px(qv::Rgb(4, 5, 6)));
+    }
 
     // Scrolled out of view, the card gives its image up.
     d.doc->View().SetScrollRange(qv::ScrollAxis::Horizontal, 2000);
@@ -253,28 +270,31 @@ TEST(CardPaint, PictureCards) {
     EXPECT_EQ(img.pixel(111, 106), Px(d.env.Colors.SelFrgBG));
 }
 
-TEST(DrawScaled, KeepsColoursAtScaleZeroAndPrintsMonochrome) {
+TEST(DrawScaled, KeepsColoursOnScreenAndPrintsMonochrome) {
     RenderDoc d;
     qv::Fragment* f = d.Add(kSquares, 1, 40, 40, 4, 1);
     f->ColBG = qv::Rgb(250, 200, 0);
     f->ColFG = qv::Rgb(0, 0, 200);
     d.env.PrintMonochrome = true;
-    auto draw = [&](double scale) {
+    auto draw = [&](double scale, bool mono) {
         QImage img(400, 300, QImage::Format_RGB32);
         img.fill(qRgb(255, 0, 255));
         QPainter p(&img);
-        qv::DrawScaled(p, *f, d.env, d.cache, scale);
+        qv::ScaledDraw how;
+        how.Scale = scale;
+        how.Monochrome = mono;
+        qv::DrawScaled(p, *f, d.env, d.cache, how);
         return img;
     };
     // 1:1: the card exactly where the window shows it, in its own colours.
-    const QImage full = draw(0);
+    const QImage full = draw(1, false);
     EXPECT_EQ(full.pixel(40, 40), Px(d.env.Colors.FrgBorder));
     EXPECT_EQ(full.pixel(41, 41), Px(f->ColBG));
     EXPECT_EQ(full.pixel(f->Right - 1, f->Bottom - 1), Px(d.env.Colors.FrgBorder));
     EXPECT_EQ(full.pixel(f->Right, f->Bottom), qRgb(255, 0, 255));
     EXPECT_GT(CountColor(full, Q(f->DocRect()), Px(f->ColFG)), 0);
     // Half size on paper: floor(40 / 2) = 20; white, black text, black outline.
-    const QImage half = draw(0.5);
+    const QImage half = draw(0.5, true);
     EXPECT_EQ(half.pixel(20, 20), qRgb(0, 0, 0));
     EXPECT_EQ(half.pixel(21, 21), qRgb(255, 255, 255));
     EXPECT_EQ(half.pixel(19, 19), qRgb(255, 0, 255));
@@ -330,26 +350,26 @@ TEST(RenderCache, KeepsEveryCardApartThroughDropsAndPaints) {
         return img;
     };
     auto holds = [&](int i) {
-        const QImage* img = d.cache.Card(cards[static_cast<std::size_t>(i)]);
+        const QImage* img = d.cache.Card(cards[static_cast<std::size_t>(i)], 7);
         return img && img->pixel(0, 0) == image(i).pixel(0, 0);
     };
     d.cache.BeginPaint();
     for (int i = 0; i < 700; ++i)
-        d.cache.StoreCard(cards[static_cast<std::size_t>(i)], image(i));
+        d.cache.StoreCard(cards[static_cast<std::size_t>(i)], 7, image(i));
     EXPECT_EQ(d.cache.CachedCardCount(), 700);
     for (int i = 0; i < 700; i += 3)
         d.cache.DropCard(cards[static_cast<std::size_t>(i)]);
     for (int i = 0; i < 700; ++i)
         ASSERT_EQ(holds(i), i % 3 != 0) << i;
     // Stored again after a drop, replaced in place.
-    d.cache.StoreCard(cards[0], image(0));
-    d.cache.StoreCard(cards[1], image(1));
+    d.cache.StoreCard(cards[0], 7, image(0));
+    d.cache.StoreCard(cards[1], 7, image(1));
     EXPECT_TRUE(holds(0));
     EXPECT_TRUE(holds(1));
     // A full paint keeps only what it reached.
     d.cache.BeginPaint();
     for (int i = 0; i < 700; i += 2)
-        d.cache.Card(cards[static_cast<std::size_t>(i)]);
+        d.cache.Card(cards[static_cast<std::size_t>(i)], 7);
     d.cache.EndFullPaint();
     int live = 0;
     for (int i = 0; i < 700; ++i) {
@@ -361,6 +381,8 @@ TEST(RenderCache, KeepsEveryCardApartThroughDropsAndPaints) {
         live += expected;
     }
     EXPECT_EQ(d.cache.CachedCardCount(), live);
+    // An image of another revision of the card is not given out.
+    EXPECT_EQ(d.cache.Card(cards[2], 8), nullptr);
 }
 
 }  // namespace

@@ -115,7 +115,7 @@ TEST(DocumentImage, SizeIsTheUsedAreaPlusFivePercentOrTheWholeDividedPage) {
     ASSERT_EQ(d.set().UsedWidth, f->Right);
     EXPECT_EQ(qv::DocumentImageSize(d.set()), QSize(f->Right * 105 / 100, f->Bottom * 105 / 100));
     d.set().UsedWidth = 20;  // 20 × 1.05 = 21 exactly: floor must not lose the pixel
-    EXPECT_EQ(qv::DocumentImageSize(d.set())->width(), 21);
+    EXPECT_EQ(qv::DocumentImageSize(d.set()).width(), 21);
 
     d.set().FixedSize = true;
     d.set().FixedWidth = 600;
@@ -142,12 +142,20 @@ TEST(DocumentImage, SizeIsTheUsedAreaPlusFivePercentOrTheWholeDividedPage) {
     d.Refresh();
     EXPECT_EQ(qv::DocumentImageSize(d.set()), QSize(f->Right * 105 / 100, f->Bottom * 105 / 100));
 
-    // A page too large for one image is refused.
+    // A page too large for one bitmap in memory is not made at once; files take it in bands,
+    // as far as their format goes.
     d.set().DivColumns = 2;
     d.set().FixedWidth = 70000;
+    d.set().FixedHeight = 30000;
     d.Refresh();
-    EXPECT_FALSE(qv::DocumentImageSize(d.set()));
+    EXPECT_EQ(qv::DocumentImageSize(d.set()), QSize(70000, 30000));
     EXPECT_FALSE(qv::RenderDocumentImage(d.set(), d.cache));
+    std::string error;
+    EXPECT_FALSE(qv::ImageFileHolds(qv::ImageFileType::Jpeg, QSize(70000, 30000), &error));
+    EXPECT_NE(error.find("JPEG"), std::string::npos);
+    EXPECT_TRUE(qv::ImageFileHolds(qv::ImageFileType::Bmp, QSize(30000, 30000)));
+    EXPECT_FALSE(qv::ImageFileHolds(qv::ImageFileType::Bmp, QSize(70000, 30000)));
+    EXPECT_TRUE(qv::ImageFileHolds(qv::ImageFileType::Jpeg, QSize(65500, 65500)));
 }
 
 TEST(DocumentImage, KeepsCardColoursAndLeavesHiddenGroupsOut) {
@@ -201,7 +209,7 @@ TEST_F(SaveImage, WritesBmpAndBaselineJpegByExtensionAndNothingElse) {
               qv::ImageSaveStatus::Saved)
         << error;
     const QImage bmp(QString::fromStdString(Path("doc.BMP")));
-    EXPECT_EQ(bmp.size(), *qv::DocumentImageSize(d.set()));
+    EXPECT_EQ(bmp.size(), qv::DocumentImageSize(d.set()));
     EXPECT_EQ(bmp.pixel(1, 1) & RGB_MASK, Px(d.env.Colors.Background) & RGB_MASK);
 
     d.env.JpegQuality = 60;

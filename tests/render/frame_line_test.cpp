@@ -112,7 +112,10 @@ struct LineCase {
     QImage Draw(double zoom = 0) const {
         QImage image = Canvas();
         QPainter p(&image);
-        qv::DrawArrowLine(p, line, zoom, QColor(kPen), env);
+        if (zoom > 0)
+            qv::DrawArrowLineScaled(p, line, zoom, QColor(kPen), env);
+        else
+            qv::DrawArrowLine(p, line, QColor(kPen), env);
         return image;
     }
 };

@@ -1,4 +1,5 @@
 #include "render/picture.h"
+#include "render/picture_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -312,6 +313,67 @@ TEST(ScalePicture, AppliesTheCardRatio) {
     ExpectNear(half.pixel(0, 0), qRgb(220, 30, 30), 10, "scaled block");
     const QImage same = qv::ScalePicture(Quadrants(), 4, 4);
     EXPECT_EQ(same, Quadrants());
+}
+
+TEST_F(PictureTest, CardsLinkingOneFileShareOneDecodedPicture) {
+    qv::PictureCache cache;
+    const std::string path = Save(Distinct(40, 30), "shared.bmp", "bmp");
+    {
+        qv::FilePictureLoader loader(nullptr, &cache);
+        std::vector<qv::Picture> cards;
+        for (int i = 0; i < 20; ++i) {
+            auto picture = loader.Load(path, 1, 1);
+            ASSERT_TRUE(picture);
+            cards.push_back(*picture);
+        }
+        EXPECT_EQ(cache.DecodeCount(), 1);
+        EXPECT_EQ(cache.BytesInUse(), 40 * 30 * 4);
+        // Other ratios are scaled from the picture a card already holds, not decoded again.
+        auto half = loader.Load(path, 1, 2);
+        auto halfAgain = loader.Load(path, 2, 4);
+        ASSERT_TRUE(half && halfAgain);
+        EXPECT_EQ(qv::PictureImage(*half)->size(), QSize(20, 15));
+        EXPECT_EQ(cache.DecodeCount(), 1);
+        EXPECT_EQ(cache.BytesInUse(), 40 * 30 * 4 + 20 * 15 * 4);
+        // A view drawing sharply asks for the file's own size and gets the shared one.
+        EXPECT_EQ(cache.FullSize(*qv::PictureSource(*half), nullptr)->Image.cacheKey(),
+                  qv::PictureImage(cards[0])->cacheKey());
+    }
+    // Nobody holds it any more: the memory is given back.
+    EXPECT_EQ(cache.BytesInUse(), 0);
+
+    // A changed file is read again.
+    qv::FilePictureLoader loader(nullptr, &cache);
+    auto before = loader.Load(path, 1, 1);
+    Save(Distinct(41, 30), "shared.bmp", "bmp");
+    auto after = loader.Load(path, 1, 1);
+    ASSERT_TRUE(before && after);
+    EXPECT_EQ(after->Width, 41);
+    EXPECT_EQ(cache.DecodeCount(), 3);
+}
+
+TEST_F(PictureTest, PicturesBeyondTheBudgetAreMissingAsTooLarge) {
+    qv::PictureCache cache(100 * 100 * 4 + 10);
+    qv::FilePictureLoader loader(nullptr, &cache);
+    const std::string first = Save(Distinct(100, 100), "first.jpg", "jpeg");
+    const std::string second = Save(Distinct(60, 60), "second.bmp", "bmp");
+    auto kept = loader.Load(first, 1, 1);
+    ASSERT_TRUE(kept);
+    EXPECT_FALSE(loader.Load(second, 1, 1));
+    EXPECT_EQ(loader.StatusOf(second), qv::PictureStatus::TooLarge);
+    EXPECT_STREQ(qv::PictureStatusText(loader.StatusOf(second)), "picture too large");
+    EXPECT_EQ(cache.DecodeCount(), 1);  // refused by its announced size, before decoding
+    EXPECT_LE(cache.BytesInUse(), cache.Budget());
+    // A scaled copy small enough fits beside it once the decoded original is let go... but the
+    // original itself must fit to be decoded at all.
+    EXPECT_FALSE(loader.Load(second, 1, 4));
+    // With the first picture released there is room again.
+    kept.reset();
+    EXPECT_TRUE(loader.Load(second, 1, 1));
+    EXPECT_EQ(loader.StatusOf(second), qv::PictureStatus::Loaded);
+    EXPECT_EQ(loader.StatusOf(Path("missing.bmp")), qv::PictureStatus::Loaded);
+    EXPECT_FALSE(loader.Load(Path("missing.bmp"), 1, 1));
+    EXPECT_EQ(loader.StatusOf(Path("missing.bmp")), qv::PictureStatus::Missing);
 }
 
 }  // namespace

@@ -183,4 +183,94 @@ void RemoveTemporaryFilesOnInterrupt() {
     ::sigaction(SIGHUP, &action, nullptr);
 }
 
+AtomicFileWriter::~AtomicFileWriter() {
+    Abandon();
+}
+
+void AtomicFileWriter::Abandon() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    ::unlink(tempPath_.c_str());
+    fd_ = -1;
+}
+
+namespace {
+
+bool Refuse(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+    return false;
+}
+
+}  // namespace
+
+bool AtomicFileWriter::Open(const std::string& nativePath, std::string* error) {
+    Abandon();
+    errno_ = 0;
+    if (nativePath.empty()) return Refuse(error, "no file name");
+    const fs::path path(nativePath);
+    const fs::path target = ReplacementTarget(path);
+    // The same refusals as a whole file: no devices, folders, loops or protected files.
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (!exists && errno == ELOOP)
+        return Refuse(error, CannotWrite(path, "its symbolic links form a loop"));
+    if (exists && !S_ISREG(st.st_mode))
+        return Refuse(error, CannotWrite(path, NotRegularWhy(st.st_mode)));
+    if (exists && IsReadOnlyFile(target))
+        return Refuse(error, CannotWrite(path, "it is read-only"));
+    fs::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+    fd_ = CreateTempFile(dir, tempPath_);
+    if (fd_ < 0) return Refuse(error, CannotWrite(path, SystemErrorText(errno)));
+    if (exists) (void)::fchmod(fd_, st.st_mode & 07777);
+    nativePath_ = nativePath;
+    target_ = target.string();
+    return true;
+}
+
+bool AtomicFileWriter::Write(std::string_view data) {
+    if (fd_ < 0 || errno_ != 0) return false;
+    if (!WriteAll(fd_, data)) {
+        errno_ = errno ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::WriteAt(long long offset, std::string_view data) {
+    if (fd_ < 0 || errno_ != 0) return false;
+    while (!data.empty()) {
+        const ssize_t n = ::pwrite(fd_, data.data(), data.size(), static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            errno_ = errno;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+        offset += n;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::Commit(std::string* error) {
+    if (fd_ < 0) return Refuse(error, "nothing to write");
+    int err = errno_;
+    if (err == 0 && ::fsync(fd_) != 0) err = errno;
+    if (::close(fd_) != 0 && err == 0) err = errno;
+    fd_ = -1;
+    if (err == 0 && ::rename(tempPath_.c_str(), target_.c_str()) != 0) err = errno;
+    if (err != 0) {
+        ::unlink(tempPath_.c_str());
+        return Refuse(error, CannotWrite(nativePath_, SystemErrorText(err)));
+    }
+    fs::path dir = fs::path(target_).parent_path();
+    if (dir.empty()) dir = ".";
+    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        (void)::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
 }  // namespace qv

@@ -58,4 +58,29 @@ class RemovedOnInterrupt {
     void* slot_ = nullptr;
 };
 
+// The same for a file written piece by piece (a page image streamed out in bands): Open makes the
+// fresh file beside the target, Write appends, WriteAt writes at an offset (a bitmap's rows go
+// bottom-up), Commit flushes and renames it into place. A writer that is not committed removes
+// its file when it is destroyed, leaving the old file as it was.
+class AtomicFileWriter {
+  public:
+    AtomicFileWriter() = default;
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    bool Open(const std::string& nativePath, std::string* error = nullptr);
+    bool Write(std::string_view data);
+    bool WriteAt(long long offset, std::string_view data);
+    bool Commit(std::string* error = nullptr);
+
+  private:
+    void Abandon();
+    int fd_ = -1;
+    int errno_ = 0;
+    std::string nativePath_;
+    std::string target_;
+    std::string tempPath_;
+};
+
 }  // namespace qv

@@ -767,32 +767,42 @@ Point FragSet::NewFragmentPosition(int columns, int lines, int k) const {
                  static_cast<int>(std::clamp<std::int64_t>(top, 0, kMaxCoordinate))};
 }
 
-void FragSet::PaintOrder(PaintVisitor& visitor, const Rect* clip) const {
-    if (ShowDivLines) {
-        std::vector<std::pair<Point, Point>> lines;
-        DivisionLines(WholeWidth, WholeHeight, Point{ScrollX(), ScrollY()}, lines);
-        for (const auto& [from, to] : lines)
-            visitor.DivisionLine(from, to);
-    }
+void FragSet::PaintOrder(PaintVisitor& visitor, const PaintScope& scope) const {
+    auto counts = [&](int g) {
+        return !scope.Groups || (IsGroupNumber(g) && (*scope.Groups)[static_cast<std::size_t>(g)]);
+    };
+    if (ShowDivLines) visitor.DivisionLines();
     const bool imagesBack = ctx_.env.ImageIsBack;
     auto firstPass = [&](const Fragment& f) {
-        return !f.Selected || (imagesBack && f.Kind == FragmentKind::Image);
+        return !scope.SelectedLast || !f.Selected || (imagesBack && f.Kind == FragmentKind::Image);
     };
-    for (int pass = 0; pass < 2; ++pass) {
+    for (int pass = 0; pass < (scope.SelectedLast ? 2 : 1); ++pass) {
         for (const auto& p : frags_) {
-            if (!p->Visible || firstPass(*p) != (pass == 0)) continue;
-            if (clip && !p->ScreenRect.Intersects(*clip)) continue;
+            if (!p->Visible || firstPass(*p) != (pass == 0) || !counts(p->Group)) continue;
+            if (scope.ScreenClip && !p->ScreenRect.Intersects(*scope.ScreenClip)) continue;
+            if (scope.DocClip && !p->DocRect().Intersects(*scope.DocClip)) continue;
             visitor.Card(*p, pass == 1);
         }
     }
     for (int g = 1; g <= kMaxGroup; ++g) {
-        const GroupFrame& frame = GroupTable[static_cast<std::size_t>(g)].Frame;
-        if (frame.Visible) visitor.Frame(g, frame);
+        const GroupEntry& e = GroupTable[static_cast<std::size_t>(g)];
+        if (e.Frame.Visible && !e.Bounds.IsEmpty() && counts(g)) visitor.Frame(g, e);
     }
-    for (std::size_t i = 0; i < GroupLines.size(); ++i)
-        if (GroupLines[i].Drawn)
-            visitor.GroupLine(static_cast<int>(i), GroupLines[i],
-                              static_cast<int>(i) == SelectedLine);
+    if (!ctx_.env.GroupLine) return;
+    for (std::size_t i = 0; i < GroupLines.size(); ++i) {
+        const ArrowLine& line = GroupLines[i];
+        if (!counts(line.From) || !counts(line.To)) continue;
+        if (scope.DrawnLinesOnly) {
+            if (!line.Drawn) continue;
+        } else {
+            // A line whose frames never had members was never routed.
+            if (!ShownGroup(line.From) || !ShownGroup(line.To)) continue;
+            if (GroupTable[static_cast<std::size_t>(line.From)].Bounds.IsEmpty() ||
+                GroupTable[static_cast<std::size_t>(line.To)].Bounds.IsEmpty())
+                continue;
+        }
+        visitor.GroupLine(static_cast<int>(i), line, static_cast<int>(i) == SelectedLine);
+    }
 }
 
 }  // namespace qv

@@ -47,18 +47,37 @@ struct ShiftState {
     bool Alt = false;
 };
 
-// Receives the parts of a document in the order they are painted. Coordinates are client
-// coordinates.
+// Receives the parts of a document in the order they are painted (see FragSet::PaintOrder).
 class PaintVisitor {
   public:
     virtual ~PaintVisitor() = default;
-    virtual void DivisionLine(Point /*from*/, Point /*to*/) {}
-    // First every card that is not selected (or is a picture while pictures sit at the back), in
-    // list order; then the selected ones (selectedPass true), in list order.
+    // The division grid goes first, when the page shows one; its geometry is the target's.
+    virtual void DivisionLines() {}
+    // Cards in painting order; `selectedPass` for the second pass of a window paint.
     virtual void Card(const Fragment& /*fragment*/, bool /*selectedPass*/) {}
-    virtual void Frame(int /*group*/, const GroupFrame& /*frame*/) {}
+    // A visible frame: entry.Bounds in document coordinates, entry.Frame in client coordinates.
+    virtual void Frame(int /*group*/, const GroupEntry& /*entry*/) {}
     // `selected`: the line is the set's SelectedLine (painted in the SelectRect colour).
     virtual void GroupLine(int /*index*/, const ArrowLine& /*line*/, bool /*selected*/) {}
+};
+
+// What one paint takes from a document, for PaintOrder. Every view paints through PaintOrder, so
+// the rules of what shows are written once; a target only chooses among them.
+struct PaintScope {
+    // The window paints cards that are not selected (or are pictures while pictures sit at the
+    // back) first and the selected ones after them; paper, images and the map take every card in
+    // list order.
+    bool SelectedLast = true;
+    // The window and the map show the lines on the window now (Drawn: a drag takes them off);
+    // paper and images every routed line between two counting groups.
+    bool DrawnLinesOnly = true;
+    // Cards whose screen rectangle (client coordinates) misses this are left out.
+    const Rect* ScreenClip = nullptr;
+    // Cards whose document rectangle misses this are left out.
+    const Rect* DocClip = nullptr;
+    // Groups that count, besides being shown (index = group number); null for every shown group.
+    // Cards of other groups, their frames and lines touching them are left out.
+    const std::array<bool, kGroupRows>* Groups = nullptr;
 };
 
 class FragSet {
@@ -227,9 +246,9 @@ class FragSet {
                        std::vector<std::pair<Point, Point>>& out) const;
     // Document position of the k-th new fragment of columns × lines placed by NewPosition.
     Point NewFragmentPosition(int columns, int lines, int k) const;
-    // Calls the visitor for everything on the window, in painting order. With `clip` (client
-    // coordinates) cards outside it are skipped.
-    void PaintOrder(PaintVisitor& visitor, const Rect* clip = nullptr) const;
+    // Calls the visitor for everything a paint of `scope` shows, in painting order: division
+    // lines, visible cards, visible frames, group lines.
+    void PaintOrder(PaintVisitor& visitor, const PaintScope& scope = {}) const;
     // Recomputes every ScreenRect from the current scroll positions.
     void UpdateScreenRects();
     int ScrollX() const { return ctx_.view.ScrollPosition(ScrollAxis::Horizontal); }

@@ -1,6 +1,7 @@
 #include "core/model/fragment.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
@@ -8,6 +9,13 @@
 #include "core/settings/env_data.h"
 
 namespace qv {
+
+std::uint64_t Fragment::NextRevision() {
+    // One counter for the whole program: a cache keyed by a card's address must not mistake a new
+    // card for a destroyed one that lived there.
+    static std::atomic<std::uint64_t> counter{0};
+    return counter.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 PixelSize ScaledPictureSize(PixelSize natural, int numerator, int denominator) {
     if (numerator < 1 || denominator < 1) numerator = denominator = 1;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -79,10 +80,12 @@ class Fragment {
     bool Marked = false;
     bool LinkPressed = false;
     bool Measured = false;
-    // The appearance changed: the painter must rebuild its image of the card. Creation and every
-    // change of text, size, colours, kind, selection, marking or link press set it; the painter
-    // clears it once it has rebuilt the image (hence mutable: painting sees a const document).
-    mutable bool Stale = true;
+    // The appearance's revision: creation and every change of text, size, colours, kind,
+    // selection, marking or link press give the card a new one. Every view that caches an image of
+    // the card keeps the revision it was made from and rebuilds when they differ, so the window,
+    // the map and any later view cache the same document without clearing each other's work.
+    // Numbers are never reused, not even by another card at the same address.
+    std::uint64_t Revision = NextRevision();
     bool Erased = false;
     Rect ScreenRect;  // document rectangle minus the owner's scroll positions
     Rect StartRect;   // rectangle at the last position record; base of stretching
@@ -122,8 +125,10 @@ class Fragment {
 
     // Sets Selected and marks the card stale when the value changes.
     void SetSelected(bool selected);
-    // Marks the card's image as outdated.
-    void MarkStale() { Stale = true; }
+    // Marks every cached image of the card as outdated.
+    void MarkStale() { Revision = NextRevision(); }
+    // A revision number no card has had yet.
+    static std::uint64_t NextRevision();
 
     // Loads the picture of an Image fragment from Link through the owner's picture loader, scaled
     // by Columns / Lines. Nothing for the other kinds or without owner.

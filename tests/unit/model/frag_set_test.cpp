@@ -533,11 +533,11 @@ TEST(FragSetSize, NewFragmentPositionsFollowNewPositionAndStepPerCard) {
 
 struct Recorder : PaintVisitor {
     std::vector<std::string> Calls;
-    void DivisionLine(Point, Point) override { Calls.push_back("div"); }
+    void DivisionLines() override { Calls.push_back("div"); }
     void Card(const Fragment& f, bool selectedPass) override {
         Calls.push_back((selectedPass ? "sel:" : "card:") + f.Text);
     }
-    void Frame(int group, const GroupFrame&) override {
+    void Frame(int group, const GroupEntry&) override {
         Calls.push_back("frame:" + std::to_string(group));
     }
     void GroupLine(int index, const ArrowLine&, bool selected) override {
@@ -570,9 +570,53 @@ TEST(FragSetPaint, OrderIsDivisionLinesCardsSelectedCardsFramesLines) {
 
     Recorder clipped;
     const Rect clip{250, 0, 640, 100};
-    doc.set.PaintOrder(clipped, &clip);
+    PaintScope scope;
+    scope.ScreenClip = &clip;
+    doc.set.PaintOrder(clipped, scope);
     EXPECT_EQ(clipped.Calls[1], "card:b");
     EXPECT_EQ(clipped.Calls[2], "frame:1");
+}
+
+TEST(FragSetPaint, PaperTakesListOrderAndOnlyLinesBetweenCountingShownGroups) {
+    TestDoc doc;
+    doc.env.ImageIsBack = true;
+    Fragment* a = doc.Add("a", 1, 10, 10);
+    doc.Add("pic", 1, 10, 60, 1, 1, FragmentKind::Image);
+    doc.Add("b", 2, 300, 10);
+    doc.Add("hidden", 3, 300, 300);
+    doc.set.Recount();
+    doc.set.SetGroupLine(1, 2);
+    doc.set.SetGroupLine(1, 3);
+    a->SetSelected(true);
+    doc.set.RefreshVisibility();
+    doc.set.GroupTable[3].Shown = false;
+    doc.set.RefreshVisibility();
+    // A line the window still shows by mistake must not reach paper.
+    doc.set.GroupLines[1].Drawn = true;
+
+    PaintScope paper;
+    paper.SelectedLast = false;
+    paper.DrawnLinesOnly = false;
+    Recorder r;
+    doc.set.PaintOrder(r, paper);
+    const std::vector<std::string> expected{"card:pic", "card:a",  "card:b",
+                                            "frame:1",  "frame:2", "line:0"};
+    EXPECT_EQ(r.Calls, expected);
+
+    std::array<bool, kGroupRows> groups{};
+    groups[1] = true;
+    paper.Groups = &groups;
+    Recorder one;
+    doc.set.PaintOrder(one, paper);
+    const std::vector<std::string> onlyGroupOne{"card:pic", "card:a", "frame:1"};
+    EXPECT_EQ(one.Calls, onlyGroupOne);
+
+    const Rect docClip{250, 0, 400, 100};
+    paper.Groups = nullptr;
+    paper.DocClip = &docClip;
+    Recorder clipped;
+    doc.set.PaintOrder(clipped, paper);
+    EXPECT_EQ(clipped.Calls[0], "card:b");
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ TEST(FragmentFields, CreationDefaultsAndCopyFieldsLeaveStackingSelectionAndHisto
     EXPECT_EQ(a.ColFG, 0x123456u);
     EXPECT_EQ(a.ColBG, 0x654321u);
     EXPECT_FALSE(a.Visible);
-    EXPECT_TRUE(a.Stale);
+    EXPECT_NE(a.Revision, 0u);
 
     Fragment b(world.env, nullptr);
     b.Text = "t";
@@ -185,6 +185,21 @@ TEST(PositionHistory, RecordAfterUndoDiscardsRedo) {
     EXPECT_EQ(f.History.RedoCount, 0);
     EXPECT_EQ(f.RedoPosition(), 0);
     EXPECT_EQ(f.Left, 2);
+}
+
+TEST(FragmentRevision, EveryLookChangeGivesANewNumberNeverUsedBefore) {
+    test::TestWorld world;
+    Fragment a(world.env, nullptr);
+    Fragment b(world.env, nullptr);
+    EXPECT_NE(a.Revision, b.Revision);
+    const auto first = a.Revision;
+    a.SetSelected(true);
+    EXPECT_GT(a.Revision, first);
+    const auto selected = a.Revision;
+    a.SetSelected(true);  // no change, no new look
+    EXPECT_EQ(a.Revision, selected);
+    b.CopyFields(a);
+    EXPECT_NE(b.Revision, a.Revision);
 }
 
 }  // namespace
