@@ -1,18 +1,21 @@
 #include <QApplication>
 #include <QFile>
-#include <QMessageBox>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
+#include "app/app_services.h"
+#include "app/main_window/card_commands.h"
+#include "app/main_window/main_form.h"
 #include "app/platform/single_instance.h"
+#include "app/texts.h"
 #include "core/settings/paths.h"
 #include "core/settings/usr_ini_file.h"
+#include "render/qt_text.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillovarsta"));
+    QApplication::setApplicationName(texts::Q(texts::kProgramName));
 
     // QApplication has already taken out the options that are its own.
     const std::vector<std::string> args(argv + 1, argv + argc);
@@ -33,25 +36,27 @@ int main(int argc, char** argv) {
     // program must not keep the user from working.
     if (instance.Start(startDocument) == qv::SingleInstance::Role::Secondary) return -1;
 
-    TQuillovaMainForm form(startup);
+    // The services outlive the window that uses them.
+    AppServices services(startup);
+    TQuillovaMainForm form(services);
+    CardCommands cards(form, services);
     QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
                      [&form](const std::string& documentPath) {
                          form.BringToFront();
                          if (!documentPath.empty()) form.OpenDocument(documentPath);
                      });
     form.ShowAsStored();
-    if (form.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {
-        QMessageBox::warning(
-            &form, QStringLiteral("警告"),
-            QStringLiteral("[%1]設定ファイルを読み込めません。設定は保存されません\n%2")
-                .arg(QFile::decodeName(startup.IniPath.c_str()),
-                     QString::fromStdString(form.Ini().LastError())));
-    } else if (form.Ini().ReadOnly()) {
+    // Messages show the path as near as code page 932 can hold it.
+    const std::string shownIni = qv::ToCp932(QFile::decodeName(startup.IniPath.c_str()));
+    if (services.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {
+        services.Prompts().Warning(
+            "[" + shownIni + texts::Cp932(texts::kSettingsUnreadable) +
+                qv::ToCp932(QString::fromStdString(services.Ini().LastError())),
+            qv::PromptButtons::Ok);
+    } else if (services.Ini().ReadOnly()) {
         // Said once, here; the file is then left alone at exit without another message.
-        QMessageBox::warning(
-            &form, QStringLiteral("警告"),
-            QStringLiteral("[%1]設定ファイルは書き込み禁止です。設定は保存されません")
-                .arg(QFile::decodeName(startup.IniPath.c_str())));
+        services.Prompts().Warning("[" + shownIni + texts::Cp932(texts::kSettingsReadOnly),
+                                   qv::PromptButtons::Ok);
     }
     return QApplication::exec();
 }

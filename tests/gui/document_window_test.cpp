@@ -13,8 +13,9 @@
 #include <algorithm>
 #include <deque>
 
-#include "app/main_form.h"
-#include "app/mdi_child.h"
+#include "app/app_services.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "render/qt_text.h"
@@ -49,7 +50,7 @@ const std::string kExample = std::string(QV_SOURCE_DIR) + "/examples/brainstorm.
 class DocumentWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        form_.Services().Prompts = &prompts_;
+        services_.Prompts().Redirect(&prompts_);
         form_.resize(900, 700);
         form_.show();
     }
@@ -66,7 +67,8 @@ class DocumentWindowTest : public ::testing::Test {
     }
 
     ScriptedPrompts prompts_;
-    TQuillovaMainForm form_;
+    AppServices services_;
+    TQuillovaMainForm form_{services_};
 };
 
 TEST_F(DocumentWindowTest, OpensTheExampleWithItsPathAsCaptionAndScrollRangeOfThePage) {

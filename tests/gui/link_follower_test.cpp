@@ -12,10 +12,12 @@
 #include <QTimer>
 #include <deque>
 
+#include "app/app_services.h"
 #include "app/dialogs/frg_prop_dlg.h"
-#include "app/main_form.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/card_commands.h"
 #include "app/main_window/card_dialogs.h"
-#include "app/mdi_child.h"
+#include "app/main_window/main_form.h"
 #include "app/platform/link_follower.h"
 #include "core/commands/jump_history.h"
 #include "core/model/frag_set.h"
@@ -197,17 +199,19 @@ class JumpTest : public ::testing::Test {
         ASSERT_NE(d, nullptr);
         d->SelectAll(true);
         d->RebuildSelection();
-        form_.Links().JumpSelection(*d);
+        services_.Links().JumpSelection(*d);
         EXPECT_TRUE(d->SelectionList.empty());
     }
 
     QTemporaryDir dir_;
     std::vector<QString> paths_;
-    TQuillovaMainForm form_;
+    AppServices services_;
+    TQuillovaMainForm form_{services_};
+    CardCommands commands_{form_, services_};
 };
 
 TEST_F(JumpTest, JumpBackForwardAndHomeAcrossThreeDocuments) {
-    qv::EnvData& env = form_.Env();
+    qv::EnvData& env = services_.Env();
     ASSERT_NE(form_.OpenDocument(Path(0)), nullptr);
     Jump();
     EXPECT_EQ(Active(), Path(1));
@@ -216,27 +220,27 @@ TEST_F(JumpTest, JumpBackForwardAndHomeAcrossThreeDocuments) {
     EXPECT_EQ(env.JumpHistory, (std::vector<std::string>{Path(0), Path(1)}));
     EXPECT_EQ(env.JumpPosition, 2);
 
-    form_.Links().GoBack(form_.ActiveDocument());
+    services_.Links().GoBack(form_.ActiveDocument());
     EXPECT_EQ(Active(), Path(1));
     EXPECT_EQ(env.JumpHistory.size(), 3u);
-    form_.Links().GoBack(form_.ActiveDocument());
+    services_.Links().GoBack(form_.ActiveDocument());
     EXPECT_EQ(Active(), Path(0));
     EXPECT_EQ(env.JumpPosition, 0);
-    form_.Links().GoForward();
-    form_.Links().GoForward();
+    services_.Links().GoForward();
+    services_.Links().GoForward();
     EXPECT_EQ(Active(), Path(2));
     EXPECT_FALSE(qv::CanGoForward(env));
 
     // Home: recorded as a jump from C; from home itself nothing is recorded.
     env.HomeWindow = Path(3);
     env.HomWinMaximize = true;
-    form_.Links().GoHome(form_.ActiveDocument());
+    services_.Links().GoHome(form_.ActiveDocument());
     EXPECT_EQ(Active(), Path(3));
     EXPECT_TRUE(form_.ActiveChild()->parentWidget()->isMaximized());
     const int position = env.JumpPosition;
-    form_.Links().GoHome(form_.ActiveDocument());
+    services_.Links().GoHome(form_.ActiveDocument());
     EXPECT_EQ(env.JumpPosition, position);
-    form_.Links().GoBack(form_.ActiveDocument());
+    services_.Links().GoBack(form_.ActiveDocument());
     EXPECT_EQ(Active(), Path(2));
     EXPECT_EQ(form_.DocumentCount(), 4);
 }
@@ -245,7 +249,8 @@ TEST_F(JumpTest, DoubleClickOnTheEmptyPageCreatesACardThere) {
     TMDIChild* child = form_.OpenDocument(Path(3));
     ASSERT_NE(child, nullptr);
     QTimer::singleShot(0, [this] {
-        auto* memo = form_.Cards().PropertyDialog().findChild<QWidget*>(QStringLiteral("Memo1"));
+        auto* memo =
+            commands_.Cards().PropertyDialog().findChild<QWidget*>(QStringLiteral("Memo1"));
         ASSERT_NE(memo, nullptr);
         QTest::keyClicks(memo, QStringLiteral("new"));
         QTest::keyClick(memo, Qt::Key_Return);

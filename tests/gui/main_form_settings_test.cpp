@@ -4,7 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/main_form.h"
+#include "app/app_services.h"
+#include "app/main_window/main_form.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
 
@@ -24,8 +25,10 @@ TEST(MainFormSettings, PlacementIsStoredAtCloseAndRestoredAtStart) {
     startup.StartFile = "/docs/\xE3\x83\x9E.csv";  // マ
 
     {
-        TQuillovaMainForm form(startup);
-        EXPECT_EQ(form.StartFile(), "/docs/\xE3\x83\x9E.csv") << "the user's own bytes, case kept";
+        AppServices services(startup);
+        TQuillovaMainForm form(services);
+        EXPECT_EQ(services.StartFile(), "/docs/\xE3\x83\x9E.csv")
+            << "the user's own bytes, case kept";
         EXPECT_EQ(form.Env().JpegQuality, 100);
         form.Env().JpegQuality = 70;
         form.setGeometry(100, 120, 640, 480);
@@ -39,7 +42,8 @@ TEST(MainFormSettings, PlacementIsStoredAtCloseAndRestoredAtStart) {
     EXPECT_TRUE(text.contains("JpegQuality=70\r\n"));
 
     {
-        TQuillovaMainForm form(startup);
+        AppServices services(startup);
+        TQuillovaMainForm form(services);
         EXPECT_EQ(form.geometry(), QRect(100, 120, 640, 480));
         EXPECT_EQ(form.Env().JpegQuality, 70);
         // Nothing changes, so closing must not write: a file replaced meanwhile stays as it is.
@@ -58,7 +62,8 @@ TEST(MainFormSettings, WithoutASettingsFileNothingIsWritten) {
     const QString before = QDir::currentPath();
     QDir::setCurrent(dir.path());
     {
-        TQuillovaMainForm form;
+        AppServices services;
+        TQuillovaMainForm form(services);
         EXPECT_TRUE(form.Ini().Path().empty());
         form.show();
         form.close();

@@ -186,6 +186,8 @@ class DocumentHost {
     virtual void RefreshGroupList() {}
     // The overview map has to show the document anew.
     virtual void RefreshMap() {}
+    // Shows a progress or result line (code page 932) in the main window's status bar.
+    virtual void ShowStatus(std::string_view /*text*/) {}
     // The row picked in the group list panel when it is visible (0..99 are groups 1..100, 100 is
     // group 0), else none.
     virtual std::optional<int> GroupListRow() const { return std::nullopt; }

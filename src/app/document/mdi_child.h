@@ -5,10 +5,10 @@
 #include <QAbstractScrollArea>
 #include <QPoint>
 #include <QRect>
+#include <QWheelEvent>
 #include <memory>
 #include <string>
 
-#include "app/app_context.h"
 #include "core/io/read_result.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
@@ -16,12 +16,13 @@
 namespace qv {
 class RenderCache;
 }
+class AppServices;
 
 class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     Q_OBJECT
 
   public:
-    explicit TMDIChild(AppContext& app, QWidget* parent = nullptr);
+    TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* parent = nullptr);
     ~TMDIChild() override;
 
     qv::FragSet& Set() { return *set_; }
@@ -46,6 +47,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
 
     // Scrolls the page by dx, dy pixels, keeping a running drag or selection rectangle in step.
     void ScrollBy(int dx, int dy);
+    // Scrolls by a wheel turn or a touchpad swipe (also for wheels over the main window's frame).
+    void WheelScroll(const QWheelEvent& event);
 
     // The window caption: the path, "無題" without one, with " : 編集禁止" for a read-only file.
     QString Caption() const;
@@ -95,7 +98,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void SetBand(const QRect& rect);
     static qv::ShiftState ShiftOf(Qt::KeyboardModifiers mods);
 
-    AppContext& app_;
+    AppServices& services_;
+    qv::DocumentHost& host_;
     DocumentPictures pictures_;
     qv::DocContext ctx_;
     std::unique_ptr<qv::FragSet> set_;
@@ -104,6 +108,9 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     int rangeX_ = 1;
     int rangeY_ = 1;
     bool syncingScroll_ = false;
+    // Wheel turn not yet worth a pixel, in 1/120 notch × 16.
+    int wheelRestX_ = 0;
+    int wheelRestY_ = 0;
 
     bool handScrolling_ = false;
     QPoint lastPoint_;

@@ -1,4 +1,4 @@
-#include "app/mdi_child.h"
+#include "app/document/mdi_child.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -12,7 +12,10 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-#include "app/qt_ports.h"
+#include "app/app_services.h"
+#include "app/platform/link_follower.h"
+#include "app/platform/qt_ports.h"
+#include "app/texts.h"
 #include "core/io/fragment_file.h"
 #include "core/settings/env_data.h"
 #include "core/text/text_helpers.h"
@@ -26,15 +29,6 @@ namespace {
 // pixels, the page keys 64.
 constexpr int kScrollStep = 16;
 constexpr int kPageStep = 64;
-
-// "無題" and " : 編集禁止" (code page 932).
-constexpr std::string_view kUntitled = "\x96\xb3\x91\xe8";
-constexpr std::string_view kReadOnlyMark = " : \x95\xd2\x8f\x57\x8b\xd6\x8e\x7e";
-// "]変更内容を保存しますか" and "保存できませんでした".
-constexpr std::string_view kSaveQuestion =
-    "]\x95\xcf\x8d\x58\x93\xe0\x97\x65\x82\xf0\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb7\x82\xa9";
-constexpr std::string_view kSaveFailed =
-    "\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd";
 
 QRect ToQRect(const qv::Rect& r) {
     return QRect(r.Left, r.Top, r.Width(), r.Height());
@@ -65,12 +59,14 @@ std::optional<qv::Picture> TMDIChild::DocumentPictures::Load(const std::string& 
     return inner_.Load(qv::ResolveAgainstDocument(path, document), numerator, denominator);
 }
 
-TMDIChild::TMDIChild(AppContext& app, QWidget* parent)
+TMDIChild::TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* parent)
     : QAbstractScrollArea(parent),
-      app_(app),
-      pictures_(*app.Pictures, *this),
-      ctx_{*app.Env,       *app.Metrics, *this,      *app.Prompts, pictures_,
-           *app.Clipboard, *app.Random,  *app.Links, *app.Host},
+      services_(services),
+      host_(host),
+      pictures_(services.Pictures(), *this),
+      ctx_{services.Env(),     services.Metrics(), *this,
+           services.Prompts(), pictures_,          services.Clipboard(),
+           services.Random(),  services.Links(),   host},
       set_(std::make_unique<qv::FragSet>(ctx_)),
       cache_(std::make_unique<qv::RenderCache>()) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -79,17 +75,17 @@ TMDIChild::TMDIChild(AppContext& app, QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     horizontalScrollBar()->setSingleStep(kScrollStep);
     verticalScrollBar()->setSingleStep(kScrollStep);
-    horizontalScrollBar()->setTracking(app.Env->ScrollTracking);
-    verticalScrollBar()->setTracking(app.Env->ScrollTracking);
+    horizontalScrollBar()->setTracking(services.Env().ScrollTracking);
+    verticalScrollBar()->setTracking(services.Env().ScrollTracking);
     resize(429, 257);
     UpdateCaption();
 }
 
 TMDIChild::~TMDIChild() {
-    ++app_.Env->RefreshLock;
+    ++services_.Env().RefreshLock;
     set_.reset();
-    --app_.Env->RefreshLock;
-    app_.Host->RefreshMap();
+    --services_.Env().RefreshLock;
+    host_.RefreshMap();
 }
 
 qv::ReadResult TMDIChild::Load(const std::string& path) {
@@ -106,15 +102,15 @@ bool TMDIChild::Save() {
         UpdateCaption();
         return true;
     }
-    app_.Prompts->Warning(kSaveFailed, qv::PromptButtons::Ok);
+    services_.Prompts().Warning(texts::Cp932(texts::kSaveFailed), qv::PromptButtons::Ok);
     return false;
 }
 
 bool TMDIChild::SaveAs() {
     const QString start = set_->FileName.empty() ? QStringLiteral("*.CSV")
                                                  : QFile::decodeName(set_->FileName.c_str());
-    const QString chosen = QFileDialog::getSaveFileName(
-        this, QString(), start, QStringLiteral("断片ファイル (*.csv *.CSV)"));
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, QString(), start, texts::Q(texts::kFragmentFileFilter));
     if (chosen.isEmpty()) return false;
     // The file name stays the user's own bytes.
     const std::string path = QFile::encodeName(chosen).toStdString();
@@ -122,7 +118,7 @@ bool TMDIChild::SaveAs() {
         UpdateCaption();
         return true;
     }
-    app_.Prompts->Warning(kSaveFailed, qv::PromptButtons::Ok);
+    services_.Prompts().Warning(texts::Cp932(texts::kSaveFailed), qv::PromptButtons::Ok);
     return false;
 }
 
@@ -131,10 +127,10 @@ bool TMDIChild::CloseQuery() {
     if (!set_->ReadOnly && set_->Modified) {
         if (!set_->SaveOnClose) {
             const std::string name = set_->FileName.empty()
-                                         ? std::string(kUntitled)
+                                         ? texts::Cp932(texts::kUntitled)
                                          : qv::ToCp932(QFile::decodeName(set_->FileName.c_str()));
-            switch (app_.Prompts->Question("[" + name + std::string(kSaveQuestion),
-                                           qv::PromptButtons::YesNoCancel)) {
+            switch (services_.Prompts().Question("[" + name + texts::Cp932(texts::kSaveQuestion),
+                                                 qv::PromptButtons::YesNoCancel)) {
                 case qv::PromptAnswer::Cancel:
                     return false;
                 case qv::PromptAnswer::Yes:
@@ -155,7 +151,7 @@ bool TMDIChild::CloseQuery() {
         for (int g = 1; g <= qv::kMaxGroup; ++g)
             shown[static_cast<std::size_t>(g - 1)] =
                 set_->GroupTable[static_cast<std::size_t>(g)].Shown;
-        app_.Env->AddRecentFile(qv::MakeFileHistoryRecord(
+        services_.Env().AddRecentFile(qv::MakeFileHistoryRecord(
             set_->FileName, shown, ScrollPosition(qv::ScrollAxis::Vertical),
             ScrollPosition(qv::ScrollAxis::Horizontal), set_->GroupListGroup));
     }
@@ -172,9 +168,9 @@ void TMDIChild::closeEvent(QCloseEvent* event) {
 }
 
 QString TMDIChild::Caption() const {
-    QString caption = set_->FileName.empty() ? qv::FromCp932(kUntitled)
+    QString caption = set_->FileName.empty() ? texts::Q(texts::kUntitled)
                                              : QFile::decodeName(set_->FileName.c_str());
-    if (set_->ReadOnly) caption += qv::FromCp932(kReadOnlyMark);
+    if (set_->ReadOnly) caption += texts::Q(texts::kReadOnlyMark);
     return caption;
 }
 
@@ -280,7 +276,7 @@ void TMDIChild::InvalidateAll() {
 }
 
 void TMDIChild::paintEvent(QPaintEvent* event) {
-    ++app_.Env->RefreshLock;
+    ++services_.Env().RefreshLock;
     QPainter painter(viewport());
     qv::PaintDocumentWindow(painter, *set_, *cache_, event->region());
     if (bandActive_ && !bandRect_.isNull()) {
@@ -289,7 +285,7 @@ void TMDIChild::paintEvent(QPaintEvent* event) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(bandRect_.adjusted(0, 0, -1, -1));
     }
-    --app_.Env->RefreshLock;
+    --services_.Env().RefreshLock;
 }
 
 void TMDIChild::SetBand(const QRect& rect) {
@@ -374,7 +370,7 @@ void TMDIChild::keyPressEvent(QKeyEvent* event) {
                 set_->Recount();
                 set_->EraseGroupLines();
                 set_->UpdateGroupFrames();
-                app_.Host->RefreshMap();
+                host_.RefreshMap();
             }
             break;
         case Qt::Key_Delete:
@@ -401,7 +397,7 @@ void TMDIChild::keyReleaseEvent(QKeyEvent* event) {
         set_->Recount();
         set_->EraseGroupLines();
         set_->UpdateGroupFrames();
-        app_.Host->RefreshMap();
+        host_.RefreshMap();
         event->accept();
         return;
     }
@@ -409,13 +405,29 @@ void TMDIChild::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void TMDIChild::wheelEvent(QWheelEvent* event) {
-    // 16 pixels per wheel notch, towards the end of the page when the wheel turns towards the
-    // user; the event always counts as handled.
-    const int notches = event->angleDelta().y() / 120;
-    const int sideways = event->angleDelta().x() / 120;
-    if (notches != 0 && verticalScrollBar()->maximum() > 0) ScrollBy(0, -notches * kScrollStep);
-    if (sideways != 0 && horizontalScrollBar()->maximum() > 0) ScrollBy(-sideways * kScrollStep, 0);
+    WheelScroll(*event);
     event->accept();
+}
+
+void TMDIChild::WheelScroll(const QWheelEvent& event) {
+    // 16 pixels per notch of 120, towards the end of the page when the wheel turns towards the
+    // user. A touchpad's pixel deltas are taken as given; fine wheels add up until a pixel moves.
+    int dx = 0;
+    int dy = 0;
+    if (!event.pixelDelta().isNull()) {
+        dx = -event.pixelDelta().x();
+        dy = -event.pixelDelta().y();
+    } else {
+        wheelRestX_ += event.angleDelta().x() * kScrollStep;
+        wheelRestY_ += event.angleDelta().y() * kScrollStep;
+        dx = -(wheelRestX_ / 120);
+        dy = -(wheelRestY_ / 120);
+        wheelRestX_ %= 120;
+        wheelRestY_ %= 120;
+    }
+    if (verticalScrollBar()->maximum() <= 0) dy = 0;
+    if (horizontalScrollBar()->maximum() <= 0) dx = 0;
+    ScrollBy(dx, dy);
 }
 
 // ---- Mouse ----
@@ -478,7 +490,8 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
             QString hint;
             if (f) {
                 if (f->Kind == qv::FragmentKind::Image && !f->Text.empty()) {
-                    hint = qv::FromCp932(qv::ReplaceAll(f->Text, app_.Env->CR_String, "\r\n"));
+                    hint =
+                        qv::FromCp932(qv::ReplaceAll(f->Text, services_.Env().CR_String, "\r\n"));
                 } else {
                     hint = qv::FromCp932(f->Link);
                 }
@@ -512,7 +525,7 @@ void TMDIChild::AfterRelease() {
     set_->EraseGroupLines();
     set_->UpdateGroupFrames();
     set_->RepaintTouchedFrames();
-    app_.Host->RefreshMap();
+    host_.RefreshMap();
 }
 
 void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -526,9 +539,9 @@ void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
             request.AtPoint = true;
             request.At = qv::Point{p.x() + 1, p.y() + 1};
             request.PresetGroup = std::max(0, set_->GroupFrameAt(p.x(), p.y()));
-            app_.Host->NewFragment(*set_, request);
+            host_.NewFragment(*set_, request);
             set_->Dragging = false;
-            app_.Host->TurnImeOff();
+            host_.TurnImeOff();
         }
     }
     ctrlPressed_ = false;

@@ -1,4 +1,4 @@
-#include "app/qt_ports.h"
+#include "app/platform/qt_ports.h"
 
 #include <QClipboard>
 #include <QDir>

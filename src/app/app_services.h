@@ -1,0 +1,82 @@
+// The composition root: the program-wide objects every window works with, created once in this
+// order (settings file, settings, the ports documents use, cut buffer) and destroyed in reverse.
+// Windows get what they need through their constructors; nothing here is optional.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/model/ports.h"
+#include "core/settings/paths.h"
+
+class QWidget;
+
+namespace qv {
+class EnvData;
+class FilePictureLoader;
+class FragBuffer;
+class LinkFollower;
+class QtClipboard;
+class QtPrompts;
+class QtTextMetrics;
+class SpiUnit;
+class UsrIniFile;
+
+// The one route every message box of the program takes. It shows Qt message boxes unless a test
+// (or an embedding) redirects it.
+class PromptRoute final : public Prompts {
+  public:
+    explicit PromptRoute(Prompts& standard) : target_(&standard), standard_(standard) {}
+    void Redirect(Prompts* target) { target_ = target ? target : &standard_; }
+    PromptAnswer Warning(std::string_view text, PromptButtons buttons) override {
+        return target_->Warning(text, buttons);
+    }
+    PromptAnswer Question(std::string_view text, PromptButtons buttons) override {
+        return target_->Question(text, buttons);
+    }
+
+  private:
+    Prompts* target_;
+    Prompts& standard_;
+};
+}  // namespace qv
+
+class AppServices {
+  public:
+    // Loads the settings file named by `startup` (no path: settings in memory only, never
+    // written, as tests want).
+    explicit AppServices(const qv::StartupArguments& startup = {});
+    ~AppServices();
+    AppServices(const AppServices&) = delete;
+    AppServices& operator=(const AppServices&) = delete;
+
+    qv::UsrIniFile& Ini() { return *ini_; }
+    qv::EnvData& Env() { return *env_; }
+    qv::FragBuffer& Buffer() { return *buffer_; }
+    qv::TextMetrics& Metrics();
+    qv::PictureLoader& Pictures();
+    qv::PromptRoute& Prompts() { return *route_; }
+    qv::Clipboard& Clipboard();
+    qv::RandomSource& Random() { return *random_; }
+    qv::LinkFollower& Links() { return *links_; }
+    qv::SpiUnit& Plugins() { return *plugins_; }
+    // The document named on the command line (native path), empty when none.
+    const std::string& StartFile() const { return startFile_; }
+
+    // Message boxes are centred over this window.
+    void SetPromptParent(QWidget* parent);
+
+  private:
+    std::unique_ptr<qv::UsrIniFile> ini_;
+    std::unique_ptr<qv::EnvData> env_;
+    std::string startFile_;
+    std::unique_ptr<qv::QtTextMetrics> metrics_;
+    std::unique_ptr<qv::SpiUnit> plugins_;
+    std::unique_ptr<qv::FilePictureLoader> pictures_;
+    std::unique_ptr<qv::QtPrompts> prompts_;
+    std::unique_ptr<qv::PromptRoute> route_;
+    std::unique_ptr<qv::QtClipboard> clipboard_;
+    std::unique_ptr<qv::DefaultRandomSource> random_;
+    std::unique_ptr<qv::LinkFollower> links_;
+    std::unique_ptr<qv::FragBuffer> buffer_;
+};

@@ -1,0 +1,205 @@
+// The main window: the document area, menus, pop-ups, the three tool bars and the status bar; it
+// opens documents, runs the 250 ms refresh timer, and the start-up and shut-down of the window
+// layout. The program-wide objects come from AppServices; documents talk to their host adapter,
+// not to this class.
+//
+// Split by area: main_form.cpp (construction, start-up, shut-down, stored layout),
+// main_form_documents.cpp (opening, finding, closing and dropping documents),
+// main_form_menus.cpp (menus, pop-ups, tool bars, window list),
+// main_form_commands.cpp (the handlers of this area and the enabling state),
+// main_form_status.cpp (status bar, hints, timer, wheel).
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "app/commands/command_table.h"
+#include "app/main_window/document_host.h"
+#include "core/settings/window_state.h"
+
+class AppServices;
+class CommandRegistry;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TMDIChild;
+
+namespace qv {
+class EnvData;
+class FragSet;
+class UsrIniFile;
+}  // namespace qv
+
+class TQuillovaMainForm : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    enum class Tool { Normal, Group, GroupLine, Brush };
+    // The dynamic submenus later work fills: each holds kDynamicItems hidden items.
+    enum class DynamicMenu {
+        RecentFiles,
+        EditSelectGroup,
+        EditMoveToGroup,
+        EditMoveToWindow,
+        PopupSelectGroup,
+        PopupMoveToGroup,
+        PopupMoveToWindow,
+    };
+    static constexpr int kRecentItems = 20;
+    static constexpr int kDynamicItems = 40;
+
+    explicit TQuillovaMainForm(AppServices& services, QWidget* parent = nullptr);
+    ~TQuillovaMainForm() override;
+
+    AppServices& Services() { return services_; }
+    qv::UsrIniFile& Ini();
+    qv::EnvData& Env();
+    MainDocumentHost& Host() { return host_; }
+    CommandRegistry& Commands() { return *commands_; }
+    QMdiArea* DocumentArea() const { return mdiArea_; }
+
+    // The first show: stored placement and state, tool bars, status bar, keys, the start
+    // document, then the timer starts.
+    void ShowAsStored();
+    // Restores the window when minimised and raises it above the others (a later start of the
+    // program asks for this).
+    void BringToFront();
+
+    // Opens a document in a window, or brings its window to the front when it is open already.
+    // "無題" makes a new empty document. Asks before reading a CSV file that is not a fragment
+    // file; reports a missing file. Returns the window, or null.
+    TMDIChild* OpenDocument(const std::string& filePath);
+
+    // The active document window and its model, or null.
+    TMDIChild* ActiveChild() const;
+    qv::FragSet* ActiveDocument() const;
+    int DocumentCount() const;
+    // Document windows in the frame's order.
+    QList<TMDIChild*> Children() const;
+
+    // Files dropped on the window, in order (native paths).
+    void DropFiles(const QStringList& paths);
+    // Called for a dropped file that becomes a link card; the property dialog plugs in here.
+    // Without it such a file is skipped with a beep.
+    std::function<void(qv::FragSet&, const std::string& path)> OnDropLinkFile;
+
+    // ---- Refresh and status ----
+    void RefreshViews();
+    void DispStatusUpdate();
+    // Status panel 2: results and progress.
+    void ShowMessage(const QString& text);
+    QString StatusPanelText(int panel) const;
+    // Evaluates every enabling rule now.
+    void UpdateCommands();
+    EnablingState CurrentState() const;
+    void TurnImeOff() { host_.TurnImeOff(); }
+
+    // ---- Tools ----
+    Tool CurrentTool() const { return tool_; }
+    void SetTool(Tool tool);
+    QToolButton* BrushPanel() const { return brushPanel_; }
+
+    // ---- Menus and bars ----
+    QMenu* MainMenu(int index) const { return menus_[static_cast<std::size_t>(index)]; }
+    static constexpr int kMenuCount = 8;
+    QMenu* FragmentPopup() const { return fragmentPopup_; }
+    QMenu* GroupToolPopup() const { return groupToolPopup_; }
+    QMenu* Dynamic(DynamicMenu which) const;
+    QToolBar* ToolBar(int index) const { return toolBars_[static_cast<std::size_t>(index)]; }
+    QMenu* WindowMenu() const { return menus_[5]; }
+    QList<QAction*> WindowListItems() const { return windowItems_; }
+
+    // ---- Panels built elsewhere ----
+    // The group list and the map viewer report and change their visibility here; until they
+    // exist their stored visibility is kept and written back.
+    bool GroupListShown() const { return groupListShown_; }
+    bool MapViewerShown() const { return mapViewerShown_; }
+    std::function<void(bool)> OnShowGroupList;
+    std::function<void(bool)> OnShowMapViewer;
+    // The pop-up of the group-line and brush tools over a document; true when one was shown.
+    std::function<bool(Tool tool, const QPoint& global)> OnToolPopup;
+
+  protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    // F1 opens the guide unless a command was given F1 (its shortcut then comes first).
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    // main_form.cpp
+    void RestorePlacement();
+    void RestoreToolBars();
+    void StoreToolBars();
+    QByteArray ToolBarLayout() const;
+    bool Shutdown();
+    void ApplyHideTitleMenu();
+    void ConnectSession();
+    // main_form_menus.cpp
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildPopups();
+    QMenu* BuildDynamicMenu(QMenu* parent, const QString& caption, const QString& hint,
+                            DynamicMenu which, int count);
+    void EditMenuOpening(QMenu* moveToWindow);
+    void ToolMenuOpening();
+    void ShowMenuOpening();
+    void WindowMenuOpening();
+    void SelectWindowItem(int index);
+    // main_form_commands.cpp
+    void RegisterHandlers();
+    void TileWindows(bool stacked);
+    void ArrangeMinimised();
+    void EdgeMove(int edge);
+    void ToggleShowFlag(bool qv::EnvData::*flag);
+    void HelpContents();
+    void HelpAbout();
+    // main_form_status.cpp
+    void BuildStatusBar();
+    void TimerTick();
+    // main_form_documents.cpp
+    void OpenStartDocument();
+    bool CloseAllDocuments();
+    TMDIChild* NewChildWindow();
+    TMDIChild* FindChild(const std::string& path) const;
+
+    AppServices& services_;
+    MainDocumentHost host_;
+    CommandRegistry* commands_ = nullptr;
+    QMdiArea* mdiArea_ = nullptr;
+    QTimer* timer_ = nullptr;
+    QLabel* statusPanels_[3] = {};
+    std::array<QMenu*, kMenuCount> menus_{};
+    QMenu* fragmentPopup_ = nullptr;
+    QMenu* groupToolPopup_ = nullptr;
+    std::array<QMenu*, 7> dynamicMenus_{};
+    QMenu* popupMoveToWindow_ = nullptr;
+    QMenu* editMoveToWindow_ = nullptr;
+    QList<QAction*> windowItems_;
+    QAction* windowListSeparator_ = nullptr;
+    std::array<QAction*, 3> toolBarItems_{};
+    std::array<QToolBar*, 3> toolBars_{};
+    QToolButton* brushPanel_ = nullptr;
+    Tool tool_ = Tool::Normal;
+
+    // Tool bars as read at start-up, and their layout right after it: when the layout is the
+    // same at exit, what was read is written back unchanged.
+    std::array<qv::ToolBarState, 3> toolBarsRead_{};
+    QByteArray toolBarLayoutAtStart_;
+
+    bool clipboardHasText_ = false;
+    bool groupListShown_ = true;
+    bool mapViewerShown_ = true;
+    bool shutDown_ = false;
+    bool started_ = false;
+};

@@ -1,0 +1,104 @@
+// The status bar with its three panels, hints, the 250 ms refresh timer and the wheel over the
+// window's frame.
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include "app/app_services.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/main_form.h"
+#include "app/texts.h"
+#include "core/model/frag_set.h"
+#include "core/settings/env_data.h"
+#include "render/fonts.h"
+#include "render/qt_text.h"
+
+void TQuillovaMainForm::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    QFont font = qv::MakeFont(Env().StatusBarFont);
+    bar->setFont(font);
+    for (int i = 0; i < 3; ++i) {
+        statusPanels_[i] = new QLabel(this);
+        statusPanels_[i]->setFont(font);
+        statusPanels_[i]->setFrameShape(QFrame::Panel);
+        statusPanels_[i]->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(statusPanels_[i], i == 2 ? 1 : 0);
+    }
+    statusPanels_[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const QFontMetrics fm(font);
+    statusPanels_[0]->setFixedWidth(fm.horizontalAdvance(texts::Q(texts::kStatusPanel0Sample)) + 4);
+    statusPanels_[1]->setFixedWidth(fm.horizontalAdvance(texts::Q(texts::kStatusPanel1Sample)) + 4);
+    bar->setFixedHeight(fm.height() + 4 + 4);
+    DispStatusUpdate();
+}
+
+void TQuillovaMainForm::DispStatusUpdate() {
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+    const qv::FragSet* active = ActiveDocument();
+    QString counts;
+    QString cards;
+    if (!active) {
+        counts = QStringLiteral("0/%1").arg(windows.size());
+    } else {
+        int modified = 0;
+        for (QMdiSubWindow* sub : windows) {
+            if (auto* child = qobject_cast<TMDIChild*>(sub->widget());
+                child && child->Set().Modified)
+                ++modified;
+        }
+        counts = QStringLiteral("%1/%2 ").arg(modified).arg(windows.size());
+        cards =
+            texts::Q(texts::kStatusCards).arg(active->Count()).arg(active->SelectionList.size());
+    }
+    // Only what changed is set: a label repaints on every setText.
+    if (statusPanels_[0]->text() != counts) statusPanels_[0]->setText(counts);
+    if (statusPanels_[1]->text() != cards) statusPanels_[1]->setText(cards);
+}
+
+void TQuillovaMainForm::ShowMessage(const QString& text) {
+    statusPanels_[2]->setText(text);
+}
+
+QString TQuillovaMainForm::StatusPanelText(int panel) const {
+    return panel >= 0 && panel < 3 ? statusPanels_[panel]->text() : QString();
+}
+
+bool TQuillovaMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        // Hints go to panel 2, and only with a document that is not in the middle of drawing a
+        // group line; the status bar's own message line would cover panels 0 and 1.
+        const qv::FragSet* d = ActiveDocument();
+        if (d && d->CurrentTool <= 0) ShowMessage(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TQuillovaMainForm::RefreshViews() {
+    if (!started_) return;
+    if (qv::FragSet* set = ActiveDocument()) {
+        set->RefreshVisibility();
+        set->RepaintTouchedFrames();
+    }
+    host_.RefreshGroupList();
+}
+
+void TQuillovaMainForm::TimerTick() {
+    DispStatusUpdate();
+    UpdateCommands();
+    if (Env().RefreshLock > 0 || !isActiveWindow()) return;
+    if (Env().RefreshPending) {
+        RefreshViews();
+        Env().RefreshPending = false;
+    }
+}
+
+void TQuillovaMainForm::wheelEvent(QWheelEvent* event) {
+    // A wheel over the frame scrolls the active document; the event always counts as handled.
+    if (TMDIChild* child = ActiveChild()) child->WheelScroll(*event);
+    event->accept();
+}
