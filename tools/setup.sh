@@ -7,7 +7,7 @@ QV_PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev ccache pkg-config
     qt6-base-dev libgl-dev libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-ipafont xvfb xauth
+    fonts-ipafont xvfb xauth poppler-utils
 )
 
 qv_install_missing() {

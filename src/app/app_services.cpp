@@ -1,7 +1,7 @@
 #include "app/app_services.h"
 
+#include "app/file_chooser.h"
 #include "app/platform/link_follower.h"
-
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
 #include "core/content/spi_unit.h"
@@ -32,7 +32,13 @@ AppServices::AppServices(const qv::StartupArguments& startup)
       links_(std::make_unique<qv::LinkFollower>(*env_, *route_)),
       buffer_(std::make_unique<qv::FragBuffer>(
           *env_, *route_, *clipboard_,
-          [](const qv::FragSet& set) { return qv::ClipboardText(set); })) {}
+          [](const qv::FragSet& set) { return qv::ClipboardText(set); })),
+      qtFiles_(std::make_unique<QtFileChooser>()),
+      files_(qtFiles_.get()) {}
+
+void AppServices::RedirectFiles(FileChooser* chooser) {
+    files_ = chooser ? chooser : qtFiles_.get();
+}
 
 // The cut buffer goes first, the settings file last.
 AppServices::~AppServices() {
@@ -61,4 +67,11 @@ qv::Clipboard& AppServices::Clipboard() {
 
 void AppServices::SetPromptParent(QWidget* parent) {
     prompts_->SetParent(parent);
+}
+
+void AppServices::ReloadPlugins() {
+    auto fresh = std::make_unique<qv::SpiUnit>(env_->SpiDir);
+    // The picture loader lets go of the old list before it is destroyed.
+    pictures_->SetPlugins(fresh.get());
+    plugins_ = std::move(fresh);
 }

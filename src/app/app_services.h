@@ -9,6 +9,7 @@
 #include "core/model/ports.h"
 #include "core/settings/paths.h"
 
+class FileChooser;
 class QWidget;
 
 namespace qv {
@@ -60,8 +61,14 @@ class AppServices {
     qv::RandomSource& Random() { return *random_; }
     qv::LinkFollower& Links() { return *links_; }
     qv::SpiUnit& Plugins() { return *plugins_; }
+    // Rebuilds the plug-in list from SpiDir (the folder changed in the options dialog).
+    void ReloadPlugins();
     // The document named on the command line (native path), empty when none.
     const std::string& StartFile() const { return startFile_; }
+
+    // The file dialogs; a test may put a scripted chooser in their place (null: Qt's again).
+    FileChooser& Files() { return *files_; }
+    void RedirectFiles(FileChooser* chooser);
 
     // Message boxes are centred over this window.
     void SetPromptParent(QWidget* parent);
@@ -79,4 +86,6 @@ class AppServices {
     std::unique_ptr<qv::DefaultRandomSource> random_;
     std::unique_ptr<qv::LinkFollower> links_;
     std::unique_ptr<qv::FragBuffer> buffer_;
+    std::unique_ptr<FileChooser> qtFiles_;
+    FileChooser* files_ = nullptr;
 };

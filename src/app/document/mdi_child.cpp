@@ -11,8 +11,10 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <filesystem>
 
 #include "app/app_services.h"
+#include "app/file_chooser.h"
 #include "app/platform/link_follower.h"
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
@@ -89,35 +91,49 @@ TMDIChild::~TMDIChild() {
 }
 
 qv::ReadResult TMDIChild::Load(const std::string& path) {
+    return Load(path, qv::ReadWholeFile(std::filesystem::path(path), qv::kMaxDocumentFileSize));
+}
+
+qv::ReadResult TMDIChild::Load(const std::string& path, const qv::WholeFile& bytes) {
     loadingPath_ = path;
-    qv::ReadResult result = qv::ReadFragmentFile(*set_, path, false);
+    qv::ReadResult result = qv::ReadFragmentFile(*set_, path, bytes, false);
     loadingPath_.clear();
+    diskStamp_ = qv::StampOf(path);
     UpdateCaption();
     return result;
 }
 
 bool TMDIChild::Save() {
     if (set_->FileName.empty()) return SaveAs();
-    if (qv::SaveFragmentFile(*set_, set_->FileName)) {
-        UpdateCaption();
-        return true;
+    if (qv::ChangedOnDisk(set_->FileName, diskStamp_)) {
+        // Someone else wrote the file since this window read it: their work would be lost.
+        const QString question = QLatin1Char('[') + QFile::decodeName(set_->FileName.c_str()) +
+                                 QStringLiteral(
+                                     "]は読み込んだ後でほかから変更されています\n"
+                                     "上書きしますか?");
+        if (services_.Prompts().Question(qv::ToCp932(question), qv::PromptButtons::YesNo) !=
+            qv::PromptAnswer::Yes)
+            return false;
     }
-    services_.Prompts().Warning(texts::Cp932(texts::kSaveFailed), qv::PromptButtons::Ok);
-    return false;
+    return WriteTo(set_->FileName);
 }
 
 bool TMDIChild::SaveAs() {
-    const QString start = set_->FileName.empty() ? QStringLiteral("*.CSV")
-                                                 : QFile::decodeName(set_->FileName.c_str());
-    const QString chosen =
-        QFileDialog::getSaveFileName(this, QString(), start, texts::Q(texts::kFragmentFileFilter));
+    const QString chosen = services_.Files().Choose(
+        this, SaveDocumentAsDialog(
+                  set_->FileName.empty() ? QString() : QFile::decodeName(set_->FileName.c_str())));
     if (chosen.isEmpty()) return false;
     // The file name stays the user's own bytes.
-    const std::string path = QFile::encodeName(chosen).toStdString();
+    return WriteTo(QFile::encodeName(chosen).toStdString());
+}
+
+bool TMDIChild::WriteTo(const std::string& path) {
     if (qv::SaveFragmentFile(*set_, path)) {
+        diskStamp_ = qv::StampOf(path);
         UpdateCaption();
         return true;
     }
+    // The document keeps its name, its modified flag and its caption.
     services_.Prompts().Warning(texts::Cp932(texts::kSaveFailed), qv::PromptButtons::Ok);
     return false;
 }

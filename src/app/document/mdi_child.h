@@ -7,7 +7,11 @@
 #include <QRect>
 #include <QWheelEvent>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "core/fs/file_stamp.h"
+#include "core/fs/read_file.h"
 
 #include "core/io/read_result.h"
 #include "core/model/frag_set.h"
@@ -32,6 +36,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // read as texts (the caller has asked). `path` is a file-system path. Returns what the reading
     // did (cards left out, a UTF-8 document converted, texts that could not be kept).
     qv::ReadResult Load(const std::string& path);
+    // The same with the file's bytes read already.
+    qv::ReadResult Load(const std::string& path, const qv::WholeFile& bytes);
 
     // Asks whether the window may close: a modified, writable document asks
     // "[path]変更内容を保存しますか" and saves on Yes (asking for a name when it has none).
@@ -42,6 +48,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
 
     // Saves to the document's own path, or asks for one when it has none. Reports a failure
     // with "保存できませんでした"; returns whether the document was written.
+    // When the file was changed by someone else since it was read or saved here, asks before
+    // overwriting it.
     bool Save();
     bool SaveAs();
 
@@ -93,6 +101,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
         const TMDIChild& owner_;
     };
 
+    bool WriteTo(const std::string& path);
     void ApplyScrollRange(qv::ScrollAxis axis);
     void AfterRelease();
     void SetBand(const QRect& rect);
@@ -121,4 +130,6 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     bool closeApproved_ = false;
     // The file being read: pictures are looked up beside it before the document takes its name.
     std::string loadingPath_;
+    // The document's file as it was read or last written here.
+    std::optional<qv::FileStamp> diskStamp_;
 };

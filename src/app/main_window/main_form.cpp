@@ -19,6 +19,10 @@
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
 #include "app/document/mdi_child.h"
+#include "app/main_window/file_commands.h"
+#include "app/main_window/settings_commands.h"
+#include "app/main_window/view_commands.h"
+#include "app/panels/group_list_panel.h"
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
 #include "core/settings/env_data.h"
@@ -58,6 +62,7 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     host_.OnRefreshGroupList = [this] { DispStatusUpdate(); };
     commands_ = new CommandRegistry(this, [this] { return CurrentState(); });
     RegisterHandlers();
+    new SettingsCommands(*this);
     BuildStatusBar();
     BuildMenus();
     BuildToolBars();
@@ -65,6 +70,7 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     RestorePlacement();
     groupListShown_ = Ini().ReadBool("General", "GroupList", true);
     mapViewerShown_ = Ini().ReadBool("General", "MapViewer", true);
+    BuildPanels();
 
     timer_ = new QTimer(this);
     timer_->setInterval(250);
@@ -330,6 +336,7 @@ bool TQuillovaMainForm::Shutdown() {
     qv::WritePlacement(Ini(), "Win",
                        qv::Rect::FromSize(normal.x(), normal.y(), normal.width(), normal.height()));
     Ini().WriteBool("General", "StatusBar", !statusBar()->isHidden());
+    StorePanels();
     Ini().WriteBool("General", "GroupList", groupListShown_);
     Ini().WriteBool("General", "MapViewer", mapViewerShown_);
     if (OnShowMapViewer && mapViewerShown_) OnShowMapViewer(false);

@@ -7,12 +7,15 @@
 // main_form_documents.cpp (opening, finding, closing and dropping documents),
 // main_form_menus.cpp (menus, pop-ups, tool bars, window list),
 // main_form_commands.cpp (the handlers of this area and the enabling state),
-// main_form_status.cpp (status bar, hints, timer, wheel).
+// main_form_status.cpp (status bar, hints, timer, wheel),
+// main_form_settings.cpp (following the settings after the options dialog).
 #pragma once
 
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "app/commands/command_table.h"
@@ -21,6 +24,11 @@
 
 class AppServices;
 class CommandRegistry;
+class FileCommands;
+class GroupListHost;
+class TGroupListPanel;
+class TMapViewer;
+class ViewCommands;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -97,6 +105,9 @@ class TQuillovaMainForm : public QMainWindow {
     QString StatusPanelText(int panel) const;
     // Evaluates every enabling rule now.
     void UpdateCommands();
+    // The window's own parts follow the settings after the options dialog's OK: the status bar's
+    // font, the tool bars' flat look, the hidden title and menu (main_form_settings.cpp).
+    void FollowSettings();
     EnablingState CurrentState() const;
     void TurnImeOff() { host_.TurnImeOff(); }
 
@@ -124,6 +135,15 @@ class TQuillovaMainForm : public QMainWindow {
     std::function<void(bool)> OnShowMapViewer;
     // The pop-up of the group-line and brush tools over a document; true when one was shown.
     std::function<bool(Tool tool, const QPoint& global)> OnToolPopup;
+
+    // ---- The group list, the map, the file and view commands (main_form_panels.cpp) ----
+    TGroupListPanel* GroupList() const { return groupList_; }
+    TMapViewer* MapViewer() const { return mapViewer_; }
+    FileCommands& Files() { return *fileCommands_; }
+    ViewCommands& Views() { return *viewCommands_; }
+    // Closes the program remembering `lastFile` (as the settings file stores it) as the document
+    // to open next time, whatever window is active when the documents close.
+    bool CloseRemembering(const std::string& lastFile);
 
   protected:
     bool event(QEvent* event) override;
@@ -166,7 +186,11 @@ class TQuillovaMainForm : public QMainWindow {
     void HelpAbout();
     // main_form_status.cpp
     void BuildStatusBar();
+    void ApplyStatusBarFont();
     void TimerTick();
+    // main_form_panels.cpp
+    void BuildPanels();
+    void StorePanels();
     // main_form_documents.cpp
     void OpenStartDocument();
     bool CloseAllDocuments();
@@ -202,4 +226,11 @@ class TQuillovaMainForm : public QMainWindow {
     bool mapViewerShown_ = true;
     bool shutDown_ = false;
     bool started_ = false;
+
+    TGroupListPanel* groupList_ = nullptr;
+    TMapViewer* mapViewer_ = nullptr;
+    std::unique_ptr<GroupListHost> groupListHost_;
+    std::unique_ptr<FileCommands> fileCommands_;
+    std::unique_ptr<ViewCommands> viewCommands_;
+    std::optional<std::string> exitLastFile_;
 };

@@ -10,8 +10,10 @@
 #include <QMenu>
 #include <QMimeData>
 
+#include <filesystem>
 #include "app/app_services.h"
 #include "app/document/mdi_child.h"
+
 #include "app/main_window/main_form.h"
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
@@ -118,17 +120,27 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
         return open;
     }
     if (DocumentCount() >= kMaxDocuments) return nullptr;
-    if (!qv::DocumentExists(path)) {
+    // The file is read once: the look at its first line and the reading use the same bytes.
+    const qv::WholeFile bytes =
+        qv::ReadWholeFile(std::filesystem::path(path), qv::kMaxDocumentFileSize);
+    if (bytes.Status == qv::WholeFile::Result::Missing) {
         services_.Prompts().Warning("[" + shownPath + texts::Cp932(texts::kDoesNotExist),
                                     qv::PromptButtons::Ok);
         return nullptr;
     }
-    if (qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile) {
-        if (services_.Prompts().Warning("[" + shownPath + texts::Cp932(texts::kNotFragmentFile),
-                                        qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
-            return nullptr;
-        }
+    if (bytes.Status != qv::WholeFile::Result::Read) {
+        // A folder, a device or a file this user may not read would open as an empty document.
+        services_.Prompts().Warning("[" + shownPath + texts::Cp932("]を読み込めません\n") +
+                                        qv::Utf8ToCp932(bytes.Why).Bytes,
+                                    qv::PromptButtons::Ok);
+        return nullptr;
     }
+    const bool foreign =
+        qv::CheckFragmentBytes(path, bytes.Bytes) != qv::FragmentFileCheck::FragmentFile;
+    if (foreign &&
+        services_.Prompts().Warning("[" + shownPath + texts::Cp932(texts::kNotFragmentFile),
+                                    qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes)
+        return nullptr;
 
     TMDIChild* child = NewChildWindow();
     qv::FragSet& set = child->Set();
@@ -149,8 +161,7 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
         set.GroupListGroup = (group < 0 || group > qv::kMaxGroup) ? 1 : group;
     }
 
-    const bool foreign = qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile;
-    const qv::ReadResult read = child->Load(path);
+    const qv::ReadResult read = child->Load(path, bytes);
     if (foreign) set.Modified = true;
     if (read.ConvertedFromUtf8) {
         std::string text = "[" + shownPath + texts::Cp932(texts::kConvertedFromUtf8);
@@ -181,6 +192,13 @@ void TQuillovaMainForm::OpenStartDocument() {
     }
 }
 
+bool TQuillovaMainForm::CloseRemembering(const std::string& lastFile) {
+    exitLastFile_ = lastFile;
+    const bool closed = close();
+    exitLastFile_.reset();
+    return closed;
+}
+
 bool TQuillovaMainForm::CloseAllDocuments() {
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
     for (QMdiSubWindow* sub : windows) {
@@ -189,7 +207,9 @@ bool TQuillovaMainForm::CloseAllDocuments() {
     }
     TMDIChild* active = ActiveChild();
     // A path the settings file cannot hold exactly is left out rather than stored as another.
-    Env().LastFile = active ? qv::PathForStorage(active->Set().FileName).Bytes : std::string();
+    Env().LastFile = exitLastFile_ ? *exitLastFile_
+                     : active      ? qv::PathForStorage(active->Set().FileName).Bytes
+                                   : std::string();
     for (QMdiSubWindow* sub : windows) {
         if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
         sub->close();

@@ -19,21 +19,27 @@
 
 void TQuillovaMainForm::BuildStatusBar() {
     QStatusBar* bar = statusBar();
-    QFont font = qv::MakeFont(Env().StatusBarFont);
-    bar->setFont(font);
     for (int i = 0; i < 3; ++i) {
         statusPanels_[i] = new QLabel(this);
-        statusPanels_[i]->setFont(font);
         statusPanels_[i]->setFrameShape(QFrame::Panel);
         statusPanels_[i]->setFrameShadow(QFrame::Sunken);
         bar->addWidget(statusPanels_[i], i == 2 ? 1 : 0);
     }
     statusPanels_[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ApplyStatusBarFont();
+    DispStatusUpdate();
+}
+
+void TQuillovaMainForm::ApplyStatusBarFont() {
+    QStatusBar* bar = statusBar();
+    const QFont font = qv::MakeFont(Env().StatusBarFont);
+    bar->setFont(font);
+    for (QLabel* panel : statusPanels_)
+        panel->setFont(font);
     const QFontMetrics fm(font);
     statusPanels_[0]->setFixedWidth(fm.horizontalAdvance(texts::Q(texts::kStatusPanel0Sample)) + 4);
     statusPanels_[1]->setFixedWidth(fm.horizontalAdvance(texts::Q(texts::kStatusPanel1Sample)) + 4);
     bar->setFixedHeight(fm.height() + 4 + 4);
-    DispStatusUpdate();
 }
 
 void TQuillovaMainForm::DispStatusUpdate() {

@@ -354,9 +354,20 @@ ReadResult ReadFragmentBytes(FragSet& set, std::string_view bytes, bool fragment
     return result;
 }
 
+FragmentFileCheck CheckFragmentBytes(std::string_view path, std::string_view bytes) {
+    if (!HasCsvExtension(path)) return FragmentFileCheck::NotCsv;
+    return IsFragmentFileHeader(FirstLine(bytes)) ? FragmentFileCheck::FragmentFile
+                                                  : FragmentFileCheck::Csv;
+}
+
 ReadResult ReadFragmentFile(FragSet& set, std::string_view path, bool merge) {
+    return ReadFragmentFile(
+        set, path, ReadWholeFile(std::filesystem::path(path), kMaxDocumentFileSize), merge);
+}
+
+ReadResult ReadFragmentFile(FragSet& set, std::string_view path, const WholeFile& bytes,
+                            bool merge) {
     const std::filesystem::path file(path);
-    const WholeFile bytes = ReadWholeFile(file, kMaxDocumentFileSize);
     if (bytes.Status != WholeFile::Result::Read) {
         ReadResult failed;
         failed.Status = bytes.Status == WholeFile::Result::Missing ? ReadStatus::Missing
@@ -366,7 +377,8 @@ ReadResult ReadFragmentFile(FragSet& set, std::string_view path, bool merge) {
         failed.Error = bytes.Error;
         return failed;
     }
-    const bool fragmentFile = HasCsvExtension(path) && IsFragmentFileHeader(FirstLine(bytes.Bytes));
+    const bool fragmentFile =
+        CheckFragmentBytes(path, bytes.Bytes) == FragmentFileCheck::FragmentFile;
     ReadResult result = ReadFragmentBytes(set, bytes.Bytes, fragmentFile, merge);
     if (!merge) {
         if (set.FileName.empty()) {

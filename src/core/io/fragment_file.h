@@ -66,6 +66,8 @@ enum class FragmentFileCheck {
 // Tells the kind of the file at `path`. A CSV name that cannot be read counts as Csv; `probe`
 // (when given) then says why it could not be read (Status Read when it could).
 FragmentFileCheck CheckFragmentFile(std::string_view path, WholeFile* probe = nullptr);
+// The same for a file whose bytes were read already.
+FragmentFileCheck CheckFragmentBytes(std::string_view path, std::string_view bytes);
 
 // Whether a first line marks a fragment file: its first comma-separated field is exactly
 // "#Quillovarsta" and a comma follows it. A UTF-8 byte-order mark before it is passed over. Only
@@ -87,6 +89,10 @@ bool IsFragmentFileHeader(std::string_view firstLine);
 //
 // With Missing or Unreadable the set is untouched.
 ReadResult ReadFragmentFile(FragSet& set, std::string_view path, bool merge);
+// ReadFragmentFile on the bytes of `path` read already (ReadWholeFile with kMaxDocumentFileSize),
+// so that opening a document reads its file once.
+ReadResult ReadFragmentFile(FragSet& set, std::string_view path, const WholeFile& bytes,
+                            bool merge);
 
 // The reading part of ReadFragmentFile on bytes already in memory: `fragmentFile` tells how to
 // read them (as CheckFragmentFile would). Names, read-only state and IncompleteSources are left to

@@ -1,4 +1,4 @@
-#include "core/layout/stretch_dialog.h"
+#include "core/dialogs/stretch_dialog.h"
 
 #include <algorithm>
 

@@ -1,0 +1,153 @@
+// The overview map and opening a document, in the program's own windows on the offscreen
+// platform: a map update of a 1000-card document after a card moved (target 2 ms) and after a
+// scroll only; opening a 1000-card document to its first painted frame (file read, measure,
+// first paint; target 30 ms).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "app/app_services.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/main_form.h"
+#include "app/panels/map_viewer.h"
+#include "core/io/fragment_file.h"
+#include "core/model/frag_set.h"
+#include "core/settings/env_data.h"
+#include "render/qt_text.h"
+
+namespace {
+
+// Japanese card texts of about 30 characters.
+std::string CardText(int i) {
+    static const char* const kWords[] = {
+        "\x83\x41\x83\x43\x83\x66\x83\x41",          // アイデア
+        "\x89\xb9\x90\xba\x82\xc5\x83\x81\x83\x82",  // 音声でメモ
+        "\x8e\xca\x90\x5e\x82\xa9\x82\xe7",          // 写真から
+        "\x95\xb6\x8e\x9a\x82\xf0\x93\xc7\x82\xde",  // 文字を読む
+        "\x83\x4a\x81\x5b\x83\x68",                  // カード
+        "\x90\x46\x82\xc5\x95\xaa\x97\xde",          // 色で分類
+    };
+    std::string text;
+    for (int w = 0; w < 6; ++w)
+        text += kWords[(i * 7 + w * 5) % 6];
+    return text + std::to_string(i);
+}
+
+// 1000 cards of 12 × 3 columns in 40 groups over a page of about 4000 × 2600, with group lines.
+void FillDocument(qv::FragSet& set) {
+    for (int i = 0; i < 1000; ++i) {
+        qv::Fragment* f = set.AddFragment();
+        f->Text = CardText(i);
+        f->Group = i % 40 + 1;
+        f->Left = (i % 25) * 160 + 20;
+        f->Top = (i / 25) * 64 + 20;
+        f->Columns = 12;
+        f->Lines = 3;
+        f->ColBG = 0xFFFFFF;
+        f->Measure();
+    }
+    for (int g = 1; g < 40; g += 2)
+        set.SetGroupLine(g, g + 1);
+    set.Recount();
+    set.RefreshVisibility();
+}
+
+struct Program {
+    QTemporaryDir dir;
+    AppServices services;
+    std::unique_ptr<TQuillovaMainForm> form = std::make_unique<TQuillovaMainForm>(services);
+    std::string path;
+
+    Program() {
+        form->resize(1280, 900);
+        form->ShowAsStored();
+        TMDIChild* child = form->OpenDocument("\x96\xb3\x91\xe8");
+        FillDocument(child->Set());
+        path = QFile::encodeName(dir.filePath(QStringLiteral("thousand.csv"))).toStdString();
+        qv::SaveFragmentFile(child->Set(), path);
+        Close(child);
+    }
+    void Close(TMDIChild* child) {
+        child->ApproveClose();
+        child->parentWidget()->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+Program& TheProgram() {
+    static Program program;
+    return program;
+}
+
+void BM_MapUpdateAfterACardMoved(benchmark::State& state) {
+    Program& p = TheProgram();
+    TMDIChild* child = p.form->OpenDocument(p.path);
+    TMapViewer* map = p.form->MapViewer();
+    map->show();
+    map->resize(200, 150);
+    qv::Fragment* card = child->Set().Fragments().front().get();
+    QImage target(map->size(), QImage::Format_RGB32);
+    int step = 0;
+    for (auto _ : state) {
+        card->Left = 20 + (++step % 2) * 40;
+        card->Measure();
+        map->render(&target);
+        benchmark::DoNotOptimize(target.bits());
+    }
+    state.counters["page_paints"] = map->ContentPaints();
+    p.Close(child);
+}
+BENCHMARK(BM_MapUpdateAfterACardMoved)->Unit(benchmark::kMillisecond);
+
+void BM_MapUpdateAfterAScroll(benchmark::State& state) {
+    Program& p = TheProgram();
+    TMDIChild* child = p.form->OpenDocument(p.path);
+    TMapViewer* map = p.form->MapViewer();
+    map->show();
+    map->resize(200, 150);
+    QImage target(map->size(), QImage::Format_RGB32);
+    int step = 0;
+    for (auto _ : state) {
+        child->SetScrollPosition(qv::ScrollAxis::Vertical, (++step % 2) * 200);
+        map->render(&target);
+        benchmark::DoNotOptimize(target.bits());
+    }
+    p.Close(child);
+}
+BENCHMARK(BM_MapUpdateAfterAScroll)->Unit(benchmark::kMillisecond);
+
+void BM_OpenToFirstPaint(benchmark::State& state) {
+    Program& p = TheProgram();
+    p.form->MapViewer()->hide();
+    QImage frame;
+    for (auto _ : state) {
+        TMDIChild* child = p.form->OpenDocument(p.path);
+        if (frame.size() != child->viewport()->size())
+            frame = QImage(child->viewport()->size(), QImage::Format_RGB32);
+        child->viewport()->render(&frame);
+        benchmark::DoNotOptimize(frame.bits());
+        state.PauseTiming();
+        p.Close(child);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenToFirstPaint)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

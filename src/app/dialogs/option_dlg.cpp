@@ -1,0 +1,688 @@
+#include "app/dialogs/option_dlg.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/dialogs/design_sample.h"
+#include "app/dialogs/shortcut_page.h"
+#include "core/io/fragment_file.h"
+#include "core/model/ports.h"
+#include "core/settings/env_data.h"
+#include "core/settings/paths.h"
+#include "render/colors.h"
+#include "render/fonts.h"
+#include "render/qt_text.h"
+
+namespace {
+
+using qv::OptionColour;
+using qv::OptionFont;
+
+const char* const kColourNames[qv::kOptionColourCount] = {
+    "断片の文字(ﾃﾞﾌｫﾙﾄ)", "断片の背景(ﾃﾞﾌｫﾙﾄ)", "選択中断片の文字", "選択中断片の背景",
+    "表札の文字(ﾃﾞﾌｫﾙﾄ)", "表札の背景(ﾃﾞﾌｫﾙﾄ)", "断片の輪郭",       "注目断片の輪郭",
+    "標識の文字(ﾃﾞﾌｫﾙﾄ)", "ウィンドウの背景",   "グループ枠",       "グループ関係線",
+    "ｸﾞﾙｰﾌﾟﾘｽﾄの文字",    "非表示ｸﾞﾙｰﾌﾟの文字", "ｸﾞﾙｰﾌﾟﾘｽﾄの背景",  "全体図のエリア枠",
+    "画面分割線"};
+const char* const kFontNames[qv::kOptionFontCount] = {"断片", "表札", "標識", "グループリスト",
+                                                      "ステータスバー"};
+
+qv::Color FromQColor(const QColor& c) {
+    return static_cast<qv::Color>(c.red()) | static_cast<qv::Color>(c.green()) << 8 |
+           static_cast<qv::Color>(c.blue()) << 16;
+}
+
+QSpinBox* Spin(QWidget* parent, int low, int high) {
+    auto* s = new QSpinBox(parent);
+    s->setRange(low, high);
+    s->setMaximumWidth(64);
+    return s;
+}
+
+// The chooser's starting font: the stored face (mapped to an installed one) at its point size.
+QFont ChooserFont(const qv::FontSpec& spec) {
+    QFont f(qv::MapFontFace(qv::FromCp932(spec.Face)));
+    f.setPointSize(std::max(1, std::abs(spec.Size)));
+    f.setBold(spec.Bold);
+    f.setItalic(spec.Italic);
+    return f;
+}
+
+// A stored path (code page 932) for its field, and a field's path as stored: none when the
+// settings file cannot hold it exactly.
+QString FromStorage(const std::string& stored) {
+    if (const auto path = qv::PathFromStorage(stored)) return QFile::decodeName(path->c_str());
+    return qv::FromCp932(stored);
+}
+
+std::optional<std::string> ToStorage(const QString& text) {
+    if (text.isEmpty()) return std::string();
+    qv::StoredPath stored = qv::PathForStorage(QFile::encodeName(text).toStdString());
+    if (!stored.Exact) return std::nullopt;
+    return std::move(stored.Bytes);
+}
+
+qv::FontSpec SpecOf(const QFont& font, int charset) {
+    qv::FontSpec spec;
+    spec.Charset = charset;
+    spec.Face = qv::ToCp932(font.family());
+    spec.Size = font.pointSize() > 0 ? font.pointSize()
+                                     : std::max(1, font.pixelSize() * 72 / qv::kScreenDpi);
+    spec.Bold = font.bold();
+    spec.Italic = font.italic();
+    return spec;
+}
+
+}  // namespace
+
+TOptionDlg::TOptionDlg(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent)
+    : QDialog(parent), env_(env), prompts_(prompts) {
+    setWindowTitle(QStringLiteral("オプション設定"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    ChooseColour = [this](const QColor& initial) -> std::optional<QColor> {
+        const QColor c = QColorDialog::getColor(initial, this);
+        if (!c.isValid()) return std::nullopt;
+        return c;
+    };
+    ChooseFont = [this](const QFont& initial, bool fixedOnly) -> std::optional<QFont> {
+        bool ok = false;
+        const QFont f = QFontDialog::getFont(
+            &ok, initial, this, QString(),
+            fixedOnly ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
+        if (!ok) return std::nullopt;
+        return f;
+    };
+    ChooseHomeFile = [this] {
+        QFileDialog dlg(this, QStringLiteral("ホームウィンドウ"));
+        dlg.setNameFilter(QStringLiteral("Quillovarsta 断片ﾌｧｲﾙ (*.csv)"));
+        dlg.setDefaultSuffix(QStringLiteral("CSV"));
+        dlg.setFileMode(QFileDialog::ExistingFile);
+        dlg.selectFile(QStringLiteral("*.CSV"));
+        return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()
+                   ? dlg.selectedFiles().first()
+                   : QString();
+    };
+    ChooseFolder = [this](const QString& initial) {
+        return QFileDialog::getExistingDirectory(this, QStringLiteral("Susie プラグインのフォルダ"),
+                                                 initial);
+    };
+
+    tabs_ = new QTabWidget(this);
+    tabs_->addTab(BuildDesignPage(), QStringLiteral("ﾃﾞｻﾞｲﾝ"));
+    tabs_->addTab(BuildFragmentPage(), QStringLiteral("断片"));
+    shortcuts_ = new ShortcutPage(tabs_);
+    tabs_->addTab(shortcuts_, QStringLiteral("ｼｮｰﾄｶｯﾄ"));
+    tabs_->addTab(BuildWindowPage(), QStringLiteral("ｳｨﾝﾄﾞｳ"));
+    tabs_->addTab(BuildDisplayPage(), QStringLiteral("表示"));
+    tabs_->addTab(BuildOtherPage(), QStringLiteral("その他"));
+    tabs_->addTab(BuildPluginPage(), QStringLiteral("ﾌﾟﾗｸﾞｲﾝ"));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    ok->setDefault(true);
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QCheckBox* TOptionDlg::AddCheck(QWidget* parent, const char* key, const QString& caption,
+                                bool qv::EnvData::*field, bool inverted) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QString::fromLatin1(key));
+    switches_.push_back(Switch{box, field, inverted});
+    return box;
+}
+
+QCheckBox* TOptionDlg::Check(const char* key) const {
+    for (const Switch& s : switches_)
+        if (s.Box->objectName() == QLatin1String(key)) return s.Box;
+    return nullptr;
+}
+
+// ---- Pages ----
+
+QWidget* TOptionDlg::BuildDesignPage() {
+    auto* page = new QWidget;
+    sample_ = new DesignSample(editor_, page);
+    connect(sample_, &DesignSample::Chosen, this, &TOptionDlg::SampleChosen);
+
+    auto* colBox = new QGroupBox(QStringLiteral("配色(&C)"), page);
+    colCombo_ = new QComboBox(colBox);
+    for (const char* name : kColourNames)
+        colCombo_->addItem(QString::fromUtf8(name));
+    colCombo_->setMaxVisibleItems(qv::kOptionColourCount);
+    colPanel_ = new QLabel(colBox);
+    colPanel_->setFixedSize(40, 22);
+    colPanel_->setAutoFillBackground(true);
+    colPanel_->setFrameShape(QFrame::Panel);
+    colPanel_->setFrameShadow(QFrame::Sunken);
+    colButton_ = new QPushButton(QStringLiteral("指定..."), colBox);
+    colButton_->setAutoDefault(false);
+    auto* colLayout = new QGridLayout(colBox);
+    colLayout->addWidget(colCombo_, 0, 0, 1, 2);
+    colLayout->addWidget(colPanel_, 1, 0);
+    colLayout->addWidget(colButton_, 1, 1);
+    connect(colCombo_, &QComboBox::currentIndexChanged, this, [this] { RedrawDesign(); });
+    connect(colButton_, &QPushButton::clicked, this, &TOptionDlg::EditColour);
+
+    auto* fontBox = new QGroupBox(QStringLiteral("フォント(&T)"), page);
+    fontCombo_ = new QComboBox(fontBox);
+    for (const char* name : kFontNames)
+        fontCombo_->addItem(QString::fromUtf8(name));
+    fontLabel_ = new QLabel(fontBox);
+    fontLabel_->setMinimumWidth(120);
+    fontButton_ = new QPushButton(QStringLiteral("指定..."), fontBox);
+    fontButton_->setAutoDefault(false);
+    auto* fontLayout = new QGridLayout(fontBox);
+    fontLayout->addWidget(fontCombo_, 0, 0, 1, 2);
+    fontLayout->addWidget(fontLabel_, 1, 0);
+    fontLayout->addWidget(fontButton_, 1, 1);
+    connect(fontCombo_, &QComboBox::currentIndexChanged, this, [this] { RedrawDesign(); });
+    connect(fontButton_, &QPushButton::clicked, this, &TOptionDlg::EditFont);
+
+    gfLwd_ = Spin(page, 1, 12);
+    intLn_ = Spin(page, 0, 16);
+    connect(gfLwd_, &QSpinBox::valueChanged, this, [this](int v) {
+        if (loading_) return;
+        editor_.Work().GFrameLineWidth = v;
+        RedrawDesign();
+    });
+    connect(intLn_, &QSpinBox::valueChanged, this, [this](int v) {
+        if (loading_) return;
+        editor_.Work().GlstInterLine = v;
+        RedrawDesign();
+    });
+    auto* numbers = new QFormLayout;
+    numbers->addRow(QStringLiteral("ｸﾞﾙｰﾌﾟ枠の線幅"), gfLwd_);
+    numbers->addRow(QStringLiteral("ｸﾞﾙｰﾌﾟﾘｽﾄの行間"), intLn_);
+
+    auto* arrowBox = new QGroupBox(QStringLiteral("ｸﾞﾙｰﾌﾟ関係線の矢(&R)"), page);
+    asizeCombo_ = new QComboBox(arrowBox);
+    asizeCombo_->addItems({QStringLiteral("小"), QStringLiteral("中"), QStringLiteral("大")});
+    atypeCombo_ = new QComboBox(arrowBox);
+    atypeCombo_->addItems({QStringLiteral("線"), QStringLiteral("三角")});
+    auto* arrowLayout = new QHBoxLayout(arrowBox);
+    arrowLayout->addWidget(asizeCombo_);
+    arrowLayout->addWidget(atypeCombo_);
+    connect(asizeCombo_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        if (loading_) return;
+        editor_.SetArrowSize(i);
+        RedrawDesign();
+    });
+    connect(atypeCombo_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        if (loading_) return;
+        editor_.SetArrowType(i);
+        RedrawDesign();
+    });
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(colBox);
+    right->addWidget(fontBox);
+    right->addLayout(numbers);
+    right->addWidget(arrowBox);
+    right->addStretch(1);
+    auto* layout = new QHBoxLayout(page);
+    layout->addWidget(sample_, 1);
+    layout->addLayout(right);
+    return page;
+}
+
+QWidget* TOptionDlg::BuildFragmentPage() {
+    auto* page = new QWidget;
+    const auto sizeBox = [page](const QString& title, QSpinBox*& a, QSpinBox*& b, int aLow,
+                                int aHigh, int bLow, int bHigh, const QString& aLabel,
+                                const QString& bLabel) {
+        auto* box = new QGroupBox(title, page);
+        a = Spin(box, aLow, aHigh);
+        b = Spin(box, bLow, bHigh);
+        auto* l = new QHBoxLayout(box);
+        l->addWidget(a);
+        if (!aLabel.isEmpty()) l->addWidget(new QLabel(aLabel, box));
+        if (!bLabel.isEmpty() && aLabel.isEmpty()) l->addWidget(new QLabel(bLabel, box));
+        l->addWidget(b);
+        if (!aLabel.isEmpty()) l->addWidget(new QLabel(bLabel, box));
+        l->addStretch(1);
+        return box;
+    };
+    auto* frgBox = sizeBox(QStringLiteral("断片ﾃﾞﾌｫﾙﾄｻｲｽﾞ(&S)"), frgW_, frgH_, 4, 40, 1, 20,
+                           QStringLiteral("桁"), QStringLiteral("行"));
+    auto* namBox = sizeBox(QStringLiteral("表札ﾃﾞﾌｫﾙﾄｻｲｽﾞ(&N)"), namW_, namH_, 4, 40, 1, 20,
+                           QStringLiteral("桁"), QStringLiteral("行"));
+    auto* imgBox = sizeBox(QStringLiteral("画像ﾃﾞﾌｫﾙﾄ倍率(&N)"), img1_, img2_, 1, 20, 1, 20,
+                           QString(), QStringLiteral("／"));
+
+    newPos_ = new QComboBox(page);
+    newPos_->addItems({QStringLiteral("左上隅"), QStringLiteral("上中央"), QStringLiteral("右上隅"),
+                       QStringLiteral("左中央"), QStringLiteral("中央"), QStringLiteral("右中央"),
+                       QStringLiteral("左下隅"), QStringLiteral("下中央"),
+                       QStringLiteral("右下隅")});
+    awayPos_ = new QComboBox(page);
+    awayPos_->addItems({QStringLiteral("左上隅"), QStringLiteral("右上隅"),
+                        QStringLiteral("左下隅"), QStringLiteral("右下隅")});
+    movCsr_ = new QComboBox(page);
+    movCsr_->addItems({QStringLiteral("矢印"), QStringLiteral("左手"), QStringLiteral("右手")});
+    auto* lists = new QFormLayout;
+    lists->addRow(QStringLiteral("新規作成位置"), newPos_);
+    lists->addRow(QStringLiteral("片づけ位置"), awayPos_);
+    lists->addRow(QStringLiteral("移動時のｶｰｿﾙ"), movCsr_);
+
+    using E = qv::EnvData;
+    auto* checks = new QVBoxLayout;
+    checks->addWidget(
+        AddCheck(page, "NewNoGroup", QStringLiteral("新規作成時に無所属"), &E::NewNoGroup));
+    checks->addWidget(
+        AddCheck(page, "AutoExpand", QStringLiteral("自動的に行数増"), &E::AutoExpand));
+    checks->addWidget(AddCheck(page, "InputWordWrap",
+                               QStringLiteral("テキスト入力の右端で折り返す"), &E::InputWordWrap));
+    checks->addWidget(
+        AddCheck(page, "IME_On", QStringLiteral("テキスト入力時IMEオン"), &E::IME_On));
+    checks->addWidget(
+        AddCheck(page, "LinkIsIcon", QStringLiteral("リンクをアイコンで表示"), &E::LinkIsIcon));
+
+    auto* crBox = new QGroupBox(QStringLiteral("改行"), page);
+    acceptCr_ = AddCheck(crBox, "Accept_CR", QStringLiteral("ﾃｷｽﾄの改行を行う(&R)"), &E::Accept_CR);
+    crRetKey_ =
+        AddCheck(crBox, "CR_ReturnKey", QStringLiteral("改行はReturnキーで"), &E::CR_ReturnKey);
+    ctlRetOk_ =
+        AddCheck(crBox, "OK_CtrlReturn", QStringLiteral("Ctrl+ReturnキーでOK"), &E::OK_CtrlReturn);
+    crStr_ = new QLineEdit(crBox);
+    crStr_->setMaximumWidth(80);
+    auto* crLayout = new QGridLayout(crBox);
+    crLayout->addWidget(acceptCr_, 0, 0, 1, 2);
+    crLayout->addWidget(crRetKey_, 1, 0, 1, 2);
+    crLayout->addWidget(ctlRetOk_, 2, 0, 1, 2);
+    crLayout->addWidget(new QLabel(QStringLiteral("改行文字列"), crBox), 3, 0);
+    crLayout->addWidget(crStr_, 3, 1);
+    connect(acceptCr_, &QCheckBox::toggled, this, [this] { UpdateCrStates(); });
+    connect(crRetKey_, &QCheckBox::toggled, this, [this] { UpdateCrStates(); });
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(frgBox);
+    left->addWidget(namBox);
+    left->addWidget(imgBox);
+    left->addLayout(lists);
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addLayout(checks);
+    right->addWidget(crBox);
+    right->addStretch(1);
+    auto* layout = new QHBoxLayout(page);
+    layout->addLayout(left);
+    layout->addLayout(right);
+    return page;
+}
+
+QWidget* TOptionDlg::BuildWindowPage() {
+    auto* page = new QWidget;
+    auto* homeBox = new QGroupBox(QStringLiteral("ホームウィンドウ(&H)"), page);
+    homeEdit_ = new QLineEdit(homeBox);
+    homeBtn_ = new QPushButton(QStringLiteral("..."), homeBox);
+    homeBtn_->setAutoDefault(false);
+    homeBtn_->setFixedWidth(32);
+    setCurHomBtn_ = new QPushButton(QStringLiteral("現在のファイルを指定"), homeBox);
+    setCurHomBtn_->setAutoDefault(false);
+    using E = qv::EnvData;
+    auto* homeMax =
+        AddCheck(homeBox, "HomWinMaximize", QStringLiteral("最大化して開く"), &E::HomWinMaximize);
+    auto* homeLayout = new QGridLayout(homeBox);
+    homeLayout->addWidget(homeEdit_, 0, 0, 1, 2);
+    homeLayout->addWidget(homeBtn_, 0, 2);
+    homeLayout->addWidget(homeMax, 1, 0);
+    homeLayout->addWidget(setCurHomBtn_, 1, 1, 1, 2);
+    connect(homeBtn_, &QPushButton::clicked, this, &TOptionDlg::BrowseHome);
+    connect(setCurHomBtn_, &QPushButton::clicked, this, [this] {
+        homeEdit_->setText(QFile::decodeName(editor_.ActiveDocumentPath().c_str()));
+    });
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(homeBox);
+    layout->addWidget(AddCheck(page, "ChildWinMaximize",
+                               QStringLiteral("１個目のウィンドウは最大化する(&Z)"),
+                               &E::ChildWinMaximize));
+    layout->addWidget(AddCheck(page, "ScrollTracking",
+                               QStringLiteral("スクロールバードラッグ中に画面を更新する(&T)"),
+                               &E::ScrollTracking));
+    layout->addWidget(AddCheck(page, "RestoreScrPos",
+                               QStringLiteral("スクロールバーを前回の位置に復元する(&P)"),
+                               &E::RestoreScrPos));
+    layout->addWidget(AddCheck(page, "HideTitleMenu",
+                               QStringLiteral("最大化時にタイトルバーとメニューを隠す(&H)"),
+                               &E::HideTitleMenu));
+    layout->addWidget(AddCheck(page, "ActivateDistWin",
+                               QStringLiteral("断片の移動先ウィンドウをアクティブに(&M)"),
+                               &E::ActivateDistWin));
+    layout->addWidget(AddCheck(page, "OpenLastFile",
+                               QStringLiteral("起動時に前回アクティブだったファイルを開く(&L)"),
+                               &E::OpenLastFile));
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TOptionDlg::BuildDisplayPage() {
+    auto* page = new QWidget;
+    using E = qv::EnvData;
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(AddCheck(page, "GfrmMovUpdate",
+                               QStringLiteral("断片移動中にグループ枠を更新する"),
+                               &E::GfrmMovUpdate));
+    layout->addWidget(AddCheck(page, "NoNpHideGfrm",
+                               QStringLiteral("表札がない場合はグループ枠を表示しない"),
+                               &E::NoNpHideGfrm));
+    layout->addWidget(AddCheck(page, "IfNpShowGfrm",
+                               QStringLiteral("表札がある場合はグループ枠を表示する"),
+                               &E::IfNpShowGfrm));
+    layout->addWidget(AddCheck(page, "HideNamePlate", QStringLiteral("表札を常に表示する"),
+                               &E::HideNamePlate, true));
+    layout->addWidget(AddCheck(page, "DoubleBuffered", QStringLiteral("画面のちらつきを抑える"),
+                               &E::DoubleBuffered));
+    fastDraw_ = AddCheck(page, "FrgFastDraw",
+                         QStringLiteral("断片のイメージを保持して描画を高速化"), &E::FrgFastDraw);
+    layout->addWidget(fastDraw_);
+    layout->addWidget(AddCheck(page, "FlatToolBar",
+                               QStringLiteral("ツールバーをフラット表示にする"), &E::FlatToolBar));
+    layout->addWidget(AddCheck(page, "ShowDstGrp",
+                               QStringLiteral("断片移動先のグループが非表示だったら表示に"),
+                               &E::ShowDstGrp));
+    layout->addWidget(AddCheck(page, "GLineRightAngle",
+                               QStringLiteral("辺同士を結ぶグループ関係線をなるべく垂直に"),
+                               &E::GLineRightAngle));
+    layout->addWidget(AddCheck(page, "MapViewImage",
+                               QStringLiteral("全体図で画像断片を縮小表示する"), &E::MapViewImage));
+    layout->addWidget(
+        AddCheck(page, "ImageIsBack", QStringLiteral("画像断片は背後に表示する"), &E::ImageIsBack));
+    layout->addWidget(
+        AddCheck(page, "AreaFrame", QStringLiteral("全体図にエリア枠を表示する"), &E::AreaFrame));
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TOptionDlg::BuildOtherPage() {
+    auto* page = new QWidget;
+    using E = qv::EnvData;
+    auto* spreadBox = new QGroupBox(QStringLiteral("断片の展開"), page);
+    auto* spreadLayout = new QHBoxLayout(spreadBox);
+    spreadLayout->addWidget(
+        AddCheck(spreadBox, "SpreadAlign", QStringLiteral("揃えて並べる(&I)"), &E::SpreadAlign));
+    spreadLayout->addWidget(
+        AddCheck(spreadBox, "SpreadShuffle", QStringLiteral("シャッフル(&S)"), &E::SpreadShuffle));
+
+    jpgQLabel_ = new QLabel(page);
+    jpgQ_ = new QSlider(Qt::Horizontal, page);
+    jpgQ_->setRange(10, 100);
+    jpgQ_->setTickInterval(10);
+    jpgQ_->setTickPosition(QSlider::TicksBelow);
+    jpgQ_->setPageStep(10);
+    connect(jpgQ_, &QSlider::valueChanged, this,
+            [this](int v) { jpgQLabel_->setText(QStringLiteral("JPEG保存品質 %1").arg(v)); });
+    printMono_ = AddCheck(page, "PrintMonochrome", QStringLiteral("モノクロ(1色)で印刷する"),
+                          &E::PrintMonochrome);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(spreadBox);
+    layout->addWidget(jpgQLabel_);
+    layout->addWidget(jpgQ_);
+    layout->addWidget(printMono_);
+    layout->addWidget(
+        AddCheck(page, "NewBlankDblClick",
+                 QStringLiteral("グループリストの空グループをダブルクリックで新規断片"),
+                 &E::NewBlankDblClick));
+    layout->addWidget(AddCheck(page, "FrameAllSelect",
+                               QStringLiteral("枠選択の際に交差した断片はすべて含める"),
+                               &E::FrameAllSelect));
+    layout->addWidget(AddCheck(page, "ClipPosSort",
+                               QStringLiteral("クリップボードコピー時に断片位置でソート"),
+                               &E::ClipPosSort));
+    layout->addWidget(AddCheck(page, "DropLinkFile",
+                               QStringLiteral("CSV以外のファイルドロップ時に新規リンク断片作成"),
+                               &E::DropLinkFile));
+    layout->addWidget(AddCheck(page, "DropImgFile",
+                               QStringLiteral("画像ファイルドロップ時に画像断片作成"),
+                               &E::DropImgFile));
+    layout->addWidget(AddCheck(page, "NewFixedScr", QStringLiteral("新規作成時に全体サイズを固定"),
+                               &E::NewFixedScr));
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TOptionDlg::BuildPluginPage() {
+    auto* page = new QWidget;
+    auto* box = new QGroupBox(QStringLiteral("Susieプラグイン"), page);
+    spiDirEdit_ = new QLineEdit(box);
+    spiRefBtn_ = new QPushButton(QStringLiteral("..."), box);
+    spiRefBtn_->setAutoDefault(false);
+    spiRefBtn_->setFixedWidth(32);
+    spiList_ = new QListWidget(box);
+    spiList_->setFont(qv::MakeFont(
+        qv::FontSpec{qv::kShiftJisCharset, std::string(qv::kFixedFontFace), 11, false, false}));
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(new QLabel(QStringLiteral("ディレクトリ"), box), 0, 0);
+    grid->addWidget(spiDirEdit_, 0, 1);
+    grid->addWidget(spiRefBtn_, 0, 2);
+    grid->addWidget(spiList_, 1, 0, 1, 3);
+    connect(spiRefBtn_, &QPushButton::clicked, this, &TOptionDlg::BrowsePlugins);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(box);
+    return page;
+}
+
+// ---- Showing, OK and Cancel ----
+
+void TOptionDlg::Begin(const std::string& activePath) {
+    editor_.Show(env_, activePath);
+    applied_ = {};
+    LoadControls();
+    tabs_->setCurrentIndex(0);
+    show();
+    colCombo_->setFocus();
+}
+
+int TOptionDlg::Execute(const std::string& activePath) {
+    Begin(activePath);
+    return exec();
+}
+
+void TOptionDlg::LoadControls() {
+    loading_ = true;
+    const qv::EnvData& w = editor_.Work();
+    colCombo_->setCurrentIndex(0);
+    fontCombo_->setCurrentIndex(0);
+    gfLwd_->setValue(w.GFrameLineWidth);
+    intLn_->setValue(w.GlstInterLine);
+    asizeCombo_->setCurrentIndex(qv::ArrowSizeIndex(w.GLineArrowSize));
+    atypeCombo_->setCurrentIndex(qv::ArrowTypeIndex(w.GLineArrowType));
+
+    frgW_->setValue(w.FrgWidth);
+    frgH_->setValue(w.FrgHeight);
+    namW_->setValue(w.NamWidth);
+    namH_->setValue(w.NamHeight);
+    img1_->setValue(w.ImgRatio1);
+    img2_->setValue(w.ImgRatio2);
+    newPos_->setCurrentIndex(std::clamp(w.NewPosition - 1, 0, 8));
+    awayPos_->setCurrentIndex(std::clamp(w.AwayPosition, 0, 3));
+    movCsr_->setCurrentIndex(qv::MoveCursorIndex(w.MoveCurosr));
+    crStr_->setText(qv::FromCp932(w.CR_String));
+
+    for (const Switch& s : switches_)
+        s.Box->setChecked((w.*(s.Field)) != s.Inverted);
+    fastDraw_->setEnabled(env_.PlatformId == qv::kPlatformNt);
+    UpdateCrStates();
+
+    homeEdit_->setText(FromStorage(w.HomeWindow));
+    setCurHomBtn_->setEnabled(editor_.CanUseActiveDocument());
+    jpgQ_->setValue(std::clamp(w.JpegQuality, 10, 100));
+    jpgQLabel_->setText(QStringLiteral("JPEG保存品質 %1").arg(jpgQ_->value()));
+    spiDirEdit_->setText(FromStorage(w.SpiDir));
+    FillPlugins();
+    shortcuts_->Fill(commands_);
+    loading_ = false;
+    RedrawDesign();
+}
+
+void TOptionDlg::StoreControls() {
+    qv::EnvData& w = editor_.Work();
+    w.GFrameLineWidth = gfLwd_->value();
+    w.GlstInterLine = intLn_->value();
+    w.FrgWidth = frgW_->value();
+    w.FrgHeight = frgH_->value();
+    w.NamWidth = namW_->value();
+    w.NamHeight = namH_->value();
+    w.ImgRatio1 = img1_->value();
+    w.ImgRatio2 = img2_->value();
+    w.NewPosition = newPos_->currentIndex() + 1;
+    w.AwayPosition = std::max(awayPos_->currentIndex(), 0);
+    w.MoveCurosr = qv::MoveCursorOfIndex(movCsr_->currentIndex());
+    w.CR_String = qv::ToCp932(crStr_->text());
+    for (const Switch& s : switches_)
+        w.*(s.Field) = s.Box->isChecked() != s.Inverted;
+    w.HomeWindow = ToStorage(homeEdit_->text()).value_or(w.HomeWindow);
+    w.JpegQuality = jpgQ_->value();
+    w.SpiDir = ToStorage(spiDirEdit_->text()).value_or(w.SpiDir);
+}
+
+void TOptionDlg::done(int result) {
+    if (editor_.IsShown()) {
+        if (result == QDialog::Accepted) {
+            // The settings file holds code page 932 text: a path it cannot name exactly is not
+            // taken, and the dialog stays open to correct it.
+            for (QLineEdit* field : {homeEdit_, spiDirEdit_}) {
+                if (!ToStorage(field->text())) {
+                    Warn(QStringLiteral("[%1]このパス名は設定ファイルに保存できません")
+                             .arg(field->text()));
+                    field->setFocus();
+                    return;
+                }
+            }
+            StoreControls();
+            applied_ = editor_.Accept();
+            if (applied_.PluginsChanged && OnPluginFolderChanged) OnPluginFolderChanged();
+            if (applied_.ImeChanged && OnImeChanged) OnImeChanged(env_.IME_On);
+        } else {
+            editor_.Cancel();
+        }
+    }
+    QDialog::done(result);
+}
+
+// ---- The design page ----
+
+void TOptionDlg::RedrawDesign() {
+    sample_->update();
+    const int c = colCombo_->currentIndex();
+    colButton_->setEnabled(c >= 0);
+    QPalette pal = colPanel_->palette();
+    pal.setColor(QPalette::Window,
+                 c >= 0 ? qv::ToQColor(editor_.ColourOf(static_cast<OptionColour>(c)))
+                        : palette().color(QPalette::Window));
+    colPanel_->setPalette(pal);
+    const int f = fontCombo_->currentIndex();
+    fontButton_->setEnabled(f >= 0);
+    fontLabel_->setText(f >= 0 ? qv::FromCp932(editor_.Font(static_cast<OptionFont>(f)).Face)
+                               : QString());
+}
+
+void TOptionDlg::SampleChosen(const qv::SampleChoice& choice) {
+    colCombo_->setCurrentIndex(choice.Colour ? static_cast<int>(*choice.Colour) : -1);
+    if (!choice.FontKept)
+        fontCombo_->setCurrentIndex(choice.Font ? static_cast<int>(*choice.Font) : -1);
+    RedrawDesign();
+}
+
+void TOptionDlg::EditColour() {
+    const int c = colCombo_->currentIndex();
+    if (c < 0 || !ChooseColour) return;
+    const auto which = static_cast<OptionColour>(c);
+    for (int i = 0; i < 16; ++i)
+        QColorDialog::setCustomColor(i,
+                                     qv::ToQColor(env_.CustomColors[static_cast<std::size_t>(i)]));
+    const std::optional<QColor> chosen = ChooseColour(qv::ToQColor(editor_.ColourOf(which)));
+    if (!chosen) return;
+    std::array<qv::Color, 16> custom{};
+    for (int i = 0; i < 16; ++i)
+        custom[static_cast<std::size_t>(i)] = FromQColor(QColorDialog::customColor(i));
+    editor_.TakeCustomColours(custom);
+    editor_.SetColour(which, FromQColor(*chosen));
+    RedrawDesign();
+}
+
+void TOptionDlg::EditFont() {
+    const int f = fontCombo_->currentIndex();
+    if (f < 0 || !ChooseFont) return;
+    const auto which = static_cast<OptionFont>(f);
+    qv::FontSpec& spec = editor_.Font(which);
+    const std::optional<QFont> chosen =
+        ChooseFont(ChooserFont(spec), which == OptionFont::GroupList);
+    if (!chosen) return;
+    spec = SpecOf(*chosen, spec.Charset);
+    RedrawDesign();
+}
+
+// ---- The other pages ----
+
+void TOptionDlg::UpdateCrStates() {
+    crRetKey_->setEnabled(acceptCr_->isChecked());
+    crStr_->setEnabled(acceptCr_->isChecked());
+    ctlRetOk_->setEnabled(crRetKey_->isChecked());
+}
+
+void TOptionDlg::Warn(const QString& text) {
+    prompts_.Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
+}
+
+void TOptionDlg::BrowseHome() {
+    if (!ChooseHomeFile) return;
+    const QString path = ChooseHomeFile();
+    if (path.isEmpty()) return;
+    if (qv::CheckFragmentFile(QFile::encodeName(path).toStdString()) !=
+        qv::FragmentFileCheck::FragmentFile) {
+        Warn(QStringLiteral("[%1]は断片ﾌｧｲﾙではありません").arg(path));
+        return;
+    }
+    homeEdit_->setText(path);
+}
+
+void TOptionDlg::BrowsePlugins() {
+    if (!ChooseFolder) return;
+    const QString folder = ChooseFolder(spiDirEdit_->text());
+    if (folder.isEmpty()) return;
+    const std::optional<std::string> stored = ToStorage(folder);
+    if (!stored) {
+        Warn(QStringLiteral("[%1]このパス名は設定ファイルに保存できません").arg(folder));
+        return;
+    }
+    editor_.ChoosePluginFolder(*stored);
+    if (OnPluginFolderChanged) OnPluginFolderChanged();
+    spiDirEdit_->setText(folder);
+    FillPlugins();
+}
+
+void TOptionDlg::FillPlugins() {
+    spiList_->clear();
+    if (!PluginLines) return;
+    for (const std::string& line : PluginLines())
+        spiList_->addItem(qv::FromCp932(line));
+}

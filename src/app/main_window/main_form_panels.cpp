@@ -1,0 +1,95 @@
+// The group list, the overview map, the file commands and the whole-size dialog: made with the
+// main window, bound to their commands, and stored at shut-down.
+#include <QMenu>
+
+#include "app/app_services.h"
+#include "app/commands/command_registry.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/file_commands.h"
+#include "app/main_window/main_form.h"
+#include "app/main_window/view_commands.h"
+#include "app/panels/group_list_panel.h"
+#include "app/panels/map_viewer.h"
+
+namespace {
+
+// What the group list asks of the main window.
+class FormGroupListHost final : public GroupListHost {
+  public:
+    explicit FormGroupListHost(TQuillovaMainForm& form) : form_(form) {}
+    qv::FragSet* ActiveDocument() const override { return form_.ActiveDocument(); }
+    void RefreshViews() override { form_.RefreshViews(); }
+    void FocusMainWindow() override {
+        form_.activateWindow();
+        if (TMDIChild* child = form_.ActiveChild())
+            child->setFocus();
+        else
+            form_.setFocus();
+    }
+
+  private:
+    TQuillovaMainForm& form_;
+};
+
+}  // namespace
+
+void TQuillovaMainForm::BuildPanels() {
+    fileCommands_ = std::make_unique<FileCommands>(*this);
+    viewCommands_ = std::make_unique<ViewCommands>(*this);
+    groupListHost_ = std::make_unique<FormGroupListHost>(*this);
+    groupList_ = new TGroupListPanel(*this, Env(), *groupListHost_);
+    groupList_->Restore(Ini());
+    groupListShown_ = !groupList_->isHidden();
+    mapViewer_ = new TMapViewer(
+        Env(), Ini(), [this] { return ActiveDocument(); }, this);
+
+    host_.OnRefreshGroupList = [this] {
+        // New counts for the group list are new counts for the status bar too.
+        DispStatusUpdate();
+        groupList_->RefreshGroupList();
+    };
+    host_.OnRefreshMap = [this] { mapViewer_->MapUpdate(); };
+    host_.OnGroupListRow = [this] { return groupList_->GroupListRow(); };
+    OnShowMapViewer = [this](bool show) {
+        if (show)
+            mapViewer_->ShowViewer();
+        else
+            mapViewer_->close();
+    };
+    connect(mdiArea_, &QMdiArea::subWindowActivated, mapViewer_,
+            [this] { mapViewer_->MapUpdate(); });
+
+    using C = CommandId;
+    CommandRegistry& r = *commands_;
+    FileCommands& f = *fileCommands_;
+    r.SetHandler(C::FileNew, [&f] { f.FileNew(); });
+    r.SetHandler(C::FileOpen, [&f] { f.FileOpen(); });
+    r.SetHandler(C::FileMerge, [&f] { f.FileMerge(); });
+    r.SetHandler(C::FileSave, [&f] { f.FileSave(); });
+    r.SetHandler(C::FileSaveAs, [&f] { f.FileSaveAs(); });
+    r.SetHandler(C::FileClose, [&f] { f.FileClose(); });
+    r.SetHandler(C::FileAllSaveEnd, [&f] { f.FileAllSaveEnd(); });
+    r.SetHandler(C::FileImport, [&f] { f.FileImport(); });
+    r.SetHandler(C::FileExport, [&f] { f.FileExport(); });
+    r.SetHandler(C::OptionScrSize, [this] { viewCommands_->OptionScrSize(); });
+    // The panels can be hidden by their own close boxes too: the commands follow what shows.
+    r.SetHandler(C::ShowGrpLst, [this] {
+        viewCommands_->ShowGrpLst();
+        groupListShown_ = !groupList_->isHidden();
+    });
+    r.SetHandler(C::ShowMapViewer, [this] {
+        viewCommands_->ShowMapViewer();
+        mapViewerShown_ = mapViewer_->isVisible();
+    });
+    if (QMenu* recent = Dynamic(DynamicMenu::RecentFiles)) {
+        connect(MainMenu(0), &QMenu::aboutToShow, recent,
+                [this, recent] { fileCommands_->FillRecentMenu(*recent); });
+    }
+}
+
+void TQuillovaMainForm::StorePanels() {
+    groupList_->Store(Ini());
+    groupListShown_ = !groupList_->isHidden();
+    mapViewerShown_ = mapViewer_->isVisible();
+    mapViewer_->StorePlacement();
+}

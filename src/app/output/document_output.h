@@ -1,0 +1,67 @@
+// Printing a document on one page and saving it as a BMP or JPEG picture: the commands FilePrint
+// and FileImgOut with their dialogs, status texts and messages. The drawing itself is the render
+// layer's (PrintDocumentPage, SaveDocumentImage).
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+namespace qv {
+class EnvData;
+class FragSet;
+class Prompts;
+class RenderCache;
+}  // namespace qv
+
+class DocumentOutput {
+  public:
+    // `status` shows a text in status panel 2 at once (empty clears it); failures are reported
+    // through `prompts`.
+    DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent,
+                   std::function<void(const QString&)> status);
+    ~DocumentOutput();
+
+    // FilePrint: landscape (every time; the dialog may change it), the print dialog, then one
+    // page. Printing to a PDF file is offered by the dialog even when no printer is installed.
+    void FilePrint(qv::FragSet& document);
+    // Prints the document on exactly one page of `printer`, scaled to fit. False (with a message
+    // already shown) when the printer or file could not be opened.
+    bool PrintDocument(QPrinter& printer, qv::FragSet& document);
+
+    // FileImgOut: asks for a file name, then writes the whole document as a picture. A name
+    // without ".BMP", ".JPG" or ".JPEG" and every failure are reported.
+    void FileImgOut(qv::FragSet& document);
+
+    // The printer kept between prints (its settings stay as the user left them).
+    QPrinter& Printer();
+
+    // The dialogs; tests replace them. ConfirmPrint returns whether to print.
+    std::function<bool(QPrinter& printer)> ConfirmPrint;
+    struct ImageFileRequest {
+        QString Title;
+        QStringList Filters;
+        int SelectedFilter = 0;  // index into Filters
+        QString DefaultSuffix;
+        QString InitialName;
+    };
+    std::function<std::optional<QString>(const ImageFileRequest& request)> ChooseImageFile;
+
+    // The request FileImgOut would open the dialog with.
+    ImageFileRequest ImageRequestFor(const qv::FragSet& document) const;
+
+  private:
+    void Warn(const QString& text) const;
+
+    qv::EnvData& env_;
+    qv::Prompts& prompts_;
+    QWidget* parent_;
+    std::function<void(const QString&)> status_;
+    std::unique_ptr<QPrinter> printer_;
+    // Printing and image output draw at their own scale; they never disturb a window's cache.
+    std::unique_ptr<qv::RenderCache> cache_;
+};

@@ -1,0 +1,185 @@
+// The group list: a dock window "グループリスト" with one row per group of the active document
+// (count and name, a check mark for shown, the selected row = the current group). It docks at
+// any edge of the main window or floats. Rows can be dragged onto other rows, or moved with
+// Alt+Up / Alt+Down, to exchange the groups' numbers.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QDockWidget>
+#include <QListView>
+#include <QStyledItemDelegate>
+#include <array>
+#include <optional>
+
+#include "core/panels/group_list.h"
+
+class QAction;
+class QMainWindow;
+class QMenu;
+
+namespace qv {
+class EnvData;
+class FragSet;
+class UsrIniFile;
+}  // namespace qv
+
+// What the list needs from the main window.
+class GroupListHost {
+  public:
+    virtual ~GroupListHost() = default;
+    virtual qv::FragSet* ActiveDocument() const = 0;
+    // Visibility, frames and this list follow the document's groups.
+    virtual void RefreshViews() = 0;
+    // The list gives up the keyboard focus to the main window.
+    virtual void FocusMainWindow() = 0;
+    // A double click on an empty group asks for a new card in it (NewBlankDblClick).
+    virtual void NewFragmentInGroup(qv::FragSet& /*set*/, int /*group*/) {}
+};
+
+// The 101 rows as Qt sees them: display text, check state, whether the group is shown.
+class GroupListModel : public QAbstractListModel {
+    Q_OBJECT
+
+  public:
+    explicit GroupListModel(QObject* parent = nullptr);
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    qv::GroupListRowsState& Rows() { return rows_; }
+    const qv::GroupListRowsState& Rows() const { return rows_; }
+    // Re-reads the rows from `set` and reports the changed rows to the view.
+    void Refresh(const qv::FragSet* set);
+    // Rows whose check marks the caller changed in Rows().
+    void ChecksChanged();
+    void SetHasDocument(bool on) { hasDocument_ = on; }
+    bool HasDocument() const { return hasDocument_; }
+
+  private:
+    qv::GroupListRowsState rows_;
+    std::array<QString, qv::kGroupListRows> shown_;
+    bool hasDocument_ = false;
+};
+
+// Paints a row as the list always looked: background, check box, text at 2 pixels.
+class GroupRowDelegate : public QStyledItemDelegate {
+  public:
+    GroupRowDelegate(const qv::EnvData& env, QObject* parent)
+        : QStyledItemDelegate(parent), env_(env) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // The check box of a row with rectangle `row`.
+    static QRect CheckRect(const QRect& row);
+    int RowHeight() const;
+
+  private:
+    const qv::EnvData& env_;
+};
+
+class TGroupListPanel;
+
+// The list itself: clicks, the check boxes, double click, keys and the row drag.
+class GroupListView : public QListView {
+    Q_OBJECT
+
+  public:
+    explicit GroupListView(TGroupListPanel& panel);
+    // The row a row drag would drop on, -1 when none.
+    int DropRow() const { return dropRow_; }
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+  private:
+    void SetDropRow(int row);
+
+    TGroupListPanel& panel_;
+    bool rowDrag_ = false;
+    bool dragging_ = false;
+    QPoint pressPos_;
+    int dropRow_ = -1;
+};
+
+class TGroupListPanel : public QDockWidget {
+    Q_OBJECT
+
+  public:
+    TGroupListPanel(QMainWindow& main, qv::EnvData& env, GroupListHost& host);
+
+    // Start-up: font and colours, the placement from the settings file, docked or floating,
+    // shown or hidden.
+    void Restore(const qv::UsrIniFile& ini);
+    // Shut-down: visibility, floating state and placement.
+    void Store(qv::UsrIniFile& ini);
+    // Font, colours and row height from the settings (again after the options dialog).
+    void ApplyAppearance();
+
+    // Rewrites rows, marks and the selected row from the active document; nothing while views
+    // are locked or the list is hidden.
+    void RefreshGroupList();
+    // The picked row while the list is shown (0..99 groups 1..100, 100 group 0).
+    std::optional<int> GroupListRow() const;
+
+    void DockGroupList(qv::DockSide side);
+    void FloatGroupList();
+    void SaveGroupListPlacement();
+    // The command that shows or hides the list.
+    void ShowOrHide();
+    bool Floats() const { return isFloating(); }
+    qv::DockSide Side() const { return placement_.Side; }
+    const qv::GroupListPlacement& Placement() const { return placement_; }
+
+    GroupListView* View() const { return view_; }
+    GroupListModel* Model() const { return model_; }
+    QMenu* PopupMenu() const { return popup_; }
+    QAction* UpAction() const { return up_; }
+    QAction* DownAction() const { return down_; }
+
+    // ---- The list's events (the view forwards them) ----
+    void RowPicked(int row);
+    void CheckClicked(int row, bool shift);
+    void RowActivated(int row);
+    bool CanDrop(int row) const;
+    void Drop(int row);
+    void MoveCurrent(int delta);
+    void ShowAll();
+    void ShowNonEmpty();
+    void Hide();
+    void GiveUpFocus();
+
+    bool CheckJustToggled = false;
+    bool Refreshing() const { return refreshing_; }
+
+  protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void BuildPopup();
+    void ApplyPanelSize();
+    void UpdatePopupChecks();
+    void OnTopLevelChanged(bool floating);
+    void OnLocationChanged(Qt::DockWidgetArea area);
+
+    QMainWindow& main_;
+    qv::EnvData& env_;
+    GroupListHost& host_;
+    GroupListModel* model_ = nullptr;
+    GroupListView* view_ = nullptr;
+    GroupRowDelegate* delegate_ = nullptr;
+    QMenu* popup_ = nullptr;
+    QAction* up_ = nullptr;
+    QAction* down_ = nullptr;
+    QAction* sides_[4] = {};
+    QAction* float_ = nullptr;
+    qv::GroupListPlacement placement_;
+    bool refreshing_ = false;
+    bool placing_ = false;
+    bool sizePending_ = false;
+};

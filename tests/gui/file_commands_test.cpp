@@ -1,0 +1,392 @@
+// The File menu's commands with their dialogs answered from a script: happy paths and failures.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <deque>
+#include <thread>
+
+#include "app/app_services.h"
+#include "app/document/mdi_child.h"
+#include "app/file_chooser.h"
+#include "app/main_window/file_commands.h"
+#include "app/main_window/main_form.h"
+#include "core/model/frag_set.h"
+#include "core/settings/env_data.h"
+#include "render/qt_text.h"
+
+namespace {
+
+const QString kExample = QStringLiteral(QV_SOURCE_DIR "/examples/brainstorm.csv");
+
+class ScriptedPrompts : public qv::Prompts {
+  public:
+    std::deque<qv::PromptAnswer> Answers;
+    std::vector<QString> Asked;
+    qv::PromptAnswer Warning(std::string_view text, qv::PromptButtons) override {
+        return Next(text);
+    }
+    qv::PromptAnswer Question(std::string_view text, qv::PromptButtons) override {
+        return Next(text);
+    }
+
+  private:
+    qv::PromptAnswer Next(std::string_view text) {
+        Asked.push_back(qv::FromCp932(text));
+        if (Answers.empty()) return qv::PromptAnswer::Cancel;
+        const qv::PromptAnswer a = Answers.front();
+        Answers.pop_front();
+        return a;
+    }
+};
+
+class ScriptedChooser : public FileChooser {
+  public:
+    std::deque<QString> Files;
+    std::vector<FileDialogSpec> Shown;
+    QString Choose(QWidget*, const FileDialogSpec& spec) override {
+        Shown.push_back(spec);
+        if (Files.empty()) return QString();
+        QString f = Files.front();
+        Files.pop_front();
+        return f;
+    }
+};
+
+QByteArray Contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class FileCommandsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        services_.Prompts().Redirect(&prompts_);
+        services_.RedirectFiles(&chooser_);
+        form_.resize(900, 700);
+        form_.show();
+        doc_ = dir_.filePath(QStringLiteral("doc.csv"));
+        ASSERT_TRUE(QFile::copy(kExample, doc_));
+        QFile::setPermissions(doc_, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    void TearDown() override {
+        services_.Prompts().Redirect(nullptr);
+        services_.RedirectFiles(nullptr);
+        for (QMdiSubWindow* sub : form_.DocumentArea()->subWindowList())
+            if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
+    }
+    TMDIChild* OpenDoc() {
+        chooser_.Files = {doc_};
+        form_.Files().FileOpen();
+        return form_.ActiveChild();
+    }
+    QString Status() {
+        const auto labels = form_.statusBar()->findChildren<QLabel*>();
+        return labels.size() >= 3 ? labels[2]->text() : QString();
+    }
+
+    QTemporaryDir dir_;
+    QString doc_;
+    ScriptedPrompts prompts_;
+    ScriptedChooser chooser_;
+    AppServices services_;
+    TQuillovaMainForm form_{services_};
+};
+
+TEST_F(FileCommandsTest, DialogsAreSetUpWithTheirTitlesFiltersAndNoPatternAsName) {
+    QFileDialog open;
+    ConfigureFileDialog(open, OpenDocumentDialog());
+    EXPECT_EQ(open.windowTitle(), QStringLiteral("開く"));
+    EXPECT_EQ(open.nameFilters(),
+              QStringList{QStringLiteral("Quillovarsta 断片ﾌｧｲﾙ (*.csv *.CSV)")});
+    EXPECT_EQ(open.defaultSuffix(), QStringLiteral("csv"));
+    EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFile);
+    EXPECT_TRUE(open.selectedFiles().isEmpty() ||
+                !open.selectedFiles().constFirst().contains(QLatin1Char('*')));
+
+    QFileDialog save;
+    ConfigureFileDialog(save, SaveDocumentAsDialog(doc_));
+    EXPECT_EQ(save.acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(save.testOption(QFileDialog::DontConfirmOverwrite)) << "replacing is asked";
+    EXPECT_EQ(QFileInfo(save.selectedFiles().value(0)).fileName(), QStringLiteral("doc.csv"));
+
+    EXPECT_EQ(MergeDocumentDialog().Title, QStringLiteral("マージ"));
+    EXPECT_EQ(ImportTextDialog().Title, QStringLiteral("テキスト取り込み"));
+    EXPECT_EQ(ImportTextDialog().Filter, QStringLiteral("テキスト (*.txt *.TXT)"));
+    EXPECT_EQ(ExportTextDialog().Title, QStringLiteral("テキスト書き出し"));
+    EXPECT_TRUE(ExportTextDialog().Save);
+}
+
+TEST_F(FileCommandsTest, OpenNewCloseAndTheFortyWindowLimit) {
+    TMDIChild* child = OpenDoc();
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->Set().Count(), 23);
+    EXPECT_EQ(chooser_.Shown.back().Title, QStringLiteral("開く"));
+
+    // Cancelled: nothing happens. Missing: reported, nothing opens.
+    form_.Files().FileOpen();
+    chooser_.Files = {dir_.filePath(QStringLiteral("gone.csv"))};
+    form_.Files().FileOpen();
+    ASSERT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_TRUE(prompts_.Asked[0].endsWith(QStringLiteral("gone.csv]は存在しません")));
+    EXPECT_EQ(form_.DocumentCount(), 1);
+
+    // Not a fragment file, asked and refused.
+    const QString other = dir_.filePath(QStringLiteral("other.csv"));
+    QFile f(other);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("a,b\r\nc,d\r\n");
+    f.close();
+    prompts_.Answers = {qv::PromptAnswer::No};
+    chooser_.Files = {other};
+    form_.Files().FileOpen();
+    EXPECT_TRUE(prompts_.Asked.back().contains(QStringLiteral("は断片ファイルではありません")));
+    EXPECT_EQ(form_.DocumentCount(), 1);
+
+    // A folder named like a document is no document, not even an empty one.
+    const QString folder = dir_.filePath(QStringLiteral("folder.csv"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    chooser_.Files = {folder};
+    form_.Files().FileOpen();
+    EXPECT_TRUE(prompts_.Asked.back().contains(QStringLiteral("folder.csv]を読み込めません\n")));
+    EXPECT_EQ(form_.DocumentCount(), 1);
+
+    form_.Files().FileClose();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(form_.DocumentCount(), 0);
+
+    for (int i = 0; i < 40; ++i)
+        form_.Files().FileNew();
+    EXPECT_EQ(form_.DocumentCount(), 40);
+    form_.Files().FileNew();
+    const std::size_t shown = chooser_.Shown.size();
+    form_.Files().FileOpen();
+    EXPECT_EQ(form_.DocumentCount(), 40);
+    EXPECT_EQ(chooser_.Shown.size(), shown) << "no dialog at the limit";
+    QMenu recent;
+    form_.Env().RecentFiles = {"\"/x.csv\",1"};
+    form_.Files().FillRecentMenu(recent);
+    EXPECT_FALSE(recent.isEnabled());
+}
+
+TEST_F(FileCommandsTest, SaveWritesAndReportsAndAFailedSaveKeepsEverything) {
+    TMDIChild* child = OpenDoc();
+    ASSERT_NE(child, nullptr);
+    child->Set().Fragments().front()->Left += 40;
+    child->Set().Modified = true;
+    ASSERT_TRUE(form_.Files().FileSave());
+    EXPECT_FALSE(child->Set().Modified);
+    EXPECT_EQ(Status(), doc_ + QStringLiteral(" を保存しました"));
+    EXPECT_NE(Contents(doc_), Contents(kExample));
+
+    // A folder that cannot be written: the message, and the document as it was.
+    const QString locked = dir_.filePath(QStringLiteral("missing"));
+    child->Set().Modified = true;
+    const QString caption = child->windowTitle();
+    chooser_.Files = {locked + QStringLiteral("/new.csv")};
+    prompts_.Asked.clear();
+    EXPECT_FALSE(form_.Files().FileSaveAs());
+    ASSERT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_EQ(prompts_.Asked[0], QStringLiteral("保存できませんでした"));
+    EXPECT_TRUE(child->Set().Modified);
+    EXPECT_EQ(child->windowTitle(), caption);
+    EXPECT_EQ(QFile::decodeName(child->Set().FileName.c_str()), doc_);
+
+    // Save as elsewhere: the caption follows the new name.
+    const QString moved = dir_.filePath(QStringLiteral("moved.csv"));
+    chooser_.Files = {moved};
+    ASSERT_TRUE(form_.Files().FileSaveAs());
+    EXPECT_EQ(child->windowTitle(), moved);
+    EXPECT_TRUE(chooser_.Shown.back().Save);
+    EXPECT_EQ(chooser_.Shown.back().InitialPath, doc_);
+}
+
+TEST_F(FileCommandsTest, SavingOverAFileChangedByOthersAsksFirst) {
+    TMDIChild* child = OpenDoc();
+    ASSERT_NE(child, nullptr);
+    child->Set().Modified = true;
+    // Someone else writes the file (another size, so the stamp differs on any file system).
+    {
+        QFile f(doc_);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("\"theirs\",0,10,10,4,1,0,16777215,\r\n");
+    }
+    const QByteArray theirs = Contents(doc_);
+    prompts_.Answers = {qv::PromptAnswer::No};
+    EXPECT_FALSE(form_.Files().FileSave());
+    ASSERT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_TRUE(prompts_.Asked[0].contains(QStringLiteral("上書きしますか?")));
+    EXPECT_EQ(Contents(doc_), theirs);
+    EXPECT_TRUE(child->Set().Modified);
+
+    prompts_.Answers = {qv::PromptAnswer::Yes};
+    EXPECT_TRUE(form_.Files().FileSave());
+    EXPECT_NE(Contents(doc_), theirs);
+    // Written by this window: the next save does not ask.
+    child->Set().Modified = true;
+    EXPECT_TRUE(form_.Files().FileSave());
+    EXPECT_EQ(prompts_.Asked.size(), 2u);
+}
+
+TEST_F(FileCommandsTest, UntitledSaveIsSaveAsAndReadOnlySaveAsGivesAWritableDocument) {
+    form_.Files().FileNew();
+    TMDIChild* child = form_.ActiveChild();
+    ASSERT_NE(child, nullptr);
+    const QString named = dir_.filePath(QStringLiteral("named.csv"));
+    chooser_.Files = {named};
+    ASSERT_TRUE(form_.Files().FileSave());
+    EXPECT_TRUE(chooser_.Shown.back().InitialPath.isEmpty());
+    EXPECT_EQ(child->windowTitle(), named);
+    EXPECT_TRUE(QFile::exists(named));
+
+    QFile::setPermissions(doc_, QFile::ReadOwner);
+    TMDIChild* locked = OpenDoc();
+    ASSERT_NE(locked, nullptr);
+    ASSERT_TRUE(locked->Set().ReadOnly);
+    EXPECT_FALSE(form_.Files().FileSave()) << "a read-only document is not saved";
+    chooser_.Files = {dir_.filePath(QStringLiteral("copy.csv"))};
+    ASSERT_TRUE(form_.Files().FileSaveAs());
+    EXPECT_FALSE(locked->Set().ReadOnly);
+    EXPECT_FALSE(locked->windowTitle().contains(QStringLiteral("編集禁止")));
+}
+
+TEST_F(FileCommandsTest, MergeAsksAboutOtherFilesAndAddsTheirCards) {
+    form_.Files().FileNew();
+    qv::FragSet& set = *form_.ActiveDocument();
+    const QString text = dir_.filePath(QStringLiteral("list.csv"));
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("title\r\none,1\r\ntwo,2\r\n");
+    f.close();
+    chooser_.Files = {text};
+    form_.Files().FileMerge();  // the question is cancelled
+    EXPECT_EQ(set.Count(), 0);
+    ASSERT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_TRUE(prompts_.Asked[0].endsWith(QStringLiteral(
+        "は断片ファイルではありません\n1番目の項目をテキスト内容としてマージしますか?")));
+    EXPECT_EQ(chooser_.Shown.back().Title, QStringLiteral("マージ"));
+
+    prompts_.Answers = {qv::PromptAnswer::Ok};
+    chooser_.Files = {text};
+    form_.Files().FileMerge();
+    EXPECT_EQ(set.Count(), 2);
+    chooser_.Files = {doc_};
+    form_.Files().FileMerge();
+    EXPECT_EQ(set.Count(), 25);
+    EXPECT_TRUE(set.Modified);
+}
+
+TEST_F(FileCommandsTest, ExportAndImportTextRoundTripTheCards) {
+    TMDIChild* child = OpenDoc();
+    ASSERT_NE(child, nullptr);
+    const QString exported = dir_.filePath(QStringLiteral("cards.txt"));
+    chooser_.Files = {exported};
+    form_.Files().FileExport();
+    EXPECT_TRUE(Contents(exported).startsWith(";"));
+    EXPECT_EQ(chooser_.Shown.back().Title, QStringLiteral("テキスト書き出し"));
+
+    int texts = 0;
+    for (const auto& f : child->Set().Fragments())
+        texts += f->Kind == qv::FragmentKind::Text || f->Kind == qv::FragmentKind::NamePlate;
+    form_.Files().FileNew();
+    chooser_.Files = {exported};
+    form_.Files().FileImport();
+    EXPECT_EQ(form_.ActiveDocument()->Count(), texts) << "the text and name-plate cards";
+
+    // Unwritable target: reported.
+    chooser_.Files = {QStringLiteral("/proc/cards.txt")};
+    form_.Files().FileExport();
+    EXPECT_TRUE(prompts_.Asked.back().contains(QStringLiteral("書き出せませんでした")));
+}
+
+TEST_F(FileCommandsTest, RecentFilesListTheHistoryAndReopenAtTheViewTheyWereLeftAt) {
+    TMDIChild* child = OpenDoc();
+    ASSERT_NE(child, nullptr);
+    child->Set().GroupTable[4].Shown = false;
+    child->SetScrollPosition(qv::ScrollAxis::Vertical, 64);
+    child->Set().GroupListGroup = 3;
+    form_.Files().FileClose();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(form_.DocumentCount(), 0);
+
+    QMenu recent;
+    form_.Files().FillRecentMenu(recent);
+    EXPECT_TRUE(recent.isEnabled());
+    ASSERT_EQ(recent.actions().size(), 1);
+    EXPECT_EQ(recent.actions()[0]->text(), QStringLiteral("&1: ") + doc_);
+    recent.actions()[0]->trigger();
+    TMDIChild* again = form_.ActiveChild();
+    ASSERT_NE(again, nullptr);
+    EXPECT_FALSE(again->Set().GroupTable[4].Shown);
+    EXPECT_EQ(again->ScrollPosition(qv::ScrollAxis::Vertical), 64);
+    EXPECT_EQ(again->Set().GroupListGroup, 3);
+
+    EXPECT_EQ(FileCommands::RecentItemCaption(9, QStringLiteral("/a&b.csv")),
+              QStringLiteral("&0: /a&&b.csv"));
+    EXPECT_EQ(FileCommands::RecentItemCaption(10, QStringLiteral("/c.csv")),
+              QStringLiteral("   /c.csv"));
+
+    // An entry whose file is gone: reported, nothing opens.
+    form_.Env().RecentFiles.insert(form_.Env().RecentFiles.begin(), "\"/gone/x.csv\",1");
+    form_.Files().FileHst(0);
+    EXPECT_EQ(prompts_.Asked.back(), QStringLiteral("[/gone/x.csv]は存在しません"));
+}
+
+TEST_F(FileCommandsTest, SaveAllAndExitSavesEveryDocumentWithoutAsking) {
+    TMDIChild* child = OpenDoc();
+    ASSERT_NE(child, nullptr);
+    child->Set().Fragments().front()->Left += 8;
+    child->Set().Modified = true;
+    const QByteArray before = Contents(doc_);
+    form_.Files().FileAllSaveEnd();
+    EXPECT_NE(Contents(doc_), before);
+    EXPECT_TRUE(prompts_.Asked.empty());
+    EXPECT_FALSE(form_.isVisible());
+    EXPECT_EQ(form_.Env().LastFile, qv::ToCp932(doc_));
+}
+
+TEST_F(FileCommandsTest, SaveAllAndExitKeepsAnUntitledDocumentWhoseNameWasNotGiven) {
+    form_.Files().FileNew();
+    form_.ActiveDocument()->Modified = true;
+    prompts_.Answers = {qv::PromptAnswer::Cancel};
+    form_.Files().FileAllSaveEnd();  // the name dialog is cancelled, then the question too
+    EXPECT_EQ(form_.DocumentCount(), 1);
+    EXPECT_TRUE(form_.isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FileCommandsTest, NamesCodePage932CannotHoldAreSavedOpenedAndListedAsTheyAre) {
+    form_.Files().FileNew();
+    TMDIChild* child = form_.ActiveChild();
+    ASSERT_NE(child, nullptr);
+    child->Set().AddFragment();
+    const QString name = dir_.filePath(QStringLiteral("naïve 😀.csv"));
+    chooser_.Files = {name};
+    ASSERT_TRUE(form_.Files().FileSaveAs());
+    EXPECT_TRUE(QFile::exists(name));
+    EXPECT_EQ(child->windowTitle(), name);
+    ASSERT_TRUE(child->CloseQuery());
+    child->parentWidget()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    chooser_.Files = {name};
+    form_.Files().FileOpen();
+    ASSERT_NE(form_.ActiveChild(), nullptr);
+    EXPECT_EQ(form_.ActiveDocument()->Count(), 1);
+    EXPECT_TRUE(prompts_.Asked.empty());
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+// The group list as the user works it: clicks on rows and check boxes, double clicks, Enter,
+// the row drag, Alt+arrows, the pop-up, and its place kept across a restart.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/app_services.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/main_form.h"
+#include "app/panels/group_list_panel.h"
+#include "core/model/frag_set.h"
+#include "core/settings/env_data.h"
+#include "core/settings/usr_ini_file.h"
+#include "render/qt_text.h"
+
+namespace {
+
+const std::string kExample = std::string(QV_SOURCE_DIR) + "/examples/brainstorm.csv";
+
+class GroupListTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        form_.resize(900, 700);
+        form_.ShowAsStored();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
+        child_ = form_.OpenDocument(kExample);
+        ASSERT_NE(child_, nullptr);
+        form_.Env().RefreshLock = 0;
+        list_ = form_.GroupList();
+        view_ = list_->View();
+        form_.RefreshViews();
+    }
+    void TearDown() override {
+        if (child_) child_->ApproveClose();
+    }
+    qv::FragSet& Set() { return child_->Set(); }
+    QRect RowRect(int row) { return view_->visualRect(view_->model()->index(row, 0)); }
+    QPoint RowText(int row) { return RowRect(row).center() + QPoint(20, 0); }
+    QPoint RowCheck(int row) { return GroupRowDelegate::CheckRect(RowRect(row)).center(); }
+    QString Text(int row) { return view_->model()->index(row, 0).data().toString(); }
+    bool Checked(int row) {
+        return view_->model()->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    }
+    void Scroll(int row) { view_->scrollTo(view_->model()->index(row, 0)); }
+
+    AppServices services_;
+    TQuillovaMainForm form_{services_};
+    TMDIChild* child_ = nullptr;
+    TGroupListPanel* list_ = nullptr;
+    GroupListView* view_ = nullptr;
+};
+
+TEST_F(GroupListTest, RowsShowCountsAndNamesAndClicksPickTheCurrentGroup) {
+    EXPECT_EQ(list_->windowTitle(), QStringLiteral("グループリスト"));
+    EXPECT_EQ(form_.dockWidgetArea(list_), Qt::LeftDockWidgetArea);
+    EXPECT_EQ(Text(0), QStringLiteral("  5: 機能のアイデア"));
+    EXPECT_EQ(Text(4), QStringLiteral("  3: 次の一手"));
+    EXPECT_EQ(Text(5), QStringLiteral("___: グループ  6"));
+    EXPECT_EQ(Text(100), QStringLiteral("  1: 無所属"));
+    EXPECT_EQ(view_->currentIndex().row(), 0) << "the document's current group is 1";
+
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, RowText(2));
+    EXPECT_EQ(Set().GroupListGroup, 3);
+    EXPECT_EQ(Set().Fragments().back()->Text, qv::ToCp932(QStringLiteral("販売と宣伝")))
+        << "the name plate comes on top";
+    EXPECT_EQ(form_.Host().GroupListRow(), 2);
+    EXPECT_TRUE(Set().SelectionList.empty()) << "a click selects no cards";
+    EXPECT_FALSE(Set().Modified);
+}
+
+TEST_F(GroupListTest, ShiftClickOnACheckBoxShowsOnlyThatGroup) {
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowCheck(1));
+    for (int row = 0; row < 101; ++row)
+        EXPECT_EQ(Checked(row), row == 1) << row;
+    for (const auto& f : Set().Fragments())
+        EXPECT_EQ(f->Visible, f->Group == 2) << f->Text;
+    EXPECT_FALSE(Set().Modified);
+
+    // A plain click brings one group back; "全て表示" brings them all.
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, RowCheck(0));
+    EXPECT_TRUE(Checked(0));
+    EXPECT_TRUE(Set().GroupTable[1].Shown);
+    EXPECT_FALSE(Set().GroupTable[3].Shown);
+    list_->ShowAll();
+    EXPECT_TRUE(Checked(2));
+    EXPECT_TRUE(Set().GroupTable[3].Shown);
+}
+
+TEST_F(GroupListTest, DoubleClicksSelectAGroupDeselectItAndLeaveCheckBoxesAsTheyWere) {
+    // A double click on a check box toggles it twice and selects nothing.
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, RowCheck(3));
+    QTest::mouseDClick(view_->viewport(), Qt::LeftButton, {}, RowCheck(3));
+    QTest::mouseRelease(view_->viewport(), Qt::LeftButton, {}, RowCheck(3));
+    EXPECT_TRUE(Checked(3));
+    EXPECT_TRUE(Set().SelectionList.empty());
+
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, RowText(3));
+    QTest::mouseDClick(view_->viewport(), Qt::LeftButton, {}, RowText(3));
+    EXPECT_EQ(Set().SelectionList.size(), 4u);
+    for (const qv::Fragment* f : Set().SelectionList)
+        EXPECT_EQ(f->Group, 4);
+    // The second double click deselects; Enter does what a double click does.
+    QTest::mouseDClick(view_->viewport(), Qt::LeftButton, {}, RowText(3));
+    EXPECT_TRUE(Set().SelectionList.empty());
+    view_->setFocus();
+    QTest::keyClick(view_, Qt::Key_Return);
+    EXPECT_EQ(Set().SelectionList.size(), 4u);
+}
+
+TEST_F(GroupListTest, DraggingARowOntoAnotherExchangesTheGroupsWithCardsLinesAndNames) {
+    QWidget* vp = view_->viewport();
+    const std::string plate1 = qv::ToCp932(QStringLiteral("機能のアイデア"));
+    QTest::mousePress(vp, Qt::LeftButton, {}, RowText(0));
+    QTest::mouseMove(vp, RowText(1));
+    QTest::mouseMove(vp, RowText(3));
+    EXPECT_EQ(view_->DropRow(), 3);
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, RowText(3));
+    EXPECT_EQ(Set().GroupNameText(4), plate1);
+    EXPECT_EQ(Set().GroupNameText(1), qv::ToCp932(QStringLiteral("課題")));
+    EXPECT_EQ(Set().GroupListGroup, 4);
+    EXPECT_EQ(view_->currentIndex().row(), 3);
+    EXPECT_TRUE(Set().Modified);
+    EXPECT_EQ(Text(3), QStringLiteral("  5: 機能のアイデア"));
+    // The lines 1-2 and 1-3 now start at group 4, the line 4-2 at group 1.
+    int fromFour = 0;
+    for (const qv::ArrowLine& line : Set().GroupLines)
+        fromFour += line.From == 4 ? 1 : 0;
+    EXPECT_EQ(fromFour, 2);
+
+    // Onto "無所属" nothing is dropped.
+    Scroll(100);
+    QTest::mousePress(vp, Qt::LeftButton, {}, RowText(3));
+    QTest::mouseMove(vp, RowText(100) + QPoint(0, -30));
+    QTest::mouseMove(vp, RowText(100));
+    EXPECT_EQ(view_->DropRow(), -1);
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, RowText(100));
+    EXPECT_EQ(Set().GroupNameText(4), plate1);
+    EXPECT_EQ(Set().GroupListGroup, 4);
+}
+
+TEST_F(GroupListTest, AltArrowsMoveTheCurrentGroupWhileTheListHasTheFocus) {
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, RowText(1));
+    view_->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view_->hasFocus(); }, 1000));
+    QTest::keyClick(view_, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(Set().GroupListGroup, 3);
+    EXPECT_EQ(Set().GroupNameText(3), qv::ToCp932(QStringLiteral("デザイン")));
+    EXPECT_EQ(view_->currentIndex().row(), 2);
+    QTest::keyClick(view_, Qt::Key_Up, Qt::AltModifier);
+    QTest::keyClick(view_, Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(Set().GroupListGroup, 1);
+    EXPECT_EQ(Set().GroupNameText(1), qv::ToCp932(QStringLiteral("デザイン")));
+    QTest::keyClick(view_, Qt::Key_Up, Qt::AltModifier);  // group 1 goes no higher
+    EXPECT_EQ(Set().GroupListGroup, 1);
+
+    // A read-only document keeps its groups.
+    Set().ReadOnly = true;
+    QTest::keyClick(view_, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(Set().GroupListGroup, 1);
+    // Esc hands the focus back to the document.
+    QTest::keyClick(view_, Qt::Key_Escape);
+    EXPECT_FALSE(view_->hasFocus());
+}
+
+TEST_F(GroupListTest, PopupChecksTheSideAndHidingStopsRefreshes) {
+    QMenu* popup = list_->PopupMenu();
+    emit popup->aboutToShow();
+    QAction* left = nullptr;
+    for (QAction* a : popup->actions())
+        if (a->menu())
+            for (QAction* s : a->menu()->actions())
+                if (s->text() == QStringLiteral("左(&L)")) left = s;
+    ASSERT_NE(left, nullptr);
+    EXPECT_TRUE(left->isChecked());
+
+    list_->Hide();
+    EXPECT_TRUE(list_->isHidden());
+    EXPECT_FALSE(form_.Host().GroupListRow().has_value());
+    Set().GroupTable[2].Shown = false;
+    form_.RefreshViews();
+    EXPECT_TRUE(Checked(1)) << "a hidden list is not refreshed";
+    list_->ShowOrHide();
+    EXPECT_FALSE(list_->isHidden());
+    EXPECT_FALSE(Checked(1));
+    EXPECT_EQ(form_.dockWidgetArea(list_), Qt::LeftDockWidgetArea);
+}
+
+TEST(GroupListPlacement, DockSideSizeAndFloatingAreKeptAcrossARestart) {
+    QTemporaryDir dir;
+    qv::StartupArguments startup;
+    startup.IniPath = QFile::encodeName(dir.filePath(QStringLiteral("g.INI"))).toStdString();
+    {
+        AppServices services(startup);
+        TQuillovaMainForm form(services);
+        form.resize(900, 700);
+        form.ShowAsStored();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        form.GroupList()->DockGroupList(qv::DockSide::Right);
+        form.resizeDocks({form.GroupList()}, {170}, Qt::Horizontal);
+        QApplication::processEvents();
+        form.close();
+    }
+    qv::UsrIniFile stored(startup.IniPath);
+    EXPECT_EQ(stored.ReadInteger("GroupList", "Align", 0), 4);
+    EXPECT_EQ(stored.ReadInteger("GroupList", "Width", 0), 170);
+    EXPECT_TRUE(stored.ReadBool("General", "GroupList", false));
+    {
+        AppServices services(startup);
+        TQuillovaMainForm form(services);
+        form.resize(900, 700);
+        form.ShowAsStored();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QApplication::processEvents();
+        EXPECT_EQ(form.dockWidgetArea(form.GroupList()), Qt::RightDockWidgetArea);
+        EXPECT_FALSE(form.GroupList()->isFloating());
+        EXPECT_EQ(form.GroupList()->width(), 170);
+        // Floating at the stored rectangle, then moved by the user.
+        form.GroupList()->FloatGroupList();
+        EXPECT_TRUE(form.GroupList()->isFloating());
+        form.GroupList()->setGeometry(40, 50, 220, 300);
+        form.close();
+    }
+    {
+        AppServices services(startup);
+        TQuillovaMainForm form(services);
+        form.ShowAsStored();
+        EXPECT_TRUE(form.GroupList()->isFloating());
+        EXPECT_EQ(form.GroupList()->geometry(), QRect(40, 50, 220, 300));
+        // Hidden by the user, hidden at the next start.
+        form.GroupList()->ShowOrHide();
+        form.close();
+    }
+    {
+        AppServices services(startup);
+        TQuillovaMainForm form(services);
+        form.ShowAsStored();
+        EXPECT_TRUE(form.GroupList()->isHidden());
+        form.close();
+    }
+}
+
+}  // namespace
