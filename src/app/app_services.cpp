@@ -1,6 +1,7 @@
 #include "app/app_services.h"
 
 #include "app/file_chooser.h"
+#include "app/platform/link_follower.h"
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
 #include "core/content/spi_unit.h"
@@ -28,7 +29,7 @@ AppServices::AppServices(const qv::StartupArguments& startup)
       route_(std::make_unique<qv::PromptRoute>(*prompts_)),
       clipboard_(std::make_unique<qv::QtClipboard>()),
       random_(std::make_unique<qv::DefaultRandomSource>()),
-      links_(std::make_unique<qv::DesktopLinkOpener>()),
+      links_(std::make_unique<qv::LinkFollower>(*env_, *route_)),
       buffer_(std::make_unique<qv::FragBuffer>(
           *env_, *route_, *clipboard_,
           [](const qv::FragSet& set) { return qv::ClipboardText(set); })),

@@ -13,10 +13,10 @@ class FileChooser;
 class QWidget;
 
 namespace qv {
-class DesktopLinkOpener;
 class EnvData;
 class FilePictureLoader;
 class FragBuffer;
+class LinkFollower;
 class QtClipboard;
 class QtPrompts;
 class QtTextMetrics;
@@ -59,7 +59,7 @@ class AppServices {
     qv::PromptRoute& Prompts() { return *route_; }
     qv::Clipboard& Clipboard();
     qv::RandomSource& Random() { return *random_; }
-    qv::DesktopLinkOpener& Links() { return *links_; }
+    qv::LinkFollower& Links() { return *links_; }
     qv::SpiUnit& Plugins() { return *plugins_; }
     // Rebuilds the plug-in list from SpiDir (the folder changed in the options dialog).
     void ReloadPlugins();
@@ -84,7 +84,7 @@ class AppServices {
     std::unique_ptr<qv::PromptRoute> route_;
     std::unique_ptr<qv::QtClipboard> clipboard_;
     std::unique_ptr<qv::DefaultRandomSource> random_;
-    std::unique_ptr<qv::DesktopLinkOpener> links_;
+    std::unique_ptr<qv::LinkFollower> links_;
     std::unique_ptr<qv::FragBuffer> buffer_;
     std::unique_ptr<FileChooser> qtFiles_;
     FileChooser* files_ = nullptr;

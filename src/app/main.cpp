@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/single_instance.h"
 #include "app/texts.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     // The services outlive the window that uses them.
     AppServices services(startup);
     TQuillovaMainForm form(services);
+    CardCommands cards(form, services);
     QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
                      [&form](const std::string& documentPath) {
                          form.BringToFront();

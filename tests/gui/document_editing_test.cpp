@@ -15,6 +15,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
@@ -444,21 +445,26 @@ TEST_F(DocumentEditingTest, DoubleClickOnEmptyPageAsksForANewCardInTheFrameThere
     Card(c, "b", 4, 300, 200);
     Refresh(c);
     c->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
-    QSignalSpy spy(c, &TMDIChild::NewFragmentRequested);
+    std::vector<qv::NewFragmentRequest> asked;
+    form_.Host().OnNewFragment = [&](qv::FragSet&, const qv::NewFragmentRequest& r) {
+        asked.push_back(r);
+    };
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, At(c, QPoint(250, 150)));
-    ASSERT_EQ(spy.count(), 1);
-    EXPECT_EQ(spy.at(0).at(1).toPoint(), QPoint(251, 151));
-    EXPECT_EQ(spy.at(0).at(2).toInt(), 4);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].AtPoint);
+    EXPECT_EQ(asked[0].At.X, 251);
+    EXPECT_EQ(asked[0].At.Y, 151);
+    EXPECT_EQ(asked[0].PresetGroup, 4);
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, At(c, QPoint(700, 500)));
-    ASSERT_EQ(spy.count(), 2);
-    EXPECT_EQ(spy.at(1).at(2).toInt(), 0);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].PresetGroup, 0);
     // A drag right after still draws a rectangle and selects.
     Drag(c, QPoint(80, 80), QPoint(180, 130));
     EXPECT_EQ(c->Set().SelectionList.size(), 1u);
 
     c->Set().ReadOnly = true;
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, At(c, QPoint(700, 500)));
-    EXPECT_EQ(spy.count(), 2);
+    EXPECT_EQ(asked.size(), 2u);
 }
 
 TEST_F(DocumentEditingTest, RightClicksAskForTheMenuOfTheToolAndWhatIsUnderThePointer) {

@@ -18,6 +18,7 @@
 #include "app/app_services.h"
 #include "app/document/tool_cursors.h"
 #include "app/file_chooser.h"
+#include "app/platform/link_follower.h"
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
 #include "core/io/fragment_file.h"
@@ -735,9 +736,12 @@ void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
         if (qv::Fragment* f = set_->FragmentAt(p.x(), p.y())) {
             set_->DoubleClickFragment(f, ShiftOf(event->modifiers()));
         } else if (!set_->ReadOnly) {
-            const QPoint at(p.x() + 1 + ScrollPosition(qv::ScrollAxis::Horizontal),
-                            p.y() + 1 + ScrollPosition(qv::ScrollAxis::Vertical));
-            emit NewFragmentRequested(this, at, set_->GroupFrameAt(p.x(), p.y()));
+            // A new card where the user double-clicked, in the group whose frame is there.
+            qv::NewFragmentRequest request;
+            request.AtPoint = true;
+            request.At = qv::Point{p.x() + 1, p.y() + 1};
+            request.PresetGroup = std::max(0, set_->GroupFrameAt(p.x(), p.y()));
+            host_.NewFragment(*set_, request);
             set_->Dragging = false;
             host_.TurnImeOff();
         }

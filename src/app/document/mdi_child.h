@@ -105,9 +105,6 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
   signals:
     // A right click released: `kind` says which menu the press chose.
     void PopupRequested(TMDIChild* window, PopupKind kind, QPoint globalPos);
-    // A double click on empty page of a writable document: a new card at `documentPos` in
-    // `group` (the frame under the pointer, 0 outside every frame) through the property dialog.
-    void NewFragmentRequested(TMDIChild* window, QPoint documentPos, int group);
     // Text for the status bar's message panel (empty clears it).
     void StatusMessage(const QString& text);
     // The eyedropper took a card's background as the brush colour (EnvData::Colors.BrushTool).

@@ -14,6 +14,7 @@
 class MainDocumentHost final : public qv::DocumentHost {
   public:
     std::function<void(qv::FragSet&)> OnEditSelection;
+    std::function<void(qv::FragSet&, const qv::NewFragmentRequest&)> OnNewFragment;
     std::function<void()> OnRefreshGroupList;
     std::function<void()> OnRefreshMap;
     std::function<std::optional<int>()> OnGroupListRow;
@@ -21,6 +22,9 @@ class MainDocumentHost final : public qv::DocumentHost {
 
     void EditSelection(qv::FragSet& set) override {
         if (OnEditSelection) OnEditSelection(set);
+    }
+    void NewFragment(qv::FragSet& set, const qv::NewFragmentRequest& request) override {
+        if (OnNewFragment) OnNewFragment(set, request);
     }
     // The input method cannot be switched off from here; resetting it drops a half-typed word, so
     // nothing typed into a closed dialog leaks into the next one.

@@ -145,12 +145,11 @@ class TQuillovaMainForm : public QMainWindow {
     std::function<void(bool)> OnShowMapViewer;
     // Esc in a document window while the group list is shown: the list takes the keyboard.
     std::function<void()> OnFocusGroupList;
-    // A double click on empty page of a writable document: the property dialog makes a new card
-    // at `documentPos` in `group` (preselected). Without it the double click does nothing.
-    std::function<void(TMDIChild& window, QPoint documentPos, int group)> OnNewFragmentAt;
     // The brush menu's colour items: the colour dialog, and a choice among the colours in use.
     std::function<void()> OnChooseBrushColour;
     std::function<void()> OnBrushColourFromCards;
+    // The pop-up of the group-line and brush tools over a document; true when one was shown.
+    std::function<bool(Tool tool, const QPoint& global)> OnToolPopup;
 
     // ---- The group list, the map, the file and view commands (main_form_panels.cpp) ----
     TGroupListPanel* GroupList() const { return groupList_; }

@@ -70,10 +70,6 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
     connect(child, &TMDIChild::EscapePressed, this, [this] {
         if (groupListShown_ && OnFocusGroupList) OnFocusGroupList();
     });
-    connect(child, &TMDIChild::NewFragmentRequested, this,
-            [this](TMDIChild* window, QPoint documentPos, int group) {
-                if (OnNewFragmentAt) OnNewFragmentAt(*window, documentPos, group);
-            });
     // A press, drag or key in the document may change the selection the rules look at.
     child->viewport()->installEventFilter(this);
     child->installEventFilter(this);

@@ -204,6 +204,10 @@ void TQuillovaMainForm::BuildPopups() {
 }
 
 void TQuillovaMainForm::ShowDocumentPopup(TMDIChild* window, PopupKind kind, QPoint globalPos) {
+    // The card commands bring their own group-line and brush menus when they are there.
+    if (OnToolPopup && (kind == PopupKind::GroupLine || kind == PopupKind::Brush) &&
+        OnToolPopup(kind == PopupKind::GroupLine ? Tool::GroupLine : Tool::Brush, globalPos))
+        return;
     switch (kind) {
         case PopupKind::Fragment:
             fragmentPopup_->popup(globalPos);

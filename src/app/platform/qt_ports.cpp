@@ -1,14 +1,13 @@
 #include "app/platform/qt_ports.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QUrl>
 
+#include "core/dialogs/memo_text.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/paths.h"
@@ -72,8 +71,12 @@ PromptAnswer QtPrompts::Question(std::string_view text, PromptButtons buttons) {
 }
 
 std::string QtClipboard::Text() const {
-    if (QClipboard* cb = QGuiApplication::clipboard()) return ToCp932(cb->text());
-    return {};
+    unheld_.clear();
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb) return {};
+    ClipboardConversion c = ClipboardToCp932(cb->text().toStdString());
+    unheld_ = std::move(c.UnheldLines);
+    return std::move(c.Text);
 }
 
 void QtClipboard::SetText(std::string_view cp932) {
@@ -90,18 +93,6 @@ std::string ResolveAgainstDocument(const std::string& cp932Path, const std::stri
     bool exact = false;
     std::string resolved = ToCp932(QDir::cleanPath(candidate), &exact);
     return exact && QFileInfo::exists(candidate) ? resolved : cp932Path;
-}
-
-void DesktopLinkOpener::OpenLink(FragSet& set, Fragment& fragment) {
-    if (fragment.Link.empty()) return;
-    std::string path = ResolveAgainstDocument(fragment.Link, set.FileName);
-    QString local = LocalPath(path);
-    if (openDocument_ && local.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
-        if (const auto file = PathFromStorage(path)) openDocument_(*file);
-        return;
-    }
-    QUrl url = QUrl::fromUserInput(local, QDir::currentPath(), QUrl::AssumeLocalFile);
-    QDesktopServices::openUrl(url);
 }
 
 }  // namespace qv

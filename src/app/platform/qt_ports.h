@@ -1,10 +1,10 @@
-// The program's implementations of the model's ports that need widgets: message boxes, the
-// clipboard and opening links with the desktop.
+// The program's implementations of the model's ports that need widgets: message boxes and the
+// clipboard.
 #pragma once
 
 #include <QWidget>
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "core/model/ports.h"
 
@@ -27,18 +27,10 @@ class QtClipboard final : public Clipboard {
   public:
     std::string Text() const override;
     void SetText(std::string_view cp932) override;
-};
-
-// Fragment files open inside the program (through `openDocument`), everything else in the
-// desktop's default application.
-class DesktopLinkOpener final : public LinkOpener {
-  public:
-    using OpenDocumentFn = std::function<void(const std::string& path)>;
-    void SetOpenDocument(OpenDocumentFn fn) { openDocument_ = std::move(fn); }
-    void OpenLink(FragSet& set, Fragment& fragment) override;
+    std::vector<std::string> UnheldLines() const override { return unheld_; }
 
   private:
-    OpenDocumentFn openDocument_;
+    mutable std::vector<std::string> unheld_;
 };
 
 // Resolves a link or picture path that is relative against the folder of the document holding it,

@@ -207,7 +207,18 @@ ReadResult ImportTextFile(FragSet& set, std::string_view path, std::optional<int
 }
 
 int ImportClipboard(FragSet& set) {
-    const std::string text = set.Context().clipboard.Text();
+    const Clipboard& clipboard = set.Context().clipboard;
+    const std::string text = clipboard.Text();
+    const std::vector<std::string> unheld = clipboard.UnheldLines();
+    if (!unheld.empty()) {
+        // Lines the cards cannot hold are left out rather than stored with "?" in them.
+        constexpr std::size_t kShownLines = 10;
+        std::string message(kUnheldClipboardLines);
+        for (std::size_t i = 0; i < unheld.size() && i < kShownLines; ++i)
+            message += "\n" + unheld[i];
+        if (unheld.size() > kShownLines) message += "\n...";
+        set.Context().prompts.Warning(message, PromptButtons::Ok);
+    }
     const std::vector<std::string_view> lines = SplitLines(text);
     ImportLines(set, lines, ImportStartGroup(set));
     return set.Count();

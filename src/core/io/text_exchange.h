@@ -62,7 +62,15 @@ int ImportStartGroup(const FragSet& set);
 // document is never saved over it), or Missing / Unreadable, in which case the set is untouched.
 ReadResult ImportTextFile(FragSet& set, std::string_view path, std::optional<int> group = {});
 
-// The same with the clipboard's text (command "new from clipboard").
+// "次の行は断片に保存できない文字を含むため取り込みませんでした": the warning before the lines
+// of the clipboard that code page 932 cannot hold.
+inline constexpr std::string_view kUnheldClipboardLines =
+    "\x8e\x9f\x82\xcc\x8d\x73\x82\xcd\x92\x66\x95\xd0\x82\xc9\x95\xdb\x91\xb6\x82\xc5"
+    "\x82\xab\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xf0\x8a\xdc\x82\xde\x82\xbd\x82\xdf"
+    "\x8e\xe6\x82\xe8\x8d\x9e\x82\xdd\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd";
+
+// The same with the clipboard's text (command "new from clipboard"). Lines of the clipboard that
+// the cards cannot hold are left out, after a warning that lists them.
 int ImportClipboard(FragSet& set);
 
 }  // namespace qv

@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/geom.h"
 
@@ -126,8 +127,12 @@ class PictureLoader {
 class Clipboard {
   public:
     virtual ~Clipboard() = default;
+    // The text without the lines that code page 932 cannot hold (they are never turned into "?").
     virtual std::string Text() const = 0;
     virtual void SetText(std::string_view cp932) = 0;
+    // The lines the last Text() left out, with the characters that cannot be held shown as "?",
+    // so that the user can be told which ones.
+    virtual std::vector<std::string> UnheldLines() const { return {}; }
 };
 
 // Non-negative pseudo-random integers (used to jitter and shuffle spread cards).
@@ -156,6 +161,16 @@ class LinkOpener {
     virtual void OpenLink(FragSet& set, Fragment& fragment) = 0;
 };
 
+// What the opener of a new card asks for (the property dialog's request fields).
+struct NewFragmentRequest {
+    bool AtPoint = false;  // at a point of the document window (client coordinates)
+    Point At;
+    bool FromGroupList = false;
+    int PresetGroup = -1;  // preselected with AtPoint or FromGroupList when >= 0
+    bool LinkPreset = false;
+    std::string LinkPresetText;  // code page 932
+};
+
 // Main-window services a document uses. Every call has a harmless default so that documents
 // without a main window (the command-line tool, tests) need not implement them.
 class DocumentHost {
@@ -163,6 +178,8 @@ class DocumentHost {
     virtual ~DocumentHost() = default;
     // Opens the property dialog for the selection of `set` (modal).
     virtual void EditSelection(FragSet& /*set*/) {}
+    // Opens the property dialog for a new card of `set` (modal).
+    virtual void NewFragment(FragSet& /*set*/, const NewFragmentRequest& /*request*/) {}
     // Closes the input method editor of the main window.
     virtual void TurnImeOff() {}
     // The group list has to show new counts or names now.

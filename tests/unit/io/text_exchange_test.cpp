@@ -161,6 +161,17 @@ TEST(TextImport, ClipboardTextBecomesCards) {
     EXPECT_EQ(ImportClipboard(doc.set), 3);
     EXPECT_EQ(At(doc, 0).Kind, FragmentKind::NamePlate);
     EXPECT_EQ(At(doc, 2).Text, "second");
+    EXPECT_TRUE(doc.world.prompts.Log.empty());
+}
+
+TEST(TextImport, ClipboardLinesTheCardsCannotHoldAreReportedNotStored) {
+    TestDoc doc;
+    doc.world.clipboard.Content = "kept";
+    doc.world.clipboard.Unheld = {"smile ?"};
+    EXPECT_EQ(ImportClipboard(doc.set), 1);
+    ASSERT_EQ(doc.world.prompts.Log.size(), 1u);
+    EXPECT_NE(doc.world.prompts.Log[0].Text.find("\nsmile ?"), std::string::npos);
+    EXPECT_EQ(doc.world.prompts.Log[0].Text.rfind(kUnheldClipboardLines, 0), 0u);
 }
 
 // ---- Export ----

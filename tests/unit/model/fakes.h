@@ -145,8 +145,10 @@ class FakePictureLoader : public PictureLoader {
 class FakeClipboard : public Clipboard {
   public:
     std::string Content;
+    std::vector<std::string> Unheld;  // what the system text held that the code page cannot
     int Sets = 0;
     std::string Text() const override { return Content; }
+    std::vector<std::string> UnheldLines() const override { return Unheld; }
     void SetText(std::string_view cp932) override {
         Content = std::string(cp932);
         ++Sets;

@@ -1,0 +1,46 @@
+// Plugs the card property dialog, the find dialog, the selection and move commands and the link
+// jumps into the main window: command handlers, the group and window submenus, the colour and
+// tool pop-ups, the brush panel and the openers of the property dialog. Lives as long as the
+// main window it serves.
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "app/main_window/selection_commands.h"
+
+class AppServices;
+class CardDialogs;
+class TQuillovaMainForm;
+
+class CardCommands final : public QObject, public DocumentWindows {
+    Q_OBJECT
+
+  public:
+    CardCommands(TQuillovaMainForm& form, AppServices& services);
+    ~CardCommands() override;
+
+    CardDialogs& Cards() { return *cards_; }
+    SelectionCommands& Selection() { return *selection_; }
+    QMenu* LinePopup() const { return linePopup_; }
+    QMenu* BrushPopup() const { return brushPopup_; }
+
+  private:
+    // ---- DocumentWindows ----
+    qv::FragSet* ActiveDocument() const override;
+    std::vector<Entry> DocumentWindowList() const override;
+    void ActivateDocumentWindow(int index) override;
+    void ShowMessage(const QString& text) override;
+    void RefreshViews() override;
+
+    void RegisterHandlers();
+    void AttachMenus();
+    void ShowBrushColour();
+
+    TQuillovaMainForm& form_;
+    AppServices& services_;
+    std::unique_ptr<CardDialogs> cards_;
+    std::unique_ptr<SelectionCommands> selection_;
+    QMenu* linePopup_ = nullptr;
+    QMenu* brushPopup_ = nullptr;
+};

@@ -1,0 +1,223 @@
+#include "app/platform/link_follower.h"
+
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeDatabase>
+#include <QThread>
+#include <array>
+
+#include "core/commands/jump_history.h"
+#include "core/io/fragment_file.h"
+#include "core/model/frag_set.h"
+#include "core/model/fragment.h"
+#include "core/settings/env_data.h"
+#include "core/settings/paths.h"
+#include "render/qt_text.h"
+
+namespace qv {
+
+namespace {
+
+// Content types the desktop would run rather than show, with their relatives.
+constexpr std::array<const char*, 27> kProgramTypes = {
+    "application/x-executable",
+    "application/x-pie-executable",
+    "application/x-sharedlib",
+    "application/x-elf",
+    "application/x-shellscript",
+    "application/x-csh",
+    "application/x-desktop",
+    "application/x-ms-dos-executable",
+    "application/x-msdownload",
+    "application/vnd.microsoft.portable-executable",
+    "application/x-msi",
+    "application/x-ms-shortcut",
+    "application/x-bat",
+    "application/x-java-archive",
+    "application/x-java-jnlp-file",
+    "application/vnd.appimage",
+    "application/x-iso9660-appimage",
+    "application/x-perl",
+    "text/x-python",
+    "text/x-python3",
+    "application/x-ruby",
+    "application/x-php",
+    "text/x-tcl",
+    "application/javascript",
+    "application/x-powershell",
+    "application/vnd.flatpak.ref",
+    "application/x-flatpak",
+};
+
+// Names the desktop runs by their ending, whatever their content looks like.
+constexpr std::array<const char*, 16> kProgramSuffixes = {
+    "desktop", "exe", "com", "bat", "cmd",      "scr", "msi", "ps1",
+    "vbs",     "jar", "sh",  "run", "appimage", "pif", "lnk", "wsf",
+};
+
+bool HasProgramType(const QMimeType& type) {
+    for (const char* name : kProgramTypes)
+        if (type.inherits(QLatin1String(name))) return true;
+    return false;
+}
+
+// "]は存在しません" and the other texts of this file, as the user reads them.
+std::string Bracketed(const std::string& cp932, const QString& tail) {
+    return "[" + cp932 + "]" + ToCp932(tail);
+}
+
+}  // namespace
+
+ProgramCheck CheckProgram(const QString& localPath) {
+    ProgramCheck check;
+    const QFileInfo link(localPath);
+    const QString target = link.isSymLink() ? link.canonicalFilePath() : link.absoluteFilePath();
+    const QFileInfo info(target.isEmpty() ? localPath : target);
+    if (info.isDir()) return check;
+    QMimeDatabase db;
+    const QMimeType byContent =
+        db.mimeTypeForFile(info.absoluteFilePath(), QMimeDatabase::MatchContent);
+    const QMimeType byBoth = db.mimeTypeForFile(info.absoluteFilePath());
+    for (const QMimeType& t : {byContent, byBoth}) {
+        if (HasProgramType(t)) {
+            check.IsProgram = true;
+            check.Description = t.comment();
+            return check;
+        }
+    }
+    // The first bytes tell a script or a binary whatever the name says.
+    QFile file(info.absoluteFilePath());
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray head = file.read(4);
+        if (head.startsWith("#!") ||
+            head.startsWith("\x7f"
+                            "ELF") ||
+            head.startsWith("MZ")) {
+            check.IsProgram = true;
+            check.Description = byContent.comment();
+            return check;
+        }
+    }
+    // The ending matters too: the link itself and the file it leads to.
+    for (const QFileInfo& name : {link, info}) {
+        const QString suffix = name.suffix().toLower();
+        for (const char* s : kProgramSuffixes) {
+            if (suffix == QLatin1String(s)) {
+                check.IsProgram = true;
+                check.Description = byBoth.comment();
+                return check;
+            }
+        }
+    }
+    return check;
+}
+
+LinkFollower::LinkFollower(EnvData& env, Prompts& prompts)
+    : env_(env),
+      prompts_(prompts),
+      openExternally_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {}
+
+void LinkFollower::OpenLink(FragSet& set, Fragment& fragment) {
+    if (!fragment.Visible) return;
+    fragment.SetSelected(false);
+    fragment.Redraw();
+    auto& sel = set.SelectionList;
+    sel.erase(std::remove(sel.begin(), sel.end(), &fragment), sel.end());
+    if (fragment.Link.empty()) return;
+    const std::string link = fragment.Link;
+
+    if (const auto web = AsWebAddress(link)) {
+        OpenWeb(link, !IsBrowserScheme(web->Scheme));
+        return;
+    }
+    const std::optional<std::string> path = LinkFilePath(link, set.FileName);
+    if (!path || !QFileInfo::exists(QFile::decodeName(path->c_str()))) {
+        prompts_.Warning(Bracketed(link, QStringLiteral("は存在しません")), PromptButtons::Ok);
+        return;
+    }
+    if (CheckFragmentFile(*path) == FragmentFileCheck::FragmentFile) {
+        RecordJump(env_, set.FileName);
+        if (openDocument_) openDocument_(AbsoluteDocumentPath(*path));
+        return;
+    }
+    OpenFile(*path, link);
+}
+
+void LinkFollower::JumpSelection(FragSet& set) {
+    // Following a link changes the selection, so walk a copy.
+    const std::vector<Fragment*> selection = set.SelectionList;
+    for (Fragment* f : selection) {
+        const auto& all = set.Fragments();
+        // A jump may have closed nothing, but stay safe if a card went away meanwhile.
+        if (std::none_of(all.begin(), all.end(), [f](const auto& p) { return p.get() == f; }))
+            continue;
+        OpenLink(set, *f);
+    }
+    set.RefreshRequest();
+}
+
+void LinkFollower::GoBack(const FragSet* active) {
+    const std::optional<std::string> path = qv::GoBack(env_, active ? &active->FileName : nullptr);
+    if (path && openDocument_) openDocument_(*path);
+}
+
+void LinkFollower::GoForward() {
+    const std::optional<std::string> path = qv::GoForward(env_);
+    if (path && openDocument_) openDocument_(*path);
+}
+
+void LinkFollower::GoHome(const FragSet* active) {
+    const std::optional<std::string> home = PathFromStorage(env_.HomeWindow);
+    const std::optional<std::string> path =
+        qv::GoHome(env_, active ? &active->FileName : nullptr, home.value_or(std::string()));
+    if (!path || !openDocument_) return;
+    if (openDocument_(*path) && env_.HomWinMaximize && maximiseActive_) maximiseActive_();
+}
+
+void LinkFollower::OpenFile(const std::string& path, const std::string& cp932Link) {
+    // A held Shift key would change how the desktop opens the file: wait until it is up.
+    QElapsedTimer waited;
+    waited.start();
+    while ((QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier) &&
+           waited.elapsed() < 30000)
+        QThread::msleep(20);
+
+    const QString local = QFile::decodeName(path.c_str());
+    const ProgramCheck program = CheckProgram(local);
+    if (program.IsProgram) {
+        const QString what =
+            program.Description.isEmpty() ? QStringLiteral("プログラム") : program.Description;
+        const std::string question = Bracketed(
+            cp932Link,
+            QStringLiteral("はプログラム (%1) です。開くとこのプログラムが実行されます。\n"
+                           "信頼できる文書のリンクでなければ開かないでください。開きますか?")
+                .arg(what));
+        if (prompts_.Question(question, PromptButtons::YesNo) != PromptAnswer::Yes) return;
+    }
+    if (!openExternally_ ||
+        !openExternally_(QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath())))
+        prompts_.Warning(
+            Bracketed(cp932Link, QStringLiteral("を開くアプリケーションが見つかりません")),
+            PromptButtons::Ok);
+}
+
+void LinkFollower::OpenWeb(const std::string& cp932Link, bool ask) {
+    const QUrl url(FromCp932(cp932Link), QUrl::TolerantMode);
+    if (!url.isValid()) {
+        prompts_.Warning(Bracketed(cp932Link, QStringLiteral("は正しいアドレスではありません")),
+                         PromptButtons::Ok);
+        return;
+    }
+    if (ask && prompts_.Question(Bracketed(cp932Link, QStringLiteral("を開きますか?")),
+                                 PromptButtons::YesNo) != PromptAnswer::Yes)
+        return;
+    if (!openExternally_ || !openExternally_(url))
+        prompts_.Warning(
+            Bracketed(cp932Link, QStringLiteral("を開くアプリケーションが見つかりません")),
+            PromptButtons::Ok);
+}
+
+}  // namespace qv

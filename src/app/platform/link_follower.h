@@ -1,0 +1,63 @@
+// Following a card's link. A fragment file opens inside the program (recorded in the jump
+// history); a web address with http or https goes to the browser, any other scheme only after
+// asking; any other file goes to the desktop's default application, and a program (an executable
+// of any system, a script, a desktop entry: told by its content, through symbolic links) only
+// after the user agreed. The program itself never runs a file. Missing targets and files no
+// application takes are reported.
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+#include <string>
+
+#include "core/model/ports.h"
+
+namespace qv {
+
+class EnvData;
+
+// What the desktop would do with a local file: run it, or show it.
+struct ProgramCheck {
+    bool IsProgram = false;
+    QString Description;  // the content type's description, for the question
+};
+// Looks at the file's content type (following symbolic links), not its execute bit, which every
+// file on some mounted disks has.
+ProgramCheck CheckProgram(const QString& localPath);
+
+class LinkFollower final : public LinkOpener {
+  public:
+    // Opens a document (file-system path) inside the program; false when no window came of it.
+    using OpenDocumentFn = std::function<bool(const std::string& path)>;
+    // Hands an address to the desktop; false when no application took it.
+    using OpenExternallyFn = std::function<bool(const QUrl& url)>;
+
+    LinkFollower(EnvData& env, Prompts& prompts);
+
+    void SetOpenDocument(OpenDocumentFn fn) { openDocument_ = std::move(fn); }
+    void SetOpenExternally(OpenExternallyFn fn) { openExternally_ = std::move(fn); }
+    // Maximises the active document window (Home with HomWinMaximize).
+    void SetMaximiseActive(std::function<void()> fn) { maximiseActive_ = std::move(fn); }
+
+    // Follows the link of `fragment` in `set` (deselecting it first).
+    void OpenLink(FragSet& set, Fragment& fragment) override;
+    // The jump command: the links of every selected card, in selection order.
+    void JumpSelection(FragSet& set);
+    // Back, Forward and Home; `active` is the active document, or null.
+    void GoBack(const FragSet* active);
+    void GoForward();
+    void GoHome(const FragSet* active);
+
+  private:
+    void OpenFile(const std::string& path, const std::string& cp932Link);
+    void OpenWeb(const std::string& cp932Link, bool ask);
+
+    EnvData& env_;
+    Prompts& prompts_;
+    OpenDocumentFn openDocument_;
+    OpenExternallyFn openExternally_;
+    std::function<void()> maximiseActive_;
+};
+
+}  // namespace qv

@@ -1,0 +1,97 @@
+#include "core/commands/jump_history.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/settings/env_data.h"
+#include "core/settings/paths.h"
+
+namespace qv {
+
+void RecordCurrentDocument(EnvData& env, std::string_view path) {
+    auto& history = env.JumpHistory;
+    const int size = static_cast<int>(history.size());
+    if (env.JumpPosition < 0) env.JumpPosition = 0;
+    if (env.JumpPosition >= size) {
+        env.JumpPosition = size;
+        history.emplace_back(path);
+    } else {
+        history[static_cast<std::size_t>(env.JumpPosition)] = std::string(path);
+    }
+}
+
+void RecordJump(EnvData& env, std::string_view activePath) {
+    RecordCurrentDocument(env, activePath);
+    ++env.JumpPosition;
+}
+
+bool CanGoBack(const EnvData& env) {
+    return env.JumpPosition > 0;
+}
+
+bool CanGoForward(const EnvData& env) {
+    return env.JumpPosition + 1 < static_cast<int>(env.JumpHistory.size());
+}
+
+bool CanGoHome(const EnvData& env) {
+    return !env.HomeWindow.empty();
+}
+
+std::optional<std::string> GoBack(EnvData& env, const std::string* activePath) {
+    if (!CanGoBack(env)) return std::nullopt;
+    if (activePath) RecordCurrentDocument(env, *activePath);
+    --env.JumpPosition;
+    return env.JumpHistory[static_cast<std::size_t>(env.JumpPosition)];
+}
+
+std::optional<std::string> GoForward(EnvData& env) {
+    if (!CanGoForward(env)) return std::nullopt;
+    ++env.JumpPosition;
+    return env.JumpHistory[static_cast<std::size_t>(env.JumpPosition)];
+}
+
+std::optional<std::string> GoHome(EnvData& env, const std::string* activePath,
+                                  const std::string& homePath) {
+    if (homePath.empty()) return std::nullopt;
+    if (activePath && *activePath != homePath) RecordJump(env, *activePath);
+    return homePath;
+}
+
+std::optional<WebAddress> AsWebAddress(std::string_view link) {
+    if (link.empty() || !std::isalpha(static_cast<unsigned char>(link[0]))) return std::nullopt;
+    std::size_t i = 1;
+    while (i < link.size()) {
+        const auto c = static_cast<unsigned char>(link[i]);
+        if (std::isalnum(c) || c == '+' || c == '-' || c == '.') {
+            ++i;
+            continue;
+        }
+        break;
+    }
+    if (link.substr(i, 3) != "://") return std::nullopt;
+    WebAddress web;
+    for (std::size_t k = 0; k < i; ++k)
+        web.Scheme += static_cast<char>(std::tolower(static_cast<unsigned char>(link[k])));
+    return web;
+}
+
+bool IsBrowserScheme(std::string_view lowerScheme) {
+    return lowerScheme == "http" || lowerScheme == "https";
+}
+
+std::optional<std::string> LinkFilePath(std::string_view link, std::string_view documentPath) {
+    std::optional<std::string> native = PathFromStorage(link);
+    if (!native) return std::nullopt;
+    // Converted first, so that a backslash is a character of its own and never a trail byte.
+    std::string path = std::move(*native);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.empty() || path.front() == '/' || documentPath.empty()) return path;
+    const std::size_t slash = documentPath.rfind('/');
+    if (slash == std::string_view::npos) return path;
+    const std::string candidate =
+        AbsoluteDocumentPath(path, documentPath.substr(0, slash == 0 ? 1 : slash));
+    if (DocumentExists(candidate)) return candidate;
+    return path;
+}
+
+}  // namespace qv

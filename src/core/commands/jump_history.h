@@ -1,0 +1,49 @@
+// The browser-like history of documents (file-system paths) left by link jumps, and how a card's
+// link text is read: a web address or a path. The main window opens the documents; this keeps the
+// history rules.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+class EnvData;
+
+// Records the current document (its path, empty for an untitled one) at the current history
+// position: appended at the end, else replacing the entry there. Later entries stay.
+void RecordCurrentDocument(EnvData& env, std::string_view path);
+// A jump leaves the active document: record it, then step forward.
+void RecordJump(EnvData& env, std::string_view activePath);
+
+bool CanGoBack(const EnvData& env);
+bool CanGoForward(const EnvData& env);
+bool CanGoHome(const EnvData& env);
+
+// The document Back opens (the active document, when there is one, is recorded first); none when
+// there is no earlier entry.
+std::optional<std::string> GoBack(EnvData& env, const std::string* activePath);
+// The document Forward opens; nothing is recorded.
+std::optional<std::string> GoForward(EnvData& env);
+// The home document `homePath` (a file-system path; none when empty); an active document other
+// than home is recorded as a jump.
+std::optional<std::string> GoHome(EnvData& env, const std::string* activePath,
+                                  const std::string& homePath);
+
+// A link is a web address only when it starts with a scheme (a letter, then letters, digits,
+// "+", "-" or ".") followed by "://".
+struct WebAddress {
+    std::string Scheme;  // lower case
+};
+std::optional<WebAddress> AsWebAddress(std::string_view link);
+// http and https open in the browser without asking.
+bool IsBrowserScheme(std::string_view lowerScheme);
+
+// The file a path link (code page 932, as a card keeps it) names, as a file-system path:
+// backslashes become folder separators (a trail byte 0x5C is part of its character), and a
+// relative path is taken from the folder of `documentPath` when a file is there. None when the
+// link is not valid code page 932 (it would name another file).
+std::optional<std::string> LinkFilePath(std::string_view link, std::string_view documentPath);
+
+}  // namespace qv
