@@ -11,33 +11,33 @@ const QString kTextFilter = QStringLiteral("テキスト (*.txt *.TXT)");
 
 }  // namespace
 
-FileDialogSpec OpenDocumentDialog() {
+FileDialogRequest OpenDocumentDialog() {
     return {QStringLiteral("開く"), kDocumentFilter, QStringLiteral("csv"), QString(), false};
 }
 
-FileDialogSpec MergeDocumentDialog() {
+FileDialogRequest MergeDocumentDialog() {
     return {QStringLiteral("マージ"), kDocumentFilter, QStringLiteral("csv"), QString(), false};
 }
 
-FileDialogSpec SaveDocumentAsDialog(const QString& currentPath) {
+FileDialogRequest SaveDocumentAsDialog(const QString& currentPath) {
     return {QString(), kDocumentFilter, QStringLiteral("csv"), currentPath, true};
 }
 
-FileDialogSpec ImportTextDialog() {
+FileDialogRequest ImportTextDialog() {
     return {QStringLiteral("テキスト取り込み"), kTextFilter, QStringLiteral("txt"), QString(),
             false};
 }
 
-FileDialogSpec ExportTextDialog() {
+FileDialogRequest ExportTextDialog() {
     return {QStringLiteral("テキスト書き出し"), kTextFilter, QStringLiteral("txt"), QString(),
             true};
 }
 
-void ConfigureFileDialog(QFileDialog& dialog, const FileDialogSpec& spec) {
-    if (!spec.Title.isEmpty()) dialog.setWindowTitle(spec.Title);
-    dialog.setNameFilter(spec.Filter);
-    dialog.setDefaultSuffix(spec.DefaultSuffix);
-    if (spec.Save) {
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& row) {
+    if (!row.Title.isEmpty()) dialog.setWindowTitle(row.Title);
+    dialog.setNameFilter(row.Filter);
+    dialog.setDefaultSuffix(row.DefaultSuffix);
+    if (row.Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::ReadOnly, false);
@@ -46,8 +46,8 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogSpec& spec) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
-    if (!spec.InitialPath.isEmpty()) {
-        const QFileInfo info(spec.InitialPath);
+    if (!row.InitialPath.isEmpty()) {
+        const QFileInfo info(row.InitialPath);
         dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
     }
@@ -56,11 +56,11 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogSpec& spec) {
 QtFileChooser::QtFileChooser() = default;
 QtFileChooser::~QtFileChooser() = default;
 
-QString QtFileChooser::Choose(QWidget* parent, const FileDialogSpec& spec) {
+QString QtFileChooser::Choose(QWidget* parent, const FileDialogRequest& row) {
     QFileDialog dialog(parent);
-    QString& folder = spec.Save ? saveFolder_ : openFolder_;
+    QString& folder = row.Save ? saveFolder_ : openFolder_;
     if (!folder.isEmpty()) dialog.setDirectory(folder);
-    ConfigureFileDialog(dialog, spec);
+    ConfigureFileDialog(dialog, row);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     const QString chosen = dialog.selectedFiles().constFirst();
     folder = QFileInfo(chosen).absolutePath();

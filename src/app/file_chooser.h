@@ -9,7 +9,7 @@
 class QFileDialog;
 class QWidget;
 
-struct FileDialogSpec {
+struct FileDialogRequest {
     QString Title;          // empty: the dialog's own title
     QString Filter;         // "description (*.csv *.CSV)"
     QString DefaultSuffix;  // added to a name typed without one
@@ -18,21 +18,21 @@ struct FileDialogSpec {
 };
 
 // The dialogs of the file commands.
-FileDialogSpec OpenDocumentDialog();
-FileDialogSpec MergeDocumentDialog();
-FileDialogSpec SaveDocumentAsDialog(const QString& currentPath);
-FileDialogSpec ImportTextDialog();
-FileDialogSpec ExportTextDialog();
+FileDialogRequest OpenDocumentDialog();
+FileDialogRequest MergeDocumentDialog();
+FileDialogRequest SaveDocumentAsDialog(const QString& currentPath);
+FileDialogRequest ImportTextDialog();
+FileDialogRequest ExportTextDialog();
 
-// Sets a dialog up as `spec` says: one existing file to open, or one file to save (read-only box
+// Sets a dialog up as `row` says: one existing file to open, or one file to save (read-only box
 // hidden, replacing asked first).
-void ConfigureFileDialog(QFileDialog& dialog, const FileDialogSpec& spec);
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& row);
 
 class FileChooser {
   public:
     virtual ~FileChooser() = default;
     // The chosen file, or empty when the user cancelled.
-    virtual QString Choose(QWidget* parent, const FileDialogSpec& spec) = 0;
+    virtual QString Choose(QWidget* parent, const FileDialogRequest& row) = 0;
 };
 
 // Qt's file dialogs. One open and one save dialog live as long as the chooser, so each comes
@@ -41,7 +41,7 @@ class QtFileChooser final : public FileChooser {
   public:
     QtFileChooser();
     ~QtFileChooser() override;
-    QString Choose(QWidget* parent, const FileDialogSpec& spec) override;
+    QString Choose(QWidget* parent, const FileDialogRequest& row) override;
 
   private:
     QString openFolder_;

@@ -52,9 +52,9 @@ class ScriptedPrompts : public qv::Prompts {
 class ScriptedChooser : public FileChooser {
   public:
     std::deque<QString> Files;
-    std::vector<FileDialogSpec> Shown;
-    QString Choose(QWidget*, const FileDialogSpec& spec) override {
-        Shown.push_back(spec);
+    std::vector<FileDialogRequest> Shown;
+    QString Choose(QWidget*, const FileDialogRequest& row) override {
+        Shown.push_back(row);
         if (Files.empty()) return QString();
         QString f = Files.front();
         Files.pop_front();

@@ -195,8 +195,8 @@ TEST_F(ShellTest, WithoutADocumentOnlyTheDocumentFreeCommandsAreEnabled) {
         C::ShowStatusBar, C::ShowMapViewer, C::ShowNamePlate,  C::ShowLinkMark, C::ShowGFrame,
         C::ShowGLine,     C::ShowDivLine,   C::OptionSetup,    C::HelpContents, C::HelpHomePage,
         C::HelpAbout,     C::ExMovTop,      C::ExMovBottom,    C::ExMovLeft,    C::ExMovRight};
-    for (const CommandSpec& spec : CommandTable()) {
-        EXPECT_EQ(shell.Enabled(spec.Id), expected.count(spec.Id) == 1) << std::string(spec.Name);
+    for (const CommandRow& row : CommandTable()) {
+        EXPECT_EQ(shell.Enabled(row.Id), expected.count(row.Id) == 1) << std::string(row.Name);
     }
     // Home is offered once a home document is set.
     shell.Services().Env().HomeWindow = "/home.csv";

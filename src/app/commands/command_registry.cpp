@@ -53,8 +53,8 @@ void ApplyHint(QAction* action, std::string_view hint) {
     action->setStatusTip(bar < 0 ? text : text.mid(bar + 1));
 }
 
-std::string KeyName(const CommandSpec& spec) {
-    return std::string(spec.Name) + "Item";
+std::string KeyName(const CommandRow& row) {
+    return std::string(row.Name) + "Item";
 }
 
 }  // namespace
@@ -83,17 +83,17 @@ qv::ShortCut ShortCutOf(const QKeySequence& sequence) {
 
 CommandRegistry::CommandRegistry(QWidget* owner, StateFn state)
     : QObject(owner), state_(std::move(state)) {
-    for (const CommandSpec& spec : CommandTable()) {
-        auto* action = new QAction(texts::Q(spec.Caption), owner);
-        action->setObjectName(texts::Q(spec.Name));
-        ApplyHint(action, spec.Hint);
-        if (spec.Image >= 0) action->setIcon(CommandIcon(spec.Image));
+    for (const CommandRow& row : CommandTable()) {
+        auto* action = new QAction(texts::Q(row.Caption), owner);
+        action->setObjectName(texts::Q(row.Name));
+        ApplyHint(action, row.Hint);
+        if (row.Image >= 0) action->setIcon(CommandIcon(row.Image));
         action->setShortcutContext(Qt::WindowShortcut);
-        const CommandId id = spec.Id;
+        const CommandId id = row.Id;
         connect(action, &QAction::triggered, this, [this, id] { Run(id); });
         owner->addAction(action);
         actions_[static_cast<std::size_t>(id)] = action;
-        keys_[static_cast<std::size_t>(id)] = qv::TextToShortCut(spec.Key);
+        keys_[static_cast<std::size_t>(id)] = qv::TextToShortCut(row.Key);
     }
     ResolveKeys();
 }
@@ -124,8 +124,8 @@ bool CommandRegistry::Run(CommandId id) {
 
 void CommandRegistry::UpdateEnabling() {
     const EnablingState state = state_();
-    for (const CommandSpec& spec : CommandTable())
-        Action(spec.Id)->setEnabled(RuleAllows(spec.Rule, state));
+    for (const CommandRow& row : CommandTable())
+        Action(row.Id)->setEnabled(RuleAllows(row.Rule, state));
 }
 
 void CommandRegistry::SetKey(CommandId id, qv::ShortCut key) {
@@ -135,8 +135,8 @@ void CommandRegistry::SetKey(CommandId id, qv::ShortCut key) {
 
 void CommandRegistry::ResolveKeys() {
     std::vector<bool> taken(0x10000, false);
-    for (const CommandSpec& spec : CommandTable()) {
-        const qv::ShortCut key = Key(spec.Id);
+    for (const CommandRow& row : CommandTable()) {
+        const qv::ShortCut key = Key(row.Id);
         QKeySequence sequence = KeySequenceOf(key);
         if (!sequence.isEmpty()) {
             if (taken[key]) {
@@ -145,20 +145,20 @@ void CommandRegistry::ResolveKeys() {
                 taken[key] = true;
             }
         }
-        Action(spec.Id)->setShortcut(sequence);
+        Action(row.Id)->setShortcut(sequence);
     }
 }
 
 void CommandRegistry::ApplyKeys(const qv::UsrIniFile& ini) {
-    for (const CommandSpec& spec : CommandTable()) {
-        std::string text = ini.ReadString("ShortCut", KeyName(spec), "");
-        if (text.empty()) text = std::string(spec.Key);
-        keys_[static_cast<std::size_t>(spec.Id)] = qv::TextToShortCut(text);
+    for (const CommandRow& row : CommandTable()) {
+        std::string text = ini.ReadString("ShortCut", KeyName(row), "");
+        if (text.empty()) text = std::string(row.Key);
+        keys_[static_cast<std::size_t>(row.Id)] = qv::TextToShortCut(text);
     }
     ResolveKeys();
 }
 
 void CommandRegistry::WriteKeys(qv::UsrIniFile& ini) const {
-    for (const CommandSpec& spec : CommandTable())
-        ini.WriteString("ShortCut", KeyName(spec), qv::ShortCutToText(Key(spec.Id)));
+    for (const CommandRow& row : CommandTable())
+        ini.WriteString("ShortCut", KeyName(row), qv::ShortCutToText(Key(row.Id)));
 }

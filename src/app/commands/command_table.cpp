@@ -7,7 +7,7 @@ namespace {
 using C = CommandId;
 using R = EnablingRule;
 
-constexpr std::array<CommandSpec, kCommandCount> kTable = {{
+constexpr std::array<CommandRow, kCommandCount> kTable = {{
     {C::ToolNrm, "ToolNrm", "ツール", "通常編集(&N)", "通常編集", "", 20, R::ChildUpdate},
     {C::FileNew, "FileNew", "ファイル", "新規作成(&N)", "新規作成", "", -1, R::Always},
     {C::ToolGruop, "ToolGruop", "ツール", "グループ化(&G)", "グループ化", "", 27,
@@ -118,11 +118,11 @@ static_assert(RowsInIdOrder());
 
 }  // namespace
 
-std::span<const CommandSpec> CommandTable() {
+std::span<const CommandRow> CommandTable() {
     return kTable;
 }
 
-const CommandSpec& Command(CommandId id) {
+const CommandRow& Command(CommandId id) {
     return kTable[static_cast<std::size_t>(id)];
 }
 

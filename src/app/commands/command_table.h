@@ -114,7 +114,7 @@ inline constexpr int kMaxDocuments = 40;
 
 bool RuleAllows(EnablingRule rule, const EnablingState& state);
 
-struct CommandSpec {
+struct CommandRow {
     CommandId Id;
     std::string_view Name;      // also the settings key of its shortcut, with "Item" appended
     std::string_view Category;  // groups the shortcut list
@@ -125,5 +125,5 @@ struct CommandSpec {
     EnablingRule Rule;
 };
 
-std::span<const CommandSpec> CommandTable();
-const CommandSpec& Command(CommandId id);
+std::span<const CommandRow> CommandTable();
+const CommandRow& Command(CommandId id);

@@ -248,11 +248,11 @@ void TFrgPropDlg::BuildControls() {
 }
 
 int TFrgPropDlg::CountLines(std::string_view text, int columns, qv::FragmentKind font) const {
-    const qv::FontSpec& spec = FontOf(env_, font);
-    const int h = std::abs(spec.PixelHeight());
+    const qv::FontSpec& row = FontOf(env_, font);
+    const int h = std::abs(row.PixelHeight());
     const long long width = static_cast<long long>(columns) * h;
     if (width <= 0 || width > INT_MAX) return env_.FrgHeight;
-    const QFontMetrics metrics(qv::MakeFont(spec));
+    const QFontMetrics metrics(qv::MakeFont(row));
     qv::TextLayoutParams params;
     params.Width = static_cast<int>(width);
     params.LineLimit = INT_MAX;

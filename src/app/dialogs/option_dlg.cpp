@@ -56,11 +56,11 @@ QSpinBox* Spin(QWidget* parent, int low, int high) {
 }
 
 // The chooser's starting font: the stored face (mapped to an installed one) at its point size.
-QFont ChooserFont(const qv::FontSpec& spec) {
-    QFont f(qv::MapFontFace(qv::FromCp932(spec.Face)));
-    f.setPointSize(std::max(1, std::abs(spec.Size)));
-    f.setBold(spec.Bold);
-    f.setItalic(spec.Italic);
+QFont ChooserFont(const qv::FontSpec& row) {
+    QFont f(qv::MapFontFace(qv::FromCp932(row.Face)));
+    f.setPointSize(std::max(1, std::abs(row.Size)));
+    f.setBold(row.Bold);
+    f.setItalic(row.Italic);
     return f;
 }
 
@@ -79,14 +79,14 @@ std::optional<std::string> ToStorage(const QString& text) {
 }
 
 qv::FontSpec SpecOf(const QFont& font, int charset) {
-    qv::FontSpec spec;
-    spec.Charset = charset;
-    spec.Face = qv::ToCp932(font.family());
-    spec.Size = font.pointSize() > 0 ? font.pointSize()
-                                     : std::max(1, font.pixelSize() * 72 / qv::kScreenDpi);
-    spec.Bold = font.bold();
-    spec.Italic = font.italic();
-    return spec;
+    qv::FontSpec row;
+    row.Charset = charset;
+    row.Face = qv::ToCp932(font.family());
+    row.Size = font.pointSize() > 0 ? font.pointSize()
+                                    : std::max(1, font.pixelSize() * 72 / qv::kScreenDpi);
+    row.Bold = font.bold();
+    row.Italic = font.italic();
+    return row;
 }
 
 }  // namespace
@@ -633,11 +633,11 @@ void TOptionDlg::EditFont() {
     const int f = fontCombo_->currentIndex();
     if (f < 0 || !ChooseFont) return;
     const auto which = static_cast<OptionFont>(f);
-    qv::FontSpec& spec = editor_.Font(which);
+    qv::FontSpec& row = editor_.Font(which);
     const std::optional<QFont> chosen =
-        ChooseFont(ChooserFont(spec), which == OptionFont::GroupList);
+        ChooseFont(ChooserFont(row), which == OptionFont::GroupList);
     if (!chosen) return;
-    spec = SpecOf(*chosen, spec.Charset);
+    row = SpecOf(*chosen, row.Charset);
     RedrawDesign();
 }
 

@@ -43,8 +43,8 @@ std::string FileCommands::DocumentPath(const QString& chosen) {
     return QFile::encodeName(chosen).toStdString();
 }
 
-QString FileCommands::Choose(const FileDialogSpec& spec) {
-    return form_.Services().Files().Choose(&form_, spec);
+QString FileCommands::Choose(const FileDialogRequest& row) {
+    return form_.Services().Files().Choose(&form_, row);
 }
 
 bool FileCommands::ReportReadFailure(const qv::ReadResult& read, const std::string& path) {

@@ -7,7 +7,7 @@
 
 class QMenu;
 class TQuillovaMainForm;
-struct FileDialogSpec;
+struct FileDialogRequest;
 
 namespace qv {
 struct ReadResult;
@@ -46,7 +46,7 @@ class FileCommands {
     static std::string DocumentPath(const QString& chosen);
     // Warns about a file that was missing or could not be read; true when it was read.
     bool ReportReadFailure(const qv::ReadResult& read, const std::string& path);
-    QString Choose(const FileDialogSpec& spec);
+    QString Choose(const FileDialogRequest& row);
 
     TQuillovaMainForm& form_;
 };

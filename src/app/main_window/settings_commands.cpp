@@ -21,13 +21,13 @@ class SettingsCommands::KeyTable final : public qv::CommandKeyTable {
   public:
     explicit KeyTable(CommandRegistry& registry) : registry_(registry) {}
     int CommandCount() const override { return static_cast<int>(CommandTable().size()); }
-    std::string_view CommandCategory(int i) const override { return Spec(i).Category; }
-    std::string_view CommandCaption(int i) const override { return Spec(i).Caption; }
-    qv::ShortCut CommandKey(int i) const override { return registry_.Key(Spec(i).Id); }
-    void SetCommandKey(int i, qv::ShortCut key) override { registry_.SetKey(Spec(i).Id, key); }
+    std::string_view CommandCategory(int i) const override { return Row(i).Category; }
+    std::string_view CommandCaption(int i) const override { return Row(i).Caption; }
+    qv::ShortCut CommandKey(int i) const override { return registry_.Key(Row(i).Id); }
+    void SetCommandKey(int i, qv::ShortCut key) override { registry_.SetKey(Row(i).Id, key); }
 
   private:
-    static const CommandSpec& Spec(int i) { return CommandTable()[static_cast<std::size_t>(i)]; }
+    static const CommandRow& Row(int i) { return CommandTable()[static_cast<std::size_t>(i)]; }
     CommandRegistry& registry_;
 };
 
