@@ -8,7 +8,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "cli/json.h"
+#include "core/text/json_writer.h"
 #include "core/io/fragment_file.h"
 #include "core/io/text_exchange.h"
 #include "core/model/frag_set.h"

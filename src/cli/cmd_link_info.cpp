@@ -8,7 +8,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "cli/json.h"
+#include "core/text/json_writer.h"
 #include "core/content/html_head.h"
 #include "core/content/line_reader.h"
 #include "core/content/link_content.h"

@@ -12,7 +12,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "cli/json.h"
+#include "core/text/json_writer.h"
 #include "core/fs/atomic_file.h"
 #include "core/fs/read_file.h"
 #include "core/settings/paths.h"

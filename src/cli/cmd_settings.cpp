@@ -5,7 +5,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "cli/json.h"
+#include "core/text/json_writer.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
 

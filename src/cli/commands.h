@@ -52,4 +52,7 @@ int RunImportText(const CliArgs& args);
 // render DOC OUT [--quality N]: the document image as BMP or JPEG (cmd_render.cpp).
 int RunRender(const CliArgs& args);
 
+// export DOC OUT [--format F]: the document as SVG, PDF, PNG or JSON Canvas (cmd_export.cpp).
+int RunExport(const CliArgs& args);
+
 }  // namespace qv::cli

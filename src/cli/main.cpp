@@ -30,6 +30,8 @@ const CliCommand kCommands[] = {
      RunImportText},
     {"render", "render DOC OUT [--quality N] [--format bmp|jpg]",
      "save the document image (.BMP or .JPG; OUT - for standard output)", RunRender},
+    {"export", "export DOC OUT [--format svg|pdf|png|canvas]",
+     "export as .svg, .pdf, .png or .canvas by OUT's extension (OUT - with --format)", RunExport},
     {"link-info", "link-info PATH", "what the property dialog extracts from a linked file",
      RunLinkInfo},
     {"settings", "settings [--save]", "list every setting as JSON (--save: write back)",

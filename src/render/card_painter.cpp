@@ -295,18 +295,22 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
         const bool transparent = f.ColBG == kNoColor;
         // Paper and vector files take the file's own pixels, so a scaled-down card prints sharp.
         std::shared_ptr<const SharedPicture> full;
-        if (how.Vector) {
-            if (const SharedPicture* source = PictureSource(*f.Cache))
-                full = cache.Pictures().FullSize(*source, cache.Plugins());
-        }
-        if (full) {
+        const SharedPicture* source = PictureSource(*f.Cache);
+        if (how.Vector && source) full = cache.Pictures().FullSize(*source, cache.Plugins());
+        const SharedPicture* whole = full ? full.get() : (source && source->FullSize ? source : nullptr);
+        if (whole && how.Vector) {
+            // A file keeps its own transparency; a picture without one needs its pixels masked.
+            const bool masked = transparent && !whole->Image.hasAlphaChannel();
+            if (!transparent && whole->Image.hasAlphaChannel())
+                p.fillRect(target, ToQColor(f.ColBG));
+            if (!masked && how.Files && how.Files->DrawPictureFile(p, target, *whole)) return;
             if (transparent)
-                p.drawImage(target, MaskedPicture(full->Image));
+                p.drawImage(target, MaskedPicture(whole->Image));
             else
-                DrawPicture(p, full->Image, target, false, f.ColBG, cache);
-        } else {
-            DrawPicture(p, *picture, target, transparent, f.ColBG, cache);
+                p.drawImage(target, whole->Image);
+            return;
         }
+        DrawPicture(p, *picture, target, transparent, f.ColBG, cache);
         return;
     }
 

@@ -14,6 +14,18 @@ namespace qv {
 class EnvData;
 class Fragment;
 class RenderCache;
+struct SharedPicture;
+
+// A vector target that can keep a picture as its file's own bytes (an SVG file embeds the JPEG or
+// PNG itself rather than pixels encoded again).
+class PictureFileTarget {
+  public:
+    virtual ~PictureFileTarget() = default;
+    // Draws the file behind `picture` stretched over `target` (painter coordinates, through the
+    // painter's transform). False when it cannot; the pixels are drawn instead.
+    virtual bool DrawPictureFile(QPainter& painter, const QRect& target,
+                                 const SharedPicture& picture) = 0;
+};
 
 // Paints a visible card at its ScreenRect (client coordinates) as the document window shows it:
 // selection colours, link mark, outline. Text, name-plate and symbol cards are drawn from their
@@ -41,6 +53,8 @@ struct ScaledDraw {
     bool Vector = false;
     // The target pixel of the scaled page drawn at the painter's (0, 0): a band of an image.
     QPoint Origin;
+    // Vector targets that take pictures as files; null: pictures are drawn as pixels.
+    PictureFileTarget* Files = nullptr;
 };
 
 // Draws a visible card at how.Scale in document coordinates times scale (printing, image output,

@@ -257,6 +257,7 @@ class TargetPainter final : public PaintVisitor {
                 how.Monochrome = mono_;
                 how.Vector = t_.Kind != TargetKind::Page;
                 how.Origin = origin_;
+                how.Files = t_.Kind == TargetKind::Vector ? t_.PictureFiles : nullptr;
                 for (const Fragment* f : cards_)
                     DrawScaled(p_, *f, env_, cache_, how);
                 break;
@@ -396,12 +397,9 @@ std::optional<QImage> RenderDocumentImage(const FragSet& set, RenderCache& cache
     return image;
 }
 
-namespace {
-
-// Paints the image band by band, top to bottom, handing each band and its row count to `take`.
-template <typename Take>
-bool ForEachBand(const FragSet& set, RenderCache& cache, QSize size, std::int64_t bandBytes,
-                 Take&& take) {
+bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size,
+                         std::int64_t bandBytes,
+                         const std::function<bool(const QImage& band, int rows, int top)>& take) {
     const std::int64_t rowBytes = std::int64_t{size.width()} * 4;
     const int rows = static_cast<int>(std::clamp<std::int64_t>(
         bandBytes / std::max<std::int64_t>(rowBytes, 1), 1, size.height()));
@@ -413,8 +411,6 @@ bool ForEachBand(const FragSet& set, RenderCache& cache, QSize size, std::int64_
     }
     return true;
 }
-
-}  // namespace
 
 ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderCache& cache,
                                   std::string* error, std::int64_t bandBytes) {
@@ -437,7 +433,7 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
                              [&](const char* data, std::size_t n) {
                                  return written = file.Write(std::string_view(data, n));
                              }) &&
-                  ForEachBand(set, cache, size, bandBytes,
+                  ForEachDocumentBand(set, cache, size, bandBytes,
                               [&](const QImage& band, int rows, int) {
                                   return jpeg.WriteRows(band, rows);
                               }) &&
@@ -449,7 +445,7 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
         written = header && file.Write(*header);
         encoded =
             written &&
-            ForEachBand(set, cache, size, bandBytes, [&](const QImage& band, int rows, int top) {
+            ForEachDocumentBand(set, cache, size, bandBytes, [&](const QImage& band, int rows, int top) {
                 for (int y = 0; y < rows; ++y) {
                     PackBmpRow(reinterpret_cast<const QRgb*>(band.constScanLine(y)), size.width(),
                                row.data());
@@ -494,13 +490,14 @@ void PrintDocumentPage(QPainter& painter, FragSet& set, RenderCache& cache, int 
 }
 
 void PaintDocumentVector(QPainter& painter, FragSet& set, RenderCache& cache, double scale,
-                         ColorMode colors) {
+                         ColorMode colors, PictureFileTarget* files) {
     set.RefreshVisibility();
     if (!(scale > 0)) return;
     RenderTarget target;
     target.Kind = TargetKind::Vector;
     target.Scale = scale;
     target.Colors = colors;
+    target.PictureFiles = files;
     PaintDocument(painter, set, cache, target);
 }
 

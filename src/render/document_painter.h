@@ -10,6 +10,7 @@
 #include <QRegion>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,7 @@ class QPainter;
 namespace qv {
 
 class FragSet;
+class PictureFileTarget;
 class RenderCache;
 
 // The kinds of surface a document is painted on.
@@ -62,6 +64,8 @@ struct RenderTarget {
     // Painter pixels to paint; empty for everything. The window clips to it; the other targets
     // leave out what cannot reach it.
     QRegion Region;
+    // Vector: a target that keeps pictures as their files (null: pixels).
+    PictureFileTarget* PictureFiles = nullptr;
 };
 
 // Paints `target` on `painter` in the model's order (FragSet::PaintOrder): division lines, cards,
@@ -94,6 +98,14 @@ bool ImageFileHolds(ImageFileType type, QSize size, std::string* error = nullptr
 // after another give exactly the whole image.
 void RenderDocumentBand(const FragSet& set, RenderCache& cache, QImage& band, int top);
 
+// Paints the image of `size` band by band (Format_RGB32, about `bandBytes` each), top to bottom,
+// handing each band, its row count and its first row to `take`; stops when `take` returns false.
+// False when a band could not be allocated or `take` stopped. Memory stays one band whatever the
+// page.
+bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size,
+                         std::int64_t bandBytes,
+                         const std::function<bool(const QImage& band, int rows, int top)>& take);
+
 // The whole document image in one bitmap (Format_RGB32). None above kMaxImagePixels or when
 // memory runs out.
 std::optional<QImage> RenderDocumentImage(const FragSet& set, RenderCache& cache);
@@ -122,8 +134,9 @@ void PrintDocumentPage(QPainter& painter, FragSet& set, RenderCache& cache, int 
 
 // A vector file of the document (PDF, SVG): refreshes visibility, then paints the page at `scale`
 // from the painter's origin, text as text and pictures at full size.
+// `files`, when given, takes the pictures as their files' own bytes.
 void PaintDocumentVector(QPainter& painter, FragSet& set, RenderCache& cache, double scale = 1,
-                         ColorMode colors = ColorMode::Screen);
+                         ColorMode colors = ColorMode::Screen, PictureFileTarget* files = nullptr);
 
 // ---- Overview map ----
 

@@ -490,3 +490,70 @@ TEST_F(CliTest, AUtf8DocumentIsConvertedOrRefusedByLine) {
 }
 
 }  // namespace
+
+namespace {
+
+class CliExportTest : public CliTest {};
+
+TEST_F(CliExportTest, ExportChoosesTheFormatByTheExtensionInAnyCase) {
+    struct Case {
+        const char* Name;
+        std::string Start;
+    };
+    for (const Case& c : {Case{"page.svg", "<?xml"}, Case{"page.PDF", "%PDF-"},
+                          Case{"page.Png", "\x89PNG\r\n\x1A\n"}, Case{"page.canvas", "{\"nodes\": ["}}) {
+        const CliRun r = Cli(ini_ + "export " + kExample + " " + Q(dir_ / c.Name));
+        EXPECT_EQ(r.Code, 0) << c.Name << ": " << r.Err;
+        EXPECT_EQ(Slurp(dir_ / c.Name).substr(0, c.Start.size()), c.Start) << c.Name;
+        EXPECT_NE(r.Out.find("\"width\""), std::string::npos) << r.Out;
+    }
+    // No temporary file is left beside the outputs.
+    EXPECT_EQ(Names(dir_).size(), 4u + (fs::exists(dir_ / "test.INI") ? 1u : 0u));
+
+    CliRun r = Cli(ini_ + "export " + kExample + " - --format svg");
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Out.rfind("<?xml", 0), 0u);
+    EXPECT_NE(r.Out.find("</svg>"), std::string::npos);
+    EXPECT_FALSE(fs::exists("-"));
+}
+
+TEST_F(CliExportTest, WrongUsageBadInputAndUnwritableOutputsHaveTheirExitCodes) {
+    CliRun r = Cli(ini_ + "export " + kExample + " " + Q(dir_ / "page.jpg"));
+    EXPECT_EQ(r.Code, 2);
+    for (const char* ext : {".svg", ".pdf", ".png", ".canvas"})
+        EXPECT_NE(r.Err.find(ext), std::string::npos) << r.Err;
+    EXPECT_EQ(Cli(ini_ + "export " + kExample + " " + Q(dir_ / "noextension")).Code, 2);
+    EXPECT_EQ(Cli(ini_ + "export " + kExample).Code, 2);
+    EXPECT_EQ(Cli(ini_ + "export " + kExample + " -").Code, 2) << "standard output needs --format";
+    EXPECT_EQ(Cli(ini_ + "export " + kExample + " - --format bmp").Code, 2);
+    EXPECT_EQ(Cli(ini_ + "export " + kExample + " " + Q(dir_ / "a.svg") + " --format pdf").Code,
+              2);
+    EXPECT_EQ(Cli(ini_ + "export " + Q(dir_ / "missing.csv") + " " + Q(dir_ / "a.svg")).Code, 1);
+
+    // A document that did not fit is not exported from part of it.
+    const fs::path big = dir_ / "big.csv";
+    Write(big, ManyCards(1005));
+    r = Cli(ini_ + "export " + Q(big) + " " + Q(dir_ / "big.canvas"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("5 dropped"), std::string::npos) << r.Err;
+    EXPECT_FALSE(fs::exists(dir_ / "big.canvas"));
+
+    // Folders, FIFOs and write-protected files are refused and left as they were.
+    fs::create_directory(dir_ / "folder.svg");
+    r = Cli(ini_ + "export " + kExample + " " + Q(dir_ / "folder.svg"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("folder"), std::string::npos) << r.Err;
+    const fs::path fifo = dir_ / "pipe.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    r = Cli(ini_ + "export " + kExample + " " + Q(fifo));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    const fs::path locked = dir_ / "locked.pdf";
+    Write(locked, "old");
+    fs::permissions(locked, fs::perms::owner_read);
+    r = Cli(ini_ + "export " + kExample + " " + Q(locked));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(Slurp(locked), "old");
+}
+
+}  // namespace

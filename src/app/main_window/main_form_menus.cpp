@@ -12,6 +12,7 @@
 #include "app/commands/command_registry.h"
 #include "app/document/group_line_menu.h"
 #include "app/document/mdi_child.h"
+#include "app/main_window/export_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
@@ -83,6 +84,7 @@ void TQuillovaMainForm::BuildMenus() {
     add(file, {Cmd(C::FileMerge), Cmd(C::FileSave), Cmd(C::FileSaveAs), Cmd(C::FileClose),
                Cmd(C::FileAllSaveEnd), Sep(), Cmd(C::FileImport), Cmd(C::FileExport), Sep(),
                Cmd(C::FilePrint), Cmd(C::FileImgOut), Sep(), Cmd(C::FileExit)});
+    ExportCommands::Install(*this, *file, commands_->Action(C::FileImgOut));
 
     QMenu* edit = menu(1, texts::kMenuEdit);
     add(edit,

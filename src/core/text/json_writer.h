@@ -1,4 +1,4 @@
-// A small streaming JSON writer for the CLI's reports.
+// A small streaming JSON writer: the command-line tool's reports and the JSON Canvas export.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qv::cli {
+namespace qv {
 
 class JsonWriter {
   public:
@@ -38,4 +38,4 @@ class JsonWriter {
 
 std::string EscapeJson(std::string_view utf8);
 
-}  // namespace qv::cli
+}  // namespace qv

@@ -1,10 +1,10 @@
-#include "cli/json.h"
+#include "core/text/json_writer.h"
 
 #include <cstdio>
 
 #include "core/text/cp932.h"
 
-namespace qv::cli {
+namespace qv {
 
 std::string EscapeJson(std::string_view s) {
     std::string out;
@@ -122,4 +122,4 @@ JsonWriter& JsonWriter::Cp932Field(std::string_view key, std::string_view bytes)
     return Key(hexKey).String(HexBytes(bytes));
 }
 
-}  // namespace qv::cli
+}  // namespace qv

@@ -1,0 +1,195 @@
+#include "render/document_export.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <algorithm>
+
+#include "core/export/json_canvas.h"
+#include "core/fs/atomic_file.h"
+#include "core/model/frag_set.h"
+#include "core/settings/env_data.h"
+#include "core/text/sjis.h"
+#include "render/colors.h"
+#include "render/document_painter.h"
+#include "render/png_stream.h"
+#include "render/svg_device.h"
+
+namespace qv {
+
+namespace {
+
+// Qt's writers (the PDF engine) write to a QIODevice; this one appends to a file being replaced.
+class AtomicFileDevice final : public QIODevice {
+  public:
+    explicit AtomicFileDevice(AtomicFileWriter& file) : file_(file) { open(QIODevice::WriteOnly); }
+    bool Failed() const { return failed_; }
+
+  protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (failed_ || !file_.Write(std::string_view(data, static_cast<std::size_t>(size)))) {
+            failed_ = true;
+            return -1;
+        }
+        return size;
+    }
+
+  private:
+    AtomicFileWriter& file_;
+    bool failed_ = false;
+};
+
+void Fail(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+}
+
+// Commits the file, or reports why it was not written: a write the file refused has its reason
+// kept by the writer; anything else is `encodeProblem`.
+bool Close(AtomicFileWriter& file, bool written, bool encoded, std::string* error,
+           const char* encodeProblem) {
+    if (!written) {
+        file.Commit(error);
+        return false;
+    }
+    if (!encoded) {
+        Fail(error, encodeProblem);
+        return false;
+    }
+    return file.Commit(error);
+}
+
+bool ExportSvg(FragSet& set, const std::string& path, RenderCache& cache, std::string* error) {
+    const QSize size = DocumentImageSize(set);
+    AtomicFileWriter file;
+    if (!file.Open(path, error)) return false;
+    SvgPaintDevice svg(size, [&](std::string_view text) { return file.Write(text); });
+    QPainter painter;
+    bool encoded = painter.begin(&svg);
+    if (encoded) {
+        painter.fillRect(QRect(QPoint(0, 0), size), ToQColor(set.Env().Colors.Background));
+        PaintDocumentVector(painter, set, cache, 1, ColorMode::Screen, &svg);
+        encoded = painter.end();
+    }
+    return Close(file, svg.Ok(), encoded, error, "the SVG file could not be made");
+}
+
+bool ExportPdf(FragSet& set, const std::string& path, RenderCache& cache, std::string* error) {
+    const QSize size = DocumentImageSize(set);
+    const double points = PdfPointsPerPixel(size.width(), size.height());
+    AtomicFileWriter file;
+    if (!file.Open(path, error)) return false;
+    AtomicFileDevice device(file);
+    bool encoded = true;
+    {
+        QPdfWriter pdf(&device);
+        pdf.setCreator(QStringLiteral("Quillovarsta"));
+        if (!set.FileName.empty())
+            pdf.setTitle(QFileInfo(QFile::decodeName(set.FileName.c_str())).completeBaseName());
+        // One page the size of the document; 96 pixels to the inch, as the screen shows it.
+        const QPageSize page(QSizeF(size.width() * points, size.height() * points),
+                             QPageSize::Point, QString(), QPageSize::ExactMatch);
+        encoded = pdf.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF()));
+        pdf.setResolution(96);
+        QPainter painter;
+        encoded = encoded && painter.begin(&pdf);
+        if (encoded) {
+            // The page may be a little off the exact size (whole points); scale onto it.
+            const QRect area = pdf.pageLayout().paintRectPixels(pdf.resolution());
+            const double s = std::min(area.width() / static_cast<double>(size.width()),
+                                      area.height() / static_cast<double>(size.height()));
+            painter.scale(s, s);
+            painter.fillRect(QRect(QPoint(0, 0), size), ToQColor(set.Env().Colors.Background));
+            PaintDocumentVector(painter, set, cache, 1, ColorMode::Screen);
+            encoded = painter.end();
+        }
+    }
+    return Close(file, !device.Failed(), encoded, error, "the PDF file could not be made");
+}
+
+bool ExportPng(FragSet& set, const std::string& path, RenderCache& cache, std::string* error,
+               std::int64_t bandBytes) {
+    set.RefreshVisibility();
+    const QSize size = DocumentImageSize(set);
+    AtomicFileWriter file;
+    if (!file.Open(path, error)) return false;
+    bool written = true;
+    PngStreamEncoder png;
+    const bool encoded =
+        png.Start(size.width(), size.height(),
+                  [&](const char* data, std::size_t n) {
+                      return written = file.Write(std::string_view(data, n));
+                  }) &&
+        ForEachDocumentBand(set, cache, size, bandBytes,
+                            [&](const QImage& band, int rows, int) {
+                                return png.WriteRows(band, rows);
+                            }) &&
+        png.Finish();
+    return Close(file, written, encoded, error, "the PNG image could not be encoded");
+}
+
+}  // namespace
+
+ExportFormat ExportFormatOf(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return ExportFormat::Unsupported;
+    const std::string ext = sjis::UpperAscii(name.substr(dot));
+    if (ext == ".SVG") return ExportFormat::Svg;
+    if (ext == ".PDF") return ExportFormat::Pdf;
+    if (ext == ".PNG") return ExportFormat::Png;
+    if (ext == ".CANVAS") return ExportFormat::Canvas;
+    return ExportFormat::Unsupported;
+}
+
+std::string_view ExportExtension(ExportFormat format) {
+    switch (format) {
+        case ExportFormat::Svg:
+            return ".svg";
+        case ExportFormat::Pdf:
+            return ".pdf";
+        case ExportFormat::Png:
+            return ".png";
+        case ExportFormat::Canvas:
+            return ".canvas";
+        case ExportFormat::Unsupported:
+            break;
+    }
+    return {};
+}
+
+double PdfPointsPerPixel(int width, int height) {
+    const double side = std::max({width, height, 1}) * 0.75;
+    return side > kMaxPdfPagePoints ? 0.75 * kMaxPdfPagePoints / side : 0.75;
+}
+
+bool ExportDocument(FragSet& set, const std::string& path, ExportFormat format,
+                    RenderCache& cache, std::string* error, std::int64_t bandBytes) {
+    switch (format) {
+        case ExportFormat::Svg:
+            set.RefreshVisibility();
+            return ExportSvg(set, path, cache, error);
+        case ExportFormat::Pdf:
+            set.RefreshVisibility();
+            return ExportPdf(set, path, cache, error);
+        case ExportFormat::Png:
+            return ExportPng(set, path, cache, error, bandBytes);
+        case ExportFormat::Canvas: {
+            set.RefreshVisibility();
+            WriteResult written = SaveJsonCanvas(set, path);
+            if (!written) Fail(error, std::move(written.Error));
+            return static_cast<bool>(written);
+        }
+        case ExportFormat::Unsupported:
+            break;
+    }
+    Fail(error, "not an export file name (" + std::string(kExportExtensions) + ")");
+    return false;
+}
+
+}  // namespace qv
