@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <deque>
@@ -83,6 +84,9 @@ class ExportMenuTest : public ::testing::Test {
 
     // Alt+F, E, then `key` in the submenu.
     void Choose(Qt::Key key) {
+        // The menus of the last choice have closed: the keys go to the main window again.
+        form_.activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == &form_; }));
         QTest::keyClick(&form_, Qt::Key_F, Qt::AltModifier);
         QWidget* file = QApplication::activePopupWidget();
         ASSERT_EQ(file, FileMenu());

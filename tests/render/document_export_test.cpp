@@ -190,8 +190,11 @@ TEST(PdfExport, ALargePageIsScaledOntoOnePageReadersAccept) {
     d.set().FixedSize = true;
     d.set().FixedWidth = 40000;
     d.set().FixedHeight = 3000;
+    d.set().DivColumns = 4;
+    d.set().DivRows = 2;
     d.set().ShowDivLines = true;
     d.Refresh();
+    ASSERT_EQ(qv::DocumentImageSize(d.set()), QSize(40000, 3000));
     const QString path = d.Export("wide.pdf");
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {path});

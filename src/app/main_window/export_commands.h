@@ -17,6 +17,8 @@ class FragSet;
 }
 
 class ExportCommands final : public QObject {
+    Q_OBJECT
+
   public:
     // Adds the submenu to `file` right after `after`; it is usable while a document is open. The
     // commands belong to the submenu.
