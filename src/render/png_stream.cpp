@@ -71,7 +71,8 @@ PngStreamEncoder::PngStreamEncoder() = default;
 PngStreamEncoder::~PngStreamEncoder() = default;
 
 bool PngStreamEncoder::Start(int width, int height, Sink sink) {
-    if (width <= 0 || height <= 0 || width > PNG_UINT_31_MAX / 3) return false;
+    if (width <= 0 || height <= 0 || static_cast<png_uint_32>(width) > PNG_UINT_31_MAX / 3)
+        return false;
     auto s = std::make_unique<State>();
     s->Out = std::move(sink);
     s->Width = width;

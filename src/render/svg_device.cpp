@@ -129,6 +129,7 @@ class SvgPaintEngine final : public QPaintEngine {
     bool end() override {
         if (begun_ && !ended_) {
             ended_ = true;
+            FlushText();
             out_ += "</svg>\n";
         }
         return Flush(true);
@@ -184,6 +185,9 @@ class SvgPaintEngine final : public QPaintEngine {
         }
     }
 
+    // Qt hands a line over in runs of one script each (kanji, kana, Latin); runs that continue
+    // one another on the same baseline in the same font become <tspan>s of one <text>, so the
+    // line reads (and is found and copied) as one piece.
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
         const QString text = item.text();
         if (text.isEmpty() || pen_.style() == Qt::NoPen) return;
@@ -192,16 +196,28 @@ class SvgPaintEngine final : public QPaintEngine {
         const QString family = font.family();
         const bool serif = family.contains(QLatin1String("Mincho"), Qt::CaseInsensitive) ||
                            font.styleHint() == QFont::Serif;
-        std::string e = "<text x=\"" + Number(p.x()) + "\" y=\"" + Number(p.y()) +
-                        "\" font-family=\"'" + XmlText(family) + "', " +
-                        (serif ? "serif" : "sans-serif") + "\" font-size=\"" + Number(px) + "\"";
-        if (font.bold()) e += " font-weight=\"bold\"";
-        if (font.italic()) e += " font-style=\"italic\"";
-        if (font.underline()) e += " text-decoration=\"underline\"";
-        e += " fill=\"" + Hex(pen_.color()) + "\"";
-        if (pen_.color().alpha() != 255) e += " fill-opacity=\"" + Number(pen_.color().alphaF()) + "\"";
-        e += Transform(false) + " xml:space=\"preserve\">" + XmlText(text) + "</text>\n";
-        Emit(e);
+        std::string style = "font-family=\"'" + XmlText(family) + "', " +
+                            (serif ? "serif" : "sans-serif") + "\" font-size=\"" + Number(px) + "\"";
+        if (font.bold()) style += " font-weight=\"bold\"";
+        if (font.italic()) style += " font-style=\"italic\"";
+        if (font.underline()) style += " text-decoration=\"underline\"";
+        style += " fill=\"" + Hex(pen_.color()) + "\"";
+        if (pen_.color().alpha() != 255)
+            style += " fill-opacity=\"" + Number(pen_.color().alphaF()) + "\"";
+        style += Transform(false);
+        const std::string x = Number(p.x()), y = Number(p.y());
+        const bool continues = !text_.empty() && style == textStyle_ && y == textY_ &&
+                               std::abs(p.x() - textNextX_) < 0.5;
+        if (!continues) {
+            FlushText();
+            text_ = "<text x=\"" + x + "\" y=\"" + y + "\" " + style +
+                    " xml:space=\"preserve\">" + XmlText(text);
+            textStyle_ = style;
+            textY_ = y;
+        } else {
+            text_ += "<tspan x=\"" + x + "\">" + XmlText(text) + "</tspan>";
+        }
+        textNextX_ = p.x() + item.width();
     }
 
     void drawImage(const QRectF& r, const QImage& image, const QRectF& sr,
@@ -324,7 +340,15 @@ class SvgPaintEngine final : public QPaintEngine {
         return d;
     }
 
+    void FlushText() {
+        if (text_.empty()) return;
+        out_ += text_;
+        out_ += "</text>\n";
+        text_.clear();
+    }
+
     void Emit(const std::string& text) {
+        FlushText();
         out_ += text;
         if (out_.size() >= kFlushBytes) Flush(false);
     }
@@ -347,6 +371,11 @@ class SvgPaintEngine final : public QPaintEngine {
     QTransform transform_;
     QPointF brushOrigin_;
     bool antialias_ = false;
+    // The <text> being gathered, its attributes, baseline and where its next run would start.
+    std::string text_;
+    std::string textStyle_;
+    std::string textY_;
+    double textNextX_ = 0;
 
     friend class SvgPaintDevice;
 };

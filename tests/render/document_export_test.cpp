@@ -123,7 +123,7 @@ TEST(SvgExport, ParsesAndHoldsEveryCardTextAndThePictureFilesThemselves) {
                          a.value(QLatin1String("height")).toInt());
         } else if (xml.name() == QLatin1String("text")) {
             families << a.value(QLatin1String("font-family")).toString();
-            texts += xml.readElementText();
+            texts += xml.readElementText(QXmlStreamReader::IncludeChildElements) + QLatin1Char('\n');
         } else if (xml.name() == QLatin1String("image")) {
             const QString href = a.value(QLatin1String("xlink:href")).toString();
             const qsizetype comma = href.indexOf(QLatin1Char(','));
@@ -261,9 +261,10 @@ std::map<QString, QJsonObject> ValidCanvas(const QByteArray& canvas) {
     EXPECT_TRUE(doc.isObject());
     const QRegularExpression color(QStringLiteral("^(#[0-9A-Fa-f]{6}|[1-6])$"));
     auto checkColor = [&](const QJsonObject& o) {
-        if (o.contains(QLatin1String("color")))
+        if (o.contains(QLatin1String("color"))) {
             EXPECT_TRUE(color.match(o[QLatin1String("color")].toString()).hasMatch())
                 << o[QLatin1String("color")].toString().toStdString();
+        }
     };
     QSet<QString> ids;
     for (const QJsonValue& v : doc[QLatin1String("nodes")].toArray()) {
@@ -277,14 +278,15 @@ std::map<QString, QJsonObject> ValidCanvas(const QByteArray& canvas) {
             EXPECT_TRUE(k.isDouble() && k.toDouble() == k.toInt()) << id.toStdString() << key;
         }
         const QString type = n[QLatin1String("type")].toString();
-        if (type == QLatin1String("text"))
+        if (type == QLatin1String("text")) {
             EXPECT_TRUE(n[QLatin1String("text")].isString());
-        else if (type == QLatin1String("file"))
+        } else if (type == QLatin1String("file")) {
             EXPECT_FALSE(n[QLatin1String("file")].toString().isEmpty());
-        else if (type == QLatin1String("link"))
+        } else if (type == QLatin1String("link")) {
             EXPECT_FALSE(n[QLatin1String("url")].toString().isEmpty());
-        else
+        } else {
             EXPECT_EQ(type, QLatin1String("group")) << id.toStdString();
+        }
         checkColor(n);
         nodes[id] = n;
     }
@@ -308,8 +310,9 @@ std::map<QString, QJsonObject> ValidCanvas(const QByteArray& canvas) {
         if (g == 0) continue;
         const QString group = QStringLiteral("group-%1").arg(g);
         EXPECT_TRUE(nodes.count(group)) << id.toStdString();
-        if (nodes.count(group))
+        if (nodes.count(group)) {
             EXPECT_TRUE(Box(nodes[group]).contains(Box(n))) << id.toStdString();
+        }
     }
     return nodes;
 }
