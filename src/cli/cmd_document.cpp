@@ -8,11 +8,11 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "core/text/json_writer.h"
 #include "core/io/fragment_file.h"
 #include "core/io/text_exchange.h"
 #include "core/model/frag_set.h"
 #include "core/settings/paths.h"
+#include "core/text/json_writer.h"
 
 namespace qv::cli {
 

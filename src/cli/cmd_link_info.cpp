@@ -8,11 +8,11 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "core/text/json_writer.h"
 #include "core/content/html_head.h"
 #include "core/content/line_reader.h"
 #include "core/content/link_content.h"
 #include "core/fs/read_file.h"
+#include "core/text/json_writer.h"
 #include "core/text/sjis.h"
 
 namespace qv::cli {

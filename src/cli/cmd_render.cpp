@@ -12,11 +12,11 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "core/text/json_writer.h"
 #include "core/fs/atomic_file.h"
 #include "core/fs/read_file.h"
 #include "core/settings/paths.h"
 #include "core/text/cp932.h"
+#include "core/text/json_writer.h"
 #include "render/document_painter.h"
 #include "render/image_file.h"
 #include "render/offscreen_document.h"

@@ -5,9 +5,9 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "core/text/json_writer.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
+#include "core/text/json_writer.h"
 
 namespace qv::cli {
 

@@ -297,7 +297,8 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
         std::shared_ptr<const SharedPicture> full;
         const SharedPicture* source = PictureSource(*f.Cache);
         if (how.Vector && source) full = cache.Pictures().FullSize(*source, cache.Plugins());
-        const SharedPicture* whole = full ? full.get() : (source && source->FullSize ? source : nullptr);
+        const SharedPicture* whole =
+            full ? full.get() : (source && source->FullSize ? source : nullptr);
         if (whole && how.Vector) {
             // A file keeps its own transparency; a picture without one needs its pixels masked.
             const bool masked = transparent && !whole->Image.hasAlphaChannel();

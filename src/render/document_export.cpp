@@ -119,16 +119,15 @@ bool ExportPng(FragSet& set, const std::string& path, RenderCache& cache, std::s
     if (!file.Open(path, error)) return false;
     bool written = true;
     PngStreamEncoder png;
-    const bool encoded =
-        png.Start(size.width(), size.height(),
-                  [&](const char* data, std::size_t n) {
-                      return written = file.Write(std::string_view(data, n));
-                  }) &&
-        ForEachDocumentBand(set, cache, size, bandBytes,
-                            [&](const QImage& band, int rows, int) {
-                                return png.WriteRows(band, rows);
-                            }) &&
-        png.Finish();
+    const bool encoded = png.Start(size.width(), size.height(),
+                                   [&](const char* data, std::size_t n) {
+                                       return written = file.Write(std::string_view(data, n));
+                                   }) &&
+                         ForEachDocumentBand(set, cache, size, bandBytes,
+                                             [&](const QImage& band, int rows, int) {
+                                                 return png.WriteRows(band, rows);
+                                             }) &&
+                         png.Finish();
     return Close(file, written, encoded, error, "the PNG image could not be encoded");
 }
 
@@ -168,8 +167,8 @@ double PdfPointsPerPixel(int width, int height) {
     return side > kMaxPdfPagePoints ? 0.75 * kMaxPdfPagePoints / side : 0.75;
 }
 
-bool ExportDocument(FragSet& set, const std::string& path, ExportFormat format,
-                    RenderCache& cache, std::string* error, std::int64_t bandBytes) {
+bool ExportDocument(FragSet& set, const std::string& path, ExportFormat format, RenderCache& cache,
+                    std::string* error, std::int64_t bandBytes) {
     switch (format) {
         case ExportFormat::Svg:
             set.RefreshVisibility();

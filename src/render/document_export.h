@@ -34,9 +34,8 @@ inline constexpr double kMaxPdfPagePoints = 14400;
 // image output; the page is DocumentImageSize. PNG rows are painted in bands of about
 // `bandBytes`. False with the reason in *error (nothing is left at `path` then, an old file stays
 // as it was).
-bool ExportDocument(FragSet& set, const std::string& path, ExportFormat format,
-                    RenderCache& cache, std::string* error = nullptr,
-                    std::int64_t bandBytes = std::int64_t{4} << 20);
+bool ExportDocument(FragSet& set, const std::string& path, ExportFormat format, RenderCache& cache,
+                    std::string* error = nullptr, std::int64_t bandBytes = std::int64_t{4} << 20);
 
 // The scale from document pixels to PDF points for a page of width × height pixels: 0.75 (96
 // pixels to the inch), less when a side would pass kMaxPdfPagePoints.

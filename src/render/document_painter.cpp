@@ -397,8 +397,7 @@ std::optional<QImage> RenderDocumentImage(const FragSet& set, RenderCache& cache
     return image;
 }
 
-bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size,
-                         std::int64_t bandBytes,
+bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size, std::int64_t bandBytes,
                          const std::function<bool(const QImage& band, int rows, int top)>& take) {
     const std::int64_t rowBytes = std::int64_t{size.width()} * 4;
     const int rows = static_cast<int>(std::clamp<std::int64_t>(
@@ -434,9 +433,9 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
                                  return written = file.Write(std::string_view(data, n));
                              }) &&
                   ForEachDocumentBand(set, cache, size, bandBytes,
-                              [&](const QImage& band, int rows, int) {
-                                  return jpeg.WriteRows(band, rows);
-                              }) &&
+                                      [&](const QImage& band, int rows, int) {
+                                          return jpeg.WriteRows(band, rows);
+                                      }) &&
                   jpeg.Finish();
     } else {
         // Rows go to their places in the bottom-up file as the bands come, top to bottom.
@@ -445,15 +444,16 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
         written = header && file.Write(*header);
         encoded =
             written &&
-            ForEachDocumentBand(set, cache, size, bandBytes, [&](const QImage& band, int rows, int top) {
-                for (int y = 0; y < rows; ++y) {
-                    PackBmpRow(reinterpret_cast<const QRgb*>(band.constScanLine(y)), size.width(),
-                               row.data());
-                    if (!file.WriteAt(BmpRowOffset(size.width(), size.height(), top + y), row))
-                        return written = false;
-                }
-                return true;
-            });
+            ForEachDocumentBand(
+                set, cache, size, bandBytes, [&](const QImage& band, int rows, int top) {
+                    for (int y = 0; y < rows; ++y) {
+                        PackBmpRow(reinterpret_cast<const QRgb*>(band.constScanLine(y)),
+                                   size.width(), row.data());
+                        if (!file.WriteAt(BmpRowOffset(size.width(), size.height(), top + y), row))
+                            return written = false;
+                    }
+                    return true;
+                });
     }
     if (!written) {
         // The writer keeps the reason; committing reports it and removes the file.

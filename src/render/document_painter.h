@@ -102,8 +102,7 @@ void RenderDocumentBand(const FragSet& set, RenderCache& cache, QImage& band, in
 // handing each band, its row count and its first row to `take`; stops when `take` returns false.
 // False when a band could not be allocated or `take` stopped. Memory stays one band whatever the
 // page.
-bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size,
-                         std::int64_t bandBytes,
+bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size, std::int64_t bandBytes,
                          const std::function<bool(const QImage& band, int rows, int top)>& take);
 
 // The whole document image in one bitmap (Format_RGB32). None above kMaxImagePixels or when

@@ -83,8 +83,8 @@ std::string XmlText(const QString& text) {
 }
 
 std::string Base64(std::string_view bytes) {
-    const QByteArray b = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()))
-                             .toBase64();
+    const QByteArray b =
+        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())).toBase64();
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
@@ -197,7 +197,8 @@ class SvgPaintEngine final : public QPaintEngine {
         const bool serif = family.contains(QLatin1String("Mincho"), Qt::CaseInsensitive) ||
                            font.styleHint() == QFont::Serif;
         std::string style = "font-family=\"'" + XmlText(family) + "', " +
-                            (serif ? "serif" : "sans-serif") + "\" font-size=\"" + Number(px) + "\"";
+                            (serif ? "serif" : "sans-serif") + "\" font-size=\"" + Number(px) +
+                            "\"";
         if (font.bold()) style += " font-weight=\"bold\"";
         if (font.italic()) style += " font-style=\"italic\"";
         if (font.underline()) style += " text-decoration=\"underline\"";
@@ -210,8 +211,8 @@ class SvgPaintEngine final : public QPaintEngine {
                                std::abs(p.x() - textNextX_) < 0.5;
         if (!continues) {
             FlushText();
-            text_ = "<text x=\"" + x + "\" y=\"" + y + "\" " + style +
-                    " xml:space=\"preserve\">" + XmlText(text);
+            text_ = "<text x=\"" + x + "\" y=\"" + y + "\" " + style + " xml:space=\"preserve\">" +
+                    XmlText(text);
             textStyle_ = style;
             textY_ = y;
         } else {
@@ -235,10 +236,10 @@ class SvgPaintEngine final : public QPaintEngine {
     // An image element of `bytes` (base64) over `r`, through `transform`.
     void Image(const QRectF& r, std::string_view mediaType, const std::string& base64,
                const QTransform* transform = nullptr) {
-        std::string e = "<image x=\"" + Number(r.x()) + "\" y=\"" + Number(r.y()) +
-                        "\" width=\"" + Number(r.width()) + "\" height=\"" + Number(r.height()) +
-                        "\" preserveAspectRatio=\"none\"" +
-                        Transform(false, transform) + " xlink:href=\"data:";
+        std::string e = "<image x=\"" + Number(r.x()) + "\" y=\"" + Number(r.y()) + "\" width=\"" +
+                        Number(r.width()) + "\" height=\"" + Number(r.height()) +
+                        "\" preserveAspectRatio=\"none\"" + Transform(false, transform) +
+                        " xlink:href=\"data:";
         e += mediaType;
         e += ";base64,";
         Emit(e);

@@ -500,8 +500,9 @@ TEST_F(CliExportTest, ExportChoosesTheFormatByTheExtensionInAnyCase) {
         const char* Name;
         std::string Start;
     };
-    for (const Case& c : {Case{"page.svg", "<?xml"}, Case{"page.PDF", "%PDF-"},
-                          Case{"page.Png", "\x89PNG\r\n\x1A\n"}, Case{"page.canvas", "{\"nodes\": ["}}) {
+    for (const Case& c :
+         {Case{"page.svg", "<?xml"}, Case{"page.PDF", "%PDF-"},
+          Case{"page.Png", "\x89PNG\r\n\x1A\n"}, Case{"page.canvas", "{\"nodes\": ["}}) {
         const CliRun r = Cli(ini_ + "export " + kExample + " " + Q(dir_ / c.Name));
         EXPECT_EQ(r.Code, 0) << c.Name << ": " << r.Err;
         EXPECT_EQ(Slurp(dir_ / c.Name).substr(0, c.Start.size()), c.Start) << c.Name;
@@ -526,8 +527,7 @@ TEST_F(CliExportTest, WrongUsageBadInputAndUnwritableOutputsHaveTheirExitCodes) 
     EXPECT_EQ(Cli(ini_ + "export " + kExample).Code, 2);
     EXPECT_EQ(Cli(ini_ + "export " + kExample + " -").Code, 2) << "standard output needs --format";
     EXPECT_EQ(Cli(ini_ + "export " + kExample + " - --format bmp").Code, 2);
-    EXPECT_EQ(Cli(ini_ + "export " + kExample + " " + Q(dir_ / "a.svg") + " --format pdf").Code,
-              2);
+    EXPECT_EQ(Cli(ini_ + "export " + kExample + " " + Q(dir_ / "a.svg") + " --format pdf").Code, 2);
     EXPECT_EQ(Cli(ini_ + "export " + Q(dir_ / "missing.csv") + " " + Q(dir_ / "a.svg")).Code, 1);
 
     // A document that did not fit is not exported from part of it.

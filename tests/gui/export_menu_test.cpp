@@ -115,13 +115,14 @@ TEST_F(ExportMenuTest, TheSubmenuFollowsSaveAsImageAndKeepsTheFileMenusItems) {
     QStringList captions;
     for (QAction* a : ExportMenu()->actions())
         captions << a->text();
-    EXPECT_EQ(captions, (QStringList{QStringLiteral("SVG(&S)..."), QStringLiteral("PDF(&P)..."),
-                                     QStringLiteral("PNG(&N)..."),
-                                     QStringLiteral("JSON Canvas(&J)...")}));
+    EXPECT_EQ(captions,
+              (QStringList{QStringLiteral("SVG(&S)..."), QStringLiteral("PDF(&P)..."),
+                           QStringLiteral("PNG(&N)..."), QStringLiteral("JSON Canvas(&J)...")}));
     // Every other item in its place: the submenu is the only addition.
     QStringList rest;
     for (QAction* a : items)
-        if (a != ExportMenu()->menuAction()) rest << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        if (a != ExportMenu()->menuAction())
+            rest << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(rest.mid(rest.indexOf(QStringLiteral("印刷(&P)..."))),
               (QStringList{QStringLiteral("印刷(&P)..."), QStringLiteral("画像として保存(&I)..."),
                            QStringLiteral("-"), QStringLiteral("終了(&X)")}));
@@ -165,8 +166,8 @@ TEST_F(ExportMenuTest, EachItemAsksForItsFileAndWritesIt) {
             << asked.InitialPath.toStdString();
         EXPECT_TRUE(Contents(path).startsWith(c.Start)) << c.Name;
     }
-    EXPECT_TRUE(QJsonDocument::fromJson(Contents(dir_.filePath(QStringLiteral("page.canvas"))))
-                    .isObject());
+    EXPECT_TRUE(
+        QJsonDocument::fromJson(Contents(dir_.filePath(QStringLiteral("page.canvas")))).isObject());
     EXPECT_TRUE(prompts_.Shown.empty());
 
     // A cancelled dialog writes nothing; a file that cannot be written is reported.

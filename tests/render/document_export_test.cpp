@@ -123,11 +123,13 @@ TEST(SvgExport, ParsesAndHoldsEveryCardTextAndThePictureFilesThemselves) {
                          a.value(QLatin1String("height")).toInt());
         } else if (xml.name() == QLatin1String("text")) {
             families << a.value(QLatin1String("font-family")).toString();
-            texts += xml.readElementText(QXmlStreamReader::IncludeChildElements) + QLatin1Char('\n');
+            texts +=
+                xml.readElementText(QXmlStreamReader::IncludeChildElements) + QLatin1Char('\n');
         } else if (xml.name() == QLatin1String("image")) {
             const QString href = a.value(QLatin1String("xlink:href")).toString();
             const qsizetype comma = href.indexOf(QLatin1Char(','));
-            ASSERT_TRUE(href.startsWith(QLatin1String("data:image/"))) << href.left(40).toStdString();
+            ASSERT_TRUE(href.startsWith(QLatin1String("data:image/")))
+                << href.left(40).toStdString();
             images.push_back(QByteArray::fromBase64(href.mid(comma + 1).toLatin1()));
         } else if (xml.name() == QLatin1String("path")) {
             ++paths;
@@ -165,7 +167,8 @@ TEST(PdfExport, OnePageTheDocumentsSizeWithTheJapaneseTextsAsText) {
     ExportDoc d;
     const QString path = d.Export("page.pdf");
     QProcess p;
-    p.start(pdftotext, {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    p.start(pdftotext,
+            {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     ASSERT_TRUE(p.waitForFinished(20000));
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
     for (const char* t : kTexts)
@@ -235,7 +238,8 @@ TEST(Export, FailuresAreReportedAndLeaveNothingBehind) {
                                         d.cache, &error));
         EXPECT_NE(error.find("folder"), std::string::npos) << error;
         error.clear();
-        const std::string missing = QFile::encodeName(d.dir.filePath("no/such/x.svg")).toStdString();
+        const std::string missing =
+            QFile::encodeName(d.dir.filePath("no/such/x.svg")).toStdString();
         EXPECT_FALSE(qv::ExportDocument(d.set(), missing, f, d.cache, &error));
         EXPECT_FALSE(error.empty());
     }
@@ -335,7 +339,8 @@ TEST(CanvasExport, IsValidJsonCanvasWithTextsFilesGroupsAndTheLine) {
     }
     for (const char* t : kTexts)
         EXPECT_TRUE(texts.contains(QString::fromUtf8(t))) << t;
-    EXPECT_TRUE(files.contains(QStringLiteral("../notes/memo.txt"))) << files.join(',').toStdString();
+    EXPECT_TRUE(files.contains(QStringLiteral("../notes/memo.txt")))
+        << files.join(',').toStdString();
     EXPECT_TRUE(files.contains(d.dir.filePath(QStringLiteral("a.jpg"))));
     EXPECT_EQ(urls, QStringList{QStringLiteral("https://example.org/a?b=1")});
     EXPECT_EQ(groups, (QStringList{QStringLiteral("group-1"), QStringLiteral("group-2")}));

@@ -98,8 +98,8 @@ void ExportCommands::Export(qv::ExportFormat format) {
     form_.ShowMessage(QStringLiteral("書き出し中..."));
     std::string error;
     qv::RenderCache cache;
-    const bool written =
-        qv::ExportDocument(*document, QFile::encodeName(chosen).toStdString(), format, cache, &error);
+    const bool written = qv::ExportDocument(*document, QFile::encodeName(chosen).toStdString(),
+                                            format, cache, &error);
     QApplication::restoreOverrideCursor();
     if (written) {
         form_.ShowMessage(chosen + QStringLiteral(" に書き出しました"));

@@ -50,8 +50,9 @@ TEST(CanvasText, ShowsWhatThePageShowsWithLineEndsAndMarkers) {
     EXPECT_FALSE(Has(canvas, "group-3"));
     EXPECT_FALSE(Has(canvas, "group-0")) << "cards without a group have no group node";
     // Only the line between shown groups, with arrows at both ends.
-    EXPECT_TRUE(Has(canvas, "\"id\": \"line-1\", \"fromNode\": \"group-1\", \"toNode\": "
-                            "\"group-2\", \"fromEnd\": \"arrow\", \"toEnd\": \"arrow\""))
+    EXPECT_TRUE(Has(canvas,
+                    "\"id\": \"line-1\", \"fromNode\": \"group-1\", \"toNode\": "
+                    "\"group-2\", \"fromEnd\": \"arrow\", \"toEnd\": \"arrow\""))
         << canvas;
     EXPECT_FALSE(Has(canvas, "line-2"));
     EXPECT_FALSE(Has(canvas, "line-3"));
