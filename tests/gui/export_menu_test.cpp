@@ -139,6 +139,15 @@ TEST_F(ExportMenuTest, TheSubmenuFollowsSaveAsImageAndKeepsTheFileMenusItems) {
     EXPECT_TRUE(chooser_.Shown.empty());
 }
 
+TEST_F(ExportMenuTest, AnUntitledDocumentIsOfferedAsUntitledWithTheFormatsExtension) {
+    form_.OpenDocument("\x96\xb3\x91\xe8");  // 無題: a new document
+    ASSERT_NE(form_.ActiveDocument(), nullptr);
+    const FileDialogRequest r =
+        ExportCommands::DialogFor(qv::ExportFormat::Canvas, *form_.ActiveDocument());
+    EXPECT_EQ(r.InitialPath, QStringLiteral("無題.canvas"));
+    EXPECT_EQ(r.Filter, QStringLiteral("JSON Canvas (*.canvas)"));
+}
+
 TEST_F(ExportMenuTest, EachItemAsksForItsFileAndWritesIt) {
     OpenExample();
     struct Case {

@@ -152,6 +152,21 @@ TEST(SvgExport, ParsesAndHoldsEveryCardTextAndThePictureFilesThemselves) {
     EXPECT_GE(lines, 1) << "the group line";
 }
 
+TEST(SvgExport, TextsWithCharactersXmlCannotHoldStillParse) {
+    ExportDoc d;
+    d.Add("bell\x07\x1b\"quote\"", 0, 300, 420, 12, 1);
+    d.Refresh();
+    QFile file(d.Export("odd.svg"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QString texts;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("text"))
+            texts += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("\"quote\""))) << texts.toStdString();
+}
+
 TEST(SvgExport, PicturesThatNeedTheirPixelsChangedAreEmbeddedAsPng) {
     ExportDoc d;
     // A JPEG shown transparent loses its bottom-left colour: no file holds that picture.
