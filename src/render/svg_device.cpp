@@ -109,6 +109,7 @@ std::string_view ImageMediaType(std::string_view b) {
 }
 
 // Writes one element per drawing call, with the painter's state of that moment as attributes.
+// Clipping is not carried over: the vector target never clips (only the window does).
 class SvgPaintEngine final : public QPaintEngine {
   public:
     SvgPaintEngine(QSize size, std::function<bool(std::string_view)> sink)
@@ -123,7 +124,7 @@ class SvgPaintEngine final : public QPaintEngine {
             "<svg xmlns=\"http://www.w3.org/2000/svg\" "
             "xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"" +
             w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + " " + h + "\">\n";
-        return Flush(false);
+        return Flush();
     }
 
     bool end() override {
@@ -132,7 +133,7 @@ class SvgPaintEngine final : public QPaintEngine {
             FlushText();
             out_ += "</svg>\n";
         }
-        return Flush(true);
+        return Flush();
     }
 
     Type type() const override { return QPaintEngine::User; }
@@ -351,10 +352,10 @@ class SvgPaintEngine final : public QPaintEngine {
     void Emit(const std::string& text) {
         FlushText();
         out_ += text;
-        if (out_.size() >= kFlushBytes) Flush(false);
+        if (out_.size() >= kFlushBytes) Flush();
     }
 
-    bool Flush(bool) {
+    bool Flush() {
         if (ok_ && !out_.empty()) ok_ = sink_(out_);
         out_.clear();
         return ok_;
