@@ -316,6 +316,14 @@ std::map<QString, QJsonObject> ValidCanvas(const QByteArray& canvas) {
         ids.insert(id);
         EXPECT_TRUE(nodes.count(e[QLatin1String("fromNode")].toString())) << id.toStdString();
         EXPECT_TRUE(nodes.count(e[QLatin1String("toNode")].toString())) << id.toStdString();
+        for (const char* side : {"fromSide", "toSide"}) {
+            if (!e.contains(QLatin1String(side))) continue;
+            const QString value = e[QLatin1String(side)].toString();
+            EXPECT_TRUE(QStringList({QStringLiteral("top"), QStringLiteral("right"),
+                                     QStringLiteral("bottom"), QStringLiteral("left")})
+                            .contains(value))
+                << value.toStdString();
+        }
         for (const char* end : {"fromEnd", "toEnd"}) {
             const QString value = e[QLatin1String(end)].toString(QStringLiteral("none"));
             EXPECT_TRUE(value == QLatin1String("none") || value == QLatin1String("arrow"));

@@ -1,7 +1,9 @@
 #include "core/export/json_canvas.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "core/commands/jump_history.h"
@@ -71,6 +73,18 @@ std::pair<const char*, const char*> LineEnds(int type) {
         default:
             return {"none", "none"};
     }
+}
+
+// The side of `r` nearest to `p`: where a line leaves or meets its frame, so that readers route
+// the edge as the page draws it.
+const char* NearestSide(const Rect& r, Point p) {
+    const int left = std::abs(p.X - r.Left), right = std::abs(p.X - r.Right);
+    const int top = std::abs(p.Y - r.Top), bottom = std::abs(p.Y - r.Bottom);
+    const int best = std::min({left, right, top, bottom});
+    if (best == top) return "top";
+    if (best == bottom) return "bottom";
+    if (best == left) return "left";
+    return "right";
 }
 
 // Groups 1 … 100; 0 is "no group".
@@ -178,6 +192,11 @@ std::string JsonCanvasText(const FragSet& set) {
         json.Key("id").String("line-" + std::to_string(&line - set.GroupLines.data() + 1));
         json.Key("fromNode").String("group-" + std::to_string(line.From));
         json.Key("toNode").String("group-" + std::to_string(line.To));
+        json.Key("fromSide")
+            .String(NearestSide(set.GroupTable[static_cast<std::size_t>(line.From)].Bounds,
+                                line.DocStart));
+        json.Key("toSide").String(
+            NearestSide(set.GroupTable[static_cast<std::size_t>(line.To)].Bounds, line.DocEnd));
         json.Key("fromEnd").String(fromEnd);
         json.Key("toEnd").String(toEnd);
         ColorKey(json, "color", env.Colors.GroupLine);

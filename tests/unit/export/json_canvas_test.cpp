@@ -50,9 +50,11 @@ TEST(CanvasText, ShowsWhatThePageShowsWithLineEndsAndMarkers) {
     EXPECT_FALSE(Has(canvas, "group-3"));
     EXPECT_FALSE(Has(canvas, "group-0")) << "cards without a group have no group node";
     // Only the line between shown groups, with arrows at both ends.
+    // Group 2 lies right of group 1: the line leaves one's right side for the other's left.
     EXPECT_TRUE(Has(canvas,
                     "\"id\": \"line-1\", \"fromNode\": \"group-1\", \"toNode\": "
-                    "\"group-2\", \"fromEnd\": \"arrow\", \"toEnd\": \"arrow\""))
+                    "\"group-2\", \"fromSide\": \"right\", \"toSide\": \"left\", "
+                    "\"fromEnd\": \"arrow\", \"toEnd\": \"arrow\""))
         << canvas;
     EXPECT_FALSE(Has(canvas, "line-2"));
     EXPECT_FALSE(Has(canvas, "line-3"));
