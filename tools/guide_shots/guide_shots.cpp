@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
-#include <QDockWidget>
 #include <QFileInfo>
 #include <QFont>
 #include <QMdiArea>
@@ -22,6 +21,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -89,12 +89,16 @@ class Shooter {
                                                  "menu_option", "menu_help"};
         for (int i = 0; i < 8; ++i) {
             Add(QString::fromLatin1(kMenuNames[i]), [this, i] {
+                // The edit menu as it is while a group's cards are selected.
+                if (i == 1) SelectGroup(1);
                 QMenu* menu = form_.menuBar()->actions().value(i)->menu();
                 return menu && Save(kMenuNames[i], MenuImage(*menu));
             });
         }
-        Add(QStringLiteral("popup_fragment"),
-            [this] { return Save("popup_fragment", MenuImage(*form_.FragmentPopup())); });
+        Add(QStringLiteral("popup_fragment"), [this] {
+            SelectGroup(1);
+            return Save("popup_fragment", MenuImage(*form_.FragmentPopup()));
+        });
         Add(QStringLiteral("popup_line"), [this] {
             QMenu* menu = cards_.LinePopup() ? cards_.LinePopup()
                                              : static_cast<QMenu*>(form_.GroupLinePopup());
@@ -251,10 +255,11 @@ class Shooter {
         return form_.grab(area.adjusted(0, -2, 0, 2)).toImage();
     }
 
+    // The top of the list: the examples' groups and a few empty ones.
     QImage GroupList() {
-        auto* dock = form_.findChild<QDockWidget*>();
-        QWidget* w = dock ? static_cast<QWidget*>(dock) : form_.GroupList();
-        return w ? w->grab().toImage() : QImage();
+        QWidget* w = form_.GroupList();
+        return w ? w->grab(QRect(0, 0, w->width(), std::min(w->height(), 260))).toImage()
+                 : QImage();
     }
 
     QImage MapViewer() {
