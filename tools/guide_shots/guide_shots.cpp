@@ -84,8 +84,8 @@ class Shooter {
     void Register() {
         Add(QStringLiteral("main_window"), [this] { return Save("main_window", Window()); });
         Add(QStringLiteral("toolbars"), [this] { return Save("toolbars", ToolBars()); });
-        static const char* const kMenuNames[] = {"menu_file",   "menu_edit",   "menu_jump",
-                                                 "menu_tool",   "menu_view",   "menu_window",
+        static const char* const kMenuNames[] = {"menu_file",   "menu_edit", "menu_jump",
+                                                 "menu_tool",   "menu_view", "menu_window",
                                                  "menu_option", "menu_help"};
         for (int i = 0; i < 8; ++i) {
             Add(QString::fromLatin1(kMenuNames[i]), [this, i] {
@@ -124,10 +124,9 @@ class Shooter {
         AddDialog("dlg_whole_size", C::OptionScrSize, [] {});
         AddDialog("dlg_print", C::FilePrint, [] {});
         AddDialog("dlg_about", C::HelpAbout, [] {});
-        static const char* const kPages[] = {"dlg_options_design", "dlg_options_card",
-                                             "dlg_options_shortcut", "dlg_options_window",
-                                             "dlg_options_view",   "dlg_options_other",
-                                             "dlg_options_plugin"};
+        static const char* const kPages[] = {
+            "dlg_options_design", "dlg_options_card",  "dlg_options_shortcut", "dlg_options_window",
+            "dlg_options_view",   "dlg_options_other", "dlg_options_plugin"};
         for (int page = 0; page < 7; ++page) {
             Add(QString::fromLatin1(kPages[page]), [this, page] {
                 return OpenDialog(C::OptionSetup, [this, page](QDialog& dlg) {
@@ -135,7 +134,8 @@ class Shooter {
                     if (!tabs || page >= tabs->count()) return false;
                     tabs->setCurrentIndex(page);
                     Settle();
-                    return Save(kPages[page], WithTitleBar(dlg.grab().toImage(), dlg.windowTitle()));
+                    return Save(kPages[page],
+                                WithTitleBar(dlg.grab().toImage(), dlg.windowTitle()));
                 });
             });
         }
