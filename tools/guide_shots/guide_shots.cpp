@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QSaveFile>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTimer>
@@ -190,8 +191,7 @@ class Shooter {
         const QDir dir(QStringLiteral("/tmp/quillovarsta-guide"));
         if (!dir.mkpath(QStringLiteral("."))) return false;
         for (const QString& file : from.entryList(QDir::Files)) {
-            QFile::remove(dir.filePath(file));
-            if (!QFile::copy(from.filePath(file), dir.filePath(file))) {
+            if (!CopyInto(from.filePath(file), dir.filePath(file))) {
                 std::fprintf(stderr, "guide-shots: cannot copy %s\n", qPrintable(file));
                 return false;
             }
@@ -321,6 +321,18 @@ class Shooter {
         poll.stop();
         Settle();
         return seen && taken;
+    }
+
+    // Copies by replacing the target in one step, so that runs at the same time (the test and
+    // the script) never see a half-written example.
+    static bool CopyInto(const QString& from, const QString& to) {
+        QFile in(from);
+        if (!in.open(QIODevice::ReadOnly)) return false;
+        const QByteArray bytes = in.readAll();
+        QFile existing(to);
+        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes) return true;
+        QSaveFile out(to);
+        return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
     }
 
     // The dialog a command has just opened: the modal one, else a visible dialog window.
