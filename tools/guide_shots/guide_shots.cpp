@@ -77,9 +77,8 @@ QImage WithTitleBar(const QImage& body, const QString& title) {
 
 class Shooter {
   public:
-    Shooter(const Options& options, AppServices& services, TQuillovaMainForm& form,
-            CardCommands& cards)
-        : options_(options), services_(services), form_(form), cards_(cards) {}
+    Shooter(const Options& options, TQuillovaMainForm& form, CardCommands& cards)
+        : options_(options), form_(form), cards_(cards) {}
 
     // Every picture, in the order the guide shows them.
     void Register() {
@@ -354,7 +353,6 @@ class Shooter {
     }
 
     const Options& options_;
-    AppServices& services_;
     TQuillovaMainForm& form_;
     CardCommands& cards_;
     std::vector<TMDIChild*> windows_;
@@ -412,7 +410,7 @@ int main(int argc, char** argv) {
     form.ShowAsStored();
     Settle();
 
-    Shooter shooter(options, services, form, cards);
+    Shooter shooter(options, form, cards);
     shooter.Register();
     const int rc = shooter.Run();
     // Leave the documents unchanged and unasked-for.
