@@ -31,7 +31,6 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
-#include "app/document/group_line_menu.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
@@ -100,13 +99,10 @@ class Shooter {
             return Save("popup_fragment", MenuImage(*form_.FragmentPopup()));
         });
         Add(QStringLiteral("popup_line"), [this] {
-            QMenu* menu = cards_.LinePopup() ? cards_.LinePopup()
-                                             : static_cast<QMenu*>(form_.GroupLinePopup());
-            return Save("popup_line", MenuImage(*menu));
+            return Save("popup_line", MenuImage(*cards_.LinePopup()));
         });
         Add(QStringLiteral("popup_brush"), [this] {
-            QMenu* menu = cards_.BrushPopup() ? cards_.BrushPopup() : form_.BrushPopup();
-            return Save("popup_brush", MenuImage(*menu));
+            return Save("popup_brush", MenuImage(*cards_.BrushPopup()));
         });
         Add(QStringLiteral("popup_group_list"), [this] {
             return form_.GroupList() &&
