@@ -12,9 +12,9 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QWindow>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -72,8 +72,8 @@ void Edit(TQuillovaMainForm& form) {
     (void)QTest::qWaitForWindowActive(&form);
     QWindow* window = form.windowHandle();
     const auto at = [&form, child](const qv::Fragment& f, QPoint offset) {
-        return child->viewport()->mapTo(&form, QPoint(f.ScreenRect.Left + 5, f.ScreenRect.Top + 5) +
-                                                   offset);
+        return child->viewport()->mapTo(
+            &form, QPoint(f.ScreenRect.Left + 5, f.ScreenRect.Top + 5) + offset);
     };
     const qv::Fragment& first = *child->Set().Fragments().front();
     // Taken before the drag, which brings the dragged card to the top of the stack.
@@ -93,7 +93,8 @@ void Edit(TQuillovaMainForm& form) {
 void RestoreAndSave(TQuillovaMainForm& form) {
     for (TMDIChild* child : form.Children()) {
         PrintDocument(child);
-        form.DocumentArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(child->parentWidget()));
+        form.DocumentArea()->setActiveSubWindow(
+            qobject_cast<QMdiSubWindow*>(child->parentWidget()));
         form.Commands().Run(CommandId::FileSave);
     }
     form.close();

@@ -37,7 +37,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Three cards apart from each other: "alpha" at (40, 40), "beta" at (240, 40), "gamma" at (40, 240).
+// Three cards apart from each other: "alpha" at (40, 40), "beta" at (240, 40), "gamma" at (40,
+// 240).
 const std::string kDocument =
     "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
     "\"alpha\",1,40,40,6,1,0,16777215,\r\n"
@@ -148,8 +149,8 @@ void DragCard(TMDIChild* child, std::size_t index, int dx, int dy) {
     QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, from);
     for (int step = 1; step <= 5; ++step) {
         const QPoint at = from + QPoint(dx * step / 5, dy * step / 5);
-        QMouseEvent move(QEvent::MouseMove, QPointF(at), vp->mapToGlobal(QPointF(at)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), vp->mapToGlobal(QPointF(at)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(vp, &move);
     }
     QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, from + QPoint(dx, dy));
@@ -271,16 +272,16 @@ TEST_F(CrashRecoveryTest, LeftCopiesAreOfferedOneByOneBeforeTheStartDocument) {
     {
         // The document is also the start document: its restored window is the one it finds.
         Program p(ini_, Native(doc_));
-        p.Prompts().Answers = {qv::PromptAnswer::Yes, qv::PromptAnswer::Yes,
-                               qv::PromptAnswer::Yes, qv::PromptAnswer::No,
-                               qv::PromptAnswer::Cancel};
+        p.Prompts().Answers = {qv::PromptAnswer::Yes, qv::PromptAnswer::Yes, qv::PromptAnswer::Yes,
+                               qv::PromptAnswer::No, qv::PromptAnswer::Cancel};
         p.Start();
         const auto& asked = p.Prompts().Asked;
         ASSERT_EQ(asked.size(), 5u);
-        EXPECT_TRUE(asked[0].startsWith(QLatin1Char('[') + doc_ + QLatin1Char(']'))) << asked[0].toStdString();
+        EXPECT_TRUE(asked[0].startsWith(QLatin1Char('[') + doc_ + QLatin1Char(']')))
+            << asked[0].toStdString();
         EXPECT_TRUE(asked[0].contains(QStringLiteral("復元しますか")));
-        EXPECT_TRUE(asked[0].contains(QDateTime::fromSecsSinceEpoch(1000).toString(
-            QStringLiteral("yyyy/MM/dd HH:mm:ss"))));
+        EXPECT_TRUE(asked[0].contains(
+            QDateTime::fromSecsSinceEpoch(1000).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))));
         EXPECT_TRUE(asked[1].startsWith(QStringLiteral("[無題]")));
         EXPECT_TRUE(asked[2].startsWith(QLatin1Char('[') + QFile::decodeName(gone.c_str())));
 
@@ -325,7 +326,8 @@ TEST_F(CrashRecoveryTest, LeftCopiesAreOfferedOneByOneBeforeTheStartDocument) {
     again.Prompts().Answers = {qv::PromptAnswer::No};
     again.Start();
     ASSERT_EQ(again.Prompts().Asked.size(), 1u);
-    EXPECT_TRUE(again.Prompts().Asked[0].startsWith(QLatin1Char('[') + QFile::decodeName(later.c_str())));
+    EXPECT_TRUE(
+        again.Prompts().Asked[0].startsWith(QLatin1Char('[') + QFile::decodeName(later.c_str())));
     EXPECT_TRUE(Copies(folder_).empty());
 }
 
@@ -344,8 +346,8 @@ TEST_F(CrashRecoveryTest, ARestoredFileChangedSinceAsksBeforeItIsOverwritten) {
 }
 
 TEST_F(CrashRecoveryTest, UnreadableCopiesAreSetAsideAndARunningProgramsCopiesAreLeftAlone) {
-    ASSERT_TRUE(qv::WriteRecoveryCopy(folder_, "p1t1", 1, "not a document\r\n",
-                                      Info(Native(doc_), 1000)));
+    ASSERT_TRUE(
+        qv::WriteRecoveryCopy(folder_, "p1t1", 1, "not a document\r\n", Info(Native(doc_), 1000)));
     ASSERT_TRUE(qv::WriteRecoveryCopy(folder_, "p1t1", 2, kEdited, Info("/x.csv", 1000)));
     WriteAll(QFile::decodeName(qv::RecoveryInfoPath(folder_, "p1t1", 2).c_str()), "damaged");
     // Another program with this settings file runs and holds its session's lock.
@@ -359,8 +361,8 @@ TEST_F(CrashRecoveryTest, UnreadableCopiesAreSetAsideAndARunningProgramsCopiesAr
     ASSERT_EQ(asked.size(), 2u) << "two reports, no question";
     const QString aside = QFile::decodeName((folder_ / "unreadable").c_str());
     // The one without a time comes first, named by its file.
-    EXPECT_TRUE(asked[0].startsWith(QLatin1Char('[') + QFile::decodeName(
-        qv::RecoveryCopyPath(folder_, "p1t1", 2).c_str())));
+    EXPECT_TRUE(asked[0].startsWith(
+        QLatin1Char('[') + QFile::decodeName(qv::RecoveryCopyPath(folder_, "p1t1", 2).c_str())));
     EXPECT_TRUE(asked[0].contains(QStringLiteral("damaged")));
     EXPECT_TRUE(asked[1].startsWith(QLatin1Char('[') + doc_ + QLatin1Char(']')));
     EXPECT_TRUE(asked[1].contains(QStringLiteral("not a fragment file")));
@@ -453,8 +455,8 @@ TEST_F(CrashRecoveryTest, NoEditIsLostWhenTheProgramIsKilled) {
     QByteArray edited;
     {
         Driver run(dir_.path(), {QStringLiteral("edit"), QStringLiteral("-I") + ini_, doc_});
-        ASSERT_TRUE(run.WaitFor("END\n")) << run.output.constData()
-                                          << run.process.readAllStandardError().constData();
+        ASSERT_TRUE(run.WaitFor("END\n"))
+            << run.output.constData() << run.process.readAllStandardError().constData();
         edited = PrintedDocument(run.output, "DOC " + docPath + " modified\n");
         ASSERT_FALSE(edited.isEmpty()) << run.output.constData();
         ASSERT_NE(edited.toStdString(), kDocument);

@@ -140,8 +140,8 @@ bool CrashRecovery::WriteCopy(TMDIChild* child, Tracked& tracked) {
     info.OriginalPath = set.FileName;
     info.SavedAt = QDateTime::currentSecsSinceEpoch();
     info.Stamp = child->DiskStamp();
-    const qv::WriteResult written = qv::WriteRecoveryCopy(
-        folder_, session_, tracked.Serial, qv::FragmentFileText(set), info);
+    const qv::WriteResult written =
+        qv::WriteRecoveryCopy(folder_, session_, tracked.Serial, qv::FragmentFileText(set), info);
     if (!written) {
         form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) +
                           QString::fromStdString(written.Error));
@@ -199,9 +199,8 @@ void CrashRecovery::OfferLeftCopies() {
         if (full) continue;
         const QString time = QDateTime::fromSecsSinceEpoch(c.Info.SavedAt)
                                  .toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-        const std::string question =
-            "[" + Shown(c.Info.OriginalPath) +
-            qv::ToCp932(texts::Q(texts::kRecoveryQuestion).arg(time));
+        const std::string question = "[" + Shown(c.Info.OriginalPath) +
+                                     qv::ToCp932(texts::Q(texts::kRecoveryQuestion).arg(time));
         switch (services_.Prompts().Question(question, qv::PromptButtons::YesNoCancel)) {
             case qv::PromptAnswer::Yes:
                 if (form_.DocumentCount() >= kMaxDocuments) {
@@ -247,7 +246,8 @@ void CrashRecovery::ReportUnreadable(const qv::RecoveryCandidate& candidate) {
     const std::filesystem::path now = qv::SetRecoveryCopyAside(candidate.Entry, folder_);
     const bool moved = now != folder_;
     services_.Prompts().Warning(
-        "[" + name + texts::Cp932(texts::kRecoveryUnreadable) + qv::ToCp932(QString::fromStdString(candidate.Why)) +
+        "[" + name + texts::Cp932(texts::kRecoveryUnreadable) +
+            qv::ToCp932(QString::fromStdString(candidate.Why)) +
             texts::Cp932(moved ? texts::kRecoveryMovedTo : texts::kRecoveryLeftIn) +
             Shown(now.string()),
         qv::PromptButtons::Ok);

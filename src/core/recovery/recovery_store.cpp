@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <limits>
 #include <map>
 #include <set>
 #include <system_error>
@@ -151,8 +150,8 @@ std::optional<RecoveryInfo> ParseRecoveryInfo(std::string_view text, std::string
             const std::size_t comma = value.find(',');
             const auto size =
                 comma == std::string_view::npos ? std::nullopt : ParseInt64(value.substr(0, comma));
-            const auto ns =
-                comma == std::string_view::npos ? std::nullopt : ParseInt64(value.substr(comma + 1));
+            const auto ns = comma == std::string_view::npos ? std::nullopt
+                                                            : ParseInt64(value.substr(comma + 1));
             if (!size || *size < 0 || !ns) return Malformed(why, "its file stamp is damaged");
             info.Stamp = FileStamp{*size, *ns};
         }
@@ -301,8 +300,7 @@ WriteResult WriteRecoveryCopy(const fs::path& folder, std::string_view session, 
     if (WriteResult w = ReplaceFileAtomically(RecoveryCopyPath(folder, session, serial), document);
         !w)
         return w;
-    return ReplaceFileAtomically(RecoveryInfoPath(folder, session, serial),
-                                 RecoveryInfoText(info));
+    return ReplaceFileAtomically(RecoveryInfoPath(folder, session, serial), RecoveryInfoText(info));
 }
 
 bool RemoveRecoveryCopy(const RecoveryEntry& entry) {
@@ -311,8 +309,8 @@ bool RemoveRecoveryCopy(const RecoveryEntry& entry) {
     return info && copy;
 }
 
-bool AdoptRecoveryCopy(const RecoveryEntry& entry, const fs::path& folder,
-                       std::string_view session, int serial) {
+bool AdoptRecoveryCopy(const RecoveryEntry& entry, const fs::path& folder, std::string_view session,
+                       int serial) {
     const fs::path copy = RecoveryCopyPath(folder, session, serial);
     const fs::path info = RecoveryInfoPath(folder, session, serial);
     std::error_code ec;

@@ -35,8 +35,8 @@ namespace qv {
 
 // What a copy is a copy of.
 struct RecoveryInfo {
-    std::string OriginalPath;  // the document's path (native bytes); empty: untitled
-    std::int64_t SavedAt = 0;  // when the copy was written, seconds since 1970 UTC
+    std::string OriginalPath;        // the document's path (native bytes); empty: untitled
+    std::int64_t SavedAt = 0;        // when the copy was written, seconds since 1970 UTC
     std::optional<FileStamp> Stamp;  // the document's file as it was read or saved
     friend bool operator==(const RecoveryInfo&, const RecoveryInfo&) = default;
 };
@@ -90,7 +90,7 @@ RecoveryFolderContents ListRecoveryFolder(const std::filesystem::path& folder);
 // A copy to offer, or one to report.
 struct RecoveryCandidate {
     RecoveryEntry Entry;
-    RecoveryInfo Info;     // as far as it could be read (OriginalPath empty when unknown)
+    RecoveryInfo Info;       // as far as it could be read (OriginalPath empty when unknown)
     bool InfoKnown = false;  // the info file was read
     std::string Document;    // the copy's bytes when Readable
     bool Readable = false;   // a fragment file that can be opened; otherwise Why says why

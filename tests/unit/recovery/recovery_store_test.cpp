@@ -14,7 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kDocument =
-    "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n\"idea\",1,10,20,4,1,0,16777215,\r\n";
+    "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n\"idea\",1,10,20,4,1,0,16777215,"
+    "\r\n";
 
 RecoveryInfo Info(std::string path, std::int64_t time) {
     RecoveryInfo info;
@@ -43,15 +44,15 @@ TEST(RecoveryInfo, KeepsAnyPathBytesTheTimeAndTheStamp) {
 
 TEST(RecoveryInfo, RefusesDamagedTextWithAReason) {
     std::string why;
-    for (const char* text : {"", "garbage\npath=/a\ntime=1\n", "Quillovarsta recovery 1\ntime=1\n",
-                             "Quillovarsta recovery 1\npath=/a\n",
-                             "Quillovarsta recovery 1\npath=/a%4\ntime=1\n",
-                             "Quillovarsta recovery 1\npath=/a%00b\ntime=1\n",
-                             "Quillovarsta recovery 1\npath=/a\ntime=x\n",
-                             "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=5\n",
-                             "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=-1,5\n",
-                             "Quillovarsta recovery 1\npath=/a\ntime=99999999999999999999\n",
-                             "Quillovarsta recovery 1\npath=/a\nno equals sign\ntime=1\n"}) {
+    for (const char* text :
+         {"", "garbage\npath=/a\ntime=1\n", "Quillovarsta recovery 1\ntime=1\n",
+          "Quillovarsta recovery 1\npath=/a\n", "Quillovarsta recovery 1\npath=/a%4\ntime=1\n",
+          "Quillovarsta recovery 1\npath=/a%00b\ntime=1\n",
+          "Quillovarsta recovery 1\npath=/a\ntime=x\n",
+          "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=5\n",
+          "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=-1,5\n",
+          "Quillovarsta recovery 1\npath=/a\ntime=99999999999999999999\n",
+          "Quillovarsta recovery 1\npath=/a\nno equals sign\ntime=1\n"}) {
         why.clear();
         EXPECT_FALSE(ParseRecoveryInfo(text, &why)) << text;
         EXPECT_FALSE(why.empty()) << text;
@@ -123,8 +124,7 @@ TEST(RecoveryFolder, OffersOnlyTheCopiesOfSessionsThatNoLongerRun) {
         EXPECT_TRUE(c.Readable) << c.Why;
         EXPECT_EQ(c.Document, kDocument);
     }
-    EXPECT_TRUE(fs::exists(folder / ".qv00000001.tmp"))
-        << "a running program may be writing it";
+    EXPECT_TRUE(fs::exists(folder / ".qv00000001.tmp")) << "a running program may be writing it";
 
     // Once no other program runs, a leftover temporary file goes.
     CollectRecoveries(folder, "pOwn", [](const std::string&) { return false; });
