@@ -45,6 +45,7 @@ bool IsInput(const QEvent* event) {
         case QEvent::TouchBegin:
         case QEvent::TouchUpdate:
         case QEvent::TabletPress:
+        case QEvent::Drop:
             return true;
         case QEvent::MouseMove:
             // A pointer passing over the window changes nothing; a drag does.
