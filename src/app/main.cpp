@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,6 +17,11 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(texts::Q(texts::kProgramName));
+    // Ties the windows to the installed menu entry and icon (Wayland matches them by this name);
+    // without an installed icon nothing changes.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quillovarsta.Quillovarsta"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("org.example.quillovarsta.Quillovarsta")));
 
     // QApplication has already taken out the options that are its own.
     const std::vector<std::string> args(argv + 1, argv + argc);
@@ -24,17 +30,16 @@ int main(int argc, char** argv) {
     const qv::StartupArguments startup = qv::ParseStartupArguments(
         args, qv::CurrentProgramPath(), ec ? "." : currentDir, qv::UserConfigDir());
 
-    // A later start hands its document to the running program and ends; the path is made
+    // A later start hands its documents to the running program and ends; the paths are made
     // absolute here, since the running program's current folder may be another.
-    std::string startDocument;
-    if (!startup.StartFile.empty())
-        startDocument = (std::filesystem::path(ec ? "." : currentDir) / startup.StartFile)
-                            .lexically_normal()
-                            .string();
+    std::vector<std::string> startDocuments;
+    for (const std::string& file : startup.StartFiles)
+        startDocuments.push_back(
+            (std::filesystem::path(ec ? "." : currentDir) / file).lexically_normal().string());
     qv::SingleInstance instance(qv::SingleInstance::KeyFor(startup.IniPath));
     // When the running program holds the lock but cannot be reached, start anyway: a hung
     // program must not keep the user from working.
-    if (instance.Start(startDocument) == qv::SingleInstance::Role::Secondary) return -1;
+    if (instance.Start(startDocuments) == qv::SingleInstance::Role::Secondary) return -1;
 
     // The services outlive the window that uses them.
     AppServices services(startup);

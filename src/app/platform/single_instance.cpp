@@ -15,11 +15,13 @@ namespace qv {
 
 namespace {
 
-// A request is one length-prefixed byte string: the document's native path, or nothing.
+// A request is a run of length-prefixed byte strings, one for each document's native path; a lone
+// empty one asks only to come to the front.
 constexpr int kConnectTimeoutMs = 1000;
 // How long a later start keeps trying while the running program is still setting up its socket.
 constexpr int kPrimaryStartupGraceMs = 3000;
-constexpr qint32 kMaxRequestBytes = 64 * 1024;
+// Room for the few hundred files a file manager may pass at once.
+constexpr qint32 kMaxRequestBytes = 1024 * 1024;
 
 }  // namespace
 
@@ -46,6 +48,11 @@ QString SingleInstance::RuntimeFolder() {
 }
 
 SingleInstance::Role SingleInstance::Start(const std::string& documentPath) {
+    return Start(documentPath.empty() ? std::vector<std::string>{}
+                                      : std::vector<std::string>{documentPath});
+}
+
+SingleInstance::Role SingleInstance::Start(const std::vector<std::string>& documentPaths) {
     const QString base = QDir(RuntimeFolder()).filePath(key_);
     lock_ = std::make_unique<QLockFile>(base + QStringLiteral(".lock"));
     // A lock whose process is gone is stale at once; a live holder is never broken by age.
@@ -61,20 +68,21 @@ SingleInstance::Role SingleInstance::Start(const std::string& documentPath) {
             return Role::Primary;
         }
         if (lock_->error() != QLockFile::LockFailedError) return Role::Failed;
-        if (SendToPrimary(documentPath)) return Role::Secondary;
+        if (SendToPrimary(documentPaths)) return Role::Secondary;
         // The holder has the lock but no socket yet (it is starting), or it just ended.
         if (waited.elapsed() > kPrimaryStartupGraceMs) return Role::Failed;
         QThread::msleep(100);
     }
 }
 
-bool SingleInstance::SendToPrimary(const std::string& documentPath) {
+bool SingleInstance::SendToPrimary(const std::vector<std::string>& documentPaths) {
     QLocalSocket socket;
     socket.connectToServer(QDir(RuntimeFolder()).filePath(key_) + QStringLiteral(".sock"));
     if (!socket.waitForConnected(kConnectTimeoutMs)) return false;
     QByteArray request;
     QDataStream out(&request, QIODevice::WriteOnly);
-    out << QByteArray::fromStdString(documentPath);
+    if (documentPaths.empty()) out << QByteArray();
+    for (const std::string& path : documentPaths) out << QByteArray::fromStdString(path);
     socket.write(request);
     if (!socket.waitForBytesWritten(kConnectTimeoutMs)) return false;
     socket.disconnectFromServer();
@@ -89,10 +97,19 @@ void SingleInstance::AcceptConnection() {
         auto buffer = std::make_shared<QByteArray>();
         const auto finish = [this, socket, buffer] {
             socket->deleteLater();
+            // Nothing sent, or more than any request holds: not a start of this program.
+            if (buffer->isEmpty() || buffer->size() > kMaxRequestBytes + 4) return;
             QDataStream in(*buffer);
-            QByteArray path;
-            in >> path;
-            if (in.status() == QDataStream::Ok) emit Activated(path.toStdString());
+            std::vector<std::string> paths;
+            while (!in.atEnd()) {
+                QByteArray path;
+                in >> path;
+                // A cut-off request opens nothing of it.
+                if (in.status() != QDataStream::Ok) return;
+                if (!path.isEmpty()) paths.push_back(path.toStdString());
+            }
+            if (paths.empty()) emit Activated(std::string());
+            for (const std::string& path : paths) emit Activated(path);
         };
         connect(socket, &QLocalSocket::readyRead, this, [socket, buffer] {
             buffer->append(socket->readAll());
