@@ -49,12 +49,14 @@ TEST(StartDocuments, EveryDocumentOnTheCommandLineOpensInOrder) {
     const QList<TMDIChild*> children = form.Children();
     ASSERT_EQ(children.size(), 3);
     std::vector<std::string> opened;
-    for (TMDIChild* child : children) opened.push_back(child->Set().FileName);
+    for (TMDIChild* child : children)
+        opened.push_back(child->Set().FileName);
     EXPECT_EQ(opened, files);
     ASSERT_NE(form.ActiveChild(), nullptr);
     EXPECT_EQ(form.ActiveChild()->Set().FileName, files.back());
     EXPECT_EQ(prompts.Count, 0);
-    for (TMDIChild* child : children) child->ApproveClose();
+    for (TMDIChild* child : children)
+        child->ApproveClose();
     form.close();
 }
 

@@ -82,7 +82,8 @@ bool SingleInstance::SendToPrimary(const std::vector<std::string>& documentPaths
     QByteArray request;
     QDataStream out(&request, QIODevice::WriteOnly);
     if (documentPaths.empty()) out << QByteArray();
-    for (const std::string& path : documentPaths) out << QByteArray::fromStdString(path);
+    for (const std::string& path : documentPaths)
+        out << QByteArray::fromStdString(path);
     socket.write(request);
     if (!socket.waitForBytesWritten(kConnectTimeoutMs)) return false;
     socket.disconnectFromServer();
@@ -109,7 +110,8 @@ void SingleInstance::AcceptConnection() {
                 if (!path.isEmpty()) paths.push_back(path.toStdString());
             }
             if (paths.empty()) emit Activated(std::string());
-            for (const std::string& path : paths) emit Activated(path);
+            for (const std::string& path : paths)
+                emit Activated(path);
         };
         connect(socket, &QLocalSocket::readyRead, this, [socket, buffer] {
             buffer->append(socket->readAll());

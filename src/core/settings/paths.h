@@ -75,7 +75,8 @@ std::string DefaultSettingsPath(std::string_view programPath, std::string_view c
 // or "-i" selects the settings file (the rest of it is the path; "-I" alone followed by a separate
 // argument ending in ".INI", in any letter case, takes that argument as the path); other arguments
 // starting with '-' are ignored; empty arguments are skipped; any other argument is a start file
-// (StartFiles), the last one being StartFile. Without "-I" the settings file is DefaultSettingsPath.
+// (StartFiles), the last one being StartFile. Without "-I" the settings file is
+// DefaultSettingsPath.
 StartupArguments ParseStartupArguments(std::span<const std::string> args,
                                        std::string_view programPath, std::string_view currentDir,
                                        std::string_view configDir,
