@@ -7,6 +7,7 @@
 #include <QStyleOptionMenuItem>
 
 #include "app/dialogs/find_set_dlg.h"
+#include "app/texts.h"
 #include "core/commands/selection_menus.h"
 #include "core/model/frag_buffer.h"
 #include "core/model/frag_set.h"
@@ -216,10 +217,10 @@ QMenu* SelectionCommands::BrushPopup(QWidget* parent, QAction* selectByColour,
                                      QAction* toolNormal) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("PopupMenu4"));
-    connect(menu->addAction(QStringLiteral("背景塗り色の選択(&C)")), &QAction::triggered, this,
+    connect(menu->addAction(texts::Q(texts::kMenuBrushColour)), &QAction::triggered, this,
             &SelectionCommands::ChooseBrushColour);
-    connect(menu->addAction(QStringLiteral("既存背景色から塗り色を選択(&A)")), &QAction::triggered,
-            this, [this] { PopupColours(true, QCursor::pos()); });
+    connect(menu->addAction(texts::Q(texts::kMenuBrushFromCards)), &QAction::triggered, this,
+            [this] { PopupColours(true, QCursor::pos()); });
     menu->addSeparator();
     if (selectByColour) menu->addAction(selectByColour);
     menu->addSeparator();
