@@ -22,9 +22,6 @@ AppServices::AppServices(const qv::StartupArguments& startup)
                                    : std::make_unique<qv::UsrIniFile>(startup.IniPath)),
       env_(std::make_unique<qv::EnvData>(*ini_)),
       startFile_(startup.StartFile),
-      startFiles_(startup.StartFiles.empty() && !startup.StartFile.empty()
-                      ? std::vector<std::string>{startup.StartFile}
-                      : startup.StartFiles),
       metrics_(std::make_unique<qv::QtTextMetrics>(*env_)),
       plugins_(std::make_unique<qv::SpiUnit>(env_->SpiDir)),
       pictures_(std::make_unique<qv::FilePictureLoader>(plugins_.get())),

@@ -5,7 +5,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "core/model/ports.h"
 #include "core/settings/paths.h"
@@ -66,8 +65,6 @@ class AppServices {
     void ReloadPlugins();
     // The document named on the command line (native path), empty when none.
     const std::string& StartFile() const { return startFile_; }
-    // Every document named on the command line, in order (StartFile alone when only it is set).
-    const std::vector<std::string>& StartFiles() const { return startFiles_; }
 
     // The file dialogs; a test may put a scripted chooser in their place (null: Qt's again).
     FileChooser& Files() { return *files_; }
@@ -80,7 +77,6 @@ class AppServices {
     std::unique_ptr<qv::UsrIniFile> ini_;
     std::unique_ptr<qv::EnvData> env_;
     std::string startFile_;
-    std::vector<std::string> startFiles_;
     std::unique_ptr<qv::QtTextMetrics> metrics_;
     std::unique_ptr<qv::SpiUnit> plugins_;
     std::unique_ptr<qv::FilePictureLoader> pictures_;

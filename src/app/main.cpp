@@ -30,16 +30,17 @@ int main(int argc, char** argv) {
     const qv::StartupArguments startup = qv::ParseStartupArguments(
         args, qv::CurrentProgramPath(), ec ? "." : currentDir, qv::UserConfigDir());
 
-    // A later start hands its documents to the running program and ends; the paths are made
+    // A later start hands its document to the running program and ends; the path is made
     // absolute here, since the running program's current folder may be another.
-    std::vector<std::string> startDocuments;
-    for (const std::string& file : startup.StartFiles)
-        startDocuments.push_back(
-            (std::filesystem::path(ec ? "." : currentDir) / file).lexically_normal().string());
+    std::string startDocument;
+    if (!startup.StartFile.empty())
+        startDocument = (std::filesystem::path(ec ? "." : currentDir) / startup.StartFile)
+                            .lexically_normal()
+                            .string();
     qv::SingleInstance instance(qv::SingleInstance::KeyFor(startup.IniPath));
     // When the running program holds the lock but cannot be reached, start anyway: a hung
     // program must not keep the user from working.
-    if (instance.Start(startDocuments) == qv::SingleInstance::Role::Secondary) return -1;
+    if (instance.Start(startDocument) == qv::SingleInstance::Role::Secondary) return -1;
 
     // The services outlive the window that uses them.
     AppServices services(startup);

@@ -36,7 +36,7 @@ key() { sed -n "s/^$1=//p" "$desktop" | head -n 1; }
 # The menu entry starts the installed program and names the icon and type installed beside it.
 exec_cmd=$(key Exec)
 [ "${exec_cmd%% *}" = quillovarsta ] || fail "Exec starts '${exec_cmd%% *}'"
-[[ "$exec_cmd" == *%F* ]] || fail "Exec does not pass the files (%F): $exec_cmd"
+[[ "$exec_cmd" == *%f* ]] || fail "Exec does not pass one file per start (%f): $exec_cmd"
 [ "$(key Icon)" = "$id" ] || fail "Icon is '$(key Icon)', not $id"
 type=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$mime")
 [ -n "$type" ] || fail "no type in the MIME package"

@@ -175,10 +175,8 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
 }
 
 void TQuillovaMainForm::OpenStartDocument() {
-    if (!services_.StartFiles().empty()) {
-        // In the order given, so the last one ends up in front.
-        for (const std::string& path : services_.StartFiles())
-            OpenDocument(path);
+    if (!services_.StartFile().empty()) {
+        OpenDocument(services_.StartFile());
     } else if (Env().OpenLastFile && !Env().LastFile.empty()) {
         if (const auto path = qv::PathFromStorage(Env().LastFile)) OpenDocument(*path);
     } else if (const auto home = qv::PathFromStorage(Env().HomeWindow); home && !home->empty()) {

@@ -15,13 +15,11 @@ namespace qv {
 
 namespace {
 
-// A request is a run of length-prefixed byte strings, one for each document's native path; a lone
-// empty one asks only to come to the front.
+// A request is one length-prefixed byte string: the document's native path, or nothing.
 constexpr int kConnectTimeoutMs = 1000;
 // How long a later start keeps trying while the running program is still setting up its socket.
 constexpr int kPrimaryStartupGraceMs = 3000;
-// Room for the few hundred files a file manager may pass at once.
-constexpr qint32 kMaxRequestBytes = 1024 * 1024;
+constexpr qint32 kMaxRequestBytes = 64 * 1024;
 
 }  // namespace
 
@@ -48,11 +46,6 @@ QString SingleInstance::RuntimeFolder() {
 }
 
 SingleInstance::Role SingleInstance::Start(const std::string& documentPath) {
-    return Start(documentPath.empty() ? std::vector<std::string>{}
-                                      : std::vector<std::string>{documentPath});
-}
-
-SingleInstance::Role SingleInstance::Start(const std::vector<std::string>& documentPaths) {
     const QString base = QDir(RuntimeFolder()).filePath(key_);
     lock_ = std::make_unique<QLockFile>(base + QStringLiteral(".lock"));
     // A lock whose process is gone is stale at once; a live holder is never broken by age.
@@ -68,22 +61,20 @@ SingleInstance::Role SingleInstance::Start(const std::vector<std::string>& docum
             return Role::Primary;
         }
         if (lock_->error() != QLockFile::LockFailedError) return Role::Failed;
-        if (SendToPrimary(documentPaths)) return Role::Secondary;
+        if (SendToPrimary(documentPath)) return Role::Secondary;
         // The holder has the lock but no socket yet (it is starting), or it just ended.
         if (waited.elapsed() > kPrimaryStartupGraceMs) return Role::Failed;
         QThread::msleep(100);
     }
 }
 
-bool SingleInstance::SendToPrimary(const std::vector<std::string>& documentPaths) {
+bool SingleInstance::SendToPrimary(const std::string& documentPath) {
     QLocalSocket socket;
     socket.connectToServer(QDir(RuntimeFolder()).filePath(key_) + QStringLiteral(".sock"));
     if (!socket.waitForConnected(kConnectTimeoutMs)) return false;
     QByteArray request;
     QDataStream out(&request, QIODevice::WriteOnly);
-    if (documentPaths.empty()) out << QByteArray();
-    for (const std::string& path : documentPaths)
-        out << QByteArray::fromStdString(path);
+    out << QByteArray::fromStdString(documentPath);
     socket.write(request);
     if (!socket.waitForBytesWritten(kConnectTimeoutMs)) return false;
     socket.disconnectFromServer();
@@ -98,20 +89,10 @@ void SingleInstance::AcceptConnection() {
         auto buffer = std::make_shared<QByteArray>();
         const auto finish = [this, socket, buffer] {
             socket->deleteLater();
-            // Nothing sent, or more than any request holds: not a start of this program.
-            if (buffer->isEmpty() || buffer->size() > kMaxRequestBytes + 4) return;
             QDataStream in(*buffer);
-            std::vector<std::string> paths;
-            while (!in.atEnd()) {
-                QByteArray path;
-                in >> path;
-                // A cut-off request opens nothing of it.
-                if (in.status() != QDataStream::Ok) return;
-                if (!path.isEmpty()) paths.push_back(path.toStdString());
-            }
-            if (paths.empty()) emit Activated(std::string());
-            for (const std::string& path : paths)
-                emit Activated(path);
+            QByteArray path;
+            in >> path;
+            if (in.status() == QDataStream::Ok) emit Activated(path.toStdString());
         };
         connect(socket, &QLocalSocket::readyRead, this, [socket, buffer] {
             buffer->append(socket->readAll());

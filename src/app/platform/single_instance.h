@@ -1,5 +1,5 @@
 // One running program per user and settings file. The first start takes a lock file and listens on
-// a local socket; a later start finds the lock taken, hands its documents (if any) to the running
+// a local socket; a later start finds the lock taken, hands its document (if any) to the running
 // program over the socket and ends. A lock left by a killed program is stale and taken over, and
 // so is the socket file it left behind.
 #pragma once
@@ -10,7 +10,6 @@
 #include <QString>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace qv {
 
@@ -31,10 +30,8 @@ class SingleInstance : public QObject {
         Secondary,  // another process runs the program; the request was handed to it
         Failed,     // another process holds the lock but could not be reached
     };
-    // Takes the lock, or hands `documentPaths` (native and absolute; none: just come to the front)
+    // Takes the lock, or hands `documentPath` (native and absolute; empty: just come to the front)
     // to the program that holds it.
-    Role Start(const std::vector<std::string>& documentPaths);
-    // The same for one document (empty: none).
     Role Start(const std::string& documentPath);
 
     // The folder holding the lock and socket files.
@@ -42,13 +39,12 @@ class SingleInstance : public QObject {
 
   signals:
     // A later start asked this program to come to the front and open `documentPath` (native,
-    // absolute; empty when it named none). A start naming several documents sends one signal for
-    // each, in the order given.
+    // absolute; empty when it named none).
     void Activated(const std::string& documentPath);
 
   private:
     void AcceptConnection();
-    bool SendToPrimary(const std::vector<std::string>& documentPaths);
+    bool SendToPrimary(const std::string& documentPath);
 
     QString key_;
     std::unique_ptr<QLockFile> lock_;

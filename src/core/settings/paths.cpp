@@ -116,7 +116,6 @@ StartupArguments ParseStartupArguments(std::span<const std::string> args,
         if (arg.empty()) continue;
         if (arg[0] != '-') {
             result.StartFile = std::string(arg);
-            result.StartFiles.push_back(result.StartFile);
             continue;
         }
         if (arg.size() < 2 || (arg[1] != 'I' && arg[1] != 'i')) continue;

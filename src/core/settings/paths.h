@@ -13,7 +13,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace qv {
 
@@ -53,9 +52,6 @@ struct StartupArguments {
     // The last argument that is not an option, as given (native, letter case kept); empty when
     // none was given.
     std::string StartFile;
-    // Every argument that is not an option, in order (a desktop passes all the files the user
-    // chose to open); StartFile is the last of them.
-    std::vector<std::string> StartFiles;
 };
 
 // True when files can be created in `dir` (native path).
@@ -74,9 +70,8 @@ std::string DefaultSettingsPath(std::string_view programPath, std::string_view c
 // Reads the program's arguments (without the program name). Each is trimmed; one starting with "-I"
 // or "-i" selects the settings file (the rest of it is the path; "-I" alone followed by a separate
 // argument ending in ".INI", in any letter case, takes that argument as the path); other arguments
-// starting with '-' are ignored; empty arguments are skipped; any other argument is a start file
-// (StartFiles), the last one being StartFile. Without "-I" the settings file is
-// DefaultSettingsPath.
+// starting with '-' are ignored; empty arguments are skipped; any other argument is the start file,
+// the last one winning. Without "-I" the settings file is DefaultSettingsPath.
 StartupArguments ParseStartupArguments(std::span<const std::string> args,
                                        std::string_view programPath, std::string_view currentDir,
                                        std::string_view configDir,
