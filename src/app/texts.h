@@ -89,6 +89,22 @@ inline constexpr std::string_view kSettingGroupLine = "グループ関係線を�
 inline constexpr std::string_view kMenuBrushColour = "背景塗り色の選択(&C)";
 inline constexpr std::string_view kMenuBrushFromCards = "既存背景色から塗り色を選択(&A)";
 
+// Export to open formats (File menu submenu). Each format: caption, dialog title, filter.
+inline constexpr std::string_view kMenuExport = "エクスポート(&E)";
+inline constexpr std::string_view kHintExport =
+    "文書を SVG・PDF・PNG・JSON Canvas のファイルに書き出します";
+inline constexpr std::string_view kExportSvg[3] = {"SVG(&S)...", "SVG として書き出し",
+                                                   "SVG 画像 (*.svg *.SVG)"};
+inline constexpr std::string_view kExportPdf[3] = {"PDF(&P)...", "PDF として書き出し",
+                                                   "PDF 文書 (*.pdf *.PDF)"};
+inline constexpr std::string_view kExportPng[3] = {"PNG(&N)...", "PNG として書き出し",
+                                                   "PNG 画像 (*.png *.PNG)"};
+inline constexpr std::string_view kExportCanvas[3] = {
+    "JSON Canvas(&J)...", "JSON Canvas として書き出し", "JSON Canvas (*.canvas)"};
+inline constexpr std::string_view kExporting = "書き出し中...";
+inline constexpr std::string_view kExported = " に書き出しました";              // after the path
+inline constexpr std::string_view kExportFailed = "]を書き出せませんでした\n";  // "[" + path + this
+
 // Image card text of a dropped picture.
 inline constexpr std::string_view kImageCardText = "#画像";
 

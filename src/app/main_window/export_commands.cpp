@@ -7,6 +7,7 @@
 
 #include "app/app_services.h"
 #include "app/main_window/main_form.h"
+#include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "render/qt_text.h"
 #include "render/render_cache.h"
@@ -15,18 +16,15 @@ namespace {
 
 struct ExportItem {
     qv::ExportFormat Format;
-    const char* Caption;
-    const char* Title;
-    const char* Filter;
+    const std::string_view* Texts;  // caption, dialog title, filter
     const char* Suffix;
 };
 
 constexpr ExportItem kItems[] = {
-    {qv::ExportFormat::Svg, "SVG(&S)...", "SVG として書き出し", "SVG 画像 (*.svg *.SVG)", "svg"},
-    {qv::ExportFormat::Pdf, "PDF(&P)...", "PDF として書き出し", "PDF 文書 (*.pdf *.PDF)", "pdf"},
-    {qv::ExportFormat::Png, "PNG(&N)...", "PNG として書き出し", "PNG 画像 (*.png *.PNG)", "png"},
-    {qv::ExportFormat::Canvas, "JSON Canvas(&J)...", "JSON Canvas として書き出し",
-     "JSON Canvas (*.canvas)", "canvas"},
+    {qv::ExportFormat::Svg, texts::kExportSvg, "svg"},
+    {qv::ExportFormat::Pdf, texts::kExportPdf, "pdf"},
+    {qv::ExportFormat::Png, texts::kExportPng, "png"},
+    {qv::ExportFormat::Canvas, texts::kExportCanvas, "canvas"},
 };
 
 const ExportItem& ItemFor(qv::ExportFormat format) {
@@ -41,13 +39,12 @@ ExportCommands::ExportCommands(TQuillovaMainForm& form, QMenu* menu)
     : QObject(menu), form_(form), menu_(menu) {}
 
 ExportCommands* ExportCommands::Install(TQuillovaMainForm& form, QMenu& file, QAction* after) {
-    auto* menu = new QMenu(QStringLiteral("エクスポート(&E)"), &file);
+    auto* menu = new QMenu(texts::Q(texts::kMenuExport), &file);
     menu->setObjectName(QStringLiteral("ExportMenu"));
-    menu->menuAction()->setStatusTip(
-        QStringLiteral("文書を SVG・PDF・PNG・JSON Canvas のファイルに書き出します"));
+    menu->menuAction()->setStatusTip(texts::Q(texts::kHintExport));
     auto* commands = new ExportCommands(form, menu);
     for (const ExportItem& item : kItems) {
-        QAction* action = menu->addAction(QString::fromUtf8(item.Caption));
+        QAction* action = menu->addAction(texts::Q(item.Texts[0]));
         const qv::ExportFormat format = item.Format;
         QObject::connect(action, &QAction::triggered, commands,
                          [commands, format] { commands->Export(format); });
@@ -70,13 +67,13 @@ ExportCommands* ExportCommands::Install(TQuillovaMainForm& form, QMenu& file, QA
 FileDialogRequest ExportCommands::DialogFor(qv::ExportFormat format, const qv::FragSet& document) {
     const ExportItem& item = ItemFor(format);
     FileDialogRequest r;
-    r.Title = QString::fromUtf8(item.Title);
-    r.Filter = QString::fromUtf8(item.Filter);
+    r.Title = texts::Q(item.Texts[1]);
+    r.Filter = texts::Q(item.Texts[2]);
     r.DefaultSuffix = QString::fromLatin1(item.Suffix);
     r.Save = true;
     // The document's own name with the format's extension; an untitled document is offered
     // "無題" rather than a bare extension, which would be a hidden file here.
-    QString name = document.FileName.empty() ? QStringLiteral("無題")
+    QString name = document.FileName.empty() ? texts::Q(texts::kUntitled)
                                              : QFile::decodeName(document.FileName.c_str());
     const QFileInfo info(name);
     if (!info.suffix().isEmpty()) name.chop(info.suffix().size() + 1);
@@ -95,18 +92,18 @@ void ExportCommands::Export(qv::ExportFormat format) {
     if (!document) return;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    form_.ShowMessage(QStringLiteral("書き出し中..."));
+    form_.ShowMessage(texts::Q(texts::kExporting));
     std::string error;
     qv::RenderCache cache;
     const bool written = qv::ExportDocument(*document, QFile::encodeName(chosen).toStdString(),
                                             format, cache, &error);
     QApplication::restoreOverrideCursor();
     if (written) {
-        form_.ShowMessage(chosen + QStringLiteral(" に書き出しました"));
+        form_.ShowMessage(chosen + texts::Q(texts::kExported));
         return;
     }
     form_.ShowMessage(QString());
-    const QString text = QLatin1Char('[') + chosen + QStringLiteral("]を書き出せませんでした\n") +
-                         QString::fromStdString(error);
+    const QString text =
+        QLatin1Char('[') + chosen + texts::Q(texts::kExportFailed) + QString::fromStdString(error);
     form_.Services().Prompts().Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
 }
