@@ -10,10 +10,12 @@
 #include "app/document/mdi_child.h"
 #include "app/main_window/card_dialogs.h"
 #include "app/main_window/main_form.h"
+#include "app/main_window/settings_commands.h"
+#include "app/dialogs/frg_prop_dlg.h"
+#include "app/dialogs/option_dlg.h"
 #include "app/platform/link_follower.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
-#include "render/colors.h"
 
 namespace {
 using C = CommandId;
@@ -44,10 +46,16 @@ CardCommands::CardCommands(TQuillovaMainForm& form, AppServices& services)
         cards_->NewFragment(set, request);
         form_.TurnImeOff();
     };
+    // The input-method setting changed in the options dialog reaches the property dialog at once.
+    if (auto* settings = form.findChild<SettingsCommands*>()) {
+        settings->OptionDialog().OnImeChanged = [this](bool on) {
+            cards_->PropertyDialog().SetImeOpen(on);
+        };
+    }
     RegisterHandlers();
     AttachMenus();
     connect(selection_.get(), &SelectionCommands::BrushColourChanged, this,
-            [this](qv::Color) { ShowBrushColour(); });
+            [this](qv::Color) { form_.UpdateBrushPanel(); });
 }
 
 CardCommands::~CardCommands() = default;
@@ -130,27 +138,15 @@ void CardCommands::AttachMenus() {
     selection_->AttachMoveToWindowMenu(form_.Dynamic(Dyn::PopupMoveToWindow));
     CommandRegistry& r = form_.Commands();
     linePopup_ = selection_->LinePopup(&form_, r.Action(C::ToolNrm));
-    brushPopup_ = selection_->BrushPopup(&form_, r.Action(C::EditSelBgCol), r.Action(C::ToolNrm));
+    // The brush pop-up is the main window's; its two colour items are joined here.
+    form_.OnChooseBrushColour = [this] { selection_->ChooseBrushColour(); };
+    form_.OnBrushColourFromCards = [this] { selection_->PopupColours(true, QCursor::pos()); };
     form_.OnToolPopup = [this](TQuillovaMainForm::Tool tool, const QPoint& global) {
-        if (tool == TQuillovaMainForm::Tool::GroupLine) {
-            linePopup_->popup(global);
-            return true;
-        }
-        if (tool == TQuillovaMainForm::Tool::Brush) {
-            brushPopup_->popup(global);
-            return true;
-        }
-        return false;
+        if (tool != TQuillovaMainForm::Tool::GroupLine) return false;
+        linePopup_->popup(global);
+        return true;
     };
     if (QToolButton* panel = form_.BrushPanel())
         connect(panel, &QToolButton::clicked, selection_.get(),
                 &SelectionCommands::ChooseBrushColour);
-}
-
-void CardCommands::ShowBrushColour() {
-    QToolButton* panel = form_.BrushPanel();
-    if (!panel) return;
-    panel->setStyleSheet(
-        QStringLiteral("QToolButton#BrushPanel { background: %1; border: 2px inset palette(mid); }")
-            .arg(qv::ToQColor(services_.Env().Colors.BrushTool).name()));
 }

@@ -186,6 +186,7 @@ void TQuillovaMainForm::BuildPopups() {
     groupLinePopup_->SetNormalToolAction(commands_->Action(C::ToolNrm));
 
     brushPopup_ = new QMenu(this);
+    brushPopup_->setObjectName(QStringLiteral("PopupMenu4"));
     brushColourItem_ = brushPopup_->addAction(texts::Q(texts::kMenuBrushColour));
     connect(brushColourItem_, &QAction::triggered, this, [this] {
         if (OnChooseBrushColour) OnChooseBrushColour();

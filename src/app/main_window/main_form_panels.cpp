@@ -26,6 +26,13 @@ class FormGroupListHost final : public GroupListHost {
         else
             form_.setFocus();
     }
+    void NewFragmentInGroup(qv::FragSet& set, int group) override {
+        qv::NewFragmentRequest request;
+        request.FromGroupList = true;
+        request.PresetGroup = group;
+        form_.Host().NewFragment(set, request);
+        form_.TurnImeOff();
+    }
 
   private:
     TQuillovaMainForm& form_;
@@ -50,6 +57,7 @@ void TQuillovaMainForm::BuildPanels() {
     };
     host_.OnRefreshMap = [this] { mapViewer_->MapUpdate(); };
     host_.OnGroupListRow = [this] { return groupList_->GroupListRow(); };
+    OnFocusGroupList = [this] { groupList_->TakeFocus(); };
     OnShowMapViewer = [this](bool show) {
         if (show)
             mapViewer_->ShowViewer();

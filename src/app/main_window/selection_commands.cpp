@@ -212,21 +212,6 @@ void SelectionCommands::ChooseBrushColour() {
     emit BrushColourChanged(env_.Colors.BrushTool);
 }
 
-QMenu* SelectionCommands::BrushPopup(QWidget* parent, QAction* selectByColour,
-                                     QAction* toolNormal) {
-    auto* menu = new QMenu(parent);
-    menu->setObjectName(QStringLiteral("PopupMenu4"));
-    connect(menu->addAction(QStringLiteral("背景塗り色の選択(&C)")), &QAction::triggered, this,
-            &SelectionCommands::ChooseBrushColour);
-    connect(menu->addAction(QStringLiteral("既存背景色から塗り色を選択(&A)")), &QAction::triggered,
-            this, [this] { PopupColours(true, QCursor::pos()); });
-    menu->addSeparator();
-    if (selectByColour) menu->addAction(selectByColour);
-    menu->addSeparator();
-    if (toolNormal) menu->addAction(toolNormal);
-    return menu;
-}
-
 QMenu* SelectionCommands::LinePopup(QWidget* parent, QAction* toolNormal) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("PopupMenu3"));
