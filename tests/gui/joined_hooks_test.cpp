@@ -140,6 +140,20 @@ TEST_F(JoinedHooksTest, EscGivesTheListTheKeyboardAndAnEmptyRowMakesACardInItsGr
     EXPECT_EQ(Set().Fragments().back()->Text, "idea");
     EXPECT_EQ(Set().Fragments().back()->Group, 5);
 
+    // Not in a read-only document.
+    Set().ReadOnly = true;
+    shown = false;
+    QTimer::singleShot(0, &dlg, [&] {
+        shown = dlg.isVisible();
+        if (shown) dlg.reject();
+    });
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(7, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    QApplication::processEvents();  // the check above runs now, not after the test
+    EXPECT_FALSE(shown);
+    Set().ReadOnly = false;
+
     // Without the setting the same double click only deselects; Enter does what it does.
     Env().NewBlankDblClick = false;
     Set().SelectAll(true);

@@ -10,6 +10,7 @@
 #include "app/main_window/view_commands.h"
 #include "app/panels/group_list_panel.h"
 #include "app/panels/map_viewer.h"
+#include "core/model/frag_set.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ class FormGroupListHost final : public GroupListHost {
             form_.setFocus();
     }
     void NewFragmentInGroup(qv::FragSet& set, int group) override {
+        // As a double click on the page, never a new card in a read-only document.
+        if (set.ReadOnly) return;
         qv::NewFragmentRequest request;
         request.FromGroupList = true;
         request.PresetGroup = group;
