@@ -211,9 +211,8 @@ TEST_F(JoinedHooksTest, OptionsOkReachesTheGroupListTheWindowsAndThePropertyDial
     const QColor chosen(1, 2, 250);
     dlg.ChooseColour = [&](const QColor&) -> std::optional<QColor> { return chosen; };
     dlg.Begin("");
-    const int gapBefore = form_->GroupList()->View()->visualRect(
-                                                       form_->GroupList()->Model()->index(0, 0))
-                              .height();
+    const int gapBefore =
+        form_->GroupList()->View()->visualRect(form_->GroupList()->Model()->index(0, 0)).height();
     for (const char* name : {"ｸﾞﾙｰﾌﾟﾘｽﾄの背景", "ウィンドウの背景"}) {
         dlg.ColourList()->setCurrentIndex(dlg.ColourList()->findText(QString::fromUtf8(name)));
         QTest::mouseClick(dlg.ColourButton(), Qt::LeftButton);
@@ -251,8 +250,7 @@ TEST_F(JoinedHooksTest, APictureCardSaysWhyItShowsNoPicture) {
 
     qv::Fragment* huge = qv::test::AddCard(Set(), "", 0, 60, 60, 1, 1, qv::FragmentKind::Image);
     huge->Link = Native(Path("huge.png"));
-    qv::Fragment* broken =
-        qv::test::AddCard(Set(), "", 0, 200, 60, 1, 1, qv::FragmentKind::Image);
+    qv::Fragment* broken = qv::test::AddCard(Set(), "", 0, 200, 60, 1, 1, qv::FragmentKind::Image);
     broken->Link = Native(Path("broken.png"));
     qv::Fragment* gone = qv::test::AddCard(Set(), "", 0, 300, 60, 1, 1, qv::FragmentKind::Image);
     gone->Link = Native(Path("gone.bmp"));

@@ -11,8 +11,8 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QInputMethod>
 #include <QKeyEvent>

@@ -684,8 +684,7 @@ void TMDIChild::ClearPictureProblem() {
 
 QString TMDIChild::PictureProblem(const qv::Fragment& card) const {
     if (card.Kind != qv::FragmentKind::Image || card.HasPicture()) return QString();
-    const std::string& document =
-        set_->FileName.empty() ? loadingPath_ : set_->FileName;
+    const std::string& document = set_->FileName.empty() ? loadingPath_ : set_->FileName;
     switch (services_.PictureFiles().StatusOf(qv::ResolveAgainstDocument(card.Link, document))) {
         case qv::PictureStatus::Missing:
             return texts::Q(texts::kPictureMissing);
