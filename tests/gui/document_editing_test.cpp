@@ -19,9 +19,9 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
-#include "app/document/group_line_menu.h"
 #include "app/document/mdi_child.h"
 #include "app/document/tool_cursors.h"
+#include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/texts.h"
 #include "core/layout/arrange.h"
@@ -50,6 +50,10 @@ class DocumentEditingTest : public ::testing::Test {
   protected:
     void SetUp() override {
         services_.Prompts().Redirect(&prompts_);
+        // The card commands bring the line and brush menus; their modal property dialog stays
+        // shut unless a test asks for it.
+        form_.Host().OnEditSelection = [](qv::FragSet&) {};
+        form_.Host().OnNewFragment = [](qv::FragSet&, const qv::NewFragmentRequest&) {};
         form_.resize(1000, 760);
         form_.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
@@ -101,6 +105,13 @@ class DocumentEditingTest : public ::testing::Test {
     }
     void Key(int key, Qt::KeyboardModifiers m = {}) { QTest::keyClick(Window(), Qt::Key(key), m); }
 
+    // The item of `menu` whose caption is `caption`.
+    static QAction* Item(QMenu& menu, const char16_t* caption) {
+        for (QAction* a : menu.actions())
+            if (a->text() == QString::fromUtf16(caption)) return a;
+        return nullptr;
+    }
+
     // Whether the window shows the cursor image of `shape`.
     // Runs `choose` once the menu is open (its own event loop runs then).
     static void WhenOpen(QMenu& menu, std::function<void()> choose) {
@@ -118,6 +129,7 @@ class DocumentEditingTest : public ::testing::Test {
     RecordingPrompts prompts_;
     AppServices services_;
     TQuillovaMainForm form_{services_};
+    CardCommands cards_{form_, services_};
 };
 
 TEST_F(DocumentEditingTest, GroupingRectangleMakesANewGroupAndTakesCardsIntoAWholeGroup) {
@@ -200,10 +212,13 @@ TEST_F(DocumentEditingTest, LineToolDrawsARubberLineBetweenFramesAndItsMenuResty
     c->SetTool(qv::ToolMode::Normal);
     const QPoint middle((line.WinStart.X + line.WinEnd.X) / 2,
                         (line.WinStart.Y + line.WinEnd.Y) / 2);
-    qv::GroupLineMenu& menu = *form_.GroupLinePopup();
+    QMenu& menu = *cards_.LinePopup();
+    QAction* plain = Item(menu, u"タイプ : 線 (&L)");
+    QAction* remove = Item(menu, u"関係線の削除(&D)");
+    ASSERT_TRUE(plain && remove);
     bool checkedPlain = false;
     WhenOpen(menu, [&] {
-        checkedPlain = menu.TypeItem(1)->isChecked() && menu.DeleteItem()->isVisible();
+        checkedPlain = plain->isChecked() && remove->isVisible();
         QTest::keyClick(&menu, Qt::Key_B);
     });
     Press(c, middle, Qt::RightButton);
@@ -220,7 +235,7 @@ TEST_F(DocumentEditingTest, LineToolDrawsARubberLineBetweenFramesAndItsMenuResty
     // Off the line the same menu sets the defaults for new lines and offers no delete.
     bool noDelete = false;
     WhenOpen(menu, [&] {
-        noDelete = !menu.DeleteItem()->isVisible();
+        noDelete = !remove->isVisible();
         QTest::keyClick(&menu, Qt::Key_T);
     });
     c->SetTool(qv::ToolMode::GroupLine);
@@ -489,7 +504,7 @@ TEST_F(DocumentEditingTest, RightClicksAskForTheMenuOfTheToolAndWhatIsUnderThePo
     EXPECT_EQ(opened, form_.GroupToolPopup());
     form_.SetTool(qv::ToolMode::Brush);
     EXPECT_EQ(rightClick(QPoint(400, 300)), PopupKind::Brush);
-    EXPECT_EQ(opened, form_.BrushPopup());
+    EXPECT_EQ(opened, cards_.BrushPopup());
     // On a card the right button is the eyedropper, not a menu.
     EXPECT_EQ(rightClick(QPoint(110 - 4, 105 - 28)), PopupKind::None);
     EXPECT_EQ(opened, nullptr);

@@ -179,7 +179,7 @@ TEST_F(JoinedHooksTest, TheBrushPopupChoosesTheColourByDialogAndFromTheCards) {
         return qobject_cast<QMenu*>(QApplication::activePopupWidget());
     };
     QMenu* popup = openPopup();
-    ASSERT_EQ(popup, form_->BrushPopup());
+    ASSERT_EQ(popup, cards_->BrushPopup());
     for (QAction* a : popup->actions()) {
         if (!a->isSeparator()) {
             EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
@@ -191,7 +191,7 @@ TEST_F(JoinedHooksTest, TheBrushPopupChoosesTheColourByDialogAndFromTheCards) {
 
     // "既存背景色から…": the colours in the document, the first one taken.
     popup = openPopup();
-    ASSERT_EQ(popup, form_->BrushPopup());
+    ASSERT_EQ(popup, cards_->BrushPopup());
     QTimer::singleShot(0, [] {
         QWidget* colours = QApplication::activePopupWidget();
         ASSERT_NE(colours, nullptr);

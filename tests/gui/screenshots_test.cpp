@@ -18,9 +18,9 @@
 #include <memory>
 
 #include "app/app_services.h"
-#include "app/document/group_line_menu.h"
 #include "app/document/mdi_child.h"
 #include "app/document/tool_cursors.h"
+#include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -38,6 +38,7 @@ class Screenshots : public ::testing::Test {
         QDir().mkpath(dir_);
         services_ = std::make_unique<AppServices>();
         form_ = std::make_unique<TQuillovaMainForm>(*services_);
+        cards_ = std::make_unique<CardCommands>(*form_, *services_);
         form_->setGeometry(20, 20, 1000, 700);
         form_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
@@ -116,6 +117,7 @@ class Screenshots : public ::testing::Test {
     QString dir_;
     std::unique_ptr<AppServices> services_;
     std::unique_ptr<TQuillovaMainForm> form_;
+    std::unique_ptr<CardCommands> cards_;
     TMDIChild* child_ = nullptr;
 };
 
@@ -193,7 +195,7 @@ TEST_F(Screenshots, PopUpMenus) {
     form_->SetTool(qv::ToolMode::Group);
     MenuShot(*form_->GroupToolPopup(), QPoint(600, 380), QStringLiteral("popup_group_tool"));
     form_->SetTool(qv::ToolMode::Brush);
-    MenuShot(*form_->BrushPopup(), QPoint(600, 380), QStringLiteral("popup_brush"));
+    MenuShot(*cards_->BrushPopup(), QPoint(600, 380), QStringLiteral("popup_brush"));
     form_->SetTool(qv::ToolMode::Normal);
 }
 
@@ -203,9 +205,9 @@ TEST_F(Screenshots, GroupLineMenu) {
     const qv::ArrowLine& line = set.GroupLines[0];
     const QPoint middle((line.WinStart.X + line.WinEnd.X) / 2,
                         (line.WinStart.Y + line.WinEnd.Y) / 2);
-    MenuShot(*form_->GroupLinePopup(), middle, QStringLiteral("popup_group_line"));
+    MenuShot(*cards_->LinePopup(), middle, QStringLiteral("popup_group_line"));
     child_->SetTool(qv::ToolMode::GroupLine);
-    MenuShot(*form_->GroupLinePopup(), QPoint(700, 500), QStringLiteral("popup_group_line_tool"));
+    MenuShot(*cards_->LinePopup(), QPoint(700, 500), QStringLiteral("popup_group_line_tool"));
 }
 
 }  // namespace

@@ -16,6 +16,9 @@
 
 TStretchDlg::TStretchDlg(qv::UsrIniFile& ini, QWidget* parent) : QDialog(parent), ini_(ini) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // Begin shows the dialog before Execute's exec(); a dialog already on screen would not become
+    // modal there, and the main window could then close the document being stretched.
+    setModal(true);
     using C = qv::StretchController;
 
     // Panel 1: the slider between "-" and "+", the preset buttons under it.

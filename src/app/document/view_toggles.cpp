@@ -27,19 +27,7 @@ bool& Switch(EnvData& env, ViewToggle which) {
 }  // namespace
 
 bool ViewToggleOn(const EnvData& env, ViewToggle which) {
-    switch (which) {
-        case ViewToggle::NamePlate:
-            return env.NamePlate;
-        case ViewToggle::LinkMark:
-            return env.LinkMark;
-        case ViewToggle::GroupFrame:
-            return env.GroupFrame;
-        case ViewToggle::GroupLine:
-            return env.GroupLine;
-        case ViewToggle::DivLine:
-            break;
-    }
-    return env.DivLine;
+    return Switch(const_cast<EnvData&>(env), which);  // only read here
 }
 
 void ToggleView(EnvData& env, ViewToggle which, const QList<TMDIChild*>& windows,

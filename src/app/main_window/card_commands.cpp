@@ -16,6 +16,7 @@
 #include "app/platform/link_follower.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
+#include "render/colors.h"
 
 namespace {
 using C = CommandId;
@@ -55,7 +56,7 @@ CardCommands::CardCommands(TQuillovaMainForm& form, AppServices& services)
     RegisterHandlers();
     AttachMenus();
     connect(selection_.get(), &SelectionCommands::BrushColourChanged, this,
-            [this](qv::Color) { form_.UpdateBrushPanel(); });
+            [this](qv::Color) { ShowBrushColour(); });
 }
 
 CardCommands::~CardCommands() = default;
@@ -138,15 +139,27 @@ void CardCommands::AttachMenus() {
     selection_->AttachMoveToWindowMenu(form_.Dynamic(Dyn::PopupMoveToWindow));
     CommandRegistry& r = form_.Commands();
     linePopup_ = selection_->LinePopup(&form_, r.Action(C::ToolNrm));
-    // The brush pop-up is the main window's; its two colour items are joined here.
-    form_.OnChooseBrushColour = [this] { selection_->ChooseBrushColour(); };
-    form_.OnBrushColourFromCards = [this] { selection_->PopupColours(true, QCursor::pos()); };
+    brushPopup_ = selection_->BrushPopup(&form_, r.Action(C::EditSelBgCol), r.Action(C::ToolNrm));
     form_.OnToolPopup = [this](TQuillovaMainForm::Tool tool, const QPoint& global) {
-        if (tool != TQuillovaMainForm::Tool::GroupLine) return false;
-        linePopup_->popup(global);
-        return true;
+        if (tool == TQuillovaMainForm::Tool::GroupLine) {
+            linePopup_->popup(global);
+            return true;
+        }
+        if (tool == TQuillovaMainForm::Tool::Brush) {
+            brushPopup_->popup(global);
+            return true;
+        }
+        return false;
     };
     if (QToolButton* panel = form_.BrushPanel())
         connect(panel, &QToolButton::clicked, selection_.get(),
                 &SelectionCommands::ChooseBrushColour);
+}
+
+void CardCommands::ShowBrushColour() {
+    QToolButton* panel = form_.BrushPanel();
+    if (!panel) return;
+    panel->setStyleSheet(
+        QStringLiteral("QToolButton#BrushPanel { background: %1; border: 2px inset palette(mid); }")
+            .arg(qv::ToQColor(services_.Env().Colors.BrushTool).name()));
 }

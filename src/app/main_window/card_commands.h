@@ -23,6 +23,7 @@ class CardCommands final : public QObject, public DocumentWindows {
     CardDialogs& Cards() { return *cards_; }
     SelectionCommands& Selection() { return *selection_; }
     QMenu* LinePopup() const { return linePopup_; }
+    QMenu* BrushPopup() const { return brushPopup_; }
 
   private:
     // ---- DocumentWindows ----
@@ -34,10 +35,12 @@ class CardCommands final : public QObject, public DocumentWindows {
 
     void RegisterHandlers();
     void AttachMenus();
+    void ShowBrushColour();
 
     TQuillovaMainForm& form_;
     AppServices& services_;
     std::unique_ptr<CardDialogs> cards_;
     std::unique_ptr<SelectionCommands> selection_;
     QMenu* linePopup_ = nullptr;
+    QMenu* brushPopup_ = nullptr;
 };

@@ -43,7 +43,6 @@ enum class PopupKind;
 
 namespace qv {
 class EnvData;
-class GroupLineMenu;
 class FragSet;
 class UsrIniFile;
 }  // namespace qv
@@ -129,8 +128,6 @@ class TQuillovaMainForm : public QMainWindow {
     static constexpr int kMenuCount = 8;
     QMenu* FragmentPopup() const { return fragmentPopup_; }
     QMenu* GroupToolPopup() const { return groupToolPopup_; }
-    qv::GroupLineMenu* GroupLinePopup() const { return groupLinePopup_; }
-    QMenu* BrushPopup() const { return brushPopup_; }
     QMenu* Dynamic(DynamicMenu which) const;
     QToolBar* ToolBar(int index) const { return toolBars_[static_cast<std::size_t>(index)]; }
     QMenu* WindowMenu() const { return menus_[5]; }
@@ -145,9 +142,6 @@ class TQuillovaMainForm : public QMainWindow {
     std::function<void(bool)> OnShowMapViewer;
     // Esc in a document window while the group list is shown: the list takes the keyboard.
     std::function<void()> OnFocusGroupList;
-    // The brush menu's colour items: the colour dialog, and a choice among the colours in use.
-    std::function<void()> OnChooseBrushColour;
-    std::function<void()> OnBrushColourFromCards;
     // The pop-up of the group-line and brush tools over a document; true when one was shown.
     std::function<bool(Tool tool, const QPoint& global)> OnToolPopup;
 
@@ -220,10 +214,6 @@ class TQuillovaMainForm : public QMainWindow {
     std::array<QMenu*, kMenuCount> menus_{};
     QMenu* fragmentPopup_ = nullptr;
     QMenu* groupToolPopup_ = nullptr;
-    qv::GroupLineMenu* groupLinePopup_ = nullptr;
-    QMenu* brushPopup_ = nullptr;
-    QAction* brushColourItem_ = nullptr;
-    QAction* brushFromCardsItem_ = nullptr;
     std::array<QMenu*, 7> dynamicMenus_{};
     QMenu* popupMoveToWindow_ = nullptr;
     QMenu* editMoveToWindow_ = nullptr;

@@ -10,7 +10,6 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
-#include "app/document/group_line_menu.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/texts.h"
@@ -181,34 +180,12 @@ void TQuillovaMainForm::BuildPopups() {
     groupToolPopup_ = new QMenu(this);
     groupToolPopup_->addAction(commands_->Action(C::ToolNrm));
     connect(groupToolPopup_, &QMenu::aboutToShow, this, &TQuillovaMainForm::UpdateCommands);
-
-    groupLinePopup_ = new qv::GroupLineMenu(Env(), this);
-    groupLinePopup_->SetNormalToolAction(commands_->Action(C::ToolNrm));
-
-    brushPopup_ = new QMenu(this);
-    brushPopup_->setObjectName(QStringLiteral("PopupMenu4"));
-    brushColourItem_ = brushPopup_->addAction(texts::Q(texts::kMenuBrushColour));
-    connect(brushColourItem_, &QAction::triggered, this, [this] {
-        if (OnChooseBrushColour) OnChooseBrushColour();
-    });
-    brushFromCardsItem_ = brushPopup_->addAction(texts::Q(texts::kMenuBrushFromCards));
-    connect(brushFromCardsItem_, &QAction::triggered, this, [this] {
-        if (OnBrushColourFromCards) OnBrushColourFromCards();
-    });
-    add(brushPopup_, {Sep(), Cmd(C::EditSelBgCol), Sep(), Cmd(C::ToolNrm)});
-    connect(brushPopup_, &QMenu::aboutToShow, this, [this] {
-        UpdateCommands();
-        // The colour choices come with the brush colour dialog.
-        brushColourItem_->setEnabled(static_cast<bool>(OnChooseBrushColour));
-        brushFromCardsItem_->setEnabled(static_cast<bool>(OnBrushColourFromCards));
-    });
 }
 
 void TQuillovaMainForm::ShowDocumentPopup(TMDIChild* window, PopupKind kind, QPoint globalPos) {
-    // The card commands bring their own group-line and brush menus when they are there.
-    if (OnToolPopup && (kind == PopupKind::GroupLine || kind == PopupKind::Brush) &&
-        OnToolPopup(kind == PopupKind::GroupLine ? Tool::GroupLine : Tool::Brush, globalPos))
-        return;
+    // The menus act on the active document: make sure it is the one clicked.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window ? window->parentWidget() : nullptr))
+        if (mdiArea_->activeSubWindow() != sub) mdiArea_->setActiveSubWindow(sub);
     switch (kind) {
         case PopupKind::Fragment:
             fragmentPopup_->popup(globalPos);
@@ -217,10 +194,11 @@ void TQuillovaMainForm::ShowDocumentPopup(TMDIChild* window, PopupKind kind, QPo
             groupToolPopup_->popup(globalPos);
             break;
         case PopupKind::GroupLine:
-            groupLinePopup_->Open(*window, globalPos);
-            break;
         case PopupKind::Brush:
-            brushPopup_->popup(globalPos);
+            // The card commands own the group-line and brush menus.
+            if (OnToolPopup)
+                OnToolPopup(kind == PopupKind::GroupLine ? Tool::GroupLine : Tool::Brush,
+                            globalPos);
             break;
         case PopupKind::None:
             break;

@@ -7,6 +7,7 @@
 #include <QStyleOptionMenuItem>
 
 #include "app/dialogs/find_set_dlg.h"
+#include "app/texts.h"
 #include "core/commands/selection_menus.h"
 #include "core/model/frag_buffer.h"
 #include "core/model/frag_set.h"
@@ -210,6 +211,21 @@ void SelectionCommands::ChooseBrushColour() {
     if (!c) return;
     env_.Colors.BrushTool = qv::Rgb(c->red(), c->green(), c->blue());
     emit BrushColourChanged(env_.Colors.BrushTool);
+}
+
+QMenu* SelectionCommands::BrushPopup(QWidget* parent, QAction* selectByColour,
+                                     QAction* toolNormal) {
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("PopupMenu4"));
+    connect(menu->addAction(texts::Q(texts::kMenuBrushColour)), &QAction::triggered, this,
+            &SelectionCommands::ChooseBrushColour);
+    connect(menu->addAction(texts::Q(texts::kMenuBrushFromCards)), &QAction::triggered, this,
+            [this] { PopupColours(true, QCursor::pos()); });
+    menu->addSeparator();
+    if (selectByColour) menu->addAction(selectByColour);
+    menu->addSeparator();
+    if (toolNormal) menu->addAction(toolNormal);
+    return menu;
 }
 
 QMenu* SelectionCommands::LinePopup(QWidget* parent, QAction* toolNormal) {

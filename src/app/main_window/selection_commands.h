@@ -74,6 +74,8 @@ class SelectionCommands : public QObject {
     void AttachMoveToWindowMenu(QMenu* menu);
     // The group-line pop-up (types, widths, delete) ending with `toolNormal`.
     QMenu* LinePopup(QWidget* parent, QAction* toolNormal);
+    // The brush pop-up: brush colour, colour from the document, `selectByColour`, `toolNormal`.
+    QMenu* BrushPopup(QWidget* parent, QAction* selectByColour, QAction* toolNormal);
 
     // EditSelBgCol (forBrush false) and "既存背景色から塗り色を選択(&A)" (forBrush true): the
     // colour pop-up at `at` (screen coordinates).

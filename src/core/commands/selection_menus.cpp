@@ -209,18 +209,15 @@ bool ApplyLineItem(FragSet& doc, EnvData& env, int tag) {
         if (doc.CurrentTool == 1) doc.View().SetCursor(CursorShape::LineTool);
         return false;
     }
-    doc.EraseGroupLines();
-    ArrowLine& line = doc.GroupLines[static_cast<std::size_t>(doc.SelectedLine)];
-    if (type) line.Type = *type;
-    if (width) line.Width = *width;
-    doc.Modified = true;
+    if (!doc.SetGroupLineStyle(doc.SelectedLine, type, width)) return false;
     doc.RefreshRequest();
     doc.RedrawAll();
     return true;
 }
 
 bool DeleteSelectedLine(FragSet& doc) {
-    if (!doc.DeleteGroupLine(doc.SelectedLine)) return false;
+    // The same deletion as the Delete key and the delete command, with a line selected.
+    if (doc.SelectedLine < 0 || !doc.DeleteSelectionOrLine()) return false;
     doc.RefreshRequest();
     doc.RedrawAll();
     return true;

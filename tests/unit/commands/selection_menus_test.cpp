@@ -168,6 +168,12 @@ TEST(LinePopup, RestylesTheSelectedLineOrSetsTheDefaults) {
     EXPECT_EQ(doc.set.GroupLines[0].Width, -1);
     EXPECT_TRUE(doc.set.Modified);
     EXPECT_FALSE(ApplyLineItem(doc.set, doc.env, 99));
+    // A read-only document keeps its line as it is.
+    doc.set.ReadOnly = true;
+    EXPECT_FALSE(ApplyLineItem(doc.set, doc.env, 10));
+    EXPECT_FALSE(DeleteSelectedLine(doc.set));
+    EXPECT_EQ(doc.set.GroupLines[0].Width, -1);
+    doc.set.ReadOnly = false;
     EXPECT_TRUE(DeleteSelectedLine(doc.set));
     EXPECT_TRUE(doc.set.GroupLines.empty());
     EXPECT_FALSE(DeleteSelectedLine(doc.set));
