@@ -8,6 +8,7 @@ QV_PACKAGES=(
     qt6-base-dev libgl-dev libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont xvfb xauth poppler-utils
+    appstream desktop-file-utils libglib2.0-bin shared-mime-info
 )
 
 qv_install_missing() {

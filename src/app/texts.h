@@ -44,6 +44,19 @@ inline constexpr std::string_view kSettingsReadOnly =
 inline constexpr std::string_view kSettingsNotSaved = "]設定を保存できませんでした\n";
 inline constexpr std::string_view kHelpMissing = "]ヘルプが見つかりません";
 
+// Recovery copies of unsaved changes (%1: the copy's time; the path leads the question).
+inline constexpr std::string_view kRecoveryQuestion =
+    "]\n前回正常に終了しなかったため、保存されていない変更が残っています\n"
+    "%1 の時点の内容を復元しますか\n\n"
+    "復元しない場合、この内容は削除されます\n"
+    "キャンセルすると、次回の起動時にもう一度確認します";
+inline constexpr std::string_view kRecoveryUnreadable = "]の復元用コピーを読み込めません\n";
+inline constexpr std::string_view kRecoveryMovedTo = "\nコピーは次の場所に移しました: ";
+inline constexpr std::string_view kRecoveryLeftIn = "\nコピーは次の場所に残っています: ";
+inline constexpr std::string_view kRecoveryTooMany =
+    "これ以上開けません。残りの復元用コピーは次回の起動時に確認します";
+inline constexpr std::string_view kRecoveryNotWritten = "復元用のコピーを保存できませんでした: ";
+
 // Menus beyond the command captions.
 inline constexpr std::string_view kMenuFile = "ファイル(&F)";
 inline constexpr std::string_view kMenuEdit = "編集(&E)";

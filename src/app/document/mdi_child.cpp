@@ -110,6 +110,23 @@ qv::ReadResult TMDIChild::Load(const std::string& path, const qv::WholeFile& byt
     return result;
 }
 
+qv::ReadResult TMDIChild::LoadRecovered(const std::string& path, std::string_view bytes,
+                                        const std::optional<qv::FileStamp>& stamp) {
+    // Pictures with relative paths are looked up beside the document, as when it was open.
+    loadingPath_ = path;
+    qv::ReadResult result = qv::ReadFragmentBytes(*set_, bytes, true, false);
+    loadingPath_.clear();
+    set_->FileName = path;
+    // Never read-only: closing a read-only document would drop the restored changes unasked.
+    set_->ReadOnly = false;
+    set_->Modified = true;
+    diskStamp_ = stamp;
+    set_->RefreshVisibility();
+    set_->RedrawAll();
+    UpdateCaption();
+    return result;
+}
+
 bool TMDIChild::Save() {
     if (set_->FileName.empty()) return SaveAs();
     if (qv::ChangedOnDisk(set_->FileName, diskStamp_)) {
@@ -138,6 +155,7 @@ bool TMDIChild::WriteTo(const std::string& path) {
     if (qv::SaveFragmentFile(*set_, path)) {
         diskStamp_ = qv::StampOf(path);
         UpdateCaption();
+        emit Saved();
         return true;
     }
     // The document keeps its name, its modified flag and its caption.
@@ -185,6 +203,7 @@ bool TMDIChild::CloseQuery() {
 void TMDIChild::closeEvent(QCloseEvent* event) {
     if (CloseQuery()) {
         event->accept();
+        emit Closed();
     } else {
         event->ignore();
     }

@@ -67,6 +67,14 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     bool Save();
     bool SaveAs();
 
+    // Takes the content of a recovery copy (document-format bytes) as the document at `path`
+    // (empty: untitled): modified, writable, and with the file's stamp as the lost program read
+    // it, so that saving over a file changed since then asks first.
+    qv::ReadResult LoadRecovered(const std::string& path, std::string_view bytes,
+                                 const std::optional<qv::FileStamp>& stamp);
+    // The document's file as it was read or last written here; none when it has none.
+    const std::optional<qv::FileStamp>& DiskStamp() const { return diskStamp_; }
+
     // Scrolls the page by dx, dy pixels, keeping a running drag or selection rectangle in step.
     void ScrollBy(int dx, int dy);
     // Scrolls to one end of the page (Home, End and the edge-move commands).
@@ -111,6 +119,10 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void BrushColorPicked(quint32 color);
     // Esc: the group list, when it is shown, takes the keyboard.
     void EscapePressed();
+    // The document was written to its file (save or save as).
+    void Saved();
+    // The window agreed to close (the document was saved or its changes given up).
+    void Closed();
 
   public:
     // The window caption: the path, "無題" without one, with " : 編集禁止" for a read-only file.

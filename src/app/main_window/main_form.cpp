@@ -273,6 +273,8 @@ void TQuillovaMainForm::ShowAsStored() {
             show();
             break;
     }
+    // Before the start document: one restored here is then found open instead of read again.
+    if (OnStartupRecovery) OnStartupRecovery();
     OpenStartDocument();
     if (OnShowMapViewer && mapViewerShown_) OnShowMapViewer(true);
     activateWindow();

@@ -88,6 +88,13 @@ class TQuillovaMainForm : public QMainWindow {
     // file; reports a missing file. Returns the window, or null.
     TMDIChild* OpenDocument(const std::string& filePath);
 
+    // A new, empty document window without the new-document settings (a restored document
+    // brings its own page); null at the window limit.
+    TMDIChild* NewDocumentWindow();
+    // Runs at start-up once the window is shown, before the start document opens (the recovery
+    // copies of a program that did not end normally are offered here).
+    std::function<void()> OnStartupRecovery;
+
     // The active document window and its model, or null.
     TMDIChild* ActiveChild() const;
     qv::FragSet* ActiveDocument() const;

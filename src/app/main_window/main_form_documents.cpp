@@ -87,6 +87,10 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
     return child;
 }
 
+TMDIChild* TQuillovaMainForm::NewDocumentWindow() {
+    return DocumentCount() < kMaxDocuments ? NewChildWindow() : nullptr;
+}
+
 TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     ++Env().RefreshLock;
     struct Unlock {

@@ -19,6 +19,7 @@
 #include "core/fs/file_identity.h"
 #include "core/geom.h"
 #include "core/model/arrow_line.h"
+#include "core/model/change_flag.h"
 #include "core/model/fragment.h"
 #include "core/model/group_entry.h"
 #include "core/model/ports.h"
@@ -108,7 +109,8 @@ class FragSet {
     // Files this document holds only in part (cards left out at the limit, texts code page 932
     // cannot hold): the document is never saved over one of them.
     std::vector<FileIdentity> IncompleteSources;
-    bool Modified = false;
+    // Unsaved changes; Modified.Generation() counts the changes (recovery copies follow it).
+    ChangeFlag Modified;
     bool ReadOnly = false;
     bool SaveOnClose = false;
     bool FixedSize = false;

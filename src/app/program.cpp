@@ -1,0 +1,66 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QFile>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/app_services.h"
+#include "app/main_window/card_commands.h"
+#include "app/main_window/main_form.h"
+#include "app/platform/single_instance.h"
+#include "app/recovery/crash_recovery.h"
+#include "app/texts.h"
+#include "core/recovery/recovery_store.h"
+#include "core/settings/paths.h"
+#include "core/settings/usr_ini_file.h"
+#include "render/qt_text.h"
+
+int RunProgram(int argc, char** argv, const ProgramHooks& hooks) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::error_code ec;
+    const std::string currentDir = std::filesystem::current_path(ec).string();
+    const qv::StartupArguments startup = qv::ParseStartupArguments(
+        args, qv::CurrentProgramPath(), ec ? "." : currentDir, qv::UserConfigDir());
+
+    // A later start hands its document to the running program and ends; the path is made
+    // absolute here, since the running program's current folder may be another.
+    std::string startDocument;
+    if (!startup.StartFile.empty())
+        startDocument = (std::filesystem::path(ec ? "." : currentDir) / startup.StartFile)
+                            .lexically_normal()
+                            .string();
+    qv::SingleInstance instance(qv::SingleInstance::KeyFor(startup.IniPath));
+    // When the running program holds the lock but cannot be reached, start anyway: a hung
+    // program must not keep the user from working.
+    if (instance.Start(startDocument) == qv::SingleInstance::Role::Secondary) return -1;
+
+    // The services outlive the window that uses them.
+    AppServices services(startup);
+    if (hooks.ServicesReady) hooks.ServicesReady(services);
+    TQuillovaMainForm form(services);
+    CardCommands cards(form, services);
+    // The copies of unsaved changes belong to the settings file, as the running program does.
+    CrashRecovery recovery(form, services, qv::RecoveryFolderFor(startup.IniPath));
+    QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
+                     [&form](const std::string& documentPath) {
+                         form.BringToFront();
+                         if (!documentPath.empty()) form.OpenDocument(documentPath);
+                     });
+    form.ShowAsStored();
+    // Messages show the path as near as code page 932 can hold it.
+    const std::string shownIni = qv::ToCp932(QFile::decodeName(startup.IniPath.c_str()));
+    if (services.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {
+        services.Prompts().Warning(
+            "[" + shownIni + texts::Cp932(texts::kSettingsUnreadable) +
+                qv::ToCp932(QString::fromStdString(services.Ini().LastError())),
+            qv::PromptButtons::Ok);
+    } else if (services.Ini().ReadOnly()) {
+        // Said once, here; the file is then left alone at exit without another message.
+        services.Prompts().Warning("[" + shownIni + texts::Cp932(texts::kSettingsReadOnly),
+                                   qv::PromptButtons::Ok);
+    }
+    if (hooks.Started) hooks.Started(form, services);
+    return QApplication::exec();
+}

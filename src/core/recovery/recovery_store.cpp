@@ -1,0 +1,362 @@
+#include "core/recovery/recovery_store.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <system_error>
+#include <utility>
+
+#include "core/fs/read_file.h"
+#include "core/io/fragment_file.h"
+#include "core/io/read_result.h"
+#include "core/text/text_helpers.h"
+
+namespace qv {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// An info file is a few lines; anything much larger is not one.
+constexpr std::size_t kMaxInfoSize = 64 * 1024;
+
+bool IsSessionId(std::string_view s) {
+    if (s.empty() || s.size() > 64) return false;
+    return std::all_of(s.begin(), s.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+}
+
+bool EndsWith(std::string_view s, std::string_view tail) {
+    return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+// "<session>-<serial>" into its parts.
+std::optional<std::pair<std::string, int>> ParseStem(std::string_view stem) {
+    const std::size_t dash = stem.rfind('-');
+    if (dash == std::string_view::npos) return std::nullopt;
+    const std::string_view session = stem.substr(0, dash);
+    const std::string_view digits = stem.substr(dash + 1);
+    if (!IsSessionId(session) || digits.empty() || digits.size() > 9) return std::nullopt;
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return std::pair(std::string(session), std::stoi(std::string(digits)));
+}
+
+std::string Escaped(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x21 || c > 0x7E || c == '%') {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::optional<std::string> Unescaped(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) return std::nullopt;
+        const int hi = HexValue(text[i + 1]);
+        const int lo = HexValue(text[i + 2]);
+        if (hi < 0 || lo < 0) return std::nullopt;
+        out += static_cast<char>(hi * 16 + lo);
+        i += 2;
+    }
+    return out;
+}
+
+// A whole decimal int64 (times in nanoseconds do not fit the fields' parser).
+std::optional<std::int64_t> ParseInt64(std::string_view text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+    return value;
+}
+
+std::optional<RecoveryInfo> Malformed(std::string* why, std::string text) {
+    if (why) *why = std::move(text);
+    return std::nullopt;
+}
+
+bool RemoveFile(const fs::path& path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+    return !ec;
+}
+
+}  // namespace
+
+std::string RecoveryInfoText(const RecoveryInfo& info) {
+    std::string text(kRecoveryInfoMagic);
+    text += "\npath=" + Escaped(info.OriginalPath);
+    text += "\ntime=" + std::to_string(info.SavedAt);
+    if (info.Stamp)
+        text += "\nstamp=" + std::to_string(info.Stamp->Size) + "," +
+                std::to_string(info.Stamp->ModifiedNs);
+    text += '\n';
+    return text;
+}
+
+std::optional<RecoveryInfo> ParseRecoveryInfo(std::string_view text, std::string* why) {
+    const std::vector<std::string_view> lines = SplitLines(text);
+    if (lines.empty() || lines.front() != kRecoveryInfoMagic)
+        return Malformed(why, "it does not start with \"" + std::string(kRecoveryInfoMagic) + "\"");
+    RecoveryInfo info;
+    bool havePath = false;
+    bool haveTime = false;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        if (line.empty()) continue;
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos)
+            return Malformed(why, "line " + std::to_string(i + 1) + " is not key=value");
+        const std::string_view key = line.substr(0, eq);
+        const std::string_view value = line.substr(eq + 1);
+        if (key == "path") {
+            const auto path = Unescaped(value);
+            // A path never holds a zero byte; one that does would name another file.
+            if (!path || path->find('\0') != std::string::npos)
+                return Malformed(why, "its path is damaged");
+            info.OriginalPath = *path;
+            havePath = true;
+        } else if (key == "time") {
+            const auto t = ParseInt64(value);
+            if (!t || *t < 0) return Malformed(why, "its time is damaged");
+            info.SavedAt = *t;
+            haveTime = true;
+        } else if (key == "stamp") {
+            const std::size_t comma = value.find(',');
+            const auto size =
+                comma == std::string_view::npos ? std::nullopt : ParseInt64(value.substr(0, comma));
+            const auto ns = comma == std::string_view::npos ? std::nullopt
+                                                            : ParseInt64(value.substr(comma + 1));
+            if (!size || *size < 0 || !ns) return Malformed(why, "its file stamp is damaged");
+            info.Stamp = FileStamp{*size, *ns};
+        }
+        // Other keys are a later version's additions and are passed over.
+    }
+    if (!havePath) return Malformed(why, "it names no document");
+    if (!haveTime) return Malformed(why, "it has no time");
+    return info;
+}
+
+fs::path RecoveryFolderFor(std::string_view settingsPath) {
+    if (settingsPath.empty()) return {};
+    return fs::path(std::string(settingsPath) + ".recovery");
+}
+
+std::string NewRecoverySessionId(long pid, std::int64_t startMs) {
+    char id[48];
+    std::snprintf(id, sizeof id, "p%ldt%llx", pid < 0 ? 0L : pid,
+                  static_cast<unsigned long long>(startMs));
+    return id;
+}
+
+fs::path RecoveryCopyPath(const fs::path& folder, std::string_view session, int serial) {
+    return folder / (std::string(session) + "-" + std::to_string(serial) +
+                     std::string(kRecoveryCopyExtension));
+}
+
+fs::path RecoveryInfoPath(const fs::path& folder, std::string_view session, int serial) {
+    return folder / (std::string(session) + "-" + std::to_string(serial) +
+                     std::string(kRecoveryInfoExtension));
+}
+
+fs::path RecoveryLockPath(const fs::path& folder, std::string_view session) {
+    return folder / (std::string(session) + std::string(kRecoveryLockExtension));
+}
+
+RecoveryFolderContents ListRecoveryFolder(const fs::path& folder) {
+    RecoveryFolderContents contents;
+    std::map<std::pair<std::string, int>, RecoveryEntry> entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec)) continue;
+        const std::string name = it->path().filename().string();
+        if (name.starts_with('.')) {
+            // The temporary file of a replacement that never finished.
+            if (EndsWith(name, ".tmp")) contents.TemporaryFiles.push_back(it->path());
+            continue;
+        }
+        if (EndsWith(name, kRecoveryLockExtension)) {
+            const std::string session = name.substr(0, name.size() - kRecoveryLockExtension.size());
+            if (IsSessionId(session)) contents.LockedSessions.push_back(session);
+            continue;
+        }
+        const bool isCopy = EndsWith(name, kRecoveryCopyExtension);
+        const bool isInfo = EndsWith(name, kRecoveryInfoExtension);
+        if (!isCopy && !isInfo) continue;
+        const auto stem = ParseStem(std::string_view(name).substr(
+            0, name.size() - (isCopy ? kRecoveryCopyExtension : kRecoveryInfoExtension).size()));
+        if (!stem) continue;
+        RecoveryEntry& e = entries[*stem];
+        e.Session = stem->first;
+        e.Serial = stem->second;
+        e.Copy = RecoveryCopyPath(folder, e.Session, e.Serial);
+        e.Info = RecoveryInfoPath(folder, e.Session, e.Serial);
+        (isCopy ? e.HasCopy : e.HasInfo) = true;
+    }
+    for (auto& [key, entry] : entries)
+        contents.Entries.push_back(std::move(entry));
+    std::sort(contents.LockedSessions.begin(), contents.LockedSessions.end());
+    return contents;
+}
+
+std::vector<RecoveryCandidate> CollectRecoveries(
+    const fs::path& folder, std::string_view ownSession,
+    const std::function<bool(const std::string& session)>& running) {
+    const RecoveryFolderContents contents = ListRecoveryFolder(folder);
+    // Every other session is asked once, those with only a lock file too (the caller may clear
+    // a stale one).
+    std::set<std::string> sessions(contents.LockedSessions.begin(), contents.LockedSessions.end());
+    for (const RecoveryEntry& e : contents.Entries)
+        sessions.insert(e.Session);
+    sessions.erase(std::string(ownSession));
+    std::set<std::string> live;
+    for (const std::string& s : sessions) {
+        if (running(s)) live.insert(s);
+    }
+    // With no other program at work here, a temporary file is what a killed write left.
+    if (live.empty()) {
+        for (const fs::path& temp : contents.TemporaryFiles)
+            RemoveFile(temp);
+    }
+
+    std::vector<RecoveryCandidate> found;
+    for (const RecoveryEntry& e : contents.Entries) {
+        if (e.Session == ownSession || live.count(e.Session)) continue;
+        if (!e.HasCopy) {
+            // A description of a copy that was never written: nothing to lose.
+            RemoveFile(e.Info);
+            continue;
+        }
+        RecoveryCandidate c;
+        c.Entry = e;
+        if (!e.HasInfo) {
+            c.Why = "its description file " + e.Info.filename().string() + " is missing";
+            found.push_back(std::move(c));
+            continue;
+        }
+        const WholeFile info = ReadWholeFile(e.Info, kMaxInfoSize);
+        std::string why;
+        if (info.Status != WholeFile::Result::Read) {
+            c.Why = "cannot read its description: " + info.Why;
+        } else if (auto parsed = ParseRecoveryInfo(info.Bytes, &why)) {
+            c.Info = std::move(*parsed);
+            c.InfoKnown = true;
+            WholeFile copy = ReadWholeFile(e.Copy, kMaxDocumentFileSize);
+            if (copy.Status != WholeFile::Result::Read) {
+                c.Why = copy.Why;
+            } else if (!IsFragmentFileHeader(copy.Bytes.substr(0, copy.Bytes.find('\n')))) {
+                c.Why = "it is not a fragment file";
+            } else {
+                c.Document = std::move(copy.Bytes);
+                c.Readable = true;
+            }
+        } else {
+            c.Why = "its description is damaged: " + why;
+        }
+        found.push_back(std::move(c));
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const RecoveryCandidate& a, const RecoveryCandidate& b) {
+                         return a.Info.SavedAt < b.Info.SavedAt;
+                     });
+    return found;
+}
+
+WriteResult WriteRecoveryCopy(const fs::path& folder, std::string_view session, int serial,
+                              std::string_view document, const RecoveryInfo& info) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        if (!fs::create_directories(folder, ec) && ec)
+            return {WriteProblem::Failed,
+                    "cannot make the folder " + folder.string() + ": " + ec.message()};
+        // The copies hold the user's documents: nobody else may read them.
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
+    }
+    if (WriteResult w = ReplaceFileAtomically(RecoveryCopyPath(folder, session, serial), document);
+        !w)
+        return w;
+    return ReplaceFileAtomically(RecoveryInfoPath(folder, session, serial), RecoveryInfoText(info));
+}
+
+bool RemoveRecoveryCopy(const RecoveryEntry& entry) {
+    const bool info = RemoveFile(entry.Info);
+    const bool copy = RemoveFile(entry.Copy);
+    return info && copy;
+}
+
+bool AdoptRecoveryCopy(const RecoveryEntry& entry, const fs::path& folder, std::string_view session,
+                       int serial) {
+    const fs::path copy = RecoveryCopyPath(folder, session, serial);
+    const fs::path info = RecoveryInfoPath(folder, session, serial);
+    std::error_code ec;
+    fs::rename(entry.Copy, copy, ec);
+    if (ec) return false;
+    if (entry.HasInfo) {
+        fs::rename(entry.Info, info, ec);
+        if (ec) {
+            fs::rename(copy, entry.Copy, ec);
+            return false;
+        }
+    }
+    return true;
+}
+
+fs::path SetRecoveryCopyAside(const RecoveryEntry& entry, const fs::path& folder) {
+    const fs::path aside = folder / kUnreadableFolderName;
+    std::error_code ec;
+    fs::create_directory(aside, ec);
+    if (!fs::is_directory(aside, ec)) return folder;
+    const std::string stem = entry.Session + "-" + std::to_string(entry.Serial);
+    std::string name = stem;
+    for (int n = 2; fs::exists(aside / (name + std::string(kRecoveryCopyExtension)), ec) ||
+                    fs::exists(aside / (name + std::string(kRecoveryInfoExtension)), ec);
+         ++n)
+        name = stem + "_" + std::to_string(n);
+    if (entry.HasCopy) {
+        fs::rename(entry.Copy, aside / (name + std::string(kRecoveryCopyExtension)), ec);
+        if (ec) return folder;
+    }
+    if (entry.HasInfo) {
+        fs::rename(entry.Info, aside / (name + std::string(kRecoveryInfoExtension)), ec);
+        if (ec) {
+            // Keep the pair together where it was.
+            if (entry.HasCopy)
+                fs::rename(aside / (name + std::string(kRecoveryCopyExtension)), entry.Copy, ec);
+            return folder;
+        }
+    }
+    return aside;
+}
+
+void RemoveRecoveryFolderIfEmpty(const fs::path& folder) {
+    std::error_code ec;
+    if (folder.empty() || !fs::is_empty(folder, ec) || ec) return;
+    fs::remove(folder, ec);
+}
+
+}  // namespace qv
