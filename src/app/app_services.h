@@ -56,6 +56,9 @@ class AppServices {
     qv::FragBuffer& Buffer() { return *buffer_; }
     qv::TextMetrics& Metrics();
     qv::PictureLoader& Pictures();
+    // The same loader as itself: why a picture did not load, the decoded-picture cache and the
+    // plug-ins it reads through.
+    qv::FilePictureLoader& PictureFiles() { return *pictures_; }
     qv::PromptRoute& Prompts() { return *route_; }
     qv::Clipboard& Clipboard();
     qv::RandomSource& Random() { return *random_; }

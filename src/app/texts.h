@@ -16,6 +16,11 @@ inline constexpr std::string_view kFreeSoftware = "フリーソフトウェア";
 inline constexpr std::string_view kHomePageUrl = "https://quillovarsta.example.org/";
 
 inline constexpr std::string_view kUntitled = "無題";
+
+// Why a picture card shows the missing-picture image (status bar, card hint).
+inline constexpr std::string_view kPictureMissing = "画像ファイルが見つかりません";
+inline constexpr std::string_view kPictureUnreadable = "画像ファイルを読み込めません";
+inline constexpr std::string_view kPictureTooLarge = "画像が大きすぎるため表示できません";
 inline constexpr std::string_view kReadOnlyMark = " : 編集禁止";
 
 // Messages, shown through the prompts port ("[" + name + "]" + text where a name leads).

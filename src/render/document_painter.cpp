@@ -227,7 +227,8 @@ class TargetPainter final : public PaintVisitor {
                 DrawThinLine(p_, line, s_, Colour(env_.Colors.GroupLine));
                 return;
             default:
-                DrawArrowLineScaled(p_, line, s_, Colour(env_.Colors.GroupLine), env_, origin_);
+                DrawArrowLineScaled(p_, line, s_, Colour(env_.Colors.GroupLine), env_, origin_,
+                                    t_.Kind == TargetKind::Page);
                 return;
         }
     }

@@ -4,8 +4,10 @@
 #include <QPolygon>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <numbers>
+#include <optional>
 
 #include "core/model/arrow_line.h"
 #include "core/model/group_entry.h"
@@ -39,7 +41,87 @@ void Span(QPainter& p, QPoint from, QPoint to) {
     p.drawLine(from, to + QPoint(dx, dy));
 }
 
+// The part of the painter's plane it can paint on, in its logical coordinates; null when its
+// transformation is more than a move (then nothing is left out beforehand).
+std::optional<QRect> PaintableRect(const QPainter& p) {
+    const QTransform& t = p.worldTransform();
+    if (!p.device() || t.type() > QTransform::TxTranslate) return std::nullopt;
+    QRect r = QRect(0, 0, p.device()->width(), p.device()->height())
+                  .translated(-static_cast<int>(std::lround(t.dx())),
+                              -static_cast<int>(std::lround(t.dy())));
+    if (p.hasClipping()) r &= p.clipBoundingRect().toAlignedRect();
+    return r;
+}
+
+// Ceiling of a / b for b > 0.
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
+    return a >= 0 ? (a + b - 1) / b : -((-a) / b);
+}
+
 }  // namespace
+
+void StepLine(QPainter& p, QPoint from, QPoint to, bool dotted, QPoint origin) {
+    const std::int64_t dx = std::int64_t{to.x()} - from.x(), dy = std::int64_t{to.y()} - from.y();
+    const std::int64_t n = std::max(std::abs(dx), std::abs(dy));
+    if (n == 0) return;
+    if (n > (std::int64_t{1} << 30)) {
+        // Beyond any page; the platform's line is as good as any there.
+        p.drawLine(from - origin, to - origin);
+        return;
+    }
+    // Pixel i (0 <= i < n; the end is left out, as the platform's one-pixel pens do) steps once
+    // along the major axis; the minor axis is i * minor / n rounded half up. Everything is in the
+    // line's own coordinates, so any band or clip gets the same pixels as the whole.
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const std::int64_t a0 = xMajor ? from.x() : from.y(), b0 = xMajor ? from.y() : from.x();
+    const int sa = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int sb = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const std::int64_t m = std::abs(xMajor ? dy : dx);
+    auto minorStep = [&](std::int64_t i) { return (2 * i * m + n) / (2 * n); };
+
+    std::int64_t first = 0, last = n;  // [first, last)
+    if (const std::optional<QRect> area = PaintableRect(p)) {
+        if (area->isEmpty()) return;
+        const QRect a = area->translated(origin);  // in the line's coordinates
+        auto narrow = [&](std::int64_t lo, std::int64_t hi, std::int64_t start, int s,
+                          auto&& toIndex) {
+            // Offsets k (start + s * k within [lo, hi)) as an index range.
+            const std::int64_t k0 = s > 0 ? lo - start : start - hi + 1;
+            const std::int64_t k1 = s > 0 ? hi - start : start - lo + 1;
+            first = std::max(first, toIndex(k0));
+            last = std::min(last, toIndex(k1));
+        };
+        const std::int64_t aLo = xMajor ? a.left() : a.top();
+        const std::int64_t aHi = (xMajor ? a.right() : a.bottom()) + std::int64_t{1};
+        const std::int64_t bLo = xMajor ? a.top() : a.left();
+        const std::int64_t bHi = (xMajor ? a.bottom() : a.right()) + std::int64_t{1};
+        narrow(aLo, aHi, a0, sa, [](std::int64_t k) { return k; });
+        if (m == 0) {
+            if (b0 < bLo || b0 >= bHi) return;
+        } else {
+            // minorStep(i) >= k  <=>  i >= ceil((2nk - n) / 2m)
+            narrow(bLo, bHi, b0, sb, [&](std::int64_t k) {
+                k = std::clamp<std::int64_t>(k, 0, m + 1);
+                return CeilDiv(2 * n * k - n, 2 * m);
+            });
+        }
+    }
+    if (first >= last) return;
+    // Points in the pen's colour; the dots are counted here, not by the pen's dash pattern.
+    QPen pen = p.pen();
+    pen.setStyle(Qt::SolidLine);
+    pen.setWidth(0);
+    p.setPen(pen);
+    QPolygon points;
+    points.reserve(static_cast<int>(std::min<std::int64_t>(last - first, 1 << 20)));
+    for (std::int64_t i = first; i < last; ++i) {
+        if (dotted && i % 3 != 0) continue;
+        const std::int64_t a = a0 + sa * i, b = b0 + sb * minorStep(i);
+        const std::int64_t x = (xMajor ? a : b) - origin.x(), y = (xMajor ? b : a) - origin.y();
+        points.append(QPoint(static_cast<int>(x), static_cast<int>(y)));
+    }
+    p.drawPoints(points);
+}
 
 void PaintRndFrame(QPainter& p, const GroupFrame& frame) {
     const Rect& b = frame.Bounds;
@@ -106,8 +188,11 @@ namespace {
 // zoom 0: the window points; above 0: the document points times zoom.
 // Points are worked out where the line is and moved by -origin only when drawn, so a band of an
 // image gets exactly the pixels of the whole image.
+// With `stepped`, one-pixel lines and arrowhead outlines are stepped here pixel by pixel instead
+// of by the platform, whose thin lines move by a pixel with the clip: an image painted in bands
+// then equals the image painted whole.
 void DrawLineWithHeads(QPainter& p, const ArrowLine& line, double zoom, const QColor& color,
-                       const EnvData& env, QPoint origin) {
+                       const EnvData& env, QPoint origin, bool stepped) {
     const int width = SanitizeLineWidth(line.Width);
     const int type = SanitizeLineType(line.Type);
     const bool dotted = width == kDottedWidth;
@@ -134,8 +219,12 @@ void DrawLineWithHeads(QPainter& p, const ArrowLine& line, double zoom, const QC
     auto drawLine = [&] {
         p.setPen(linePen);
         p.setBrush(Qt::NoBrush);
-        p.drawLine(QPointF(p1x - origin.x(), p1y - origin.y()),
-                   QPointF(p2x - origin.x(), p2y - origin.y()));
+        if (stepped && L <= 1)
+            StepLine(p, QPoint(Trunc(p1x), Trunc(p1y)), QPoint(Trunc(p2x), Trunc(p2y)), dotted,
+                     origin);
+        else
+            p.drawLine(QPointF(p1x - origin.x(), p1y - origin.y()),
+                       QPointF(p2x - origin.x(), p2y - origin.y()));
     };
     if (type == kLinePlain) {
         drawLine();
@@ -180,6 +269,19 @@ void DrawLineWithHeads(QPainter& p, const ArrowLine& line, double zoom, const QC
         const QPolygon points({QPoint(Trunc(x0), Trunc(y0)) - origin,
                                QPoint(Trunc(x1), Trunc(y1)) - origin,
                                QPoint(Trunc(x2), Trunc(y2)) - origin});
+        if (stepped && headWidth <= 1) {
+            // The inside filled without an outline, then the outline stepped.
+            if (filled) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(color);
+                p.drawPolygon(points);
+            }
+            p.setPen(MakePen(color, 1));
+            const int ends = filled ? 3 : 2;
+            for (int i = 0; i < ends; ++i)
+                StepLine(p, points[i] + origin, points[(i + 1) % 3] + origin, false, origin);
+            return;
+        }
         p.setPen(MakePen(color, headWidth));
         if (filled) {
             p.setBrush(color);
@@ -206,12 +308,12 @@ void DrawLineWithHeads(QPainter& p, const ArrowLine& line, double zoom, const QC
 }  // namespace
 
 void DrawArrowLine(QPainter& p, const ArrowLine& line, const QColor& color, const EnvData& env) {
-    DrawLineWithHeads(p, line, 0, color, env, QPoint());
+    DrawLineWithHeads(p, line, 0, color, env, QPoint(), false);
 }
 
 void DrawArrowLineScaled(QPainter& p, const ArrowLine& line, double zoom, const QColor& color,
-                         const EnvData& env, QPoint origin) {
-    if (zoom > 0) DrawLineWithHeads(p, line, zoom, color, env, origin);
+                         const EnvData& env, QPoint origin, bool stepped) {
+    if (zoom > 0) DrawLineWithHeads(p, line, zoom, color, env, origin, stepped);
 }
 
 void DrawThinLine(QPainter& p, const ArrowLine& line, double scale, const QColor& color) {

@@ -24,9 +24,15 @@ void PaintRndFrame(QPainter& painter, const GroupFrame& frame);
 void DrawArrowLine(QPainter& painter, const ArrowLine& line, const QColor& color,
                    const EnvData& env);
 // The same at the line's document points times `zoom` (> 0), moved by -origin, widths and
-// arrowheads scaled (printing, image output, vector files).
+// arrowheads scaled (printing, image output, vector files). `stepped` (image output) steps
+// one-pixel lines itself, so that any part of the image painted alone has the pixels of the whole.
 void DrawArrowLineScaled(QPainter& painter, const ArrowLine& line, double zoom, const QColor& color,
-                         const EnvData& env, QPoint origin = QPoint());
+                         const EnvData& env, QPoint origin = QPoint(), bool stepped = false);
+
+// A one-pixel line from `from` up to, not including, `to` (coordinates moved by -origin when
+// drawn), every third pixel when `dotted`, in the painter's pen colour. The pixels depend only on
+// the two points, never on the painter's clip or device size.
+void StepLine(QPainter& painter, QPoint from, QPoint to, bool dotted, QPoint origin = QPoint());
 
 // The overview map's line: one pixel wide (dotted for a dotted line), no arrowheads, between the
 // document points times `scale`, in `color`. Nothing unless the line is Drawn.

@@ -211,3 +211,60 @@ TEST(DrawThinLine, OnlyDrawnLinesAtTheMapScale) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels of a StepLine from `a` to `b` painted into a `area`-sized image whose top-left is the
+// line's `origin`, clipped to `clip` (image coordinates) when it is not empty.
+QImage Stepped(QPoint a, QPoint b, bool dotted, QPoint origin, QSize area, QRect clip = {}) {
+    QImage image(area, QImage::Format_RGB32);
+    image.fill(kCanvas);
+    QPainter p(&image);
+    if (!clip.isEmpty()) p.setClipRect(clip);
+    p.setPen(QPen(QColor(kPen), 0));
+    qv::StepLine(p, a, b, dotted, origin);
+    return image;
+}
+
+}  // namespace
+
+TEST(StepLine, AnyPartPaintedAloneHasThePixelsOfTheWhole) {
+    const QSize whole(240, 180);
+    unsigned seed = 7;
+    const auto next = [&seed](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
+    };
+    for (int round = 0; round < 60; ++round) {
+        // Ends anywhere, also far outside the picture.
+        const QPoint a(next(700) - 230, next(600) - 210), b(next(700) - 230, next(600) - 210);
+        const bool dotted = round % 3 == 0;
+        const QImage full = Stepped(a, b, dotted, QPoint(), whole);
+        // A band moved by its origin, and a clip inside the whole picture.
+        const int top = next(170), rows = 1 + next(40);
+        const QImage band = Stepped(a, b, dotted, QPoint(0, top), QSize(whole.width(), rows));
+        for (int y = 0; y < rows && top + y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                ASSERT_EQ(band.pixel(x, y), full.pixel(x, top + y))
+                    << round << " " << x << "," << y;
+        const QRect clip(next(200), next(150), 1 + next(80), 1 + next(60));
+        const QImage clipped = Stepped(a, b, dotted, QPoint(), whole, clip);
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                ASSERT_EQ(clipped.pixel(x, y), clip.contains(x, y) ? full.pixel(x, y) : kCanvas)
+                    << round << " " << x << "," << y;
+    }
+    // The end is left out; a one-step line is its first pixel; dots every third pixel.
+    const QImage line = Stepped(QPoint(10, 10), QPoint(20, 10), false, QPoint(), whole);
+    EXPECT_EQ(line.pixel(10, 10), kPen);
+    EXPECT_EQ(line.pixel(19, 10), kPen);
+    EXPECT_EQ(line.pixel(20, 10), kCanvas);
+    const QImage dots = Stepped(QPoint(10, 10), QPoint(20, 20), true, QPoint(), whole);
+    EXPECT_EQ(dots.pixel(10, 10), kPen);
+    EXPECT_EQ(dots.pixel(11, 11), kCanvas);
+    EXPECT_EQ(dots.pixel(13, 13), kPen);
+    // A shallow line's minor steps come at the half-way points.
+    const QImage shallow = Stepped(QPoint(0, 0), QPoint(4, 1), false, QPoint(), whole);
+    EXPECT_EQ(shallow.pixel(1, 0), kPen);
+    EXPECT_EQ(shallow.pixel(2, 1), kPen);
+}

@@ -175,6 +175,64 @@ TEST(BandedImage, BandsGiveTheWholeImagePixelForPixel) {
     ASSERT_EQ(stitched, *whole);
 }
 
+// Long one-pixel group lines of many slopes (shallow, diagonal, steep, both directions),
+// plain, dotted and with arrowheads, each crossing dozens of band edges.
+struct LongLines : RenderDoc {
+    LongLines() : RenderDoc(900, 760) {
+        set().FixedSize = true;
+        set().FixedWidth = 1000;
+        set().FixedHeight = 800;
+        struct Pair {
+            int ax, ay, bx, by;
+        };
+        const Pair pairs[] = {{10, 10, 860, 130},   {10, 700, 870, 20},  {30, 40, 700, 740},
+                              {600, 20, 80, 730},   {400, 10, 460, 740}, {820, 60, 300, 690},
+                              {120, 300, 850, 420}, {200, 720, 520, 60}};
+        int g = 1;
+        for (const Pair& p : pairs) {
+            Add("a", g, p.ax, p.ay, 1, 1);
+            Add("b", g + 1, p.bx, p.by, 1, 1);
+            g += 2;
+        }
+        set().Recount();
+        for (int i = 0; i < g / 2; ++i) {
+            set().SetGroupLine(2 * i + 1, 2 * i + 2);
+            qv::ArrowLine& line = set().GroupLines.back();
+            line.Width = i % 4 == 3 ? -1 : 1;
+            line.Type = i % 4;
+        }
+        Refresh();
+    }
+};
+
+TEST(BandedImage, LongThinLinesOfEverySlopeAreTheSameInBandsOfAnyHeight) {
+    LongLines d;
+    ASSERT_EQ(d.set().GroupLines.size(), 8u);
+    const std::optional<QImage> whole = qv::RenderDocumentImage(d.set(), d.cache);
+    ASSERT_TRUE(whole);
+    // The lines are there (dotted ones too), not left out alike in both.
+    int lineColoured = 0;
+    for (int y = 0; y < whole->height(); ++y)
+        for (int x = 0; x < whole->width(); ++x)
+            lineColoured += whole->pixel(x, y) == Px(d.env.Colors.GroupLine);
+    EXPECT_GT(lineColoured, 4000);
+    for (int rows : {37, 16, 5, 1}) {
+        QImage stitched(whole->size(), QImage::Format_RGB32);
+        QImage band(whole->width(), rows, QImage::Format_RGB32);
+        for (int top = 0; top < whole->height(); top += rows) {
+            qv::RenderDocumentBand(d.set(), d.cache, band, top);
+            for (int y = 0; y < rows && top + y < whole->height(); ++y)
+                std::memcpy(stitched.scanLine(top + y), band.constScanLine(y),
+                            static_cast<std::size_t>(band.bytesPerLine()));
+        }
+        int differing = 0;
+        for (int y = 0; y < whole->height(); ++y)
+            for (int x = 0; x < whole->width(); ++x)
+                differing += stitched.pixel(x, y) != whole->pixel(x, y);
+        EXPECT_EQ(differing, 0) << "bands of " << rows << " rows";
+    }
+}
+
 TEST(BandedImage, FilesWrittenInBandsHoldTheWholeImage) {
     Straddling d;
     const fs::path dir = fs::temp_directory_path() / ("qv-banded-" + std::to_string(::getpid()));

@@ -12,7 +12,9 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputMethod>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <climits>
@@ -75,7 +78,7 @@ void InsertBreak(QPlainTextEdit* memo) {
 
 TFrgPropDlg::TFrgPropDlg(qv::EnvData& env, qv::UsrIniFile& ini, const qv::SpiUnit* plugins,
                          QWidget* parent)
-    : QDialog(parent), env_(env), ini_(ini), plugins_(plugins), ctl_(env) {
+    : QDialog(parent), env_(env), ini_(ini), plugins_(plugins), ctl_(env), imeOpen_(env.IME_On) {
     setObjectName(QStringLiteral("FrgPropDlg"));
     BuildControls();
     setSizeGripEnabled(true);
@@ -86,6 +89,12 @@ TFrgPropDlg::TFrgPropDlg(qv::EnvData& env, qv::UsrIniFile& ini, const qv::SpiUni
 }
 
 TFrgPropDlg::~TFrgPropDlg() = default;
+
+void TFrgPropDlg::SetImeOpen(bool on) {
+    imeOpen_ = on;
+    if (isVisible() && memo_->hasFocus() && !memo_->isReadOnly() && on)
+        QGuiApplication::inputMethod()->show();
+}
 
 void TFrgPropDlg::BuildControls() {
     groupBox_ = new QComboBox(this);
@@ -309,6 +318,11 @@ int TFrgPropDlg::exec() {
     if (ctl_.MemoEditable()) {
         memo_->setFocus();
         memo_->moveCursor(QTextCursor::End);
+        // Asked for once the memo really has the focus, that is once the dialog shows.
+        if (imeOpen_)
+            QTimer::singleShot(0, this, [this] {
+                if (memo_->hasFocus()) QGuiApplication::inputMethod()->show();
+            });
     } else {
         groupBox_->setFocus();
     }

@@ -46,6 +46,12 @@ class TFrgPropDlg : public QDialog {
     // opens the colour dialog with the 16 custom colours; tests put their own here.
     void SetColourChooser(ColourChooserFn chooser) { chooser_ = std::move(chooser); }
 
+    // IME_On: whether text input in the memo starts with the input method asked for (its
+    // panel or on-screen keyboard shown); off leaves it as the user has it. The options dialog
+    // changes it at once.
+    void SetImeOpen(bool on);
+    bool ImeOpen() const { return imeOpen_; }
+
     // The extraction menu for the current link (empty when nothing is offered).
     QMenu* ExtractionMenu();
 
@@ -75,6 +81,7 @@ class TFrgPropDlg : public QDialog {
     qv::FrgPropController ctl_;
     ColourChooserFn chooser_;
     bool updating_ = false;
+    bool imeOpen_ = false;
     QString memoBefore_;
 
     QComboBox* groupBox_ = nullptr;

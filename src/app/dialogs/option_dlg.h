@@ -72,6 +72,7 @@ class TOptionDlg : public QDialog {
     QComboBox* ArrowSizeList() const { return asizeCombo_; }
     QComboBox* ArrowTypeList() const { return atypeCombo_; }
     QSpinBox* FrameWidth() const { return gfLwd_; }
+    QSpinBox* LineGap() const { return intLn_; }
     QCheckBox* AcceptCr() const { return acceptCr_; }
     QCheckBox* CrReturnKey() const { return crRetKey_; }
     QCheckBox* CtrlReturnOk() const { return ctlRetOk_; }

@@ -28,6 +28,7 @@
 #include "core/text/text_helpers.h"
 #include "render/colors.h"
 #include "render/document_painter.h"
+#include "render/picture_loader.h"
 #include "render/qt_text.h"
 #include "render/render_cache.h"
 
@@ -670,6 +671,7 @@ void TMDIChild::UpdateHint(qv::Fragment* under, QPoint globalPos) {
         if (hintFragment_ || !hintText_.isEmpty()) QToolTip::hideText();
         hintFragment_ = nullptr;
         hintText_.clear();
+        ClearPictureProblem();
         return;
     }
     if (under == hintFragment_) return;
@@ -679,8 +681,40 @@ void TMDIChild::UpdateHint(qv::Fragment* under, QPoint globalPos) {
     } else {
         hintText_ = qv::FromCp932(under->Link);
     }
+    // A picture card showing the missing-picture image says why, under its hint and in the
+    // status bar, which keeps it while the pointer stays on the card after the hint has gone.
+    const QString reason = PictureProblem(*under);
+    if (!reason.isEmpty()) {
+        hintText_ += (hintText_.isEmpty() ? QString() : QStringLiteral("\n")) + reason;
+        emit StatusMessage(reason);
+        pictureProblemShown_ = true;
+    } else {
+        ClearPictureProblem();
+    }
     QToolTip::hideText();
     if (!hintText_.isEmpty()) QToolTip::showText(globalPos, hintText_, viewport());
+}
+
+void TMDIChild::ClearPictureProblem() {
+    if (!pictureProblemShown_) return;
+    pictureProblemShown_ = false;
+    emit StatusMessage(QString());
+}
+
+QString TMDIChild::PictureProblem(const qv::Fragment& card) const {
+    if (card.Kind != qv::FragmentKind::Image || card.HasPicture()) return QString();
+    const std::string& document = set_->FileName.empty() ? loadingPath_ : set_->FileName;
+    switch (services_.PictureFiles().StatusOf(qv::ResolveAgainstDocument(card.Link, document))) {
+        case qv::PictureStatus::Missing:
+            return texts::Q(texts::kPictureMissing);
+        case qv::PictureStatus::Unreadable:
+            return texts::Q(texts::kPictureUnreadable);
+        case qv::PictureStatus::TooLarge:
+            return texts::Q(texts::kPictureTooLarge);
+        case qv::PictureStatus::Loaded:
+            break;
+    }
+    return QString();
 }
 
 void TMDIChild::leaveEvent(QEvent* event) {

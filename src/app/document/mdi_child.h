@@ -174,6 +174,9 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void ApplyScrollRange(qv::ScrollAxis axis);
     void AfterRelease();
     void SetBand(const QRect& rect);
+    // Why a picture card has no picture (empty for other cards and for pictures shown).
+    QString PictureProblem(const qv::Fragment& card) const;
+    void ClearPictureProblem();
     void SetRubberLine(QPoint to);
     QRect RubberLineRect(QPoint to) const;
     qv::CursorShape ToolCursorShape() const;
@@ -212,6 +215,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // The card whose hint is shown; compared only, never followed (it may be gone).
     const qv::Fragment* hintFragment_ = nullptr;
     QString hintText_;
+    // The status bar shows why the picture of the card under the pointer is missing.
+    bool pictureProblemShown_ = false;
     // The file being read: pictures are looked up beside it before the document takes its name.
     std::string loadingPath_;
     // The document's file as it was read or last written here.

@@ -7,9 +7,12 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/dialogs/frg_prop_dlg.h"
+#include "app/dialogs/option_dlg.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/card_dialogs.h"
 #include "app/main_window/main_form.h"
+#include "app/main_window/settings_commands.h"
 #include "app/platform/link_follower.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -44,6 +47,12 @@ CardCommands::CardCommands(TQuillovaMainForm& form, AppServices& services)
         cards_->NewFragment(set, request);
         form_.TurnImeOff();
     };
+    // The input-method setting changed in the options dialog reaches the property dialog at once.
+    if (auto* settings = form.findChild<SettingsCommands*>()) {
+        settings->OptionDialog().OnImeChanged = [this](bool on) {
+            cards_->PropertyDialog().SetImeOpen(on);
+        };
+    }
     RegisterHandlers();
     AttachMenus();
     connect(selection_.get(), &SelectionCommands::BrushColourChanged, this,

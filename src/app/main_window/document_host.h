@@ -27,9 +27,13 @@ class MainDocumentHost final : public qv::DocumentHost {
         if (OnNewFragment) OnNewFragment(set, request);
     }
     // The input method cannot be switched off from here; resetting it drops a half-typed word, so
-    // nothing typed into a closed dialog leaks into the next one.
+    // nothing typed into a closed dialog leaks into the next one, and its panel or on-screen
+    // keyboard goes away.
     void TurnImeOff() override {
-        if (QInputMethod* im = QGuiApplication::inputMethod()) im->reset();
+        if (QInputMethod* im = QGuiApplication::inputMethod()) {
+            im->reset();
+            im->hide();
+        }
     }
     void RefreshGroupList() override {
         if (OnRefreshGroupList) OnRefreshGroupList();

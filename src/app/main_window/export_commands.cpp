@@ -9,6 +9,7 @@
 #include "app/main_window/main_form.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
+#include "render/picture_loader.h"
 #include "render/qt_text.h"
 #include "render/render_cache.h"
 
@@ -95,6 +96,9 @@ void ExportCommands::Export(qv::ExportFormat format) {
     form_.ShowMessage(texts::Q(texts::kExporting));
     std::string error;
     qv::RenderCache cache;
+    // The program's pictures, plug-in formats included, as printing has them.
+    qv::FilePictureLoader& pictures = form_.Services().PictureFiles();
+    cache.SetPictureSource(&pictures.Cache(), pictures.Plugins());
     const bool written = qv::ExportDocument(*document, QFile::encodeName(chosen).toStdString(),
                                             format, cache, &error);
     QApplication::restoreOverrideCursor();

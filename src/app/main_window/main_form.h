@@ -145,7 +145,6 @@ class TQuillovaMainForm : public QMainWindow {
     // exist their stored visibility is kept and written back.
     bool GroupListShown() const { return groupListShown_; }
     bool MapViewerShown() const { return mapViewerShown_; }
-    std::function<void(bool)> OnShowGroupList;
     std::function<void(bool)> OnShowMapViewer;
     // Esc in a document window while the group list is shown: the list takes the keyboard.
     std::function<void()> OnFocusGroupList;

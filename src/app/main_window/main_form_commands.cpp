@@ -123,14 +123,7 @@ void TQuillovaMainForm::RegisterHandlers() {
     r.SetHandler(C::EditRedoPos, onWindow([](TMDIChild& w) { w.RedoPositions(); }));
 
     r.SetHandler(C::ShowStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
-    r.SetHandler(C::ShowGrpLst, [this] {
-        groupListShown_ = !groupListShown_;
-        if (OnShowGroupList) OnShowGroupList(groupListShown_);
-    });
-    r.SetHandler(C::ShowMapViewer, [this] {
-        mapViewerShown_ = !mapViewerShown_;
-        if (OnShowMapViewer) OnShowMapViewer(mapViewerShown_);
-    });
+    // ShowGrpLst and ShowMapViewer belong to the panels (main_form_panels.cpp).
     const auto toggle = [this](qv::ViewToggle which) {
         return [this, which] {
             qv::ToggleView(Env(), which, Children(), ActiveChild());

@@ -10,6 +10,7 @@
 #include "app/main_window/view_commands.h"
 #include "app/panels/group_list_panel.h"
 #include "app/panels/map_viewer.h"
+#include "core/model/frag_set.h"
 
 namespace {
 
@@ -25,6 +26,15 @@ class FormGroupListHost final : public GroupListHost {
             child->setFocus();
         else
             form_.setFocus();
+    }
+    void NewFragmentInGroup(qv::FragSet& set, int group) override {
+        // As a double click on the page, never a new card in a read-only document.
+        if (set.ReadOnly) return;
+        qv::NewFragmentRequest request;
+        request.FromGroupList = true;
+        request.PresetGroup = group;
+        form_.Host().NewFragment(set, request);
+        form_.TurnImeOff();
     }
 
   private:
@@ -50,6 +60,7 @@ void TQuillovaMainForm::BuildPanels() {
     };
     host_.OnRefreshMap = [this] { mapViewer_->MapUpdate(); };
     host_.OnGroupListRow = [this] { return groupList_->GroupListRow(); };
+    OnFocusGroupList = [this] { groupList_->TakeFocus(); };
     OnShowMapViewer = [this](bool show) {
         if (show)
             mapViewer_->ShowViewer();

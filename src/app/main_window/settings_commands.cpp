@@ -11,6 +11,7 @@
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/output/document_output.h"
+#include "app/panels/group_list_panel.h"
 #include "core/content/spi_unit.h"
 #include "core/dialogs/shortcut_list.h"
 #include "core/model/frag_set.h"
@@ -47,6 +48,7 @@ SettingsCommands::SettingsCommands(TQuillovaMainForm& form)
     options_->SetCommandKeys(keys_.get());
     options_->PluginLines = [&services] { return services.Plugins().ListLines(); };
     options_->OnPluginFolderChanged = [&services] { services.ReloadPlugins(); };
+    output_->SetPictureFiles(&services.PictureFiles());
     connect(options_, &QDialog::accepted, this, [this] { ApplyOptions(options_->Applied()); });
 
     CommandRegistry& r = form.Commands();
@@ -87,6 +89,8 @@ void SettingsCommands::ApplyOptions(const qv::OptionsApplied&) {
         set.RedrawAll();
     }
     form_.FollowSettings();
+    // The group list's font, colours and row height, then its rows.
+    if (TGroupListPanel* list = form_.GroupList()) list->ApplyAppearance();
     form_.Host().RefreshGroupList();
     form_.Host().RefreshMap();
 }

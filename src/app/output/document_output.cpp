@@ -14,6 +14,7 @@
 #include "core/model/ports.h"
 #include "core/settings/env_data.h"
 #include "render/document_painter.h"
+#include "render/picture_loader.h"
 #include "render/qt_text.h"
 #include "render/render_cache.h"
 
@@ -96,6 +97,8 @@ bool DocumentOutput::PrintDocument(QPrinter& printer, qv::FragSet& document) {
     }
     // The painter's origin is the printable area's top-left corner.
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    // Taken anew for every print: the plug-ins are rebuilt when their folder changes.
+    if (pictures_) cache_->SetPictureSource(&pictures_->Cache(), pictures_->Plugins());
     qv::PrintDocumentPage(painter, document, *cache_, page.width(), page.height());
     return painter.end();
 }

@@ -13,6 +13,7 @@ class QWidget;
 
 namespace qv {
 class EnvData;
+class FilePictureLoader;
 class FragSet;
 class Prompts;
 class RenderCache;
@@ -40,6 +41,10 @@ class DocumentOutput {
     // The printer kept between prints (its settings stay as the user left them).
     QPrinter& Printer();
 
+    // Where printing takes pictures at full size: the cards' own loader, so that files only an
+    // image plug-in reads print sharp too. Without one, pictures print from the cards' copies.
+    void SetPictureFiles(const qv::FilePictureLoader* pictures) { pictures_ = pictures; }
+
     // The dialogs; tests replace them. ConfirmPrint returns whether to print.
     std::function<bool(QPrinter& printer)> ConfirmPrint;
     struct ImageFileRequest {
@@ -64,4 +69,5 @@ class DocumentOutput {
     std::unique_ptr<QPrinter> printer_;
     // Printing and image output draw at their own scale; they never disturb a window's cache.
     std::unique_ptr<qv::RenderCache> cache_;
+    const qv::FilePictureLoader* pictures_ = nullptr;
 };

@@ -361,6 +361,7 @@ void TGroupListPanel::ApplyAppearance() {
     view_->setUniformItemSizes(false);
     view_->setUniformItemSizes(true);
     view_->doItemsLayout();
+    view_->viewport()->update();
 }
 
 void TGroupListPanel::Restore(const qv::UsrIniFile& ini) {
@@ -483,6 +484,19 @@ void TGroupListPanel::Hide() {
 
 void TGroupListPanel::GiveUpFocus() {
     host_.FocusMainWindow();
+}
+
+void TGroupListPanel::TakeFocus() {
+    if (isHidden()) return;
+    // A floating list is a window of its own and must be made the active one first.
+    if (isFloating()) activateWindow();
+    RefreshGroupList();
+    const QModelIndex current = model_->index(model_->Rows().Selected);
+    if (current.isValid()) {
+        if (view_->currentIndex() != current) view_->setCurrentIndex(current);
+        view_->scrollTo(current);
+    }
+    view_->setFocus(Qt::ShortcutFocusReason);
 }
 
 void TGroupListPanel::RefreshGroupList() {

@@ -152,6 +152,8 @@ class TGroupListPanel : public QDockWidget {
     void ShowNonEmpty();
     void Hide();
     void GiveUpFocus();
+    // Esc in a document window: the list takes the keyboard at its current row.
+    void TakeFocus();
 
     bool CheckJustToggled = false;
     bool Refreshing() const { return refreshing_; }
