@@ -5,7 +5,7 @@ set -euo pipefail
 
 QV_PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev ccache pkg-config
-    qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev
+    qt6-base-dev qt6-translations-l10n libgl-dev libjpeg62-turbo-dev libpng-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont xvfb xauth poppler-utils
     appstream desktop-file-utils libglib2.0-bin shared-mime-info

@@ -7,6 +7,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(texts::Q(texts::kProgramName));
+    InstallToolkitTranslations(app);
     // Ties the windows to the installed menu entry and icon (Wayland matches them by this name);
     // without an installed icon nothing changes.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quillovarsta.Quillovarsta"));

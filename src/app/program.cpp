@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,6 +19,18 @@
 #include "core/settings/paths.h"
 #include "core/settings/usr_ini_file.h"
 #include "render/qt_text.h"
+
+QTranslator* InstallToolkitTranslations(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
+}
 
 int RunProgram(int argc, char** argv, const ProgramHooks& hooks) {
     const std::vector<std::string> args(argv + 1, argv + argc);

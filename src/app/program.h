@@ -6,6 +6,8 @@
 #include <functional>
 
 class AppServices;
+class QCoreApplication;
+class QTranslator;
 class TQuillovaMainForm;
 
 struct ProgramHooks {
@@ -14,6 +16,11 @@ struct ProgramHooks {
     // The window is shown and the start-up is done; the event loop runs next.
     std::function<void(TQuillovaMainForm&, AppServices&)> Started;
 };
+
+// Makes Qt's own dialogs and buttons (message-box answers, print, colour and file dialogs) speak
+// Japanese like the rest of the program, from the toolkit's translations when they are installed.
+// Returns the translator, owned by `app` (null when the translations are not there).
+QTranslator* InstallToolkitTranslations(QCoreApplication& app);
 
 // Runs the program with the arguments a QApplication has already taken its own options out of.
 // Returns the exit code: −1 when a running program took the request over.

@@ -13,11 +13,14 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QTranslator>
 #include <QWheelEvent>
 #include <algorithm>
 #include <deque>
@@ -27,6 +30,7 @@
 #include "app/commands/command_registry.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
+#include "app/program.h"
 #include "app/texts.h"
 #include "core/model/frag_buffer.h"
 #include "core/model/frag_set.h"
@@ -738,6 +742,25 @@ TEST_F(ShellTest, HideTitleMenuMaximisesToFullScreenWithoutTheMenuBar) {
     EXPECT_TRUE(form.actions().contains(form.Commands().Action(C::EditCut)));
     form.showNormal();
     EXPECT_FALSE(form.menuBar()->isHidden());
+}
+
+}  // namespace
+
+namespace {
+
+// The program's questions come in Qt's message box: its answers must speak Japanese too.
+TEST(ToolkitTranslations, MessageBoxAnswersAreJapanese) {
+    QTranslator* translator = InstallToolkitTranslations(*QCoreApplication::instance());
+    ASSERT_NE(translator, nullptr) << "the toolkit's Japanese translations are missing";
+    {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        EXPECT_TRUE(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("はい")));
+        EXPECT_TRUE(box.button(QMessageBox::No)->text().contains(QStringLiteral("いいえ")));
+        EXPECT_TRUE(box.button(QMessageBox::Cancel)->text().contains(QStringLiteral("キャンセル")));
+    }
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
 }
 
 }  // namespace

@@ -36,6 +36,7 @@
 #include "app/main_window/main_form.h"
 #include "app/panels/group_list_panel.h"
 #include "app/panels/map_viewer.h"
+#include "app/program.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/usr_ini_file.h"
@@ -98,12 +99,10 @@ class Shooter {
             SelectGroup(1);
             return Save("popup_fragment", MenuImage(*form_.FragmentPopup()));
         });
-        Add(QStringLiteral("popup_line"), [this] {
-            return Save("popup_line", MenuImage(*cards_.LinePopup()));
-        });
-        Add(QStringLiteral("popup_brush"), [this] {
-            return Save("popup_brush", MenuImage(*cards_.BrushPopup()));
-        });
+        Add(QStringLiteral("popup_line"),
+            [this] { return Save("popup_line", MenuImage(*cards_.LinePopup())); });
+        Add(QStringLiteral("popup_brush"),
+            [this] { return Save("popup_brush", MenuImage(*cards_.BrushPopup())); });
         Add(QStringLiteral("popup_group_list"), [this] {
             return form_.GroupList() &&
                    Save("popup_group_list", MenuImage(*form_.GroupList()->PopupMenu()));
@@ -370,6 +369,8 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The program's own Japanese faces, so that every caption renders.
     QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 10));
+    // Qt's own dialogs and buttons in Japanese, as the program shows them.
+    InstallToolkitTranslations(app);
 
     Options options;
     const QStringList args = QApplication::arguments();
