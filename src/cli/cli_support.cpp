@@ -1,9 +1,14 @@
 #include "cli/cli_support.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
 
+#include "core/fs/atomic_file.h"
+#include "core/fs/read_file.h"
 #include "core/io/fragment_file.h"
 #include "core/settings/paths.h"
 #include "core/text/cp932.h"
@@ -141,6 +146,37 @@ void Workspace::ReportMessages() {
     for (const std::string& m : doc_->Messages().Messages)
         std::cerr << "quillovarsta-cli: warning: " << Cp932ToUtf8(m) << '\n';
     doc_->Messages().Messages.clear();
+}
+
+int WriteToStandardOutput(
+    const std::string& extension,
+    const std::function<bool(const std::string& path, std::string& error)>& write,
+    std::string& error) {
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+    if (ec) dir = "/tmp";
+    std::string name = (dir / ("qv-out-XXXXXX" + extension)).string();
+    const int fd = ::mkstemps(name.data(), static_cast<int>(extension.size()));
+    if (fd < 0) {
+        error = "cannot make a temporary file in " + dir.string();
+        return kExitBadInput;
+    }
+    ::close(fd);
+    const RemovedOnInterrupt guard(name);
+    int rc = kExitOk;
+    if (!write(name, error)) {
+        rc = kExitBadInput;
+    } else {
+        const WholeFile data = ReadWholeFile(name, std::size_t{1} << 31);
+        std::cout.write(data.Bytes.data(), static_cast<std::streamsize>(data.Bytes.size()));
+        std::cout.flush();
+        if (data.Status != WholeFile::Result::Read || !std::cout) {
+            error = "cannot write to standard output";
+            rc = kExitBadInput;
+        }
+    }
+    ::unlink(name.c_str());
+    return rc;
 }
 
 }  // namespace qv::cli

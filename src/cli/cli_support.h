@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QGuiApplication>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -52,6 +53,15 @@ std::string DocumentPath(const std::string& arg);
 inline bool IsStandardOutput(const std::string& arg) {
     return arg == "-";
 }
+
+// Writers that make files only (atomically, by name) reach standard output through a temporary
+// file: `write` makes it at the path given (ending in `extension`), then its bytes are copied to
+// standard output and it is removed, also on an interrupt. Returns kExitOk, or kExitBadInput with
+// the reason in `error`.
+int WriteToStandardOutput(
+    const std::string& extension,
+    const std::function<bool(const std::string& path, std::string& error)>& write,
+    std::string& error);
 
 // Saves `set` as a fragment file at the command-line path `arg`; prints the failure.
 int SaveDocument(FragSet& set, const std::string& arg);

@@ -52,38 +52,6 @@ const char* FormatName(ExportFormat f) {
     return "";
 }
 
-// Exports into a temporary file and copies it to standard output: the exporters write files
-// only, atomically.
-int ExportToStandardOutput(FragSet& set, ExportFormat format, std::string& error) {
-    const std::string extension(ExportExtension(format));
-    std::error_code ec;
-    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
-    if (ec) dir = "/tmp";
-    std::string name = (dir / ("qv-export-XXXXXX" + extension)).string();
-    const int fd = ::mkstemps(name.data(), static_cast<int>(extension.size()));
-    if (fd < 0) {
-        error = "cannot make a temporary file in " + dir.string();
-        return kExitBadInput;
-    }
-    ::close(fd);
-    const RemovedOnInterrupt guard(name);
-    RenderCache cache;
-    int rc = kExitOk;
-    if (!ExportDocument(set, name, format, cache, &error)) {
-        rc = kExitBadInput;
-    } else {
-        const WholeFile data = ReadWholeFile(name, std::size_t{1} << 31);
-        std::cout.write(data.Bytes.data(), static_cast<std::streamsize>(data.Bytes.size()));
-        std::cout.flush();
-        if (data.Status != WholeFile::Result::Read || !std::cout) {
-            error = "cannot write to standard output";
-            rc = kExitBadInput;
-        }
-    }
-    ::unlink(name.c_str());
-    return rc;
-}
-
 }  // namespace
 
 int RunExport(const CliArgs& args) {
@@ -119,7 +87,11 @@ int RunExport(const CliArgs& args) {
 
     std::string error;
     if (toStdout) {
-        if (ExportToStandardOutput(ws.Set(), format, error) != kExitOk)
+        const auto exportTo = [&](const std::string& path, std::string& why) {
+            RenderCache cache;
+            return ExportDocument(ws.Set(), path, format, cache, &why);
+        };
+        if (WriteToStandardOutput(std::string(ExportExtension(format)), exportTo, error) != kExitOk)
             return Fail(kExitBadInput, error);
         return kExitOk;
     }

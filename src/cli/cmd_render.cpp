@@ -42,37 +42,6 @@ std::string FormatExtension(const CliArgs& args) {
     return ext;
 }
 
-// Renders into a temporary file of the right type and copies it to standard output: the image
-// code writes files only.
-int RenderToStandardOutput(Workspace& ws, const std::string& extension, std::string& error) {
-    std::error_code ec;
-    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
-    if (ec) dir = "/tmp";
-    std::string name = (dir / ("qv-render-XXXXXX" + extension)).string();
-    const int fd = ::mkstemps(name.data(), static_cast<int>(extension.size()));
-    if (fd < 0) {
-        error = "cannot make a temporary file in " + dir.string();
-        return kExitBadInput;
-    }
-    ::close(fd);
-    const RemovedOnInterrupt guard(name);
-    RenderCache cache;
-    int rc = kExitOk;
-    if (SaveDocumentImage(ws.Set(), name, cache, &error) != ImageSaveStatus::Saved) {
-        rc = kExitBadInput;
-    } else {
-        const WholeFile image = ReadWholeFile(name, std::size_t{1} << 31);
-        std::cout.write(image.Bytes.data(), static_cast<std::streamsize>(image.Bytes.size()));
-        std::cout.flush();
-        if (image.Status != WholeFile::Result::Read || !std::cout) {
-            error = "cannot write the image to standard output";
-            rc = kExitBadInput;
-        }
-    }
-    ::unlink(name.c_str());
-    return rc;
-}
-
 }  // namespace
 
 int RunRender(const CliArgs& args) {
@@ -113,7 +82,11 @@ int RunRender(const CliArgs& args) {
 
     std::string error;
     if (toStdout) {
-        if (RenderToStandardOutput(ws, extension, error) != kExitOk)
+        const auto renderTo = [&](const std::string& path, std::string& why) {
+            RenderCache cache;
+            return SaveDocumentImage(ws.Set(), path, cache, &why) == ImageSaveStatus::Saved;
+        };
+        if (WriteToStandardOutput(extension, renderTo, error) != kExitOk)
             return Fail(kExitBadInput, error);
         // Standard output holds the image; the description would spoil it.
         return kExitOk;
