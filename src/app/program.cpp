@@ -20,8 +20,24 @@
 #include "core/settings/usr_ini_file.h"
 #include "render/qt_text.h"
 
+namespace {
+
+// Key names stay the program's own ("Alt+Up", "Del", "PgUp"), as the shortcut page and the
+// settings file name them; everything else of the toolkit speaks Japanese.
+class ToolkitTranslator final : public QTranslator {
+  public:
+    using QTranslator::QTranslator;
+    QString translate(const char* context, const char* sourceText, const char* disambiguation,
+                      int n) const override {
+        if (qstrcmp(context, "QShortcut") == 0) return {};
+        return QTranslator::translate(context, sourceText, disambiguation, n);
+    }
+};
+
+}  // namespace
+
 QTranslator* InstallToolkitTranslations(QCoreApplication& app) {
-    auto* translator = new QTranslator(&app);
+    auto* translator = new ToolkitTranslator(&app);
     if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                           QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

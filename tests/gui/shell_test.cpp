@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QFile>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -759,6 +760,13 @@ TEST(ToolkitTranslations, MessageBoxAnswersAreJapanese) {
         EXPECT_TRUE(box.button(QMessageBox::No)->text().contains(QStringLiteral("いいえ")));
         EXPECT_TRUE(box.button(QMessageBox::Cancel)->text().contains(QStringLiteral("キャンセル")));
     }
+    // Menus show keys by the names the settings file and the shortcut page use.
+    EXPECT_EQ(QKeySequence(Qt::ALT | Qt::Key_Up).toString(QKeySequence::NativeText),
+              QStringLiteral("Alt+Up"));
+    EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_PageDown).toString(QKeySequence::NativeText),
+              QStringLiteral("Ctrl+PgDown"));
+    EXPECT_EQ(QKeySequence(Qt::Key_Delete).toString(QKeySequence::NativeText),
+              QStringLiteral("Del"));
     QCoreApplication::removeTranslator(translator);
     delete translator;
 }
