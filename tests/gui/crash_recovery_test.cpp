@@ -31,6 +31,7 @@
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/recovery/recovery_store.h"
+#include "gui/scripted_prompts.h"
 #include "render/qt_text.h"
 
 namespace {
@@ -47,27 +48,6 @@ const std::string kDocument =
 const std::string kEdited =
     "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
     "\"restored\",2,80,80,8,1,0,16777215,\r\n";
-
-class RecordingPrompts : public qv::Prompts {
-  public:
-    std::vector<QString> Asked;
-    std::deque<qv::PromptAnswer> Answers;
-    qv::PromptAnswer Warning(std::string_view text, qv::PromptButtons) override {
-        return Next(text);
-    }
-    qv::PromptAnswer Question(std::string_view text, qv::PromptButtons) override {
-        return Next(text);
-    }
-
-  private:
-    qv::PromptAnswer Next(std::string_view text) {
-        Asked.push_back(qv::FromCp932(text));
-        if (Answers.empty()) return qv::PromptAnswer::No;
-        const qv::PromptAnswer a = Answers.front();
-        Answers.pop_front();
-        return a;
-    }
-};
 
 std::string Native(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -126,7 +106,7 @@ class Program {
     }
     TQuillovaMainForm& Form() { return form_; }
     CrashRecovery& Recovery() { return recovery_; }
-    RecordingPrompts& Prompts() { return prompts_; }
+    ScriptedPrompts& Prompts() { return prompts_; }
 
   private:
     static qv::StartupArguments Startup(const QString& ini, const std::string& startFile) {
@@ -135,7 +115,7 @@ class Program {
         s.StartFile = startFile;
         return s;
     }
-    RecordingPrompts prompts_;
+    ScriptedPrompts prompts_;
     AppServices services_;
     TQuillovaMainForm form_;
     CrashRecovery recovery_;

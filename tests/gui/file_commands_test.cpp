@@ -22,32 +22,12 @@
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
+#include "gui/scripted_prompts.h"
 #include "render/qt_text.h"
 
 namespace {
 
 const QString kExample = QStringLiteral(QV_SOURCE_DIR "/examples/brainstorm.csv");
-
-class ScriptedPrompts : public qv::Prompts {
-  public:
-    std::deque<qv::PromptAnswer> Answers;
-    std::vector<QString> Asked;
-    qv::PromptAnswer Warning(std::string_view text, qv::PromptButtons) override {
-        return Next(text);
-    }
-    qv::PromptAnswer Question(std::string_view text, qv::PromptButtons) override {
-        return Next(text);
-    }
-
-  private:
-    qv::PromptAnswer Next(std::string_view text) {
-        Asked.push_back(qv::FromCp932(text));
-        if (Answers.empty()) return qv::PromptAnswer::Cancel;
-        const qv::PromptAnswer a = Answers.front();
-        Answers.pop_front();
-        return a;
-    }
-};
 
 class ScriptedChooser : public FileChooser {
   public:
@@ -97,7 +77,7 @@ class FileCommandsTest : public ::testing::Test {
 
     QTemporaryDir dir_;
     QString doc_;
-    ScriptedPrompts prompts_;
+    ScriptedPrompts prompts_{qv::PromptAnswer::Cancel};
     ScriptedChooser chooser_;
     AppServices services_;
     TQuillovaMainForm form_{services_};

@@ -24,31 +24,11 @@
 #include "core/model/fragment.h"
 #include "core/settings/env_data.h"
 #include "core/settings/paths.h"
+#include "gui/scripted_prompts.h"
 #include "render/qt_text.h"
 #include "unit/model/fakes.h"
 
 namespace {
-
-class ScriptedPrompts : public qv::Prompts {
-  public:
-    std::deque<qv::PromptAnswer> Answers;
-    std::vector<QString> Asked;
-    qv::PromptAnswer Warning(std::string_view text, qv::PromptButtons) override {
-        return Next(text);
-    }
-    qv::PromptAnswer Question(std::string_view text, qv::PromptButtons) override {
-        return Next(text);
-    }
-
-  private:
-    qv::PromptAnswer Next(std::string_view text) {
-        Asked.push_back(qv::FromCp932(text));
-        if (Answers.empty()) return qv::PromptAnswer::No;
-        const qv::PromptAnswer a = Answers.front();
-        Answers.pop_front();
-        return a;
-    }
-};
 
 const char kFragmentHeader[] = "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n";
 
