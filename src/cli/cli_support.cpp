@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <system_error>
 
@@ -167,10 +168,11 @@ int WriteToStandardOutput(
     if (!write(name, error)) {
         rc = kExitBadInput;
     } else {
-        const WholeFile data = ReadWholeFile(name, std::size_t{1} << 31);
-        std::cout.write(data.Bytes.data(), static_cast<std::streamsize>(data.Bytes.size()));
+        // Copied in pieces: the writers stream pages of any size, and so must this.
+        std::ifstream in(name, std::ios::binary);
+        if (in) std::cout << in.rdbuf();
         std::cout.flush();
-        if (data.Status != WholeFile::Result::Read || !std::cout) {
+        if (!in || in.bad() || !std::cout) {
             error = "cannot write to standard output";
             rc = kExitBadInput;
         }

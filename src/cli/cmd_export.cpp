@@ -1,17 +1,11 @@
 // quillovarsta-cli export DOC OUT [--format svg|pdf|png|canvas]: writes the document in an open
 // format chosen by OUT's extension (".svg", ".pdf", ".png", ".canvas", any letter case). OUT "-"
 // writes to standard output in the format --format names.
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <string>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "core/fs/atomic_file.h"
-#include "core/fs/read_file.h"
 #include "core/text/cp932.h"
 #include "core/text/json_writer.h"
 #include "render/document_export.h"
@@ -85,10 +79,12 @@ int RunExport(const CliArgs& args) {
                       << PictureStatusText(status) << '\n';
     }
 
+    // The document's own pictures, plug-in formats included, also at full size.
+    RenderCache cache;
+    cache.SetPictureSource(&ws.Document().Pictures().Cache(), ws.Document().Pictures().Plugins());
     std::string error;
     if (toStdout) {
         const auto exportTo = [&](const std::string& path, std::string& why) {
-            RenderCache cache;
             return ExportDocument(ws.Set(), path, format, cache, &why);
         };
         if (WriteToStandardOutput(std::string(ExportExtension(format)), exportTo, error) != kExitOk)
@@ -96,7 +92,6 @@ int RunExport(const CliArgs& args) {
         return kExitOk;
     }
     const std::string outPath = DocumentPath(out);
-    RenderCache cache;
     if (!ExportDocument(ws.Set(), outPath, format, cache, &error))
         return Fail(kExitBadInput, out + ": " + error);
 

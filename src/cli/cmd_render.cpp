@@ -1,19 +1,12 @@
 // quillovarsta-cli render DOC OUT [--quality N] [--format bmp|jpg]: writes the document image as
 // the program's image command does (".BMP" a Windows bitmap, ".JPG" a baseline JPEG), without a
 // display. OUT "-" writes the image to standard output, as a bitmap unless --format says jpg.
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "core/fs/atomic_file.h"
-#include "core/fs/read_file.h"
 #include "core/settings/paths.h"
 #include "core/text/cp932.h"
 #include "core/text/json_writer.h"

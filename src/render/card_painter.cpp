@@ -294,22 +294,23 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
                 .translated(-how.Origin);
         const bool transparent = f.ColBG == kNoColor;
         // Paper and vector files take the file's own pixels, so a scaled-down card prints sharp.
-        std::shared_ptr<const SharedPicture> full;
         const SharedPicture* source = PictureSource(*f.Cache);
-        if (how.Vector && source) full = cache.Pictures().FullSize(*source, cache.Plugins());
-        const SharedPicture* whole =
-            full ? full.get() : (source && source->FullSize ? source : nullptr);
-        if (whole && how.Vector) {
-            // A file keeps its own transparency; a picture without one needs its pixels masked.
-            const bool masked = transparent && !whole->Image.hasAlphaChannel();
-            if (!transparent && whole->Image.hasAlphaChannel())
-                p.fillRect(target, ToQColor(f.ColBG));
-            if (!masked && how.Files && how.Files->DrawPictureFile(p, target, *whole)) return;
-            if (transparent)
-                p.drawImage(target, MaskedPicture(whole->Image));
-            else
-                p.drawImage(target, whole->Image);
-            return;
+        if (how.Vector && source) {
+            // A file keeps its own transparency (scaled copies keep the alpha channel); a picture
+            // without one needs its pixels masked.
+            const bool hasAlpha = source->Image.hasAlphaChannel();
+            const bool masked = transparent && !hasAlpha;
+            if (!transparent && hasAlpha) p.fillRect(target, ToQColor(f.ColBG));
+            // A target that embeds the file itself needs no decoding at full size.
+            if (!masked && how.Files && how.Files->DrawPictureFile(p, target, *source)) return;
+            const std::shared_ptr<const SharedPicture> full =
+                cache.Pictures().FullSize(*source, cache.Plugins());
+            const SharedPicture* whole = full ? full.get() : (source->FullSize ? source : nullptr);
+            if (whole) {
+                p.drawImage(target,
+                            transparent ? cache.TransparentPicture(whole->Image) : whole->Image);
+                return;
+            }
         }
         DrawPicture(p, *picture, target, transparent, f.ColBG, cache);
         return;
