@@ -123,6 +123,13 @@ TEST_F(OptionDialogTest, CancelKeepsOnlyCustomColoursAndUndoesTheArrowLists) {
     EXPECT_EQ(env.GLineArrowSize, 16);        // at once, for the sample and the windows
     Click(dlg.ColourButton());
     EXPECT_EQ(env.CustomColors[5], qv::Color{0x030201});
+    // A custom colour defined in a colour dialog that is then cancelled is kept too.
+    dlg.ChooseColour = [](const QColor&) -> std::optional<QColor> {
+        QColorDialog::setCustomColor(6, QColor(4, 5, 6));
+        return std::nullopt;
+    };
+    Click(dlg.ColourButton());
+    EXPECT_EQ(env.CustomColors[6], qv::Color{0x060504});
     Page(5);
     Tick(dlg.PrintMono());
 

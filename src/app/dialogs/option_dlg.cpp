@@ -44,8 +44,7 @@ const char* const kFontNames[qv::kOptionFontCount] = {"断片", "表札", "標�
                                                       "ステータスバー"};
 
 qv::Color FromQColor(const QColor& c) {
-    return static_cast<qv::Color>(c.red()) | static_cast<qv::Color>(c.green()) << 8 |
-           static_cast<qv::Color>(c.blue()) << 16;
+    return qv::Rgb(c.red(), c.green(), c.blue());
 }
 
 QSpinBox* Spin(QWidget* parent, int low, int high) {
@@ -620,11 +619,12 @@ void TOptionDlg::EditColour() {
         QColorDialog::setCustomColor(i,
                                      qv::ToQColor(env_.CustomColors[static_cast<std::size_t>(i)]));
     const std::optional<QColor> chosen = ChooseColour(qv::ToQColor(editor_.ColourOf(which)));
-    if (!chosen) return;
+    // Custom colours edited in the colour dialog are kept even when it was cancelled.
     std::array<qv::Color, 16> custom{};
     for (int i = 0; i < 16; ++i)
         custom[static_cast<std::size_t>(i)] = FromQColor(QColorDialog::customColor(i));
     editor_.TakeCustomColours(custom);
+    if (!chosen) return;
     editor_.SetColour(which, FromQColor(*chosen));
     RedrawDesign();
 }
