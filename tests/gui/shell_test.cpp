@@ -39,6 +39,7 @@
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
 #include "render/qt_text.h"
+#include "render/shortcut_keys.h"
 
 namespace {
 
@@ -381,13 +382,14 @@ TEST(CommandKeys, ConvertBetweenCodesAndQtKeys) {
     for (const qv::ShortCutKey& key : qv::kShortCutKeys) {
         const qv::ShortCut code =
             static_cast<qv::ShortCut>(key.VirtualKey | qv::kShortCutCtrl | qv::kShortCutShift);
-        const QKeySequence seq = KeySequenceOf(code);
+        const QKeySequence seq = qv::ShortcutToKeySequence(code);
         EXPECT_FALSE(seq.isEmpty()) << std::string(key.Name);
-        EXPECT_EQ(ShortCutOf(seq), code) << std::string(key.Name);
+        EXPECT_EQ(qv::KeySequenceToShortcut(seq), code) << std::string(key.Name);
     }
-    EXPECT_EQ(KeySequenceOf(kGroupListUpKey), QKeySequence(QStringLiteral("Alt+Up")));
-    EXPECT_EQ(KeySequenceOf(kGroupListDownKey), QKeySequence(QStringLiteral("Alt+Down")));
-    EXPECT_TRUE(KeySequenceOf(0).isEmpty());
+    EXPECT_EQ(qv::ShortcutToKeySequence(kGroupListUpKey), QKeySequence(QStringLiteral("Alt+Up")));
+    EXPECT_EQ(qv::ShortcutToKeySequence(kGroupListDownKey),
+              QKeySequence(QStringLiteral("Alt+Down")));
+    EXPECT_TRUE(qv::ShortcutToKeySequence(0).isEmpty());
 }
 
 // ---- Stored layout ----

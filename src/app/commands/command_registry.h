@@ -20,10 +20,6 @@ namespace qv {
 class UsrIniFile;
 }
 
-// The key a shortcut code stands for, and back (empty / 0 when the other side has no such key).
-QKeySequence KeySequenceOf(qv::ShortCut code);
-qv::ShortCut ShortCutOf(const QKeySequence& key);
-
 // The group list's fixed keys for moving a group up or down; not commands, never reassigned.
 inline constexpr qv::ShortCut kGroupListUpKey = qv::kShortCutAlt | 0x26;
 inline constexpr qv::ShortCut kGroupListDownKey = qv::kShortCutAlt | 0x28;

@@ -43,6 +43,7 @@
 #include "render/colors.h"
 #include "render/fonts.h"
 #include "render/qt_text.h"
+#include "render/text_face.h"
 #include "render/text_layout.h"
 
 namespace {
@@ -52,17 +53,6 @@ constexpr qv::FragmentKind kKinds[4] = {qv::FragmentKind::Text, qv::FragmentKind
 
 int KindIndex(qv::FragmentKind k) {
     return static_cast<int>(k) - 1;
-}
-
-const qv::FontSpec& FontOf(const qv::EnvData& env, qv::FragmentKind k) {
-    switch (k) {
-        case qv::FragmentKind::NamePlate:
-            return env.NamePlateFont;
-        case qv::FragmentKind::Symbol:
-            return env.SymbolFont;
-        default:
-            return env.FragmentFont;
-    }
 }
 
 QString Utf8(const std::string& s) {
