@@ -58,8 +58,6 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     setCentralWidget(mdiArea_);
 
     host_.OnShowStatus = [this](std::string_view text) { ShowMessage(qv::FromCp932(text)); };
-    // New counts for the group list are new counts for the status bar too.
-    host_.OnRefreshGroupList = [this] { DispStatusUpdate(); };
     commands_ = new CommandRegistry(this, [this] { return CurrentState(); });
     RegisterHandlers();
     new SettingsCommands(*this);
@@ -68,7 +66,6 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     BuildToolBars();
     BuildPopups();
     RestorePlacement();
-    groupListShown_ = Ini().ReadBool("General", "GroupList", true);
     mapViewerShown_ = Ini().ReadBool("General", "MapViewer", true);
     BuildPanels();
 

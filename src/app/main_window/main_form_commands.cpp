@@ -88,22 +88,6 @@ void TQuillovaMainForm::RegisterHandlers() {
     r.SetHandler(C::ToolGLine, [this] { SetTool(Tool::GroupLine); });
     r.SetHandler(C::ToolBrush, [this] { SetTool(Tool::Brush); });
     r.SetHandler(C::FileExit, [this] { close(); });
-    // The file commands that the document window already carries out.
-    r.SetHandler(C::FileNew, [this] { OpenDocument(texts::Cp932(texts::kUntitled)); });
-    r.SetHandler(C::FileSave, [this] {
-        TMDIChild* child = ActiveChild();
-        if (child && child->Save())
-            ShowMessage(QFile::decodeName(child->Set().FileName.c_str()) + texts::Q(texts::kSaved));
-    });
-    r.SetHandler(C::FileSaveAs, [this] {
-        TMDIChild* child = ActiveChild();
-        if (child && child->SaveAs())
-            ShowMessage(QFile::decodeName(child->Set().FileName.c_str()) + texts::Q(texts::kSaved));
-    });
-    r.SetHandler(C::FileClose, [this] {
-        if (QMdiSubWindow* sub = mdiArea_->activeSubWindow()) sub->close();
-    });
-
     r.SetHandler(C::EditCut, onDocument([this](qv::FragSet& d) { services_.Buffer().Cut(d); }));
     r.SetHandler(C::EditCopy, onDocument([this](qv::FragSet& d) { services_.Buffer().Copy(d); }));
     const auto onWindow = [this](auto fn) {
