@@ -56,7 +56,7 @@ CardCommands::CardCommands(TQuillovaMainForm& form, AppServices& services)
     RegisterHandlers();
     AttachMenus();
     connect(selection_.get(), &SelectionCommands::BrushColourChanged, this,
-            [this](qv::Color) { ShowBrushColour(); });
+            [this](qv::Color) { form_.UpdateBrushPanel(); });
 }
 
 CardCommands::~CardCommands() = default;
@@ -154,12 +154,4 @@ void CardCommands::AttachMenus() {
     if (QToolButton* panel = form_.BrushPanel())
         connect(panel, &QToolButton::clicked, selection_.get(),
                 &SelectionCommands::ChooseBrushColour);
-}
-
-void CardCommands::ShowBrushColour() {
-    QToolButton* panel = form_.BrushPanel();
-    if (!panel) return;
-    panel->setStyleSheet(
-        QStringLiteral("QToolButton#BrushPanel { background: %1; border: 2px inset palette(mid); }")
-            .arg(qv::ToQColor(services_.Env().Colors.BrushTool).name()));
 }

@@ -35,7 +35,6 @@ class CardCommands final : public QObject, public DocumentWindows {
 
     void RegisterHandlers();
     void AttachMenus();
-    void ShowBrushColour();
 
     TQuillovaMainForm& form_;
     AppServices& services_;
