@@ -294,12 +294,22 @@ class CommandIconEngine final : public QIconEngine {
 
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
                          qreal scale) override {
+        // Tool buttons ask on every repaint and hover: draw each size and mode once.
         const QSize device = (QSizeF(size) * scale).toSize();
-        QPixmap pm(device);
-        pm.fill(Qt::transparent);
-        {
-            QPainter p(&pm);
-            paint(&p, QRect(QPoint(), device), mode, state);
+        const QString key = QStringLiteral("qv-icon-%1-%2x%3-%4")
+                                .arg(index_)
+                                .arg(device.width())
+                                .arg(device.height())
+                                .arg(static_cast<int>(mode));
+        QPixmap pm;
+        if (!QPixmapCache::find(key, &pm)) {
+            pm = QPixmap(device);
+            pm.fill(Qt::transparent);
+            {
+                QPainter p(&pm);
+                paint(&p, QRect(QPoint(), device), mode, state);
+            }
+            QPixmapCache::insert(key, pm);
         }
         pm.setDevicePixelRatio(scale);
         return pm;
