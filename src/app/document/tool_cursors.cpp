@@ -230,6 +230,19 @@ const CursorImage& Cached(CursorShape shape) {
     return images[i];
 }
 
+// Made once: the window sets its cursor on every pointer move.
+const QCursor& CachedCursor(CursorShape shape) {
+    static std::array<QCursor, kLastNumbered - kFirstNumbered + 1> cursors;
+    static std::array<bool, kLastNumbered - kFirstNumbered + 1> made{};
+    const auto i = static_cast<std::size_t>(static_cast<int>(shape) - kFirstNumbered);
+    if (!made[i]) {
+        const CursorImage& image = Cached(shape);
+        cursors[i] = QCursor(image.Pixmap, image.HotSpot.x(), image.HotSpot.y());
+        made[i] = true;
+    }
+    return cursors[i];
+}
+
 bool Numbered(CursorShape shape) {
     const int n = static_cast<int>(shape);
     return n >= kFirstNumbered && n <= kLastNumbered;
@@ -250,8 +263,7 @@ QPixmap ToolCursorImage(CursorShape shape, QPoint* hotSpot) {
 QCursor ToolCursor(CursorShape shape) {
     if (shape == CursorShape::NotAllowed) return QCursor(Qt::ForbiddenCursor);
     if (!Numbered(shape)) return QCursor(Qt::ArrowCursor);
-    const CursorImage& image = Cached(shape);
-    return QCursor(image.Pixmap, image.HotSpot.x(), image.HotSpot.y());
+    return CachedCursor(shape);
 }
 
 }  // namespace qv
