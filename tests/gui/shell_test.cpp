@@ -209,6 +209,19 @@ TEST_F(ShellTest, WithoutADocumentOnlyTheDocumentFreeCommandsAreEnabled) {
     EXPECT_TRUE(shell.Enabled(C::GoHome));
 }
 
+TEST_F(ShellTest, TheDivisionLineSwitchStaysGreyForAPageWithoutDivisions) {
+    Shell shell(ini_);
+    TMDIChild* plain = shell.Form().OpenDocument(texts::Cp932(texts::kUntitled));
+    ASSERT_NE(plain, nullptr);
+    emit shell.Form().MainMenu(4)->aboutToShow();
+    EXPECT_FALSE(shell.Enabled(C::ShowDivLine)) << "the rules' refresh must not undo the menu's";
+    // A fixed page with divisions offers it at the next opening.
+    plain->Set().FixedSize = true;
+    plain->Set().DivColumns = 2;
+    emit shell.Form().MainMenu(4)->aboutToShow();
+    EXPECT_TRUE(shell.Enabled(C::ShowDivLine));
+}
+
 TEST_F(ShellTest, AReadOnlyDocumentKeepsTheCommandsThatDoNotChangeIt) {
     Shell shell(ini_);
     TMDIChild* child = shell.Form().OpenDocument(kExample);

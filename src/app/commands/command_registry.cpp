@@ -69,8 +69,11 @@ bool CommandRegistry::Run(CommandId id) {
 
 void CommandRegistry::UpdateEnabling() {
     const EnablingState state = state_();
+    // Commands without a rule are left as their menus set them on opening (the division-line
+    // switch greys itself there for a page without divisions until the menu opens again).
     for (const CommandRow& row : CommandTable())
-        Action(row.Id)->setEnabled(RuleAllows(row.Rule, state));
+        if (row.Rule != EnablingRule::Always)
+            Action(row.Id)->setEnabled(RuleAllows(row.Rule, state));
 }
 
 void CommandRegistry::SetKey(CommandId id, qv::ShortCut key) {
