@@ -25,6 +25,7 @@
 #include "core/settings/paths.h"
 #include "core/text/cp932.h"
 #include "core/text/text_helpers.h"
+#include "render/picture.h"
 #include "render/qt_text.h"
 
 namespace {
@@ -228,11 +229,8 @@ QList<TMDIChild*> TQuillovaMainForm::Children() const {
 namespace {
 
 bool IsPicturePath(const QString& upperSuffix, const qv::SpiUnit& plugins) {
-    static const QStringList kBuiltIn = {QStringLiteral("BMP"), QStringLiteral("JPG"),
-                                         QStringLiteral("JPE"), QStringLiteral("JPEG"),
-                                         QStringLiteral("ICO")};
-    if (kBuiltIn.contains(upperSuffix)) return true;
     const std::string ext = "." + upperSuffix.toStdString();
+    if (qv::PictureFormatOf(ext) != qv::PictureFormat::Other) return true;
     for (const qv::spi_info& plugin : plugins.Plugins()) {
         if (!plugin.Pattern.empty() && qv::PatternExtension(plugin.Pattern) == ext) return true;
     }

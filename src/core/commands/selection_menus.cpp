@@ -209,18 +209,15 @@ bool ApplyLineItem(FragSet& doc, EnvData& env, int tag) {
         if (doc.CurrentTool == 1) doc.View().SetCursor(CursorShape::LineTool);
         return false;
     }
+    // Restyling invalidates the line and re-routes the frames itself.
     if (!doc.SetGroupLineStyle(doc.SelectedLine, type, width)) return false;
     doc.RefreshRequest();
-    doc.RedrawAll();
     return true;
 }
 
 bool DeleteSelectedLine(FragSet& doc) {
     // The same deletion as the Delete key and the delete command, with a line selected.
-    if (doc.SelectedLine < 0 || !doc.DeleteSelectionOrLine()) return false;
-    doc.RefreshRequest();
-    doc.RedrawAll();
-    return true;
+    return doc.SelectedLine >= 0 && doc.DeleteSelectionOrLine();
 }
 
 }  // namespace qv

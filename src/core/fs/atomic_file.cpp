@@ -192,6 +192,7 @@ void AtomicFileWriter::Abandon() {
     ::close(fd_);
     ::unlink(tempPath_.c_str());
     fd_ = -1;
+    guard_.reset();
 }
 
 namespace {
@@ -222,6 +223,7 @@ bool AtomicFileWriter::Open(const std::string& nativePath, std::string* error) {
     if (dir.empty()) dir = ".";
     fd_ = CreateTempFile(dir, tempPath_);
     if (fd_ < 0) return Refuse(error, CannotWrite(path, SystemErrorText(errno)));
+    guard_ = std::make_unique<RemovedOnInterrupt>(tempPath_);
     if (exists) (void)::fchmod(fd_, st.st_mode & 07777);
     nativePath_ = nativePath;
     target_ = target.string();
@@ -259,10 +261,9 @@ bool AtomicFileWriter::Commit(std::string* error) {
     if (::close(fd_) != 0 && err == 0) err = errno;
     fd_ = -1;
     if (err == 0 && ::rename(tempPath_.c_str(), target_.c_str()) != 0) err = errno;
-    if (err != 0) {
-        ::unlink(tempPath_.c_str());
-        return Refuse(error, CannotWrite(nativePath_, SystemErrorText(err)));
-    }
+    if (err != 0) ::unlink(tempPath_.c_str());
+    guard_.reset();
+    if (err != 0) return Refuse(error, CannotWrite(nativePath_, SystemErrorText(err)));
     fs::path dir = fs::path(target_).parent_path();
     if (dir.empty()) dir = ".";
     const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

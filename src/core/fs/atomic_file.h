@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -81,6 +82,7 @@ class AtomicFileWriter {
     std::string nativePath_;
     std::string target_;
     std::string tempPath_;
+    std::unique_ptr<RemovedOnInterrupt> guard_;  // the half-written file goes on Ctrl-C too
 };
 
 }  // namespace qv

@@ -29,10 +29,6 @@ bool IsSessionId(std::string_view s) {
     });
 }
 
-bool EndsWith(std::string_view s, std::string_view tail) {
-    return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
-}
-
 // "<session>-<serial>" into its parts.
 std::optional<std::pair<std::string, int>> ParseStem(std::string_view stem) {
     const std::size_t dash = stem.rfind('-');
@@ -197,16 +193,16 @@ RecoveryFolderContents ListRecoveryFolder(const fs::path& folder) {
         const std::string name = it->path().filename().string();
         if (name.starts_with('.')) {
             // The temporary file of a replacement that never finished.
-            if (EndsWith(name, ".tmp")) contents.TemporaryFiles.push_back(it->path());
+            if (name.ends_with(".tmp")) contents.TemporaryFiles.push_back(it->path());
             continue;
         }
-        if (EndsWith(name, kRecoveryLockExtension)) {
+        if (name.ends_with(kRecoveryLockExtension)) {
             const std::string session = name.substr(0, name.size() - kRecoveryLockExtension.size());
             if (IsSessionId(session)) contents.LockedSessions.push_back(session);
             continue;
         }
-        const bool isCopy = EndsWith(name, kRecoveryCopyExtension);
-        const bool isInfo = EndsWith(name, kRecoveryInfoExtension);
+        const bool isCopy = name.ends_with(kRecoveryCopyExtension);
+        const bool isInfo = name.ends_with(kRecoveryInfoExtension);
         if (!isCopy && !isInfo) continue;
         const auto stem = ParseStem(std::string_view(name).substr(
             0, name.size() - (isCopy ? kRecoveryCopyExtension : kRecoveryInfoExtension).size()));

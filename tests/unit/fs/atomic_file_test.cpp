@@ -119,7 +119,7 @@ TEST(ReplaceFileAtomically, WritesTheLongestNameAFolderTakes) {
     EXPECT_EQ(EntryCount(dir.Path()), 1);
 }
 
-TEST(ReplaceFileAtomically, AnInterruptRemovesTheTemporaryFile) {
+TEST(RemovedOnInterrupt, AGuardedFileIsRemovedWhenTheProcessIsInterrupted) {
     TempDir dir;
     const std::string temp = dir.File(".qv0000.tmp");
     const pid_t pid = ::fork();
@@ -134,6 +134,20 @@ TEST(ReplaceFileAtomically, AnInterruptRemovesTheTemporaryFile) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "ended as SIGTERM ends it";
     EXPECT_FALSE(fs::exists(temp));
+
+    // A page streamed out piece by piece leaves no half-written file behind either.
+    const std::string target = dir.File("page.bmp");
+    const pid_t streaming = ::fork();
+    if (streaming == 0) {
+        RemoveTemporaryFilesOnInterrupt();
+        AtomicFileWriter writer;
+        if (!writer.Open(target) || !writer.Write("half a page")) ::_exit(3);
+        ::raise(SIGINT);
+        ::_exit(0);
+    }
+    ASSERT_EQ(::waitpid(streaming, &status, 0), streaming);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    EXPECT_EQ(EntryCount(dir.Path()), 0) << "the writer's temporary file must go";
 
     // Without a guard the handler leaves files alone.
     const pid_t other = ::fork();
