@@ -1,12 +1,10 @@
 #include "app/platform/link_follower.h"
 
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeDatabase>
-#include <QThread>
 #include <array>
 
 #include "core/commands/jump_history.h"
@@ -178,13 +176,8 @@ void LinkFollower::GoHome(const FragSet* active) {
 }
 
 void LinkFollower::OpenFile(const std::string& path, const std::string& cp932Link) {
-    // A held Shift key would change how the desktop opens the file: wait until it is up.
-    QElapsedTimer waited;
-    waited.start();
-    while ((QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier) &&
-           waited.elapsed() < 30000)
-        QThread::msleep(20);
-
+    // The desktop's opener does not read the keyboard, so a Shift still held from the gesture
+    // needs no waiting for (waiting would freeze the window).
     const QString local = QFile::decodeName(path.c_str());
     const ProgramCheck program = CheckProgram(local);
     if (program.IsProgram) {
