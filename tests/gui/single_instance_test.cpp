@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUuid>
 #include <atomic>
 #include <cstring>
@@ -25,6 +27,8 @@
 #include "app/app_services.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
+#include "app/program.h"
+#include "core/io/instance_request.h"
 #include "gui/scripted_prompts.h"
 
 namespace {
@@ -83,6 +87,29 @@ TEST(SingleInstance, ALaterStartHandsItsDocumentToTheRunningOne) {
     EXPECT_EQ(StartLater(key, "").Role, qv::SingleInstance::Role::Secondary);
     ASSERT_TRUE(WaitFor(activated));
     EXPECT_EQ(activated.first().first().value<std::string>(), "") << "only come to the front";
+}
+
+TEST(SingleInstance, TheRequestKeepsTheLayoutEarlierVersionsSent) {
+    // Earlier versions wrote the path as a byte array of a data stream; both ends must still agree.
+    QByteArray earlier;
+    QDataStream out(&earlier, QIODevice::WriteOnly);
+    out << QByteArray("/home/u/a.csv");
+    EXPECT_EQ(QByteArray::fromStdString(qv::InstanceRequestBytes("/home/u/a.csv")), earlier);
+    const qv::InstanceRequest read =
+        qv::ParseInstanceRequest(std::string_view(earlier.constData(), earlier.size()));
+    EXPECT_EQ(read.Status, qv::InstanceRequest::State::Complete);
+    EXPECT_EQ(read.Path, "/home/u/a.csv");
+    QByteArray none;
+    QDataStream outNone(&none, QIODevice::WriteOnly);
+    outNone << QByteArray();
+    EXPECT_EQ(qv::ParseInstanceRequest(std::string_view(none.constData(), none.size())).Path, "");
+    // A relative path or a NUL is no request; a partial one waits for the rest.
+    EXPECT_EQ(qv::ParseInstanceRequest(qv::InstanceRequestBytes("a.csv")).Status,
+              qv::InstanceRequest::State::Invalid);
+    EXPECT_EQ(qv::ParseInstanceRequest(qv::InstanceRequestBytes(std::string("/a\0b", 4))).Status,
+              qv::InstanceRequest::State::Invalid);
+    EXPECT_EQ(qv::ParseInstanceRequest(qv::InstanceRequestBytes("/a.csv").substr(0, 6)).Status,
+              qv::InstanceRequest::State::Incomplete);
 }
 
 TEST(SingleInstance, KeysSeparateProgramsWithOtherSettingsFiles) {
@@ -310,17 +337,35 @@ TEST_F(ForeignInstanceTest, AnotherUsersLockOrSocketOrProgramGetsNothing) {
     EXPECT_FALSE(theirs.Received());
 }
 
-TEST(SingleInstance, ARunningProgramThatDoesNotAnswerIsReported) {
-    const QString key = UniqueKey();
+TEST(SingleInstance, AStartThatCannotHandOverRunsOnItsOwnAndSaysWhy) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString ini = dir.filePath(QStringLiteral("own.INI"));
+    const QString key = qv::SingleInstance::KeyFor(QFile::encodeName(ini).toStdString());
     const QString base = QDir(qv::SingleInstance::RuntimeFolder()).filePath(key);
     // A program of ours that holds the lock and listens but never serves its socket.
     QLockFile held(base + QStringLiteral(".lock"));
     ASSERT_TRUE(held.tryLock(0));
     QLocalServer hung;
     ASSERT_TRUE(hung.listen(base + QStringLiteral(".sock")));
-    qv::SingleInstance start(key);
-    EXPECT_EQ(start.Start("/x.csv"), qv::SingleInstance::Role::Failed);
-    EXPECT_EQ(start.Problem(), QStringLiteral("起動中のプログラムが応答しません"));
+
+    ScriptedPrompts prompts;
+    ProgramHooks hooks;
+    hooks.ServicesReady = [&](AppServices& services) { services.Prompts().Redirect(&prompts); };
+    bool started = false;
+    hooks.Started = [&](TQuillovaMainForm&, AppServices&) {
+        started = true;
+        QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+    };
+    QByteArray program = "quillovarsta";
+    QByteArray settings = "-I" + QFile::encodeName(ini);
+    char* argv[] = {program.data(), settings.data(), nullptr};
+    EXPECT_EQ(RunProgram(2, argv, hooks), 0);
+    EXPECT_TRUE(started) << "the start went on as a program of its own";
+    ASSERT_FALSE(prompts.Asked.empty());
+    EXPECT_EQ(prompts.Asked[0],
+              QStringLiteral("起動中のプログラムに引き渡せなかったため、新しく起動しました\n"
+                             "起動中のプログラムが応答しません"));
 }
 
 TEST(SingleInstance, AHandOverBeyondTheWindowLimitIsReported) {
