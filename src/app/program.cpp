@@ -63,9 +63,10 @@ int RunProgram(int argc, char** argv, const ProgramHooks& hooks) {
                             .lexically_normal()
                             .string();
     qv::SingleInstance instance(qv::SingleInstance::KeyFor(startup.IniPath));
-    // When the running program holds the lock but cannot be reached, start anyway: a hung
-    // program must not keep the user from working.
-    if (instance.Start(startDocument) == qv::SingleInstance::Role::Secondary) return -1;
+    // When the running program cannot be reached or trusted, start anyway: a hung program, or
+    // another user's files, must not keep the user from working.
+    const qv::SingleInstance::Role role = instance.Start(startDocument);
+    if (role == qv::SingleInstance::Role::Secondary) return -1;
 
     // The services outlive the window that uses them.
     AppServices services(startup);
@@ -75,11 +76,13 @@ int RunProgram(int argc, char** argv, const ProgramHooks& hooks) {
     // The copies of unsaved changes belong to the settings file, as the running program does.
     CrashRecovery recovery(form, services, qv::RecoveryFolderFor(startup.IniPath));
     QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
-                     [&form](const std::string& documentPath) {
-                         form.BringToFront();
-                         if (!documentPath.empty()) form.OpenDocument(documentPath);
-                     });
+                     &TQuillovaMainForm::OpenHandedOver);
     form.ShowAsStored();
+    // Said once the window is up, so the user knows why a second program runs.
+    if (role == qv::SingleInstance::Role::Failed)
+        services.Prompts().Warning(
+            qv::ToCp932(texts::Q(texts::kHandOverFailed) + instance.Problem()),
+            qv::PromptButtons::Ok);
     // Messages show the path as near as code page 932 can hold it.
     const std::string shownIni = qv::ToCp932(QFile::decodeName(startup.IniPath.c_str()));
     if (services.Ini().State() == qv::UsrIniFile::LoadState::Unreadable) {

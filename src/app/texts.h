@@ -44,6 +44,18 @@ inline constexpr std::string_view kSettingsReadOnly =
 inline constexpr std::string_view kSettingsNotSaved = "]設定を保存できませんでした\n";
 inline constexpr std::string_view kHelpMissing = "]ヘルプが見つかりません";
 
+// Following a card's link ("[" + link + text; %1: what kind of program, or which application).
+inline constexpr std::string_view kLinkIsProgram =
+    "]はプログラム (%1) です。開くとこのプログラムが実行されます。\n"
+    "信頼できる文書のリンクでなければ開かないでください。開きますか?";
+inline constexpr std::string_view kProgramWord = "プログラム";
+inline constexpr std::string_view kLinkOpenQuestion = "]を開きますか?";
+inline constexpr std::string_view kLinkHandler = "\n開くアプリケーション: %1";
+inline constexpr std::string_view kLinkHandlerUnknown =
+    "\nこのアドレスを開くアプリケーションは分かりません";
+inline constexpr std::string_view kLinkNoApplication = "]を開くアプリケーションが見つかりません";
+inline constexpr std::string_view kLinkBadAddress = "]は正しいアドレスではありません";
+
 // Recovery copies of unsaved changes (%1: the copy's time; the path leads the question).
 inline constexpr std::string_view kRecoveryQuestion =
     "]\n前回正常に終了しなかったため、保存されていない変更が残っています\n"
@@ -56,6 +68,51 @@ inline constexpr std::string_view kRecoveryLeftIn = "\nコピーは次の場所�
 inline constexpr std::string_view kRecoveryTooMany =
     "これ以上開けません。残りの復元用コピーは次回の起動時に確認します";
 inline constexpr std::string_view kRecoveryNotWritten = "復元用のコピーを保存できませんでした: ";
+
+// Why a file could not be written or read, after a message that names it.
+inline constexpr std::string_view kSaveFailedIn = "]\n";  // kSaveFailed + "\n[" + path + this
+inline constexpr std::string_view kWhyNoName = "ファイル名がありません";
+inline constexpr std::string_view kWhyReadOnly = "書き込み禁止のファイルです";
+inline constexpr std::string_view kWhyFolder = "フォルダーです";
+inline constexpr std::string_view kWhyDevice = "デバイスです。通常のファイルではありません";
+inline constexpr std::string_view kWhyFifo = "FIFO です。通常のファイルではありません";
+inline constexpr std::string_view kWhySocket = "ソケットです。通常のファイルではありません";
+inline constexpr std::string_view kWhyNotRegular = "通常のファイルではありません";
+inline constexpr std::string_view kWhyLinkLoop = "シンボリックリンクが循環しています";
+inline constexpr std::string_view kWhyTooLargeToSave =
+    "文書が大きすぎます。保存すると読み込めないファイルになります";
+inline constexpr std::string_view kWhyIncomplete =
+    "この文書はファイルの一部しか読み込んでいないため、上書きすると残りが失われます";
+inline constexpr std::string_view kWhyMissing = "ファイルまたはフォルダーが見つかりません";
+inline constexpr std::string_view kWhyPermission = "アクセスが許可されていません";
+inline constexpr std::string_view kWhyTooLarge = "ファイルが大きすぎます";
+inline constexpr std::string_view kWhyNoSpace = "ディスクの空き容量が足りません";
+inline constexpr std::string_view kWhyQuota = "ディスクの使用量の制限を超えています";
+inline constexpr std::string_view kWhyReadOnlyDisk = "読み取り専用のディスクです";
+inline constexpr std::string_view kWhyNameTooLong = "ファイル名が長すぎます";
+inline constexpr std::string_view kWhyIo = "ディスクの読み書きに失敗しました";
+inline constexpr std::string_view kWhyBusy = "ファイルが使用中です";
+inline constexpr std::string_view kWhyOther = "システムのエラー: %1";  // the system's own words
+// Why a recovery copy cannot be restored.
+inline constexpr std::string_view kWhyInfoMissing = "説明ファイル (%1) がありません";
+inline constexpr std::string_view kWhyInfoUnreadable = "説明ファイルを読み込めません: %1";
+inline constexpr std::string_view kWhyInfoDamaged = "説明ファイルが壊れています";
+inline constexpr std::string_view kWhyNotFragmentFile = "断片ファイルではありません";
+
+// A later start that could not hand its document to the running program, which then runs as a
+// program of its own (the reason follows); and a hand-over the running program has no room for.
+inline constexpr std::string_view kHandOverFailed =
+    "起動中のプログラムに引き渡せなかったため、新しく起動しました\n";
+inline constexpr std::string_view kInstanceNoFolder =
+    "ロックファイルを置く自分専用のフォルダーを用意できません";
+inline constexpr std::string_view kInstanceCannotLock = "ロックファイル %1 を作成できません";
+inline constexpr std::string_view kInstanceForeignLock =
+    "ロックファイル %1 はほかのユーザーのものです";
+inline constexpr std::string_view kInstanceForeignSocket = "ソケット %1 はほかのユーザーのものです";
+inline constexpr std::string_view kInstanceForeignPeer =
+    "ソケット %1 で待っているのはほかのユーザーのプログラムです";
+inline constexpr std::string_view kInstanceNoAnswer = "起動中のプログラムが応答しません";
+inline constexpr std::string_view kInstanceCannotListen = "ソケット %1 を開けません";
 
 // Menus beyond the command captions.
 inline constexpr std::string_view kMenuFile = "ファイル(&F)";

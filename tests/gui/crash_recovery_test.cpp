@@ -343,9 +343,12 @@ TEST_F(CrashRecoveryTest, UnreadableCopiesAreSetAsideAndARunningProgramsCopiesAr
     // The one without a time comes first, named by its file.
     EXPECT_TRUE(asked[0].startsWith(
         QLatin1Char('[') + QFile::decodeName(qv::RecoveryCopyPath(folder_, "p1t1", 2).c_str())));
-    EXPECT_TRUE(asked[0].contains(QStringLiteral("damaged")));
+    // The reasons are in the language of the message around them.
+    EXPECT_TRUE(asked[0].contains(
+        QStringLiteral("]の復元用コピーを読み込めません\n説明ファイルが壊れています\n")));
     EXPECT_TRUE(asked[1].startsWith(QLatin1Char('[') + doc_ + QLatin1Char(']')));
-    EXPECT_TRUE(asked[1].contains(QStringLiteral("not a fragment file")));
+    EXPECT_TRUE(asked[1].contains(
+        QStringLiteral("]の復元用コピーを読み込めません\n断片ファイルではありません\n")));
     EXPECT_TRUE(asked[1].contains(aside));
     EXPECT_EQ(p.Form().DocumentCount(), 0);
     EXPECT_EQ(ReadAll(folder_ / "unreadable" / "p1t1-1.csv"), "not a document\r\n");

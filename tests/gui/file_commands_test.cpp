@@ -177,10 +177,21 @@ TEST_F(FileCommandsTest, SaveWritesAndReportsAndAFailedSaveKeepsEverything) {
     prompts_.Asked.clear();
     EXPECT_FALSE(form_.Files().FileSaveAs());
     ASSERT_EQ(prompts_.Asked.size(), 1u);
-    EXPECT_EQ(prompts_.Asked[0], QStringLiteral("保存できませんでした"));
+    // Which file, and why.
+    EXPECT_EQ(prompts_.Asked[0],
+              QStringLiteral("保存できませんでした\n[") + locked +
+                  QStringLiteral("/new.csv]\nファイルまたはフォルダーが見つかりません"));
     EXPECT_TRUE(child->Set().Modified);
     EXPECT_EQ(child->windowTitle(), caption);
     EXPECT_EQ(QFile::decodeName(child->Set().FileName.c_str()), doc_);
+
+    const QString folder = dir_.filePath(QStringLiteral("folder.csv"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    chooser_.Files = {folder};
+    prompts_.Asked.clear();
+    EXPECT_FALSE(form_.Files().FileSaveAs());
+    ASSERT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_TRUE(prompts_.Asked[0].endsWith(QStringLiteral("folder.csv]\nフォルダーです")));
 
     // Save as elsewhere: the caption follows the new name.
     const QString moved = dir_.filePath(QStringLiteral("moved.csv"));

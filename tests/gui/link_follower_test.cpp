@@ -3,14 +3,19 @@
 // history across three documents in the main window.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <deque>
+#include <functional>
 
 #include "app/app_services.h"
 #include "app/dialogs/frg_prop_dlg.h"
@@ -19,6 +24,8 @@
 #include "app/main_window/card_dialogs.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/link_follower.h"
+#include "app/platform/qt_ports.h"
+#include "app/platform/scheme_handler.h"
 #include "core/commands/jump_history.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
@@ -139,6 +146,157 @@ TEST_F(LinkTest, FragmentFilesOpenInsideByContentWebAddressesBySchemeMissingIsRe
     Follow(dir_.filePath(QStringLiteral("gone.csv")));
     ASSERT_EQ(prompts_.Asked.size(), 2u);
     EXPECT_TRUE(prompts_.Asked[1].endsWith(QStringLiteral("]は存在しません")));
+}
+
+// Answers the next message box once it is up, after `look` has seen it (given up after 5 s).
+void WhenBoxShows(const std::function<void(QMessageBox*)>& look, int tries = 250) {
+    QTimer::singleShot(20, [look, tries] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box) {
+            look(box);
+        } else if (tries > 0) {
+            WhenBoxShows(look, tries - 1);
+        }
+    });
+}
+
+TEST_F(LinkTest, TheProgramQuestionShowsItsWholeTextAndEnterAnswersNo) {
+    // A name that would hide the rest of the question if it were taken as markup.
+    const QString script = Write(QStringLiteral("<b>x<!--.sh"), "#!/bin/sh\n", true);
+    qv::QtPrompts real;
+    qv::LinkFollower follower(doc_.env, real);
+    follower.SetOpenExternally([this](const QUrl& url) {
+        handed_.push_back(url);
+        return true;
+    });
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    WhenBoxShows([&](QMessageBox* box) {
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(label, nullptr);
+        shown = label->text();
+        format = label->textFormat();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    qv::Fragment* f = doc_.Add("c", 1, 10, 10);
+    f->Link = qv::ToCp932(script);
+    f->Visible = true;
+    follower.OpenLink(doc_.set, *f);
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_TRUE(shown.startsWith(QLatin1Char('[') + script + QLatin1Char(']')));
+    EXPECT_TRUE(shown.contains(QStringLiteral("開くとこのプログラムが実行されます")));
+    EXPECT_TRUE(handed_.empty()) << "Enter must not run the program";
+}
+
+TEST_F(LinkTest, FileAddressesGetThePathChecks) {
+    const QString script = Write(QStringLiteral("run me.sh"), "#!/bin/sh\n", true);
+    QString address = QUrl::fromLocalFile(script).toString(QUrl::FullyEncoded);
+    ASSERT_TRUE(address.contains(QStringLiteral("%20")));
+    prompts_.Answers = {qv::PromptAnswer::No};
+    Follow(address);
+    ASSERT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_TRUE(prompts_.Asked[0].contains(QStringLiteral("開くとこのプログラムが実行されます")));
+    EXPECT_TRUE(handed_.empty()) << "a refused program is not run";
+
+    // A fragment file behind a file address opens inside, with the history.
+    const QString inside = Write(QStringLiteral("cards.csv"),
+                                 QByteArray(kFragmentHeader) + "\"a\",1,1,1,4,1,0,16777215,\r\n");
+    Follow(QStringLiteral("FILE://localhost") + inside + QStringLiteral("#top"));
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(opened_[0]), inside);
+
+    // Another host, a NUL and a relative address are no local file; a missing one is reported.
+    for (const QString& bad : {QStringLiteral("file://server/share/x.txt"),
+                               QStringLiteral("file:///tmp/a%00b"), QStringLiteral("file:x.txt")}) {
+        prompts_.Asked.clear();
+        Follow(bad);
+        ASSERT_EQ(prompts_.Asked.size(), 1u) << bad.toStdString();
+        EXPECT_TRUE(prompts_.Asked[0].endsWith(QStringLiteral("]は正しいアドレスではありません")));
+    }
+    prompts_.Asked.clear();
+    Follow(QStringLiteral("file://") + dir_.filePath(QStringLiteral("gone.txt")));
+    ASSERT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_TRUE(prompts_.Asked[0].endsWith(QStringLiteral("]は存在しません")));
+    EXPECT_TRUE(handed_.empty());
+}
+
+// Points the desktop's settings folders at a temporary folder for the life of the object.
+class DesktopFolders {
+  public:
+    explicit DesktopFolders(const QString& root) {
+        for (const char* name :
+             {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
+            saved_.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        }
+        qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toLocal8Bit());
+        qputenv("XDG_CONFIG_DIRS", (root + QStringLiteral("/etc")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", (root + QStringLiteral("/share")).toLocal8Bit());
+    }
+    ~DesktopFolders() {
+        for (const Saved& s : saved_) {
+            if (s.Set)
+                qputenv(s.Name, s.Value);
+            else
+                qunsetenv(s.Name);
+        }
+    }
+
+  private:
+    struct Saved {
+        const char* Name;
+        QByteArray Value;
+        bool Set;
+    };
+    std::vector<Saved> saved_;
+};
+
+TEST_F(LinkTest, AnotherSchemeNamesItsApplicationAndEnterAnswersNo) {
+    DesktopFolders folders(dir_.path());
+    QDir(dir_.path()).mkpath(QStringLiteral("config"));
+    QDir(dir_.path()).mkpath(QStringLiteral("data/applications"));
+    QDir(dir_.path()).mkpath(QStringLiteral("share/applications"));
+    Write(QStringLiteral("data/applications/fetcher.desktop"),
+          "[Desktop Entry]\nType=Application\nName=Fetcher\nName[ja]=<i>取得係</i>\n"
+          "Exec=fetcher %u\n");
+    Write(QStringLiteral("share/applications/viewer.desktop"), "[Desktop Entry]\nName=Viewer\n");
+    // The first default that is installed counts; the applications' own claims come last.
+    Write(QStringLiteral("config/mimeapps.list"),
+          "[Added Associations]\nx-scheme-handler/ftp=viewer.desktop;\n"
+          "[Default Applications]\nx-scheme-handler/ftp=gone.desktop;fetcher.desktop;\n");
+    Write(QStringLiteral("share/applications/mimeinfo.cache"),
+          "[MIME Cache]\nx-scheme-handler/irc=viewer.desktop;\n");
+    EXPECT_EQ(qv::SchemeHandlerName(QStringLiteral("ftp")), QStringLiteral("<i>取得係</i>"));
+    EXPECT_EQ(qv::SchemeHandlerName(QStringLiteral("irc")), QStringLiteral("Viewer"));
+    EXPECT_EQ(qv::SchemeHandlerName(QStringLiteral("gopher")), QString());
+
+    qv::QtPrompts real;
+    qv::LinkFollower follower(doc_.env, real);
+    follower.SetOpenExternally([this](const QUrl& url) {
+        handed_.push_back(url);
+        return true;
+    });
+    std::vector<QString> shown;
+    const auto follow = [&](const QString& link) {
+        WhenBoxShows([&](QMessageBox* box) {
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            shown.push_back(box->text());
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        qv::Fragment* f = doc_.Add("c", 1, 10, 10);
+        f->Link = qv::ToCp932(link);
+        f->Visible = true;
+        follower.OpenLink(doc_.set, *f);
+    };
+    follow(QStringLiteral("ftp://example.org/x"));
+    follow(QStringLiteral("gopher://example.org/x"));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(
+        shown[0],
+        QStringLiteral("[ftp://example.org/x]を開きますか?\n開くアプリケーション: <i>取得係</i>"));
+    EXPECT_EQ(shown[1], QStringLiteral("[gopher://example.org/x]を開きますか?\n"
+                                       "このアドレスを開くアプリケーションは分かりません"));
+    EXPECT_TRUE(handed_.empty()) << "Enter must not open the address";
 }
 
 }  // namespace

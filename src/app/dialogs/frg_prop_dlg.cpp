@@ -1,6 +1,7 @@
 #include "app/dialogs/frg_prop_dlg.h"
 
 #include "app/dialogs/colour_choice.h"
+#include "app/platform/plain_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -415,10 +416,11 @@ void TFrgPropDlg::accept() {
             qv::MemoToCardText(memo_->toPlainText().toStdString(), env_.CR_String);
         if (!conv.Complete()) {
             // Nothing the user typed may vanish: say what cannot be kept and let them change it.
-            QMessageBox::warning(
-                this, QStringLiteral("警告"),
+            qv::ShowPlainMessageBox(
+                this, QMessageBox::Warning, QStringLiteral("警告"),
                 QStringLiteral("次の文字は断片に保存できません。別の文字に置き換えてください\n%1")
-                    .arg(Utf8(qv::JoinCharacters(conv.Unheld))));
+                    .arg(Utf8(qv::JoinCharacters(conv.Unheld))),
+                QMessageBox::Ok);
             memo_->setFocus();
             return;
         }
@@ -426,9 +428,10 @@ void TFrgPropDlg::accept() {
         bool complete = true;
         const std::string link = qv::ToCp932(linkEdit_->text(), &complete);
         if (!complete) {
-            QMessageBox::warning(
-                this, QStringLiteral("警告"),
-                QStringLiteral("[%1]このリンク先の名前は保存できません").arg(linkEdit_->text()));
+            qv::ShowPlainMessageBox(
+                this, QMessageBox::Warning, QStringLiteral("警告"),
+                QStringLiteral("[%1]このリンク先の名前は保存できません").arg(linkEdit_->text()),
+                QMessageBox::Ok);
             linkEdit_->setFocus();
             return;
         }

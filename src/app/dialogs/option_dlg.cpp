@@ -21,6 +21,7 @@
 
 #include "app/dialogs/design_sample.h"
 #include "app/dialogs/shortcut_page.h"
+#include "app/platform/plain_text.h"
 #include "core/io/fragment_file.h"
 #include "core/model/ports.h"
 #include "core/settings/env_data.h"
@@ -194,6 +195,8 @@ QWidget* TOptionDlg::BuildDesignPage() {
     for (const char* name : kFontNames)
         fontCombo_->addItem(QString::fromUtf8(name));
     fontLabel_ = new QLabel(fontBox);
+    // A face name from the settings file is shown as it is.
+    qv::MakePlain(fontLabel_);
     fontLabel_->setMinimumWidth(120);
     fontButton_ = new QPushButton(QStringLiteral("指定..."), fontBox);
     fontButton_->setAutoDefault(false);

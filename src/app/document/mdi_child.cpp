@@ -19,7 +19,9 @@
 #include "app/document/tool_cursors.h"
 #include "app/file_chooser.h"
 #include "app/platform/link_follower.h"
+#include "app/platform/plain_text.h"
 #include "app/platform/qt_ports.h"
+#include "app/platform/reasons.h"
 #include "app/texts.h"
 #include "core/io/fragment_file.h"
 #include "core/layout/arrange.h"
@@ -152,14 +154,19 @@ bool TMDIChild::SaveAs() {
 }
 
 bool TMDIChild::WriteTo(const std::string& path) {
-    if (qv::SaveFragmentFile(*set_, path)) {
+    const qv::WriteResult written = qv::SaveFragmentFile(*set_, path);
+    if (written) {
         diskStamp_ = qv::StampOf(path);
         UpdateCaption();
         emit Saved();
         return true;
     }
     // The document keeps its name, its modified flag and its caption.
-    services_.Prompts().Warning(texts::Cp932(texts::kSaveFailed), qv::PromptButtons::Ok);
+    services_.Prompts().Warning(
+        qv::ToCp932(texts::Q(texts::kSaveFailed) + QStringLiteral("\n[") +
+                    QFile::decodeName(path.c_str()) + texts::Q(texts::kSaveFailedIn) +
+                    qv::WriteFailureReason(written, path)),
+        qv::PromptButtons::Ok);
     return false;
 }
 
@@ -217,7 +224,7 @@ QString TMDIChild::Caption() const {
 }
 
 void TMDIChild::UpdateCaption() {
-    setWindowTitle(Caption());
+    setWindowTitle(qv::PlainWindowTitle(Caption()));
 }
 
 // ---- Scrolling ----
@@ -692,7 +699,8 @@ void TMDIChild::UpdateHint(qv::Fragment* under, QPoint globalPos) {
         ClearPictureProblem();
     }
     QToolTip::hideText();
-    if (!hintText_.isEmpty()) QToolTip::showText(globalPos, hintText_, viewport());
+    if (!hintText_.isEmpty())
+        QToolTip::showText(globalPos, qv::PlainToolTip(hintText_), viewport());
 }
 
 void TMDIChild::ClearPictureProblem() {

@@ -69,7 +69,7 @@ std::vector<DocumentWindows::Entry> CardCommands::DocumentWindowList() const {
     std::vector<Entry> list;
     const TMDIChild* active = form_.ActiveChild();
     for (TMDIChild* child : form_.Children())
-        list.push_back({&child->Set(), child->windowTitle(), child == active});
+        list.push_back({&child->Set(), child->Caption(), child == active});
     return list;
 }
 

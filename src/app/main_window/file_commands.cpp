@@ -9,6 +9,8 @@
 #include "app/document/mdi_child.h"
 #include "app/file_chooser.h"
 #include "app/main_window/main_form.h"
+#include "app/platform/plain_text.h"
+#include "app/platform/reasons.h"
 #include "core/fs/atomic_file.h"
 #include "core/io/fragment_file.h"
 #include "core/io/read_result.h"
@@ -54,7 +56,7 @@ bool FileCommands::ReportReadFailure(const qv::ReadResult& read, const std::stri
     }
     if (read.Status == qv::ReadStatus::Unreadable) {
         Warn(form_.Services().Prompts(), Bracketed(path) + QStringLiteral("を読み込めません\n") +
-                                             QString::fromStdString(read.Why));
+                                             qv::ReadFailureReason(read.Problem, read.Why));
         return false;
     }
     return true;
@@ -84,8 +86,7 @@ void FileCommands::FileHst(int index) {
 }
 
 QString FileCommands::RecentItemCaption(int index, const QString& path) {
-    QString escaped = path;
-    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    const QString escaped = qv::PlainMenuText(path);
     if (index < 10) return QStringLiteral("&%1: ").arg((index + 1) % 10) + escaped;
     return QStringLiteral("   ") + escaped;
 }
@@ -177,7 +178,7 @@ void FileCommands::FileExport() {
     if (const qv::WriteResult written = qv::ExportText(*set, path); !written) {
         Warn(form_.Services().Prompts(), Bracketed(path) +
                                              QStringLiteral("に書き出せませんでした\n") +
-                                             QString::fromStdString(written.Error));
+                                             qv::WriteFailureReason(written, path));
         return;
     }
     form_.ShowMessage(Shown(path) + QStringLiteral(" に書き出しました"));

@@ -87,6 +87,9 @@ class TQuillovaMainForm : public QMainWindow {
     // "無題" makes a new empty document. Asks before reading a CSV file that is not a fragment
     // file; reports a missing file. Returns the window, or null.
     TMDIChild* OpenDocument(const std::string& filePath);
+    // What a later start of the program handed over: comes to the front and opens `filePath`
+    // (native; empty: none). The window limit is reported here, where the user is looking.
+    void OpenHandedOver(const std::string& filePath);
 
     // A new, empty document window without the new-document settings (a restored document
     // brings its own page); null at the window limit.

@@ -16,6 +16,7 @@
 
 #include "app/main_window/main_form.h"
 #include "app/platform/qt_ports.h"
+#include "app/platform/reasons.h"
 #include "app/texts.h"
 #include "core/content/spi_unit.h"
 #include "core/io/fragment_file.h"
@@ -92,6 +93,19 @@ TMDIChild* TQuillovaMainForm::NewDocumentWindow() {
     return DocumentCount() < kMaxDocuments ? NewChildWindow() : nullptr;
 }
 
+void TQuillovaMainForm::OpenHandedOver(const std::string& filePath) {
+    BringToFront();
+    if (filePath.empty()) return;
+    const std::string path = qv::AbsoluteDocumentPath(filePath);
+    if (DocumentCount() >= kMaxDocuments && !FindChild(path)) {
+        services_.Prompts().Warning(
+            "[" + qv::Utf8ToCp932(path).Bytes + "]\n" + texts::Cp932(texts::kCannotOpenMore),
+            qv::PromptButtons::Ok);
+        return;
+    }
+    OpenDocument(path);
+}
+
 TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     ++Env().RefreshLock;
     struct Unlock {
@@ -129,9 +143,10 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     }
     if (bytes.Status != qv::WholeFile::Result::Read) {
         // A folder, a device or a file this user may not read would open as an empty document.
-        services_.Prompts().Warning("[" + shownPath + texts::Cp932("]を読み込めません\n") +
-                                        qv::Utf8ToCp932(bytes.Why).Bytes,
-                                    qv::PromptButtons::Ok);
+        services_.Prompts().Warning(
+            "[" + shownPath + texts::Cp932("]を読み込めません\n") +
+                qv::ToCp932(qv::ReadFailureReason(bytes.Problem, bytes.Why)),
+            qv::PromptButtons::Ok);
         return nullptr;
     }
     const bool foreign =

@@ -13,6 +13,7 @@
 #include "app/document/mdi_child.h"
 #include "app/main_window/export_commands.h"
 #include "app/main_window/main_form.h"
+#include "app/platform/plain_text.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -310,9 +311,9 @@ void TQuillovaMainForm::WindowMenuOpening() {
             prefix = QStringLiteral("   ");
         }
         // A caption's own "&" is shown as it is, not taken as an access key.
-        QString caption = windows[k]->windowTitle();
-        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        item->setText(prefix + caption);
+        const auto* child = qobject_cast<const TMDIChild*>(windows[k]->widget());
+        item->setText(prefix +
+                      qv::PlainMenuText(child ? child->Caption() : windows[k]->windowTitle()));
         item->setChecked(windows[k] == active);
         item->setVisible(true);
     }

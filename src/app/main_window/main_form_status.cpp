@@ -11,6 +11,7 @@
 #include "app/app_services.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
+#include "app/platform/plain_text.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -21,6 +22,8 @@ void TQuillovaMainForm::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     for (int i = 0; i < 3; ++i) {
         statusPanels_[i] = new QLabel(this);
+        // Messages name documents, whose paths may hold markup.
+        qv::MakePlain(statusPanels_[i]);
         statusPanels_[i]->setFrameShape(QFrame::Panel);
         statusPanels_[i]->setFrameShadow(QFrame::Sunken);
         bar->addWidget(statusPanels_[i], i == 2 ? 1 : 0);

@@ -7,6 +7,7 @@
 #include <QStyleOptionMenuItem>
 
 #include "app/dialogs/find_set_dlg.h"
+#include "app/platform/plain_text.h"
 #include "app/texts.h"
 #include "core/commands/selection_menus.h"
 #include "core/model/frag_buffer.h"
@@ -107,7 +108,8 @@ void SelectionCommands::FillGroupMenu(QMenu* menu, bool move) {
         QAction* a = actions[i];
         a->setText(qv::FromCp932(s.Caption));
         a->setStatusTip(qv::FromCp932(s.Hint));
-        a->setToolTip(qv::FromCp932(s.Hint));
+        // The hint holds the group's name, a card's text.
+        a->setToolTip(qv::PlainToolTip(qv::FromCp932(s.Hint)));
         a->setEnabled(s.Enabled);
     }
 }
@@ -166,7 +168,7 @@ void SelectionCommands::AttachMoveToWindowMenu(QMenu* menu) {
             if (s.Visible) {
                 const QString prefix = qv::FromCp932(s.Caption.substr(0, s.Caption.find(':') + 1));
                 actions[i]->setText((s.Caption.rfind("&", 0) == 0 ? prefix : QStringLiteral("  ")) +
-                                    list[static_cast<std::size_t>(i)].Caption);
+                                    qv::PlainMenuText(list[static_cast<std::size_t>(i)].Caption));
             }
         }
     });

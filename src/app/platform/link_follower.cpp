@@ -7,6 +7,8 @@
 #include <QMimeDatabase>
 #include <array>
 
+#include "app/platform/scheme_handler.h"
+#include "app/texts.h"
 #include "core/commands/jump_history.h"
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
@@ -62,9 +64,9 @@ bool HasProgramType(const QMimeType& type) {
     return false;
 }
 
-// "]は存在しません" and the other texts of this file, as the user reads them.
+// "[" + link + a text of the program that starts with "]".
 std::string Bracketed(const std::string& cp932, const QString& tail) {
-    return "[" + cp932 + "]" + ToCp932(tail);
+    return "[" + cp932 + ToCp932(tail);
 }
 
 }  // namespace
@@ -116,7 +118,8 @@ ProgramCheck CheckProgram(const QString& localPath) {
 LinkFollower::LinkFollower(EnvData& env, Prompts& prompts)
     : env_(env),
       prompts_(prompts),
-      openExternally_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {}
+      openExternally_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      schemeHandler_(&SchemeHandlerName) {}
 
 void LinkFollower::OpenLink(FragSet& set, Fragment& fragment) {
     if (!fragment.Visible) return;
@@ -127,13 +130,22 @@ void LinkFollower::OpenLink(FragSet& set, Fragment& fragment) {
     if (fragment.Link.empty()) return;
     const std::string link = fragment.Link;
 
-    if (const auto web = AsWebAddress(link)) {
-        OpenWeb(link, !IsBrowserScheme(web->Scheme));
+    std::optional<std::string> path;
+    if (const auto file = AsFileAddress(link)) {
+        // A file address names a local file like a path and gets the same checks.
+        if (!file->Path) {
+            prompts_.Warning(Bracketed(link, texts::Q(texts::kLinkBadAddress)), PromptButtons::Ok);
+            return;
+        }
+        path = file->Path;
+    } else if (const auto web = AsWebAddress(link)) {
+        OpenWeb(link, web->Scheme);
         return;
+    } else {
+        path = LinkFilePath(link, set.FileName);
     }
-    const std::optional<std::string> path = LinkFilePath(link, set.FileName);
     if (!path || !QFileInfo::exists(QFile::decodeName(path->c_str()))) {
-        prompts_.Warning(Bracketed(link, QStringLiteral("は存在しません")), PromptButtons::Ok);
+        prompts_.Warning(Bracketed(link, texts::Q(texts::kDoesNotExist)), PromptButtons::Ok);
         return;
     }
     if (CheckFragmentFile(*path) == FragmentFileCheck::FragmentFile) {
@@ -182,35 +194,37 @@ void LinkFollower::OpenFile(const std::string& path, const std::string& cp932Lin
     const ProgramCheck program = CheckProgram(local);
     if (program.IsProgram) {
         const QString what =
-            program.Description.isEmpty() ? QStringLiteral("プログラム") : program.Description;
-        const std::string question = Bracketed(
-            cp932Link,
-            QStringLiteral("はプログラム (%1) です。開くとこのプログラムが実行されます。\n"
-                           "信頼できる文書のリンクでなければ開かないでください。開きますか?")
-                .arg(what));
-        if (prompts_.Question(question, PromptButtons::YesNo) != PromptAnswer::Yes) return;
+            program.Description.isEmpty() ? texts::Q(texts::kProgramWord) : program.Description;
+        const std::string question =
+            Bracketed(cp932Link, texts::Q(texts::kLinkIsProgram).arg(what));
+        if (prompts_.Question(question, PromptButtons::YesNoDefaultNo) != PromptAnswer::Yes) return;
     }
     if (!openExternally_ ||
         !openExternally_(QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath())))
-        prompts_.Warning(
-            Bracketed(cp932Link, QStringLiteral("を開くアプリケーションが見つかりません")),
-            PromptButtons::Ok);
+        prompts_.Warning(Bracketed(cp932Link, texts::Q(texts::kLinkNoApplication)),
+                         PromptButtons::Ok);
 }
 
-void LinkFollower::OpenWeb(const std::string& cp932Link, bool ask) {
+void LinkFollower::OpenWeb(const std::string& cp932Link, const std::string& scheme) {
     const QUrl url(FromCp932(cp932Link), QUrl::TolerantMode);
     if (!url.isValid()) {
-        prompts_.Warning(Bracketed(cp932Link, QStringLiteral("は正しいアドレスではありません")),
-                         PromptButtons::Ok);
+        prompts_.Warning(Bracketed(cp932Link, texts::Q(texts::kLinkBadAddress)), PromptButtons::Ok);
         return;
     }
-    if (ask && prompts_.Question(Bracketed(cp932Link, QStringLiteral("を開きますか?")),
-                                 PromptButtons::YesNo) != PromptAnswer::Yes)
-        return;
+    if (!IsBrowserScheme(scheme)) {
+        // Another scheme may start any program the desktop has for it: say which.
+        const QString handler =
+            schemeHandler_ ? schemeHandler_(QString::fromStdString(scheme)) : QString();
+        const QString question = texts::Q(texts::kLinkOpenQuestion) +
+                                 (handler.isEmpty() ? texts::Q(texts::kLinkHandlerUnknown)
+                                                    : texts::Q(texts::kLinkHandler).arg(handler));
+        if (prompts_.Question(Bracketed(cp932Link, question), PromptButtons::YesNoDefaultNo) !=
+            PromptAnswer::Yes)
+            return;
+    }
     if (!openExternally_ || !openExternally_(url))
-        prompts_.Warning(
-            Bracketed(cp932Link, QStringLiteral("を開くアプリケーションが見つかりません")),
-            PromptButtons::Ok);
+        prompts_.Warning(Bracketed(cp932Link, texts::Q(texts::kLinkNoApplication)),
+                         PromptButtons::Ok);
 }
 
 }  // namespace qv

@@ -1,9 +1,9 @@
 // Following a card's link. A fragment file opens inside the program (recorded in the jump
 // history); a web address with http or https goes to the browser, any other scheme only after
-// asking; any other file goes to the desktop's default application, and a program (an executable
-// of any system, a script, a desktop entry: told by its content, through symbolic links) only
-// after the user agreed. The program itself never runs a file. Missing targets and files no
-// application takes are reported.
+// asking, naming the application that would take it; a file address is a path; any other file goes
+// to the desktop's default application, and a program (an executable of any system, a script, a
+// desktop entry: told by its content, through symbolic links) only after the user agreed. The
+// program itself never runs a file. Missing targets and files no application takes are reported.
 #pragma once
 
 #include <QString>
@@ -37,6 +37,9 @@ class LinkFollower final : public LinkOpener {
 
     void SetOpenDocument(OpenDocumentFn fn) { openDocument_ = std::move(fn); }
     void SetOpenExternally(OpenExternallyFn fn) { openExternally_ = std::move(fn); }
+    // Names the application that would take an address of a scheme (empty: none known).
+    using SchemeHandlerFn = std::function<QString(const QString& scheme)>;
+    void SetSchemeHandler(SchemeHandlerFn fn) { schemeHandler_ = std::move(fn); }
     // Maximises the active document window (Home with HomWinMaximize).
     void SetMaximiseActive(std::function<void()> fn) { maximiseActive_ = std::move(fn); }
 
@@ -51,12 +54,14 @@ class LinkFollower final : public LinkOpener {
 
   private:
     void OpenFile(const std::string& path, const std::string& cp932Link);
-    void OpenWeb(const std::string& cp932Link, bool ask);
+    // `scheme` is lower case; anything but http and https is opened only after asking.
+    void OpenWeb(const std::string& cp932Link, const std::string& scheme);
 
     EnvData& env_;
     Prompts& prompts_;
     OpenDocumentFn openDocument_;
     OpenExternallyFn openExternally_;
+    SchemeHandlerFn schemeHandler_;
     std::function<void()> maximiseActive_;
 };
 

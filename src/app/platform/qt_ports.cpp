@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "app/platform/plain_text.h"
 #include "core/dialogs/memo_text.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
@@ -24,6 +25,7 @@ QMessageBox::StandardButtons ButtonsOf(PromptButtons b) {
         case PromptButtons::OkCancel:
             return QMessageBox::Ok | QMessageBox::Cancel;
         case PromptButtons::YesNo:
+        case PromptButtons::YesNoDefaultNo:
             return QMessageBox::Yes | QMessageBox::No;
         case PromptButtons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -46,14 +48,9 @@ PromptAnswer AnswerOf(int button) {
 
 PromptAnswer Ask(QWidget* parent, QMessageBox::Icon icon, std::string_view caption,
                  std::string_view text, PromptButtons buttons) {
-    QMessageBox box(icon, FromCp932(caption), FromCp932(text), ButtonsOf(buttons), parent);
-    // Closing the box with Esc or the title bar counts as the most cautious answer.
-    if (buttons == PromptButtons::YesNoCancel || buttons == PromptButtons::OkCancel) {
-        box.setEscapeButton(QMessageBox::Cancel);
-    } else if (buttons == PromptButtons::YesNo) {
-        box.setEscapeButton(QMessageBox::No);
-    }
-    return AnswerOf(box.exec());
+    return AnswerOf(ShowPlainMessageBox(
+        parent, icon, FromCp932(caption), FromCp932(text), ButtonsOf(buttons),
+        buttons == PromptButtons::YesNoDefaultNo ? DefaultAnswer::No : DefaultAnswer::First));
 }
 
 QString LocalPath(const std::string& cp932) {

@@ -14,6 +14,7 @@
 #include "app/app_services.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
+#include "app/platform/reasons.h"
 #include "app/texts.h"
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
@@ -144,8 +145,10 @@ bool CrashRecovery::WriteCopy(TMDIChild* child, Tracked& tracked) {
     const qv::WriteResult written =
         qv::WriteRecoveryCopy(folder_, session_, tracked.Serial, qv::FragmentFileText(set), info);
     if (!written) {
-        form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) +
-                          QString::fromStdString(written.Error));
+        form_.ShowMessage(
+            texts::Q(texts::kRecoveryNotWritten) +
+            qv::WriteFailureReason(
+                written, qv::RecoveryCopyPath(folder_, session_, tracked.Serial).string()));
         return false;
     }
     tracked.HasCopy = true;
@@ -248,7 +251,7 @@ void CrashRecovery::ReportUnreadable(const qv::RecoveryCandidate& candidate) {
     const bool moved = now != folder_;
     services_.Prompts().Warning(
         "[" + name + texts::Cp932(texts::kRecoveryUnreadable) +
-            qv::ToCp932(QString::fromStdString(candidate.Why)) +
+            qv::ToCp932(qv::RecoveryReason(candidate)) +
             texts::Cp932(moved ? texts::kRecoveryMovedTo : texts::kRecoveryLeftIn) +
             Shown(now.string()),
         qv::PromptButtons::Ok);

@@ -79,6 +79,59 @@ bool IsBrowserScheme(std::string_view lowerScheme) {
     return lowerScheme == "http" || lowerScheme == "https";
 }
 
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+std::optional<FileAddress> AsFileAddress(std::string_view link) {
+    constexpr std::string_view kScheme = "file:";
+    if (!StartsWithNoCase(link, kScheme)) return std::nullopt;
+    FileAddress address;
+    // The unescaped characters are code page 932 like any link; escapes stand for the bytes of
+    // the file's name on this system.
+    const std::optional<std::string> native = PathFromStorage(link);
+    if (!native) return address;
+    std::string_view rest = std::string_view(*native).substr(kScheme.size());
+    if (rest.substr(0, 2) == "//") {
+        rest.remove_prefix(2);
+        const std::size_t slash = rest.find('/');
+        const std::string_view host = rest.substr(0, slash);
+        const bool local =
+            host.empty() || (host.size() == 9 && StartsWithNoCase(host, "localhost"));
+        if (slash == std::string_view::npos || !local) return address;
+        rest.remove_prefix(slash);
+    }
+    if (rest.empty() || rest.front() != '/') return address;
+    rest = rest.substr(0, rest.find_first_of("?#"));
+    std::string path;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 &&
+            HexValue(rest[i + 2]) >= 0) {
+            path += static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
+            i += 2;
+        } else {
+            path += rest[i];
+        }
+    }
+    if (path.find('\0') != std::string::npos) return address;
+    address.Path = std::move(path);
+    return address;
+}
+
 std::optional<std::string> LinkFilePath(std::string_view link, std::string_view documentPath) {
     std::optional<std::string> native = PathFromStorage(link);
     if (!native) return std::nullopt;

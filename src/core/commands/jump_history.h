@@ -40,6 +40,15 @@ std::optional<WebAddress> AsWebAddress(std::string_view link);
 // http and https open in the browser without asking.
 bool IsBrowserScheme(std::string_view lowerScheme);
 
+// A "file:" address as a link ("file:///home/u/a.txt", "file://localhost/...", "file:/..."),
+// which names a local file just as a path does and is checked like one.
+struct FileAddress {
+    // The file, percent escapes decoded, query and fragment dropped, as a file-system path. None
+    // when the address names another host, is relative, holds a NUL or is not valid code page 932.
+    std::optional<std::string> Path;
+};
+std::optional<FileAddress> AsFileAddress(std::string_view link);
+
 // The file a path link (code page 932, as a card keeps it) names, as a file-system path:
 // backslashes become folder separators (a trail byte 0x5C is part of its character), and a
 // relative path is taken from the folder of `documentPath` when a file is there. None when the

@@ -32,6 +32,19 @@ std::string NumberPrefix(int oneBased) {
     return "&" + std::to_string(oneBased % 10) + ":";
 }
 
+// A name from the document as a menu shows it: its "&" is a character, not an access key, and a
+// tab would start the shortcut column.
+std::string MenuName(std::string_view name) {
+    std::string shown;
+    for (const char c : name) {
+        if (c == '&')
+            shown += "&&";
+        else
+            shown += c == '\t' ? ' ' : c;
+    }
+    return shown;
+}
+
 std::string PlainGroupName(int g) {
     char number[8];
     std::snprintf(number, sizeof number, " %2u", static_cast<unsigned>(g));
@@ -55,7 +68,7 @@ std::vector<MenuItemState> GroupSelectItems(const FragSet* doc) {
         }
         const std::string name = doc->GroupNameText(g);
         const GroupEntry& e = doc->GroupTable[static_cast<std::size_t>(g)];
-        item.Caption = NumberPrefix(g) + name;
+        item.Caption = NumberPrefix(g) + MenuName(name);
         item.Enabled = e.Shown && !e.Empty;
         item.Hint = item.Enabled ? name + std::string(kSelectHint) : std::string(kCannotSelectHint);
     }
@@ -77,7 +90,7 @@ std::vector<MenuItemState> GroupMoveItems(FragSet* doc) {
             continue;
         }
         const std::string name = doc->GroupNameText(g);
-        item.Caption = NumberPrefix(g) + name;
+        item.Caption = NumberPrefix(g) + MenuName(name);
         item.Enabled = !doc->GroupTable[static_cast<std::size_t>(g)].HasSelected;
         item.Hint = item.Enabled ? name + std::string(kMoveHint) : std::string(kCannotMoveHint);
     }
@@ -114,7 +127,7 @@ std::vector<MenuItemState> MoveToWindowItems(const std::vector<WindowEntry>& win
         }
         const WindowEntry& w = windows[static_cast<std::size_t>(i)];
         ++shown;
-        item.Caption = NumberPrefix(shown) + w.Caption;
+        item.Caption = NumberPrefix(shown) + MenuName(w.Caption);
         item.Enabled = !w.ReadOnly;
     }
     return items;

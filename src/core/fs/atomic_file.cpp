@@ -55,8 +55,8 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-WriteResult Fail(WriteProblem problem, std::string text) {
-    return WriteResult{problem, std::move(text)};
+WriteResult Fail(WriteProblem problem, std::string text, int err = 0) {
+    return WriteResult{problem, std::move(text), err};
 }
 
 std::string CannotWrite(const fs::path& path, std::string_view why) {
@@ -126,7 +126,10 @@ WriteResult ReplaceFileAtomically(const fs::path& path, std::string_view data) {
 
     std::string tempPath;
     const int fd = CreateTempFile(dir, tempPath);
-    if (fd < 0) return Fail(WriteProblem::Failed, CannotWrite(path, SystemErrorText(errno)));
+    if (fd < 0) {
+        const int err = errno;
+        return Fail(WriteProblem::Failed, CannotWrite(path, SystemErrorText(err)), err);
+    }
     const RemovedOnInterrupt pending(tempPath);
     if (exists) (void)::fchmod(fd, st.st_mode & 07777);
 
@@ -146,7 +149,7 @@ WriteResult ReplaceFileAtomically(const fs::path& path, std::string_view data) {
     }
     if (!ok) {
         ::unlink(tempPath.c_str());
-        return Fail(WriteProblem::Failed, CannotWrite(path, SystemErrorText(err)));
+        return Fail(WriteProblem::Failed, CannotWrite(path, SystemErrorText(err)), err);
     }
     // Make the rename itself durable; the new file is in place either way.
     const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

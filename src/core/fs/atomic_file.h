@@ -22,7 +22,8 @@ enum class WriteProblem {
 
 struct WriteResult {
     WriteProblem Problem = WriteProblem::None;
-    std::string Error;  // why, naming the path; empty on success
+    std::string Error;    // why, naming the path; empty on success
+    int SystemError = 0;  // the errno of a Failed write, so a message can give it in its language
     explicit operator bool() const { return Problem == WriteProblem::None; }
 };
 

@@ -77,7 +77,8 @@ class DocumentView {
     virtual bool CtrlDown() const = 0;
 };
 
-enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: a question whose Yes would run or open something, so Enter answers No.
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class PromptAnswer { Ok, Cancel, Yes, No };
 
 // Captions of the two message boxes the program shows, code page 932: "警告" and "確認".

@@ -252,6 +252,7 @@ std::vector<RecoveryCandidate> CollectRecoveries(
         c.Entry = e;
         if (!e.HasInfo) {
             c.Why = "its description file " + e.Info.filename().string() + " is missing";
+            c.Problem = RecoveryProblem::InfoMissing;
             found.push_back(std::move(c));
             continue;
         }
@@ -259,20 +260,26 @@ std::vector<RecoveryCandidate> CollectRecoveries(
         std::string why;
         if (info.Status != WholeFile::Result::Read) {
             c.Why = "cannot read its description: " + info.Why;
+            c.Problem = RecoveryProblem::InfoUnreadable;
+            c.ReadProblem = info.Problem;
         } else if (auto parsed = ParseRecoveryInfo(info.Bytes, &why)) {
             c.Info = std::move(*parsed);
             c.InfoKnown = true;
             WholeFile copy = ReadWholeFile(e.Copy, kMaxDocumentFileSize);
             if (copy.Status != WholeFile::Result::Read) {
                 c.Why = copy.Why;
+                c.Problem = RecoveryProblem::CopyUnreadable;
+                c.ReadProblem = copy.Problem;
             } else if (!IsFragmentFileHeader(copy.Bytes.substr(0, copy.Bytes.find('\n')))) {
                 c.Why = "it is not a fragment file";
+                c.Problem = RecoveryProblem::NotFragmentFile;
             } else {
                 c.Document = std::move(copy.Bytes);
                 c.Readable = true;
             }
         } else {
             c.Why = "its description is damaged: " + why;
+            c.Problem = RecoveryProblem::InfoDamaged;
         }
         found.push_back(std::move(c));
     }

@@ -30,6 +30,7 @@
 
 #include "core/fs/atomic_file.h"
 #include "core/fs/file_stamp.h"
+#include "core/fs/read_file.h"
 
 namespace qv {
 
@@ -88,6 +89,16 @@ struct RecoveryFolderContents {
 RecoveryFolderContents ListRecoveryFolder(const std::filesystem::path& folder);
 
 // A copy to offer, or one to report.
+// Why a copy cannot be restored, for a message in the user's language.
+enum class RecoveryProblem {
+    None,
+    InfoMissing,      // its description file is missing
+    InfoUnreadable,   // its description cannot be read (ReadProblem says why)
+    InfoDamaged,      // its description cannot be understood
+    CopyUnreadable,   // the copy cannot be read (ReadProblem says why)
+    NotFragmentFile,  // the copy is no fragment file
+};
+
 struct RecoveryCandidate {
     RecoveryEntry Entry;
     RecoveryInfo Info;       // as far as it could be read (OriginalPath empty when unknown)
@@ -95,6 +106,8 @@ struct RecoveryCandidate {
     std::string Document;    // the copy's bytes when Readable
     bool Readable = false;   // a fragment file that can be opened; otherwise Why says why
     std::string Why;         // English reason, empty when readable
+    RecoveryProblem Problem = RecoveryProblem::None;
+    FileProblem ReadProblem = FileProblem::None;  // with InfoUnreadable and CopyUnreadable
 };
 
 // The copies left by sessions that no longer run: every session but `ownSession` for which

@@ -61,6 +61,23 @@ TEST(LinkText, WebAddressesNeedASchemeFollowedByTwoSlashes) {
     EXPECT_FALSE(AsWebAddress("1http://x"));
 }
 
+TEST(LinkText, FileAddressesNameLocalFilesByTheirDecodedBytes) {
+    EXPECT_FALSE(AsFileAddress("/home/u/a.txt"));
+    EXPECT_FALSE(AsFileAddress("https://x/y"));
+    EXPECT_EQ(AsFileAddress("file:///home/u/a%20b.txt")->Path, "/home/u/a b.txt");
+    EXPECT_EQ(AsFileAddress("File://LocalHost/a.html?x=1#top")->Path, "/a.html");
+    EXPECT_EQ(AsFileAddress("file:/a%2")->Path, "/a%2") << "a broken escape stays as written";
+    // Escapes are the name's own bytes; plain characters are code page 932 ("表").
+    EXPECT_EQ(AsFileAddress("file:///%E8%A1%A8/\x95\x5c")->Path, "/\xe8\xa1\xa8/\xe8\xa1\xa8");
+    // A file address that names no local file is still one, without a path.
+    for (const char* bad :
+         {"file://host/a", "file://localhost", "file:a.txt", "file:///a%00b", "file:///\x81"}) {
+        const auto address = AsFileAddress(bad);
+        ASSERT_TRUE(address) << bad;
+        EXPECT_FALSE(address->Path) << bad;
+    }
+}
+
 TEST(LinkText, BackslashesAreSeparatorsAndRelativePathsFollowTheDocument) {
     test::TempDir dir;
     std::filesystem::create_directories(dir.path() / "sub");

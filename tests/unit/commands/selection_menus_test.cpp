@@ -39,6 +39,17 @@ TEST(GroupMenus, CaptionsHintsAndEnablingFollowTheDocument) {
     EXPECT_EQ(none[4].Caption, std::string(kGroupWord) + "  5");
 }
 
+TEST(GroupMenus, ANameKeepsItsAmpersandsAndTabsOutOfTheMenuMarkup) {
+    test::TestDoc doc;
+    doc.Add("R&D\tplan", 2, 10, 10, 4, 1, FragmentKind::NamePlate);
+    doc.Add("x", 2, 10, 60);
+    doc.Refresh();
+    EXPECT_EQ(GroupSelectItems(&doc.set)[1].Caption, "&2:R&&D plan");
+    EXPECT_EQ(GroupMoveItems(&doc.set)[1].Caption, "&2:R&&D plan");
+    // The hint is no menu text: it keeps the name as it is.
+    EXPECT_EQ(GroupSelectItems(&doc.set)[1].Hint.substr(0, 8), "R&D\tplan");
+}
+
 TEST(ColourMenu, OffersTheFirstTwentyColoursInListOrderAndNeverNoColour) {
     test::TestDoc doc;
     for (int i = 0; i < 25; ++i) {
