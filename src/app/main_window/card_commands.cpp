@@ -69,17 +69,14 @@ std::vector<DocumentWindows::Entry> CardCommands::DocumentWindowList() const {
     std::vector<Entry> list;
     const TMDIChild* active = form_.ActiveChild();
     for (TMDIChild* child : form_.Children())
-        list.push_back({&child->Set(), child->windowTitle(), child == active});
+        list.push_back({&child->Set(), child->Caption(), child == active});
     return list;
 }
 
 void CardCommands::ActivateDocumentWindow(int index) {
     const QList<TMDIChild*> children = form_.Children();
     if (index < 0 || index >= children.size()) return;
-    auto* sub = qobject_cast<QMdiSubWindow*>(children[index]->parentWidget());
-    if (!sub) return;
-    if (sub->isMinimized()) sub->showNormal();
-    form_.DocumentArea()->setActiveSubWindow(sub);
+    form_.ShowDocumentWindow(qobject_cast<QMdiSubWindow*>(children[index]->parentWidget()));
 }
 
 void CardCommands::ShowMessage(const QString& text) {

@@ -151,6 +151,27 @@ TEST(FragmentDrag, DraggingAgainstTheRightEdgeScrollsAndGrowsTheRange) {
     EXPECT_EQ(doc.set.UsedWidth, a->Right);
 }
 
+TEST(FragmentDrag, APageThatFitsTheWindowGrowsAndFollowsADragPastTheEdge) {
+    MouseDoc doc;
+    Fragment* a = doc.Add("a", 1, 400, 300);  // the page ends far inside the 640 x 480 window
+    doc.Refresh();
+    ASSERT_LT(doc.view.RangeX, doc.view.Width);
+    ASSERT_LT(doc.view.RangeY, doc.view.Height);
+    doc.Press(410, 310);
+    doc.Move(620, 310);
+    doc.Move(630, 310);
+    EXPECT_EQ(doc.view.PosX, 16);
+    EXPECT_GE(doc.view.RangeX, 16 + 640);
+    EXPECT_EQ(a->ScreenRect.Left, 620);  // under the pointer, not past the window's edge
+    doc.Move(630, 465);
+    doc.Move(630, 470);
+    EXPECT_EQ(doc.view.PosY, 16);
+    EXPECT_EQ(a->ScreenRect.Top, 460);
+    doc.Release(630, 470);
+    EXPECT_EQ(a->Left, 620 + 16);
+    EXPECT_EQ(a->Top, 460 + 16);
+}
+
 TEST(FragmentDrag, AutoScrollNeverPushesACardBeyondTheLeftEdge) {
     MouseDoc doc;
     doc.Add("far", 2, 2000, 2000);
