@@ -21,6 +21,7 @@
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
+#include "core/model/fragment.h"
 #include "core/settings/env_data.h"
 #include "render/qt_text.h"
 
@@ -251,6 +252,38 @@ TEST_F(DocumentWindowTest, DraggingACardMovesItAndMarksTheDocumentModified) {
     send(QEvent::MouseMove, QPoint(1100, 200), Qt::LeftButton);
     send(QEvent::MouseButtonRelease, QPoint(1100, 200), Qt::NoButton);
     EXPECT_EQ(set.SelectionList.size(), 2u);
+}
+
+TEST_F(DocumentWindowTest, ACardDraggedPastTheEdgeOfAPageThatFitsTheWindowTakesThePageAlong) {
+    TMDIChild* child = form_.OpenDocument("\x96\xb3\x91\xe8");
+    ASSERT_NE(child, nullptr);
+    qv::FragSet& set = child->Set();
+    qv::Fragment* card = set.AddFragment();
+    ASSERT_NE(card, nullptr);
+    card->Text = "a";
+    card->Left = 100;
+    card->Top = 40;
+    card->Measure();
+    set.Recount();
+    set.RefreshVisibility();
+    ASSERT_EQ(child->horizontalScrollBar()->maximum(), 0) << "the page fits the window";
+    QWidget* vp = child->viewport();
+    const int edge = child->ClientWidth();
+    QPoint at(110, 50);
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, at);
+    // The hand moves in small steps, the card under it, and pushes on at the window's edge.
+    while (at.x() < edge - 2) {
+        at.rx() = std::min(at.x() + 6, edge - 2);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), vp->mapToGlobal(QPointF(at)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &move);
+    }
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_GT(child->ScrollPosition(qv::ScrollAxis::Horizontal), 0);
+    // The card is where the pointer left it, and the page reaches round it.
+    EXPECT_EQ(card->ScreenRect.Left, at.x() - 10);
+    EXPECT_GE(set.WholeWidth, card->Right);
+    EXPECT_GE(child->horizontalScrollBar()->maximum() + edge, card->Right);
 }
 
 TEST_F(DocumentWindowTest, MissingFileIsReportedAndOpensNothing) {
