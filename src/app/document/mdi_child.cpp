@@ -685,7 +685,7 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
     }
     // The tool's cursor comes back after anything that changed it, except the eyedropper that a
     // right press of the brush holds until the release and the cursors of a drag.
-    if (Tool() != qv::ToolMode::Normal && !spuitActive_ && !set_->Dragging)
+    if (Tool() != qv::ToolMode::Normal && !spuitActive_ && !set_->Dragging && !spaceHeld_)
         SetCursor(qv::CursorShape::Default);
 
     if (bandActive_) {
