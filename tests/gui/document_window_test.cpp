@@ -75,11 +75,6 @@ class DocumentWindowTest : public ::testing::Test {
                           Qt::NoScrollPhase, false);
         QApplication::sendEvent(child->viewport(), &wheel);
     }
-    static void Wheel(QWidget* w, QPoint angle) {
-        QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), angle, Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(w, &wheel);
-    }
 
     ScriptedPrompts prompts_;
     AppServices services_;
@@ -156,10 +151,6 @@ TEST_F(DocumentWindowTest, TheWheelFollowsTheDesktopsLinesPerNotchAndShiftTurnsI
     EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 120);
     Wheel(child, QPoint(0, 240), Qt::ShiftModifier);
     EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Horizontal), 0);
-    // A wheel over the main window's frame scrolls the active document the same way.
-    QApplication::setWheelScrollLines(1);
-    Wheel(&form_, QPoint(0, -120));
-    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 136);
     QApplication::setWheelScrollLines(lines);
 }
 

@@ -151,28 +151,6 @@ TEST(FragmentDrag, DraggingAgainstTheRightEdgeScrollsAndGrowsTheRange) {
     EXPECT_EQ(doc.set.UsedWidth, a->Right);
 }
 
-TEST(FragmentDrag, APageThatFitsTheWindowGrowsAndFollowsADragPastTheEdge) {
-    MouseDoc doc;
-    Fragment* a = doc.Add("a", 1, 400, 300);  // the page ends far inside the 640 x 480 window
-    doc.Refresh();
-    ASSERT_LT(doc.view.RangeX, doc.view.Width);
-    ASSERT_LT(doc.view.RangeY, doc.view.Height);
-    // Small steps, the card always under the pointer, as a hand moves it.
-    doc.Press(410, 310);
-    for (int x = 420; x <= 630; x += 10)
-        doc.Move(x, 310);
-    EXPECT_EQ(doc.view.PosX, 32);
-    EXPECT_GE(doc.view.RangeX, 32 + 640);
-    EXPECT_EQ(a->ScreenRect.Left, 620);  // under the pointer, not past the window's edge
-    for (int y = 320; y <= 470; y += 10)
-        doc.Move(630, y);
-    EXPECT_EQ(doc.view.PosY, 32);
-    EXPECT_EQ(a->ScreenRect.Top, 460);
-    doc.Release(630, 470);
-    EXPECT_EQ(a->Left, 620 + 32);
-    EXPECT_EQ(a->Top, 460 + 32);
-}
-
 TEST(FragmentDrag, AutoScrollNeverPushesACardBeyondTheLeftEdge) {
     MouseDoc doc;
     doc.Add("far", 2, 2000, 2000);
