@@ -22,6 +22,8 @@ inline constexpr std::string_view kPictureMissing = "画像ファイルが見つ
 inline constexpr std::string_view kPictureUnreadable = "画像ファイルを読み込めません";
 inline constexpr std::string_view kPictureTooLarge = "画像が大きすぎるため表示できません";
 inline constexpr std::string_view kReadOnlyMark = " : 編集禁止";
+// Ends a document window's title while the document has unsaved changes.
+inline constexpr std::string_view kModifiedMark = " *";
 
 // Messages, shown through the prompts port ("[" + name + "]" + text where a name leads).
 inline constexpr std::string_view kDoesNotExist = "]は存在しません";

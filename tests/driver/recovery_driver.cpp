@@ -70,6 +70,9 @@ void Edit(TQuillovaMainForm& form) {
     // Input goes to the program's window as the desktop delivers it, keys through the shortcuts.
     form.activateWindow();
     (void)QTest::qWaitForWindowActive(&form);
+    // The document window opens at its small default size; the user makes room for the cards.
+    child->parentWidget()->showMaximized();
+    QApplication::processEvents();
     QWindow* window = form.windowHandle();
     const auto at = [&form, child](const qv::Fragment& f, QPoint offset) {
         return child->viewport()->mapTo(

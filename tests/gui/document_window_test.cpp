@@ -2,21 +2,26 @@
 // and the save question on close.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
 #include <deque>
 
 #include "app/app_services.h"
+#include "app/commands/command_registry.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
+#include "core/model/fragment.h"
 #include "core/settings/env_data.h"
 #include "render/qt_text.h"
 
@@ -64,6 +69,11 @@ class DocumentWindowTest : public ::testing::Test {
     static void Key(QWidget* w, int key) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(w, &press);
+    }
+    static void Wheel(TMDIChild* child, QPoint angle, Qt::KeyboardModifiers mods = {}) {
+        QWheelEvent wheel(QPointF(50, 50), QPointF(50, 50), QPoint(), angle, Qt::NoButton, mods,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(child->viewport(), &wheel);
     }
 
     ScriptedPrompts prompts_;
@@ -115,15 +125,100 @@ TEST_F(DocumentWindowTest, ArrowPageKeysAndWheelScrollByTheirSteps) {
     Key(child, Qt::Key_Home);  // does nothing
     EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Horizontal), 16);
 
-    // One notch towards the user: 16 pixels further down the page.
-    QWheelEvent wheel(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(child->viewport(), &wheel);
-    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 16);
+    // One notch towards the user: the desktop's three lines of 16 pixels further down the page.
+    ASSERT_EQ(QApplication::wheelScrollLines(), 3);
+    Wheel(child, QPoint(0, -120));
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 48);
     // Cards follow the page: their screen rectangles are document minus scroll.
     const qv::Fragment& first = *child->Set().Fragments().front();
     EXPECT_EQ(first.ScreenRect.Left, first.Left - 16);
-    EXPECT_EQ(first.ScreenRect.Top, first.Top - 16);
+    EXPECT_EQ(first.ScreenRect.Top, first.Top - 48);
+}
+
+TEST_F(DocumentWindowTest, TheWheelFollowsTheDesktopsLinesPerNotchAndShiftTurnsItSideways) {
+    TMDIChild* child = form_.OpenDocument(kExample);
+    ASSERT_NE(child, nullptr);
+    child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
+    child->SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
+    const int lines = QApplication::wheelScrollLines();
+    QApplication::setWheelScrollLines(5);
+    Wheel(child, QPoint(0, -120));
+    Wheel(child, QPoint(0, -60));  // half a notch on a fine wheel
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 80 + 40);
+    // With Shift the same wheel scrolls the page sideways; back towards the start, it stops there.
+    Wheel(child, QPoint(0, -120), Qt::ShiftModifier);
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Horizontal), 80);
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 120);
+    Wheel(child, QPoint(0, 240), Qt::ShiftModifier);
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Horizontal), 0);
+    QApplication::setWheelScrollLines(lines);
+}
+
+TEST_F(DocumentWindowTest, MiddleButtonSpaceAndAltDragsScrollThePageByHand) {
+    TMDIChild* child = form_.OpenDocument(kExample);
+    ASSERT_NE(child, nullptr);
+    child->SetScrollPosition(qv::ScrollAxis::Vertical, 40);
+    child->SetScrollPosition(qv::ScrollAxis::Horizontal, 40);
+    qv::FragSet& set = child->Set();
+    QWidget* vp = child->viewport();
+    std::vector<std::pair<int, int>> places;
+    for (const auto& f : set.Fragments())
+        places.emplace_back(f->Left, f->Top);
+    const auto scrolled = [&] {
+        return QPoint(child->ScrollPosition(qv::ScrollAxis::Horizontal),
+                      child->ScrollPosition(qv::ScrollAxis::Vertical));
+    };
+    // A press on a card and a drag with it: the page moves under the hand, the card stays.
+    const QPoint onCard = QPoint(70, 110) - scrolled();
+    auto drag = [&](Qt::MouseButton button, Qt::KeyboardModifiers mods, QPoint by) {
+        QTest::mousePress(vp, button, mods, onCard);
+        QMouseEvent move(QEvent::MouseMove, QPointF(onCard + by), vp->mapToGlobal(onCard + by),
+                         Qt::NoButton, button, mods);
+        QApplication::sendEvent(vp, &move);
+        QTest::mouseRelease(vp, button, mods, onCard + by);
+    };
+    drag(Qt::MiddleButton, Qt::NoModifier, QPoint(-30, -20));
+    EXPECT_EQ(scrolled(), QPoint(70, 60));
+    drag(Qt::LeftButton, Qt::AltModifier, QPoint(20, 40));
+    EXPECT_EQ(scrolled(), QPoint(50, 20));
+    QTest::keyPress(child, Qt::Key_Space);
+    drag(Qt::LeftButton, Qt::NoModifier, QPoint(10, -10));
+    EXPECT_EQ(scrolled(), QPoint(40, 30));
+    QTest::keyRelease(child, Qt::Key_Space);
+    std::vector<std::pair<int, int>> after;
+    for (const auto& f : set.Fragments())
+        after.emplace_back(f->Left, f->Top);
+    EXPECT_EQ(after, places);
+    EXPECT_FALSE(set.Modified);
+    // Space let go, the left button drags cards again.
+    const QPoint card = QPoint(70, 110) - scrolled();
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, card);
+    QMouseEvent move(QEvent::MouseMove, QPointF(card + QPoint(8, 0)),
+                     vp->mapToGlobal(card + QPoint(8, 0)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(vp, &move);
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, card + QPoint(8, 0));
+    EXPECT_EQ(scrolled(), QPoint(40, 30));
+    EXPECT_TRUE(set.Modified);
+}
+
+TEST_F(DocumentWindowTest, ADoubleClickWithTheMiddleButtonMakesNoCard) {
+    TMDIChild* child = form_.OpenDocument(kExample);
+    ASSERT_NE(child, nullptr);
+    const int count = child->Set().Count();
+    // Sent as the window system delivers a double click (press, release, double click,
+    // release), leaving the test library's own idea of the buttons alone.
+    QWidget* vp = child->viewport();
+    const QPointF at(300, 60);
+    for (const auto& [type, buttons] : {std::pair{QEvent::MouseButtonPress, Qt::MiddleButton},
+                                        std::pair{QEvent::MouseButtonRelease, Qt::NoButton},
+                                        std::pair{QEvent::MouseButtonDblClick, Qt::MiddleButton},
+                                        std::pair{QEvent::MouseButtonRelease, Qt::NoButton}}) {
+        QMouseEvent e(type, at, vp->mapToGlobal(at), Qt::MiddleButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(vp, &e);
+    }
+    EXPECT_EQ(child->Set().Count(), count);
+    EXPECT_TRUE(prompts_.Asked.empty());
 }
 
 TEST_F(DocumentWindowTest, DraggingACardMovesItAndMarksTheDocumentModified) {
@@ -158,6 +253,38 @@ TEST_F(DocumentWindowTest, DraggingACardMovesItAndMarksTheDocumentModified) {
     send(QEvent::MouseMove, QPoint(1100, 200), Qt::LeftButton);
     send(QEvent::MouseButtonRelease, QPoint(1100, 200), Qt::NoButton);
     EXPECT_EQ(set.SelectionList.size(), 2u);
+}
+
+TEST_F(DocumentWindowTest, ACardDraggedPastTheEdgeOfAPageThatFitsTheWindowTakesThePageAlong) {
+    TMDIChild* child = form_.OpenDocument("\x96\xb3\x91\xe8");
+    ASSERT_NE(child, nullptr);
+    qv::FragSet& set = child->Set();
+    qv::Fragment* card = set.AddFragment();
+    ASSERT_NE(card, nullptr);
+    card->Text = "a";
+    card->Left = 100;
+    card->Top = 40;
+    card->Measure();
+    set.Recount();
+    set.RefreshVisibility();
+    ASSERT_EQ(child->horizontalScrollBar()->maximum(), 0) << "the page fits the window";
+    QWidget* vp = child->viewport();
+    const int edge = child->ClientWidth();
+    QPoint at(110, 50);
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, at);
+    // The hand moves in small steps, the card under it, and pushes on at the window's edge.
+    while (at.x() < edge - 2) {
+        at.rx() = std::min(at.x() + 6, edge - 2);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), vp->mapToGlobal(QPointF(at)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &move);
+    }
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_GT(child->ScrollPosition(qv::ScrollAxis::Horizontal), 0);
+    // The card is where the pointer left it, and the page reaches round it.
+    EXPECT_EQ(card->ScreenRect.Left, at.x() - 10);
+    EXPECT_GE(set.WholeWidth, card->Right);
+    EXPECT_GE(child->horizontalScrollBar()->maximum() + edge, card->Right);
 }
 
 TEST_F(DocumentWindowTest, MissingFileIsReportedAndOpensNothing) {
@@ -197,6 +324,96 @@ TEST_F(DocumentWindowTest, ClosingAModifiedDocumentAsksAndCancelKeepsItOpen) {
     EXPECT_NE(f.readAll(), before);
     ASSERT_FALSE(form_.Env().RecentFiles.empty());
     EXPECT_EQ(form_.Env().RecentFiles.front().rfind("\"" + qv::ToCp932(path) + "\",1,", 0), 0u);
+}
+
+TEST_F(DocumentWindowTest, ACancelledExitLeavesEveryDocumentAskingAgainAndOutOfTheRecentFiles) {
+    QTemporaryDir dir;
+    const QString one = dir.filePath(QStringLiteral("one.csv"));
+    const QString two = dir.filePath(QStringLiteral("two.csv"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), one));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), two));
+    QFile::setPermissions(one, QFile::ReadOwner | QFile::WriteOwner);
+    TMDIChild* first = form_.OpenDocument(qv::ToCp932(one));
+    TMDIChild* second = form_.OpenDocument(qv::ToCp932(two));
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    const auto edit = [](TMDIChild* child) {
+        child->Set().Fragments().front()->Left += 8;
+        child->Set().Modified = true;
+    };
+    const auto exit = [this] { form_.Commands().Action(CommandId::FileExit)->trigger(); };
+    const auto askedAbout = [this](const QString& path) {
+        return prompts_.Asked.back().rfind("[" + qv::ToCp932(path) + "]", 0) == 0;
+    };
+    edit(first);
+    edit(second);
+    form_.Env().RecentFiles.clear();
+
+    // No for the first, Cancel for the second: nothing closes and nothing is listed as closed.
+    prompts_.Answers = {qv::PromptAnswer::No, qv::PromptAnswer::Cancel};
+    exit();
+    ASSERT_EQ(prompts_.Asked.size(), 2u);
+    EXPECT_EQ(form_.DocumentCount(), 2);
+    EXPECT_TRUE(form_.Env().RecentFiles.empty());
+
+    // Closing the first alone asks again; Cancel keeps it.
+    form_.DocumentArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
+    prompts_.Answers = {qv::PromptAnswer::Cancel};
+    form_.Commands().Action(CommandId::FileClose)->trigger();
+    ASSERT_EQ(prompts_.Asked.size(), 3u);
+    EXPECT_TRUE(askedAbout(one));
+    EXPECT_EQ(form_.DocumentCount(), 2);
+
+    // Yes saves the first; after the second cancels, new edits of the first are asked about
+    // at the next exit, not saved unasked.
+    prompts_.Answers = {qv::PromptAnswer::Yes, qv::PromptAnswer::Cancel};
+    exit();
+    ASSERT_EQ(prompts_.Asked.size(), 5u);
+    EXPECT_FALSE(first->Set().Modified);
+    QFile saved(one);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray afterYes = saved.readAll();
+    saved.close();
+    edit(first);
+    prompts_.Answers = {qv::PromptAnswer::Cancel};
+    exit();
+    ASSERT_EQ(prompts_.Asked.size(), 6u);
+    EXPECT_TRUE(askedAbout(one));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), afterYes);
+    EXPECT_EQ(form_.DocumentCount(), 2);
+    EXPECT_TRUE(form_.Env().RecentFiles.empty());
+}
+
+TEST_F(DocumentWindowTest, TheTitleEndsWithAStarWhileThereAreUnsavedChanges) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("doc.csv"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    TMDIChild* child = form_.OpenDocument(qv::ToCp932(path));
+    ASSERT_NE(child, nullptr);
+    QWidget* sub = child->parentWidget();
+    EXPECT_EQ(sub->windowTitle(), path);
+    child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
+    child->SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
+
+    // A card dragged by the mouse: the title shows the change once the drag is over.
+    QWidget* vp = child->viewport();
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(70, 110));
+    QMouseEvent move(QEvent::MouseMove, QPointF(90, 120), vp->mapToGlobal(QPointF(90, 120)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &move);
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, QPoint(90, 120));
+    ASSERT_TRUE(child->Set().Modified);
+    QApplication::processEvents();
+    EXPECT_EQ(sub->windowTitle(), path + QStringLiteral(" *"));
+    // The window list names the document without the mark.
+    emit form_.WindowMenu()->aboutToShow();
+    EXPECT_EQ(form_.WindowListItems().value(0)->text(), QStringLiteral("&1: ") + path);
+
+    form_.Commands().Action(CommandId::FileSave)->trigger();
+    EXPECT_FALSE(child->Set().Modified);
+    EXPECT_EQ(sub->windowTitle(), path);
 }
 
 TEST_F(DocumentWindowTest, ReadOnlyFileShowsTheMarkAndNeverAsks) {

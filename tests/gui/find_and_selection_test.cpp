@@ -211,6 +211,28 @@ TEST_F(SelectionTest, MoveToGroupAndToAnotherWindowThroughTheMenus) {
     EXPECT_FALSE(windows.actions()[1]->isEnabled());
 }
 
+TEST_F(SelectionTest, CardsMovedToAWindowInTheBackgroundJoinItsFramesAtOnce) {
+    qv::Fragment* a = Add(w_.doc1, "a", 1, 600);
+    Add(w_.doc2, "b", 1, 10);
+    const qv::Rect before = w_.doc2.GroupTable[1].Frame.Bounds;
+    ASSERT_FALSE(before.IsEmpty());
+    env_.ActivateDistWin = false;
+    a->SetSelected(true);
+    w_.doc1.RebuildSelection();
+    QMenu windows;
+    commands_.AttachMoveToWindowMenu(&windows);
+    ChooseInPopup(Qt::Key_1);
+    windows.exec(QPoint(0, 0));
+    ASSERT_EQ(w_.doc2.Count(), 2);
+    EXPECT_EQ(w_.active, 0);
+    // The frame of group 1 in the other window reaches round the card that came in.
+    const qv::Fragment& moved = *w_.doc2.Fragments().back();
+    const qv::Rect frame = w_.doc2.GroupTable[1].Frame.Bounds;
+    EXPECT_GT(frame.Right, before.Right);
+    EXPECT_GE(frame.Right, moved.ScreenRect.Right);
+    EXPECT_LE(frame.Left, before.Left);
+}
+
 TEST_F(SelectionTest, LinePopupChangesTypeAndWidthOrTheDefaults) {
     Add(w_.doc1, "a", 1, 10);
     Add(w_.doc1, "b", 2, 300);

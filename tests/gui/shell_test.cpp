@@ -722,7 +722,7 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
     EXPECT_TRUE(form.ToolBar(2)->actions().contains(form.Commands().Action(C::ToolBrush)));
 }
 
-TEST_F(ShellTest, TheWheelScrollsSixteenPixelsANotchAndTouchpadPixelsAsGiven) {
+TEST_F(ShellTest, TheWheelScrollsThreeLinesOfSixteenPixelsANotchAndTouchpadPixelsAsGiven) {
     Shell shell(ini_);
     TQuillovaMainForm& form = shell.Form();
     TMDIChild* child = form.OpenDocument(kExample);
@@ -734,17 +734,19 @@ TEST_F(ShellTest, TheWheelScrollsSixteenPixelsANotchAndTouchpadPixelsAsGiven) {
         QApplication::sendEvent(target, &e);
         EXPECT_TRUE(e.isAccepted());
     };
+    // The desktop's default of three lines a notch.
+    ASSERT_EQ(QApplication::wheelScrollLines(), 3);
     wheel(child->viewport(), QPoint(), QPoint(0, -120));
-    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 16);
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 48);
     // A fine wheel: half notches add up.
     wheel(child->viewport(), QPoint(), QPoint(0, -60));
     wheel(child->viewport(), QPoint(), QPoint(0, -60));
-    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 32);
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 96);
     wheel(child->viewport(), QPoint(0, -5), QPoint(0, -40));
-    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 37);
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 101);
     // Over the frame the active document scrolls; the event is always taken.
     wheel(&form, QPoint(), QPoint(0, 120));
-    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 21);
+    EXPECT_EQ(child->ScrollPosition(qv::ScrollAxis::Vertical), 53);
 }
 
 TEST_F(ShellTest, HideTitleMenuMaximisesToFullScreenWithoutTheMenuBar) {

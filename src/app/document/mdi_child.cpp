@@ -1,5 +1,6 @@
 #include "app/document/mdi_child.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFile>
@@ -36,8 +37,8 @@
 
 namespace {
 
-// Scroll steps of the document window: arrow keys, the wheel and the scroll-bar arrows move 16
-// pixels, the page keys 64.
+// Scroll steps of the document window: arrow keys and the scroll-bar arrows move 16 pixels, a
+// wheel notch 16 pixels per line the desktop's setting asks for, the page keys 64.
 constexpr int kScrollStep = 16;
 constexpr int kPageStep = 64;
 
@@ -172,28 +173,41 @@ bool TMDIChild::WriteTo(const std::string& path) {
 
 bool TMDIChild::CloseQuery() {
     if (closeApproved_) return true;
-    if (!set_->ReadOnly && set_->Modified) {
-        if (!set_->SaveOnClose) {
-            const std::string name = set_->FileName.empty()
-                                         ? texts::Cp932(texts::kUntitled)
-                                         : qv::ToCp932(QFile::decodeName(set_->FileName.c_str()));
-            switch (services_.Prompts().Question("[" + name + texts::Cp932(texts::kSaveQuestion),
-                                                 qv::PromptButtons::YesNoCancel)) {
-                case qv::PromptAnswer::Cancel:
-                    return false;
-                case qv::PromptAnswer::Yes:
-                    set_->SaveOnClose = true;
-                    break;
-                default:
-                    break;
-            }
-        }
-        if (set_->SaveOnClose && !Save()) {
-            // A cancelled name or a failed write keeps the window, and the document, open.
-            set_->SaveOnClose = false;
-            return false;
+    if (!AskToClose()) return false;
+    AgreeToClose();
+    return true;
+}
+
+bool TMDIChild::AskToClose() {
+    if (closeApproved_) return true;
+    if (set_->ReadOnly || !set_->Modified) return true;
+    // The answer is for this close only: a close that does not happen after all (another
+    // document cancelled the exit) must ask again next time, and must not save unasked.
+    struct Forget {
+        qv::FragSet& set;
+        ~Forget() { set.SaveOnClose = false; }
+    } forget{*set_};
+    if (!set_->SaveOnClose) {
+        const std::string name = set_->FileName.empty()
+                                     ? texts::Cp932(texts::kUntitled)
+                                     : qv::ToCp932(QFile::decodeName(set_->FileName.c_str()));
+        switch (services_.Prompts().Question("[" + name + texts::Cp932(texts::kSaveQuestion),
+                                             qv::PromptButtons::YesNoCancel)) {
+            case qv::PromptAnswer::Cancel:
+                return false;
+            case qv::PromptAnswer::Yes:
+                set_->SaveOnClose = true;
+                break;
+            default:
+                break;
         }
     }
+    // A cancelled name or a failed write keeps the window, and the document, open.
+    return !set_->SaveOnClose || Save();
+}
+
+void TMDIChild::AgreeToClose() {
+    if (closeApproved_) return;
     if (!set_->FileName.empty()) {
         std::array<bool, 100> shown{};
         for (int g = 1; g <= qv::kMaxGroup; ++g)
@@ -204,7 +218,6 @@ bool TMDIChild::CloseQuery() {
             ScrollPosition(qv::ScrollAxis::Horizontal), set_->GroupListGroup));
     }
     closeApproved_ = true;
-    return true;
 }
 
 void TMDIChild::closeEvent(QCloseEvent* event) {
@@ -224,7 +237,10 @@ QString TMDIChild::Caption() const {
 }
 
 void TMDIChild::UpdateCaption() {
-    setWindowTitle(qv::PlainWindowTitle(Caption()));
+    // The mark is the title's alone: lists of windows and stored entries use Caption().
+    QString title = qv::PlainWindowTitle(Caption());
+    if (set_->Modified && !set_->ReadOnly) title += texts::Q(texts::kModifiedMark);
+    if (windowTitle() != title) setWindowTitle(title);
 }
 
 // ---- Scrolling ----
@@ -509,6 +525,9 @@ void TMDIChild::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Delete:
             DeleteSelectionOrLine();
             break;
+        case Qt::Key_Space:
+            if (!event->isAutoRepeat()) SetSpaceHeld(true);
+            break;
         default:
             QAbstractScrollArea::keyPressEvent(event);
             return;
@@ -522,7 +541,33 @@ void TMDIChild::keyReleaseEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (event->key() == Qt::Key_Space) {
+        if (!event->isAutoRepeat()) SetSpaceHeld(false);
+        event->accept();
+        return;
+    }
     QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+void TMDIChild::focusOutEvent(QFocusEvent* event) {
+    // The release of a Space held while the keyboard went elsewhere never comes here.
+    SetSpaceHeld(false);
+    QAbstractScrollArea::focusOutEvent(event);
+}
+
+void TMDIChild::SetSpaceHeld(bool held) {
+    if (spaceHeld_ == held) return;
+    spaceHeld_ = held;
+    // The hand shows while Space is held; a running hand scroll keeps it until its release.
+    if (!handScrolling_ && !set_->Dragging && !bandActive_ && set_->CurrentTool != 2)
+        SetCursor(held ? HandCursorShape() : qv::CursorShape::Default);
+}
+
+qv::CursorShape TMDIChild::HandCursorShape() const {
+    const int move = services_.Env().MoveCurosr;
+    return move == static_cast<int>(qv::CursorShape::GrabLeft)    ? qv::CursorShape::GrabLeft
+           : move == static_cast<int>(qv::CursorShape::GrabRight) ? qv::CursorShape::GrabRight
+                                                                  : qv::CursorShape::Arrow;
 }
 
 void TMDIChild::wheelEvent(QWheelEvent* event) {
@@ -531,16 +576,25 @@ void TMDIChild::wheelEvent(QWheelEvent* event) {
 }
 
 void TMDIChild::WheelScroll(const QWheelEvent& event) {
-    // 16 pixels per notch of 120, towards the end of the page when the wheel turns towards the
-    // user. A touchpad's pixel deltas are taken as given; fine wheels add up until a pixel moves.
+    // Per notch of 120 the desktop's lines per notch, each a 16-pixel step, towards the end of
+    // the page when the wheel turns towards the user. A touchpad's pixel deltas are taken as
+    // given; fine wheels add up until a pixel moves. With Shift a wheel that turns only one way
+    // scrolls sideways (a desktop may have turned it sideways already).
+    QPoint pixels = event.pixelDelta();
+    QPoint angle = event.angleDelta();
+    if (event.modifiers().testFlag(Qt::ShiftModifier)) {
+        if (pixels.x() == 0) pixels = QPoint(pixels.y(), 0);
+        if (angle.x() == 0) angle = QPoint(angle.y(), 0);
+    }
     int dx = 0;
     int dy = 0;
-    if (!event.pixelDelta().isNull()) {
-        dx = -event.pixelDelta().x();
-        dy = -event.pixelDelta().y();
+    if (!pixels.isNull()) {
+        dx = -pixels.x();
+        dy = -pixels.y();
     } else {
-        wheelRestX_ += event.angleDelta().x() * kScrollStep;
-        wheelRestY_ += event.angleDelta().y() * kScrollStep;
+        const int perNotch = kScrollStep * std::max(1, QApplication::wheelScrollLines());
+        wheelRestX_ += angle.x() * perNotch;
+        wheelRestY_ += angle.y() * perNotch;
         dx = -(wheelRestX_ / 120);
         dy = -(wheelRestY_ / 120);
         wheelRestX_ %= 120;
@@ -562,14 +616,16 @@ void TMDIChild::mousePressEvent(QMouseEvent* event) {
     // Only the press right before a double click decides whether that double click counts.
     ctrlPressed_ = false;
 
-    if (button == qv::MouseButton::Left && shift.Alt) {
+    // One hand scroll at a time: other buttons pressed during it do nothing.
+    if (handScrolling_) return;
+    // The page is taken by hand with the middle button, or with the left one while Alt or
+    // Space is held (many desktops keep Alt + drag for moving windows).
+    if (event->button() == Qt::MiddleButton ||
+        (event->button() == Qt::LeftButton && (shift.Alt || spaceHeld_))) {
         lastPoint_ = p;
-        const int move = services_.Env().MoveCurosr;
-        SetCursor(move == static_cast<int>(qv::CursorShape::GrabLeft) ? qv::CursorShape::GrabLeft
-                  : move == static_cast<int>(qv::CursorShape::GrabRight)
-                      ? qv::CursorShape::GrabRight
-                      : qv::CursorShape::Arrow);
+        SetCursor(HandCursorShape());
         handScrolling_ = true;
+        handButton_ = event->button();
         return;
     }
 
@@ -636,7 +692,7 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
     }
     // The tool's cursor comes back after anything that changed it, except the eyedropper that a
     // right press of the brush holds until the release and the cursors of a drag.
-    if (Tool() != qv::ToolMode::Normal && !spuitActive_ && !set_->Dragging)
+    if (Tool() != qv::ToolMode::Normal && !spuitActive_ && !set_->Dragging && !spaceHeld_)
         SetCursor(qv::CursorShape::Default);
 
     if (bandActive_) {
@@ -733,7 +789,8 @@ void TMDIChild::leaveEvent(QEvent* event) {
 void TMDIChild::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     if (handScrolling_) {
-        SetCursor(qv::CursorShape::Default);
+        if (event->button() != handButton_) return;
+        SetCursor(spaceHeld_ ? HandCursorShape() : qv::CursorShape::Default);
         handScrolling_ = false;
         viewport()->update();
         return;
@@ -791,6 +848,11 @@ void TMDIChild::AfterRelease() {
 }
 
 void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A quick second press of a hand scroll is one more hand scroll, never a new card.
+    if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && spaceHeld_)) {
+        mousePressEvent(event);
+        return;
+    }
     const QPoint p = event->position().toPoint();
     const bool editingTool = Tool() == qv::ToolMode::Normal || Tool() == qv::ToolMode::Group;
     if (editingTool && !bandActive_ && !ctrlPressed_) {

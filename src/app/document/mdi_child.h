@@ -53,11 +53,16 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // The same with the file's bytes read already.
     qv::ReadResult Load(const std::string& path, const qv::WholeFile& bytes);
 
-    // Asks whether the window may close: a modified, writable document asks
-    // "[path]変更内容を保存しますか" and saves on Yes (asking for a name when it has none).
-    // Records the document's recent-file entry when the answer is yes.
+    // Asks whether the window may close (AskToClose) and, when it may, agrees to it
+    // (AgreeToClose).
     bool CloseQuery();
-    // The close was agreed already (the main window asked every document before closing them).
+    // A modified, writable document asks "[path]変更内容を保存しますか" and saves on Yes (asking
+    // for a name when it has none). Nothing of the answer is kept: the next close asks again.
+    bool AskToClose();
+    // The window is about to close: records the document's recent-file entry; the close itself
+    // asks nothing more.
+    void AgreeToClose();
+    // The window closes without a question and without a recent-file entry.
     void ApproveClose() { closeApproved_ = true; }
 
     // Saves to the document's own path, or asks for one when it has none. Reports a failure
@@ -127,6 +132,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
   public:
     // The window caption: the path, "無題" without one, with " : 編集禁止" for a read-only file.
     QString Caption() const;
+    // The title is the caption, with " *" while a writable document has unsaved changes.
     void UpdateCaption();
 
     // ---- qv::DocumentView ----
@@ -148,6 +154,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -184,6 +191,9 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void ReleaseGroupLine(QPoint p);
     void ReleaseBand(QPoint p);
     static qv::ShiftState ShiftOf(Qt::KeyboardModifiers mods);
+    // The cursor of a hand scroll (`MoveCurosr`).
+    qv::CursorShape HandCursorShape() const;
+    void SetSpaceHeld(bool held);
 
     AppServices& services_;
     qv::DocumentHost& host_;
@@ -200,6 +210,10 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     int wheelRestY_ = 0;
 
     bool handScrolling_ = false;
+    // The button whose release ends the hand scroll.
+    Qt::MouseButton handButton_ = Qt::NoButton;
+    // Space is down: a left drag takes the page by hand.
+    bool spaceHeld_ = false;
     QPoint lastPoint_;
     QPoint pressPoint_;
     bool bandActive_ = false;

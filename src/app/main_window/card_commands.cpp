@@ -76,10 +76,7 @@ std::vector<DocumentWindows::Entry> CardCommands::DocumentWindowList() const {
 void CardCommands::ActivateDocumentWindow(int index) {
     const QList<TMDIChild*> children = form_.Children();
     if (index < 0 || index >= children.size()) return;
-    auto* sub = qobject_cast<QMdiSubWindow*>(children[index]->parentWidget());
-    if (!sub) return;
-    if (sub->isMinimized()) sub->showNormal();
-    form_.DocumentArea()->setActiveSubWindow(sub);
+    form_.ShowDocumentWindow(qobject_cast<QMdiSubWindow*>(children[index]->parentWidget()));
 }
 
 void CardCommands::ShowMessage(const QString& text) {

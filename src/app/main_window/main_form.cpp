@@ -23,6 +23,7 @@
 #include "app/main_window/settings_commands.h"
 #include "app/main_window/view_commands.h"
 #include "app/panels/group_list_panel.h"
+#include "app/platform/program_icons.h"
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
 #include "core/settings/env_data.h"
@@ -49,6 +50,7 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     });
 
     setWindowTitle(texts::Q(texts::kProgramName));
+    setWindowIcon(ProgramIcon());
     setAcceptDrops(true);
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -13,6 +13,7 @@
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QRect>
 #include <array>
 #include <functional>
 #include <memory>
@@ -65,6 +66,11 @@ class TQuillovaMainForm : public QMainWindow {
     };
     static constexpr int kRecentItems = 20;
     static constexpr int kDynamicItems = 40;
+    // A new document window's size, unless the frame is smaller (never below the minimum).
+    static constexpr int kChildWidth = 429;
+    static constexpr int kChildHeight = 257;
+    static constexpr int kChildMinWidth = 160;
+    static constexpr int kChildMinHeight = 100;
 
     explicit TQuillovaMainForm(AppServices& services, QWidget* parent = nullptr);
     ~TQuillovaMainForm() override;
@@ -90,6 +96,10 @@ class TQuillovaMainForm : public QMainWindow {
     // What a later start of the program handed over: comes to the front and opens `filePath`
     // (native; empty: none). The window limit is reported here, where the user is looking.
     void OpenHandedOver(const std::string& filePath);
+
+    // Brings a document window to the front: restored when minimised, moved (and if need be
+    // shrunk) into the visible part of the frame, active.
+    void ShowDocumentWindow(QMdiSubWindow* sub);
 
     // A new, empty document window without the new-document settings (a restored document
     // brings its own page); null at the window limit.
@@ -211,6 +221,8 @@ class TQuillovaMainForm : public QMainWindow {
     void OpenStartDocument();
     bool CloseAllDocuments();
     TMDIChild* NewChildWindow();
+    // Where a new document window opens when it is not maximised.
+    QRect NewWindowPlace(const QMdiSubWindow* sub) const;
     void ShowDocumentPopup(TMDIChild* window, PopupKind kind, QPoint globalPos);
     TMDIChild* FindChild(const std::string& path) const;
 

@@ -9,12 +9,15 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QStyle>
 
+#include <algorithm>
 #include <filesystem>
 #include "app/app_services.h"
 #include "app/document/mdi_child.h"
 
 #include "app/main_window/main_form.h"
+#include "app/platform/program_icons.h"
 #include "app/platform/qt_ports.h"
 #include "app/platform/reasons.h"
 #include "app/texts.h"
@@ -77,16 +80,61 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
     child->installEventFilter(this);
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(DocumentIcon());
     if (DocumentCount() == 1 && Env().ChildWinMaximize) {
         sub->showMaximized();
     } else {
-        sub->resize(std::max(429, mdiArea_->width() * 9 / 10),
-                    std::max(257, mdiArea_->height() * 9 / 10));
+        sub->setGeometry(NewWindowPlace(sub));
         sub->show();
     }
     // A document made under another tool starts with that tool's pointer and line step.
     child->ApplyTool();
     return child;
+}
+
+QRect TQuillovaMainForm::NewWindowPlace(const QMdiSubWindow* sub) const {
+    // The default size, at the first place down the cascade (one title bar down and right from
+    // the one before) that the fewest other windows take; all of it within the visible area.
+    const QRect area = mdiArea_->viewport()->rect();
+    const QSize size = QSize(kChildWidth, kChildHeight)
+                           .boundedTo(area.size())
+                           .expandedTo(QSize(kChildMinWidth, kChildMinHeight));
+    const int step =
+        std::max(8, sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub));
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+    QPoint best(0, 0);
+    qsizetype fewest = -1;
+    for (QPoint at(0, 0); area.contains(QRect(at, size)); at += QPoint(step, step)) {
+        const qsizetype taken =
+            std::count_if(windows.begin(), windows.end(), [&](const QMdiSubWindow* other) {
+                return other != sub && other->isVisible() && !other->isMinimized() &&
+                       !other->isMaximized() && other->pos() == at;
+            });
+        if (fewest < 0 || taken < fewest) {
+            fewest = taken;
+            best = at;
+        }
+        if (taken == 0) break;
+    }
+    return QRect(best, size);
+}
+
+void TQuillovaMainForm::ShowDocumentWindow(QMdiSubWindow* sub) {
+    if (!sub) return;
+    if (sub->isMinimized()) sub->showNormal();
+    if (!sub->isMaximized()) {
+        // A window left outside the visible area (the frame got smaller, or it was moved away)
+        // comes back into it.
+        const QRect area = mdiArea_->viewport()->rect();
+        QRect place = sub->geometry();
+        if (!area.contains(place)) {
+            place.setSize(place.size().boundedTo(area.size()));
+            place.moveLeft(std::clamp(place.left(), 0, std::max(0, area.width() - place.width())));
+            place.moveTop(std::clamp(place.top(), 0, std::max(0, area.height() - place.height())));
+            sub->setGeometry(place);
+        }
+    }
+    mdiArea_->setActiveSubWindow(sub);
 }
 
 TMDIChild* TQuillovaMainForm::NewDocumentWindow() {
@@ -125,11 +173,7 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     // Messages are code page 932 text; the path is shown as near as it can be.
     const std::string shownPath = qv::Utf8ToCp932(path).Bytes;
     if (TMDIChild* open = FindChild(path)) {
-        QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget());
-        if (sub) {
-            if (sub->isMinimized()) sub->showNormal();
-            mdiArea_->setActiveSubWindow(sub);
-        }
+        ShowDocumentWindow(qobject_cast<QMdiSubWindow*>(open->parentWidget()));
         return open;
     }
     if (DocumentCount() >= kMaxDocuments) return nullptr;
@@ -215,9 +259,11 @@ bool TQuillovaMainForm::CloseRemembering(const std::string& lastFile) {
 
 bool TQuillovaMainForm::CloseAllDocuments() {
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+    // Every document is asked before any closes; one that refuses leaves all of them open as
+    // they were, asking again at the next close and kept out of the recent files.
     for (QMdiSubWindow* sub : windows) {
         auto* child = qobject_cast<TMDIChild*>(sub->widget());
-        if (child && !child->CloseQuery()) return false;
+        if (child && !child->AskToClose()) return false;
     }
     TMDIChild* active = ActiveChild();
     // A path the settings file cannot hold exactly is left out rather than stored as another.
@@ -225,7 +271,7 @@ bool TQuillovaMainForm::CloseAllDocuments() {
                      : active      ? qv::PathForStorage(active->Set().FileName).Bytes
                                    : std::string();
     for (QMdiSubWindow* sub : windows) {
-        if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
+        if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->AgreeToClose();
         sub->close();
     }
     return true;
@@ -346,9 +392,15 @@ bool TQuillovaMainForm::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::MouseButtonRelease:
         case QEvent::KeyRelease:
-            // After the document has handled it.
-            QMetaObject::invokeMethod(this, &TQuillovaMainForm::UpdateCommands,
-                                      Qt::QueuedConnection);
+            // After the document has handled it; the counts and the title's modified mark
+            // follow at once rather than at the next tick.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    DispStatusUpdate();
+                    UpdateCommands();
+                },
+                Qt::QueuedConnection);
             break;
         default:
             break;

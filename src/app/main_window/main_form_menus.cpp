@@ -310,7 +310,8 @@ void TQuillovaMainForm::WindowMenuOpening() {
         } else if (k < 20) {
             prefix = QStringLiteral("   ");
         }
-        // A caption's own "&" is shown as it is, not taken as an access key.
+        // A caption's own "&" is shown as it is, not taken as an access key. The list names
+        // the documents without the title's modified mark.
         const auto* child = qobject_cast<const TMDIChild*>(windows[k]->widget());
         item->setText(prefix +
                       qv::PlainMenuText(child ? child->Caption() : windows[k]->windowTitle()));
@@ -323,9 +324,7 @@ void TQuillovaMainForm::SelectWindowItem(int index) {
     ++Env().RefreshLock;
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
     if (index >= 0 && index < windows.size()) {
-        QMdiSubWindow* sub = windows[index];
-        if (sub->isMinimized()) sub->showNormal();
-        mdiArea_->setActiveSubWindow(sub);
+        ShowDocumentWindow(windows[index]);
         RefreshViews();
     }
     --Env().RefreshLock;

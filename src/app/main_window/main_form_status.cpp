@@ -48,17 +48,19 @@ void TQuillovaMainForm::ApplyStatusBarFont() {
 void TQuillovaMainForm::DispStatusUpdate() {
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
     const qv::FragSet* active = ActiveDocument();
+    int modified = 0;
+    for (QMdiSubWindow* sub : windows) {
+        auto* child = qobject_cast<TMDIChild*>(sub->widget());
+        if (!child) continue;
+        if (child->Set().Modified) ++modified;
+        // The title's modified mark follows every change, whatever made it.
+        child->UpdateCaption();
+    }
     QString counts;
     QString cards;
     if (!active) {
         counts = QStringLiteral("0/%1").arg(windows.size());
     } else {
-        int modified = 0;
-        for (QMdiSubWindow* sub : windows) {
-            if (auto* child = qobject_cast<TMDIChild*>(sub->widget());
-                child && child->Set().Modified)
-                ++modified;
-        }
         counts = QStringLiteral("%1/%2 ").arg(modified).arg(windows.size());
         cards =
             texts::Q(texts::kStatusCards).arg(active->Count()).arg(active->SelectionList.size());

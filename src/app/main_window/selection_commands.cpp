@@ -180,6 +180,10 @@ void SelectionCommands::MoveToWindow(int index) {
     if (!from || index < 0 || index >= static_cast<int>(list.size())) return;
     qv::FragSet* to = list[static_cast<std::size_t>(index)].Set;
     if (!to || !qv::MoveSelectionToDocument(*from, *to, buffer_)) return;
+    // The views refresh only the active document: the target's frames take in the new cards
+    // now, not when its window is next activated.
+    to->RefreshVisibility();
+    to->RepaintTouchedFrames();
     windows_.RefreshViews();
     if (env_.ActivateDistWin) {
         windows_.ActivateDocumentWindow(index);

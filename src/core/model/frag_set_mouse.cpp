@@ -136,8 +136,10 @@ void FragSet::AutoScroll(int x, int y, int& dx, int& dy, bool& scrolled) {
     auto scroll = [&](ScrollAxis axis, int step, int client) {
         const int pos = view.ScrollPosition(axis);
         if (step > 0) {
+            // The page grows under the cards, also when all of it fitted in the window so far.
             const int range = view.ScrollRange(axis);
-            if (range - client < pos + step) view.SetScrollRange(axis, range + step);
+            if (range - client < pos + step)
+                view.SetScrollRange(axis, std::max(range, pos + client) + step);
         }
         view.SetScrollPosition(axis, pos + step);
         const int moved = view.ScrollPosition(axis) - pos;
