@@ -37,6 +37,8 @@ class LinkFollower final : public LinkOpener {
 
     void SetOpenDocument(OpenDocumentFn fn) { openDocument_ = std::move(fn); }
     void SetOpenExternally(OpenExternallyFn fn) { openExternally_ = std::move(fn); }
+    // Hands `url` to the desktop the way links are (the guide, for one).
+    bool OpenExternally(const QUrl& url) const { return openExternally_ && openExternally_(url); }
     // Maximises the active document window (Home with HomWinMaximize).
     void SetMaximiseActive(std::function<void()> fn) { maximiseActive_ = std::move(fn); }
 

@@ -161,22 +161,27 @@ void ShowNonEmptyGroups(FragSet& set) {
         e.Shown = !e.Empty;
 }
 
-GroupListPlacement ReadGroupListPlacement(const UsrIniFile& ini, const EnvData& env) {
+GroupListPlacement ReadGroupListPlacement(const UsrIniFile& ini, const EnvData& env,
+                                          int defaultWidth) {
     GroupListPlacement p;
     p.Visible = ini.ReadBool("General", "GroupList", true);
     p.Floating = ini.ReadBool(kSection, "Floating", false);
     p.Side = env.Align >= 1 && env.Align <= 4 ? static_cast<DockSide>(env.Align) : DockSide::Left;
-    p.Width = std::max(ini.ReadInteger(kSection, "Width", 120), 20);
+    p.Width = std::max(ini.ReadInteger(kSection, "Width", defaultWidth), 20);
     p.Height = std::max(ini.ReadInteger(kSection, "Height", 120), 20);
     p.FLeft = ini.ReadInteger(kSection, "FLeft", 0);
     p.FTop = ini.ReadInteger(kSection, "FTop", 0);
     p.FRight = ini.ReadInteger(kSection, "FRight", 200);
     p.FBottom = ini.ReadInteger(kSection, "FBottom", 200);
+    p.FloatStored = !ini.ReadString(kSection, "FLeft", "").empty() &&
+                    !ini.ReadString(kSection, "FTop", "").empty();
     if (p.FRight - p.FLeft < 20 || p.FBottom - p.FTop < 20) {
         p.FLeft = p.FTop = 0;
         p.FRight = p.FBottom = 200;
+        p.FloatStored = false;
     }
-    p.UnDockWidth = std::max(ini.ReadInteger(kSection, "UnDockWidth", 200), 20);
+    p.UnDockWidth =
+        std::max(ini.ReadInteger(kSection, "UnDockWidth", std::max(200, defaultWidth)), 20);
     p.UnDockHeight = std::max(ini.ReadInteger(kSection, "UnDockHeight", 200), 20);
     return p;
 }

@@ -157,6 +157,7 @@ TEST(GroupList, PlacementRoundTripsAndOddValuesFallBack) {
     WriteGroupListPlacement(ini, env, p);
     EXPECT_EQ(env.Align, 2);
     EXPECT_EQ(ini.ReadInteger("GroupList", "FRight", 0), 330);
+    p.FloatStored = true;  // once written, the rectangle is the user's
     EXPECT_EQ(ReadGroupListPlacement(ini, env), p);
 
     ini.WriteInteger("GroupList", "Width", -5);
@@ -167,6 +168,14 @@ TEST(GroupList, PlacementRoundTripsAndOddValuesFallBack) {
     EXPECT_EQ(odd.Side, DockSide::Left);
     EXPECT_EQ(odd.FLeft, 0);
     EXPECT_EQ(odd.FRight, 200);
+    EXPECT_FALSE(odd.FloatStored);
+
+    // A file without sizes: the width the window asks for, and never a narrower undock width.
+    UsrIniFile fresh;
+    const GroupListPlacement wide = ReadGroupListPlacement(fresh, env, 230);
+    EXPECT_EQ(wide.Width, 230);
+    EXPECT_EQ(wide.UnDockWidth, 230);
+    EXPECT_FALSE(wide.FloatStored);
 
     EXPECT_EQ(DockPanelSize(500, 400), 280);
     EXPECT_EQ(DockPanelSize(120, 100), 20);
