@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMenu>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>

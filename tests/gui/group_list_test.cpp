@@ -5,14 +5,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QFontMetrics>
-#include <QScreen>
-#include <QStyle>
-#include <QWindow>
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QScreen>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "app/app_services.h"
 #include "app/document/mdi_child.h"

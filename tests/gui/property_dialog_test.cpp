@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QImage>
 #include <QGroupBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -264,10 +264,16 @@ TEST_F(PropertyDialogTest, OpensWhereItWasClosedAndAltLReachesTheLink) {
         QTimer::singleShot(0, &dlg, [&] {
             seen = dlg.geometry();
             if (tryAltL) {
+                dlg.activateWindow();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(&dlg));
+                // Into the field, on to its "..." button, away to the group, and back.
+                QTest::keyClick(&dlg, Qt::Key_L, Qt::AltModifier);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QTest::keyClick(&dlg, Qt::Key_G, Qt::AltModifier);
                 QTest::keyClick(&dlg, Qt::Key_L, Qt::AltModifier);
                 focusAfterAltL = QApplication::focusWidget();
             }
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QTest::keyClick(&dlg, Qt::Key_Escape);
         });
         dlg.exec();
     };
@@ -316,7 +322,7 @@ TEST_F(PropertyDialogTest, ThePictureChooserOffersEveryReadablePictureFirstAndEv
             filters = chooser->nameFilters();
             selected = chooser->selectedNameFilter();
             chooser->selectFile(png);
-            chooser->accept();
+            QMetaObject::invokeMethod(chooser, "accept");
         });
         QTest::mouseClick(Find<QPushButton>("LinkRefBtn"), Qt::LeftButton);
         EXPECT_EQ(Find<QLineEdit>("LinkNameEdit")->text(), png);

@@ -7,8 +7,8 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCursor>
-#include <QDir>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QKeySequence>
 #include <QLabel>
@@ -779,6 +779,10 @@ TEST_F(ShellTest, WithoutTheMenuBarTheMenusStayWithinReachAndTheStateCanBeLeft) 
             popup->close();
         QApplication::processEvents();
     };
+    // The pointer rests in the middle of the screen, away from where the bar shows.
+    const QRect screen = form.screen()->geometry();
+    QCursor::setPos(screen.center());
+    ASSERT_EQ(QCursor::pos(), screen.center());
 
     // Alt with a menu's access key opens that menu.
     QTest::keyClick(window, Qt::Key_O, Qt::AltModifier);
@@ -792,7 +796,6 @@ TEST_F(ShellTest, WithoutTheMenuBarTheMenusStayWithinReachAndTheStateCanBeLeft) 
     closeMenus();
     EXPECT_TRUE(form.menuBar()->isHidden());
     // The pointer at the top edge of the screen shows the bar; moving off lets it go.
-    const QRect screen = form.screen()->geometry();
     form.MenuReveal().PointerAt(QPoint(screen.left() + 40, screen.top()));
     EXPECT_FALSE(form.menuBar()->isHidden());
     QCursor::setPos(screen.center());

@@ -187,6 +187,10 @@ void TFrgPropDlg::BuildControls() {
     linkBox->setObjectName(QStringLiteral("LinkGrpBox"));
     linkEdit_ = new QLineEdit(linkBox);
     linkEdit_->setObjectName(QStringLiteral("LinkNameEdit"));
+    // Alt+L goes to the field itself: the box alone would return to whichever of its buttons
+    // had the focus last.
+    linkBox_ = linkBox;
+    linkBox->installEventFilter(this);
     browseButton_ = new QPushButton(QStringLiteral("..."), linkBox);
     browseButton_->setObjectName(QStringLiteral("LinkRefBtn"));
     extractButton_ = new QPushButton(QStringLiteral("▼"), linkBox);
@@ -274,9 +278,9 @@ int TFrgPropDlg::exec() {
     const QSize minimum = minimumSize();
     const qv::WindowPlacement p = qv::ReadPlacement(
         ini_, "FrgPropDlg", minimum.height(), minimum.width(), origin.y() + 100, origin.x() + 100);
-    const QSize size = p.HasSize ? QSize(std::max(p.Width, minimum.width()),
-                                         std::max(p.Height, minimum.height()))
-                                 : this->size();
+    const QSize size =
+        p.HasSize ? QSize(std::max(p.Width, minimum.width()), std::max(p.Height, minimum.height()))
+                  : this->size();
     // Position and size are those of the dialog's own area, as done() stores them.
     setGeometry(QRect(QPoint(p.Left, p.Top), size));
 
@@ -380,9 +384,9 @@ void TFrgPropDlg::ShowState() {
     grey(heightEdit_, ctl_.HeightGreyed());
     grey(linkEdit_, multi);
     QPalette hp = heightEdit_->palette();
-    setEnabledColour(hp, QPalette::Text,
-                     ctl_.HeightAboveDefault() ? QColor(Qt::red)
-                                               : qv::ToQColor(qv::kSysWindowText));
+    setEnabledColour(
+        hp, QPalette::Text,
+        ctl_.HeightAboveDefault() ? QColor(Qt::red) : qv::ToQColor(qv::kSysWindowText));
     heightEdit_->setPalette(hp);
     updating_ = was;
 }
@@ -460,6 +464,13 @@ void TFrgPropDlg::done(int result) {
 }
 
 bool TFrgPropDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == linkBox_ && event->type() == QEvent::Shortcut) {
+        if (linkEdit_->isEnabled()) {
+            linkEdit_->setFocus(Qt::ShortcutFocusReason);
+            linkEdit_->selectAll();
+        }
+        return true;
+    }
     if (watched == memo_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape) {

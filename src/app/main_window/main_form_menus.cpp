@@ -128,8 +128,8 @@ void TQuillovaMainForm::BuildMenus() {
     // maximised without menu bar can be brought back from its menus. F11 is handled by the
     // window itself, so a command given F11 keeps it.
     view->addSeparator();
-    hideTitleMenuItem_ = view->addAction(texts::Q(texts::kMenuHideTitleMenu) +
-                                         QStringLiteral("\tF11"));
+    hideTitleMenuItem_ =
+        view->addAction(texts::Q(texts::kMenuHideTitleMenu) + QStringLiteral("\tF11"));
     hideTitleMenuItem_->setCheckable(true);
     connect(hideTitleMenuItem_, &QAction::triggered, this,
             [this](bool on) { SetHideTitleMenu(on); });

@@ -106,9 +106,8 @@ bool MenuBarReveal::eventFilter(QObject* watched, QEvent* event) {
         QApplication::activeModalWidget())
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    const Qt::KeyboardModifiers mods =
-        key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
-                            Qt::MetaModifier);
+    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                                           Qt::AltModifier | Qt::MetaModifier);
     if (key->key() == Qt::Key_F10 && mods == Qt::NoModifier) {
         OpenMenu(nullptr);
         return true;

@@ -289,10 +289,9 @@ QMenu* SelectionCommands::LinePopup(QWidget* parent, QAction* toolNormal) {
                 if (normalItem) {
                     // Caption, key and state as the command has them now.
                     const QKeySequence key = toolNormal->shortcut();
-                    normalItem->setText(
-                        key.isEmpty() ? toolNormal->text()
-                                      : toolNormal->text() + QLatin1Char('\t') +
-                                            key.toString(QKeySequence::NativeText));
+                    normalItem->setText(key.isEmpty() ? toolNormal->text()
+                                                      : toolNormal->text() + QLatin1Char('\t') +
+                                                            key.toString(QKeySequence::NativeText));
                     normalItem->setIcon(toolNormal->icon());
                     normalItem->setEnabled(toolNormal->isEnabled());
                     normalItem->setVisible(!s.LineSelected);

@@ -339,8 +339,8 @@ QRect TGroupListPanel::DefaultFloatRect() const {
         // No room beside it: over the document area, clear of the menu and tool bars.
         const QWidget* central = main_.centralWidget();
         const QPoint top = central ? central->mapToGlobal(QPoint(0, 0)) : client.topLeft();
-        r.moveTopLeft(QPoint(std::max(area.left(), client.right() - width - 2 * kGap),
-                             top.y() + kGap));
+        r.moveTopLeft(
+            QPoint(std::max(area.left(), client.right() - width - 2 * kGap), top.y() + kGap));
     }
     r.setBottom(std::min(r.bottom(), area.bottom()));
     return r;
