@@ -505,6 +505,7 @@ void TGroupListPanel::SaveGroupListPlacement() {
         placement_.FTop = g.top();
         placement_.FRight = g.left() + g.width();
         placement_.FBottom = g.top() + g.height();
+        placement_.FloatStored = true;
         placement_.UnDockWidth = g.width();
         placement_.UnDockHeight = g.height();
     } else if (Horizontal(placement_.Side)) {

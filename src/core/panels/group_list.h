@@ -87,8 +87,8 @@ struct GroupListPlacement {
     int Height = 120;                // a top or bottom panel
     int FLeft = 0, FTop = 0, FRight = 200, FBottom = 200;  // the floating window
     int UnDockWidth = 200, UnDockHeight = 200;
-    // Whether the floating rectangle came from the settings file; without one the window
-    // chooses where the list first floats.
+    // Whether the floating rectangle is the user's (read from the settings file, or the list
+    // floated); without one the window chooses where the list first floats, and none is written.
     bool FloatStored = false;
 
     friend bool operator==(const GroupListPlacement&, const GroupListPlacement&) = default;
