@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPoint>
 
+class QAction;
 class QMainWindow;
 class QMenuBar;
 class QTimer;
