@@ -2,6 +2,11 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImageReader>
+
+#include "app/texts.h"
+#include "core/content/spi_unit.h"
+#include "render/qt_text.h"
 
 namespace {
 
@@ -31,6 +36,42 @@ FileDialogRequest ImportTextDialog() {
 FileDialogRequest ExportTextDialog() {
     return {QStringLiteral("テキスト書き出し"), kTextFilter, QStringLiteral("txt"), QString(),
             true};
+}
+
+QStringList PictureFilters(const qv::SpiUnit* plugins) {
+    // File names on this system keep their case: each ending is offered in both.
+    QStringList all;
+    const auto addPattern = [&all](const QString& pattern) {
+        for (const QString& p : {pattern.toLower(), pattern.toUpper()})
+            if (!all.contains(p)) all << p;
+    };
+    const QStringList own = {QStringLiteral("*.bmp"), QStringLiteral("*.jpg"),
+                             QStringLiteral("*.jpe"), QStringLiteral("*.jpeg"),
+                             QStringLiteral("*.ico")};
+    for (const QString& p : own)
+        addPattern(p);
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        addPattern(QStringLiteral("*.") + QString::fromLatin1(format));
+    QStringList pluginFilters;
+    if (plugins) {
+        for (const auto& plugin : plugins->Plugins()) {
+            if (plugin.Pattern.empty()) continue;
+            const QString pattern = qv::FromCp932(plugin.Pattern);
+            for (const QString& p : pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+                addPattern(p.trimmed());
+            pluginFilters << QStringLiteral("%1 (%2)").arg(
+                qv::FromCp932(plugin.Description),
+                QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        }
+    }
+    QStringList filters;
+    filters << texts::Q(texts::kFilterAllPictures) + QStringLiteral(" (") +
+                   all.join(QLatin1Char(' ')) + QLatin1Char(')')
+            << QStringLiteral("ビットマップ (*.bmp *.BMP)")
+            << QStringLiteral("JPEGファイル(*.JPG) (*.jpg *.jpe *.jpeg *.JPG *.JPE *.JPEG)")
+            << QStringLiteral("アイコン (*.ico *.ICO)") << pluginFilters
+            << texts::Q(texts::kFilterAllFiles);
+    return filters;
 }
 
 void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& row) {

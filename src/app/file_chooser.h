@@ -4,10 +4,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QFileDialog;
 class QWidget;
+
+namespace qv {
+class SpiUnit;
+}  // namespace qv
 
 struct FileDialogRequest {
     QString Title;          // empty: the dialog's own title
@@ -23,6 +28,11 @@ FileDialogRequest MergeDocumentDialog();
 FileDialogRequest SaveDocumentAsDialog(const QString& currentPath);
 FileDialogRequest ImportTextDialog();
 FileDialogRequest ExportTextDialog();
+
+// The picture chooser's filters: every picture the program can show first (Qt's readers, the
+// BMP, JPEG and icon formats, the plug-ins' patterns), then each kind on its own, then every
+// file. `plugins` may be null.
+QStringList PictureFilters(const qv::SpiUnit* plugins);
 
 // Sets a dialog up as `row` says: one existing file to open, or one file to save (read-only box
 // hidden, replacing asked first).

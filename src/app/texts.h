@@ -13,7 +13,6 @@ inline constexpr std::string_view kProgramName = "Quillovarsta";
 inline constexpr std::string_view kVersion = "Version 2.70";
 inline constexpr std::string_view kFreeSoftware = "フリーソフトウェア";
 // The project's home page, opened by the Web page command.
-inline constexpr std::string_view kHomePageUrl = "https://quillovarsta.example.org/";
 
 inline constexpr std::string_view kUntitled = "無題";
 
@@ -45,6 +44,7 @@ inline constexpr std::string_view kSettingsReadOnly =
     "]設定ファイルは書き込み禁止です。設定は保存されません";
 inline constexpr std::string_view kSettingsNotSaved = "]設定を保存できませんでした\n";
 inline constexpr std::string_view kHelpMissing = "]ヘルプが見つかりません";
+inline constexpr std::string_view kHelpLookedIn = "\n探した場所:";
 
 // Following a card's link ("[" + link + text; %1: what kind of program, or which application).
 inline constexpr std::string_view kLinkIsProgram =
@@ -133,6 +133,9 @@ inline constexpr std::string_view kHintMoveToGroup = "選択中の断片を他�
 inline constexpr std::string_view kMenuMoveToWindow = "他ウィンドウへ移動(&V)";
 inline constexpr std::string_view kHintMoveToWindow = "選択中の断片を他のウィンドウへ移動します";
 inline constexpr std::string_view kMenuToolBars = "ツールバー(&T)";
+inline constexpr std::string_view kFilterAllPictures = "すべての画像";
+inline constexpr std::string_view kFilterAllFiles = "すべてのファイル (*)";
+inline constexpr std::string_view kMenuHideTitleMenu = "最大化時にタイトルバーとメニューを隠す(&H)";
 inline constexpr std::string_view kMenuToolBarItems[3] = {"標準(&S)", "断片操作(&F)",
                                                           "モード切り替え(&M)"};
 inline constexpr std::string_view kToolBarTitles[3] = {"標準", "断片操作", "モード切替"};

@@ -7,10 +7,12 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolTip>
 #include <deque>
 #include <functional>
@@ -244,6 +246,44 @@ TEST_F(DocumentEditingTest, LineToolDrawsARubberLineBetweenFramesAndItsMenuResty
     EXPECT_TRUE(noDelete);
     EXPECT_EQ(form_.Env().DefGLineWidth, -1);
     EXPECT_EQ(c->Set().GroupLines[0].Width, 5);
+}
+
+TEST_F(DocumentEditingTest, ARightClickOnALineLeavesTheWayBackToNormalEditingEverywhere) {
+    TMDIChild* c = NewDocument();
+    ASSERT_NE(c, nullptr);
+    Card(c, "a", 1, 100, 100);
+    Card(c, "b", 2, 500, 100);
+    Refresh(c);
+    c->Set().SetGroupLine(1, 2);
+    c->Set().RedrawAll();
+    const qv::ArrowLine& line = c->Set().GroupLines[0];
+    const QPoint middle((line.WinStart.X + line.WinEnd.X) / 2,
+                        (line.WinStart.Y + line.WinEnd.Y) / 2);
+    QAction* normal = form_.Commands().Action(CommandId::ToolNrm);
+    // The line's own menu, closed again without a choice.
+    QMenu& menu = *cards_.LinePopup();
+    WhenOpen(menu, [&menu] { QTest::keyClick(&menu, Qt::Key_Escape); });
+    Press(c, middle, Qt::RightButton);
+    Release(c, middle, Qt::RightButton);
+    ASSERT_EQ(c->Set().SelectedLine, 0);
+    EXPECT_TRUE(normal->isVisible());
+    QWidget* button = form_.ToolBar(2)->widgetForAction(normal);
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isVisible()) << "the tool bar keeps its button";
+
+    // Under the grouping tool a right click offers the way back, and it works.
+    form_.Commands().Action(CommandId::ToolGruop)->trigger();
+    QMenu& groupMenu = *form_.GroupToolPopup();
+    bool offered = false;
+    WhenOpen(groupMenu, [&] {
+        offered = normal->isVisible() && normal->isEnabled();
+        QTest::keyClick(&groupMenu, Qt::Key_N);
+    });
+    Press(c, QPoint(300, 500), Qt::RightButton);
+    Release(c, QPoint(300, 500), Qt::RightButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(offered);
+    EXPECT_EQ(form_.CurrentTool(), TQuillovaMainForm::Tool::Normal);
 }
 
 TEST_F(DocumentEditingTest, BrushPaintsUnderItsTipAndTheEyedropperPicksAColour) {

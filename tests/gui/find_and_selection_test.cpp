@@ -131,6 +131,46 @@ TEST_F(SelectionTest, FindReportsItsResultAndKeepsTheHistory) {
     EXPECT_EQ(env_.FindHistory.size(), 3u);
 }
 
+TEST_F(SelectionTest, TheFirstSearchStartsTheHistoryAndComesBackNextTime) {
+    Add(w_.doc1, "apple", 1, 10);
+    ASSERT_TRUE(env_.FindHistory.empty());  // as in every new settings file
+    FindWith([](TFindSetDlg& dlg) {
+        EXPECT_TRUE(FindEdit(dlg)->text().isEmpty());
+        QTest::keyClicks(FindEdit(dlg), QStringLiteral(" apple"));
+        QTest::keyClick(FindEdit(dlg), Qt::Key_Return);
+    });
+    EXPECT_EQ(env_.FindHistory, (std::vector<std::string>{"apple"}));
+    QString offered;
+    FindWith([&offered](TFindSetDlg& dlg) {
+        offered = FindEdit(dlg)->text();
+        QTest::keyClick(FindEdit(dlg), Qt::Key_Escape);
+    });
+    EXPECT_EQ(offered, QStringLiteral("apple"));
+    // And it is what the settings file keeps.
+    qv::UsrIniFile out = qv::UsrIniFile::FromText("");
+    (void)env_.Save(out);  // no file to write: the values are what matters
+    EXPECT_EQ(out.ReadString("FindHistory", "Find0", ""), "apple");
+}
+
+TEST_F(SelectionTest, TheFindDialogOpensWhereItWasClosed) {
+    parent_.setGeometry(200, 150, 600, 400);
+    QRect first, second;
+    FindWith([&first](TFindSetDlg& dlg) {
+        first = dlg.geometry();
+        QTest::keyClick(FindEdit(dlg), Qt::Key_Escape);
+    });
+    const int left = ini_.ReadInteger("General", "FindDlgLeft", -1);
+    const int top = ini_.ReadInteger("General", "FindDlgTop", -1);
+    EXPECT_EQ(QPoint(left, top), first.topLeft());
+    for (int i = 0; i < 3; ++i)
+        FindWith([&second](TFindSetDlg& dlg) {
+            second = dlg.geometry();
+            QTest::keyClick(FindEdit(dlg), Qt::Key_Escape);
+        });
+    EXPECT_EQ(second.topLeft(), first.topLeft()) << "it must not walk down the screen";
+    EXPECT_EQ(ini_.ReadInteger("General", "FindDlgTop", -1), top);
+}
+
 TEST_F(SelectionTest, PreviousAndNextVisitTheFoundCards) {
     for (int i = 0; i < 3; ++i)
         Add(w_.doc1, "x", 1, 10 + 300 * i);
@@ -237,19 +277,28 @@ TEST_F(SelectionTest, LinePopupChangesTypeAndWidthOrTheDefaults) {
     Add(w_.doc1, "a", 1, 10);
     Add(w_.doc1, "b", 2, 300);
     ASSERT_TRUE(w_.doc1.SetGroupLine(1, 2));
-    QAction toolNormal(QStringLiteral("通常"));
+    QAction toolNormal(QStringLiteral("通常編集(&N)"));
+    int normalRuns = 0;
+    QObject::connect(&toolNormal, &QAction::triggered, [&normalRuns] { ++normalRuns; });
     QMenu* popup = commands_.LinePopup(&parent_, &toolNormal);
+    auto* normalItem = popup->findChild<QAction*>(QStringLiteral("LinePopupToolNrm"));
+    ASSERT_NE(normalItem, nullptr);
     // No line selected: the defaults change, the tool item shows, delete does not.
     ChooseInPopup(Qt::Key_5);
     popup->exec(QPoint(0, 0));
     EXPECT_EQ(env_.DefGLineWidth, 5);
-    EXPECT_TRUE(toolNormal.isVisible());
+    EXPECT_TRUE(normalItem->isVisible());
+    ChooseInPopup(Qt::Key_N);
+    popup->exec(QPoint(0, 0));
+    EXPECT_EQ(normalRuns, 1) << "the menu's item runs the shared command";
     w_.doc1.SelectedLine = 0;
     ChooseInPopup(Qt::Key_A);
     popup->exec(QPoint(0, 0));
     ChooseInPopup(Qt::Key_T);
     popup->exec(QPoint(0, 0));
-    EXPECT_FALSE(toolNormal.isVisible());
+    EXPECT_FALSE(normalItem->isVisible());
+    // The shared command itself stays where the tool bar and the other menus show it.
+    EXPECT_TRUE(toolNormal.isVisible());
     EXPECT_EQ(w_.doc1.GroupLines[0].Type, 2);
     EXPECT_EQ(w_.doc1.GroupLines[0].Width, -1);
     EXPECT_TRUE(w_.doc1.Modified);

@@ -4,11 +4,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QScreen>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "app/app_services.h"
 #include "app/document/mdi_child.h"
@@ -189,6 +193,76 @@ TEST_F(GroupListTest, PopupChecksTheSideAndHidingStopsRefreshes) {
     EXPECT_FALSE(list_->isHidden());
     EXPECT_FALSE(Checked(1));
     EXPECT_EQ(form_.dockWidgetArea(list_), Qt::LeftDockWidgetArea);
+}
+
+TEST_F(GroupListTest, ARightClickLeavesTheCurrentGroupAlone) {
+    ASSERT_EQ(Set().GroupListGroup, 1);
+    QTest::mousePress(view_->viewport(), Qt::RightButton, {}, RowText(3));
+    QTest::mouseRelease(view_->viewport(), Qt::RightButton, {}, RowText(3));
+    EXPECT_EQ(Set().GroupListGroup, 1);
+    EXPECT_EQ(view_->currentIndex().row(), 0);
+    // The left button still picks.
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, RowText(3));
+    EXPECT_EQ(Set().GroupListGroup, 4);
+}
+
+TEST_F(GroupListTest, TheListIsWideEnoughForLongNamesAndKeepsTheWidthTheUserGives) {
+    QApplication::processEvents();
+    // "100: " and eight full-width characters fit beside the check box.
+    const QFontMetrics metrics(view_->font());
+    const int textLeft = GroupRowDelegate::CheckRect(RowRect(0)).right() + 3;
+    EXPECT_GE(view_->viewport()->width() - textLeft,
+              metrics.horizontalAdvance(QStringLiteral("100: 機能のアイデア集")));
+
+    // The user drags the separator beside the list 60 pixels to the right.
+    const int before = list_->width();
+    const QRect docked = list_->geometry();
+    const int separator = form_.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
+    const QPoint grip(docked.right() + 1 + separator / 2, docked.center().y());
+    QWindow* window = form_.windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, {}, grip);
+    for (int dx = 15; dx <= 60; dx += 15)
+        QTest::mouseMove(window, grip + QPoint(dx, 0));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, grip + QPoint(60, 0));
+    QApplication::processEvents();
+    const int widened = list_->width();
+    ASSERT_GT(widened, before + 30) << "the separator drag did not reach the list";
+
+    // Pulled out by its title bar, then docked again from its menu and by hand.
+    list_->setFloating(true);
+    QApplication::processEvents();
+    list_->DockGroupList(qv::DockSide::Left);
+    QApplication::processEvents();
+    EXPECT_EQ(list_->width(), widened);
+    list_->setFloating(true);
+    QApplication::processEvents();
+    list_->setFloating(false);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(list_->width(), widened);
+}
+
+TEST_F(GroupListTest, FloatingTheFirstTimeKeepsClearOfTheMenuBar) {
+    const QRect screen = form_.screen()->availableGeometry();
+    // Room on the right of the window: the list floats beside it.
+    form_.setGeometry(screen.left() + 10, screen.top() + 40, screen.width() / 2,
+                      screen.height() / 2);
+    QApplication::processEvents();
+    list_->FloatGroupList();
+    QApplication::processEvents();
+    ASSERT_TRUE(list_->isFloating());
+    EXPECT_GT(list_->geometry().left(), form_.frameGeometry().right());
+    EXPECT_GE(list_->width(), list_->DefaultWidth());
+    // No room beside a window as wide as the screen: inside it, below the menu and tool bars.
+    list_->DockGroupList(qv::DockSide::Left);
+    form_.setGeometry(screen.left(), screen.top() + 30, screen.width(), screen.height() - 30);
+    QApplication::processEvents();
+    const QRect inside = list_->DefaultFloatRect();
+    QWidget* documents = form_.centralWidget();
+    const QRect bars(form_.mapToGlobal(QPoint(0, 0)),
+                     documents->mapToGlobal(QPoint(documents->width() - 1, -1)));
+    EXPECT_FALSE(inside.intersects(bars)) << "over the menu or tool bars";
+    EXPECT_TRUE(screen.contains(inside));
 }
 
 TEST(GroupListPlacement, DockSideSizeAndFloatingAreKeptAcrossARestart) {

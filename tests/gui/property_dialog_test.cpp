@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -247,6 +249,91 @@ TEST_F(PropertyDialogTest, ExtractionFillsTheMemoFromHtmlMp3AndText) {
         QTest::keyClick(Memo(), Qt::Key_Return);
     });
     EXPECT_EQ(f->Text, "Page Title|Song|First line|");
+}
+
+TEST_F(PropertyDialogTest, OpensWhereItWasClosedAndAltLReachesTheLink) {
+    QWidget parent;
+    parent.setGeometry(200, 150, 640, 480);
+    TFrgPropDlg dlg(doc_.env, ini_, nullptr, &parent);
+    QRect first, later;
+    QWidget* focusAfterAltL = nullptr;
+    const auto open = [&](QRect& seen, bool tryAltL) {
+        dlg.Request() = {};
+        dlg.Request().Target = &doc_.set;
+        dlg.Request().NewMode = true;
+        QTimer::singleShot(0, &dlg, [&] {
+            seen = dlg.geometry();
+            if (tryAltL) {
+                dlg.activateWindow();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(&dlg));
+                // Into the field, on to its "..." button, away to the group, and back.
+                QTest::keyClick(&dlg, Qt::Key_L, Qt::AltModifier);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QTest::keyClick(&dlg, Qt::Key_G, Qt::AltModifier);
+                QTest::keyClick(&dlg, Qt::Key_L, Qt::AltModifier);
+                focusAfterAltL = QApplication::focusWidget();
+            }
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+        });
+        dlg.exec();
+    };
+    open(first, true);
+    EXPECT_EQ(ini_.ReadInteger("General", "FrgPropDlgTop", -1), first.top());
+    for (int i = 0; i < 3; ++i)
+        open(later, false);
+    EXPECT_EQ(later, first) << "it must not walk down the screen";
+    EXPECT_EQ(focusAfterAltL, dlg.findChild<QLineEdit*>(QStringLiteral("LinkNameEdit")));
+}
+
+TEST_F(PropertyDialogTest, ASymbolsHeightLooksAsDisabledAsItIs) {
+    dlg_.Request().Target = &doc_.set;
+    dlg_.Request().NewMode = true;
+    Run([this] {
+        ClickRadio(Find<QRadioButton>("SymbolRadioBtn"));
+        auto* height = Find<QSpinBox>("FrgHiEdit");
+        EXPECT_FALSE(height->isEnabled());
+        // The desktop's disabled colours, not the white field of an editable one.
+        const QPalette desktop = QApplication::palette(height);
+        EXPECT_EQ(height->palette().color(QPalette::Disabled, QPalette::Base),
+                  desktop.color(QPalette::Disabled, QPalette::Base));
+        EXPECT_EQ(height->palette().color(QPalette::Disabled, QPalette::Text),
+                  desktop.color(QPalette::Disabled, QPalette::Text));
+        // Back to a card: editable, and white again.
+        ClickRadio(Find<QRadioButton>("NormalRadioBtn"));
+        EXPECT_TRUE(height->isEnabled());
+        EXPECT_EQ(height->palette().color(QPalette::Active, QPalette::Base), QColor(Qt::white));
+        QTest::keyClick(Memo(), Qt::Key_Escape);
+    });
+}
+
+TEST_F(PropertyDialogTest, ThePictureChooserOffersEveryReadablePictureFirstAndEveryFile) {
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("photo.png"));
+    QImage(4, 4, QImage::Format_RGB32).save(png);
+    dlg_.Request().Target = &doc_.set;
+    dlg_.Request().NewMode = true;
+    QStringList filters;
+    QString selected;
+    Run([&] {
+        ClickRadio(Find<QRadioButton>("ImageRadioBtn"));
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(chooser, nullptr);
+            filters = chooser->nameFilters();
+            selected = chooser->selectedNameFilter();
+            chooser->selectFile(png);
+            QMetaObject::invokeMethod(chooser, "accept");
+        });
+        QTest::mouseClick(Find<QPushButton>("LinkRefBtn"), Qt::LeftButton);
+        EXPECT_EQ(Find<QLineEdit>("LinkNameEdit")->text(), png);
+        QTest::keyClick(Memo(), Qt::Key_Escape);
+    });
+    ASSERT_GE(filters.size(), 5);
+    EXPECT_TRUE(filters.front().startsWith(QStringLiteral("すべての画像 (")));
+    EXPECT_EQ(selected, filters.front());
+    for (const char* pattern : {"*.bmp", "*.JPG", "*.jpeg", "*.ico", "*.png", "*.PNG", "*.gif"})
+        EXPECT_TRUE(filters.front().contains(QLatin1String(pattern))) << pattern;
+    EXPECT_EQ(filters.back(), QStringLiteral("すべてのファイル (*)"));
 }
 
 TEST_F(PropertyDialogTest, AFileDroppedOnTheDialogBecomesTheLink) {

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QKeySequence>
 #include <QLabel>
@@ -16,12 +18,14 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QTranslator>
+#include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
 #include <deque>
@@ -31,6 +35,8 @@
 #include "app/commands/command_registry.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
+#include "app/main_window/menu_bar_reveal.h"
+#include "app/platform/link_follower.h"
 #include "app/program.h"
 #include "app/texts.h"
 #include "core/model/frag_buffer.h"
@@ -760,6 +766,87 @@ TEST_F(ShellTest, HideTitleMenuMaximisesToFullScreenWithoutTheMenuBar) {
     EXPECT_TRUE(form.actions().contains(form.Commands().Action(C::EditCut)));
     form.showNormal();
     EXPECT_FALSE(form.menuBar()->isHidden());
+}
+
+TEST_F(ShellTest, WithoutTheMenuBarTheMenusStayWithinReachAndTheStateCanBeLeft) {
+    Shell shell(ini_);
+    TQuillovaMainForm& form = shell.Form();
+    QWindow* window = form.windowHandle();
+    shell.Services().Env().HideTitleMenu = true;
+    form.showMaximized();
+    ASSERT_TRUE(form.windowState() & Qt::WindowFullScreen);
+    ASSERT_TRUE(form.menuBar()->isHidden());
+    const auto closeMenus = [] {
+        while (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+        QApplication::processEvents();
+    };
+    // The pointer rests in the middle of the screen, away from where the bar shows.
+    const QRect screen = form.screen()->geometry();
+    QCursor::setPos(screen.center());
+    ASSERT_EQ(QCursor::pos(), screen.center());
+
+    // Alt with a menu's access key opens that menu.
+    QTest::keyClick(window, Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(form.MainMenu(6)->isVisible()) << "オプション(&O)";
+    EXPECT_FALSE(form.menuBar()->isHidden());
+    closeMenus();
+    EXPECT_TRUE(form.menuBar()->isHidden()) << "the bar goes again with its menu";
+    // F10 opens the first menu.
+    QTest::keyClick(window, Qt::Key_F10);
+    EXPECT_TRUE(form.MainMenu(0)->isVisible());
+    closeMenus();
+    EXPECT_TRUE(form.menuBar()->isHidden());
+    // The pointer at the top edge of the screen shows the bar; moving off lets it go.
+    form.MenuReveal().PointerAt(QPoint(screen.left() + 40, screen.top()));
+    EXPECT_FALSE(form.menuBar()->isHidden());
+    QCursor::setPos(screen.center());
+    form.MenuReveal().PointerAt(screen.center());
+    EXPECT_TRUE(form.menuBar()->isHidden());
+
+    // Leaving from the view menu: maximised again with the menu bar, and it stays so.
+    QTest::keyClick(window, Qt::Key_V, Qt::AltModifier);
+    ASSERT_TRUE(form.MainMenu(4)->isVisible());
+    EXPECT_TRUE(form.HideTitleMenuItem()->isChecked());
+    QTest::keyClick(form.MainMenu(4), Qt::Key_H);
+    QApplication::processEvents();
+    EXPECT_FALSE(shell.Services().Env().HideTitleMenu);
+    EXPECT_FALSE(form.windowState() & Qt::WindowFullScreen);
+    EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
+    EXPECT_FALSE(form.menuBar()->isHidden());
+    // F11, a key no command has, goes in and out again.
+    QTest::keyClick(window, Qt::Key_F11);
+    EXPECT_TRUE(form.windowState() & Qt::WindowFullScreen);
+    EXPECT_TRUE(form.menuBar()->isHidden());
+    QTest::keyClick(window, Qt::Key_F11);
+    EXPECT_FALSE(shell.Services().Env().HideTitleMenu);
+    EXPECT_FALSE(form.menuBar()->isHidden());
+}
+
+TEST_F(ShellTest, HelpThatIsNotFoundSaysWhereItLookedAndTheHomePageIsTheGuide) {
+    Shell shell(ini_);
+    TQuillovaMainForm& form = shell.Form();
+    QList<QUrl> opened;
+    shell.Services().Links().SetOpenExternally([&opened](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    const QString missing = dir_.filePath(QStringLiteral("none/index.html"));
+    const QString guide = dir_.filePath(QStringLiteral("guide/index.html"));
+    form.SetGuidePlaces({missing, guide});
+    QTest::keyClick(form.windowHandle(), Qt::Key_F1);
+    ASSERT_EQ(shell.Prompts().Asked.size(), 1u);
+    const QString said = qv::FromCp932(shell.Prompts().Asked[0]);
+    EXPECT_TRUE(said.contains(missing)) << said.toStdString();
+    EXPECT_TRUE(said.contains(guide)) << said.toStdString();
+    EXPECT_TRUE(opened.isEmpty());
+
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath(QStringLiteral("guide"))));
+    WriteFile(guide, "<html></html>");
+    form.Commands().Action(C::HelpHomePage)->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(guide));
+    EXPECT_EQ(shell.Prompts().Asked.size(), 1u);
 }
 
 }  // namespace

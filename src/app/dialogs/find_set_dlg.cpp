@@ -71,7 +71,9 @@ int TFindSetDlg::exec() {
         parentWidget() ? parentWidget()->window()->geometry().topLeft() : QPoint();
     const qv::WindowPlacement p =
         qv::ReadPlacement(ini_, "FindDlg", 0, 0, origin.y() + 120, origin.x() + 120);
-    move(p.Left, p.Top);
+    // The stored rectangle is the dialog's own area, as done() writes it: placing the frame
+    // there instead would walk the dialog down by the caption at every opening.
+    setGeometry(QRect(QPoint(p.Left, p.Top), size()));
     result_.reset();
     caseBox_->setChecked(env_.FindCaseSw);
     andButton_->setChecked(env_.FindAndSw);

@@ -2,6 +2,7 @@
 
 #include "app/dialogs/colour_choice.h"
 #include "app/platform/plain_text.h"
+#include "app/file_chooser.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -187,6 +188,10 @@ void TFrgPropDlg::BuildControls() {
     linkBox->setObjectName(QStringLiteral("LinkGrpBox"));
     linkEdit_ = new QLineEdit(linkBox);
     linkEdit_->setObjectName(QStringLiteral("LinkNameEdit"));
+    // Alt+L goes to the field itself: the box alone would return to whichever of its buttons
+    // had the focus last.
+    linkBox_ = linkBox;
+    linkBox->installEventFilter(this);
     browseButton_ = new QPushButton(QStringLiteral("..."), linkBox);
     browseButton_->setObjectName(QStringLiteral("LinkRefBtn"));
     extractButton_ = new QPushButton(QStringLiteral("▼"), linkBox);
@@ -274,8 +279,11 @@ int TFrgPropDlg::exec() {
     const QSize minimum = minimumSize();
     const qv::WindowPlacement p = qv::ReadPlacement(
         ini_, "FrgPropDlg", minimum.height(), minimum.width(), origin.y() + 100, origin.x() + 100);
-    if (p.HasSize) resize(std::max(p.Width, minimum.width()), std::max(p.Height, minimum.height()));
-    move(p.Left, p.Top);
+    const QSize size =
+        p.HasSize ? QSize(std::max(p.Width, minimum.width()), std::max(p.Height, minimum.height()))
+                  : this->size();
+    // Position and size are those of the dialog's own area, as done() stores them.
+    setGeometry(QRect(QPoint(p.Left, p.Top), size));
 
     const bool opened = ctl_.Open(request_, [this](std::string_view t, int c, qv::FragmentKind k) {
         return CountLines(t, c, k);
@@ -360,10 +368,16 @@ void TFrgPropDlg::ShowState() {
     okButton_->setEnabled(ctl_.OkEnabled());
 
     // Greyed fields of a multiple edit: the button-face colour until the user touches them.
-    auto grey = [](QWidget* w, bool greyed) {
+    // Only the enabled look is set: a disabled field keeps the desktop's disabled colours, or
+    // it would look as if it could be typed in.
+    const auto setEnabledColour = [](QPalette& pal, QPalette::ColorRole role, const QColor& c) {
+        pal.setColor(QPalette::Active, role, c);
+        pal.setColor(QPalette::Inactive, role, c);
+    };
+    auto grey = [&setEnabledColour](QWidget* w, bool greyed) {
         QPalette pal = w->palette();
-        pal.setColor(QPalette::Base,
-                     greyed ? qv::ToQColor(qv::kSysButtonFace) : qv::ToQColor(qv::kSysWindow));
+        setEnabledColour(pal, QPalette::Base,
+                         greyed ? qv::ToQColor(qv::kSysButtonFace) : qv::ToQColor(qv::kSysWindow));
         w->setPalette(pal);
     };
     grey(groupBox_, ctl_.GroupGreyed());
@@ -371,8 +385,9 @@ void TFrgPropDlg::ShowState() {
     grey(heightEdit_, ctl_.HeightGreyed());
     grey(linkEdit_, multi);
     QPalette hp = heightEdit_->palette();
-    hp.setColor(QPalette::Text,
-                ctl_.HeightAboveDefault() ? QColor(Qt::red) : qv::ToQColor(qv::kSysWindowText));
+    setEnabledColour(
+        hp, QPalette::Text,
+        ctl_.HeightAboveDefault() ? QColor(Qt::red) : qv::ToQColor(qv::kSysWindowText));
     heightEdit_->setPalette(hp);
     updating_ = was;
 }
@@ -452,6 +467,13 @@ void TFrgPropDlg::done(int result) {
 }
 
 bool TFrgPropDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == linkBox_ && event->type() == QEvent::Shortcut) {
+        if (linkEdit_->isEnabled()) {
+            linkEdit_->setFocus(Qt::ShortcutFocusReason);
+            linkEdit_->selectAll();
+        }
+        return true;
+    }
     if (watched == memo_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape) {
@@ -544,35 +566,17 @@ void TFrgPropDlg::BrowseLink() {
                               .c_str());
     QStringList filters;
     if (image) {
-        filters << QStringLiteral("ビットマップ (*.bmp *.BMP)")
-                << QStringLiteral("JPEGファイル(*.JPG) (*.jpg *.jpe *.jpeg *.JPG *.JPE *.JPEG)")
-                << QStringLiteral("アイコン (*.ico *.ICO)");
-        if (plugins_) {
-            for (const auto& p : plugins_->Plugins()) {
-                if (p.Pattern.empty()) continue;
-                QString pattern = qv::FromCp932(p.Pattern);
-                pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-                filters << QStringLiteral("%1 (%2)").arg(qv::FromCp932(p.Description), pattern);
-            }
-        }
+        // Every picture the card can show, whatever its ending says, comes first.
+        filters = PictureFilters(plugins_);
     } else {
         filters << QStringLiteral("Quillovarsta 断片ファイル(*.csv) (*.csv)")
                 << QStringLiteral("テキスト (*.txt)") << QStringLiteral("HTML文書 (*.htm*)")
                 << QStringLiteral("その他 (*.*) (*)");
     }
-    QString selected;
-    if (image) {
-        const std::string ext = qv::LinkExtension(ctl_.Link());
-        if (ext == ".BMP")
-            selected = filters[0];
-        else if (ext == ".JPG" || ext == ".JPE" || ext == ".JPEG")
-            selected = filters[1];
-        else if (ext == ".ICO")
-            selected = filters[2];
-    }
+    QString selected = filters.front();
     const QString file = QFileDialog::getOpenFileName(
         this, image ? QStringLiteral("画像の指定") : QStringLiteral("リンク先の指定"), dir,
-        filters.join(QStringLiteral(";;")), selected.isEmpty() ? nullptr : &selected);
+        filters.join(QStringLiteral(";;")), &selected);
     if (file.isEmpty()) return;
     linkEdit_->setText(file);
     // The folder is kept only when the settings file can name it exactly.

@@ -98,6 +98,7 @@ class TFrgPropDlg : public QDialog {
     QPushButton* charColourButton_ = nullptr;
     QPushButton* backColourButton_ = nullptr;
     QCheckBox* transparentBox_ = nullptr;
+    QGroupBox* linkBox_ = nullptr;
     QLineEdit* linkEdit_ = nullptr;
     QPushButton* browseButton_ = nullptr;
     QPushButton* extractButton_ = nullptr;

@@ -20,6 +20,7 @@
 #include "app/commands/command_registry.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/file_commands.h"
+#include "app/main_window/menu_bar_reveal.h"
 #include "app/main_window/settings_commands.h"
 #include "app/main_window/view_commands.h"
 #include "app/panels/group_list_panel.h"
@@ -65,6 +66,7 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     new SettingsCommands(*this);
     BuildStatusBar();
     BuildMenus();
+    menuReveal_ = new MenuBarReveal(*this);
     BuildToolBars();
     BuildPopups();
     RestorePlacement();
@@ -288,10 +290,23 @@ void TQuillovaMainForm::ShowAsStored() {
 
 void TQuillovaMainForm::ApplyHideTitleMenu() {
     // A maximised window without caption and menu bar is, on this desktop, the full-screen
-    // state with the menu bar hidden; the keys stay on the window and keep working.
-    const bool full = Env().HideTitleMenu && (windowState() & Qt::WindowMaximized);
-    menuBar()->setVisible(!full);
-    if (full) setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
+    // state with the menu bar hidden; the menus stay within reach (MenuBarReveal) and the keys
+    // stay on the window. With the setting off a full-screen window is maximised again.
+    const Qt::WindowStates state = windowState();
+    if (Env().HideTitleMenu && (state & Qt::WindowMaximized)) {
+        menuReveal_->SetConcealed(true);
+        setWindowState((state & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
+    } else if (!Env().HideTitleMenu && (state & Qt::WindowFullScreen)) {
+        menuReveal_->SetConcealed(false);
+        setWindowState((state & ~Qt::WindowFullScreen) | Qt::WindowMaximized);
+    } else if (!(state & Qt::WindowFullScreen)) {
+        menuReveal_->SetConcealed(false);
+    }
+}
+
+void TQuillovaMainForm::SetHideTitleMenu(bool on) {
+    Env().HideTitleMenu = on;
+    ApplyHideTitleMenu();
 }
 
 void TQuillovaMainForm::changeEvent(QEvent* event) {
@@ -300,7 +315,7 @@ void TQuillovaMainForm::changeEvent(QEvent* event) {
     if (windowState() & Qt::WindowMaximized) {
         if (Env().HideTitleMenu) ApplyHideTitleMenu();
     } else if (!(windowState() & Qt::WindowFullScreen)) {
-        menuBar()->setVisible(true);
+        menuReveal_->SetConcealed(false);
     }
 }
 

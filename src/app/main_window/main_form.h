@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <QRect>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -28,6 +29,7 @@
 class AppServices;
 class CommandRegistry;
 class FileCommands;
+class MenuBarReveal;
 class GroupListHost;
 class TGroupListPanel;
 class TMapViewer;
@@ -151,6 +153,16 @@ class TQuillovaMainForm : public QMainWindow {
     QMenu* Dynamic(DynamicMenu which) const;
     QToolBar* ToolBar(int index) const { return toolBars_[static_cast<std::size_t>(index)]; }
     QMenu* WindowMenu() const { return menus_[5]; }
+    // 表示 → the switch of the maximised state without caption and menu bar (also F11).
+    QAction* HideTitleMenuItem() const { return hideTitleMenuItem_; }
+    MenuBarReveal& MenuReveal() const { return *menuReveal_; }
+    // Turns that state on or off at once; the setting is stored at exit.
+    void SetHideTitleMenu(bool on);
+
+    // ---- Help ----
+    // Where the guide is looked for, first found first; tests give their own.
+    QStringList GuidePlaces() const;
+    void SetGuidePlaces(QStringList places) { guidePlaces_ = std::move(places); }
     QList<QAction*> WindowListItems() const { return windowItems_; }
 
     // ---- Panels built elsewhere ----
@@ -241,6 +253,9 @@ class TQuillovaMainForm : public QMainWindow {
     QList<QAction*> windowItems_;
     QAction* windowListSeparator_ = nullptr;
     std::array<QAction*, 3> toolBarItems_{};
+    QAction* hideTitleMenuItem_ = nullptr;
+    MenuBarReveal* menuReveal_ = nullptr;
+    QStringList guidePlaces_;
     std::array<QToolBar*, 3> toolBars_{};
     QToolButton* brushPanel_ = nullptr;
 

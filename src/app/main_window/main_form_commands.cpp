@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +21,7 @@
 #include "app/document/mdi_child.h"
 #include "app/document/view_toggles.h"
 #include "app/main_window/main_form.h"
+#include "app/platform/link_follower.h"
 #include "app/texts.h"
 #include "core/io/text_exchange.h"
 #include "core/layout/arrange.h"
@@ -126,8 +126,8 @@ void TQuillovaMainForm::RegisterHandlers() {
     r.SetHandler(C::WindowArrange, [this] { ArrangeMinimised(); });
 
     r.SetHandler(C::HelpContents, [this] { HelpContents(); });
-    r.SetHandler(C::HelpHomePage,
-                 [] { QDesktopServices::openUrl(QUrl(texts::Q(texts::kHomePageUrl))); });
+    // The program has no web page of its own yet: its guide stands in for one.
+    r.SetHandler(C::HelpHomePage, [this] { HelpContents(); });
     r.SetHandler(C::HelpAbout, [this] { HelpAbout(); });
 
     r.SetHandler(C::ExMovTop, onWindow([](TMDIChild& w) { w.MoveToEdge(PageEdge::Top); }));
@@ -184,29 +184,44 @@ void TQuillovaMainForm::ArrangeMinimised() {
     }
 }
 
-void TQuillovaMainForm::HelpContents() {
+QStringList TQuillovaMainForm::GuidePlaces() const {
+    if (!guidePlaces_.isEmpty()) return guidePlaces_;
     // The guide lies beside the program (installed or built) or in the source tree it came from.
     const QString exeDir = QCoreApplication::applicationDirPath();
-    const QStringList candidates = {
-        exeDir + QStringLiteral("/docs/guide/index.html"),
-        exeDir + QStringLiteral("/../docs/guide/index.html"),
-        exeDir + QStringLiteral("/../share/quillovarsta/docs/guide/index.html"),
-        exeDir + QStringLiteral("/../../../docs/guide/index.html"),
-    };
-    for (const QString& path : candidates) {
+    QStringList places;
+    for (const char* relative :
+         {"/docs/guide/index.html", "/../docs/guide/index.html",
+          "/../share/quillovarsta/docs/guide/index.html", "/../../../docs/guide/index.html"})
+        places << QDir::cleanPath(exeDir + QLatin1String(relative));
+    return places;
+}
+
+void TQuillovaMainForm::HelpContents() {
+    const QStringList places = GuidePlaces();
+    for (const QString& path : places) {
         if (QFileInfo::exists(path)) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(path)));
+            services_.Links().OpenExternally(QUrl::fromLocalFile(path));
             return;
         }
     }
-    services_.Prompts().Warning("[" + qv::ToCp932(QStringLiteral("docs/guide/index.html")) +
-                                    texts::Cp932(texts::kHelpMissing),
-                                qv::PromptButtons::Ok);
+    // Say where it was looked for, so that a broken installation can be put right.
+    std::string message = "[" + qv::ToCp932(QStringLiteral("docs/guide/index.html")) +
+                          texts::Cp932(texts::kHelpMissing) + texts::Cp932(texts::kHelpLookedIn);
+    for (const QString& path : places)
+        message += "\n" + qv::ToCp932(path);
+    services_.Prompts().Warning(message, qv::PromptButtons::Ok);
 }
 
 void TQuillovaMainForm::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
         HelpContents();
+        event->accept();
+        return;
+    }
+    // No command uses F11 by default: it leaves (or enters) the maximised state without
+    // caption and menu bar, the one way out that needs neither.
+    if (event->key() == Qt::Key_F11 && event->modifiers() == Qt::NoModifier) {
+        SetHideTitleMenu(!Env().HideTitleMenu);
         event->accept();
         return;
     }

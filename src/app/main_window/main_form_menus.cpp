@@ -125,6 +125,15 @@ void TQuillovaMainForm::BuildMenus() {
     }
     add(view, {Cmd(C::ShowStatusBar), Cmd(C::ShowMapViewer), Sep(), Cmd(C::ShowNamePlate),
                Cmd(C::ShowLinkMark), Cmd(C::ShowGFrame), Cmd(C::ShowGLine), Cmd(C::ShowDivLine)});
+    // Not a command of its own: the switch of the options dialog, here so that a window
+    // maximised without menu bar can be brought back from its menus. F11 is handled by the
+    // window itself, so a command given F11 keeps it.
+    view->addSeparator();
+    hideTitleMenuItem_ =
+        view->addAction(texts::Q(texts::kMenuHideTitleMenu) + QStringLiteral("\tF11"));
+    hideTitleMenuItem_->setCheckable(true);
+    connect(hideTitleMenuItem_, &QAction::triggered, this,
+            [this](bool on) { SetHideTitleMenu(on); });
     for (CommandId id : {C::ShowGrpLst, C::ShowStatusBar, C::ShowMapViewer, C::ShowNamePlate,
                          C::ShowLinkMark, C::ShowGFrame, C::ShowGLine, C::ShowDivLine})
         commands_->Action(id)->setCheckable(true);
@@ -289,6 +298,7 @@ void TQuillovaMainForm::ShowMenuOpening() {
     commands_->Action(C::ShowGFrame)->setChecked(env.GroupFrame);
     commands_->Action(C::ShowGLine)->setChecked(env.GroupLine);
     commands_->Action(C::ShowDivLine)->setChecked(env.DivLine);
+    hideTitleMenuItem_->setChecked(env.HideTitleMenu);
     const qv::FragSet* d = ActiveDocument();
     commands_->Action(C::ShowDivLine)
         ->setEnabled(d && d->FixedSize && (d->DivColumns > 1 || d->DivRows > 1));

@@ -274,16 +274,34 @@ QMenu* SelectionCommands::LinePopup(QWidget* parent, QAction* toolNormal) {
         if (doc && qv::DeleteSelectedLine(*doc)) windows_.RefreshViews();
     });
     QAction* lastSeparator = menu->addSeparator();
-    if (toolNormal) menu->addAction(toolNormal);
+    // The way back to normal editing is this menu's own item standing for the shared command:
+    // hiding the command itself would take it from the tool bar and every other menu too.
+    QAction* normalItem = nullptr;
+    if (toolNormal) {
+        normalItem = menu->addAction(toolNormal->text());
+        normalItem->setObjectName(QStringLiteral("LinePopupToolNrm"));
+        connect(normalItem, &QAction::triggered, toolNormal, [toolNormal] {
+            if (toolNormal->isEnabled()) toolNormal->trigger();
+        });
+    }
     connect(menu, &QMenu::aboutToShow, this,
-            [this, menu, deleteSeparator, deleteItem, lastSeparator, toolNormal] {
+            [this, menu, deleteSeparator, deleteItem, lastSeparator, toolNormal, normalItem] {
                 qv::FragSet* doc = windows_.ActiveDocument();
                 if (!doc) return;
                 const qv::LinePopupState s = qv::LinePopup(*doc);
                 deleteSeparator->setVisible(s.LineSelected);
                 deleteItem->setVisible(s.LineSelected);
                 lastSeparator->setVisible(!s.LineSelected);
-                if (toolNormal) toolNormal->setVisible(!s.LineSelected);
+                if (normalItem) {
+                    // Caption, key and state as the command has them now.
+                    const QKeySequence key = toolNormal->shortcut();
+                    normalItem->setText(key.isEmpty() ? toolNormal->text()
+                                                      : toolNormal->text() + QLatin1Char('\t') +
+                                                            key.toString(QKeySequence::NativeText));
+                    normalItem->setIcon(toolNormal->icon());
+                    normalItem->setEnabled(toolNormal->isEnabled());
+                    normalItem->setVisible(!s.LineSelected);
+                }
                 for (QAction* a : menu->actions()) {
                     const QVariant tag = a->property(kLineTagProperty);
                     if (!tag.isValid()) continue;

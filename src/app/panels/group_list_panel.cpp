@@ -3,11 +3,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
@@ -166,6 +169,12 @@ void GroupListView::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(p);
     rowDrag_ = false;
     dragging_ = false;
+    // The right button opens the list's menu only; picking the row under it would change the
+    // document's current group behind the user's back.
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
     if (index.isValid() && event->button() == Qt::LeftButton &&
         GroupRowDelegate::CheckRect(visualRect(index)).contains(p)) {
         setCurrentIndex(index);
@@ -215,6 +224,10 @@ void GroupListView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     rowDrag_ = false;
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
     QListView::mouseReleaseEvent(event);
 }
 
@@ -299,7 +312,53 @@ TGroupListPanel::TGroupListPanel(QMainWindow& main, qv::EnvData& env, GroupListH
     BuildPopup();
     connect(this, &QDockWidget::topLevelChanged, this, &TGroupListPanel::OnTopLevelChanged);
     connect(this, &QDockWidget::dockLocationChanged, this, &TGroupListPanel::OnLocationChanged);
+    main_.installEventFilter(this);
     ApplyAppearance();
+}
+
+int TGroupListPanel::DefaultWidth() const {
+    const QFontMetrics metrics(qv::MakeFont(env_.GroupListFont));
+    const QString widest = QStringLiteral("100: ") + QString(8, QChar(0x6F22));  // 漢
+    const int side = GroupRowDelegate::CheckRect(QRect(0, 0, 100, delegate_->RowHeight())).right();
+    // Check box and gap as a row paints them, the text, the scroll bar and the list's frame.
+    const int text = side + 1 + 2 + metrics.horizontalAdvance(widest) + 4;
+    const int scrollBar = view_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view_);
+    return text + scrollBar + 2 * view_->frameWidth();
+}
+
+QRect TGroupListPanel::DefaultFloatRect() const {
+    constexpr int kGap = 8;
+    const QRect frame = main_.frameGeometry();
+    const QRect client = main_.geometry();
+    const QScreen* screen = main_.screen();
+    const QRect area = screen ? screen->availableGeometry() : frame;
+    const int width = DefaultWidth();
+    QRect r(frame.right() + 1 + kGap, client.top(), width, std::min(client.height(), 600));
+    if (r.right() > area.right()) r.moveLeft(frame.left() - kGap - width);
+    if (r.left() < area.left()) {
+        // No room beside it: over the document area, clear of the menu and tool bars.
+        const QWidget* central = main_.centralWidget();
+        const QPoint top = central ? central->mapToGlobal(QPoint(0, 0)) : client.topLeft();
+        r.moveTopLeft(
+            QPoint(std::max(area.left(), client.right() - width - 2 * kGap), top.y() + kGap));
+    }
+    r.setBottom(std::min(r.bottom(), area.bottom()));
+    return r;
+}
+
+bool TGroupListPanel::eventFilter(QObject* watched, QEvent* event) {
+    // A release on the main window itself ends a drag of the separator beside the list.
+    if (watched == &main_ && event->type() == QEvent::MouseButtonRelease)
+        QTimer::singleShot(0, this, &TGroupListPanel::KeepDockedSize);
+    return QDockWidget::eventFilter(watched, event);
+}
+
+void TGroupListPanel::KeepDockedSize() {
+    if (isHidden() || isFloating() || placing_) return;
+    if (Horizontal(placement_.Side))
+        placement_.Width = std::max(width(), 20);
+    else
+        placement_.Height = std::max(height(), 20);
 }
 
 void TGroupListPanel::BuildPopup() {
@@ -365,7 +424,7 @@ void TGroupListPanel::ApplyAppearance() {
 }
 
 void TGroupListPanel::Restore(const qv::UsrIniFile& ini) {
-    placement_ = qv::ReadGroupListPlacement(ini, env_);
+    placement_ = qv::ReadGroupListPlacement(ini, env_, DefaultWidth());
     if (placement_.Floating) {
         main_.addDockWidget(AreaOf(placement_.Side), this);
         FloatGroupList();
@@ -425,6 +484,14 @@ void TGroupListPanel::FloatGroupList() {
     placing_ = true;
     setFloating(true);
     setWindowTitle(QStringLiteral("グループリスト"));
+    if (!placement_.FloatStored) {
+        const QRect r = DefaultFloatRect();
+        placement_.FLeft = r.left();
+        placement_.FTop = r.top();
+        placement_.FRight = r.left() + r.width();
+        placement_.FBottom = r.top() + r.height();
+        placement_.FloatStored = true;
+    }
     setGeometry(placement_.FLeft, placement_.FTop, placement_.FRight - placement_.FLeft,
                 placement_.FBottom - placement_.FTop);
     placing_ = false;
@@ -438,6 +505,7 @@ void TGroupListPanel::SaveGroupListPlacement() {
         placement_.FTop = g.top();
         placement_.FRight = g.left() + g.width();
         placement_.FBottom = g.top() + g.height();
+        placement_.FloatStored = true;
         placement_.UnDockWidth = g.width();
         placement_.UnDockHeight = g.height();
     } else if (Horizontal(placement_.Side)) {
@@ -459,6 +527,14 @@ void TGroupListPanel::OnLocationChanged(Qt::DockWidgetArea area) {
     if (const auto side = SideOf(area)) {
         placement_.Side = *side;
         env_.Align = static_cast<int>(*side);
+        // Docked again by hand: the panel takes back the size the user gave it, not the one
+        // it floated with.
+        if (!isFloating()) {
+            sizePending_ = true;
+            QTimer::singleShot(0, this, [this] {
+                if (sizePending_ && !isFloating() && !isHidden()) ApplyPanelSize();
+            });
+        }
         RefreshGroupList();
     }
 }

@@ -155,12 +155,21 @@ class TGroupListPanel : public QDockWidget {
     // Esc in a document window: the list takes the keyboard at its current row.
     void TakeFocus();
 
+    // The width of a left or right list without a stored one: "100: " and eight full-width
+    // characters in the list font beside the check box.
+    int DefaultWidth() const;
+    // Where the list floats first: beside the main window, or inside its right edge below the
+    // menu and tool bars when the screen has no room beside it.
+    QRect DefaultFloatRect() const;
+
     bool CheckJustToggled = false;
     bool Refreshing() const { return refreshing_; }
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // The main window's separator drags: the panel size the user sets.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void BuildPopup();
@@ -168,6 +177,7 @@ class TGroupListPanel : public QDockWidget {
     void UpdatePopupChecks();
     void OnTopLevelChanged(bool floating);
     void OnLocationChanged(Qt::DockWidgetArea area);
+    void KeepDockedSize();
 
     QMainWindow& main_;
     qv::EnvData& env_;

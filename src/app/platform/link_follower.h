@@ -40,6 +40,8 @@ class LinkFollower final : public LinkOpener {
     // Names the application that would take an address of a scheme (empty: none known).
     using SchemeHandlerFn = std::function<QString(const QString& scheme)>;
     void SetSchemeHandler(SchemeHandlerFn fn) { schemeHandler_ = std::move(fn); }
+    // Hands `url` to the desktop the way links are (the guide, for one).
+    bool OpenExternally(const QUrl& url) const { return openExternally_ && openExternally_(url); }
     // Maximises the active document window (Home with HomWinMaximize).
     void SetMaximiseActive(std::function<void()> fn) { maximiseActive_ = std::move(fn); }
 

@@ -50,7 +50,8 @@ std::optional<FindRequest> AcceptFindText(EnvData& env, std::string_view utf8Tex
     auto& history = env.FindHistory;
     const auto found = std::find_if(history.begin(), history.end(),
                                     [&](const std::string& e) { return sjis::EqualsNoCase(e, t); });
-    if (found != history.begin()) {
+    // An empty history has no first entry: the text starts it.
+    if (history.empty() || found != history.begin()) {
         if (found != history.end()) history.erase(found);
         history.insert(history.begin(), t);
     }

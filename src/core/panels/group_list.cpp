@@ -161,22 +161,29 @@ void ShowNonEmptyGroups(FragSet& set) {
         e.Shown = !e.Empty;
 }
 
-GroupListPlacement ReadGroupListPlacement(const UsrIniFile& ini, const EnvData& env) {
+GroupListPlacement ReadGroupListPlacement(const UsrIniFile& ini, const EnvData& env,
+                                          int defaultWidth) {
     GroupListPlacement p;
     p.Visible = ini.ReadBool("General", "GroupList", true);
     p.Floating = ini.ReadBool(kSection, "Floating", false);
     p.Side = env.Align >= 1 && env.Align <= 4 ? static_cast<DockSide>(env.Align) : DockSide::Left;
-    p.Width = std::max(ini.ReadInteger(kSection, "Width", 120), 20);
+    p.Width = std::max(ini.ReadInteger(kSection, "Width", defaultWidth), 20);
     p.Height = std::max(ini.ReadInteger(kSection, "Height", 120), 20);
     p.FLeft = ini.ReadInteger(kSection, "FLeft", 0);
     p.FTop = ini.ReadInteger(kSection, "FTop", 0);
     p.FRight = ini.ReadInteger(kSection, "FRight", 200);
     p.FBottom = ini.ReadInteger(kSection, "FBottom", 200);
+    // The untouched default rectangle is what a list that never floated used to leave behind.
+    p.FloatStored = !ini.ReadString(kSection, "FLeft", "").empty() &&
+                    !ini.ReadString(kSection, "FTop", "").empty() &&
+                    !(p.FLeft == 0 && p.FTop == 0 && p.FRight == 200 && p.FBottom == 200);
     if (p.FRight - p.FLeft < 20 || p.FBottom - p.FTop < 20) {
         p.FLeft = p.FTop = 0;
         p.FRight = p.FBottom = 200;
+        p.FloatStored = false;
     }
-    p.UnDockWidth = std::max(ini.ReadInteger(kSection, "UnDockWidth", 200), 20);
+    p.UnDockWidth =
+        std::max(ini.ReadInteger(kSection, "UnDockWidth", std::max(200, defaultWidth)), 20);
     p.UnDockHeight = std::max(ini.ReadInteger(kSection, "UnDockHeight", 200), 20);
     return p;
 }
@@ -188,10 +195,13 @@ void WriteGroupListPlacement(UsrIniFile& ini, EnvData& env, const GroupListPlace
     ini.WriteInteger(kSection, "Align", env.Align);
     ini.WriteInteger(kSection, "Width", p.Width);
     ini.WriteInteger(kSection, "Height", p.Height);
-    ini.WriteInteger(kSection, "FLeft", p.FLeft);
-    ini.WriteInteger(kSection, "FTop", p.FTop);
-    ini.WriteInteger(kSection, "FRight", p.FRight);
-    ini.WriteInteger(kSection, "FBottom", p.FBottom);
+    // A list that never floated has no floating rectangle to keep.
+    if (p.FloatStored) {
+        ini.WriteInteger(kSection, "FLeft", p.FLeft);
+        ini.WriteInteger(kSection, "FTop", p.FTop);
+        ini.WriteInteger(kSection, "FRight", p.FRight);
+        ini.WriteInteger(kSection, "FBottom", p.FBottom);
+    }
     ini.WriteInteger(kSection, "UnDockWidth", p.UnDockWidth);
     ini.WriteInteger(kSection, "UnDockHeight", p.UnDockHeight);
 }

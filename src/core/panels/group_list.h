@@ -87,13 +87,18 @@ struct GroupListPlacement {
     int Height = 120;                // a top or bottom panel
     int FLeft = 0, FTop = 0, FRight = 200, FBottom = 200;  // the floating window
     int UnDockWidth = 200, UnDockHeight = 200;
+    // Whether the floating rectangle is the user's (read from the settings file, or the list
+    // floated); without one the window chooses where the list first floats, and none is written.
+    bool FloatStored = false;
 
     friend bool operator==(const GroupListPlacement&, const GroupListPlacement&) = default;
 };
 
 // Reads the placement; an unknown side is the left, sizes below 20 are 20, and a floating
-// rectangle without area is the default one.
-GroupListPlacement ReadGroupListPlacement(const UsrIniFile& ini, const EnvData& env);
+// rectangle without area is the default one (not stored). `defaultWidth` is the width of a left
+// or right panel, and the least undock width, when the file names none.
+GroupListPlacement ReadGroupListPlacement(const UsrIniFile& ini, const EnvData& env,
+                                          int defaultWidth = 120);
 void WriteGroupListPlacement(UsrIniFile& ini, EnvData& env, const GroupListPlacement& p);
 
 // A dock panel never takes more than the main window's client size less 120 (nor less than 20).

@@ -154,6 +154,7 @@ TEST(GroupList, PlacementRoundTripsAndOddValuesFallBack) {
     p.FLeft = 30;
     p.FRight = 330;
     p.Visible = false;
+    p.FloatStored = true;
     WriteGroupListPlacement(ini, env, p);
     EXPECT_EQ(env.Align, 2);
     EXPECT_EQ(ini.ReadInteger("GroupList", "FRight", 0), 330);
@@ -167,6 +168,22 @@ TEST(GroupList, PlacementRoundTripsAndOddValuesFallBack) {
     EXPECT_EQ(odd.Side, DockSide::Left);
     EXPECT_EQ(odd.FLeft, 0);
     EXPECT_EQ(odd.FRight, 200);
+    EXPECT_FALSE(odd.FloatStored);
+
+    // A file without sizes: the width the window asks for, and never a narrower undock width.
+    UsrIniFile fresh;
+    const GroupListPlacement wide = ReadGroupListPlacement(fresh, env, 230);
+    EXPECT_EQ(wide.Width, 230);
+    EXPECT_EQ(wide.UnDockWidth, 230);
+    EXPECT_FALSE(wide.FloatStored);
+    // A list that never floated writes no rectangle, and the old default one counts as none.
+    WriteGroupListPlacement(fresh, env, wide);
+    EXPECT_EQ(fresh.ReadString("GroupList", "FLeft", "none"), "none");
+    fresh.WriteInteger("GroupList", "FLeft", 0);
+    fresh.WriteInteger("GroupList", "FTop", 0);
+    fresh.WriteInteger("GroupList", "FRight", 200);
+    fresh.WriteInteger("GroupList", "FBottom", 200);
+    EXPECT_FALSE(ReadGroupListPlacement(fresh, env).FloatStored);
 
     EXPECT_EQ(DockPanelSize(500, 400), 280);
     EXPECT_EQ(DockPanelSize(120, 100), 20);
