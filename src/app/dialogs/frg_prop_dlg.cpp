@@ -1,8 +1,8 @@
 #include "app/dialogs/frg_prop_dlg.h"
 
 #include "app/dialogs/colour_choice.h"
-#include "app/platform/plain_text.h"
 #include "app/file_chooser.h"
+#include "app/platform/plain_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
