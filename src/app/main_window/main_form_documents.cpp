@@ -163,7 +163,9 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     const qv::ReadResult read = child->Load(path, bytes);
     if (foreign) set.Modified = true;
     if (read.ConvertedFromUtf8) {
-        std::string text = "[" + shownPath + texts::Cp932(texts::kConvertedFromUtf8);
+        std::string text =
+            "[" + shownPath +
+            texts::Cp932(read.Utf16 ? texts::kConvertedFromUtf16 : texts::kConvertedFromUtf8);
         if (!read.UnconvertibleLines.empty()) {
             text += texts::Cp932(texts::kUnconvertibleLines);
             for (std::size_t i = 0; i < read.UnconvertibleLines.size(); ++i)
