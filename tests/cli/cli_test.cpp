@@ -130,6 +130,8 @@ TEST_F(CliTest, InfoDescribesPageCardsGroupsAndLines) {
         << "機能のアイデア in code page 932";
     EXPECT_NE(r.Out.find("\"group_lines\": [{\"from\": 1, \"to\": 2, \"type\": 2, \"width\": 3"),
               std::string::npos);
+    // With the default settings the line-break marker "＼" would show as text.
+    EXPECT_EQ(r.Out.find("\xEF\xBC\xBC"), std::string::npos) << "no card holds the marker";
 }
 
 TEST_F(CliTest, ExportThenImportKeepsTheTexts) {
