@@ -199,8 +199,9 @@ void TQuillovaMainForm::HelpContents() {
             return;
         }
     }
-    services_.Prompts().Warning("[" + qv::ToCp932(QStringLiteral("docs/guide/index.html")) +
-                                    texts::Cp932(texts::kHelpMissing),
+    services_.Prompts().Warning(std::string("[")
+                                    .append(qv::ToCp932(QStringLiteral("docs/guide/index.html")))
+                                    .append(texts::Cp932(texts::kHelpMissing)),
                                 qv::PromptButtons::Ok);
 }
 

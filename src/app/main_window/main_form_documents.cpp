@@ -231,7 +231,7 @@ QList<TMDIChild*> TQuillovaMainForm::Children() const {
 namespace {
 
 bool IsPicturePath(const QString& upperSuffix, const qv::SpiUnit& plugins) {
-    const std::string ext = "." + upperSuffix.toStdString();
+    const std::string ext = std::string(".").append(upperSuffix.toStdString());
     if (qv::PictureFormatOf(ext) != qv::PictureFormat::Other) return true;
     for (const qv::spi_info& plugin : plugins.Plugins()) {
         if (!plugin.Pattern.empty() && qv::PatternExtension(plugin.Pattern) == ext) return true;
@@ -308,9 +308,10 @@ void TQuillovaMainForm::DropFiles(const QStringList& paths) {
             continue;
         }
         if (target->FragmentByLink(qv::PathForStorage(path).Bytes) &&
-            services_.Prompts().Warning(
-                "[" + qv::Utf8ToCp932(path).Bytes + texts::Cp932(texts::kAlreadyLinked),
-                qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
+            services_.Prompts().Warning(std::string("[")
+                                            .append(qv::Utf8ToCp932(path).Bytes)
+                                            .append(texts::Cp932(texts::kAlreadyLinked)),
+                                        qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
             continue;
         }
         // A link card is made in the property dialog; without it the file is passed over.
