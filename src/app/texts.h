@@ -28,6 +28,8 @@ inline constexpr std::string_view kModifiedMark = " *";
 inline constexpr std::string_view kDoesNotExist = "]は存在しません";
 inline constexpr std::string_view kConvertedFromUtf8 =
     "]はUTF-8で保存された断片ファイルです。文字をShift-JISに変換しました";
+inline constexpr std::string_view kConvertedFromUtf16 =
+    "]はUTF-16で保存された断片ファイルです。文字をShift-JISに変換しました";
 inline constexpr std::string_view kUnconvertibleLines =
     "\nShift-JISで表せない文字を含む行があるため、編集禁止で開きます: ";
 inline constexpr std::string_view kNotFragmentFile =

@@ -106,18 +106,18 @@ int ReportRead(const std::string& arg, const ReadResult& result) {
         case ReadStatus::Read:
             break;
     }
+    const std::string encoding = result.Utf16 ? "UTF-16" : "UTF-8";
     if (!result.UnconvertibleLines.empty()) {
         std::string lines;
         for (int line : result.UnconvertibleLines)
             lines += (lines.empty() ? "" : ", ") + std::to_string(line);
-        return Fail(kExitBadInput,
-                    arg + " is UTF-8 and code page 932 cannot hold some characters on line" +
-                        (result.UnconvertibleLines.size() > 1 ? "s " : " ") + lines +
-                        "; nothing written");
+        return Fail(kExitBadInput, arg + " is " + encoding +
+                                       " and code page 932 cannot hold some characters on line" +
+                                       (result.UnconvertibleLines.size() > 1 ? "s " : " ") + lines +
+                                       "; nothing written");
     }
     if (result.ConvertedFromUtf8)
-        std::cerr << "quillovarsta-cli: " << arg
-                  << ": a UTF-8 document; its texts were converted to code page 932\n";
+        Note(arg + ": a " + encoding + " document; its texts were converted to code page 932");
     return kExitOk;
 }
 
@@ -135,17 +135,18 @@ int Workspace::Start(const CliArgs& args) {
     return kExitOk;
 }
 
-int Workspace::Open(const std::string& arg, bool merge) {
+int Workspace::Open(const std::string& arg, bool merge, ReadResult* read) {
     const std::string path = DocumentPath(arg);
     if (!merge) doc_->SetDocumentPath(path);
     const ReadResult result = ReadFragmentFile(Set(), path, merge);
     ReportMessages();
+    if (read) *read = result;
     return ReportRead(arg, result);
 }
 
 void Workspace::ReportMessages() {
     for (const std::string& m : doc_->Messages().Messages)
-        std::cerr << "quillovarsta-cli: warning: " << Cp932ToUtf8(m) << '\n';
+        Note("warning: " + Cp932ToUtf8(m));
     doc_->Messages().Messages.clear();
 }
 

@@ -98,8 +98,9 @@ class Workspace {
     OffscreenDocument& Document() { return *doc_; }
 
     // Opens the command-line path `arg` as the program opens a file (a foreign CSV is read as
-    // texts without asking), or merges it into the document. Returns ReportRead's exit code.
-    int Open(const std::string& arg, bool merge = false);
+    // texts without asking), or merges it into the document. Returns ReportRead's exit code;
+    // `read` (when given) receives what the reading did.
+    int Open(const std::string& arg, bool merge = false, ReadResult* read = nullptr);
 
     // The message boxes the document would have shown, on stderr.
     void ReportMessages();

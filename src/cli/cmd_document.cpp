@@ -46,12 +46,18 @@ void PointArray(JsonWriter& json, const Point& p) {
     json.BeginArray().Int(p.X).Int(p.Y).EndArray();
 }
 
-std::string InfoJson(const FragSet& set) {
+std::string InfoJson(const FragSet& set, const ReadResult& read) {
     JsonWriter json;
     json.BeginObject();
     // A file-system path: the user's own bytes (UTF-8), not code page 932.
     json.Key("path").String(set.FileName);
     json.Key("fragment_count").Int(set.Count());
+    // A document that holds only part of its file says what it lacks.
+    json.Key("cards_dropped").Int(read.CardsDropped);
+    json.Key("unconvertible_lines").BeginArray();
+    for (int line : read.UnconvertibleLines)
+        json.Int(line);
+    json.EndArray();
     json.Key("read_only").Bool(set.ReadOnly);
     json.Key("modified").Bool(set.Modified);
     json.Key("fixed_size").Bool(set.FixedSize);
@@ -156,11 +162,15 @@ int RunCheck(const CliArgs& args) {
 int RunInfo(const CliArgs& args) {
     Workspace ws;
     if (int rc = Begin(ws, args, 1, "info FILE"); rc != kExitOk) return rc;
-    if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
+    ReadResult read;
+    const int rc = ws.Open(args.Positional[0], false, &read);
+    // A report writes nothing, so part of a document is described too (read-only, with what it
+    // lacks); the exit status still says the file was not read whole.
+    if (read.Status != ReadStatus::Read && read.Status != ReadStatus::CutShort) return rc;
     // What a window's first paint does: measure, size the page, lay out frames and lines.
     ws.Set().RedrawAll();
-    std::cout << InfoJson(ws.Set()) << '\n';
-    return kExitOk;
+    std::cout << InfoJson(ws.Set(), read) << '\n';
+    return rc;
 }
 
 int RunConvert(const CliArgs& args) {

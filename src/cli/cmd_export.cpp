@@ -75,8 +75,7 @@ int RunExport(const CliArgs& args) {
         if (f->Kind != FragmentKind::Image || f->HasPicture() || f->Link.empty()) continue;
         const PictureStatus status = ws.Document().Pictures().StatusOf(f->Link);
         if (status != PictureStatus::Loaded)
-            std::cerr << "quillovarsta-cli: " << Cp932ToUtf8(f->Link) << ": "
-                      << PictureStatusText(status) << '\n';
+            Note(Cp932ToUtf8(f->Link) + ": " + PictureStatusText(status));
     }
 
     // The document's own pictures, plug-in formats included, also at full size.

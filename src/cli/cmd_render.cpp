@@ -52,16 +52,17 @@ int RunRender(const CliArgs& args) {
     if (!toStdout && !extension.empty())
         return Fail(kExitUsage, "--format is for \"-\"; a file's extension names its type");
     if (extension.empty()) extension = ".BMP";
+    // An output name no format answers to is wrong usage, told before anything is read.
+    const ImageFileType type = ImageFileTypeOf(toStdout ? "-" + extension : out);
+    if (type == ImageFileType::Unsupported)
+        return Fail(kExitUsage,
+                    out + ": the file name must end in .bmp, .jpg or .jpeg; nothing written");
 
     Workspace ws;
     if (int rc = ws.Start(args); rc != kExitOk) return rc;
     if (quality) ws.Env().JpegQuality = *quality;
 
     const std::string outPath = toStdout ? "-" + extension : DocumentPath(out);
-    const ImageFileType type = ImageFileTypeOf(outPath);
-    if (type == ImageFileType::Unsupported)
-        return Fail(kExitBadInput,
-                    out + ": not an image file name (.BMP or .JPG); nothing written");
     if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
 
     // Picture cards that show as missing say why ("picture too large"), as the window would.
@@ -69,8 +70,7 @@ int RunRender(const CliArgs& args) {
         if (f->Kind != FragmentKind::Image || f->HasPicture() || f->Link.empty()) continue;
         const PictureStatus status = ws.Document().Pictures().StatusOf(f->Link);
         if (status != PictureStatus::Loaded)
-            std::cerr << "quillovarsta-cli: " << Cp932ToUtf8(f->Link) << ": "
-                      << PictureStatusText(status) << '\n';
+            Note(Cp932ToUtf8(f->Link) + ": " + PictureStatusText(status));
     }
 
     std::string error;

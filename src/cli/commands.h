@@ -31,8 +31,11 @@ struct CliCommand {
     CommandFn Run;
 };
 
-// Prints "quillovarsta-cli: <message>" to stderr and returns code.
+// Prints "quillovarsta-cli: <message>" to stderr, control characters and bytes that are not UTF-8
+// escaped (messages carry file names and card texts), and returns code.
 int Fail(int code, const std::string& message);
+// The same without an exit code: a warning or a remark.
+void Note(const std::string& message);
 
 // settings [-I PATH] [--save]: every stored setting as JSON (cmd_settings.cpp).
 int RunSettings(const CliArgs& args);

@@ -7,11 +7,16 @@
 
 #include "cli/commands.h"
 #include "core/fs/atomic_file.h"
+#include "core/text/unicode.h"
 
 namespace qv::cli {
 
+void Note(const std::string& message) {
+    std::cerr << "quillovarsta-cli: " << qv::EscapeForTerminal(message) << '\n';
+}
+
 int Fail(int code, const std::string& message) {
-    std::cerr << "quillovarsta-cli: " << message << '\n';
+    Note(message);
     return code;
 }
 

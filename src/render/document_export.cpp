@@ -90,9 +90,11 @@ bool ExportPdf(FragSet& set, const std::string& path, RenderCache& cache, std::s
         pdf.setCreator(QStringLiteral("Quillovarsta"));
         if (!set.FileName.empty())
             pdf.setTitle(QFileInfo(QFile::decodeName(set.FileName.c_str())).completeBaseName());
-        // One page the size of the document; 96 pixels to the inch, as the screen shows it.
-        const QPageSize page(QSizeF(size.width() * points, size.height() * points),
-                             QPageSize::Point, QString(), QPageSize::ExactMatch);
+        // One page the size of the document; 96 pixels to the inch, as the screen shows it. A
+        // strip scaled down with a long page keeps a point a side: readers refuse empty pages.
+        const QPageSize page(
+            QSizeF(std::max(1.0, size.width() * points), std::max(1.0, size.height() * points)),
+            QPageSize::Point, QString(), QPageSize::ExactMatch);
         encoded = pdf.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF()));
         pdf.setResolution(96);
         QPainter painter;

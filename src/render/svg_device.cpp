@@ -158,8 +158,12 @@ class SvgPaintEngine final : public QPaintEngine {
     void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
         if (count < 1) return;
         std::string list;
-        for (int i = 0; i < count; ++i)
-            list += (i ? " " : "") + Number(points[i].x()) + "," + Number(points[i].y());
+        for (int i = 0; i < count; ++i) {
+            if (i) list += ' ';
+            list += Number(points[i].x());
+            list += ',';
+            list += Number(points[i].y());
+        }
         if (mode == PolylineMode) {
             Shape("<polyline points=\"" + list + "\"", false);
             return;
@@ -295,8 +299,10 @@ class SvgPaintEngine final : public QPaintEngine {
         }
         if (pen_.style() != Qt::SolidLine) {
             std::string dashes;
-            for (double d : pen_.dashPattern())
-                dashes += (dashes.empty() ? "" : ",") + Number(d * width);
+            for (double d : pen_.dashPattern()) {
+                if (!dashes.empty()) dashes += ',';
+                dashes += Number(d * width);
+            }
             if (!dashes.empty()) e += " stroke-dasharray=\"" + dashes + "\"";
         }
         if (!antialias_) e += " shape-rendering=\"crispEdges\"";
@@ -316,23 +322,35 @@ class SvgPaintEngine final : public QPaintEngine {
                Number(t.dy()) + ")\"";
     }
 
+    // "x y", appended in pieces: GCC's -Wrestrict misreads a literal placed before a temporary
+    // string.
+    static void AppendPoint(std::string& out, double x, double y) {
+        out += Number(x);
+        out += ' ';
+        out += Number(y);
+    }
+
     static std::string PathData(const QPainterPath& path) {
         std::string d;
         for (int i = 0; i < path.elementCount(); ++i) {
             const QPainterPath::Element& e = path.elementAt(i);
             switch (e.type) {
                 case QPainterPath::MoveToElement:
-                    d += "M" + Number(e.x) + " " + Number(e.y);
+                    d += 'M';
+                    AppendPoint(d, e.x, e.y);
                     break;
                 case QPainterPath::LineToElement:
-                    d += "L" + Number(e.x) + " " + Number(e.y);
+                    d += 'L';
+                    AppendPoint(d, e.x, e.y);
                     break;
                 case QPainterPath::CurveToElement:
                     if (i + 2 >= path.elementCount()) return d;
-                    d += "C" + Number(e.x) + " " + Number(e.y) + " " +
-                         Number(path.elementAt(i + 1).x) + " " + Number(path.elementAt(i + 1).y) +
-                         " " + Number(path.elementAt(i + 2).x) + " " +
-                         Number(path.elementAt(i + 2).y);
+                    d += 'C';
+                    AppendPoint(d, e.x, e.y);
+                    d += ' ';
+                    AppendPoint(d, path.elementAt(i + 1).x, path.elementAt(i + 1).y);
+                    d += ' ';
+                    AppendPoint(d, path.elementAt(i + 2).x, path.elementAt(i + 2).y);
                     i += 2;
                     break;
                 case QPainterPath::CurveToDataElement:

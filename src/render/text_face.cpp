@@ -59,10 +59,10 @@ QRect InkOf(const QImage& mask) {
 
 }  // namespace
 
-TextFace::TextFace(const QFont& font)
+TextFace::TextFace(const QFont& font, int charHeight)
     : font_(font),
       metrics_(font),
-      lineHeight_(metrics_.height()),
+      lineHeight_(std::max(charHeight, 1)),
       ascent_(metrics_.ascent()),
       pages_(kPageCount) {}
 
@@ -208,8 +208,9 @@ TextFace& CardFonts::Face(const EnvData& env, FragmentKind kind, int pixelHeight
                              [](const Entry& a, const Entry& b) { return a.LastUse < b.LastUse; });
         entries_.erase(oldest);
     }
-    entries_.push_back(Entry{fontSpec, pixelHeight,
-                             std::make_unique<TextFace>(MakeFont(fontSpec, pixelHeight)), clock_});
+    entries_.push_back(
+        Entry{fontSpec, pixelHeight,
+              std::make_unique<TextFace>(MakeFont(fontSpec, pixelHeight), pixelHeight), clock_});
     return *entries_.back().Face;
 }
 

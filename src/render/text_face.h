@@ -27,10 +27,13 @@ class EnvData;
 
 class TextFace {
   public:
-    explicit TextFace(const QFont& font);
+    // `charHeight` is the character height the font was made for (MakeFont may have shrunk the
+    // font itself to fit a card line); it is what a text line advances by.
+    TextFace(const QFont& font, int charHeight);
 
     const QFont& Font() const { return font_; }
-    // Height of one line, the height of a space: ascent + descent.
+    // Height of one line, the height of a space: the character height cards are sized by, never
+    // the font's own ascent + descent, so that `Lines` lines fill exactly `Lines` × (h + 2).
     int LineHeight() const { return lineHeight_; }
     int Ascent() const { return ascent_; }
 

@@ -1,5 +1,6 @@
 // quillovarsta-cli as a user runs it: output, files written and exit codes.
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <sys/wait.h>
 
 #include <unistd.h>
@@ -129,6 +130,8 @@ TEST_F(CliTest, InfoDescribesPageCardsGroupsAndLines) {
         << "機能のアイデア in code page 932";
     EXPECT_NE(r.Out.find("\"group_lines\": [{\"from\": 1, \"to\": 2, \"type\": 2, \"width\": 3"),
               std::string::npos);
+    // With the default settings the line-break marker "＼" would show as text.
+    EXPECT_EQ(r.Out.find("\xEF\xBC\xBC"), std::string::npos) << "no card holds the marker";
 }
 
 TEST_F(CliTest, ExportThenImportKeepsTheTexts) {
@@ -176,7 +179,7 @@ TEST_F(CliTest, RenderWritesABitmapOfThePageAndRefusesOtherTypes) {
     EXPECT_EQ(Slurp(jpg).substr(0, 2), "\xFF\xD8");
 
     const fs::path png = dir_ / "page.png";
-    EXPECT_EQ(Cli(ini_ + "render " + kExample + " " + png.string()).Code, 1);
+    EXPECT_EQ(Cli(ini_ + "render " + kExample + " " + png.string()).Code, 2);
     EXPECT_FALSE(fs::exists(png));
 }
 
@@ -188,6 +191,21 @@ TEST_F(CliTest, BadInputAndWrongUsageHaveTheirExitCodes) {
     EXPECT_EQ(Cli(ini_ + "info").Code, 2);
     EXPECT_EQ(Cli("").Code, 2);
     EXPECT_EQ(Cli("--help").Code, 0);
+}
+
+TEST_F(CliTest, AnOutputNameNoFormatAnswersToIsWrongUsageForRenderAndExportAlike) {
+    // Told before the document is read: a missing document does not change the answer.
+    for (const std::string& doc : {kExample, (dir_ / "missing.csv").string()}) {
+        for (const char* name : {"page.png", "page.gif", "page"}) {
+            const CliRun render = Cli(ini_ + "render " + Q(doc) + " " + Q(dir_ / name));
+            EXPECT_EQ(render.Code, 2) << name << ": " << render.Err;
+        }
+        for (const char* name : {"page.bmp", "page.gif", "page"}) {
+            const CliRun exported = Cli(ini_ + "export " + Q(doc) + " " + Q(dir_ / name));
+            EXPECT_EQ(exported.Code, 2) << name << ": " << exported.Err;
+        }
+    }
+    EXPECT_EQ(Names(dir_), std::vector<std::string>{});
 }
 
 TEST_F(CliTest, OptionsAreCheckedBeforeAnythingIsWritten) {
@@ -314,6 +332,108 @@ TEST_F(CliTest, InputThatDidNotFitIsNeverWrittenOverItsOwnFile) {
     }
     EXPECT_FALSE(fs::exists(dir_ / "o.txt"));
     EXPECT_FALSE(fs::exists(dir_ / "o.csv"));
+}
+
+TEST_F(CliTest, InfoDescribesPartOfADocumentAsReadOnlyAndStillFails) {
+    const fs::path big = dir_ / "big.csv";
+    Write(big, ManyCards(1005));
+    const CliRun r = Cli(ini_ + "info " + Q(big));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("5 dropped"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Out.find("\"fragment_count\": 1000, \"cards_dropped\": 5"), std::string::npos)
+        << r.Out;
+    EXPECT_NE(r.Out.find("\"read_only\": true"), std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("\"text_hex\": \"63393939\""), std::string::npos) << "c999, the last read";
+
+    // UTF-8 lines code page 932 cannot hold: named, read-only, status 1.
+    Write(dir_ / "emoji.csv",
+          "\xEF\xBB\xBF#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,"
+          "Link\r\n\"\xF0\x9F\x98\x80\",1,1,1,4,1,0,0,\r\n");
+    const CliRun emoji = Cli(ini_ + "info " + Q(dir_ / "emoji.csv"));
+    EXPECT_EQ(emoji.Code, 1);
+    EXPECT_NE(
+        emoji.Out.find("\"cards_dropped\": 0, \"unconvertible_lines\": [2], \"read_only\": true"),
+        std::string::npos)
+        << emoji.Out;
+
+    // A whole document says it lacks nothing; a file that cannot be read prints no JSON.
+    const CliRun whole = Cli(ini_ + "info " + kExample);
+    EXPECT_EQ(whole.Code, 0);
+    EXPECT_NE(
+        whole.Out.find("\"cards_dropped\": 0, \"unconvertible_lines\": [], \"read_only\": false"),
+        std::string::npos)
+        << whole.Out;
+    const CliRun missing = Cli(ini_ + "info " + Q(dir_ / "missing.csv"));
+    EXPECT_EQ(missing.Code, 1);
+    EXPECT_EQ(missing.Out, "");
+}
+
+// Whether `bytes` are well-formed UTF-8, as a strict decoder takes them.
+bool IsUtf8(const std::string& bytes) {
+    iconv_t cd = iconv_open("UTF-32LE", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    std::string in = bytes;
+    std::string out(in.size() * 4 + 4, '\0');
+    char* src = in.data();
+    char* dst = out.data();
+    std::size_t left = in.size(), room = out.size();
+    const bool ok =
+        iconv(cd, &src, &left, &dst, &room) != static_cast<std::size_t>(-1) && left == 0;
+    iconv_close(cd);
+    return ok;
+}
+
+TEST_F(CliTest, JsonIsValidUtf8WhateverBytesNamesAndLinksHold) {
+    // A file name in code page 932 ("表.csv"), a link of raw bytes, a card text of control bytes.
+    const fs::path doc = dir_ / "\x95\x5C.csv";
+    Write(doc,
+          "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
+          "\"\x01\x1B[2J\",1,1,1,4,1,0,0,/x/\xFF\xFE\x95\r\n");
+    ASSERT_FALSE(IsUtf8(doc.string()));
+    const CliRun info = Cli(ini_ + "info " + Q(doc));
+    ASSERT_EQ(info.Code, 0) << info.Err;
+    EXPECT_TRUE(IsUtf8(info.Out)) << info.Out;
+    EXPECT_NE(info.Out.find("\"path\": \"" + dir_.string() + "/\xEF\xBF\xBD\\\\.csv\""),
+              std::string::npos)
+        << info.Out;
+    EXPECT_NE(info.Out.find("\"text\": \"\\u0001\\u001b[2J\""), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("\"link_hex\": \"2f782ffffe95\""), std::string::npos) << info.Out;
+
+    const fs::path svg = dir_ / "\x95\x5C.svg";
+    const CliRun exported = Cli(ini_ + "export " + Q(doc) + " " + Q(svg));
+    ASSERT_EQ(exported.Code, 0) << exported.Err;
+    EXPECT_TRUE(IsUtf8(exported.Out)) << exported.Out;
+    EXPECT_NE(exported.Out.find("\"format\": \"svg\""), std::string::npos) << exported.Out;
+
+    const fs::path page = dir_ / "page.\x95\x5C";
+    Write(page, "first line\n");
+    const CliRun link = Cli(ini_ + "link-info " + Q(page));
+    ASSERT_EQ(link.Code, 0) << link.Err;
+    EXPECT_TRUE(IsUtf8(link.Out)) << link.Out;
+    EXPECT_NE(link.Out.find("\"extension\": \".\xEF\xBF\xBD\\\\\""), std::string::npos) << link.Out;
+}
+
+TEST_F(CliTest, ControlCharactersFromDocumentsAndNamesReachTheTerminalEscaped) {
+    // A picture card whose missing file's name would clear the screen and retitle the window.
+    const fs::path doc = dir_ / "doc.csv";
+    Write(doc,
+          "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
+          "\"p\",1501,10,20,1,1,0,16777215,/no/such/\x1B[2J\x1B]0;owned\x07.bmp\r\n");
+    for (const std::string& args : {"render " + Q(doc) + " " + Q(dir_ / "out.bmp"),
+                                    "export " + Q(doc) + " " + Q(dir_ / "out.svg")}) {
+        const CliRun r = Cli(ini_ + args);
+        EXPECT_EQ(r.Code, 0) << args << ": " << r.Err;
+        EXPECT_NE(r.Err.find("/no/such/\\x1b[2J\\x1b]0;owned\\x07.bmp"), std::string::npos)
+            << r.Err;
+        EXPECT_EQ(r.Err.find('\x1B'), std::string::npos) << args;
+        EXPECT_EQ(r.Err.find('\x07'), std::string::npos) << args;
+    }
+    // A name given on the command line, and a reason that names the file.
+    const CliRun missing = Cli(ini_ + "info " + Q(dir_ / "a\x1B[31m\xC2\x9B\nb.csv"));
+    EXPECT_EQ(missing.Code, 1);
+    EXPECT_NE(missing.Err.find("a\\x1b[31m\\u009b\\nb.csv"), std::string::npos) << missing.Err;
+    EXPECT_EQ(missing.Err.find('\x1B'), std::string::npos);
+    EXPECT_EQ(missing.Err.find("\nb.csv"), std::string::npos) << "no line of its own";
 }
 
 TEST_F(CliTest, FileNamesCodePage932CannotHoldOpenAndSaveThemselves) {
@@ -487,6 +607,29 @@ TEST_F(CliTest, AUtf8DocumentIsConvertedOrRefusedByLine) {
     EXPECT_NE(r.Err.find("line 3"), std::string::npos) << r.Err;
     EXPECT_EQ(Slurp(emoji).find('?'), std::string::npos);
     EXPECT_EQ(Slurp(emoji).rfind(header, 0), 0u) << "untouched";
+}
+
+TEST_F(CliTest, AUtf16DocumentIsConvertedLikeAUtf8One) {
+    // "表" as a name plate, little-endian after its mark.
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n\"")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    utf16 += "\x68\x88";
+    for (char c : std::string("\",-2,40,30,10,1,0,16777215,\r\n")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    const fs::path doc = dir_ / "utf16.csv";
+    Write(doc, utf16);
+    EXPECT_EQ(Cli(ini_ + "check " + Q(doc)).Out, "fragment-file\n");
+    const CliRun r = Cli(ini_ + "convert " + Q(doc) + " " + Q(doc));
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_NE(r.Err.find("UTF-16"), std::string::npos) << r.Err;
+    EXPECT_EQ(Slurp(doc),
+              "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
+              "\"\x95\x5c\",-2,40,30,10,1,0,16777215,\r\n");
 }
 
 }  // namespace

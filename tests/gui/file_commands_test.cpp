@@ -159,6 +159,31 @@ TEST_F(FileCommandsTest, OpenNewCloseAndTheFortyWindowLimit) {
     EXPECT_FALSE(recent.isEnabled());
 }
 
+TEST_F(FileCommandsTest, AUtf16DocumentOpensConvertedAndSaysSo) {
+    const QString utf16 = dir_.filePath(QStringLiteral("utf16.csv"));
+    QFile f(utf16);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QString text = QStringLiteral(
+        "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
+        "\"表\",-2,40,30,10,1,0,16777215,\r\n");
+    f.write("\xFE\xFF", 2);
+    for (QChar c : text) {
+        f.putChar(static_cast<char>(c.unicode() >> 8));
+        f.putChar(static_cast<char>(c.unicode() & 0xFF));
+    }
+    f.close();
+    chooser_.Files = {utf16};
+    form_.Files().FileOpen();
+    ASSERT_EQ(prompts_.Asked.size(), 1u) << "not asked whether to read it as texts";
+    EXPECT_TRUE(prompts_.Asked[0].contains(QStringLiteral("]はUTF-16で保存された断片ファイルです")))
+        << prompts_.Asked[0].toStdString();
+    TMDIChild* child = form_.ActiveChild();
+    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(child->Set().Count(), 1);
+    EXPECT_EQ(child->Set().Fragments()[0]->Text, "\x95\x5C");
+    EXPECT_TRUE(child->Set().Modified);
+}
+
 TEST_F(FileCommandsTest, SaveWritesAndReportsAndAFailedSaveKeepsEverything) {
     TMDIChild* child = OpenDoc();
     ASSERT_NE(child, nullptr);

@@ -3,6 +3,9 @@
 
 #include <QPainter>
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/model/fragment.h"
 #include "render/card_painter.h"
@@ -92,9 +95,8 @@ TEST(CardPaint, TextStartsBelowAndRightOfTheMarginsAndWrapsByLine) {
     // Two squares per line: nothing is drawn beyond two columns.
     const int h = std::abs(d.env.FragmentFont.PixelHeight());
     EXPECT_LE(ink.right(), f->ScreenRect.Left + 2 + 2 * h);
-    // The second line's ink lies one line (font height + 2) lower than the first's.
-    qv::TextFace& face = d.cache.Fonts().Face(d.env, FragmentKind::Text);
-    const int step = face.LineHeight() + 2;
+    // The second line's ink lies one card line (h + 2) lower than the first's.
+    const int step = h + 2;
     const QRect firstLine(r.left(), ink.top(), r.width(), 3);
     const QRect secondLine(r.left(), ink.top() + step, r.width(), 3);
     EXPECT_GT(CountColor(img, firstLine, Px(f->ColFG)), 0);
@@ -105,6 +107,60 @@ TEST(CardPaint, TextStartsBelowAndRightOfTheMarginsAndWrapsByLine) {
     const QImage again = d.Paint();
     EXPECT_EQ(CountColor(again, Q(f->ScreenRect), Px(f->ColFG)),
               CountColor(img, Q(f->ScreenRect), Px(f->ColFG)));
+}
+
+// The runs of rows of `r` that hold ink, top to bottom, as (first row, last row).
+std::vector<std::pair<int, int>> InkRows(const QImage& image, const QRect& r, QRgb bg) {
+    std::vector<std::pair<int, int>> runs;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        bool ink = false;
+        for (int x = r.left(); x <= r.right() && !ink; ++x)
+            ink = (image.pixel(x, y) & RGB_MASK) != (bg & RGB_MASK);
+        if (!ink) continue;
+        if (!runs.empty() && runs.back().second == y - 1)
+            runs.back().second = y;
+        else
+            runs.emplace_back(y, y);
+    }
+    return runs;
+}
+
+TEST(CardPaint, EveryLineOfAFullCardIsWholeAndOneCardLineBelowTheLast) {
+    // Six squares in a card of two columns and three lines fill it; on the window, and drawn
+    // straight as printing and every output do (pixels and text), each line is h + 2 below the
+    // one before and has as much ink as the first: the last is not cut by the bottom outline.
+    for (const char* face : {"MS PGothic", "MS Mincho", "No Such Face"}) {
+        for (int size : {9, 11, 20, -11}) {
+            RenderDoc d;
+            d.env.FragmentFont.Face = face;
+            d.env.FragmentFont.Size = size;
+            const int h = d.env.FragmentFont.PixelHeight();
+            qv::Fragment* f = d.Add(kSquares + kSquares.substr(0, 4), 1, 20, 20, 2, 3);
+            ASSERT_EQ(f->Height(), 3 * (h + 2) + 4);
+            const QRect inside = Q(f->ScreenRect).adjusted(1, 1, -1, -1);
+            std::vector<QImage> outputs{d.Paint()};
+            for (bool vector : {false, true}) {
+                QImage img(d.width, d.height, QImage::Format_RGB32);
+                img.fill(qRgb(255, 0, 255));
+                QPainter p(&img);
+                qv::ScaledDraw how;
+                how.Vector = vector;
+                qv::DrawScaled(p, *f, d.env, d.cache, how);
+                p.end();
+                outputs.push_back(img);
+            }
+            for (std::size_t i = 0; i < outputs.size(); ++i) {
+                SCOPED_TRACE(std::string(face) + " " + std::to_string(size) + " output " +
+                             std::to_string(i));
+                const auto rows = InkRows(outputs[i], inside, Px(f->ColBG));
+                ASSERT_EQ(rows.size(), 3u);
+                for (std::size_t k = 1; k < rows.size(); ++k) {
+                    EXPECT_EQ(rows[k].first - rows[k - 1].first, h + 2);
+                    EXPECT_EQ(rows[k].second - rows[k].first, rows[0].second - rows[0].first);
+                }
+            }
+        }
+    }
 }
 
 TEST(CardPaint, SymbolIsTransparentWithADoubleOutlineWhenSelected) {

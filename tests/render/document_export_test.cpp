@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <map>
 
 #include "core/export/json_canvas.h"
@@ -224,6 +225,35 @@ TEST(PdfExport, ALargePageIsScaledOntoOnePageReadersAccept) {
     EXPECT_LE(m.captured(1).toDouble(), qv::kMaxPdfPagePoints);
     EXPECT_NEAR(m.captured(1).toDouble(), qv::kMaxPdfPagePoints, 1.0);
     EXPECT_NEAR(m.captured(2).toDouble(), 3000 * qv::kMaxPdfPagePoints / 40000, 1.0);
+}
+
+TEST(PdfExport, AFlatPageKeepsAtLeastOnePointASide) {
+    // Scaled onto the largest page, a one-pixel strip would be a fraction of a point high.
+    for (const QSize& page : {QSize(40000, 1), QSize(1, 40000), QSize(1, 1)}) {
+        ExportDoc d;
+        d.set().FixedSize = true;
+        d.set().FixedWidth = page.width();
+        d.set().FixedHeight = page.height();
+        d.set().DivColumns = 2;
+        d.set().DivRows = 2;
+        d.Refresh();
+        d.set().ShowDivLines = true;
+        ASSERT_EQ(qv::DocumentImageSize(d.set()), page);
+        const QString path = d.Export("flat.pdf");
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {path});
+        if (!info.waitForFinished(20000)) GTEST_SKIP() << "no pdfinfo";
+        ASSERT_EQ(info.exitCode(), 0) << info.readAllStandardError().toStdString();
+        const QString out = QString::fromUtf8(info.readAllStandardOutput());
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"))
+                .match(out);
+        ASSERT_TRUE(m.hasMatch()) << out.toStdString();
+        EXPECT_GE(m.captured(1).toDouble(), 1.0) << out.toStdString();
+        EXPECT_GE(m.captured(2).toDouble(), 1.0) << out.toStdString();
+        EXPECT_LE(std::max(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                  qv::kMaxPdfPagePoints);
+    }
 }
 
 TEST(PngExport, DecodesToTheBitmapOutputsPixels) {

@@ -361,10 +361,12 @@ bool TQuillovaMainForm::Shutdown() {
     commands_->WriteKeys(Ini());
     // A write-protected settings file was reported at start.
     if (!Env().Save(Ini()) && Ini().LastWriteProblem() != qv::WriteProblem::ReadOnly) {
-        services_.Prompts().Warning("[" + qv::ToCp932(QFile::decodeName(Ini().Path().c_str())) +
-                                        texts::Cp932(texts::kSettingsNotSaved) +
-                                        qv::ToCp932(QString::fromStdString(Ini().LastError())),
-                                    qv::PromptButtons::Ok);
+        services_.Prompts().Warning(
+            std::string("[")
+                .append(qv::ToCp932(QFile::decodeName(Ini().Path().c_str())))
+                .append(texts::Cp932(texts::kSettingsNotSaved))
+                .append(qv::ToCp932(QString::fromStdString(Ini().LastError()))),
+            qv::PromptButtons::Ok);
         return false;
     }
     return true;

@@ -205,10 +205,12 @@ void TQuillovaMainForm::HelpContents() {
         }
     }
     // Say where it was looked for, so that a broken installation can be put right.
-    std::string message = "[" + qv::ToCp932(QStringLiteral("docs/guide/index.html")) +
-                          texts::Cp932(texts::kHelpMissing) + texts::Cp932(texts::kHelpLookedIn);
+    std::string message = std::string("[")
+                              .append(qv::ToCp932(QStringLiteral("docs/guide/index.html")))
+                              .append(texts::Cp932(texts::kHelpMissing))
+                              .append(texts::Cp932(texts::kHelpLookedIn));
     for (const QString& path : places)
-        message += "\n" + qv::ToCp932(path);
+        message.append("\n").append(qv::ToCp932(path));
     services_.Prompts().Warning(message, qv::PromptButtons::Ok);
 }
 

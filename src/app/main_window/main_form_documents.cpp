@@ -146,9 +146,11 @@ void TQuillovaMainForm::OpenHandedOver(const std::string& filePath) {
     if (filePath.empty()) return;
     const std::string path = qv::AbsoluteDocumentPath(filePath);
     if (DocumentCount() >= kMaxDocuments && !FindChild(path)) {
-        services_.Prompts().Warning(
-            "[" + qv::Utf8ToCp932(path).Bytes + "]\n" + texts::Cp932(texts::kCannotOpenMore),
-            qv::PromptButtons::Ok);
+        services_.Prompts().Warning(std::string("[")
+                                        .append(qv::Utf8ToCp932(path).Bytes)
+                                        .append("]\n")
+                                        .append(texts::Cp932(texts::kCannotOpenMore)),
+                                    qv::PromptButtons::Ok);
         return;
     }
     OpenDocument(path);
@@ -222,7 +224,9 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     const qv::ReadResult read = child->Load(path, bytes);
     if (foreign) set.Modified = true;
     if (read.ConvertedFromUtf8) {
-        std::string text = "[" + shownPath + texts::Cp932(texts::kConvertedFromUtf8);
+        std::string text =
+            "[" + shownPath +
+            texts::Cp932(read.Utf16 ? texts::kConvertedFromUtf16 : texts::kConvertedFromUtf8);
         if (!read.UnconvertibleLines.empty()) {
             text += texts::Cp932(texts::kUnconvertibleLines);
             for (std::size_t i = 0; i < read.UnconvertibleLines.size(); ++i)
@@ -290,7 +294,7 @@ QList<TMDIChild*> TQuillovaMainForm::Children() const {
 namespace {
 
 bool IsPicturePath(const QString& upperSuffix, const qv::SpiUnit& plugins) {
-    const std::string ext = "." + upperSuffix.toStdString();
+    const std::string ext = std::string(".").append(upperSuffix.toStdString());
     if (qv::PictureFormatOf(ext) != qv::PictureFormat::Other) return true;
     for (const qv::spi_info& plugin : plugins.Plugins()) {
         if (!plugin.Pattern.empty() && qv::PatternExtension(plugin.Pattern) == ext) return true;
@@ -367,9 +371,10 @@ void TQuillovaMainForm::DropFiles(const QStringList& paths) {
             continue;
         }
         if (target->FragmentByLink(qv::PathForStorage(path).Bytes) &&
-            services_.Prompts().Warning(
-                "[" + qv::Utf8ToCp932(path).Bytes + texts::Cp932(texts::kAlreadyLinked),
-                qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
+            services_.Prompts().Warning(std::string("[")
+                                            .append(qv::Utf8ToCp932(path).Bytes)
+                                            .append(texts::Cp932(texts::kAlreadyLinked)),
+                                        qv::PromptButtons::YesNo) != qv::PromptAnswer::Yes) {
             continue;
         }
         // A link card is made in the property dialog; without it the file is passed over.

@@ -203,8 +203,11 @@ void CrashRecovery::OfferLeftCopies() {
         if (full) continue;
         const QString time = QDateTime::fromSecsSinceEpoch(c.Info.SavedAt)
                                  .toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-        const std::string question = "[" + Shown(c.Info.OriginalPath) +
-                                     qv::ToCp932(texts::Q(texts::kRecoveryQuestion).arg(time));
+        // Appended in pieces: GCC's -Wstringop-overflow misreads a literal before a temporary.
+        const std::string question =
+            std::string("[")
+                .append(Shown(c.Info.OriginalPath))
+                .append(qv::ToCp932(texts::Q(texts::kRecoveryQuestion).arg(time)));
         switch (services_.Prompts().Question(question, qv::PromptButtons::YesNoCancel)) {
             case qv::PromptAnswer::Yes:
                 if (form_.DocumentCount() >= kMaxDocuments) {

@@ -56,26 +56,6 @@ std::string CollectHead(LineReader& reader) {
     return text;
 }
 
-// The charset name declared after "charset" and "=": the first word after the "=", past blanks
-// and an opening quote, up to a quote, blank, ">", ";" or "/". Returns false when the page names
-// no charset.
-bool DeclaredCharset(std::string_view text, std::string& name) {
-    std::size_t at = FindAsciiNoCase(text, "charset");
-    if (at == npos) return false;
-    std::size_t eq = text.find('=', at);
-    if (eq == npos) return false;
-    std::size_t p = eq + 1;
-    while (p < text.size() && IsBlank(text[p]))
-        ++p;
-    if (p < text.size() && (text[p] == '"' || text[p] == '\'')) ++p;
-    std::size_t end = p;
-    while (end < text.size() && !IsBlank(text[end]) &&
-           std::string_view("\"'>;/").find(text[end]) == npos)
-        ++end;
-    name.assign(text.substr(p, end - p));
-    return true;
-}
-
 bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> labels) {
     for (auto label : labels) {
         if (sjis::EqualsNoCase(name, label)) return true;
@@ -112,6 +92,57 @@ std::string RemoveComments(std::string_view text) {
         p = close + 3;
     }
     return out;
+}
+
+// The charset name after "charset" and "=" in `text`: the first word after the "=", past blanks
+// and an opening quote, up to a quote, blank, ">", ";" or "/". False when there is none.
+bool CharsetParameter(std::string_view text, std::string& name) {
+    const std::size_t at = FindAsciiNoCase(text, "charset");
+    if (at == npos) return false;
+    std::size_t p = at + 7;
+    while (p < text.size() && IsBlank(text[p]))
+        ++p;
+    if (p >= text.size() || text[p] != '=') return false;
+    ++p;
+    while (p < text.size() && IsBlank(text[p]))
+        ++p;
+    if (p < text.size() && (text[p] == '"' || text[p] == '\'')) ++p;
+    std::size_t end = p;
+    while (end < text.size() && !IsBlank(text[end]) &&
+           std::string_view("\"'>;/").find(text[end]) == npos)
+        ++end;
+    name.assign(text.substr(p, end - p));
+    return true;
+}
+
+// The charset the page declares for itself: the first META tag outside comments with a CHARSET
+// attribute, or with HTTP-EQUIV="Content-Type" and a charset parameter in its CONTENT. A META
+// named "charset", or the word in a title, declares nothing. False when the page declares none.
+bool DeclaredCharset(std::string_view raw, std::string& name) {
+    const std::string text = RemoveComments(raw);
+    std::string_view rest = text;
+    for (;;) {
+        const std::size_t open = FindAsciiNoCase(rest, "<meta");
+        if (open == npos) return false;
+        rest.remove_prefix(open);
+        const std::size_t close = rest.find('>');
+        if (close == npos) return false;
+        const std::string_view tag = rest.substr(0, close + 1);
+        rest.remove_prefix(close + 1);
+        const std::string charset = TagAttribute(tag, "META", "CHARSET");
+        if (!charset.empty()) {
+            // The value alone, cut as a parameter's would be ("utf-8/" written without quotes).
+            std::string word;
+            if (CharsetParameter("charset=" + charset, word)) {
+                name = word;
+                return true;
+            }
+        }
+        if (!sjis::EqualsNoCase(TrimBlanks(TagAttribute(tag, "META", "HTTP-EQUIV")),
+                                "content-type"))
+            continue;
+        if (CharsetParameter(TagAttribute(tag, "META", "CONTENT"), name)) return true;
+    }
 }
 
 // The text of the first title element; false when there is none. The start tag may carry

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "core/fs/file_identity.h"
@@ -13,6 +14,7 @@
 #include "core/text/cp932.h"
 #include "core/text/sjis.h"
 #include "core/text/text_helpers.h"
+#include "core/text/unicode.h"
 
 namespace qv {
 
@@ -289,6 +291,21 @@ void AppendSpecialLine(std::string& out, std::string_view label, int code, int a
 
 }  // namespace
 
+namespace {
+
+// Whether the file starting with `bytes` is a fragment file by its first line, in whichever of
+// code page 932, UTF-8 or UTF-16 it is written.
+bool StartsWithFragmentHeader(std::string_view bytes) {
+    if (HasUtf16Bom(bytes)) {
+        const std::optional<std::string> utf8 =
+            Utf16ToUtf8(bytes.substr(0, std::min(bytes.size(), 2 + 2 * kHeaderProbeBytes)));
+        return utf8 && IsFragmentFileHeader(FirstLine(*utf8));
+    }
+    return IsFragmentFileHeader(FirstLine(bytes));
+}
+
+}  // namespace
+
 bool IsFragmentFileHeader(std::string_view firstLine) {
     if (firstLine.starts_with(kUtf8Bom)) firstLine.remove_prefix(kUtf8Bom.size());
     firstLine = firstLine.substr(0, std::min(firstLine.size(), kHeaderProbeBytes));
@@ -300,10 +317,10 @@ bool IsFragmentFileHeader(std::string_view firstLine) {
 FragmentFileCheck CheckFragmentFile(std::string_view path, WholeFile* probe) {
     const bool csv = HasCsvExtension(path);
     if (!csv && !probe) return FragmentFileCheck::NotCsv;
-    WholeFile start =
-        ReadFileStart(std::filesystem::path(path), kUtf8Bom.size() + kHeaderProbeBytes);
+    // Enough for the first line in UTF-16 too.
+    WholeFile start = ReadFileStart(std::filesystem::path(path), 2 + 2 * kHeaderProbeBytes);
     const bool header =
-        start.Status == WholeFile::Result::Read && IsFragmentFileHeader(FirstLine(start.Bytes));
+        start.Status == WholeFile::Result::Read && StartsWithFragmentHeader(start.Bytes);
     if (probe) *probe = std::move(start);
     if (!csv) return FragmentFileCheck::NotCsv;
     return header ? FragmentFileCheck::FragmentFile : FragmentFileCheck::Csv;
@@ -324,15 +341,23 @@ std::string Utf8LinesToCp932(std::string_view text, std::vector<int>& badLines) 
     return out;
 }
 
+std::string_view Cp932Text(std::string_view bytes, std::string& converted, ReadResult& result) {
+    std::optional<std::string> utf16 = Utf16ToUtf8(bytes);
+    if (utf16) {
+        bytes = *utf16;
+        result.Utf16 = true;
+    }
+    if (!bytes.starts_with(kUtf8Bom)) return bytes;
+    converted = Utf8LinesToCp932(bytes.substr(kUtf8Bom.size()), result.UnconvertibleLines);
+    result.ConvertedFromUtf8 = true;
+    return converted;
+}
+
 ReadResult ReadFragmentBytes(FragSet& set, std::string_view bytes, bool fragmentFile, bool merge) {
     ReadResult result;
     result.Status = ReadStatus::Read;
     std::string converted;
-    if (bytes.starts_with(kUtf8Bom)) {
-        converted = Utf8LinesToCp932(bytes.substr(kUtf8Bom.size()), result.UnconvertibleLines);
-        bytes = converted;
-        result.ConvertedFromUtf8 = true;
-    }
+    bytes = Cp932Text(bytes, converted, result);
     if (!bytes.empty()) {
         if (!merge) {
             set.EraseGroupLines();
@@ -356,8 +381,8 @@ ReadResult ReadFragmentBytes(FragSet& set, std::string_view bytes, bool fragment
 
 FragmentFileCheck CheckFragmentBytes(std::string_view path, std::string_view bytes) {
     if (!HasCsvExtension(path)) return FragmentFileCheck::NotCsv;
-    return IsFragmentFileHeader(FirstLine(bytes)) ? FragmentFileCheck::FragmentFile
-                                                  : FragmentFileCheck::Csv;
+    return StartsWithFragmentHeader(bytes) ? FragmentFileCheck::FragmentFile
+                                           : FragmentFileCheck::Csv;
 }
 
 ReadResult ReadFragmentFile(FragSet& set, std::string_view path, bool merge) {

@@ -13,8 +13,8 @@
 // a link is written bare unless it holds a comma or a quote, or starts or ends with a blank or a
 // control byte, which would not read back bare; then it is quoted like a text.
 //
-// A file that starts with a UTF-8 byte-order mark (a document an editor saved as UTF-8) is read
-// the same way once its lines are converted to code page 932.
+// A file that starts with a UTF-8 or UTF-16 byte-order mark (a document an editor saved as
+// Unicode) is read the same way once its lines are converted to code page 932.
 //
 // Paths are file-system paths, the user's own bytes; only links inside the file are code page 932.
 #pragma once
@@ -113,5 +113,10 @@ WriteResult SaveFragmentFile(FragSet& set, std::string_view path);
 // character code page 932 cannot hold; the numbers (1 for the first) of such lines are appended to
 // `badLines`. Lines are joined by CR LF.
 std::string Utf8LinesToCp932(std::string_view text, std::vector<int>& badLines);
+
+// The bytes of a document or text file as code page 932 text: a file that starts with a UTF-8 or
+// UTF-16 byte-order mark has its lines converted into `converted`, and `result` records it
+// (ConvertedFromUtf8, Utf16, UnconvertibleLines); other bytes are given back as they are.
+std::string_view Cp932Text(std::string_view bytes, std::string& converted, ReadResult& result);
 
 }  // namespace qv

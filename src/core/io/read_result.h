@@ -31,6 +31,9 @@ struct ReadResult {
     // The file was UTF-8 (it began with a byte-order mark) and its texts were converted to code
     // page 932; the document is marked modified so that it is saved in its usual form.
     bool ConvertedFromUtf8 = false;
+    // The file was UTF-16 (by its byte-order mark); its text was read as UTF-8 and converted as
+    // above, so ConvertedFromUtf8 is set too.
+    bool Utf16 = false;
     // Lines of the file (1 for the first) whose text or link code page 932 cannot hold. Such
     // characters show as "〓", and a document opened from the file is read-only, so the file is
     // never written over with them replaced.

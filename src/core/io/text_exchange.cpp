@@ -189,13 +189,8 @@ ReadResult ImportTextFile(FragSet& set, std::string_view path, std::optional<int
         result.Error = bytes.Error;
         return result;
     }
-    std::string_view text = bytes.Bytes;
     std::string converted;
-    if (text.starts_with(kUtf8Bom)) {
-        converted = Utf8LinesToCp932(text.substr(kUtf8Bom.size()), result.UnconvertibleLines);
-        text = converted;
-        result.ConvertedFromUtf8 = true;
-    }
+    const std::string_view text = Cp932Text(bytes.Bytes, converted, result);
     const std::vector<std::string_view> lines = SplitLines(text);
     result.CardsRead =
         ImportLines(set, lines, group ? *group : ImportStartGroup(set), &result.CardsDropped);

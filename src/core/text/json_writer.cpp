@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/text/cp932.h"
+#include "core/text/unicode.h"
 
 namespace qv {
 
@@ -10,8 +11,23 @@ std::string EscapeJson(std::string_view s) {
     std::string out;
     out.reserve(s.size() + 2);
     out += '"';
-    for (char c : s) {
-        unsigned char u = static_cast<unsigned char>(c);
+    while (!s.empty()) {
+        const char c = s[0];
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x80) {
+            // JSON is UTF-8: a byte that is not part of a well-formed character (a file name in
+            // another encoding, say) stands as U+FFFD.
+            const std::size_t length = Utf8CharLength(s);
+            if (length == 0) {
+                out += "\xEF\xBF\xBD";
+                s.remove_prefix(1);
+            } else {
+                out.append(s.substr(0, length));
+                s.remove_prefix(length);
+            }
+            continue;
+        }
+        s.remove_prefix(1);
         switch (c) {
             case '"':
                 out += "\\\"";

@@ -36,6 +36,8 @@ class JsonWriter {
     bool afterKey_ = false;
 };
 
+// `utf8` as a quoted JSON string; bytes that are not well-formed UTF-8 become U+FFFD, so the
+// result is always valid UTF-8.
 std::string EscapeJson(std::string_view utf8);
 
 }  // namespace qv

@@ -57,8 +57,9 @@ TEST(ReadHtmlHead, ConvertsTheDeclaredJapaneseEncodings) {
         kKanjiEuc + "</title><meta name=\"description\" content=\"" + kKanjiEuc + "\"></head>");
     EXPECT_EQ(Dump(euc), "charset=EUC-JP|title=" + kKanjiSjis + "|description=" + kKanjiSjis + "|");
 
-    auto jis = Head("<meta content='text/html;charset=iso-2022-jp'><title>" + kKanjiJis +
-                    "</title></head>");
+    auto jis =
+        Head("<meta http-equiv=content-type content='text/html;charset=iso-2022-jp'><title>" +
+             kKanjiJis + "</title></head>");
     EXPECT_EQ(Dump(jis), "charset=iso-2022-jp|title=" + kKanjiSjis + "|");
 
     auto unknown = Head("<meta charset=Shift_JIS><title>" + kKanjiSjis + "</title>");
@@ -75,6 +76,29 @@ TEST(ReadHtmlHead, ReadsCharsetsQuotedOrSpacedAfterTheEqualsSign) {
     // A byte-order mark means UTF-8 even without a declaration.
     EXPECT_EQ(Dump(Head("\xEF\xBB\xBF<title>" + kKanjiUtf8 + "</title>")),
               "title=" + kKanjiSjis + "|");
+}
+
+TEST(ReadHtmlHead, OnlyACharsetAttributeOrAContentTypeDeclaresTheEncoding) {
+    // A META that is named "charset" is data, not the page's encoding: the page stays as it is.
+    EXPECT_EQ(
+        Dump(Head("<meta name=\"charset\" content=\"EUC-JP\"><title>" + kKanjiSjis + "</title>")),
+        "title=" + kKanjiSjis + "|charset=EUC-JP|");
+    // Nor does a charset parameter in another META's content, a title or a comment.
+    EXPECT_EQ(Dump(Head("<meta name=x content='charset=euc-jp'><title>" + kKanjiSjis + "</title>")),
+              "title=" + kKanjiSjis + "|x=charset=euc-jp|");
+    EXPECT_EQ(Dump(Head("<title>charset=euc-jp " + kKanjiSjis + "</title>")),
+              "title=charset=euc-jp " + kKanjiSjis + "|");
+    EXPECT_EQ(Dump(Head("<!-- <meta charset=euc-jp> --><title>" + kKanjiSjis + "</title>")),
+              "title=" + kKanjiSjis + "|");
+    // The declaration counts wherever it stands among the META tags.
+    EXPECT_EQ(Dump(Head("<meta name=\"charset\" content=\"sjis\"><meta charset=euc-jp/><title>" +
+                        kKanjiEuc + "</title>")),
+              "charset=euc-jp|title=" + kKanjiSjis + "|charset=sjis|");
+    EXPECT_EQ(
+        Dump(Head("<META HTTP-EQUIV=' Content-Type ' CONTENT='text/html; charset = \"EUC-JP\"'>"
+                  "<title>" +
+                  kKanjiEuc + "</title>")),
+        "charset=EUC-JP|title=" + kKanjiSjis + "|");
 }
 
 TEST(ReadHtmlHead, KeepsMetaPairsInOrderWithLowerCaseNames) {

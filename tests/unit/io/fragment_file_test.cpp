@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/io/fragment_file.h"
 #include "unit/io/io_test_util.h"
@@ -549,6 +551,70 @@ TEST(FragmentFileUtf8, TextsCodePage932CannotHoldOpenReadOnlyAndNameTheirLines) 
     const std::string& text = fresh.set.Fragments()[1]->Text;
     EXPECT_EQ(text.find('?'), std::string::npos) << "never a question mark";
     EXPECT_NE(text.find(Str(kUnconvertibleMark)), std::string::npos);
+    const std::string before = ReadAll(path);
+    EXPECT_EQ(SaveFragmentFile(fresh.set, path.string()).Problem, WriteProblem::Incomplete);
+    EXPECT_EQ(ReadAll(path), before);
+}
+
+// The UTF-16 form of `text`, little- or big-endian, after its byte-order mark.
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : text) {
+        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    }
+    return out;
+}
+
+TEST(FragmentFileUtf16, ADocumentInEitherByteOrderIsReadAsItsUtf8FormWouldBe) {
+    const std::u16string doc =
+        u"#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
+        u"\"表\",-2,40,30,10,1,0,16777215,\r\n"
+        u"\"アイデア\",2,44,80,12,3,0,16777215,/m/表.txt\r\n";
+    for (bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        const std::string bytes = Utf16(doc, bigEndian);
+        ReadDoc r(bytes);
+        const std::string path = (r.dir.path() / "doc.csv").string();
+        EXPECT_EQ(CheckFragmentFile(path), FragmentFileCheck::FragmentFile);
+        EXPECT_EQ(CheckFragmentBytes(path, bytes), FragmentFileCheck::FragmentFile);
+        ASSERT_EQ(r.count, 2);
+        EXPECT_EQ(r.At(0).Kind, FragmentKind::NamePlate);
+        EXPECT_EQ(r.At(0).Text, Str(test::kHyou));
+        EXPECT_EQ(r.At(1).Text, Str(test::kIdeas));
+        EXPECT_EQ(r.At(1).Link, "/m/" + Str(test::kHyou) + ".txt");
+        EXPECT_EQ(r.At(1).Top, 80);
+        EXPECT_TRUE(r.doc.set.Modified) << "saved in the usual form next time";
+        EXPECT_FALSE(r.doc.set.ReadOnly);
+        TestDoc again;
+        const ReadResult result = ReadFragmentFile(again.set, path, false);
+        EXPECT_TRUE(result.Utf16);
+        EXPECT_TRUE(result.ConvertedFromUtf8);
+        EXPECT_TRUE(result.Complete());
+        // Saved, it is the code page 932 document.
+        ASSERT_TRUE(SaveFragmentFile(again.set, path));
+        EXPECT_EQ(ReadAll(path), Str(kFragmentFileHeader) + "\r\n\"" + Str(test::kHyou) +
+                                     "\",-2,40,30,10,1,0,16777215,\r\n\"" + Str(test::kIdeas) +
+                                     "\",2,44,80,12,3,0,16777215,/m/" + Str(test::kHyou) +
+                                     ".txt\r\n");
+    }
+}
+
+TEST(FragmentFileUtf16, BrokenOrUnheldCharactersOpenReadOnly) {
+    std::u16string doc =
+        u"#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
+        u"\"ok\",1,1,1,4,1,0,0,\r\n\"x";
+    doc += char16_t{0xD800};  // an unpaired surrogate
+    doc += u"\",1,1,1,4,1,0,0,\r\n\"😀\",1,1,1,4,1,0,0,\r\n";
+    ReadDoc r(Utf16(doc, false));
+    TestDoc fresh;
+    const fs::path path = r.dir.path() / "doc.csv";
+    const ReadResult result = ReadFragmentFile(fresh.set, path.string(), false);
+    EXPECT_EQ(result.UnconvertibleLines, (std::vector<int>{3, 4}));
+    EXPECT_TRUE(fresh.set.ReadOnly);
+    ASSERT_EQ(fresh.set.Count(), 3);
+    EXPECT_EQ(fresh.set.Fragments()[1]->Text, "x" + Str(kUnconvertibleMark));
     const std::string before = ReadAll(path);
     EXPECT_EQ(SaveFragmentFile(fresh.set, path.string()).Problem, WriteProblem::Incomplete);
     EXPECT_EQ(ReadAll(path), before);

@@ -155,6 +155,19 @@ TEST(TextImport, AUtf8TextIsConvertedAndUnheldCharactersAreNamed) {
     EXPECT_EQ(At(doc, 1).Text, std::string(kUnconvertibleMark));
 }
 
+TEST(TextImport, AUtf16TextIsConvertedLikeAUtf8One) {
+    TempDir dir;
+    // "表" and "A" on two lines, little-endian.
+    const fs::path p = dir.Write("t.txt", std::string("\xFF\xFE\x68\x88\r\0\n\0A\0", 10));
+    TestDoc doc;
+    const ReadResult r = ImportTextFile(doc.set, p.string());
+    EXPECT_TRUE(r.Utf16);
+    EXPECT_TRUE(r.Complete());
+    ASSERT_EQ(doc.set.Count(), 2);
+    EXPECT_EQ(At(doc, 0).Text, std::string(test::kHyou));
+    EXPECT_EQ(At(doc, 1).Text, "A");
+}
+
 TEST(TextImport, ClipboardTextBecomesCards) {
     TestDoc doc;
     doc.world.clipboard.Content = ";Head\r\nfirst\rsecond\n";
