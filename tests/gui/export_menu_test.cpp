@@ -243,6 +243,18 @@ TEST_F(ExportMenuTest, ExportsRunOnACopyBesideTheWindowAndEscapeStopsThemWithout
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{QStringLiteral("before.svg"), QStringLiteral("during.svg")}));
     EXPECT_TRUE(prompts_.Shown.empty());
+
+    // Farther out than a PNG may hold: refused at once, saying the limit and the page's size.
+    far->Left = 70000;
+    far->Measure();
+    set.FixedWidth = 74000;
+    set.Recount();
+    chooser_.Files = {png};
+    commands->Export(qv::ExportFormat::Png);
+    ASSERT_EQ(prompts_.Shown.size(), 1u);
+    EXPECT_TRUE(prompts_.Shown[0].contains(QStringLiteral("65500 ピクセルまで")))
+        << prompts_.Shown[0].toStdString();
+    EXPECT_FALSE(QFile::exists(png));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/output/output_run.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
+#include "render/document_painter.h"
 #include "render/offscreen_document.h"
 #include "render/picture_loader.h"
 #include "render/qt_text.h"
@@ -93,8 +94,18 @@ void ExportCommands::Export(qv::ExportFormat format) {
     qv::FragSet* document = form_.ActiveDocument();
     if (!document) return;
 
-    form_.ShowMessage(texts::Q(texts::kExporting));
     std::string error;
+    // A page no PNG may hold is refused at once, in the program's words.
+    document->RefreshVisibility();
+    const QSize page = qv::DocumentImageSize(*document);
+    if (format == qv::ExportFormat::Png && !qv::PngFileHolds(page)) {
+        const QString text =
+            QLatin1Char('[') + chosen + texts::Q(texts::kExportFailed) +
+            texts::Q(texts::kPngTooLarge).arg(qv::kMaxPngSide).arg(page.width()).arg(page.height());
+        form_.Services().Prompts().Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
+        return;
+    }
+    form_.ShowMessage(texts::Q(texts::kExporting));
     bool written = false;
     // The program's pictures, plug-in formats included, as printing has them.
     qv::FilePictureLoader& files = form_.Services().PictureFiles();

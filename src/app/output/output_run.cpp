@@ -44,6 +44,11 @@ class OutputProgressDialog final : public QProgressDialog {
   public:
     using QProgressDialog::QProgressDialog;
     void reject() override { emit canceled(); }
+    // Wide enough for the caption ("JSON Canvas として書き出し") to show whole in the title bar.
+    QSize sizeHint() const override {
+        const int caption = fontMetrics().horizontalAdvance(windowTitle()) * 3 / 2 + 120;
+        return QProgressDialog::sizeHint().expandedTo(QSize(std::max(360, caption), 0));
+    }
 
   protected:
     void closeEvent(QCloseEvent* event) override {
@@ -68,6 +73,7 @@ OutputRun RunOutput(QWidget* parent, const QString& caption, const QString& labe
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     dialog.setMinimumDuration(kOutputDialogDelayMs);
+
     // Cancelling only asks the output to stop; the dialog goes when it has.
     QObject::disconnect(&dialog, &QProgressDialog::canceled, &dialog, &QProgressDialog::cancel);
     QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
