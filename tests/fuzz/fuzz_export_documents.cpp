@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -75,6 +76,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     char folder[] = "/tmp/qv-fuzz-export-XXXXXX";
     if (!mkdtemp(folder)) std::abort();
     g_folder = folder;
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(g_folder, ec);
+    });
     return 0;
 }
 

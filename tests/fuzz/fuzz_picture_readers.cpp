@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +49,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     char folder[] = "/tmp/qv-fuzz-pictures-XXXXXX";
     if (!mkdtemp(folder)) std::abort();
     g_folder = folder;
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(g_folder, ec);
+    });
     g_units.push_back(std::make_unique<qv::SpiUnit>(std::string()));
     // Each plug-in alone in a folder of its own, so that it is the one asked.
     for (const char* name : kPlugins) {
