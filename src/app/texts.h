@@ -171,6 +171,17 @@ inline constexpr std::string_view kExportPng[3] = {"PNG(&N)...", "PNG として�
 inline constexpr std::string_view kExportCanvas[3] = {
     "JSON Canvas(&J)...", "JSON Canvas として書き出し", "JSON Canvas (*.canvas)"};
 inline constexpr std::string_view kExporting = "書き出し中...";
+// Image output, exports and printing run beside the window behind a progress dialog: its caption
+// is the command's (the export's dialog title, "画像として保存", "印刷"), its label what runs.
+inline constexpr std::string_view kImageOutputTitle = "画像として保存";
+inline constexpr std::string_view kSavingImage = "画像保存中...";
+inline constexpr std::string_view kPrintTitle = "印刷";
+inline constexpr std::string_view kPrinting = "印刷中...";
+// "[" + path + kExportFailed + kPngTooLarge with the limit, the page's width and height.
+inline constexpr std::string_view kPngTooLarge =
+    "PNG 画像は 1 辺 %1 ピクセルまでです（このページは %2 × %3 ピクセル）";
+inline constexpr std::string_view kOutputCancel = "キャンセル";
+inline constexpr std::string_view kOutputCancelling = "中止しています...";
 inline constexpr std::string_view kExported = " に書き出しました";              // after the path
 inline constexpr std::string_view kExportFailed = "]を書き出せませんでした\n";  // "[" + path + this
 

@@ -63,7 +63,14 @@ bool Close(AtomicFileWriter& file, bool written, bool encoded, std::string* erro
     return file.Commit(error);
 }
 
-bool ExportSvg(FragSet& set, const std::string& path, RenderCache& cache, std::string* error) {
+// A paint the progress stopped: the file goes (the writer is not committed).
+bool Cancelled(std::string* error) {
+    Fail(error, kOutputCancelled);
+    return false;
+}
+
+bool ExportSvg(FragSet& set, const std::string& path, RenderCache& cache, std::string* error,
+               const OutputProgress& progress) {
     const QSize size = DocumentImageSize(set);
     AtomicFileWriter file;
     if (!file.Open(path, error)) return false;
@@ -72,19 +79,23 @@ bool ExportSvg(FragSet& set, const std::string& path, RenderCache& cache, std::s
     bool encoded = painter.begin(&svg);
     if (encoded) {
         painter.fillRect(QRect(QPoint(0, 0), size), ToQColor(set.Env().Colors.Background));
-        PaintDocumentVector(painter, set, cache, 1, ColorMode::Screen, &svg);
+        const bool whole =
+            PaintDocumentVector(painter, set, cache, 1, ColorMode::Screen, &svg, progress);
         encoded = painter.end();
+        if (!whole) return Cancelled(error);
     }
     return Close(file, svg.Ok(), encoded, error, "the SVG file could not be made");
 }
 
-bool ExportPdf(FragSet& set, const std::string& path, RenderCache& cache, std::string* error) {
+bool ExportPdf(FragSet& set, const std::string& path, RenderCache& cache, std::string* error,
+               const OutputProgress& progress) {
     const QSize size = DocumentImageSize(set);
     const double points = PdfPointsPerPixel(size.width(), size.height());
     AtomicFileWriter file;
     if (!file.Open(path, error)) return false;
     AtomicFileDevice device(file);
     bool encoded = true;
+    bool whole = true;
     {
         QPdfWriter pdf(&device);
         pdf.setCreator(QStringLiteral("Quillovarsta"));
@@ -106,30 +117,39 @@ bool ExportPdf(FragSet& set, const std::string& path, RenderCache& cache, std::s
                                       area.height() / static_cast<double>(size.height()));
             painter.scale(s, s);
             painter.fillRect(QRect(QPoint(0, 0), size), ToQColor(set.Env().Colors.Background));
-            PaintDocumentVector(painter, set, cache, 1, ColorMode::Screen);
+            whole =
+                PaintDocumentVector(painter, set, cache, 1, ColorMode::Screen, nullptr, progress);
             encoded = painter.end();
         }
     }
+    if (!whole) return Cancelled(error);
     return Close(file, !device.Failed(), encoded, error, "the PDF file could not be made");
 }
 
 bool ExportPng(FragSet& set, const std::string& path, RenderCache& cache, std::string* error,
-               std::int64_t bandBytes) {
+               std::int64_t bandBytes, const OutputProgress& progress) {
     set.RefreshVisibility();
     const QSize size = DocumentImageSize(set);
+    if (!PngFileHolds(size, error)) return false;
     AtomicFileWriter file;
     if (!file.Open(path, error)) return false;
     bool written = true;
+    bool cancelled = false;
     PngStreamEncoder png;
-    const bool encoded = png.Start(size.width(), size.height(),
-                                   [&](const char* data, std::size_t n) {
-                                       return written = file.Write(std::string_view(data, n));
-                                   }) &&
-                         ForEachDocumentBand(set, cache, size, bandBytes,
-                                             [&](const QImage& band, int rows, int) {
-                                                 return png.WriteRows(band, rows);
-                                             }) &&
-                         png.Finish();
+    const bool encoded =
+        png.Start(size.width(), size.height(),
+                  [&](const char* data, std::size_t n) {
+                      return written = file.Write(std::string_view(data, n));
+                  }) &&
+        ForEachDocumentBand(
+            set, cache, size, bandBytes,
+            [&](const QImage& band, int rows, int top) {
+                if (!png.WriteRows(band, rows)) return false;
+                cancelled = progress && !progress(static_cast<double>(top + rows) / size.height());
+                return !cancelled;
+            }) &&
+        png.Finish();
+    if (cancelled) return Cancelled(error);
     return Close(file, written, encoded, error, "the PNG image could not be encoded");
 }
 
@@ -170,17 +190,19 @@ double PdfPointsPerPixel(int width, int height) {
 }
 
 bool ExportDocument(FragSet& set, const std::string& path, ExportFormat format, RenderCache& cache,
-                    std::string* error, std::int64_t bandBytes) {
+                    std::string* error, std::int64_t bandBytes, const OutputProgress& progress) {
     switch (format) {
         case ExportFormat::Svg:
             set.RefreshVisibility();
-            return ExportSvg(set, path, cache, error);
+            return ExportSvg(set, path, cache, error, progress);
         case ExportFormat::Pdf:
             set.RefreshVisibility();
-            return ExportPdf(set, path, cache, error);
+            return ExportPdf(set, path, cache, error, progress);
         case ExportFormat::Png:
-            return ExportPng(set, path, cache, error, bandBytes);
+            return ExportPng(set, path, cache, error, bandBytes, progress);
         case ExportFormat::Canvas: {
+            // Made in one go in memory (milliseconds); it can only be stopped before it is written.
+            if (progress && !progress(0)) return Cancelled(error);
             set.RefreshVisibility();
             WriteResult written = SaveJsonCanvas(set, path);
             if (!written) Fail(error, std::move(written.Error));

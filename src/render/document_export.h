@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@ namespace qv {
 
 class FragSet;
 class RenderCache;
+
+// How far a long output is (0 … 1); false stops it (see document_painter.h).
+using OutputProgress = std::function<bool(double done)>;
 
 enum class ExportFormat {
     Unsupported,
@@ -33,9 +37,11 @@ inline constexpr double kMaxPdfPagePoints = 14400;
 // Writes `set` to `path` (a file-system path) in `format`. Refreshes visibility first, like the
 // image output; the page is DocumentImageSize. PNG rows are painted in bands of about
 // `bandBytes`. False with the reason in *error (nothing is left at `path` then, an old file stays
-// as it was).
+// as it was). `progress` (when given) follows the cards or bands and may stop the export (the
+// reason is then kOutputCancelled).
 bool ExportDocument(FragSet& set, const std::string& path, ExportFormat format, RenderCache& cache,
-                    std::string* error = nullptr, std::int64_t bandBytes = std::int64_t{4} << 20);
+                    std::string* error = nullptr, std::int64_t bandBytes = std::int64_t{4} << 20,
+                    const OutputProgress& progress = {});
 
 // The scale from document pixels to PDF points for a page of width × height pixels: 0.75 (96
 // pixels to the inch), less when a side would pass kMaxPdfPagePoints.

@@ -168,6 +168,8 @@ class TargetPainter final : public PaintVisitor {
     }
     const Rect& Area() const { return area_; }
     bool FullWindow() const { return full_; }
+    // Whether the target's progress stopped the paint.
+    bool Stopped() const { return stopped_; }
 
     void DivisionLines() override {
         std::vector<std::pair<Point, Point>> lines;
@@ -196,6 +198,7 @@ class TargetPainter final : public PaintVisitor {
 
     void Frame(int, const GroupEntry& e) override {
         FlushCards();
+        if (stopped_) return;
         if (t_.Kind == TargetKind::Window) {
             if (Meets(ToQRect(e.Frame.Bounds), bounds_, region_, fine_)) PaintRndFrame(p_, e.Frame);
             return;
@@ -213,6 +216,7 @@ class TargetPainter final : public PaintVisitor {
 
     void GroupLine(int, const ArrowLine& line, bool selected) override {
         FlushCards();
+        if (stopped_) return;
         switch (t_.Kind) {
             case TargetKind::Window: {
                 const int reach = std::clamp(env_.GLineArrowSize, 0, 1000) + 9 + 8;
@@ -259,8 +263,14 @@ class TargetPainter final : public PaintVisitor {
                 how.Vector = t_.Kind != TargetKind::Page;
                 how.Origin = origin_;
                 how.Files = t_.Kind == TargetKind::Vector ? t_.PictureFiles : nullptr;
-                for (const Fragment* f : cards_)
-                    DrawScaled(p_, *f, env_, cache_, how);
+                for (std::size_t i = 0; i < cards_.size() && !stopped_; ++i) {
+                    if (t_.Progress &&
+                        !t_.Progress(static_cast<double>(i) / static_cast<double>(cards_.size()))) {
+                        stopped_ = true;
+                        break;
+                    }
+                    DrawScaled(p_, *cards_[i], env_, cache_, how);
+                }
                 break;
             }
         }
@@ -286,6 +296,7 @@ class TargetPainter final : public PaintVisitor {
     Rect area_;
     bool full_ = false;
     bool fine_ = false;
+    bool stopped_ = false;
 };
 
 // The widest a card's drawing reaches beyond its scaled rectangle (a character wider than the
@@ -299,8 +310,11 @@ int CardReach(const EnvData& env) {
 
 }  // namespace
 
-void PaintDocument(QPainter& painter, const FragSet& set, RenderCache& cache,
-                   const RenderTarget& target) {
+namespace {
+
+// PaintDocument; false when the target's progress stopped it.
+bool PaintTarget(QPainter& painter, const FragSet& set, RenderCache& cache,
+                 const RenderTarget& target) {
     cache.FollowSettings(set.Env());
     cache.BeginPaint();
     painter.save();
@@ -311,7 +325,7 @@ void PaintDocument(QPainter& painter, const FragSet& set, RenderCache& cache,
     if (target.Kind == TargetKind::Window) {
         if (!paint.BeginWindow()) {
             painter.restore();
-            return;
+            return true;
         }
         scope.ScreenClip = &paint.Area();
     } else {
@@ -334,6 +348,14 @@ void PaintDocument(QPainter& painter, const FragSet& set, RenderCache& cache,
     paint.FlushCards();
     painter.restore();
     if (target.Kind == TargetKind::Window && paint.FullWindow()) cache.EndFullPaint();
+    return !paint.Stopped() && (!target.Progress || target.Progress(1.0));
+}
+
+}  // namespace
+
+void PaintDocument(QPainter& painter, const FragSet& set, RenderCache& cache,
+                   const RenderTarget& target) {
+    PaintTarget(painter, set, cache, target);
 }
 
 void PaintDocumentWindow(QPainter& painter, const FragSet& set, RenderCache& cache,
@@ -364,7 +386,9 @@ bool ImageFileHolds(ImageFileType type, QSize size, std::string* error) {
     const std::string dims = std::to_string(size.width()) + " x " + std::to_string(size.height());
     if (type == ImageFileType::Jpeg &&
         (size.width() > kMaxJpegSide || size.height() > kMaxJpegSide)) {
-        if (error) *error = "a JPEG file cannot hold a page of " + dims + " pixels";
+        if (error)
+            *error = "a JPEG file cannot hold a page of " + dims + " pixels (at most " +
+                     std::to_string(kMaxJpegSide) + " a side)";
         return false;
     }
     if (type == ImageFileType::Bmp && !BmpFileHeader(size.width(), size.height())) {
@@ -372,6 +396,15 @@ bool ImageFileHolds(ImageFileType type, QSize size, std::string* error) {
         return false;
     }
     return true;
+}
+
+bool PngFileHolds(QSize size, std::string* error) {
+    if (size.width() <= kMaxPngSide && size.height() <= kMaxPngSide) return true;
+    if (error)
+        *error = "a PNG file is limited to " + std::to_string(kMaxPngSide) +
+                 " pixels a side; this page is " + std::to_string(size.width()) + " x " +
+                 std::to_string(size.height()) + " pixels";
+    return false;
 }
 
 void RenderDocumentBand(const FragSet& set, RenderCache& cache, QImage& band, int top) {
@@ -413,7 +446,8 @@ bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size, std
 }
 
 ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderCache& cache,
-                                  std::string* error, std::int64_t bandBytes) {
+                                  std::string* error, std::int64_t bandBytes,
+                                  const OutputProgress& progress) {
     set.RefreshVisibility();
     const ImageFileType type = ImageFileTypeOf(path);
     if (type == ImageFileType::Unsupported) {
@@ -427,6 +461,13 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
 
     bool encoded = true;
     bool written = true;
+    bool cancelled = false;
+    // After each band: how far the rows are; false stops the bands.
+    const auto banded = [&](int rowsDone) {
+        if (!progress || progress(static_cast<double>(rowsDone) / size.height())) return true;
+        cancelled = true;
+        return false;
+    };
     if (type == ImageFileType::Jpeg) {
         JpegStreamEncoder jpeg;
         encoded = jpeg.Start(size.width(), size.height(), set.Env().JpegQuality,
@@ -434,8 +475,8 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
                                  return written = file.Write(std::string_view(data, n));
                              }) &&
                   ForEachDocumentBand(set, cache, size, bandBytes,
-                                      [&](const QImage& band, int rows, int) {
-                                          return jpeg.WriteRows(band, rows);
+                                      [&](const QImage& band, int rows, int top) {
+                                          return jpeg.WriteRows(band, rows) && banded(top + rows);
                                       }) &&
                   jpeg.Finish();
     } else {
@@ -453,8 +494,12 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
                         if (!file.WriteAt(BmpRowOffset(size.width(), size.height(), top + y), row))
                             return written = false;
                     }
-                    return true;
+                    return banded(top + rows);
                 });
+    }
+    if (cancelled) {
+        if (error) *error = kOutputCancelled;
+        return ImageSaveStatus::Cancelled;
     }
     if (!written) {
         // The writer keeps the reason; committing reports it and removes the file.
@@ -478,28 +523,31 @@ double PrintScale(const FragSet& set, int pageWidth, int pageHeight) {
     return std::min(0.95 * w / std::max(set.UsedWidth, 1), 0.95 * h / std::max(set.UsedHeight, 1));
 }
 
-void PrintDocumentPage(QPainter& painter, FragSet& set, RenderCache& cache, int pageWidth,
-                       int pageHeight) {
+bool PrintDocumentPage(QPainter& painter, FragSet& set, RenderCache& cache, int pageWidth,
+                       int pageHeight, const OutputProgress& progress) {
     set.RefreshVisibility();
     const double s = PrintScale(set, pageWidth, pageHeight);
-    if (!(s > 0)) return;
+    if (!(s > 0)) return true;
     RenderTarget target;
     target.Kind = TargetKind::Print;
     target.Scale = s;
     target.Colors = set.Env().PrintMonochrome ? ColorMode::Monochrome : ColorMode::Screen;
-    PaintDocument(painter, set, cache, target);
+    target.Progress = progress;
+    return PaintTarget(painter, set, cache, target);
 }
 
-void PaintDocumentVector(QPainter& painter, FragSet& set, RenderCache& cache, double scale,
-                         ColorMode colors, PictureFileTarget* files) {
+bool PaintDocumentVector(QPainter& painter, FragSet& set, RenderCache& cache, double scale,
+                         ColorMode colors, PictureFileTarget* files,
+                         const OutputProgress& progress) {
     set.RefreshVisibility();
-    if (!(scale > 0)) return;
+    if (!(scale > 0)) return true;
     RenderTarget target;
     target.Kind = TargetKind::Vector;
     target.Scale = scale;
     target.Colors = colors;
     target.PictureFiles = files;
-    PaintDocument(painter, set, cache, target);
+    target.Progress = progress;
+    return PaintTarget(painter, set, cache, target);
 }
 
 // ---- Overview map ----

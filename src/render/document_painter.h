@@ -66,7 +66,15 @@ struct RenderTarget {
     QRegion Region;
     // Vector: a target that keeps pictures as their files (null: pixels).
     PictureFileTarget* PictureFiles = nullptr;
+    // Page, Print, Vector: told the share of the cards painted so far (0 … 1) before each card;
+    // when it returns false nothing more is painted.
+    std::function<bool(double done)> Progress;
 };
+
+// How far a long output is (0 … 1). Returning false stops it: the output then fails with
+// kOutputCancelled as its reason and leaves no file.
+using OutputProgress = std::function<bool(double done)>;
+inline constexpr const char* kOutputCancelled = "cancelled";
 
 // Paints `target` on `painter` in the model's order (FragSet::PaintOrder): division lines, cards,
 // group frames, group lines. The window fills its region with the page colour first; the other
@@ -82,8 +90,13 @@ void PaintDocumentWindow(QPainter& painter, const FragSet& set, RenderCache& cac
 
 // The most pixels RenderDocumentImage puts in one bitmap; files are written in bands instead.
 inline constexpr long long kMaxImagePixels = 200LL * 1000 * 1000;
-// The largest side a JPEG holds.
+// The largest side a JPEG holds; PNG pages are held to the same, so that a page stretched far
+// out by one distant card is refused at once instead of being encoded for days.
 inline constexpr int kMaxJpegSide = 65500;
+inline constexpr int kMaxPngSide = kMaxJpegSide;
+
+// Whether a PNG page of `size` is within kMaxPngSide; false with the reason, naming the limit.
+bool PngFileHolds(QSize size, std::string* error = nullptr);
 
 // Size of the document image: the whole page when division lines show, otherwise the used area
 // grown by 5 % (floor) with the page origin kept at the top-left.
@@ -115,9 +128,11 @@ std::optional<QImage> RenderDocumentImage(const FragSet& set, RenderCache& cache
 // bands of about `bandBytes` straight into the encoder, so memory does not grow with the page.
 // The file is replaced atomically; every failure comes back as a status, with a description in
 // *error.
+// `progress` (when given) follows the bands and may stop the output (Cancelled).
 ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderCache& cache,
                                   std::string* error = nullptr,
-                                  std::int64_t bandBytes = std::int64_t{4} << 20);
+                                  std::int64_t bandBytes = std::int64_t{4} << 20,
+                                  const OutputProgress& progress = {});
 
 // ---- Printing ----
 
@@ -127,15 +142,17 @@ double PrintScale(const FragSet& set, int pageWidth, int pageHeight);
 
 // Prints one page: refreshes visibility, then paints at PrintScale from the painter's origin, in
 // black and white when PrintMonochrome is on. Works on any paint device (QPrinter, QPdfWriter, an
-// image for a preview).
-void PrintDocumentPage(QPainter& painter, FragSet& set, RenderCache& cache, int pageWidth,
-                       int pageHeight);
+// image for a preview). False when `progress` stopped it.
+bool PrintDocumentPage(QPainter& painter, FragSet& set, RenderCache& cache, int pageWidth,
+                       int pageHeight, const OutputProgress& progress = {});
 
 // A vector file of the document (PDF, SVG): refreshes visibility, then paints the page at `scale`
 // from the painter's origin, text as text and pictures at full size.
-// `files`, when given, takes the pictures as their files' own bytes.
-void PaintDocumentVector(QPainter& painter, FragSet& set, RenderCache& cache, double scale = 1,
-                         ColorMode colors = ColorMode::Screen, PictureFileTarget* files = nullptr);
+// `files`, when given, takes the pictures as their files' own bytes. False when `progress`
+// stopped it.
+bool PaintDocumentVector(QPainter& painter, FragSet& set, RenderCache& cache, double scale = 1,
+                         ColorMode colors = ColorMode::Screen, PictureFileTarget* files = nullptr,
+                         const OutputProgress& progress = {});
 
 // ---- Overview map ----
 

@@ -26,6 +26,7 @@ enum class ImageSaveStatus {
     EmptyImage,       // nothing to write
     EncodeFailed,     // the image could not be encoded (out of memory)
     WriteFailed,      // the file could not be created, written or renamed into place
+    Cancelled,        // stopped by the caller; nothing was written
 };
 
 // A 24-bit bottom-up Windows bitmap written in pieces: the 54-byte header, then row y of the

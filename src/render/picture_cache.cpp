@@ -49,7 +49,8 @@ const char* PictureStatusText(PictureStatus status) {
 // outlives the cache when cards outlive it.
 struct PictureCache::Budgeted {
     std::int64_t Limit = 0;
-    std::int64_t Used = 0;
+    // Given back by whichever thread lets a picture go.
+    std::atomic<std::int64_t> Used{0};
 };
 
 PictureCache::PictureCache(std::int64_t budgetBytes) : budget_(std::make_shared<Budgeted>()) {
@@ -91,6 +92,13 @@ std::shared_ptr<const SharedPicture> PictureCache::Adopt(const Key& key, SharedP
 
 PictureCache::Result PictureCache::Load(const std::string& cp932Path, const std::string& nativePath,
                                         const SpiUnit* plugins, int numerator, int denominator) {
+    const std::lock_guard lock(mutex_);
+    return LoadLocked(cp932Path, nativePath, plugins, numerator, denominator);
+}
+
+PictureCache::Result PictureCache::LoadLocked(const std::string& cp932Path,
+                                              const std::string& nativePath, const SpiUnit* plugins,
+                                              int numerator, int denominator) {
     Result result;
     struct stat st {};
     if (nativePath.empty() || ::stat(nativePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode))

@@ -4,13 +4,17 @@
 // by their ratio for display; views that print or export sharply ask for the full size.
 //
 // Entries are keyed by the file's path, size and modification time, so a changed file is read
-// again. One instance serves the whole program (DefaultPictureCache); tests make their own.
+// again. One instance serves the whole program (DefaultPictureCache); tests make their own. It may
+// be used from several threads (the windows paint while an export runs): one lookup or decode at
+// a time.
 #pragma once
 
 #include <QImage>
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <tuple>
 
@@ -69,7 +73,7 @@ class PictureCache {
     std::int64_t BytesInUse() const;
     std::int64_t Budget() const;
     // Files decoded so far (tests and benchmarks count them).
-    int DecodeCount() const { return decodes_; }
+    int DecodeCount() const { return decodes_.load(); }
 
   private:
     struct Key {
@@ -86,10 +90,13 @@ class PictureCache {
     struct Budgeted;
     std::shared_ptr<const SharedPicture> Adopt(const Key& key, SharedPicture picture);
     std::shared_ptr<const SharedPicture> Find(const Key& key);
+    Result LoadLocked(const std::string& cp932Path, const std::string& nativePath,
+                      const SpiUnit* plugins, int numerator, int denominator);
 
     std::shared_ptr<Budgeted> budget_;
     std::map<Key, std::weak_ptr<const SharedPicture>> entries_;
-    int decodes_ = 0;
+    std::atomic<int> decodes_{0};
+    std::mutex mutex_;
 };
 
 // The program's one cache.

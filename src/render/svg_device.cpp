@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QTextItem>
 #include <cmath>
+#include <map>
 #include <string>
 
 #include "core/fs/read_file.h"
@@ -238,12 +239,11 @@ class SvgPaintEngine final : public QPaintEngine {
         drawImage(r, pixmap.toImage(), sr, Qt::AutoColor);
     }
 
-    // An image element of `bytes` (base64) over `r`, through `transform`.
-    void Image(const QRectF& r, std::string_view mediaType, const std::string& base64,
-               const QTransform* transform = nullptr) {
+    // An image element of `bytes` (base64) over `r`.
+    void Image(const QRectF& r, std::string_view mediaType, const std::string& base64) {
         std::string e = "<image x=\"" + Number(r.x()) + "\" y=\"" + Number(r.y()) + "\" width=\"" +
                         Number(r.width()) + "\" height=\"" + Number(r.height()) +
-                        "\" preserveAspectRatio=\"none\"" + Transform(false, transform) +
+                        "\" preserveAspectRatio=\"none\"" + Transform(false) +
                         " xlink:href=\"data:";
         e += mediaType;
         e += ";base64,";
@@ -251,6 +251,28 @@ class SvgPaintEngine final : public QPaintEngine {
         // The data goes out straight; it may be large.
         out_ += base64;
         Emit("\"/>\n");
+    }
+
+    // A picture file drawn over `r`: its bytes go out once, as an image of one unit square in
+    // <defs>; every card showing the same file refers to it with a <use> scaled onto its rectangle,
+    // so fifty cards of one large photo hold the photo once. `bytes` is asked for only the first
+    // time `key` is seen; false when it gave nothing embeddable (nothing is written then).
+    bool FileImage(const QRectF& r, const std::string& key, const QTransform& transform,
+                   const std::function<bool(std::string& mediaType, std::string& base64)>& bytes) {
+        auto it = fileIds_.find(key);
+        if (it == fileIds_.end()) {
+            std::string mediaType, base64;
+            if (!bytes(mediaType, base64)) return false;
+            it = fileIds_.emplace(key, "picture" + std::to_string(fileIds_.size() + 1)).first;
+            Emit("<defs><image id=\"" + it->second +
+                 "\" width=\"1\" height=\"1\" preserveAspectRatio=\"none\" xlink:href=\"data:" +
+                 mediaType + ";base64,");
+            out_ += base64;
+            Emit("\"/></defs>\n");
+        }
+        const QTransform place = QTransform(r.width(), 0, 0, r.height(), r.x(), r.y()) * transform;
+        Emit("<use xlink:href=\"#" + it->second + "\"" + Transform(false, &place) + "/>\n");
+        return true;
     }
 
     bool Ok() const { return ok_; }
@@ -396,6 +418,8 @@ class SvgPaintEngine final : public QPaintEngine {
     std::string textStyle_;
     std::string textY_;
     double textNextX_ = 0;
+    // Picture files embedded so far (path, size, modification time) and their element ids.
+    std::map<std::string, std::string> fileIds_;
 
     friend class SvgPaintDevice;
 };
@@ -445,16 +469,21 @@ bool SvgPaintDevice::DrawPictureFile(QPainter& painter, const QRect& target,
                                      const SharedPicture& picture) {
     if (picture.FileSize <= 0 || static_cast<std::size_t>(picture.FileSize) > kMaxEmbeddedFile)
         return false;
-    const WholeFile file = ReadWholeFile(picture.NativePath, kMaxEmbeddedFile);
-    // A file changed since it was decoded would not be the picture the page shows.
-    if (file.Status != WholeFile::Result::Read ||
-        static_cast<std::int64_t>(file.Bytes.size()) != picture.FileSize)
-        return false;
-    const std::string_view type = ImageMediaType(file.Bytes);
-    if (type.empty()) return false;
-    const QTransform transform = painter.combinedTransform();
-    engine_->Image(QRectF(target), type, Base64(file.Bytes), &transform);
-    return true;
+    const std::string key = picture.NativePath + '\0' + std::to_string(picture.FileSize) + '\0' +
+                            std::to_string(picture.ModifiedNs);
+    return engine_->FileImage(
+        QRectF(target), key, painter.combinedTransform(),
+        [&](std::string& mediaType, std::string& base64) {
+            const WholeFile file = ReadWholeFile(picture.NativePath, kMaxEmbeddedFile);
+            // A file changed since it was decoded would not be the picture the page shows.
+            if (file.Status != WholeFile::Result::Read ||
+                static_cast<std::int64_t>(file.Bytes.size()) != picture.FileSize)
+                return false;
+            mediaType = ImageMediaType(file.Bytes);
+            if (mediaType.empty()) return false;
+            base64 = Base64(file.Bytes);
+            return true;
+        });
 }
 
 }  // namespace qv

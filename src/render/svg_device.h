@@ -1,7 +1,8 @@
 // An SVG file as a paint device: whatever is painted on it through QPainter comes out as SVG
 // elements in painting order — shapes as paths, rectangles and lines, text as <text> in its font,
 // images as PNG data. As a PictureFileTarget it embeds picture cards with their files' own bytes
-// (a JPEG stays that JPEG), which Qt's own SVG generator cannot: it encodes every image again.
+// (a JPEG stays that JPEG), each file once however many cards show it, which Qt's own SVG
+// generator cannot: it encodes every image again, for every card.
 #pragma once
 
 #include <QPaintDevice>

@@ -681,6 +681,18 @@ TEST_F(CliExportTest, WrongUsageBadInputAndUnwritableOutputsHaveTheirExitCodes) 
     EXPECT_NE(r.Err.find("5 dropped"), std::string::npos) << r.Err;
     EXPECT_FALSE(fs::exists(dir_ / "big.canvas"));
 
+    // One card far out makes a page no PNG may hold: refused at once, naming the limit, and
+    // nothing is left behind (unbounded, it would be encoded for days).
+    const fs::path far = dir_ / "far.csv";
+    Write(far,
+          "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
+          "\"far\",1,3000000,3000000,4,1,0,0,\r\n");
+    r = Cli(ini_ + "export " + Q(far) + " " + Q(dir_ / "far.png"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("65500"), std::string::npos) << r.Err;
+    for (const std::string& name : Names(dir_))
+        EXPECT_TRUE(name == "big.csv" || name == "far.csv" || name == "test.INI") << name;
+
     // Folders, FIFOs and write-protected files are refused and left as they were.
     fs::create_directory(dir_ / "folder.svg");
     r = Cli(ini_ + "export " + kExample + " " + Q(dir_ / "folder.svg"));

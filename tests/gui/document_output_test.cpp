@@ -2,18 +2,23 @@
 // is rasterised with pdftoppm and the page is checked where the frames must be.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "app/output/document_output.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
+#include "gui/output_progress_watch.h"
 #include "render/document_painter.h"
+#include "render/jpeg_codec.h"
 #include "render/offscreen_document.h"
 #include "render/qt_text.h"
 #include "unit/model/fakes.h"
@@ -252,6 +257,64 @@ TEST_F(DocumentOutputTest, ImageOutputReportsOtherTypesAndFailures) {
     };
     out->FileImgOut(doc->Set());
     EXPECT_EQ(prompts.Messages.size(), 2u);
+}
+
+// What is left in the test's folder: no output and no temporary file after a cancel.
+QStringList FilesIn(const QTemporaryDir& dir) {
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+TEST_F(DocumentOutputTest, ALongImageOutputRunsBesideTheWindowAndCancelLeavesNoFile) {
+    // One card far out: a page of 150 million pixels, many seconds to encode.
+    qv::test::AddCard(doc->Set(), "far", 2, 12000, 12000, 8, 2);
+    doc->Set().Recount();
+    doc->Set().RefreshVisibility();
+    const QString jpeg = dir.filePath(QStringLiteral("far.JPG"));
+    out->ChooseImageFile = [&](const DocumentOutput::ImageFileRequest&) {
+        return std::optional<QString>(jpeg);
+    };
+    OutputProgressWatch watch([](QProgressDialog& dialog) {
+        QPushButton* cancel = dialog.findChild<QPushButton*>();
+        ASSERT_NE(cancel, nullptr);
+        EXPECT_EQ(cancel->text(), QStringLiteral("キャンセル"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    out->FileImgOut(doc->Set());
+    ASSERT_TRUE(watch.Seen) << "no progress dialog while the picture was written";
+    EXPECT_EQ(watch.Title, QStringLiteral("画像として保存"));
+    EXPECT_EQ(watch.Label, QStringLiteral("画像保存中..."));
+    EXPECT_TRUE(watch.ApplicationModal) << "the document cannot be edited meanwhile";
+    EXPECT_TRUE(FilesIn(dir).isEmpty()) << FilesIn(dir).join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(prompts.Messages.empty());
+    EXPECT_TRUE(statuses.back().isEmpty());
+}
+
+TEST_F(DocumentOutputTest, ALongPrintCancelledWithEscapeLeavesNoFile) {
+    // A photo of 64 million pixels shown small: paper takes it at full size, seconds of work.
+    QImage photo(8000, 8000, QImage::Format_RGB32);
+    photo.fill(qRgb(30, 90, 160));
+    const QString photoPath = dir.filePath(QStringLiteral("photo.jpg"));
+    QFile photoFile(photoPath);
+    ASSERT_TRUE(photoFile.open(QIODevice::WriteOnly));
+    photoFile.write(*qv::EncodeJpeg(photo, 50));
+    photoFile.close();
+    qv::FragSet& set = doc->Set();
+    qv::Fragment* card = qv::test::AddCard(set, "", 1, 400, 100, 1, 100, qv::FragmentKind::Image);
+    card->Link = QFile::encodeName(photoPath).toStdString();
+    card->LoadPicture();
+    card->Measure();
+    ASSERT_TRUE(card->HasPicture());
+    set.Recount();
+    set.RefreshVisibility();
+    OutputProgressWatch watch(
+        [](QProgressDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    PrintToPdf();
+    ASSERT_TRUE(watch.Seen) << "no progress dialog while the page was printed";
+    EXPECT_EQ(watch.Title, QStringLiteral("印刷"));
+    EXPECT_EQ(watch.Label, QStringLiteral("印刷中..."));
+    EXPECT_FALSE(QFile::exists(PdfPath()));
+    EXPECT_EQ(FilesIn(dir), QStringList{QStringLiteral("photo.jpg")});
+    EXPECT_TRUE(prompts.Messages.empty());
 }
 
 }  // namespace

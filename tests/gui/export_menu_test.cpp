@@ -10,8 +10,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <deque>
 
 #include "app/app_services.h"
@@ -20,6 +22,7 @@
 #include "app/main_window/export_commands.h"
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
+#include "gui/output_progress_watch.h"
 #include "render/qt_text.h"
 
 namespace {
@@ -190,6 +193,68 @@ TEST_F(ExportMenuTest, EachItemAsksForItsFileAndWritesIt) {
     ASSERT_EQ(prompts_.Shown.size(), 1u);
     EXPECT_TRUE(prompts_.Shown[0].contains(QStringLiteral("書き出せませんでした")))
         << prompts_.Shown[0].toStdString();
+}
+
+TEST_F(ExportMenuTest, ExportsRunOnACopyBesideTheWindowAndEscapeStopsThemWithoutAFile) {
+    OpenExample();
+    qv::FragSet& set = *form_.ActiveDocument();
+    auto* commands = ExportMenu()->findChild<ExportCommands*>();
+    ASSERT_NE(commands, nullptr);
+    const QString before = dir_.filePath(QStringLiteral("before.svg"));
+    chooser_.Files = {before};
+    commands->Export(qv::ExportFormat::Svg);
+    ASSERT_FALSE(Contents(before).isEmpty());
+
+    // The document changes while an export runs: the file shows it as it was when it started.
+    const QString during = dir_.filePath(QStringLiteral("during.svg"));
+    chooser_.Files = {during};
+    QTimer::singleShot(0, [&set] {
+        for (const auto& f : set.Fragments()) {
+            f->Text = "changed";
+            f->Left += 50;
+            f->Measure();
+            f->MarkStale();
+        }
+        set.Recount();
+        set.RefreshVisibility();
+    });
+    commands->Export(qv::ExportFormat::Svg);
+    EXPECT_EQ(Contents(during), Contents(before));
+
+    // A page far too large to be quick: the dialog shows, Esc stops it, nothing is left.
+    qv::Fragment* far = set.AddFragment();
+    ASSERT_NE(far, nullptr);
+    far->Text = "far";
+    far->Left = far->Top = 15000;
+    far->Measure();
+    // Whether the page or the used area is exported, it is 15000 pixels a side or more.
+    set.FixedWidth = set.FixedHeight = 16000;
+    set.Recount();
+    set.RefreshVisibility();
+    const QString png = dir_.filePath(QStringLiteral("far.png"));
+    chooser_.Files = {png};
+    OutputProgressWatch watch(
+        [](QProgressDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    commands->Export(qv::ExportFormat::Png);
+    ASSERT_TRUE(watch.Seen) << "no progress dialog while the page was exported";
+    EXPECT_EQ(watch.Title, QStringLiteral("PNG として書き出し"));
+    EXPECT_EQ(watch.Label, QStringLiteral("書き出し中..."));
+    EXPECT_TRUE(watch.ApplicationModal);
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("before.svg"), QStringLiteral("during.svg")}));
+    EXPECT_TRUE(prompts_.Shown.empty());
+
+    // Farther out than a PNG may hold: refused at once, saying the limit and the page's size.
+    far->Left = 70000;
+    far->Measure();
+    set.FixedWidth = 74000;
+    set.Recount();
+    chooser_.Files = {png};
+    commands->Export(qv::ExportFormat::Png);
+    ASSERT_EQ(prompts_.Shown.size(), 1u);
+    EXPECT_TRUE(prompts_.Shown[0].contains(QStringLiteral("65500 ピクセルまで")))
+        << prompts_.Shown[0].toStdString();
+    EXPECT_FALSE(QFile::exists(png));
 }
 
 }  // namespace

@@ -177,6 +177,61 @@ TEST(SvgExport, PicturesThatNeedTheirPixelsChangedAreEmbeddedAsPng) {
     EXPECT_EQ(svg.count("data:image/png;base64,"), 2);
 }
 
+TEST(SvgExport, APictureFileShownByManyCardsIsEmbeddedOnce) {
+    ExportDoc d;
+    const auto rectOf = [](const qv::Fragment* f) {
+        return QRect(f->Left, f->Top, f->Right - f->Left, f->Bottom - f->Top);
+    };
+    std::vector<QRect> cards = {rectOf(d.photo)};
+    for (int i = 0; i < 12; ++i) {
+        qv::Fragment* f = d.Picture("a.jpg", 3, 20 + 70 * (i % 6), 380 + 50 * (i / 6));
+        cards.push_back(rectOf(f));
+    }
+    d.Refresh();
+    const QByteArray svg = Contents(d.Export("many.svg"));
+    EXPECT_EQ(svg.count("data:image/jpeg;base64,"), 1);
+    EXPECT_EQ(svg.count("data:image/png;base64,"), 1);
+    // Every card refers to the one embedded file, scaled from a unit square onto its rectangle.
+    QXmlStreamReader xml(svg);
+    QSet<QString> ids;
+    QString jpegId;
+    std::vector<QRect> placed;
+    const QRegularExpression matrix(
+        QStringLiteral(R"(^matrix\(([-\d.]+) 0 0 ([-\d.]+) ([-\d.]+) ([-\d.]+)\)$)"));
+    std::map<QString, QStringList> uses;
+    while (!xml.atEnd()) {
+        if (!xml.readNext() || !xml.isStartElement()) continue;
+        const auto a = xml.attributes();
+        const QString href = a.value(QLatin1String("xlink:href")).toString();
+        if (xml.name() == QLatin1String("image")) {
+            const QString id = a.value(QLatin1String("id")).toString();
+            EXPECT_FALSE(id.isEmpty());
+            EXPECT_FALSE(ids.contains(id)) << "ids are unique";
+            ids.insert(id);
+            if (href.startsWith(QLatin1String("data:image/jpeg"))) jpegId = id;
+        } else if (xml.name() == QLatin1String("use")) {
+            EXPECT_TRUE(href.startsWith(QLatin1Char('#')));
+            EXPECT_TRUE(ids.contains(href.mid(1))) << "defined before it is used";
+            uses[href.mid(1)] << a.value(QLatin1String("transform")).toString();
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    ASSERT_FALSE(jpegId.isEmpty());
+    for (const QString& t : uses[jpegId]) {
+        const QRegularExpressionMatch m = matrix.match(t);
+        ASSERT_TRUE(m.hasMatch()) << t.toStdString();
+        placed.emplace_back(m.captured(3).toInt(), m.captured(4).toInt(), m.captured(1).toInt(),
+                            m.captured(2).toInt());
+    }
+    const auto byPlace = [](const QRect& a, const QRect& b) {
+        return std::pair(a.x(), a.y()) < std::pair(b.x(), b.y());
+    };
+    std::sort(cards.begin(), cards.end(), byPlace);
+    std::sort(placed.begin(), placed.end(), byPlace);
+    EXPECT_EQ(placed, cards);
+    EXPECT_EQ(uses.size(), 2u) << "the PNG card refers to its own file";
+}
+
 TEST(PdfExport, OnePageTheDocumentsSizeWithTheJapaneseTextsAsText) {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (pdftotext.isEmpty()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
@@ -270,6 +325,66 @@ TEST(PngExport, DecodesToTheBitmapOutputsPixels) {
     ASSERT_FALSE(a.isNull());
     EXPECT_EQ(a.size(), qv::DocumentImageSize(d.set()));
     EXPECT_TRUE(a == b) << "the PNG's pixels differ from the bitmap's";
+}
+
+TEST(PngExport, APageBeyondThePixelLimitIsRefusedBeforeAnythingIsWritten) {
+    EXPECT_TRUE(qv::PngFileHolds(QSize(qv::kMaxPngSide, qv::kMaxPngSide)));
+    std::string error;
+    EXPECT_FALSE(qv::PngFileHolds(QSize(10, qv::kMaxPngSide + 1), &error));
+    EXPECT_NE(error.find("65500"), std::string::npos) << error;
+    ExportDoc d;
+    d.Add("far", 1, 2000000, 40, 4, 1);
+    d.Refresh();
+    const QString path = d.dir.filePath(QStringLiteral("far.png"));
+    error.clear();
+    EXPECT_FALSE(qv::ExportDocument(d.set(), QFile::encodeName(path).toStdString(),
+                                    ExportFormat::Png, d.cache, &error));
+    EXPECT_NE(error.find("65500"), std::string::npos) << error;
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(QDir(d.dir.path()).entryList(QDir::Hidden | QDir::Files).filter(".png").size(), 1)
+        << "only the picture b.png";
+}
+
+TEST(Export, AStoppedExportLeavesNoFileAndAnOldOneAsItWas) {
+    ExportDoc d;
+    for (ExportFormat f :
+         {ExportFormat::Svg, ExportFormat::Pdf, ExportFormat::Png, ExportFormat::Canvas}) {
+        const QString path =
+            d.dir.filePath(QStringLiteral("stopped") + QString::fromLatin1(qv::ExportExtension(f)));
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        // Stopped at the second report: after some cards or the first band.
+        int calls = 0;
+        std::vector<double> seen;
+        std::string error;
+        EXPECT_FALSE(qv::ExportDocument(d.set(), QFile::encodeName(path).toStdString(), f, d.cache,
+                                        &error, 640 * 4 * 37, [&](double done) {
+                                            seen.push_back(done);
+                                            return f == ExportFormat::Canvas ? false : ++calls < 2;
+                                        }));
+        EXPECT_EQ(error, qv::kOutputCancelled);
+        EXPECT_EQ(Contents(path), "old");
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+        for (double v : seen)
+            EXPECT_TRUE(v >= 0 && v <= 1) << v;
+    }
+    EXPECT_EQ(QDir(d.dir.path()).entryList(QDir::Hidden | QDir::Files).size(), 6)
+        << "the two pictures and the four old files; no temporary file";
+    // Unstopped, progress runs up to the whole.
+    for (ExportFormat f : {ExportFormat::Svg, ExportFormat::Png}) {
+        double last = 0;
+        EXPECT_TRUE(qv::ExportDocument(
+            d.set(),
+            QFile::encodeName(
+                d.dir.filePath(QStringLiteral("all") + QString::fromLatin1(qv::ExportExtension(f))))
+                .toStdString(),
+            f, d.cache, nullptr, 640 * 4 * 37, [&](double done) {
+                last = done;
+                return true;
+            }));
+        EXPECT_EQ(last, 1.0);
+    }
 }
 
 TEST(Export, FailuresAreReportedAndLeaveNothingBehind) {

@@ -1,14 +1,16 @@
 #include "app/main_window/export_commands.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 
 #include "app/app_services.h"
 #include "app/main_window/main_form.h"
+#include "app/output/output_run.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
+#include "render/document_painter.h"
+#include "render/offscreen_document.h"
 #include "render/picture_loader.h"
 #include "render/qt_text.h"
 #include "render/render_cache.h"
@@ -92,16 +94,40 @@ void ExportCommands::Export(qv::ExportFormat format) {
     qv::FragSet* document = form_.ActiveDocument();
     if (!document) return;
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    form_.ShowMessage(texts::Q(texts::kExporting));
     std::string error;
-    qv::RenderCache cache;
+    // A page no PNG may hold is refused at once, in the program's words.
+    document->RefreshVisibility();
+    const QSize page = qv::DocumentImageSize(*document);
+    if (format == qv::ExportFormat::Png && !qv::PngFileHolds(page)) {
+        const QString text =
+            QLatin1Char('[') + chosen + texts::Q(texts::kExportFailed) +
+            texts::Q(texts::kPngTooLarge).arg(qv::kMaxPngSide).arg(page.width()).arg(page.height());
+        form_.Services().Prompts().Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
+        return;
+    }
+    form_.ShowMessage(texts::Q(texts::kExporting));
+    bool written = false;
     // The program's pictures, plug-in formats included, as printing has them.
-    qv::FilePictureLoader& pictures = form_.Services().PictureFiles();
-    cache.SetPictureSource(&pictures.Cache(), pictures.Plugins());
-    const bool written = qv::ExportDocument(*document, QFile::encodeName(chosen).toStdString(),
-                                            format, cache, &error);
-    QApplication::restoreOverrideCursor();
+    qv::FilePictureLoader& files = form_.Services().PictureFiles();
+    qv::PictureCache* pictures = &files.Cache();
+    const qv::SpiUnit* plugins = files.Plugins();
+    const DocumentSnapshot snapshot(*document);
+    const std::string path = QFile::encodeName(chosen).toStdString();
+    const OutputRun run =
+        RunOutput(&form_, request.Title, texts::Q(texts::kExporting),
+                  [&](const qv::OutputProgress& progress) {
+                      const auto copy = snapshot.Make(plugins, pictures);
+                      qv::RenderCache cache;
+                      cache.SetPictureSource(pictures, plugins);
+                      written = qv::ExportDocument(copy->Set(), path, format, cache, &error,
+                                                   std::int64_t{4} << 20, progress);
+                  });
+    // Cancelled before the end: nothing was written. (A Cancel that came as the last bytes went
+    // out is too late; the file is complete and is reported as written.)
+    if (run == OutputRun::Cancelled && !written) {
+        form_.ShowMessage(QString());
+        return;
+    }
     if (written) {
         form_.ShowMessage(chosen + texts::Q(texts::kExported));
         return;

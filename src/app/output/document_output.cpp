@@ -1,6 +1,5 @@
 #include "app/output/document_output.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -10,17 +9,19 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include "app/output/output_run.h"
+#include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
 #include "core/settings/env_data.h"
 #include "render/document_painter.h"
+#include "render/offscreen_document.h"
 #include "render/picture_loader.h"
 #include "render/qt_text.h"
 #include "render/render_cache.h"
 
 namespace {
 
-const QString kImageTitle = QStringLiteral("画像として保存");
 const QStringList kImageFilters = {QStringLiteral("ビットマップファイル (*.BMP)"),
                                    QStringLiteral("JPEGファイル(*.JPG)")};
 
@@ -28,11 +29,7 @@ const QStringList kImageFilters = {QStringLiteral("ビットマップファイ�
 
 DocumentOutput::DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent,
                                std::function<void(const QString&)> status)
-    : env_(env),
-      prompts_(prompts),
-      parent_(parent),
-      status_(std::move(status)),
-      cache_(std::make_unique<qv::RenderCache>()) {
+    : env_(env), prompts_(prompts), parent_(parent), status_(std::move(status)) {
     ConfirmPrint = [this](QPrinter& printer) {
         QPrintDialog dlg(&printer, parent_);
         return dlg.exec() == QDialog::Accepted;
@@ -87,25 +84,48 @@ void DocumentOutput::FilePrint(qv::FragSet& document) {
 }
 
 bool DocumentOutput::PrintDocument(QPrinter& printer, qv::FragSet& document) {
-    QPainter painter;
-    if (!painter.begin(&printer)) {
+    // Taken anew for every print: the plug-ins are rebuilt when their folder changes.
+    qv::PictureCache* pictures = pictures_ ? &pictures_->Cache() : nullptr;
+    const qv::SpiUnit* plugins = pictures_ ? pictures_->Plugins() : nullptr;
+    const DocumentSnapshot snapshot(document);
+    bool opened = false, whole = false, ended = false;
+    // Qt paints on a printer from any one thread at a time; the print dialog is done with it and
+    // the progress dialog keeps everything else away until the page is finished.
+    const OutputRun run =
+        RunOutput(parent_, texts::Q(texts::kPrintTitle), texts::Q(texts::kPrinting),
+                  [&](const qv::OutputProgress& progress) {
+                      QPainter painter;
+                      if (!(opened = painter.begin(&printer))) return;
+                      const auto copy = snapshot.Make(plugins, pictures);
+                      qv::RenderCache cache;
+                      cache.SetPictureSource(pictures, plugins);
+                      // The painter's origin is the printable area's top-left corner.
+                      const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+                      whole = qv::PrintDocumentPage(painter, copy->Set(), cache, page.width(),
+                                                    page.height(), progress);
+                      // A page stopped half-way is not sent where the printer allows it.
+                      if (!whole) printer.abort();
+                      ended = painter.end();
+                  });
+    if (!opened) {
         const QString target = printer.outputFormat() == QPrinter::PdfFormat
                                    ? printer.outputFileName()
                                    : printer.printerName();
         Warn(QStringLiteral("[%1]印刷できませんでした").arg(target));
         return false;
     }
-    // The painter's origin is the printable area's top-left corner.
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    // Taken anew for every print: the plug-ins are rebuilt when their folder changes.
-    if (pictures_) cache_->SetPictureSource(&pictures_->Cache(), pictures_->Plugins());
-    qv::PrintDocumentPage(painter, document, *cache_, page.width(), page.height());
-    return painter.end();
+    if (run == OutputRun::Cancelled && !whole) {
+        // A file printed to is removed: it holds only part of the page.
+        if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+            QFile::remove(printer.outputFileName());
+        return false;
+    }
+    return ended;
 }
 
 DocumentOutput::ImageFileRequest DocumentOutput::ImageRequestFor(const qv::FragSet& doc) const {
     ImageFileRequest r;
-    r.Title = kImageTitle;
+    r.Title = texts::Q(texts::kImageOutputTitle);
     r.Filters = kImageFilters;
     const bool jpeg = env_.ImgFilterIdx == 2;
     r.SelectedFilter = jpeg ? 1 : 0;
@@ -128,16 +148,26 @@ void DocumentOutput::FileImgOut(qv::FragSet& document) {
     const QString ext = QFileInfo(path).suffix().toUpper();
     env_.ImgFilterIdx = ext == QLatin1String("JPG") || ext == QLatin1String("JPEG") ? 2 : 1;
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (status_) status_(QStringLiteral("画像保存中..."));
+    if (status_) status_(texts::Q(texts::kSavingImage));
+    qv::PictureCache* pictures = pictures_ ? &pictures_->Cache() : nullptr;
+    const qv::SpiUnit* plugins = pictures_ ? pictures_->Plugins() : nullptr;
+    const DocumentSnapshot snapshot(document);
+    const std::string file = QFile::encodeName(path).toStdString();
     std::string error;
-    const qv::ImageSaveStatus result =
-        qv::SaveDocumentImage(document, QFile::encodeName(path).toStdString(), *cache_, &error);
-    QApplication::restoreOverrideCursor();
+    qv::ImageSaveStatus result = qv::ImageSaveStatus::Cancelled;
+    RunOutput(parent_, texts::Q(texts::kImageOutputTitle), texts::Q(texts::kSavingImage),
+              [&](const qv::OutputProgress& progress) {
+                  const auto copy = snapshot.Make(plugins, pictures);
+                  qv::RenderCache cache;
+                  cache.SetPictureSource(pictures, plugins);
+                  result = qv::SaveDocumentImage(copy->Set(), file, cache, &error,
+                                                 std::int64_t{4} << 20, progress);
+              });
     if (status_) status_(QString());
 
     switch (result) {
         case qv::ImageSaveStatus::Saved:
+        case qv::ImageSaveStatus::Cancelled:
             break;
         case qv::ImageSaveStatus::UnsupportedType:
             Warn(QStringLiteral("[%1]画像は .BMP か .JPG の名前で保存してください").arg(path));

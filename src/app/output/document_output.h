@@ -1,6 +1,7 @@
 // Printing a document on one page and saving it as a BMP or JPEG picture: the commands FilePrint
 // and FileImgOut with their dialogs, status texts and messages. The drawing itself is the render
-// layer's (PrintDocumentPage, SaveDocumentImage).
+// layer's (PrintDocumentPage, SaveDocumentImage), run beside the window on a copy of the document
+// behind a progress dialog with Cancel (RunOutput); each output has a render cache of its own.
 #pragma once
 
 #include <QString>
@@ -31,7 +32,8 @@ class DocumentOutput {
     // page. Printing to a PDF file is offered by the dialog even when no printer is installed.
     void FilePrint(qv::FragSet& document);
     // Prints the document on exactly one page of `printer`, scaled to fit. False (with a message
-    // already shown) when the printer or file could not be opened.
+    // already shown) when the printer or file could not be opened, and when the user cancelled
+    // (a file printed to is then removed).
     bool PrintDocument(QPrinter& printer, qv::FragSet& document);
 
     // FileImgOut: asks for a file name, then writes the whole document as a picture. A name
@@ -67,7 +69,5 @@ class DocumentOutput {
     QWidget* parent_;
     std::function<void(const QString&)> status_;
     std::unique_ptr<QPrinter> printer_;
-    // Printing and image output draw at their own scale; they never disturb a window's cache.
-    std::unique_ptr<qv::RenderCache> cache_;
     const qv::FilePictureLoader* pictures_ = nullptr;
 };

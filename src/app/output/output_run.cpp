@@ -1,0 +1,113 @@
+#include "app/output/output_run.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "app/texts.h"
+#include "core/io/fragment_file.h"
+#include "core/model/frag_set.h"
+#include "render/offscreen_document.h"
+
+DocumentSnapshot::DocumentSnapshot(const qv::FragSet& document)
+    : env_(std::make_unique<qv::EnvData>(document.Env())),
+      text_(qv::FragmentFileText(document)),
+      fileName_(document.FileName),
+      showDivLines_(document.ShowDivLines) {
+    for (std::size_t g = 0; g < shown_.size(); ++g)
+        shown_[g] = document.GroupTable[g].Shown;
+}
+
+DocumentSnapshot::~DocumentSnapshot() = default;
+
+std::unique_ptr<qv::OffscreenDocument> DocumentSnapshot::Make(const qv::SpiUnit* plugins,
+                                                              qv::PictureCache* pictures) const {
+    auto copy = std::make_unique<qv::OffscreenDocument>(*env_, plugins, 640, 480, pictures);
+    qv::FragSet& set = copy->Set();
+    qv::ReadFragmentBytes(set, text_, true, false);
+    set.FileName = fileName_;
+    set.ShowDivLines = showDivLines_;
+    for (std::size_t g = 0; g < shown_.size(); ++g)
+        set.GroupTable[g].Shown = shown_[g];
+    return copy;
+}
+
+namespace {
+
+// A progress dialog that is not put away before its output has stopped: Esc and closing it
+// cancel like the button, and the dialog stays until the output ends.
+class OutputProgressDialog final : public QProgressDialog {
+  public:
+    using QProgressDialog::QProgressDialog;
+    void reject() override { emit canceled(); }
+    // Wide enough for the caption ("JSON Canvas として書き出し") to show whole in the title bar.
+    QSize sizeHint() const override {
+        const int caption = fontMetrics().horizontalAdvance(windowTitle()) * 3 / 2 + 120;
+        return QProgressDialog::sizeHint().expandedTo(QSize(std::max(360, caption), 0));
+    }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override {
+        emit canceled();
+        event->ignore();
+    }
+};
+
+}  // namespace
+
+OutputRun RunOutput(QWidget* parent, const QString& caption, const QString& label,
+                    const std::function<void(const qv::OutputProgress& progress)>& work) {
+    constexpr int kSteps = 1000;
+    std::atomic<int> done{0};
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> finished{false};
+
+    OutputProgressDialog dialog(label, texts::Q(texts::kOutputCancel), 0, kSteps, parent);
+    dialog.setObjectName(QStringLiteral("OutputProgress"));
+    dialog.setWindowTitle(caption);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumDuration(kOutputDialogDelayMs);
+
+    // Cancelling only asks the output to stop; the dialog goes when it has.
+    QObject::disconnect(&dialog, &QProgressDialog::canceled, &dialog, &QProgressDialog::cancel);
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
+        if (cancel.exchange(true)) return;
+        dialog.setLabelText(texts::Q(texts::kOutputCancelling));
+        if (QPushButton* button = dialog.findChild<QPushButton*>()) button->setEnabled(false);
+    });
+    dialog.setValue(0);
+
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (finished.load()) {
+            loop.quit();
+            return;
+        }
+        // setValue also shows the dialog once the delay has passed.
+        dialog.setValue(std::min(done.load(), kSteps - 1));
+    });
+
+    const qv::OutputProgress progress = [&](double share) {
+        done.store(static_cast<int>(std::clamp(share, 0.0, 1.0) * kSteps));
+        return !cancel.load();
+    };
+    std::thread worker([&] {
+        work(progress);
+        finished.store(true);
+    });
+    poll.start();
+    loop.exec();
+    worker.join();
+    poll.stop();
+    dialog.hide();
+    return cancel.load() ? OutputRun::Cancelled : OutputRun::Finished;
+}
