@@ -82,9 +82,10 @@ std::optional<std::string> Unescaped(std::string_view text) {
     return out;
 }
 
-// A whole decimal int64 (times in nanoseconds do not fit the fields' parser).
-std::optional<std::int64_t> ParseInt64(std::string_view text) {
-    std::int64_t value = 0;
+// A whole decimal number (times in nanoseconds do not fit the fields' parser).
+template <class Number = std::int64_t>
+std::optional<Number> ParseInt64(std::string_view text) {
+    Number value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
@@ -111,6 +112,10 @@ std::string RecoveryInfoText(const RecoveryInfo& info) {
     if (info.Stamp)
         text += "\nstamp=" + std::to_string(info.Stamp->Size) + "," +
                 std::to_string(info.Stamp->ModifiedNs);
+    // Under a key of its own, which versions that know only "stamp" pass over.
+    if (info.Stamp && (info.Stamp->Inode != 0 || info.Stamp->ChangedNs != 0))
+        text += "\nidentity=" + std::to_string(info.Stamp->Inode) + "," +
+                std::to_string(info.Stamp->ChangedNs);
     text += '\n';
     return text;
 }
@@ -120,6 +125,7 @@ std::optional<RecoveryInfo> ParseRecoveryInfo(std::string_view text, std::string
     if (lines.empty() || lines.front() != kRecoveryInfoMagic)
         return Malformed(why, "it does not start with \"" + std::string(kRecoveryInfoMagic) + "\"");
     RecoveryInfo info;
+    std::optional<std::pair<std::uint64_t, std::int64_t>> identity;
     bool havePath = false;
     bool haveTime = false;
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -149,9 +155,22 @@ std::optional<RecoveryInfo> ParseRecoveryInfo(std::string_view text, std::string
             const auto ns = comma == std::string_view::npos ? std::nullopt
                                                             : ParseInt64(value.substr(comma + 1));
             if (!size || *size < 0 || !ns) return Malformed(why, "its file stamp is damaged");
-            info.Stamp = FileStamp{*size, *ns};
+            info.Stamp = FileStamp{*size, *ns, 0, 0};
+        } else if (key == "identity") {
+            const std::size_t comma = value.find(',');
+            const auto inode = comma == std::string_view::npos
+                                   ? std::nullopt
+                                   : ParseInt64<std::uint64_t>(value.substr(0, comma));
+            const auto ns = comma == std::string_view::npos ? std::nullopt
+                                                            : ParseInt64(value.substr(comma + 1));
+            if (!inode || !ns) return Malformed(why, "its file identity is damaged");
+            identity = std::pair(*inode, *ns);
         }
         // Other keys are a later version's additions and are passed over.
+    }
+    if (info.Stamp && identity) {
+        info.Stamp->Inode = identity->first;
+        info.Stamp->ChangedNs = identity->second;
     }
     if (!havePath) return Malformed(why, "it names no document");
     if (!haveTime) return Malformed(why, "it has no time");

@@ -14,6 +14,7 @@
 //                          time=<when the copy was written, seconds since 1970 UTC>
 //                          stamp=<size>,<mtime ns> of the document's file as the session read or
 //                                saved it (absent when it had none)
+//                          identity=<inode>,<ctime ns> of that file (absent when unknown)
 //
 // Both are replaced atomically, the copy first; a session's files that are left when its lock is
 // free are what a program that did not end normally left behind. Copies that cannot be read are

@@ -34,6 +34,10 @@ TEST(RecoveryInfo, KeepsAnyPathBytesTheTimeAndTheStamp) {
     EXPECT_EQ(ParseRecoveryInfo(text), info);
     info.Stamp = FileStamp{0, -5};  // before 1970
     EXPECT_EQ(ParseRecoveryInfo(RecoveryInfoText(info)), info);
+    info.Stamp = FileStamp{7, 8, 18446744073709551615u, 1765120000987654321};
+    EXPECT_EQ(ParseRecoveryInfo(RecoveryInfoText(info)), info);
+    EXPECT_NE(RecoveryInfoText(info).find("\nstamp=7,8\n"), std::string::npos)
+        << "the stamp stays readable to versions that know only size and time";
 
     const RecoveryInfo untitled = Info("", 7);
     EXPECT_EQ(ParseRecoveryInfo(RecoveryInfoText(untitled)), untitled);
@@ -51,6 +55,8 @@ TEST(RecoveryInfo, RefusesDamagedTextWithAReason) {
           "Quillovarsta recovery 1\npath=/a\ntime=x\n",
           "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=5\n",
           "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=-1,5\n",
+          "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=1,5\nidentity=-1,5\n",
+          "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=1,5\nidentity=7\n",
           "Quillovarsta recovery 1\npath=/a\ntime=99999999999999999999\n",
           "Quillovarsta recovery 1\npath=/a\nno equals sign\ntime=1\n"}) {
         why.clear();
