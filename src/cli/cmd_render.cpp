@@ -68,9 +68,11 @@ int RunRender(const CliArgs& args) {
     for (const auto& f : ws.Set().Fragments()) {
         if (f->Kind != FragmentKind::Image || f->HasPicture() || f->Link.empty()) continue;
         const PictureStatus status = ws.Document().Pictures().StatusOf(f->Link);
+        // A FIFO, folder or link loop says what it is.
+        const std::string why = ws.Document().Pictures().WhyOf(f->Link);
         if (status != PictureStatus::Loaded)
             std::cerr << "quillovarsta-cli: " << Cp932ToUtf8(f->Link) << ": "
-                      << PictureStatusText(status) << '\n';
+                      << PictureStatusText(status) << (why.empty() ? "" : ": " + why) << '\n';
     }
 
     std::string error;

@@ -7,12 +7,16 @@
 // again. One instance serves the whole program (DefaultPictureCache); tests make their own.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <QImage>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <tuple>
+
+#include "core/fs/read_file.h"
 
 namespace qv {
 
@@ -53,6 +57,10 @@ class PictureCache {
     struct Result {
         std::shared_ptr<const SharedPicture> Picture;  // null unless Loaded
         PictureStatus Status = PictureStatus::Missing;
+        // When the file could not be opened as a regular file (a folder, a FIFO, a link loop, no
+        // permission, ...): which problem, and its reason in English.
+        FileProblem Problem = FileProblem::None;
+        std::string Why;
     };
 
     // The picture of `cp932Path` (`nativePath` its file-system name) at the ratio numerator /
@@ -72,6 +80,9 @@ class PictureCache {
     int DecodeCount() const { return decodes_; }
 
   private:
+    Result LoadOpened(int fd, const struct stat& st, const std::string& cp932Path,
+                      const std::string& nativePath, const SpiUnit* plugins, int numerator,
+                      int denominator);
     struct Key {
         std::string NativePath;
         std::int64_t FileSize;

@@ -1,6 +1,11 @@
 #include "core/recovery/recovery_store.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -9,6 +14,7 @@
 #include <utility>
 
 #include "core/fs/read_file.h"
+#include "core/fs/system_error_text.h"
 #include "core/io/fragment_file.h"
 #include "core/io/read_result.h"
 #include "core/text/text_helpers.h"
@@ -208,7 +214,8 @@ RecoveryFolderContents ListRecoveryFolder(const fs::path& folder) {
     std::map<std::pair<std::string, int>, RecoveryEntry> entries;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file(ec)) continue;
+        // Links are not followed: a copy is a file of the folder's own.
+        if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
         const std::string name = it->path().filename().string();
         if (name.starts_with('.')) {
             // The temporary file of a replacement that never finished.
@@ -302,20 +309,51 @@ std::vector<RecoveryCandidate> CollectRecoveries(
     return found;
 }
 
+bool EnsureRecoveryFolder(const fs::path& folder, bool create, std::string* why) {
+    const auto refuse = [&](const std::string& text) {
+        if (why) *why = "the folder " + folder.string() + " " + text;
+        return false;
+    };
+    if (folder.empty()) return refuse("has no name");
+    // The copies hold the user's documents: nobody else may read them, or put any there.
+    std::error_code ec;
+    if (create && folder.has_parent_path()) fs::create_directories(folder.parent_path(), ec);
+    if (create && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return refuse("cannot be made: " + SystemErrorText(errno));
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (!create && err == ENOENT) return true;
+        struct stat st {};
+        if (::lstat(folder.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            return refuse("is a symbolic link");
+        if (err == ENOTDIR) return refuse("is not a folder");
+        return refuse("cannot be opened: " + SystemErrorText(err));
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && st.st_uid != ::geteuid()) {
+        ok = false;
+        if (why) *why = "the folder " + folder.string() + " belongs to another user";
+    } else if (ok && (st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0) {
+        ok = false;
+        if (why)
+            *why = "the folder " + folder.string() +
+                   " cannot be made private: " + SystemErrorText(errno);
+    } else if (!ok && why) {
+        *why = "the folder " + folder.string() + " cannot be examined";
+    }
+    ::close(fd);
+    return ok;
+}
+
 WriteResult WriteRecoveryCopy(const fs::path& folder, std::string_view session, int serial,
                               std::string_view document, const RecoveryInfo& info) {
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        if (!fs::create_directories(folder, ec) && ec)
-            return {WriteProblem::Failed,
-                    "cannot make the folder " + folder.string() + ": " + ec.message()};
-        // The copies hold the user's documents: nobody else may read them.
-        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
-    }
-    if (WriteResult w = ReplaceFileAtomically(RecoveryCopyPath(folder, session, serial), document);
-        !w)
+    std::string why;
+    if (!EnsureRecoveryFolder(folder, true, &why)) return {WriteProblem::Failed, why};
+    if (WriteResult w = ReplacePrivateFile(RecoveryCopyPath(folder, session, serial), document); !w)
         return w;
-    return ReplaceFileAtomically(RecoveryInfoPath(folder, session, serial), RecoveryInfoText(info));
+    return ReplacePrivateFile(RecoveryInfoPath(folder, session, serial), RecoveryInfoText(info));
 }
 
 bool RemoveRecoveryCopy(const RecoveryEntry& entry) {

@@ -1,11 +1,13 @@
 #include "core/fs/atomic_file.h"
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 
@@ -348,6 +350,48 @@ TEST(ReplacePrivateFile, MakesAFileForThisUserOnlyAndReplacesLinks) {
     ::chmod(path.c_str(), 0644);
     ASSERT_TRUE(ReplacePrivateFile(path, "again"));
     EXPECT_EQ(StatOf(path).st_mode & 07777, 0600u);
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+TEST(RemovedOnInterrupt, EverySignalThatEndsTheProcessRemovesTheFileButIgnoredOnesStayIgnored) {
+    TempDir dir;
+    const std::string temp = dir.File(".qv1111.tmp");
+    for (const int sig : {SIGQUIT, SIGPIPE, SIGXFSZ, SIGXCPU, SIGUSR1, SIGALRM}) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const struct rlimit noCore { 0, 0 };
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            RemoveTemporaryFilesOnInterrupt();
+            WriteFile(temp, "half");
+            const RemovedOnInterrupt guard(temp);
+            ::raise(sig);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << strsignal(sig);
+        EXPECT_FALSE(fs::exists(temp)) << "left after " << strsignal(sig);
+    }
+
+    // A tool started in the background of a shell ignores SIGINT, and must go on doing so.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::signal(SIGINT, SIG_IGN);
+        RemoveTemporaryFilesOnInterrupt();
+        WriteFile(temp, "whole");
+        const RemovedOnInterrupt guard(temp);
+        ::raise(SIGINT);
+        ::_exit(7);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7) << "SIGINT stayed ignored";
+    EXPECT_TRUE(fs::exists(temp));
 }
 
 }  // namespace
