@@ -3,7 +3,7 @@
 // collection, never follow a link, and never touch anything outside the folder.
 //
 // Input: one entry per line, "<kind><name>=<contents>", kind being '0' a file, '1' a symbolic
-// link to a file outside the folder, '2' a folder, '3' a FIFO.
+// link to a file outside the folder, '2' a folder, '3' a FIFO; '|' in contents is a line break.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,9 +90,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case '3':
                 ::mkfifo(path.c_str(), 0600);
                 break;
-            default:
-                std::ofstream(path, std::ios::binary) << contents;
+            default: {
+                std::string text(contents);
+                for (char& c : text) {
+                    if (c == '|') c = '\n';
+                }
+                std::ofstream(path, std::ios::binary) << text;
                 break;
+            }
         }
     }
 
