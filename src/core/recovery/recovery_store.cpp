@@ -42,6 +42,8 @@ std::optional<std::pair<std::string, int>> ParseStem(std::string_view stem) {
     const std::string_view session = stem.substr(0, dash);
     const std::string_view digits = stem.substr(dash + 1);
     if (!IsSessionId(session) || digits.empty() || digits.size() > 9) return std::nullopt;
+    // Only the spelling the program writes: "p1-007.csv" would be taken for "p1-7.csv".
+    if (digits.size() > 1 && digits[0] == '0') return std::nullopt;
     if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     return std::pair(std::string(session), std::stoi(std::string(digits)));

@@ -289,6 +289,8 @@ TEST(RecoveryFolder, ListsNeitherLinksNorOtherFilesThatAreNoRegularFiles) {
     fs::create_symlink(elsewhere, folder / "pC.lock");
     ASSERT_EQ(::mkfifo(RecoveryCopyPath(folder, "pD", 1).c_str(), 0600), 0);
     fs::create_directory(RecoveryInfoPath(folder, "pE", 1));
+    // Another spelling of a serial would stand for a file of another name.
+    WriteFile((folder / "pF-007.csv").string(), kDocument);
     const RecoveryFolderContents c = ListRecoveryFolder(folder);
     ASSERT_EQ(c.Entries.size(), 1u);
     EXPECT_EQ(c.Entries[0].Session, "pA");
