@@ -317,14 +317,15 @@ WriteResult AtomicFileWriter::Start(const std::string& nativePath, bool privateF
         opened.st_ino != st.st_ino) {
         Abandon();
         const std::string why = targetFd_ < 0 ? SystemErrorText(err) : "it changed meanwhile";
-        return Fail(WriteProblem::Failed,
-                    CannotWrite(path, st.st_nlink > 1
-                                          ? "it has other hard links and cannot be rewritten "
-                                            "in place (" +
-                                                why + ")"
-                                          : "it belongs to another user or group, who could not "
-                                            "keep it, and it cannot be rewritten in place (" +
-                                                why + ")"));
+        return Fail(
+            WriteProblem::Failed,
+            CannotWrite(path, st.st_nlink > 1 ? "it has other hard links and cannot be rewritten "
+                                                "in place (" +
+                                                    why + ")"
+                                              : "it belongs to another user or group, which this "
+                                                "user cannot give a new file, and it cannot be "
+                                                "rewritten in place (" +
+                                                    why + ")"));
     }
     return {};
 }
