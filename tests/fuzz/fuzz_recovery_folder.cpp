@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +36,14 @@ const Place& ThePlace() {
         if (!::mkdtemp(pattern.data())) std::abort();
         Place p{pattern, fs::path(pattern) / "q.INI.recovery", fs::path(pattern) / "sentinel.csv"};
         std::ofstream(p.Sentinel, std::ios::binary) << kSentinelText;
+        // Nothing is left in the temporary folder when the run ends (kept in a plain array, which
+        // outlives the static objects the exit destroys first).
+        static char root[512];
+        std::snprintf(root, sizeof root, "%s", pattern.c_str());
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(fs::path(root), ec);
+        });
         return p;
     }();
     return place;
