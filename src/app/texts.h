@@ -20,6 +20,12 @@ inline constexpr std::string_view kUntitled = "無題";
 inline constexpr std::string_view kPictureMissing = "画像ファイルが見つかりません";
 inline constexpr std::string_view kPictureUnreadable = "画像ファイルを読み込めません";
 inline constexpr std::string_view kPictureTooLarge = "画像が大きすぎるため表示できません";
+// Why a picture file could not be opened, after kPictureUnreadable and ": ".
+inline constexpr std::string_view kPictureIsFolder = "フォルダです";
+inline constexpr std::string_view kPictureNotRegular =
+    "通常のファイルではありません (FIFO・デバイス・ソケットなど)";
+inline constexpr std::string_view kPictureLinkLoop = "シンボリックリンクが循環しています";
+inline constexpr std::string_view kPictureNoPermission = "読み取りが許可されていません";
 inline constexpr std::string_view kReadOnlyMark = " : 編集禁止";
 // Ends a document window's title while the document has unsaved changes.
 inline constexpr std::string_view kModifiedMark = " *";

@@ -74,8 +74,11 @@ int RunExport(const CliArgs& args) {
     for (const auto& f : ws.Set().Fragments()) {
         if (f->Kind != FragmentKind::Image || f->HasPicture() || f->Link.empty()) continue;
         const PictureStatus status = ws.Document().Pictures().StatusOf(f->Link);
+        // A FIFO, folder or link loop says what it is.
+        const std::string why = ws.Document().Pictures().WhyOf(f->Link);
         if (status != PictureStatus::Loaded)
-            Note(Cp932ToUtf8(f->Link) + ": " + PictureStatusText(status));
+            Note(Cp932ToUtf8(f->Link) + ": " + PictureStatusText(status) +
+                 (why.empty() ? std::string() : std::string(": ").append(why)));
     }
 
     // The document's own pictures, plug-in formats included, also at full size.

@@ -192,6 +192,11 @@ std::optional<QImage> DecodeJpegFile(const std::string& systemPath, const JpegLi
     return image;
 }
 
+std::optional<QImage> DecodeJpegStream(std::FILE* file, const JpegLimits& limits) {
+    if (!file) return std::nullopt;
+    return Decode(file, nullptr, 0, limits);
+}
+
 std::optional<QByteArray> EncodeJpeg(const QImage& image, int quality) {
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
     const QImage rgb32 = image.format() == QImage::Format_RGB32

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,6 +47,8 @@ std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size,
 
 // The same for a file, by its file-system name (UTF-8).
 std::optional<QImage> DecodeJpegFile(const std::string& systemPath, const JpegLimits& limits = {});
+// The same for a file already open for reading, from where it stands.
+std::optional<QImage> DecodeJpegStream(std::FILE* file, const JpegLimits& limits = {});
 
 // Encodes a baseline (not progressive) JFIF of the given quality (clamped). Qualities of 90 and
 // above keep full colour resolution (no chroma subsampling) so card text stays crisp. Transparent

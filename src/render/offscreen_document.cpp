@@ -59,10 +59,10 @@ std::optional<Picture> DocumentPictureLoader::Load(const std::string& path, int 
             const std::string besideLink = ToCp932(beside, &exact);
             if (exact && QFileInfo::exists(beside)) {
                 auto picture = files_.Load(besideLink, numerator, denominator);
-                beside_[path] = files_.StatusOf(besideLink);
+                beside_[path] = Beside{files_.StatusOf(besideLink), besideLink};
                 if (picture) return picture;
                 // A picture beside the document that is too large is not replaced by another.
-                if (beside_[path] == PictureStatus::TooLarge) return std::nullopt;
+                if (beside_[path].Status == PictureStatus::TooLarge) return std::nullopt;
             }
         }
     }
@@ -72,8 +72,15 @@ std::optional<Picture> DocumentPictureLoader::Load(const std::string& path, int 
 
 PictureStatus DocumentPictureLoader::StatusOf(const std::string& path) const {
     auto it = beside_.find(path);
-    if (it != beside_.end() && it->second != PictureStatus::Loaded) return it->second;
+    if (it != beside_.end() && it->second.Status != PictureStatus::Loaded) return it->second.Status;
     return files_.StatusOf(path);
+}
+
+std::string DocumentPictureLoader::WhyOf(const std::string& path) const {
+    auto it = beside_.find(path);
+    if (it != beside_.end() && it->second.Status != PictureStatus::Loaded)
+        return files_.WhyOf(it->second.Link);
+    return files_.WhyOf(path);
 }
 
 OffscreenDocument::OffscreenDocument(EnvData& env, const SpiUnit* plugins, int clientWidth,

@@ -59,12 +59,19 @@ class DocumentPictureLoader final : public PictureLoader {
     std::optional<Picture> Load(const std::string& path, int numerator, int denominator) override;
     // Why the card linking `path` has no picture (Loaded when it has one).
     PictureStatus StatusOf(const std::string& path) const;
+    // And the reason, when the file is no regular file or could not be opened (see
+    // FilePictureLoader::WhyOf).
+    std::string WhyOf(const std::string& path) const;
     PictureCache& Cache() const { return files_.Cache(); }
     const SpiUnit* Plugins() const { return files_.Plugins(); }
 
   private:
     FilePictureLoader files_;
-    std::map<std::string, PictureStatus> beside_;
+    struct Beside {
+        PictureStatus Status = PictureStatus::Loaded;
+        std::string Link;  // the file beside the document that was tried
+    };
+    std::map<std::string, Beside> beside_;
     std::string documentPath_;
 };
 

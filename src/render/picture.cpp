@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <unistd.h>
+
+#include <QFile>
 #include <QImageReader>
 #include <QString>
 #include <algorithm>
@@ -11,6 +14,7 @@
 #include <cstring>
 
 #include "core/content/spi_unit.h"
+#include "core/fs/read_file.h"
 #include "core/model/ports.h"
 #include "core/text/cp932.h"
 #include "core/text/sjis.h"
@@ -32,25 +36,20 @@ std::string_view ExtensionOf(std::string_view path) {
     return dot == std::string_view::npos ? std::string_view{} : name.substr(dot);
 }
 
-bool IsRegularFile(const std::string& systemPath) {
-    struct stat st {};
-    return stat(systemPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 // Whether the file starts with a JPEG start-of-image marker.
-bool IsJpegFile(const std::string& systemPath) {
-    std::FILE* file = std::fopen(systemPath.c_str(), "rbe");
-    if (!file) return false;
+bool IsJpegFile(int fd) {
     unsigned char start[3] = {};
-    const bool jpeg = std::fread(start, 1, 3, file) == 3 && start[0] == 0xFF && start[1] == 0xD8 &&
-                      start[2] == 0xFF;
-    std::fclose(file);
-    return jpeg;
+    return ::pread(fd, start, 3, 0) == 3 && start[0] == 0xFF && start[1] == 0xD8 &&
+           start[2] == 0xFF;
 }
 
-// Reads the first image through Qt: `format` forces a reader, empty lets Qt decide by content.
-std::optional<QImage> ReadWithQt(const QString& fileName, const char* format) {
-    QImageReader reader(fileName, format ? QByteArray(format) : QByteArray());
+// Reads the first image through Qt from the start of the open file: `format` forces a reader,
+// empty lets Qt decide by content.
+std::optional<QImage> ReadWithQt(int fd, const char* format) {
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle) || !file.seek(0))
+        return std::nullopt;
+    QImageReader reader(&file, format ? QByteArray(format) : QByteArray());
     reader.setAllocationLimit(kAllocationLimitMiB);
     const QSize size = reader.size();
     if (size.isValid() &&
@@ -58,6 +57,21 @@ std::optional<QImage> ReadWithQt(const QString& fileName, const char* format) {
         return std::nullopt;
     QImage image = reader.read();
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
+    return image;
+}
+
+// Decodes the JPEG in the open file with libjpeg, from its start.
+std::optional<QImage> ReadJpeg(int fd) {
+    const int own = ::dup(fd);
+    if (own < 0) return std::nullopt;
+    std::FILE* file = ::fdopen(own, "rb");
+    if (!file) {
+        ::close(own);
+        return std::nullopt;
+    }
+    std::optional<QImage> image;
+    if (std::fseek(file, 0, SEEK_SET) == 0) image = DecodeJpegStream(file);
+    std::fclose(file);
     return image;
 }
 
@@ -91,25 +105,32 @@ PictureFormat PictureFormatOf(std::string_view path) {
 
 std::optional<QImage> LoadPictureFile(const std::string& path, const SpiUnit* plugins) {
     if (path.empty()) return std::nullopt;
-    const std::string systemPath = Cp932ToUtf8(path);
     // Only regular files: a directory or a FIFO named like a picture must not block or confuse
     // the readers.
-    if (!IsRegularFile(systemPath)) return std::nullopt;
-    const QString fileName =
-        QString::fromUtf8(systemPath.data(), static_cast<qsizetype>(systemPath.size()));
+    FileProblem problem = FileProblem::None;
+    std::string why;
+    const int fd = OpenRegularDescriptor(Cp932ToUtf8(path), problem, why);
+    if (fd < 0) return std::nullopt;
+    std::optional<QImage> image = LoadPictureDescriptor(fd, path, plugins);
+    ::close(fd);
+    return image;
+}
 
+std::optional<QImage> LoadPictureDescriptor(int fd, const std::string& path,
+                                            const SpiUnit* plugins) {
     std::optional<QImage> image;
     switch (PictureFormatOf(path)) {
         case PictureFormat::Bmp:
-            image = ReadWithQt(fileName, "bmp");
+            image = ReadWithQt(fd, "bmp");
             break;
         case PictureFormat::Jpeg:
-            image = DecodeJpegFile(systemPath);
+            image = ReadJpeg(fd);
             break;
         case PictureFormat::Icon:
-            image = ReadWithQt(fileName, "ico");
+            image = ReadWithQt(fd, "ico");
             break;
         case PictureFormat::Other:
+            // The plug-ins read by name, and check what they open themselves.
             if (plugins) {
                 if (auto pic = plugins->LoadPictureFile(path)) {
                     QImage converted = FromSpiPicture(*pic);
@@ -117,9 +138,7 @@ std::optional<QImage> LoadPictureFile(const std::string& path, const SpiUnit* pl
                 }
             }
             // JPEG content under another name goes to libjpeg too, under the same limits.
-            if (!image)
-                image = IsJpegFile(systemPath) ? DecodeJpegFile(systemPath)
-                                               : ReadWithQt(fileName, nullptr);
+            if (!image) image = IsJpegFile(fd) ? ReadJpeg(fd) : ReadWithQt(fd, nullptr);
             break;
     }
     if (!image) return std::nullopt;

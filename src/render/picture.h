@@ -28,6 +28,11 @@ PictureFormat PictureFormatOf(std::string_view path);
 // larger than kMaxPicturePixels.
 std::optional<QImage> LoadPictureFile(const std::string& path, const SpiUnit* plugins);
 
+// The same for the regular file `fd` that `path` was opened as (see OpenRegularDescriptor): read
+// from the descriptor, so the file decoded is the file examined. Left open.
+std::optional<QImage> LoadPictureDescriptor(int fd, const std::string& path,
+                                            const SpiUnit* plugins);
+
 // The size a picture of `size` takes at an image card's ratio: the model's ScaledPictureSize
 // (side * numerator / denominator, multiplied first, truncated, 1 … kMaxPictureSide; a ratio term
 // below 1 counts as 1:1), shrunk further, proportions kept, when the result would have more than

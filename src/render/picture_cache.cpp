@@ -1,7 +1,9 @@
 #include "render/picture_cache.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QFile>
 #include <QImageReader>
 #include <QString>
 #include <numeric>
@@ -100,9 +102,30 @@ PictureCache::Result PictureCache::LoadLocked(const std::string& cp932Path,
                                               const std::string& nativePath, const SpiUnit* plugins,
                                               int numerator, int denominator) {
     Result result;
-    struct stat st {};
-    if (nativePath.empty() || ::stat(nativePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (nativePath.empty()) return result;
+    // Opened once, without blocking, and examined as opened: a FIFO swapped in for the file
+    // cannot hang the program, and what is decoded is what was examined.
+    const int fd = OpenRegularDescriptor(nativePath, result.Problem, result.Why);
+    if (fd < 0) {
+        if (result.Problem != FileProblem::Missing) result.Status = PictureStatus::Unreadable;
         return result;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        result.Status = PictureStatus::Unreadable;
+        return result;
+    }
+    result = LoadOpened(fd, st, cp932Path, nativePath, plugins, numerator, denominator);
+    ::close(fd);
+    return result;
+}
+
+PictureCache::Result PictureCache::LoadOpened(int fd, const struct stat& st,
+                                              const std::string& cp932Path,
+                                              const std::string& nativePath, const SpiUnit* plugins,
+                                              int numerator, int denominator) {
+    Result result;
     NormalizeRatio(numerator, denominator);
     const std::int64_t modified =
         static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
@@ -120,16 +143,16 @@ PictureCache::Result PictureCache::LoadLocked(const std::string& cp932Path,
     QImage decoded;
     if (!full) {
         // Refused before decoding when the file says how big it is.
-        const QSize announced =
-            QImageReader(
-                QString::fromUtf8(nativePath.data(), static_cast<qsizetype>(nativePath.size())))
-                .size();
+        QSize announced;
+        QFile file;
+        if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            announced = QImageReader(&file).size();
         if (announced.isValid() &&
             std::int64_t{announced.width()} * announced.height() * 4 > room) {
             result.Status = PictureStatus::TooLarge;
             return result;
         }
-        std::optional<QImage> image = LoadPictureFile(cp932Path, plugins);
+        std::optional<QImage> image = LoadPictureDescriptor(fd, cp932Path, plugins);
         if (!image) {
             result.Status = PictureStatus::Unreadable;
             return result;

@@ -9,6 +9,8 @@
 // a time.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <QImage>
 #include <atomic>
 #include <cstdint>
@@ -17,6 +19,8 @@
 #include <mutex>
 #include <string>
 #include <tuple>
+
+#include "core/fs/read_file.h"
 
 namespace qv {
 
@@ -57,6 +61,10 @@ class PictureCache {
     struct Result {
         std::shared_ptr<const SharedPicture> Picture;  // null unless Loaded
         PictureStatus Status = PictureStatus::Missing;
+        // When the file could not be opened as a regular file (a folder, a FIFO, a link loop, no
+        // permission, ...): which problem, and its reason in English.
+        FileProblem Problem = FileProblem::None;
+        std::string Why;
     };
 
     // The picture of `cp932Path` (`nativePath` its file-system name) at the ratio numerator /
@@ -76,6 +84,9 @@ class PictureCache {
     int DecodeCount() const { return decodes_.load(); }
 
   private:
+    Result LoadOpened(int fd, const struct stat& st, const std::string& cp932Path,
+                      const std::string& nativePath, const SpiUnit* plugins, int numerator,
+                      int denominator);
     struct Key {
         std::string NativePath;
         std::int64_t FileSize;

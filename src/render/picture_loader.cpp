@@ -12,7 +12,7 @@ std::optional<Picture> FilePictureLoader::Load(const std::string& path, int nume
     PictureCache::Result r =
         cache_->Load(path, Cp932ToUtf8(path), plugins_, numerator, denominator);
     if (!r.Picture) {
-        failures_[path] = r.Status;
+        failures_[path] = Failure{r.Status, r.Problem, r.Why};
         return std::nullopt;
     }
     failures_.erase(path);
@@ -25,7 +25,17 @@ std::optional<Picture> FilePictureLoader::Load(const std::string& path, int nume
 
 PictureStatus FilePictureLoader::StatusOf(const std::string& path) const {
     auto it = failures_.find(path);
-    return it == failures_.end() ? PictureStatus::Loaded : it->second;
+    return it == failures_.end() ? PictureStatus::Loaded : it->second.Status;
+}
+
+FileProblem FilePictureLoader::ProblemOf(const std::string& path) const {
+    auto it = failures_.find(path);
+    return it == failures_.end() ? FileProblem::None : it->second.Problem;
+}
+
+std::string FilePictureLoader::WhyOf(const std::string& path) const {
+    auto it = failures_.find(path);
+    return it == failures_.end() ? std::string() : it->second.Why;
 }
 
 const SharedPicture* PictureSource(const Picture& picture) {

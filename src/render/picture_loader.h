@@ -32,11 +32,20 @@ class FilePictureLoader final : public PictureLoader {
     std::optional<Picture> Load(const std::string& path, int numerator, int denominator) override;
     // Why the last Load of `path` gave no picture (Loaded after a success or before any).
     PictureStatus StatusOf(const std::string& path) const;
+    // When that was because the file is no regular file or could not be opened: the problem and
+    // its reason in English ("it is a FIFO, not a regular file"); None and empty otherwise.
+    FileProblem ProblemOf(const std::string& path) const;
+    std::string WhyOf(const std::string& path) const;
 
   private:
+    struct Failure {
+        PictureStatus Status = PictureStatus::Loaded;
+        FileProblem Problem = FileProblem::None;
+        std::string Why;
+    };
     const SpiUnit* plugins_;
     PictureCache* cache_;
-    std::map<std::string, PictureStatus> failures_;
+    std::map<std::string, Failure> failures_;
 };
 
 // The image inside a picture made by FilePictureLoader (or by MakePicture); null when it holds

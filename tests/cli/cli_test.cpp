@@ -586,6 +586,33 @@ TEST_F(CliTest, TheLongestFileNameCanBeWrittenAndAnInterruptLeavesNoTemporaryFil
     }
 }
 
+TEST_F(CliTest, AReaderThatStopsEarlyLeavesNoOutputBehind) {
+    // A card far out makes a page image of some MB, more than any pipe holds.
+    const fs::path doc = dir_ / "wide.csv";
+    Write(doc,
+          "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n\"a\",1,2000,2000,4,1,0,0,"
+          "\r\n");
+    const fs::path temp = dir_ / "tmp";
+    const fs::path run = dir_ / "run";  // Qt's runtime folder, which is not ours to check
+    fs::create_directories(run);
+    fs::permissions(run, fs::perms::owner_all);
+    for (const char* how : {"", "trap '' PIPE; "}) {
+        for (const char* command : {"render", "export"}) {
+            fs::create_directories(temp);
+            const std::string out = std::string(command) == "export" ? " - --format png" : " -";
+            const CliRun r =
+                Cli(ini_ + command + " " + Q(doc) + out + " | head -c 100 >/dev/null",
+                    std::string(how) + "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=" + Q(run) +
+                        " TMPDIR=" + Q(temp) + " ");
+            EXPECT_EQ(r.Code, 0);
+            EXPECT_TRUE(Names(temp).empty())
+                << command << (*how ? " with SIGPIPE ignored" : "") << " left "
+                << (Names(temp).empty() ? "" : Names(temp)[0]);
+            fs::remove_all(temp);
+        }
+    }
+}
+
 TEST_F(CliTest, AUtf8DocumentIsConvertedOrRefusedByLine) {
     const std::string header =
         "\xEF\xBB\xBF#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n";

@@ -212,6 +212,60 @@ TEST_F(CrashRecoveryTest, CopiesFollowTheChangesAndGoWithSavingAndClosing) {
     readOnly->Set().Modified = false;
 }
 
+TEST_F(CrashRecoveryTest, SomeoneWhoNeverPausesGetsCopiesToo) {
+    Program p(ini_);
+    p.Start();
+    TMDIChild* doc = p.Form().OpenDocument(Native(doc_));
+    ASSERT_NE(doc, nullptr);
+    DragCard(doc, 0, 30, 20);
+    ASSERT_TRUE(doc->Set().Modified);
+    // Keys pressed every 30 ms, far more often than the idle time of 150 ms allows for.
+    QElapsedTimer typing;
+    typing.start();
+    bool written = false;
+    while (!written && typing.elapsed() < 3000) {
+        QTest::keyClick(doc->viewport(), Qt::Key_Shift);
+        QTest::qWait(30);
+        written = !Copies(folder_).empty();
+    }
+    EXPECT_TRUE(written) << "no copy after " << typing.elapsed() << " ms of steady input";
+    // The folder and the copies are this user's alone, whatever the umask.
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    for (const qv::RecoveryEntry& e : Copies(folder_)) {
+        ASSERT_EQ(::lstat(e.Copy.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+    }
+}
+
+TEST_F(CrashRecoveryTest, AFolderOfCopiesOpenToOthersIsMadePrivateAtStart) {
+    fs::create_directory(folder_);
+    ASSERT_EQ(::chmod(folder_.c_str(), 0755), 0);
+    ASSERT_TRUE(qv::WriteRecoveryCopy(folder_, "pGone", 1, kEdited, Info(Native(doc_), 1)));
+    ASSERT_EQ(::chmod(folder_.c_str(), 0755), 0);
+    Program p(ini_);
+    p.Prompts().Answers = {qv::PromptAnswer::Cancel};
+    p.Start();
+    ASSERT_EQ(p.Prompts().Asked.size(), 1u) << "offered, and kept for later";
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+    // A link in its place is neither offered from nor written through.
+    const fs::path real = Native(dir_.filePath(QStringLiteral("elsewhere")));
+    fs::rename(folder_, real);
+    fs::create_symlink(real, folder_);
+    Program q(ini_);
+    q.Start();
+    EXPECT_TRUE(q.Prompts().Asked.empty()) << "nothing offered from a linked folder";
+    TMDIChild* doc = q.Form().OpenDocument(Native(doc_));
+    ASSERT_NE(doc, nullptr);
+    DragCard(doc, 0, 30, 20);
+    q.Recovery().WriteCopies();
+    EXPECT_EQ(qv::ListRecoveryFolder(real).Entries.size(), 1u) << "only the old copy is there";
+}
+
 TEST_F(CrashRecoveryTest, ANormalExitLeavesNothingAndAWindowLostUnclosedKeepsItsCopy) {
     {
         Program p(ini_);

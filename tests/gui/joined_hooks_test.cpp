@@ -2,6 +2,8 @@
 // group row makes a card in its group, the brush pop-up chooses colours, the options dialog's OK
 // reaches the group list, the windows and the property dialog, a picture card says why it shows
 // no picture, and printing takes plug-in pictures at full size.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -254,8 +256,15 @@ TEST_F(JoinedHooksTest, APictureCardSaysWhyItShowsNoPicture) {
     broken->Link = Native(Path("broken.png"));
     qv::Fragment* gone = qv::test::AddCard(Set(), "", 0, 300, 60, 1, 1, qv::FragmentKind::Image);
     gone->Link = Native(Path("gone.bmp"));
+    // Named like pictures, but no files to read: a FIFO and a folder.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.png")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(Path("folder.bmp")));
+    qv::Fragment* pipe = qv::test::AddCard(Set(), "", 0, 60, 300, 1, 1, qv::FragmentKind::Image);
+    pipe->Link = Native(Path("pipe.png"));
+    qv::Fragment* folder = qv::test::AddCard(Set(), "", 0, 200, 300, 1, 1, qv::FragmentKind::Image);
+    folder->Link = Native(Path("folder.bmp"));
     qv::test::AddCard(Set(), "plain", 0, 500, 60);
-    for (qv::Fragment* f : {huge, broken, gone}) {
+    for (qv::Fragment* f : {huge, broken, gone, pipe, folder}) {
         f->LoadPicture();
         f->Measure();
         ASSERT_FALSE(f->HasPicture());
@@ -270,6 +279,14 @@ TEST_F(JoinedHooksTest, APictureCardSaysWhyItShowsNoPicture) {
     EXPECT_EQ(form_->StatusPanelText(2), texts::Q(texts::kPictureUnreadable));
     MoveTo(Centre(*gone));
     EXPECT_EQ(form_->StatusPanelText(2), texts::Q(texts::kPictureMissing));
+    MoveTo(Centre(*pipe));
+    EXPECT_EQ(form_->StatusPanelText(2), texts::Q(texts::kPictureUnreadable) +
+                                             QStringLiteral(": ") +
+                                             texts::Q(texts::kPictureNotRegular));
+    MoveTo(Centre(*folder));
+    EXPECT_EQ(form_->StatusPanelText(2), texts::Q(texts::kPictureUnreadable) +
+                                             QStringLiteral(": ") +
+                                             texts::Q(texts::kPictureIsFolder));
     // Off the cards the reason goes; a plain card has none.
     MoveTo(Centre(*Set().Fragments().back()));
     EXPECT_TRUE(form_->StatusPanelText(2).isEmpty());

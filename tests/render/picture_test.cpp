@@ -1,6 +1,10 @@
 #include "render/picture.h"
 #include "render/picture_cache.h"
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <jpeglib.h>
@@ -14,6 +18,7 @@
 #include <vector>
 
 #include "core/content/spi_unit.h"
+#include "core/fs/read_file.h"
 #include "render/jpeg_codec.h"
 #include "render/picture_loader.h"
 #include "render/qt_text.h"
@@ -374,6 +379,61 @@ TEST_F(PictureTest, PicturesBeyondTheBudgetAreMissingAsTooLarge) {
     EXPECT_EQ(loader.StatusOf(Path("missing.bmp")), qv::PictureStatus::Loaded);
     EXPECT_FALSE(loader.Load(Path("missing.bmp"), 1, 1));
     EXPECT_EQ(loader.StatusOf(Path("missing.bmp")), qv::PictureStatus::Missing);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PictureTest, WhatIsNoPictureFileSaysWhatItIs) {
+    qv::PictureCache cache;
+    qv::FilePictureLoader loader(nullptr, &cache);
+    ASSERT_EQ(::mkfifo(Path("pipe.png").c_str(), 0600), 0);
+    fs::create_directory(dir_ / "folder.bmp");
+    fs::create_symlink("loop-b.jpg", dir_ / "loop-a.jpg");
+    fs::create_symlink("loop-a.jpg", dir_ / "loop-b.jpg");
+    const struct {
+        const char* Name;
+        const char* Says;
+    } cases[] = {{"pipe.png", "FIFO"}, {"folder.bmp", "folder"}, {"loop-a.jpg", "loop"}};
+    for (const auto& c : cases) {
+        EXPECT_FALSE(loader.Load(Path(c.Name), 1, 1)) << c.Name;
+        EXPECT_EQ(loader.StatusOf(Path(c.Name)), qv::PictureStatus::Unreadable)
+            << c.Name << " is there, just no picture file";
+        EXPECT_NE(loader.WhyOf(Path(c.Name)).find(c.Says), std::string::npos)
+            << c.Name << ": " << loader.WhyOf(Path(c.Name));
+    }
+    EXPECT_FALSE(loader.Load(Path("missing.png"), 1, 1));
+    EXPECT_EQ(loader.StatusOf(Path("missing.png")), qv::PictureStatus::Missing);
+}
+
+// The picture is decoded from the file that was examined, even when a FIFO takes its name
+// meanwhile; reading the FIFO by name would wait for a writer for ever.
+TEST_F(PictureTest, AFifoSwappedInAfterTheCheckIsNeverRead) {
+    for (const char* name : {"swap.png", "swap.jpg", "swap.bmp", "swap.ico"}) {
+        const std::string path = Path(name);
+        const std::string format = fs::path(name).extension().string().substr(1);
+        if (format == "ico") {
+            WriteBytes(name, IconFile({{16, 0xff2040ff}}));
+        } else {
+            Save(Quadrants(), name, format == "jpg" ? "jpeg" : format.c_str(), 95);
+        }
+        qv::FileProblem problem = qv::FileProblem::None;
+        std::string why;
+        const int fd = qv::OpenRegularDescriptor(path, problem, why);
+        ASSERT_GE(fd, 0) << why;
+        fs::remove(path);
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::alarm(20);  // a hang ends the check as a failure, not the test run
+            ::_exit(qv::LoadPictureDescriptor(fd, path, nullptr) ? 0 : 1);
+        }
+        ::close(fd);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << " " << status;
+    }
 }
 
 }  // namespace

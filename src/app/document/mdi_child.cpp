@@ -765,6 +765,32 @@ void TMDIChild::ClearPictureProblem() {
     emit StatusMessage(QString());
 }
 
+namespace {
+
+// What kept a picture file from being opened, for the status bar; empty when it was opened.
+QString PictureFileReason(qv::FileProblem problem) {
+    std::string_view reason;
+    switch (problem) {
+        case qv::FileProblem::Folder:
+            reason = texts::kPictureIsFolder;
+            break;
+        case qv::FileProblem::NotRegular:
+            reason = texts::kPictureNotRegular;
+            break;
+        case qv::FileProblem::LinkLoop:
+            reason = texts::kPictureLinkLoop;
+            break;
+        case qv::FileProblem::Permission:
+            reason = texts::kPictureNoPermission;
+            break;
+        default:
+            return QString();
+    }
+    return QStringLiteral(": ") + texts::Q(reason);
+}
+
+}  // namespace
+
 QString TMDIChild::PictureProblem(const qv::Fragment& card) const {
     if (card.Kind != qv::FragmentKind::Image || card.HasPicture()) return QString();
     const std::string& document = set_->FileName.empty() ? loadingPath_ : set_->FileName;
@@ -772,7 +798,9 @@ QString TMDIChild::PictureProblem(const qv::Fragment& card) const {
         case qv::PictureStatus::Missing:
             return texts::Q(texts::kPictureMissing);
         case qv::PictureStatus::Unreadable:
-            return texts::Q(texts::kPictureUnreadable);
+            return texts::Q(texts::kPictureUnreadable) +
+                   PictureFileReason(services_.PictureFiles().ProblemOf(
+                       qv::ResolveAgainstDocument(card.Link, document)));
         case qv::PictureStatus::TooLarge:
             return texts::Q(texts::kPictureTooLarge);
         case qv::PictureStatus::Loaded:

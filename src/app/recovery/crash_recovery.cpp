@@ -73,6 +73,11 @@ CrashRecovery::CrashRecovery(TQuillovaMainForm& form, AppServices& services,
     idle_.setSingleShot(true);
     idle_.setInterval(IdleIntervalMs());
     connect(&idle_, &QTimer::timeout, this, &CrashRecovery::WriteCopies);
+    // Someone who never pauses gets copies too: at most one interval after the first input since
+    // the last copies.
+    due_.setSingleShot(true);
+    due_.setInterval(IdleIntervalMs());
+    connect(&due_, &QTimer::timeout, this, &CrashRecovery::WriteCopies);
     qApp->installEventFilter(this);
     form_.OnStartupRecovery = [this] { OfferLeftCopies(); };
 }
@@ -86,20 +91,24 @@ CrashRecovery::~CrashRecovery() {
 }
 
 bool CrashRecovery::eventFilter(QObject* watched, QEvent* event) {
-    // Every input starts the idle time again; the copies are written when it runs out.
-    if (IsInput(event)) idle_.start();
+    // Every input starts the idle time again; the copies are written when it runs out, or when
+    // the input has gone on for as long.
+    if (IsInput(event)) {
+        idle_.start();
+        if (!due_.isActive()) due_.start();
+    }
     return QObject::eventFilter(watched, event);
 }
 
 bool CrashRecovery::EnsureSession() {
     if (lock_) return true;
     if (lockFailed_) return false;
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder_, ec)) {
-        std::filesystem::create_directories(folder_, ec);
-        // The copies hold the user's documents: nobody else may read them.
-        std::filesystem::permissions(folder_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace, ec);
+    // The copies hold the user's documents: the folder must be this user's alone.
+    std::string why;
+    if (!qv::EnsureRecoveryFolder(folder_, true, &why)) {
+        lockFailed_ = true;
+        form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) + QString::fromStdString(why));
+        return false;
     }
     auto lock = std::make_unique<QLockFile>(LockName(folder_, session_));
     lock->setStaleLockTime(0);
@@ -158,6 +167,8 @@ bool CrashRecovery::WriteCopy(TMDIChild* child, Tracked& tracked) {
 
 void CrashRecovery::WriteCopies() {
     if (folder_.empty()) return;
+    idle_.stop();
+    due_.stop();
     for (TMDIChild* child : form_.Children()) {
         const qv::FragSet& set = child->Set();
         if (!set.Modified || set.ReadOnly) {
@@ -178,6 +189,13 @@ void CrashRecovery::WriteCopies() {
 
 void CrashRecovery::OfferLeftCopies() {
     if (folder_.empty()) return;
+    // A folder someone else could have filled or can read is neither offered from nor written to.
+    std::string why;
+    if (!qv::EnsureRecoveryFolder(folder_, false, &why)) {
+        lockFailed_ = true;
+        form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) + QString::fromStdString(why));
+        return;
+    }
     // The lock of a program that is gone is taken over and held until its copies are dealt with,
     // so that no other start offers them meanwhile; a held one means the program runs.
     std::vector<std::unique_ptr<QLockFile>> taken;

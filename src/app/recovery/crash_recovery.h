@@ -1,7 +1,8 @@
 // Recovery copies of unsaved changes (the files are core/recovery/recovery_store.h's).
 //
 // While the program runs, every document with unsaved changes gets a copy once the user has left
-// the program alone for the idle interval — written on the GUI thread (a document is at most a
+// the program alone for the idle interval, or at the latest that interval after the first input
+// since the last copies — written on the GUI thread (a document is at most a
 // few MB, so this takes milliseconds), only when the document changed since its last copy, and
 // never for read-only or unmodified documents. Saving, "save as" and closing a document remove
 // its copy; a failure to write one goes to the status bar, never to a dialog.
@@ -51,7 +52,7 @@ class CrashRecovery : public QObject {
     // Offers the copies left by programs that did not end normally (one question each).
     void OfferLeftCopies();
     // Writes a copy of every document changed since its last copy, removes those no longer
-    // needed. The idle timer calls it.
+    // needed. The idle timer and the deadline after the first input call it.
     void WriteCopies();
 
   protected:
@@ -79,4 +80,5 @@ class CrashRecovery : public QObject {
     int nextSerial_ = 1;
     std::map<TMDIChild*, Tracked> tracked_;
     QTimer idle_;
+    QTimer due_;  // runs from the first input after the last copies
 };

@@ -28,23 +28,37 @@ struct WriteResult {
 };
 
 // Replaces the file at `path` (the user's own bytes, never code page 932) with `data`. A fresh
-// file with a short name beside it, created exclusively so no stale or foreign file is reused, is
-// written (every write checked), flushed to disk and renamed over it; then the folder is flushed so
-// the rename lasts. On any failure the temporary file is removed and the old file is still there,
-// unchanged. A symbolic link is followed (the link stays), the replaced file's permission bits are
-// kept and a new file gets the default ones.
+// file with a short name beside it, created exclusively (and readable by this user only) so no
+// stale or foreign file is reused and nobody reads it half written, is written (every write
+// checked), flushed to disk and renamed over it; then the folder is flushed so the rename lasts.
+// On any failure the temporary file is removed and the old file is still there, unchanged. A
+// symbolic link is followed (the link stays) unless another user planted it in a shared sticky
+// folder such as /tmp. The replaced file's permission bits are kept (never set-user or set-group
+// id) and a new file gets the default ones, each given only once the contents are complete.
+// A file that belongs to another user or group keeps its owner and group; where the system does
+// not let this user give them to a new file, and for a file with several hard links, the file is
+// rewritten in place instead: the new contents are written completely first, the old contents
+// are copied beside it, and that copy is removed only once the file is rewritten and flushed (on
+// a failure the old contents are written back, or their copy is named in the error).
 // Refused before anything is written: a write-protected file, and anything but a regular file
 // (replacing a device or FIFO by a plain file would break it; a folder cannot be replaced).
 WriteResult ReplaceFileAtomically(const std::filesystem::path& path, std::string_view data);
+
+// The same for a private file of the program's own (recovery copies): created for this user only
+// (mode 0600) whatever the old file's mode, and a symbolic link at `path` is replaced by the
+// file, never followed.
+WriteResult ReplacePrivateFile(const std::filesystem::path& path, std::string_view data);
 
 // The read-only rule of files on this system: the owner-write permission bit is clear, or this
 // user cannot write the file. (Root may write anything, so for root the bit decides.) False when
 // the file cannot be examined.
 bool IsReadOnlyFile(const std::filesystem::path& path);
 
-// Makes SIGINT and SIGTERM remove the temporary file of a replacement in progress before the
-// process ends as the signal would end it. For programs that keep the default handlers (the
-// command-line tool); the handler is async-signal-safe.
+// Makes every signal that would end the process (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE,
+// SIGALRM, SIGUSR1, SIGXFSZ, ...) remove the temporary file of a replacement in progress before
+// the process ends as the signal would end it. Signals the caller ignores or handles are left as
+// they are (a SIGINT ignored by a shell running us in the background stays ignored). For programs
+// that keep the default handlers (the command-line tool); the handler is async-signal-safe.
 void RemoveTemporaryFilesOnInterrupt();
 
 // Marks a file of the caller's own as temporary for as long as the guard lives, so that the
@@ -72,14 +86,22 @@ class AtomicFileWriter {
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     bool Open(const std::string& nativePath, std::string* error = nullptr);
+    // Open with the reason as a WriteProblem.
+    WriteResult Start(const std::string& nativePath, bool privateFile = false);
     bool Write(std::string_view data);
     bool WriteAt(long long offset, std::string_view data);
     bool Commit(std::string* error = nullptr);
+    // The errno behind the last failed Commit (0: none known), for messages in the user's language.
+    int SystemError() const { return systemError_; }
 
   private:
     void Abandon();
+    bool RewriteInPlace(std::string* error);
     int fd_ = -1;
     int errno_ = 0;
+    int systemError_ = 0;
+    int targetFd_ = -1;  // the file itself, when it is rewritten in place
+    unsigned finalMode_ = 0600;
     std::string nativePath_;
     std::string target_;
     std::string tempPath_;

@@ -66,7 +66,14 @@ int OpenRegular(const std::filesystem::path& path, WholeFile& r, struct stat& st
     // Regular files read the same with or without O_NONBLOCK.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        SetErrno(r, path, errno);
+        const int err = errno;
+        // A socket cannot be opened at all; say what it is rather than the system's "no such
+        // device or address".
+        struct stat named {};
+        if (err == ENXIO && ::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode))
+            SetProblem(r, path, FileProblem::NotRegular, NotRegularText(named.st_mode));
+        else
+            SetErrno(r, path, err);
         return -1;
     }
     if (::fstat(fd, &st) != 0) {
@@ -129,6 +136,20 @@ std::string FileProblemText(FileProblem problem, std::size_t maxSize) {
             return "it could not be read";
     }
     return {};
+}
+
+int OpenRegularDescriptor(const std::filesystem::path& path, FileProblem& problem,
+                          std::string& why) {
+    WholeFile r;
+    struct stat st {};
+    const int fd = OpenRegular(path, r, st);
+    problem = fd < 0 ? r.Problem : FileProblem::None;
+    why = fd < 0 ? r.Why : std::string();
+    if (fd >= 0) {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    return fd;
 }
 
 std::FILE* OpenRegularFile(const std::filesystem::path& path) {

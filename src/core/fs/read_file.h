@@ -48,6 +48,13 @@ WholeFile ReadFileStart(const std::filesystem::path& path, std::size_t count);
 // opened. The test is made on the opened file, so nothing can be swapped in between.
 std::FILE* OpenRegularFile(const std::filesystem::path& path);
 
+// The same test as OpenRegularFile for a caller that reads the descriptor itself (several readers
+// in turn, each from the start): the file is opened once, without blocking, and examined as opened,
+// so no FIFO can be swapped in between; reads then block as usual. -1 when it is no regular file
+// or cannot be opened, with the problem and its reason ("it is a FIFO, not a regular file").
+int OpenRegularDescriptor(const std::filesystem::path& path, FileProblem& problem,
+                          std::string& why);
+
 // The reason text of a problem, as Why holds it ("permission denied", "it is a folder", ...).
 // `maxSize` is the limit TooLarge refers to.
 std::string FileProblemText(FileProblem problem, std::size_t maxSize = 0);

@@ -1,6 +1,11 @@
 #include "core/recovery/recovery_store.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -9,6 +14,7 @@
 #include <utility>
 
 #include "core/fs/read_file.h"
+#include "core/fs/system_error_text.h"
 #include "core/io/fragment_file.h"
 #include "core/io/read_result.h"
 #include "core/text/text_helpers.h"
@@ -36,6 +42,8 @@ std::optional<std::pair<std::string, int>> ParseStem(std::string_view stem) {
     const std::string_view session = stem.substr(0, dash);
     const std::string_view digits = stem.substr(dash + 1);
     if (!IsSessionId(session) || digits.empty() || digits.size() > 9) return std::nullopt;
+    // Only the spelling the program writes: "p1-007.csv" would be taken for "p1-7.csv".
+    if (digits.size() > 1 && digits[0] == '0') return std::nullopt;
     if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     return std::pair(std::string(session), std::stoi(std::string(digits)));
@@ -82,9 +90,10 @@ std::optional<std::string> Unescaped(std::string_view text) {
     return out;
 }
 
-// A whole decimal int64 (times in nanoseconds do not fit the fields' parser).
-std::optional<std::int64_t> ParseInt64(std::string_view text) {
-    std::int64_t value = 0;
+// A whole decimal number (times in nanoseconds do not fit the fields' parser).
+template <class Number = std::int64_t>
+std::optional<Number> ParseInt64(std::string_view text) {
+    Number value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
@@ -111,6 +120,10 @@ std::string RecoveryInfoText(const RecoveryInfo& info) {
     if (info.Stamp)
         text += "\nstamp=" + std::to_string(info.Stamp->Size) + "," +
                 std::to_string(info.Stamp->ModifiedNs);
+    // Under a key of its own, which versions that know only "stamp" pass over.
+    if (info.Stamp && (info.Stamp->Inode != 0 || info.Stamp->ChangedNs != 0))
+        text += "\nidentity=" + std::to_string(info.Stamp->Inode) + "," +
+                std::to_string(info.Stamp->ChangedNs);
     text += '\n';
     return text;
 }
@@ -120,6 +133,7 @@ std::optional<RecoveryInfo> ParseRecoveryInfo(std::string_view text, std::string
     if (lines.empty() || lines.front() != kRecoveryInfoMagic)
         return Malformed(why, "it does not start with \"" + std::string(kRecoveryInfoMagic) + "\"");
     RecoveryInfo info;
+    std::optional<std::pair<std::uint64_t, std::int64_t>> identity;
     bool havePath = false;
     bool haveTime = false;
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -149,9 +163,22 @@ std::optional<RecoveryInfo> ParseRecoveryInfo(std::string_view text, std::string
             const auto ns = comma == std::string_view::npos ? std::nullopt
                                                             : ParseInt64(value.substr(comma + 1));
             if (!size || *size < 0 || !ns) return Malformed(why, "its file stamp is damaged");
-            info.Stamp = FileStamp{*size, *ns};
+            info.Stamp = FileStamp{*size, *ns, 0, 0};
+        } else if (key == "identity") {
+            const std::size_t comma = value.find(',');
+            const auto inode = comma == std::string_view::npos
+                                   ? std::nullopt
+                                   : ParseInt64<std::uint64_t>(value.substr(0, comma));
+            const auto ns = comma == std::string_view::npos ? std::nullopt
+                                                            : ParseInt64(value.substr(comma + 1));
+            if (!inode || !ns) return Malformed(why, "its file identity is damaged");
+            identity = std::pair(*inode, *ns);
         }
         // Other keys are a later version's additions and are passed over.
+    }
+    if (info.Stamp && identity) {
+        info.Stamp->Inode = identity->first;
+        info.Stamp->ChangedNs = identity->second;
     }
     if (!havePath) return Malformed(why, "it names no document");
     if (!haveTime) return Malformed(why, "it has no time");
@@ -189,7 +216,8 @@ RecoveryFolderContents ListRecoveryFolder(const fs::path& folder) {
     std::map<std::pair<std::string, int>, RecoveryEntry> entries;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file(ec)) continue;
+        // Links are not followed: a copy is a file of the folder's own.
+        if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
         const std::string name = it->path().filename().string();
         if (name.starts_with('.')) {
             // The temporary file of a replacement that never finished.
@@ -290,20 +318,51 @@ std::vector<RecoveryCandidate> CollectRecoveries(
     return found;
 }
 
+bool EnsureRecoveryFolder(const fs::path& folder, bool create, std::string* why) {
+    const auto refuse = [&](const std::string& text) {
+        if (why) *why = "the folder " + folder.string() + " " + text;
+        return false;
+    };
+    if (folder.empty()) return refuse("has no name");
+    // The copies hold the user's documents: nobody else may read them, or put any there.
+    std::error_code ec;
+    if (create && folder.has_parent_path()) fs::create_directories(folder.parent_path(), ec);
+    if (create && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return refuse("cannot be made: " + SystemErrorText(errno));
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (!create && err == ENOENT) return true;
+        struct stat st {};
+        if (::lstat(folder.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            return refuse("is a symbolic link");
+        if (err == ENOTDIR) return refuse("is not a folder");
+        return refuse("cannot be opened: " + SystemErrorText(err));
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && st.st_uid != ::geteuid()) {
+        ok = false;
+        if (why) *why = "the folder " + folder.string() + " belongs to another user";
+    } else if (ok && (st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0) {
+        ok = false;
+        if (why)
+            *why = "the folder " + folder.string() +
+                   " cannot be made private: " + SystemErrorText(errno);
+    } else if (!ok && why) {
+        *why = "the folder " + folder.string() + " cannot be examined";
+    }
+    ::close(fd);
+    return ok;
+}
+
 WriteResult WriteRecoveryCopy(const fs::path& folder, std::string_view session, int serial,
                               std::string_view document, const RecoveryInfo& info) {
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        if (!fs::create_directories(folder, ec) && ec)
-            return {WriteProblem::Failed,
-                    "cannot make the folder " + folder.string() + ": " + ec.message()};
-        // The copies hold the user's documents: nobody else may read them.
-        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
-    }
-    if (WriteResult w = ReplaceFileAtomically(RecoveryCopyPath(folder, session, serial), document);
-        !w)
+    std::string why;
+    if (!EnsureRecoveryFolder(folder, true, &why)) return {WriteProblem::Failed, why};
+    if (WriteResult w = ReplacePrivateFile(RecoveryCopyPath(folder, session, serial), document); !w)
         return w;
-    return ReplaceFileAtomically(RecoveryInfoPath(folder, session, serial), RecoveryInfoText(info));
+    return ReplacePrivateFile(RecoveryInfoPath(folder, session, serial), RecoveryInfoText(info));
 }
 
 bool RemoveRecoveryCopy(const RecoveryEntry& entry) {

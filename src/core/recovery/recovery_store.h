@@ -14,6 +14,7 @@
 //                          time=<when the copy was written, seconds since 1970 UTC>
 //                          stamp=<size>,<mtime ns> of the document's file as the session read or
 //                                saved it (absent when it had none)
+//                          identity=<inode>,<ctime ns> of that file (absent when unknown)
 //
 // Both are replaced atomically, the copy first; a session's files that are left when its lock is
 // free are what a program that did not end normally left behind. Copies that cannot be read are
@@ -79,8 +80,9 @@ std::filesystem::path RecoveryLockPath(const std::filesystem::path& folder,
                                        std::string_view session);
 
 // What the folder holds: the copies (ordered by session, then serial), the sessions that have a
-// lock file, and temporary files of writes that never finished. Other names are passed over. A
-// missing folder holds nothing.
+// lock file, and temporary files of writes that never finished. Other names are passed over, and
+// so is anything but a regular file (a symbolic link is never followed). A missing folder holds
+// nothing.
 struct RecoveryFolderContents {
     std::vector<RecoveryEntry> Entries;
     std::vector<std::string> LockedSessions;
@@ -118,8 +120,16 @@ std::vector<RecoveryCandidate> CollectRecoveries(
     const std::filesystem::path& folder, std::string_view ownSession,
     const std::function<bool(const std::string& session)>& running);
 
-// Writes a copy: makes the folder (for this user only) when missing, then replaces the copy and
-// then its info, each atomically.
+// Makes the folder of the copies for this user only (mode 0700) when it is missing, or checks the
+// one found: it must be a folder (not a link to one) of this user's, and it is narrowed to 0700
+// when others could look inside. False, with the reason in `why`, for a folder that cannot be
+// trusted with the user's documents; then nothing may be read from it or written to it.
+// `create` false only checks, and a missing folder is fine.
+bool EnsureRecoveryFolder(const std::filesystem::path& folder, bool create, std::string* why);
+
+// Writes a copy: makes or checks the folder (EnsureRecoveryFolder), then replaces the copy and
+// then its info, each atomically, readable by this user only; a link at either name is replaced,
+// never followed.
 WriteResult WriteRecoveryCopy(const std::filesystem::path& folder, std::string_view session,
                               int serial, std::string_view document, const RecoveryInfo& info);
 

@@ -112,17 +112,18 @@ StartupArguments ParseStartupArguments(std::span<const std::string> args,
                                        const DirectoryWritableFn& writable) {
     StartupArguments result;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = TrimAsciiBlanks(args[i]);
+        // Byte for byte: blanks at either end are part of a file name.
+        const std::string_view arg = args[i];
         if (arg.empty()) continue;
         if (arg[0] != '-') {
             result.StartFile = std::string(arg);
             continue;
         }
         if (arg.size() < 2 || (arg[1] != 'I' && arg[1] != 'i')) continue;
-        std::string_view rest = TrimAsciiBlanks(arg.substr(2));
+        std::string_view rest = arg.substr(2);
         // "-I PATH" as two arguments, the way the command-line tool takes it.
         if (rest.empty() && i + 1 < args.size()) {
-            const std::string_view next = TrimAsciiBlanks(args[i + 1]);
+            const std::string_view next = args[i + 1];
             if (!next.empty() && next[0] != '-' && EndsWithIniNoCase(next)) {
                 rest = next;
                 ++i;

@@ -58,7 +58,7 @@ struct StartupArguments {
 bool DirectoryWritable(const std::string& dir);
 using DirectoryWritableFn = std::function<bool(const std::string& dir)>;
 
-// The settings file named by the text after "-I" (already trimmed): "Quillova.INI" in `currentDir`
+// The settings file named by the text after "-I": "Quillova.INI" in `currentDir`
 // when empty, the text itself when it has a directory part, else the text inside `currentDir`.
 std::string IniPathFromOption(std::string_view rest, std::string_view currentDir);
 
@@ -67,7 +67,8 @@ std::string IniPathFromOption(std::string_view rest, std::string_view currentDir
 std::string DefaultSettingsPath(std::string_view programPath, std::string_view configDir,
                                 const DirectoryWritableFn& writable = DirectoryWritable);
 
-// Reads the program's arguments (without the program name). Each is trimmed; one starting with "-I"
+// Reads the program's arguments (without the program name), each byte for byte (a file name may
+// begin or end with blanks); one starting with "-I"
 // or "-i" selects the settings file (the rest of it is the path; "-I" alone followed by a separate
 // argument ending in ".INI", in any letter case, takes that argument as the path); other arguments
 // starting with '-' are ignored; empty arguments are skipped; any other argument is the start file,

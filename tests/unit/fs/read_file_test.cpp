@@ -1,8 +1,12 @@
 #include "core/fs/read_file.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <cstring>
 #include <filesystem>
 
 #include "unit/fs/unprivileged.h"
@@ -51,6 +55,13 @@ TEST(ReadWholeFile, SaysWhyAFileCannotBeRead) {
     std::filesystem::create_symlink("loop-b", dir.File("loop-a"));
     std::filesystem::create_symlink("loop-a", dir.File("loop-b"));
     WriteFile(dir.File("big"), std::string(200, 'x'));
+    // A socket cannot even be opened; it is still named for what it is.
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(dir.File("socket").size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, dir.File("socket").c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     struct Case {
         std::string Path;
         FileProblem Problem;
@@ -59,6 +70,7 @@ TEST(ReadWholeFile, SaysWhyAFileCannotBeRead) {
     for (const Case& c : {Case{dir.File("none"), FileProblem::Missing, "no such file"},
                           Case{dir.File("folder"), FileProblem::Folder, "folder"},
                           Case{dir.File("pipe"), FileProblem::NotRegular, "FIFO"},
+                          Case{dir.File("socket"), FileProblem::NotRegular, "socket"},
                           Case{"/dev/zero", FileProblem::NotRegular, "device"},
                           Case{dir.File("loop-a"), FileProblem::LinkLoop, "loop"},
                           Case{dir.File("big"), FileProblem::TooLarge, "larger than 100 bytes"}}) {
@@ -82,6 +94,7 @@ TEST(ReadWholeFile, SaysWhyAFileCannotBeRead) {
         return f.Status == Result::Unreadable && f.Problem == FileProblem::Permission &&
                f.Why == "permission denied";
     }));
+    ::close(sock);
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "core/recovery/recovery_store.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <set>
 
+#include "unit/fs/other_users.h"
 #include "unit/settings/temp_dir.h"
 
 namespace qv {
@@ -34,6 +36,10 @@ TEST(RecoveryInfo, KeepsAnyPathBytesTheTimeAndTheStamp) {
     EXPECT_EQ(ParseRecoveryInfo(text), info);
     info.Stamp = FileStamp{0, -5};  // before 1970
     EXPECT_EQ(ParseRecoveryInfo(RecoveryInfoText(info)), info);
+    info.Stamp = FileStamp{7, 8, 18446744073709551615u, 1765120000987654321};
+    EXPECT_EQ(ParseRecoveryInfo(RecoveryInfoText(info)), info);
+    EXPECT_NE(RecoveryInfoText(info).find("\nstamp=7,8\n"), std::string::npos)
+        << "the stamp stays readable to versions that know only size and time";
 
     const RecoveryInfo untitled = Info("", 7);
     EXPECT_EQ(ParseRecoveryInfo(RecoveryInfoText(untitled)), untitled);
@@ -51,6 +57,8 @@ TEST(RecoveryInfo, RefusesDamagedTextWithAReason) {
           "Quillovarsta recovery 1\npath=/a\ntime=x\n",
           "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=5\n",
           "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=-1,5\n",
+          "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=1,5\nidentity=-1,5\n",
+          "Quillovarsta recovery 1\npath=/a\ntime=1\nstamp=1,5\nidentity=7\n",
           "Quillovarsta recovery 1\npath=/a\ntime=99999999999999999999\n",
           "Quillovarsta recovery 1\npath=/a\nno equals sign\ntime=1\n"}) {
         why.clear();
@@ -208,6 +216,88 @@ TEST(RecoveryFolder, WritingFailsWithAReasonWhereNoFolderCanBeMade) {
         WriteRecoveryCopy(fs::path(dir.File("file")) / "sub", "pA", 1, kDocument, Info("", 1));
     EXPECT_FALSE(w);
     EXPECT_FALSE(w.Error.empty());
+}
+
+mode_t ModeOf(const fs::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+TEST(RecoveryFolder, IsThisUsersAloneAndSoAreTheCopies) {
+    TempDir dir;
+    const fs::path folder = dir.File("q.INI.recovery");
+    std::string why;
+    EXPECT_TRUE(EnsureRecoveryFolder(folder, false, &why)) << "missing is fine for a look";
+    EXPECT_FALSE(fs::exists(folder));
+
+    // Found open to others (made by an older version, or by hand): narrowed before use.
+    ASSERT_TRUE(fs::create_directory(folder));
+    ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+    const mode_t old = ::umask(0);
+    const WriteResult w = WriteRecoveryCopy(folder, "pA", 1, kDocument, Info("/d/x.csv", 1));
+    ::umask(old);
+    ASSERT_TRUE(w) << w.Error;
+    EXPECT_EQ(ModeOf(folder), 0700u);
+    EXPECT_EQ(ModeOf(RecoveryCopyPath(folder, "pA", 1)), 0600u);
+    EXPECT_EQ(ModeOf(RecoveryInfoPath(folder, "pA", 1)), 0600u);
+
+    // A link at a copy's name is replaced, never written through.
+    const std::string outside = dir.File("outside.txt");
+    WriteFile(outside, "someone's file");
+    fs::remove(RecoveryCopyPath(folder, "pA", 1));
+    fs::create_symlink(outside, RecoveryCopyPath(folder, "pA", 1));
+    ASSERT_TRUE(WriteRecoveryCopy(folder, "pA", 1, kDocument, Info("/d/x.csv", 2)));
+    EXPECT_EQ(ReadFile(outside), "someone's file");
+    EXPECT_FALSE(fs::is_symlink(RecoveryCopyPath(folder, "pA", 1)));
+
+    // A link to a folder, or a file, is no folder of copies: nothing is read or written there.
+    const fs::path real = dir.File("real");
+    fs::create_directory(real);
+    const fs::path linked = dir.File("linked.recovery");
+    fs::create_symlink(real, linked);
+    why.clear();
+    EXPECT_FALSE(EnsureRecoveryFolder(linked, false, &why));
+    EXPECT_NE(why.find("symbolic link"), std::string::npos) << why;
+    EXPECT_FALSE(WriteRecoveryCopy(linked, "pA", 1, kDocument, Info("", 1)));
+    EXPECT_TRUE(fs::is_empty(real));
+    WriteFile(dir.File("plain.recovery"), "");
+    EXPECT_FALSE(EnsureRecoveryFolder(dir.File("plain.recovery"), true, &why));
+}
+
+TEST(RecoveryFolder, AnotherUsersFolderIsNotTrusted) {
+    if (*test::WhyNoOtherUsers()) GTEST_SKIP() << test::WhyNoOtherUsers();
+    TempDir dir;
+    const fs::path folder = dir.File("q.INI.recovery");
+    ASSERT_TRUE(fs::create_directory(folder));
+    ASSERT_EQ(::chown(folder.c_str(), test::kOtherUid, test::kOtherGid), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+    std::string why;
+    EXPECT_FALSE(EnsureRecoveryFolder(folder, false, &why));
+    EXPECT_NE(why.find("another user"), std::string::npos) << why;
+    EXPECT_FALSE(WriteRecoveryCopy(folder, "pA", 1, kDocument, Info("", 1)));
+    EXPECT_TRUE(fs::is_empty(folder));
+}
+
+TEST(RecoveryFolder, ListsNeitherLinksNorOtherFilesThatAreNoRegularFiles) {
+    TempDir dir;
+    const fs::path folder = dir.File("f");
+    ASSERT_TRUE(WriteRecoveryCopy(folder, "pA", 1, kDocument, Info("", 1)));
+    const std::string elsewhere = dir.File("elsewhere.csv");
+    WriteFile(elsewhere, kDocument);
+    fs::create_symlink(elsewhere, RecoveryCopyPath(folder, "pB", 1));
+    fs::create_symlink(elsewhere, folder / "pC.lock");
+    ASSERT_EQ(::mkfifo(RecoveryCopyPath(folder, "pD", 1).c_str(), 0600), 0);
+    fs::create_directory(RecoveryInfoPath(folder, "pE", 1));
+    // Another spelling of a serial would stand for a file of another name.
+    WriteFile((folder / "pF-007.csv").string(), kDocument);
+    const RecoveryFolderContents c = ListRecoveryFolder(folder);
+    ASSERT_EQ(c.Entries.size(), 1u);
+    EXPECT_EQ(c.Entries[0].Session, "pA");
+    EXPECT_TRUE(c.LockedSessions.empty());
+    const auto found = CollectRecoveries(folder, "pZ", [](const std::string&) { return false; });
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].Entry.Session, "pA");
 }
 
 }  // namespace

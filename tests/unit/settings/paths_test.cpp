@@ -27,7 +27,7 @@ TEST(SettingsLocation, CommandLineChoosesTheFile) {
     EXPECT_EQ(r.StartFile, "");
 
     EXPECT_EQ(Parse({"-I"}).IniPath, "/work/cur/Quillova.INI");
-    EXPECT_EQ(Parse({" -i "}).IniPath, "/work/cur/Quillova.INI");
+    EXPECT_EQ(Parse({"-i"}).IniPath, "/work/cur/Quillova.INI");
     EXPECT_EQ(Parse({"-Imine.ini"}).IniPath, "/work/cur/mine.ini");
     EXPECT_EQ(Parse({"-isub/Mine.INI"}).IniPath, "sub/Mine.INI")
         << "a folder part is kept as given";
