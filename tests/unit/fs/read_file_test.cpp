@@ -9,7 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "unit/fs/unprivileged.h"
+#include "unit/fs/other_users.h"
 #include "unit/settings/temp_dir.h"
 
 namespace qv {
