@@ -1,4 +1,5 @@
 // quillovarsta-cli as a user runs it: output, files written and exit codes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <iconv.h>
 #include <sys/wait.h>
@@ -662,6 +663,38 @@ TEST_F(CliTest, AUtf16DocumentIsConvertedLikeAUtf8One) {
 }  // namespace
 
 namespace {
+
+TEST_F(CliTest, AStandardOutputLeftNonBlockingStillGetsTheWholeImage) {
+    ASSERT_EQ(Cli(ini_ + "render " + kExample + " " + Q(dir_ / "page.bmp")).Code, 0);
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    // As a parent that uses non-blocking pipes hands its own end on.
+    ASSERT_EQ(::fcntl(fds[1], F_SETFL, O_NONBLOCK), 0);
+    const std::string ini = (dir_ / "test.INI").string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(fds[1], 1);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execl(kCli.c_str(), kCli.c_str(), "-I", ini.c_str(), "render", kExample.c_str(), "-",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    // The pipe fills long before the image is out: the tool meets a write that would block.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::string out;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
+        out.append(buffer, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(out == Slurp(dir_ / "page.bmp")) << out.size() << " bytes";
+}
 
 class CliExportTest : public CliTest {};
 
