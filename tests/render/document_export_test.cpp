@@ -594,13 +594,16 @@ TEST(StreamedOutput, HandsOverTheFilesBytesInPiecesAndStopsAtTheFirstRefusal) {
             d.set(), format, [&](std::string_view data) { return t.Take(data); }, d.cache, &error,
             bandBytes))
             << error;
-        // A PDF carries the second it was made; its length does not change.
-        if (format == ExportFormat::Pdf)
-            EXPECT_EQ(t.Bytes.size(), static_cast<std::size_t>(file.size()));
-        else
-            EXPECT_TRUE(t.Bytes == file.toStdString()) << name;
-        if (format == ExportFormat::Png)
+        // A PDF carries the second it was made; nothing else may differ.
+        const auto undated = [](std::string bytes) {
+            const std::size_t at = bytes.find("/CreationDate");
+            if (at != std::string::npos) bytes.erase(at, bytes.find('\n', at) - at);
+            return bytes;
+        };
+        EXPECT_TRUE(undated(t.Bytes) == undated(file.toStdString())) << name;
+        if (format == ExportFormat::Png) {
             EXPECT_LE(t.Largest, static_cast<std::size_t>(bandBytes)) << name;
+        }
         Taken refused;
         refused.RefuseAt = std::min<std::size_t>(t.Calls, 2);
         EXPECT_FALSE(qv::WriteExport(
