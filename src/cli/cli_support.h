@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QGuiApplication>
-#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
