@@ -5,7 +5,7 @@
 // JPEG (about the memory of one decoded picture). PNG export streams rows from the same banded
 // renderer and must stay within the memory of the JPEG and BMP output of the same page. An SVG of
 // the 20 picture cards holds their one file once: file_KiB about 4/3 of the JPEG's (base64), not
-// 20 times it.
+// 20 times it. The huge page to standard output takes the memory of the same output to a file.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -171,8 +171,9 @@ const char* CliPath() {
     return other && *other ? other : QV_CLI;
 }
 
+// `format` (when given) is the --format of an output to standard output ("-").
 RunResult RunCli(const std::string& document, const std::string& out,
-                 const char* subcommand = "render") {
+                 const char* subcommand = "render", const char* format = nullptr) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         const std::string ini = (WorkDir() / "bench.INI").string();
@@ -180,6 +181,7 @@ RunResult RunCli(const std::string& document, const std::string& out,
         if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr))
             ::_exit(126);
         ::execl(CliPath(), CliPath(), "-I", ini.c_str(), subcommand, document.c_str(), out.c_str(),
+                format ? "--format" : static_cast<char*>(nullptr), format,
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -194,16 +196,17 @@ RunResult RunCli(const std::string& document, const std::string& out,
     return r;
 }
 
+// `format` given: the output goes to standard output (here /dev/null) instead of `outName`.
 void RenderBenchmark(benchmark::State& state, const std::string& document, const char* outName,
-                     const char* subcommand = "render") {
+                     const char* subcommand = "render", const char* format = nullptr) {
     if (document.empty()) {
         state.SkipWithError("the document could not be written");
         return;
     }
-    const std::string out = (WorkDir() / outName).string();
+    const std::string out = format ? std::string("-") : (WorkDir() / outName).string();
     double peak = 0, cpu = 0;
     for (auto _ : state) {
-        const RunResult r = RunCli(document, out, subcommand);
+        const RunResult r = RunCli(document, out, subcommand, format);
         if (!r.Ok) {
             state.SkipWithError("quillovarsta-cli failed");
             return;
@@ -213,6 +216,7 @@ void RenderBenchmark(benchmark::State& state, const std::string& document, const
     }
     state.counters["peak_MiB"] = peak;
     state.counters["cpu_ms"] = cpu / static_cast<double>(state.iterations());
+    if (format) return;
     std::error_code ec;
     state.counters["file_KiB"] = static_cast<double>(fs::file_size(out, ec)) / 1024.0;
 }
@@ -249,6 +253,17 @@ void BM_CliExportHugePagePng(benchmark::State& state) {
     RenderBenchmark(state, HugePage(), "huge.png", "export");
 }
 BENCHMARK(BM_CliExportHugePagePng)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Standard output takes the bytes as they are made: the memory of writing a file, no file.
+void BM_CliRenderHugePageBmpToStdout(benchmark::State& state) {
+    RenderBenchmark(state, HugePage(), "", "render", "bmp");
+}
+BENCHMARK(BM_CliRenderHugePageBmpToStdout)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_CliExportHugePagePngToStdout(benchmark::State& state) {
+    RenderBenchmark(state, HugePage(), "", "export", "png");
+}
+BENCHMARK(BM_CliExportHugePagePngToStdout)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_CliRenderOnePictureCard(benchmark::State& state) {
     RenderBenchmark(state, SharedPicture(1), "picture1.jpg");

@@ -1,10 +1,12 @@
 #include "cli/cli_support.h"
 
+#include <poll.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <cerrno>
+#include <cstring>
+
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <system_error>
 
@@ -150,36 +152,27 @@ void Workspace::ReportMessages() {
     doc_->Messages().Messages.clear();
 }
 
-int WriteToStandardOutput(
-    const std::string& extension,
-    const std::function<bool(const std::string& path, std::string& error)>& write,
-    std::string& error) {
-    std::error_code ec;
-    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
-    if (ec) dir = "/tmp";
-    std::string name = (dir / ("qv-out-XXXXXX" + extension)).string();
-    const int fd = ::mkstemps(name.data(), static_cast<int>(extension.size()));
-    if (fd < 0) {
-        error = "cannot make a temporary file in " + dir.string();
-        return kExitBadInput;
-    }
-    ::close(fd);
-    const RemovedOnInterrupt guard(name);
-    int rc = kExitOk;
-    if (!write(name, error)) {
-        rc = kExitBadInput;
-    } else {
-        // Copied in pieces: the writers stream pages of any size, and so must this.
-        std::ifstream in(name, std::ios::binary);
-        if (in) std::cout << in.rdbuf();
-        std::cout.flush();
-        if (!in || in.bad() || !std::cout) {
-            error = "cannot write to standard output";
-            rc = kExitBadInput;
+bool StandardOutput::Write(std::string_view data) {
+    if (!error_.empty()) return false;
+    // Anything the streams buffered goes first, so that the bytes stay in order.
+    std::cout.flush();
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd_, data.data(), data.size());
+        if (n > 0) {
+            data.remove_prefix(static_cast<std::size_t>(n));
+            continue;
         }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // A descriptor left non-blocking by whoever made it: wait until it takes more.
+            pollfd p{fd_, POLLOUT, 0};
+            if (::poll(&p, 1, -1) >= 0 || errno == EINTR) continue;
+        }
+        error_ = "cannot write to standard output: " +
+                 std::string(n < 0 ? std::strerror(errno) : "nothing was taken");
+        return false;
     }
-    ::unlink(name.c_str());
-    return rc;
+    return true;
 }
 
 }  // namespace qv::cli

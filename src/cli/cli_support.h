@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QGuiApplication>
-#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -54,14 +53,21 @@ inline bool IsStandardOutput(const std::string& arg) {
     return arg == "-";
 }
 
-// Writers that make files only (atomically, by name) reach standard output through a temporary
-// file: `write` makes it at the path given (ending in `extension`), then its bytes are copied to
-// standard output and it is removed, also on an interrupt. Returns kExitOk, or kExitBadInput with
-// the reason in `error`.
-int WriteToStandardOutput(
-    const std::string& extension,
-    const std::function<bool(const std::string& path, std::string& error)>& write,
-    std::string& error);
+// Standard output written straight, front to back, whatever it is (a pipe, FIFO, terminal or
+// file): nothing is kept on disk and memory is what one write holds. The first failed write (the
+// reader gone with SIGPIPE ignored, a full disk) is kept and every later one refused, so that the
+// output stops and is reported once.
+class StandardOutput {
+  public:
+    explicit StandardOutput(int fd = 1) : fd_(fd) {}
+    bool Write(std::string_view data);
+    // Why a write failed ("cannot write to standard output: …"); empty while none has.
+    const std::string& Error() const { return error_; }
+
+  private:
+    int fd_;
+    std::string error_;
+};
 
 // Saves `set` as a fragment file at the command-line path `arg`; prints the failure.
 int SaveDocument(FragSet& set, const std::string& arg);

@@ -86,11 +86,12 @@ int RunExport(const CliArgs& args) {
     cache.SetPictureSource(&ws.Document().Pictures().Cache(), ws.Document().Pictures().Plugins());
     std::string error;
     if (toStdout) {
-        const auto exportTo = [&](const std::string& path, std::string& why) {
-            return ExportDocument(ws.Set(), path, format, cache, &why);
-        };
-        if (WriteToStandardOutput(std::string(ExportExtension(format)), exportTo, error) != kExitOk)
-            return Fail(kExitBadInput, error);
+        // Straight to standard output as it is made: no file is made.
+        StandardOutput stdoutWriter;
+        if (!WriteExport(
+                ws.Set(), format, [&](std::string_view data) { return stdoutWriter.Write(data); },
+                cache, &error))
+            return Fail(kExitBadInput, stdoutWriter.Error().empty() ? error : stdoutWriter.Error());
         return kExitOk;
     }
     const std::string outPath = DocumentPath(out);

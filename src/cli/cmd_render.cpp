@@ -78,12 +78,15 @@ int RunRender(const CliArgs& args) {
 
     std::string error;
     if (toStdout) {
-        const auto renderTo = [&](const std::string& path, std::string& why) {
-            RenderCache cache;
-            return SaveDocumentImage(ws.Set(), path, cache, &why) == ImageSaveStatus::Saved;
-        };
-        if (WriteToStandardOutput(extension, renderTo, error) != kExitOk)
-            return Fail(kExitBadInput, error);
+        // Straight to standard output, band by band: no file is made.
+        StandardOutput stdoutWriter;
+        RenderCache cache;
+        const ImageSaveStatus status = WriteDocumentImage(
+            ws.Set(), type, cache, [&](std::string_view data) { return stdoutWriter.Write(data); },
+            &error);
+        if (status != ImageSaveStatus::Saved)
+            return Fail(kExitBadInput,
+                        status == ImageSaveStatus::WriteFailed ? stdoutWriter.Error() : error);
         // Standard output holds the image; the description would spoil it.
         return kExitOk;
     }

@@ -23,16 +23,18 @@ namespace qv {
 
 namespace {
 
-// Qt's writers (the PDF engine) write to a QIODevice; this one appends to a file being replaced.
-class AtomicFileDevice final : public QIODevice {
+// Qt's writers (the PDF engine) write to a QIODevice; this one hands the bytes on in order.
+class OutputDevice final : public QIODevice {
   public:
-    explicit AtomicFileDevice(AtomicFileWriter& file) : file_(file) { open(QIODevice::WriteOnly); }
+    explicit OutputDevice(const OutputBytes& write) : write_(write) { open(QIODevice::WriteOnly); }
     bool Failed() const { return failed_; }
+    // The bytes go out as they come: nothing may be written back.
+    bool isSequential() const override { return true; }
 
   protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override {
-        if (failed_ || !file_.Write(std::string_view(data, static_cast<std::size_t>(size)))) {
+        if (failed_ || !write_(std::string_view(data, static_cast<std::size_t>(size)))) {
             failed_ = true;
             return -1;
         }
@@ -40,7 +42,7 @@ class AtomicFileDevice final : public QIODevice {
     }
 
   private:
-    AtomicFileWriter& file_;
+    const OutputBytes& write_;
     bool failed_ = false;
 };
 
@@ -48,33 +50,29 @@ void Fail(std::string* error, std::string text) {
     if (error) *error = std::move(text);
 }
 
-// Commits the file, or reports why it was not written: a write the file refused has its reason
-// kept by the writer; anything else is `encodeProblem`.
-bool Close(AtomicFileWriter& file, bool written, bool encoded, std::string* error,
-           const char* encodeProblem) {
-    if (!written) {
-        file.Commit(error);
-        return false;
-    }
+// How an output ended.
+enum class Outcome { Done, WriteFailed, Failed };
+
+// A write the taker refused has its reason kept by the taker; anything else is `encodeProblem`.
+Outcome Close(bool written, bool encoded, std::string* error, const char* encodeProblem) {
+    if (!written) return Outcome::WriteFailed;
     if (!encoded) {
         Fail(error, encodeProblem);
-        return false;
+        return Outcome::Failed;
     }
-    return file.Commit(error);
+    return Outcome::Done;
 }
 
-// A paint the progress stopped: the file goes (the writer is not committed).
-bool Cancelled(std::string* error) {
+// A paint the progress stopped: nothing is kept.
+Outcome Cancelled(std::string* error) {
     Fail(error, kOutputCancelled);
-    return false;
+    return Outcome::Failed;
 }
 
-bool ExportSvg(FragSet& set, const std::string& path, RenderCache& cache, std::string* error,
-               const OutputProgress& progress) {
+Outcome WriteSvg(FragSet& set, const OutputBytes& write, RenderCache& cache, std::string* error,
+                 const OutputProgress& progress) {
     const QSize size = DocumentImageSize(set);
-    AtomicFileWriter file;
-    if (!file.Open(path, error)) return false;
-    SvgPaintDevice svg(size, [&](std::string_view text) { return file.Write(text); });
+    SvgPaintDevice svg(size, [&](std::string_view text) { return write(text); });
     QPainter painter;
     bool encoded = painter.begin(&svg);
     if (encoded) {
@@ -84,16 +82,14 @@ bool ExportSvg(FragSet& set, const std::string& path, RenderCache& cache, std::s
         encoded = painter.end();
         if (!whole) return Cancelled(error);
     }
-    return Close(file, svg.Ok(), encoded, error, "the SVG file could not be made");
+    return Close(svg.Ok(), encoded, error, "the SVG file could not be made");
 }
 
-bool ExportPdf(FragSet& set, const std::string& path, RenderCache& cache, std::string* error,
-               const OutputProgress& progress) {
+Outcome WritePdf(FragSet& set, const OutputBytes& write, RenderCache& cache, std::string* error,
+                 const OutputProgress& progress) {
     const QSize size = DocumentImageSize(set);
     const double points = PdfPointsPerPixel(size.width(), size.height());
-    AtomicFileWriter file;
-    if (!file.Open(path, error)) return false;
-    AtomicFileDevice device(file);
+    OutputDevice device(write);
     bool encoded = true;
     bool whole = true;
     {
@@ -123,23 +119,19 @@ bool ExportPdf(FragSet& set, const std::string& path, RenderCache& cache, std::s
         }
     }
     if (!whole) return Cancelled(error);
-    return Close(file, !device.Failed(), encoded, error, "the PDF file could not be made");
+    return Close(!device.Failed(), encoded, error, "the PDF file could not be made");
 }
 
-bool ExportPng(FragSet& set, const std::string& path, RenderCache& cache, std::string* error,
-               std::int64_t bandBytes, const OutputProgress& progress) {
-    set.RefreshVisibility();
+Outcome WritePng(FragSet& set, const OutputBytes& write, RenderCache& cache, std::string* error,
+                 std::int64_t bandBytes, const OutputProgress& progress) {
     const QSize size = DocumentImageSize(set);
-    if (!PngFileHolds(size, error)) return false;
-    AtomicFileWriter file;
-    if (!file.Open(path, error)) return false;
     bool written = true;
     bool cancelled = false;
     PngStreamEncoder png;
     const bool encoded =
         png.Start(size.width(), size.height(),
                   [&](const char* data, std::size_t n) {
-                      return written = file.Write(std::string_view(data, n));
+                      return written = write(std::string_view(data, n));
                   }) &&
         ForEachDocumentBand(
             set, cache, size, bandBytes,
@@ -150,7 +142,37 @@ bool ExportPng(FragSet& set, const std::string& path, RenderCache& cache, std::s
             }) &&
         png.Finish();
     if (cancelled) return Cancelled(error);
-    return Close(file, written, encoded, error, "the PNG image could not be encoded");
+    return Close(written, encoded, error, "the PNG image could not be encoded");
+}
+
+// What can be refused before anything is written: a format not known, a page PNG cannot hold.
+bool Writable(FragSet& set, ExportFormat format, std::string* error) {
+    if (format == ExportFormat::Unsupported) {
+        Fail(error, "not an export file name (" + std::string(kExportExtensions) + ")");
+        return false;
+    }
+    set.RefreshVisibility();
+    return format != ExportFormat::Png || PngFileHolds(DocumentImageSize(set), error);
+}
+
+// The export in `format` handed to `write`, after Writable.
+Outcome WriteFormat(FragSet& set, ExportFormat format, const OutputBytes& write, RenderCache& cache,
+                    std::string* error, std::int64_t bandBytes, const OutputProgress& progress) {
+    switch (format) {
+        case ExportFormat::Svg:
+            return WriteSvg(set, write, cache, error, progress);
+        case ExportFormat::Pdf:
+            return WritePdf(set, write, cache, error, progress);
+        case ExportFormat::Png:
+            return WritePng(set, write, cache, error, bandBytes, progress);
+        case ExportFormat::Canvas:
+            // Made in one go in memory (milliseconds); it can only be stopped before it is written.
+            if (progress && !progress(0)) return Cancelled(error);
+            return write(JsonCanvasText(set)) ? Outcome::Done : Outcome::WriteFailed;
+        case ExportFormat::Unsupported:
+            break;
+    }
+    return Outcome::Failed;
 }
 
 }  // namespace
@@ -191,28 +213,21 @@ double PdfPointsPerPixel(int width, int height) {
 
 bool ExportDocument(FragSet& set, const std::string& path, ExportFormat format, RenderCache& cache,
                     std::string* error, std::int64_t bandBytes, const OutputProgress& progress) {
-    switch (format) {
-        case ExportFormat::Svg:
-            set.RefreshVisibility();
-            return ExportSvg(set, path, cache, error, progress);
-        case ExportFormat::Pdf:
-            set.RefreshVisibility();
-            return ExportPdf(set, path, cache, error, progress);
-        case ExportFormat::Png:
-            return ExportPng(set, path, cache, error, bandBytes, progress);
-        case ExportFormat::Canvas: {
-            // Made in one go in memory (milliseconds); it can only be stopped before it is written.
-            if (progress && !progress(0)) return Cancelled(error);
-            set.RefreshVisibility();
-            WriteResult written = SaveJsonCanvas(set, path);
-            if (!written) Fail(error, std::move(written.Error));
-            return static_cast<bool>(written);
-        }
-        case ExportFormat::Unsupported:
-            break;
-    }
-    Fail(error, "not an export file name (" + std::string(kExportExtensions) + ")");
-    return false;
+    if (!Writable(set, format, error)) return false;
+    AtomicFileWriter file;
+    if (!file.Open(path, error)) return false;
+    const Outcome outcome = WriteFormat(
+        set, format, [&](std::string_view data) { return file.Write(data); }, cache, error,
+        bandBytes, progress);
+    // The writer keeps the reason of a refused write; committing reports it and removes the file.
+    if (outcome == Outcome::WriteFailed) file.Commit(error);
+    return outcome == Outcome::Done && file.Commit(error);
+}
+
+bool WriteExport(FragSet& set, ExportFormat format, const OutputBytes& write, RenderCache& cache,
+                 std::string* error, std::int64_t bandBytes, const OutputProgress& progress) {
+    return Writable(set, format, error) &&
+           WriteFormat(set, format, write, cache, error, bandBytes, progress) == Outcome::Done;
 }
 
 }  // namespace qv

@@ -43,6 +43,14 @@ bool ExportDocument(FragSet& set, const std::string& path, ExportFormat format, 
                     std::string* error = nullptr, std::int64_t bandBytes = std::int64_t{4} << 20,
                     const OutputProgress& progress = {});
 
+// ExportDocument without a file: the export is handed to `write` front to back as it is made
+// (PNG band by band, SVG card by card, PDF as Qt's writer gives it), so that it can go to a pipe.
+// False with the reason in *error, except when `write` refused: the taker knows why then.
+bool WriteExport(FragSet& set, ExportFormat format,
+                 const std::function<bool(std::string_view data)>& write, RenderCache& cache,
+                 std::string* error = nullptr, std::int64_t bandBytes = std::int64_t{4} << 20,
+                 const OutputProgress& progress = {});
+
 // The scale from document pixels to PDF points for a page of width × height pixels: 0.75 (96
 // pixels to the inch), less when a side would pass kMaxPdfPagePoints.
 double PdfPointsPerPixel(int width, int height);

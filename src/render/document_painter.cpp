@@ -432,17 +432,85 @@ std::optional<QImage> RenderDocumentImage(const FragSet& set, RenderCache& cache
 }
 
 bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size, std::int64_t bandBytes,
-                         const std::function<bool(const QImage& band, int rows, int top)>& take) {
+                         const std::function<bool(const QImage& band, int rows, int top)>& take,
+                         bool bottomUp) {
     const std::int64_t rowBytes = std::int64_t{size.width()} * 4;
     const int rows = static_cast<int>(std::clamp<std::int64_t>(
         bandBytes / std::max<std::int64_t>(rowBytes, 1), 1, size.height()));
     QImage band(size.width(), rows, QImage::Format_RGB32);
     if (band.isNull()) return false;
-    for (int top = 0; top < size.height(); top += rows) {
+    // The same bands either way, so that both orders paint the same pixels.
+    const int bands = (size.height() + rows - 1) / rows;
+    for (int i = 0; i < bands; ++i) {
+        const int top = (bottomUp ? bands - 1 - i : i) * rows;
         RenderDocumentBand(set, cache, band, top);
         if (!take(band, std::min(rows, size.height() - top), top)) return false;
     }
     return true;
+}
+
+ImageSaveStatus WriteDocumentImage(FragSet& set, ImageFileType type, RenderCache& cache,
+                                   const OutputBytes& write, std::string* error,
+                                   std::int64_t bandBytes, const OutputProgress& progress) {
+    set.RefreshVisibility();
+    if (type == ImageFileType::Unsupported) {
+        if (error) *error = "not an image file name (.BMP or .JPG)";
+        return ImageSaveStatus::UnsupportedType;
+    }
+    const QSize size = DocumentImageSize(set);
+    if (!ImageFileHolds(type, size, error)) return ImageSaveStatus::EncodeFailed;
+
+    bool encoded = true;
+    bool written = true;
+    bool cancelled = false;
+    int rowsDone = 0;
+    // After each band: how far the rows are; false stops the bands.
+    const auto banded = [&](int rows) {
+        rowsDone += rows;
+        if (!progress || progress(static_cast<double>(rowsDone) / size.height())) return true;
+        cancelled = true;
+        return false;
+    };
+    if (type == ImageFileType::Jpeg) {
+        JpegStreamEncoder jpeg;
+        encoded = jpeg.Start(size.width(), size.height(), set.Env().JpegQuality,
+                             [&](const char* data, std::size_t n) {
+                                 return written = write(std::string_view(data, n));
+                             }) &&
+                  ForEachDocumentBand(set, cache, size, bandBytes,
+                                      [&](const QImage& band, int rows, int) {
+                                          return jpeg.WriteRows(band, rows) && banded(rows);
+                                      }) &&
+                  jpeg.Finish();
+    } else {
+        // The file holds the last row first: the bands are painted from the bottom up and each is
+        // written backwards, so the bytes go out front to back (a pipe cannot seek).
+        const std::optional<std::string> header = BmpFileHeader(size.width(), size.height());
+        std::string row(static_cast<std::size_t>(BmpRowBytes(size.width())), '\0');
+        written = header && write(*header);
+        encoded =
+            written && ForEachDocumentBand(
+                           set, cache, size, bandBytes,
+                           [&](const QImage& band, int rows, int) {
+                               for (int y = rows - 1; y >= 0; --y) {
+                                   PackBmpRow(reinterpret_cast<const QRgb*>(band.constScanLine(y)),
+                                              size.width(), row.data());
+                                   if (!write(row)) return written = false;
+                               }
+                               return banded(rows);
+                           },
+                           true);
+    }
+    if (cancelled) {
+        if (error) *error = kOutputCancelled;
+        return ImageSaveStatus::Cancelled;
+    }
+    if (!written) return ImageSaveStatus::WriteFailed;
+    if (!encoded) {
+        if (error) *error = "the image could not be encoded";
+        return ImageSaveStatus::EncodeFailed;
+    }
+    return ImageSaveStatus::Saved;
 }
 
 ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderCache& cache,
@@ -454,62 +522,18 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
         if (error) *error = "not an image file name (.BMP or .JPG)";
         return ImageSaveStatus::UnsupportedType;
     }
-    const QSize size = DocumentImageSize(set);
-    if (!ImageFileHolds(type, size, error)) return ImageSaveStatus::EncodeFailed;
+    if (!ImageFileHolds(type, DocumentImageSize(set), error)) return ImageSaveStatus::EncodeFailed;
     AtomicFileWriter file;
     if (!file.Open(path, error)) return ImageSaveStatus::WriteFailed;
-
-    bool encoded = true;
-    bool written = true;
-    bool cancelled = false;
-    // After each band: how far the rows are; false stops the bands.
-    const auto banded = [&](int rowsDone) {
-        if (!progress || progress(static_cast<double>(rowsDone) / size.height())) return true;
-        cancelled = true;
-        return false;
-    };
-    if (type == ImageFileType::Jpeg) {
-        JpegStreamEncoder jpeg;
-        encoded = jpeg.Start(size.width(), size.height(), set.Env().JpegQuality,
-                             [&](const char* data, std::size_t n) {
-                                 return written = file.Write(std::string_view(data, n));
-                             }) &&
-                  ForEachDocumentBand(set, cache, size, bandBytes,
-                                      [&](const QImage& band, int rows, int top) {
-                                          return jpeg.WriteRows(band, rows) && banded(top + rows);
-                                      }) &&
-                  jpeg.Finish();
-    } else {
-        // Rows go to their places in the bottom-up file as the bands come, top to bottom.
-        const std::optional<std::string> header = BmpFileHeader(size.width(), size.height());
-        std::string row(static_cast<std::size_t>(BmpRowBytes(size.width())), '\0');
-        written = header && file.Write(*header);
-        encoded =
-            written &&
-            ForEachDocumentBand(
-                set, cache, size, bandBytes, [&](const QImage& band, int rows, int top) {
-                    for (int y = 0; y < rows; ++y) {
-                        PackBmpRow(reinterpret_cast<const QRgb*>(band.constScanLine(y)),
-                                   size.width(), row.data());
-                        if (!file.WriteAt(BmpRowOffset(size.width(), size.height(), top + y), row))
-                            return written = false;
-                    }
-                    return banded(top + rows);
-                });
-    }
-    if (cancelled) {
-        if (error) *error = kOutputCancelled;
-        return ImageSaveStatus::Cancelled;
-    }
-    if (!written) {
+    const ImageSaveStatus status = WriteDocumentImage(
+        set, type, cache, [&](std::string_view data) { return file.Write(data); }, error, bandBytes,
+        progress);
+    if (status == ImageSaveStatus::WriteFailed) {
         // The writer keeps the reason; committing reports it and removes the file.
         file.Commit(error);
-        return ImageSaveStatus::WriteFailed;
+        return status;
     }
-    if (!encoded) {
-        if (error) *error = "the image could not be encoded";
-        return ImageSaveStatus::EncodeFailed;
-    }
+    if (status != ImageSaveStatus::Saved) return status;
     if (!file.Commit(error)) return ImageSaveStatus::WriteFailed;
     return ImageSaveStatus::Saved;
 }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/model/fragment.h"
 
@@ -111,12 +112,13 @@ bool ImageFileHolds(ImageFileType type, QSize size, std::string* error = nullptr
 // after another give exactly the whole image.
 void RenderDocumentBand(const FragSet& set, RenderCache& cache, QImage& band, int top);
 
-// Paints the image of `size` band by band (Format_RGB32, about `bandBytes` each), top to bottom,
-// handing each band, its row count and its first row to `take`; stops when `take` returns false.
-// False when a band could not be allocated or `take` stopped. Memory stays one band whatever the
-// page.
+// Paints the image of `size` band by band (Format_RGB32, about `bandBytes` each), top to bottom
+// (bottom to top when `bottomUp`), handing each band, its row count and its first row to `take`;
+// stops when `take` returns false. False when a band could not be allocated or `take` stopped.
+// Memory stays one band whatever the page.
 bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size, std::int64_t bandBytes,
-                         const std::function<bool(const QImage& band, int rows, int top)>& take);
+                         const std::function<bool(const QImage& band, int rows, int top)>& take,
+                         bool bottomUp = false);
 
 // The whole document image in one bitmap (Format_RGB32). None above kMaxImagePixels or when
 // memory runs out.
@@ -133,6 +135,18 @@ ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderC
                                   std::string* error = nullptr,
                                   std::int64_t bandBytes = std::int64_t{4} << 20,
                                   const OutputProgress& progress = {});
+
+// Takes the next bytes of an output; false when they could not be written (the output stops,
+// and the taker knows why).
+using OutputBytes = std::function<bool(std::string_view data)>;
+
+// SaveDocumentImage without a file: the image of `type` is handed to `write` front to back as the
+// bands are encoded, so that it can go to a pipe. WriteFailed when `write` refused (no
+// description: the taker has it); nothing else is kept.
+ImageSaveStatus WriteDocumentImage(FragSet& set, ImageFileType type, RenderCache& cache,
+                                   const OutputBytes& write, std::string* error = nullptr,
+                                   std::int64_t bandBytes = std::int64_t{4} << 20,
+                                   const OutputProgress& progress = {});
 
 // ---- Printing ----
 

@@ -1,4 +1,5 @@
 // quillovarsta-cli as a user runs it: output, files written and exit codes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <iconv.h>
 #include <sys/wait.h>
@@ -663,6 +664,38 @@ TEST_F(CliTest, AUtf16DocumentIsConvertedLikeAUtf8One) {
 
 namespace {
 
+TEST_F(CliTest, AStandardOutputLeftNonBlockingStillGetsTheWholeImage) {
+    ASSERT_EQ(Cli(ini_ + "render " + kExample + " " + Q(dir_ / "page.bmp")).Code, 0);
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    // As a parent that uses non-blocking pipes hands its own end on.
+    ASSERT_EQ(::fcntl(fds[1], F_SETFL, O_NONBLOCK), 0);
+    const std::string ini = (dir_ / "test.INI").string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(fds[1], 1);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execl(kCli.c_str(), kCli.c_str(), "-I", ini.c_str(), "render", kExample.c_str(), "-",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    // The pipe fills long before the image is out: the tool meets a write that would block.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::string out;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
+        out.append(buffer, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(out == Slurp(dir_ / "page.bmp")) << out.size() << " bytes";
+}
+
 class CliExportTest : public CliTest {};
 
 TEST_F(CliExportTest, ExportChoosesTheFormatByTheExtensionInAnyCase) {
@@ -736,6 +769,87 @@ TEST_F(CliExportTest, WrongUsageBadInputAndUnwritableOutputsHaveTheirExitCodes) 
     r = Cli(ini_ + "export " + kExample + " " + Q(locked));
     EXPECT_EQ(r.Code, 1);
     EXPECT_EQ(Slurp(locked), "old");
+}
+
+// A PDF file carries the time it was made; everything else must be the same byte for byte.
+std::string WithoutDate(std::string pdf) {
+    const std::string key = "/CreationDate";
+    const std::size_t at = pdf.find(key);
+    if (at != std::string::npos)
+        pdf.replace(at, std::min(pdf.find('\n', at), pdf.size()) - at, key);
+    return pdf;
+}
+
+TEST_F(CliTest, StandardOutputGetsTheFilesBytesStraightWithoutATemporaryFile) {
+    const fs::path temp = dir_ / "tmp";
+    const fs::path run = dir_ / "run";  // Qt's runtime folder, which is not ours to check
+    fs::create_directories(temp);
+    fs::create_directories(run);
+    fs::permissions(run, fs::perms::owner_all);
+    const std::string env =
+        "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=" + Q(run) + " TMPDIR=" + Q(temp) + " ";
+    struct Case {
+        const char* Command;
+        const char* File;
+        const char* Format;
+    };
+    for (const Case& c :
+         {Case{"render", "page.jpg", "jpg"}, Case{"render", "page.bmp", "bmp"},
+          Case{"export", "page.svg", "svg"}, Case{"export", "page.pdf", "pdf"},
+          Case{"export", "page.png", "png"}, Case{"export", "page.canvas", "canvas"}}) {
+        const std::string what = std::string(c.Command) + " --format " + c.Format;
+        CliRun r = Cli(ini_ + c.Command + " " + kExample + " " + Q(dir_ / c.File), env);
+        ASSERT_EQ(r.Code, 0) << what << ": " << r.Err;
+        const std::string file = Slurp(dir_ / c.File);
+        // The reader takes one byte, looks into the temporary folder while the rest waits in the
+        // pipe, then takes the rest.
+        const fs::path listing = dir_ / "listing";
+        const fs::path piped = dir_ / "piped";
+        r = Cli(ini_ + c.Command + " " + kExample + " - --format " + c.Format +
+                    " | { dd bs=1 count=1 status=none; ls -A " + Q(temp) + " >" + Q(listing) +
+                    "; cat; } >" + Q(piped),
+                env);
+        EXPECT_EQ(r.Code, 0) << what << ": " << r.Err;
+        EXPECT_EQ(Slurp(listing), "") << what << " made a temporary file";
+        EXPECT_TRUE(Names(temp).empty()) << what;
+        const std::string out = Slurp(piped);
+        if (std::string(c.Format) == "pdf") {
+            EXPECT_EQ(out.size(), file.size());
+            EXPECT_EQ(WithoutDate(out), WithoutDate(file));
+        } else {
+            EXPECT_EQ(out.size(), file.size()) << what;
+            EXPECT_TRUE(out == file) << what << " differs from the file";
+        }
+    }
+}
+
+TEST_F(CliTest, AFailedWriteToStandardOutputStopsTheOutputAndIsToldOnce) {
+    for (const char* out : {" -", " - --format jpg"}) {
+        // A full disk.
+        CliRun r = Cli(ini_ + "render " + kExample + out + " >/dev/full");
+        EXPECT_EQ(r.Code, 1) << out;
+        EXPECT_NE(r.Err.find("cannot write to standard output: No space left on device"),
+                  std::string::npos)
+            << r.Err;
+    }
+    for (const char* out : {" - --format png", " - --format svg", " - --format pdf"}) {
+        const CliRun r = Cli(ini_ + "export " + kExample + out + " >/dev/full");
+        EXPECT_EQ(r.Code, 1) << out;
+        EXPECT_NE(r.Err.find("No space left on device"), std::string::npos) << out << r.Err;
+    }
+    // A reader that went away while SIGPIPE is ignored: the tool learns it from the write.
+    const fs::path code = dir_ / "code";
+    const fs::path err = dir_ / "err";
+    for (const std::string& out :
+         {"render " + kExample + " -", "export " + kExample + " - --format png"}) {
+        Cli(ini_ + out + " 2>" + Q(err) + "; echo $? >" + Q(code) + "; } | head -c 10 >/dev/null",
+            "trap '' PIPE; { ");
+        EXPECT_EQ(Slurp(code), "1\n") << out;
+        const std::string told = Slurp(err);
+        const std::size_t at = told.find("cannot write to standard output: Broken pipe");
+        EXPECT_NE(at, std::string::npos) << told;
+        EXPECT_EQ(told.find("cannot write", at + 1), std::string::npos) << told;
+    }
 }
 
 }  // namespace

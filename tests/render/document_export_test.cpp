@@ -546,4 +546,72 @@ TEST(CanvasExport, TheExampleDocumentIsAValidCanvas) {
     EXPECT_GT(nodes.size(), 10u);
 }
 
+// The outputs as standard output takes them: handed over front to back in pieces no larger than
+// a band, the same bytes as the file, and stopped at the first write that is refused.
+TEST(StreamedOutput, HandsOverTheFilesBytesInPiecesAndStopsAtTheFirstRefusal) {
+    ExportDoc d;
+    const std::int64_t bandBytes = 640 * 4 * 37;
+    struct Taken {
+        std::string Bytes;
+        std::size_t Calls = 0, Largest = 0, RefuseAt = 0;  // RefuseAt: the call refused (1 …)
+        bool Take(std::string_view data) {
+            ++Calls;
+            Largest = std::max(Largest, data.size());
+            if (Calls == RefuseAt) return false;
+            Bytes.append(data);
+            return true;
+        }
+    };
+    std::string error;
+    for (const char* name : {"page.bmp", "page.jpg"}) {
+        const QString path = d.dir.filePath(QString::fromLatin1(name));
+        ASSERT_EQ(qv::SaveDocumentImage(d.set(), QFile::encodeName(path).toStdString(), d.cache,
+                                        &error, bandBytes),
+                  qv::ImageSaveStatus::Saved)
+            << error;
+        Taken t;
+        ASSERT_EQ(qv::WriteDocumentImage(
+                      d.set(), qv::ImageFileTypeOf(name), d.cache,
+                      [&](std::string_view data) { return t.Take(data); }, &error, bandBytes),
+                  qv::ImageSaveStatus::Saved)
+            << error;
+        EXPECT_TRUE(t.Bytes == Contents(path).toStdString()) << name;
+        EXPECT_LE(t.Largest, static_cast<std::size_t>(bandBytes)) << name;
+        Taken refused;
+        refused.RefuseAt = std::min<std::size_t>(t.Calls, 3);
+        EXPECT_EQ(qv::WriteDocumentImage(
+                      d.set(), qv::ImageFileTypeOf(name), d.cache,
+                      [&](std::string_view data) { return refused.Take(data); }, &error, bandBytes),
+                  qv::ImageSaveStatus::WriteFailed)
+            << name;
+        EXPECT_EQ(refused.Calls, refused.RefuseAt) << name << ": written on after a refusal";
+    }
+    for (const char* name : {"page.svg", "page.pdf", "page.png", "page.canvas"}) {
+        const qv::ExportFormat format = qv::ExportFormatOf(name);
+        const QByteArray file = Contents(d.Export(name, bandBytes));
+        Taken t;
+        ASSERT_TRUE(qv::WriteExport(
+            d.set(), format, [&](std::string_view data) { return t.Take(data); }, d.cache, &error,
+            bandBytes))
+            << error;
+        // A PDF carries the second it was made; nothing else may differ.
+        const auto undated = [](std::string bytes) {
+            const std::size_t at = bytes.find("/CreationDate");
+            if (at != std::string::npos) bytes.erase(at, bytes.find('\n', at) - at);
+            return bytes;
+        };
+        EXPECT_TRUE(undated(t.Bytes) == undated(file.toStdString())) << name;
+        if (format == ExportFormat::Png) {
+            EXPECT_LE(t.Largest, static_cast<std::size_t>(bandBytes)) << name;
+        }
+        Taken refused;
+        refused.RefuseAt = std::min<std::size_t>(t.Calls, 2);
+        EXPECT_FALSE(qv::WriteExport(
+            d.set(), format, [&](std::string_view data) { return refused.Take(data); }, d.cache,
+            &error, bandBytes))
+            << name;
+        EXPECT_EQ(refused.Calls, refused.RefuseAt) << name << ": written on after a refusal";
+    }
+}
+
 }  // namespace
