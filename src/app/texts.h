@@ -89,6 +89,13 @@ inline constexpr std::string_view kWhyFifo = "FIFO です。通常のファイ�
 inline constexpr std::string_view kWhySocket = "ソケットです。通常のファイルではありません";
 inline constexpr std::string_view kWhyNotRegular = "通常のファイルではありません";
 inline constexpr std::string_view kWhyLinkLoop = "シンボリックリンクが循環しています";
+inline constexpr std::string_view kWhyForeignLink =
+    "共有フォルダーにある他のユーザーのシンボリックリンクです。たどりません";
+inline constexpr std::string_view kWhyHardLinked =
+    "他のハードリンクがあり、その場で書き換えることもできません";
+inline constexpr std::string_view kWhyOthersFile =
+    "他のユーザーまたはグループのファイルで、所有者を保つことも、その場で書き換えることもできませ"
+    "ん";
 inline constexpr std::string_view kWhyTooLargeToSave =
     "文書が大きすぎます。保存すると読み込めないファイルになります";
 inline constexpr std::string_view kWhyIncomplete =

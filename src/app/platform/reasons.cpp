@@ -65,6 +65,18 @@ QString WriteFailureReason(const WriteResult& written, const std::string& path) 
             return texts::Q(texts::kWhyTooLargeToSave);
         case WriteProblem::Incomplete:
             return texts::Q(texts::kWhyIncomplete);
+        case WriteProblem::ForeignLink:
+            return texts::Q(texts::kWhyForeignLink);
+        case WriteProblem::Shared: {
+            struct stat st {};
+            const QString why = ::stat(path.c_str(), &st) == 0 && st.st_nlink > 1
+                                    ? texts::Q(texts::kWhyHardLinked)
+                                    : texts::Q(texts::kWhyOthersFile);
+            return written.SystemError
+                       ? why + QStringLiteral(" (") + SystemErrorReason(written.SystemError) +
+                             QStringLiteral(")")
+                       : why;
+        }
         case WriteProblem::Failed:
             break;
     }

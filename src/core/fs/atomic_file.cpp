@@ -270,7 +270,7 @@ WriteResult AtomicFileWriter::Start(const std::string& nativePath, bool privateF
     const fs::path path(nativePath);
     fs::path target = path;
     if (!privateFile && !ReplacementTarget(path, target))
-        return Fail(WriteProblem::Failed,
+        return Fail(WriteProblem::ForeignLink,
                     CannotWrite(path, "it is a symbolic link of another user in a shared folder"));
     struct stat st {};
     // A private file replaces whatever is at its name, a link included.
@@ -323,14 +323,15 @@ WriteResult AtomicFileWriter::Start(const std::string& nativePath, bool privateF
         Abandon();
         const std::string why = targetFd_ < 0 ? SystemErrorText(err) : "it changed meanwhile";
         return Fail(
-            WriteProblem::Failed,
+            WriteProblem::Shared,
             CannotWrite(path, st.st_nlink > 1 ? "it has other hard links and cannot be rewritten "
                                                 "in place (" +
                                                     why + ")"
                                               : "it belongs to another user or group, which this "
                                                 "user cannot give a new file, and it cannot be "
                                                 "rewritten in place (" +
-                                                    why + ")"));
+                                                    why + ")"),
+            targetFd_ < 0 ? err : 0);
     }
     return {};
 }

@@ -12,12 +12,15 @@ namespace qv {
 // Why a file was not written.
 enum class WriteProblem {
     None,
-    NoName,      // an empty path
-    ReadOnly,    // the file is write-protected (see IsReadOnlyFile)
-    NotRegular,  // the path names a folder, device, FIFO or socket
-    TooLarge,    // the caller's reader could not read it back (set by callers)
-    Incomplete,  // the document holds only part of that file (set by callers)
-    Failed,      // the system refused (missing folder, full disk, ...)
+    NoName,       // an empty path
+    ReadOnly,     // the file is write-protected (see IsReadOnlyFile)
+    NotRegular,   // the path names a folder, device, FIFO or socket
+    TooLarge,     // the caller's reader could not read it back (set by callers)
+    Incomplete,   // the document holds only part of that file (set by callers)
+    Failed,       // the system refused (missing folder, full disk, ...)
+    ForeignLink,  // a link of another user in a shared sticky folder, which is not followed
+    Shared,       // another owner's or a hard-linked file that can neither keep its owner nor be
+                  // rewritten in place
 };
 
 struct WriteResult {

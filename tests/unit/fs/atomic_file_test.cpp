@@ -301,7 +301,8 @@ TEST(ReplaceFileAtomically, AGroupMemberSavesASharedDocumentInPlace) {
     EXPECT_EQ(FileCount(folder), 1);
     EXPECT_TRUE(test::RunAsUser(test::kOtherUid, test::kOtherGid, {test::kSharedGid}, [&] {
         const WriteResult r = ReplaceFileAtomically(path, "x");
-        return !r && r.Error.find("another user") != std::string::npos;
+        return r.Problem == WriteProblem::Shared &&
+               r.Error.find("another user") != std::string::npos;
     }));
 }
 
@@ -318,7 +319,7 @@ TEST(ReplaceFileAtomically, FollowsNoOtherUsersLinkInASharedStickyFolder) {
     ASSERT_EQ(::lchown(planted.c_str(), test::kOtherUid, test::kOtherGid), 0);
 
     const WriteResult r = ReplaceFileAtomically(planted, "overwritten");
-    EXPECT_FALSE(r);
+    EXPECT_EQ(r.Problem, WriteProblem::ForeignLink);
     EXPECT_NE(r.Error.find("symbolic link of another user"), std::string::npos) << r.Error;
     EXPECT_EQ(ReadFile(victim), "mine");
     AtomicFileWriter writer;
