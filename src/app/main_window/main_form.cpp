@@ -84,6 +84,12 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
         UpdateCommands();
     });
     connect(commands_, &CommandRegistry::CommandRan, this, [this] {
+        // A refresh the command asked for is done now, in the same repaint as the command's own
+        // changes, instead of as a second repaint when the timer next ticks.
+        if (Env().RefreshPending && Env().RefreshLock <= 0) {
+            RefreshViews();
+            Env().RefreshPending = false;
+        }
         DispStatusUpdate();
         UpdateCommands();
     });
