@@ -378,19 +378,13 @@ void TMDIChild::ScheduleRepaint() {
 
 QRegion TMDIChild::PendingRepaint() const {
     if (repaintAll_) return QRegion(viewport()->rect());
-    // A region of a few rectangles is cheap to build; beyond that the union of many rectangles
-    // costs more than painting what lies between them, so their bounding rectangle is used.
-    constexpr std::size_t kMaxRegionRects = 24;
-    if (pendingRepaint_.size() <= kMaxRegionRects) {
-        QRegion region;
-        for (const QRect& r : pendingRepaint_)
-            region += r;
-        return region;
-    }
-    QRect bounds;
-    for (const QRect& r : pendingRepaint_)
-        bounds |= r;
-    return QRegion(bounds);
+    // Adding rectangles to a region one by one costs time in proportion to the region each
+    // time; uniting them pairwise, halves of equal size, keeps the whole near n log n.
+    std::vector<QRegion> parts(pendingRepaint_.begin(), pendingRepaint_.end());
+    for (std::size_t step = 1; step < parts.size(); step *= 2)
+        for (std::size_t i = 0; i + step < parts.size(); i += 2 * step)
+            parts[i] = parts[i].united(parts[i + step]);
+    return parts.empty() ? QRegion() : parts.front();
 }
 
 void TMDIChild::FlushRepaint() {
