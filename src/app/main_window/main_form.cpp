@@ -290,6 +290,10 @@ void TQuillovaMainForm::ShowAsStored() {
     Env().RefreshLock = 0;
     started_ = true;
     timer_->start();
+    // The first frame shows the start document's group list with its counts, not a timer tick
+    // (a quarter of a second) later.
+    RefreshViews();
+    Env().RefreshPending = false;
     DispStatusUpdate();
     UpdateCommands();
 }
