@@ -1,12 +1,17 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/app_services.h"
@@ -32,6 +37,37 @@ class ToolkitTranslator final : public QTranslator {
         if (qstrcmp(context, "QShortcut") == 0) return {};
         return QTranslator::translate(context, sourceText, disambiguation, n);
     }
+};
+
+// With QUILLOVARSTA_FIRST_FRAME set in the environment, the program says "first-frame" on its
+// standard output once the main window's first paint is done, and quits there when the variable
+// is "exit": start-up is timed from outside, on the real program.
+class FirstFrameReporter final : public QObject {
+  public:
+    FirstFrameReporter(QWidget& window, bool exitAfter) : window_(window), exit_(exitAfter) {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (done_ || event->type() != QEvent::Paint || !watched->isWidgetType()) return false;
+        if (static_cast<QWidget*>(watched)->window() != &window_) return false;
+        done_ = true;
+        qApp->removeEventFilter(this);
+        // Reported when every widget of this paint has been painted.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                std::fputs("first-frame\n", stdout);
+                std::fflush(stdout);
+                if (exit_) QCoreApplication::exit(0);
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
+
+  private:
+    QWidget& window_;
+    bool exit_;
+    bool done_ = false;
 };
 
 }  // namespace
@@ -77,6 +113,9 @@ int RunProgram(int argc, char** argv, const ProgramHooks& hooks) {
     CrashRecovery recovery(form, services, qv::RecoveryFolderFor(startup.IniPath));
     QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
                      &TQuillovaMainForm::OpenHandedOver);
+    std::unique_ptr<FirstFrameReporter> firstFrame;
+    if (const char* report = std::getenv("QUILLOVARSTA_FIRST_FRAME"))
+        firstFrame = std::make_unique<FirstFrameReporter>(form, std::string_view(report) == "exit");
     form.ShowAsStored();
     // Said once the window is up, so the user knows why a second program runs.
     if (role == qv::SingleInstance::Role::Failed)

@@ -60,6 +60,23 @@ class GroupListTest : public ::testing::Test {
     GroupListView* view_ = nullptr;
 };
 
+TEST(GroupListAtStart, TheFirstFrameShowsTheStartDocumentsCountsWithoutATimerTick) {
+    QTemporaryDir dir;
+    qv::StartupArguments startup;
+    startup.IniPath = QFile::encodeName(dir.filePath(QStringLiteral("s.INI"))).toStdString();
+    startup.StartFile = kExample;
+    AppServices services(startup);
+    TQuillovaMainForm form(services);
+    form.resize(900, 700);
+    form.ShowAsStored();
+    // Nothing of the event loop has run: what the window shows first is there already.
+    ASSERT_NE(form.ActiveChild(), nullptr);
+    QAbstractItemModel* rows = form.GroupList()->View()->model();
+    EXPECT_EQ(rows->index(0, 0).data().toString(), QStringLiteral("  5: 機能のアイデア"));
+    EXPECT_FALSE(services.Env().RefreshPending);
+    if (form.ActiveChild()) form.ActiveChild()->ApproveClose();
+}
+
 TEST_F(GroupListTest, RowsShowCountsAndNamesAndClicksPickTheCurrentGroup) {
     EXPECT_EQ(list_->windowTitle(), QStringLiteral("グループリスト"));
     EXPECT_EQ(form_.dockWidgetArea(list_), Qt::LeftDockWidgetArea);

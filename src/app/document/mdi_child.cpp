@@ -352,12 +352,48 @@ void TMDIChild::MoveToEdge(PageEdge edge) {
 
 // ---- Painting ----
 
+// An operation on many cards asks for a rectangle per card (two per moved card). Handing each to
+// the widget grows its dirty region one rectangle at a time, which costs far more than painting;
+// so the rectangles are collected and given to the widget as one region when the event loop next
+// turns, which is before the (low-priority) repaint request is handled.
 void TMDIChild::Invalidate(const qv::Rect& clientRect) {
-    if (!clientRect.IsEmpty()) viewport()->update(ToQRect(clientRect));
+    if (clientRect.IsEmpty() || repaintAll_) return;
+    const QRect r = ToQRect(clientRect).intersected(viewport()->rect());
+    if (r.isEmpty()) return;
+    pendingRepaint_.push_back(r);
+    ScheduleRepaint();
 }
 
 void TMDIChild::InvalidateAll() {
-    viewport()->update();
+    repaintAll_ = true;
+    pendingRepaint_.clear();
+    ScheduleRepaint();
+}
+
+void TMDIChild::ScheduleRepaint() {
+    if (repaintScheduled_) return;
+    repaintScheduled_ = true;
+    QMetaObject::invokeMethod(this, &TMDIChild::FlushRepaint, Qt::QueuedConnection);
+}
+
+QRegion TMDIChild::PendingRepaint() const {
+    if (repaintAll_) return QRegion(viewport()->rect());
+    // Adding rectangles to a region one by one costs time in proportion to the region each
+    // time; uniting them pairwise, halves of equal size, keeps the whole near n log n.
+    std::vector<QRegion> parts(pendingRepaint_.begin(), pendingRepaint_.end());
+    for (std::size_t step = 1; step < parts.size(); step *= 2)
+        for (std::size_t i = 0; i + step < parts.size(); i += 2 * step)
+            parts[i] = parts[i].united(parts[i + step]);
+    return parts.empty() ? QRegion() : parts.front();
+}
+
+void TMDIChild::FlushRepaint() {
+    if (!repaintScheduled_) return;
+    const QRegion region = PendingRepaint();
+    repaintScheduled_ = false;
+    repaintAll_ = false;
+    pendingRepaint_.clear();
+    if (!region.isEmpty()) viewport()->update(region);
 }
 
 void TMDIChild::paintEvent(QPaintEvent* event) {
@@ -382,15 +418,19 @@ void TMDIChild::paintEvent(QPaintEvent* event) {
 }
 
 void TMDIChild::SetBand(const QRect& rect) {
-    if (!bandRect_.isNull()) viewport()->update(bandRect_.adjusted(-1, -1, 1, 1));
+    if (!bandRect_.isNull()) UpdateClient(bandRect_.adjusted(-1, -1, 1, 1));
     bandRect_ = rect;
-    if (!bandRect_.isNull()) viewport()->update(bandRect_.adjusted(-1, -1, 1, 1));
+    if (!bandRect_.isNull()) UpdateClient(bandRect_.adjusted(-1, -1, 1, 1));
 }
 
 void TMDIChild::SetRubberLine(QPoint to) {
-    viewport()->update(RubberLineRect(lineEnd_));
+    UpdateClient(RubberLineRect(lineEnd_));
     lineEnd_ = to;
-    viewport()->update(RubberLineRect(lineEnd_));
+    UpdateClient(RubberLineRect(lineEnd_));
+}
+
+void TMDIChild::UpdateClient(const QRect& r) {
+    Invalidate(qv::Rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
 }
 
 QRect TMDIChild::RubberLineRect(QPoint to) const {
@@ -427,7 +467,7 @@ void TMDIChild::ApplyTool() {
     const bool lineTool = Tool() == qv::ToolMode::GroupLine;
     if (!lineTool) {
         if (set_->CurrentTool == 2) {
-            viewport()->update(RubberLineRect(lineEnd_));
+            UpdateClient(RubberLineRect(lineEnd_));
             emit StatusMessage(QString());
         }
         set_->CurrentTool = 0;
@@ -820,7 +860,7 @@ void TMDIChild::mouseReleaseEvent(QMouseEvent* event) {
         if (event->button() != handButton_) return;
         SetCursor(spaceHeld_ ? HandCursorShape() : qv::CursorShape::Default);
         handScrolling_ = false;
-        viewport()->update();
+        InvalidateAll();
         return;
     }
     switch (Tool()) {
@@ -848,7 +888,7 @@ void TMDIChild::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TMDIChild::ReleaseGroupLine(QPoint p) {
-    viewport()->update(RubberLineRect(lineEnd_));
+    UpdateClient(RubberLineRect(lineEnd_));
     // Outside every frame, or within one frame, no line is made.
     if (!set_->ReadOnly)
         set_->SetGroupLine(set_->GroupFrameAt(pressPoint_.x(), pressPoint_.y()),

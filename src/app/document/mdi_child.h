@@ -5,10 +5,12 @@
 #include <QAbstractScrollArea>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QWheelEvent>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/fs/file_stamp.h"
 #include "core/fs/read_file.h"
@@ -147,6 +149,11 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void SetCursor(qv::CursorShape shape) override;
     bool CtrlDown() const override;
 
+    // What the window will repaint for the changes asked for since the event loop last turned.
+    QRegion PendingRepaint() const;
+    // Hands those changes to the widget now as one region (otherwise done when the loop turns).
+    void FlushRepaint();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -186,6 +193,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void ClearPictureProblem();
     void SetRubberLine(QPoint to);
     QRect RubberLineRect(QPoint to) const;
+    void UpdateClient(const QRect& r);
+    void ScheduleRepaint();
     qv::CursorShape ToolCursorShape() const;
     void UpdateHint(qv::Fragment* under, QPoint globalPos);
     void ReleaseGroupLine(QPoint p);
@@ -205,6 +214,10 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     int rangeX_ = 1;
     int rangeY_ = 1;
     bool syncingScroll_ = false;
+    // Repaint requests of the running operation (client rectangles), or all of the window.
+    std::vector<QRect> pendingRepaint_;
+    bool repaintAll_ = false;
+    bool repaintScheduled_ = false;
     // Wheel turn not yet worth a pixel, in 1/120 notch × 16.
     int wheelRestX_ = 0;
     int wheelRestY_ = 0;

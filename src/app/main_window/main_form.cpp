@@ -84,6 +84,12 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
         UpdateCommands();
     });
     connect(commands_, &CommandRegistry::CommandRan, this, [this] {
+        // A refresh the command asked for is done now, in the same repaint as the command's own
+        // changes, instead of as a second repaint when the timer next ticks.
+        if (Env().RefreshPending && Env().RefreshLock <= 0) {
+            RefreshViews();
+            Env().RefreshPending = false;
+        }
         DispStatusUpdate();
         UpdateCommands();
     });
@@ -284,6 +290,10 @@ void TQuillovaMainForm::ShowAsStored() {
     Env().RefreshLock = 0;
     started_ = true;
     timer_->start();
+    // The first frame shows the start document's group list with its counts, not a timer tick
+    // (a quarter of a second) later.
+    RefreshViews();
+    Env().RefreshPending = false;
     DispStatusUpdate();
     UpdateCommands();
 }

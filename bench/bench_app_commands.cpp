@@ -1,0 +1,350 @@
+// What a user waits for after a command: the program's own main window (offscreen platform,
+// default settings, 1600 × 1000) with a 1000-card document filling the view. Each benchmark runs
+// one command through the command registry, as its key or menu item does, and is timed until the
+// document window's paint event for it has finished (the command's handler, the refresh it asks
+// for, building the repaint region and painting it). Getting each run's starting state ready is
+// left out of the timing. BM_FullViewRepaint is the yardstick: a repaint of the whole view.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_services.h"
+#include "app/commands/command_registry.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/card_commands.h"
+#include "app/main_window/main_form.h"
+#include "core/model/frag_set.h"
+#include "core/settings/paths.h"
+
+namespace {
+
+using C = CommandId;
+
+// Japanese card texts of about 30 characters.
+std::string CardText(int i) {
+    static const char* const kWords[] = {
+        "\x83\x41\x83\x43\x83\x66\x83\x41",          // アイデア
+        "\x89\xb9\x90\xba\x82\xc5\x83\x81\x83\x82",  // 音声でメモ
+        "\x8e\xca\x90\x5e\x82\xa9\x82\xe7",          // 写真から
+        "\x95\xb6\x8e\x9a\x82\xf0\x93\xc7\x82\xde",  // 文字を読む
+        "\x83\x4a\x81\x5b\x83\x68",                  // カード
+        "\x90\x46\x82\xc5\x95\xaa\x97\xde",          // 色で分類
+    };
+    std::string text;
+    for (int w = 0; w < 6; ++w)
+        text += kWords[(i * 7 + w * 5) % 6];
+    return text + std::to_string(i);
+}
+
+// Counts the paint events of a widget. The paint runs inside the event loop call that delivers
+// it, so a paint counted here is finished once that call returns.
+class PaintCounter : public QObject {
+  public:
+    int Finished = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++Finished;
+        return false;
+    }
+};
+
+struct Program {
+    QTemporaryDir dir;
+    qv::StartupArguments startup = [this] {
+        qv::StartupArguments a;
+        a.IniPath =
+            QDir::toNativeSeparators(dir.filePath(QStringLiteral("bench.ini"))).toStdString();
+        return a;
+    }();
+    AppServices services{startup};
+    TQuillovaMainForm form{services};
+    CardCommands cards{form, services};
+    TMDIChild* child = nullptr;
+    PaintCounter paints;
+    std::vector<qv::Point> places;
+
+    Program() {
+        form.resize(1600, 1000);
+        form.ShowAsStored();
+        child = form.OpenDocument("\x96\xb3\x91\xe8");
+        child->parentWidget()->showMaximized();
+        QApplication::processEvents();
+        qv::FragSet& set = child->Set();
+        // 40 × 25 overlapping cards of 12 × 3 columns over the whole view, 40 groups.
+        const int w = child->viewport()->width(), h = child->viewport()->height();
+        const int stepX = std::max(1, (w - 190) / 39), stepY = std::max(1, (h - 60) / 24);
+        for (int i = 0; i < 1000; ++i) {
+            qv::Fragment* f = set.AddFragment();
+            f->Text = CardText(i);
+            f->Group = i % 40 + 1;
+            f->Left = (i % 40) * stepX + 4;
+            f->Top = (i / 40) * stepY + 4;
+            f->Columns = 12;
+            f->Lines = 3;
+            f->Measure();
+            places.push_back(qv::Point{f->Left, f->Top});
+        }
+        for (int g = 1; g < 40; g += 2)
+            set.SetGroupLine(g, g + 1);
+        set.Recount();
+        set.RefreshVisibility();
+        child->viewport()->installEventFilter(&paints);
+        Settle();
+    }
+    ~Program() { child->ApproveClose(); }
+
+    // Runs the event loop until the document window has painted what is pending; a change
+    // left to the main window's timer is waited for (it ticks every 250 ms).
+    void Settle() {
+        const int before = paints.Finished;
+        QElapsedTimer waited;
+        waited.start();
+        QApplication::processEvents();
+        while (paints.Finished == before && waited.elapsed() < 600)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    // Every card back at its first place, selected or not, with nothing waiting to be painted.
+    void Reset(bool selected) {
+        qv::FragSet& set = child->Set();
+        const auto& frags = set.Fragments();
+        for (std::size_t i = 0; i < frags.size() && i < places.size(); ++i) {
+            frags[i]->Left = places[i].X;
+            frags[i]->Top = places[i].Y;
+            frags[i]->SetSelected(selected);
+        }
+        set.RebuildSelection();
+        set.RefreshVisibility();
+        set.RecordPositions();
+        Settle();
+    }
+    // Brings back the cards a cut or delete took.
+    void Refill() {
+        if (child->Set().Fragments().size() >= 1000) return;
+        child->Paste();
+        Settle();
+    }
+    // Selects the 100 cards of the view's top rows.
+    void SelectTop() {
+        qv::FragSet& set = child->Set();
+        int i = 0;
+        for (const auto& f : set.Fragments())
+            f->SetSelected(i++ < 100);
+        set.RebuildSelection();
+        set.RefreshVisibility();
+        Settle();
+    }
+    void Run(C id) {
+        if (!form.Commands().Run(id)) {
+            std::fprintf(stderr, "command %d not allowed\n", static_cast<int>(id));
+            std::abort();
+        }
+    }
+};
+
+// Made on first use, gone before the application is.
+std::unique_ptr<Program> theProgram;
+
+Program& TheProgram() {
+    if (!theProgram) theProgram = std::make_unique<Program>();
+    return *theProgram;
+}
+
+// Times `command` to the end of its paint; `prepare` readies each run untimed.
+void CommandToPaint(benchmark::State& state, const std::function<void(Program&)>& prepare,
+                    const std::function<void(Program&)>& command) {
+    Program& p = TheProgram();
+    for (auto _ : state) {
+        state.PauseTiming();
+        prepare(p);
+        state.ResumeTiming();
+        const int before = p.paints.Finished;
+        command(p);
+        p.Settle();
+        if (p.paints.Finished == before) {
+            state.SkipWithError("no paint");
+            break;
+        }
+    }
+    state.counters["cards"] = static_cast<double>(p.child->Set().Fragments().size());
+}
+
+void BM_FullViewRepaint(benchmark::State& state) {
+    CommandToPaint(
+        state, [](Program& p) { p.Reset(false); },
+        [](Program& p) { p.child->viewport()->update(); });
+}
+BENCHMARK(BM_FullViewRepaint)->Unit(benchmark::kMillisecond);
+
+void BM_CommandToPaint_Gather(benchmark::State& state) {
+    CommandToPaint(
+        state, [](Program& p) { p.Reset(true); }, [](Program& p) { p.Run(C::EditGather); });
+}
+BENCHMARK(BM_CommandToPaint_Gather)->Unit(benchmark::kMillisecond);
+
+void BM_CommandToPaint_Away(benchmark::State& state) {
+    CommandToPaint(
+        state, [](Program& p) { p.Reset(true); }, [](Program& p) { p.Run(C::EditAway); });
+}
+BENCHMARK(BM_CommandToPaint_Away)->Unit(benchmark::kMillisecond);
+
+void BM_CommandToPaint_Spread(benchmark::State& state) {
+    CommandToPaint(
+        state, [](Program& p) { p.Reset(true); }, [](Program& p) { p.Run(C::EditSpread); });
+}
+BENCHMARK(BM_CommandToPaint_Spread)->Unit(benchmark::kMillisecond);
+
+void BM_CommandToPaint_Undo(benchmark::State& state) {
+    CommandToPaint(
+        state,
+        [](Program& p) {
+            p.Reset(true);
+            p.Run(C::EditGather);
+            p.Settle();
+        },
+        [](Program& p) { p.Run(C::EditUndoPos); });
+}
+BENCHMARK(BM_CommandToPaint_Undo)->Unit(benchmark::kMillisecond);
+
+void BM_CommandToPaint_Redo(benchmark::State& state) {
+    CommandToPaint(
+        state,
+        [](Program& p) {
+            p.Reset(true);
+            p.Run(C::EditGather);
+            p.Settle();
+            p.Run(C::EditUndoPos);
+            p.Settle();
+        },
+        [](Program& p) { p.Run(C::EditRedoPos); });
+}
+BENCHMARK(BM_CommandToPaint_Redo)->Unit(benchmark::kMillisecond);
+
+// Cut, paste and delete work on the 100 cards of the top rows; what went comes back untimed.
+void BM_CommandToPaint_Cut(benchmark::State& state) {
+    CommandToPaint(
+        state,
+        [](Program& p) {
+            p.Refill();
+            p.SelectTop();
+        },
+        [](Program& p) { p.Run(C::EditCut); });
+    TheProgram().Refill();
+}
+BENCHMARK(BM_CommandToPaint_Cut)->Unit(benchmark::kMillisecond);
+
+void BM_CommandToPaint_Paste(benchmark::State& state) {
+    CommandToPaint(
+        state,
+        [](Program& p) {
+            while (p.child->Set().Fragments().size() > 900) {
+                p.SelectTop();
+                p.Run(C::EditCut);
+                p.Settle();
+            }
+        },
+        [](Program& p) { p.Run(C::EditPaste); });
+}
+BENCHMARK(BM_CommandToPaint_Paste)->Unit(benchmark::kMillisecond);
+
+void BM_CommandToPaint_Delete(benchmark::State& state) {
+    CommandToPaint(
+        state,
+        [](Program& p) {
+            p.Refill();
+            // Copying drops the selection: the buffer is filled first.
+            p.SelectTop();
+            p.Run(C::EditCopy);
+            p.SelectTop();
+        },
+        [](Program& p) { p.Run(C::EditDelete); });
+    TheProgram().Refill();
+}
+BENCHMARK(BM_CommandToPaint_Delete)->Unit(benchmark::kMillisecond);
+
+void BM_CommandToPaint_SelectAll(benchmark::State& state) {
+    CommandToPaint(
+        state, [](Program& p) { p.Reset(false); }, [](Program& p) { p.Run(C::EditSelAll); });
+}
+BENCHMARK(BM_CommandToPaint_SelectAll)->Unit(benchmark::kMillisecond);
+
+// A view toggle or a tool: each run switches it the other way.
+void BM_CommandToPaint_Toggle(benchmark::State& state) {
+    const auto id = static_cast<C>(state.range(0));
+    CommandToPaint(
+        state, [](Program&) {}, [id](Program& p) { p.Run(id); });
+    state.SetLabel(std::to_string(state.range(0)));
+}
+BENCHMARK(BM_CommandToPaint_Toggle)
+    ->Arg(static_cast<int>(C::ShowNamePlate))
+    ->Arg(static_cast<int>(C::ShowLinkMark))
+    ->Arg(static_cast<int>(C::ShowGFrame))
+    ->Arg(static_cast<int>(C::ShowGLine))
+    ->Unit(benchmark::kMillisecond);
+
+// The group line tool chosen with every card selected: the selection is dropped.
+void BM_CommandToPaint_LineTool(benchmark::State& state) {
+    CommandToPaint(
+        state,
+        [](Program& p) {
+            p.Run(C::ToolNrm);
+            p.Reset(true);
+        },
+        [](Program& p) { p.Run(C::ToolGLine); });
+    TheProgram().Run(C::ToolNrm);
+}
+BENCHMARK(BM_CommandToPaint_LineTool)->Unit(benchmark::kMillisecond);
+
+// One mouse-move step of dragging the 100 selected cards of the top rows by 3 pixels, delivered
+// to the document window as the window system does; timed to the end of its paint.
+void BM_DragStepToPaint(benchmark::State& state) {
+    Program& p = TheProgram();
+    p.Reset(false);
+    p.SelectTop();
+    QWidget* vp = p.child->viewport();
+    const qv::Rect r = p.child->Set().SelectionList.front()->ScreenRect;
+    QPointF at(r.Left + 5, r.Top + 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, vp->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(vp, &press);
+    p.Settle();
+    double dx = 3;
+    for (auto _ : state) {
+        at += QPointF(dx, 0);
+        dx = -dx;
+        const int before = p.paints.Finished;
+        QMouseEvent move(QEvent::MouseMove, at, vp->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(vp, &move);
+        p.Settle();
+        if (p.paints.Finished == before) {
+            state.SkipWithError("no paint");
+            break;
+        }
+    }
+    QMouseEvent release(QEvent::MouseButtonRelease, at, vp->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(vp, &release);
+    p.Settle();
+}
+BENCHMARK(BM_DragStepToPaint)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    theProgram.reset();
+    return 0;
+}

@@ -1,0 +1,140 @@
+// What the document window repaints after an operation: one paint holding every changed card,
+// only the part of the window that changed for a small change, and no later paint of its own.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPaintEvent>
+#include <QTest>
+#include <vector>
+
+#include "app/app_services.h"
+#include "app/commands/command_registry.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/card_commands.h"
+#include "app/main_window/main_form.h"
+#include "core/layout/arrange.h"
+#include "core/model/frag_set.h"
+#include "core/settings/env_data.h"
+#include "unit/model/fakes.h"
+
+namespace {
+
+// Records the region of every paint event of a widget.
+class PaintRecorder : public QObject {
+  public:
+    std::vector<QRegion> Paints;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            Paints.push_back(static_cast<QPaintEvent*>(event)->region());
+        return false;
+    }
+};
+
+QRect ToQRect(const qv::Rect& r) {
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+class RepaintRegionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        form_.Host().OnEditSelection = [](qv::FragSet&) {};
+        form_.Host().OnNewFragment = [](qv::FragSet&, const qv::NewFragmentRequest&) {};
+        form_.resize(1000, 760);
+        form_.ShowAsStored();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
+        QApplication::setActiveWindow(&form_);
+        child_ = form_.OpenDocument("\x96\xb3\x91\xe8");  // 無題
+        ASSERT_NE(child_, nullptr);
+        child_->parentWidget()->showMaximized();
+        // 10 × 8 cards in four groups over the visible part of the page.
+        for (int i = 0; i < 80; ++i)
+            cards_.push_back(qv::test::AddCard(child_->Set(), "card", i % 4 + 1, 20 + (i % 10) * 80,
+                                               20 + (i / 10) * 50));
+        child_->Set().Recount();
+        child_->Set().RefreshVisibility();
+        Settle();
+        child_->viewport()->installEventFilter(&recorder_);
+    }
+    void TearDown() override {
+        for (QMdiSubWindow* sub : form_.DocumentArea()->subWindowList())
+            if (auto* c = qobject_cast<TMDIChild*>(sub->widget())) c->ApproveClose();
+    }
+    // Runs the event loop for `ms` milliseconds, long enough for the main window's timer.
+    static void Settle(int ms = 0) {
+        QElapsedTimer t;
+        t.start();
+        do {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        } while (t.elapsed() < ms);
+    }
+    QWindow* Window() { return form_.windowHandle(); }
+    QPoint At(QPoint p) const { return child_->viewport()->mapTo(&form_, p); }
+
+    AppServices services_;
+    TQuillovaMainForm form_{services_};
+    CardCommands cardCommands_{form_, services_};
+    TMDIChild* child_ = nullptr;
+    std::vector<qv::Fragment*> cards_;
+    PaintRecorder recorder_;
+};
+
+TEST_F(RepaintRegionTest, ADragStepOfOneCardRepaintsOnlyWhereItWasAndIs) {
+    qv::Fragment* card = cards_[0];
+    const QRect before = ToQRect(card->ScreenRect);
+    const QPoint from = before.center();
+    QTest::mousePress(Window(), Qt::LeftButton, {}, At(from));
+    Settle();
+    recorder_.Paints.clear();
+    QTest::mouseEvent(QTest::MouseMove, Window(), Qt::LeftButton, {}, At(from + QPoint(7, 5)));
+    Settle();
+    const QRect after = ToQRect(card->ScreenRect);
+    ASSERT_EQ(after.topLeft(), before.topLeft() + QPoint(7, 5));
+    ASSERT_EQ(recorder_.Paints.size(), 1u);
+    const QRegion painted = recorder_.Paints.front();
+    EXPECT_TRUE(painted.contains(before));
+    EXPECT_TRUE(painted.contains(after));
+    // The far corner of the page, untouched, is not painted again.
+    EXPECT_FALSE(painted.contains(ToQRect(cards_.back()->ScreenRect)));
+    QTest::mouseRelease(Window(), Qt::LeftButton, {}, At(from + QPoint(7, 5)));
+}
+
+TEST_F(RepaintRegionTest, ADragStepOfManyCardsRepaintsEveryCardOnceInOnePaint) {
+    child_->Set().SelectAll(true);
+    Settle();
+    std::vector<QRect> before;
+    for (qv::Fragment* f : cards_)
+        before.push_back(ToQRect(f->ScreenRect));
+    const QPoint from = before[11].center();
+    QTest::mousePress(Window(), Qt::LeftButton, {}, At(from));
+    Settle();
+    recorder_.Paints.clear();
+    QTest::mouseEvent(QTest::MouseMove, Window(), Qt::LeftButton, {}, At(from + QPoint(3, 9)));
+    Settle();
+    ASSERT_EQ(recorder_.Paints.size(), 1u);
+    const QRegion painted = recorder_.Paints.front();
+    for (std::size_t i = 0; i < cards_.size(); ++i) {
+        EXPECT_TRUE(painted.contains(before[i])) << i;
+        EXPECT_TRUE(painted.contains(ToQRect(cards_[i]->ScreenRect))) << i;
+    }
+    QTest::mouseRelease(Window(), Qt::LeftButton, {}, At(from + QPoint(3, 9)));
+}
+
+TEST_F(RepaintRegionTest, CommandsPaintOnceAndNotAgainWhenTheTimerTicks) {
+    ASSERT_TRUE(form_.isActiveWindow());
+    CommandRegistry& r = form_.Commands();
+    child_->Set().SelectAll(true);
+    Settle(320);  // what opening the window asked for is done
+    for (CommandId id : {CommandId::EditGather, CommandId::EditUndoPos, CommandId::EditRedoPos,
+                         CommandId::EditSpread, CommandId::EditCut, CommandId::EditPaste}) {
+        recorder_.Paints.clear();
+        ASSERT_TRUE(r.Run(id)) << static_cast<int>(id);
+        Settle(320);
+        EXPECT_EQ(recorder_.Paints.size(), 1u) << static_cast<int>(id);
+        EXPECT_FALSE(form_.Env().RefreshPending) << static_cast<int>(id);
+    }
+}
+
+}  // namespace
