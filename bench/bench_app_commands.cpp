@@ -23,28 +23,15 @@
 #include "app/document/mdi_child.h"
 #include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
+#include "bench_card_text.h"
 #include "core/model/frag_set.h"
 #include "core/settings/paths.h"
 
 namespace {
 
-using C = CommandId;
+using qv::bench::CardText;
 
-// Japanese card texts of about 30 characters.
-std::string CardText(int i) {
-    static const char* const kWords[] = {
-        "\x83\x41\x83\x43\x83\x66\x83\x41",          // アイデア
-        "\x89\xb9\x90\xba\x82\xc5\x83\x81\x83\x82",  // 音声でメモ
-        "\x8e\xca\x90\x5e\x82\xa9\x82\xe7",          // 写真から
-        "\x95\xb6\x8e\x9a\x82\xf0\x93\xc7\x82\xde",  // 文字を読む
-        "\x83\x4a\x81\x5b\x83\x68",                  // カード
-        "\x90\x46\x82\xc5\x95\xaa\x97\xde",          // 色で分類
-    };
-    std::string text;
-    for (int w = 0; w < 6; ++w)
-        text += kWords[(i * 7 + w * 5) % 6];
-    return text + std::to_string(i);
-}
+using C = CommandId;
 
 // Counts the paint events of a widget. The paint runs inside the event loop call that delivers
 // it, so a paint counted here is finished once that call returns.
