@@ -1,19 +1,17 @@
-#include "app/main_window/export_commands.h"
+#include "app/commands/export_commands.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 
 #include "app/app_services.h"
-#include "app/main_window/main_form.h"
+#include "app/main_window/selection_commands.h"
 #include "app/output/output_run.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "render/document_painter.h"
-#include "render/offscreen_document.h"
 #include "render/picture_loader.h"
 #include "render/qt_text.h"
-#include "render/render_cache.h"
 
 namespace {
 
@@ -38,14 +36,16 @@ const ExportItem& ItemFor(qv::ExportFormat format) {
 
 }  // namespace
 
-ExportCommands::ExportCommands(TQuillovaMainForm& form, QMenu* menu)
-    : QObject(menu), form_(form), menu_(menu) {}
+ExportCommands::ExportCommands(DocumentWindows& windows, AppServices& services, QWidget* parent,
+                               QMenu* menu)
+    : QObject(menu), windows_(windows), services_(services), parent_(parent), menu_(menu) {}
 
-ExportCommands* ExportCommands::Install(TQuillovaMainForm& form, QMenu& file, QAction* after) {
+ExportCommands* ExportCommands::Install(DocumentWindows& windows, AppServices& services,
+                                        QWidget* parent, QMenu& file, QAction* after) {
     auto* menu = new QMenu(texts::Q(texts::kMenuExport), &file);
     menu->setObjectName(QStringLiteral("ExportMenu"));
     menu->menuAction()->setStatusTip(texts::Q(texts::kHintExport));
-    auto* commands = new ExportCommands(form, menu);
+    auto* commands = new ExportCommands(windows, services, parent, menu);
     for (const ExportItem& item : kItems) {
         QAction* action = menu->addAction(texts::Q(item.Texts[0]));
         const qv::ExportFormat format = item.Format;
@@ -62,7 +62,7 @@ ExportCommands* ExportCommands::Install(TQuillovaMainForm& form, QMenu& file, QA
         file.addMenu(menu);
     menu->menuAction()->setEnabled(false);
     QObject::connect(&file, &QMenu::aboutToShow, commands, [commands] {
-        commands->menu_->menuAction()->setEnabled(commands->form_.ActiveDocument() != nullptr);
+        commands->menu_->menuAction()->setEnabled(commands->windows_.ActiveDocument() != nullptr);
     });
     return commands;
 }
@@ -74,66 +74,46 @@ FileDialogRequest ExportCommands::DialogFor(qv::ExportFormat format, const qv::F
     r.Filter = texts::Q(item.Texts[2]);
     r.DefaultSuffix = QString::fromLatin1(item.Suffix);
     r.Save = true;
-    // The document's own name with the format's extension; an untitled document is offered
-    // "無題" rather than a bare extension, which would be a hidden file here.
-    QString name = document.FileName.empty() ? texts::Q(texts::kUntitled)
-                                             : QFile::decodeName(document.FileName.c_str());
-    const QFileInfo info(name);
-    if (!info.suffix().isEmpty()) name.chop(info.suffix().size() + 1);
-    r.InitialPath = name + QLatin1Char('.') + r.DefaultSuffix;
+    r.InitialPath = DefaultOutputName(document, r.DefaultSuffix);
     return r;
 }
 
 void ExportCommands::Export(qv::ExportFormat format) {
-    if (!form_.ActiveDocument()) return;
-    const FileDialogRequest request = DialogFor(format, *form_.ActiveDocument());
-    const QString chosen = form_.Services().Files().Choose(&form_, request);
+    if (!windows_.ActiveDocument()) return;
+    const FileDialogRequest request = DialogFor(format, *windows_.ActiveDocument());
+    const QString chosen = services_.Files().Choose(parent_, request);
     if (chosen.isEmpty()) return;
     // The dialog is modal, but the document may have gone meanwhile (a close from another
     // instance); look again.
-    qv::FragSet* document = form_.ActiveDocument();
+    qv::FragSet* document = windows_.ActiveDocument();
     if (!document) return;
 
-    std::string error;
     // A page no PNG may hold is refused at once, in the program's words.
     document->RefreshVisibility();
     const QSize page = qv::DocumentImageSize(*document);
-    if (format == qv::ExportFormat::Png && !qv::PngFileHolds(page)) {
+    if (format == qv::ExportFormat::Png && !qv::ExportFormatHolds(format, page)) {
         const QString text =
             QLatin1Char('[') + chosen + texts::Q(texts::kExportFailed) +
             texts::Q(texts::kPngTooLarge).arg(qv::kMaxPngSide).arg(page.width()).arg(page.height());
-        form_.Services().Prompts().Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
+        services_.Prompts().Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
         return;
     }
-    form_.ShowMessage(texts::Q(texts::kExporting));
-    bool written = false;
+    windows_.ShowMessage(texts::Q(texts::kExporting));
     // The program's pictures, plug-in formats included, as printing has them.
-    qv::FilePictureLoader& files = form_.Services().PictureFiles();
-    qv::PictureCache* pictures = &files.Cache();
-    const qv::SpiUnit* plugins = files.Plugins();
-    const DocumentSnapshot snapshot(*document);
-    const std::string path = QFile::encodeName(chosen).toStdString();
-    const OutputRun run =
-        RunOutput(&form_, request.Title, texts::Q(texts::kExporting),
-                  [&](const qv::OutputProgress& progress) {
-                      const auto copy = snapshot.Make(plugins, pictures);
-                      qv::RenderCache cache;
-                      cache.SetPictureSource(pictures, plugins);
-                      written = qv::ExportDocument(copy->Set(), path, format, cache, &error,
-                                                   std::int64_t{4} << 20, progress);
-                  });
+    const OutputFileRun run = WriteOutputFile(parent_, request.Title, texts::Q(texts::kExporting),
+                                              *document, chosen, format, &services_.PictureFiles());
     // Cancelled before the end: nothing was written. (A Cancel that came as the last bytes went
     // out is too late; the file is complete and is reported as written.)
-    if (run == OutputRun::Cancelled && !written) {
-        form_.ShowMessage(QString());
+    if (run.Run == OutputRun::Cancelled && !run.Written) {
+        windows_.ShowMessage(QString());
         return;
     }
-    if (written) {
-        form_.ShowMessage(chosen + texts::Q(texts::kExported));
+    if (run.Written) {
+        windows_.ShowMessage(chosen + texts::Q(texts::kExported));
         return;
     }
-    form_.ShowMessage(QString());
-    const QString text =
-        QLatin1Char('[') + chosen + texts::Q(texts::kExportFailed) + QString::fromStdString(error);
-    form_.Services().Prompts().Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
+    windows_.ShowMessage(QString());
+    const QString text = QLatin1Char('[') + chosen + texts::Q(texts::kExportFailed) +
+                         QString::fromStdString(run.Written.Error);
+    services_.Prompts().Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
 }
