@@ -157,14 +157,6 @@ std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size,
     return Decode(nullptr, data, size, limits);
 }
 
-std::optional<QImage> DecodeJpegFile(const std::string& systemPath, const JpegLimits& limits) {
-    std::FILE* file = std::fopen(systemPath.c_str(), "rbe");
-    if (!file) return std::nullopt;
-    std::optional<QImage> image = Decode(file, nullptr, 0, limits);
-    std::fclose(file);
-    return image;
-}
-
 std::optional<QImage> DecodeJpegStream(std::FILE* file, const JpegLimits& limits) {
     if (!file) return std::nullopt;
     return Decode(file, nullptr, 0, limits);

@@ -45,8 +45,6 @@ struct JpegLimits {
 std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size,
                                  const JpegLimits& limits = {});
 
-// The same for a file, by its file-system name (UTF-8).
-std::optional<QImage> DecodeJpegFile(const std::string& systemPath, const JpegLimits& limits = {});
 // The same for a file already open for reading, from where it stands.
 std::optional<QImage> DecodeJpegStream(std::FILE* file, const JpegLimits& limits = {});
 
