@@ -21,9 +21,8 @@
 #include "render/qt_text.h"
 #include "render/render_cache.h"
 
-DocumentOutput::DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent,
-                               std::function<void(const QString&)> status)
-    : env_(env), prompts_(prompts), parent_(parent), status_(std::move(status)) {
+DocumentOutput::DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent)
+    : env_(env), prompts_(prompts), parent_(parent) {
     ConfirmPrint = [this](QPrinter& printer) {
         QPrintDialog dlg(&printer, parent_);
         return dlg.exec() == QDialog::Accepted;
@@ -62,7 +61,7 @@ void DocumentOutput::Warn(const QString& text) const {
 }
 
 void DocumentOutput::FilePrint(qv::FragSet& document) {
-    if (status_) status_(texts::Q(texts::kPrinterSetup));
+    emit StatusMessage(texts::Q(texts::kPrinterSetup));
     QPrinter& printer = Printer();
     printer.setPageOrientation(QPageLayout::Landscape);
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
@@ -71,7 +70,7 @@ void DocumentOutput::FilePrint(qv::FragSet& document) {
         printer.setOutputFileName(document.FileName.empty() ? QDir(QDir::homePath()).filePath(name)
                                                             : QFileInfo(name).absoluteFilePath());
     }
-    if (status_) status_(QString());
+    emit StatusMessage(QString());
     if (ConfirmPrint && ConfirmPrint(printer)) PrintDocument(printer, document);
 }
 
@@ -140,11 +139,11 @@ void DocumentOutput::FileImgOut(qv::FragSet& document) {
         return;
     }
 
-    if (status_) status_(texts::Q(texts::kSavingImage));
+    emit StatusMessage(texts::Q(texts::kSavingImage));
     const OutputFileRun run =
         WriteOutputFile(parent_, texts::Q(texts::kImageOutputTitle), texts::Q(texts::kSavingImage),
                         document, path, format, pictures_);
-    if (status_) status_(QString());
+    emit StatusMessage(QString());
     if (run.Written || run.Written.Problem == qv::WriteProblem::Cancelled) return;
     Warn(texts::Q(texts::kImageSaveFailed).arg(path, QString::fromStdString(run.Written.Error)));
 }
