@@ -1,7 +1,5 @@
 #include "app/commands/export_commands.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QMenu>
 
 #include "app/app_services.h"
@@ -18,14 +16,13 @@ namespace {
 struct ExportItem {
     qv::ExportFormat Format;
     const std::string_view* Texts;  // caption, dialog title, filter
-    const char* Suffix;
 };
 
 constexpr ExportItem kItems[] = {
-    {qv::ExportFormat::Svg, texts::kExportSvg, "svg"},
-    {qv::ExportFormat::Pdf, texts::kExportPdf, "pdf"},
-    {qv::ExportFormat::Png, texts::kExportPng, "png"},
-    {qv::ExportFormat::Canvas, texts::kExportCanvas, "canvas"},
+    {qv::ExportFormat::Svg, texts::kExportSvg},
+    {qv::ExportFormat::Pdf, texts::kExportPdf},
+    {qv::ExportFormat::Png, texts::kExportPng},
+    {qv::ExportFormat::Canvas, texts::kExportCanvas},
 };
 
 const ExportItem& ItemFor(qv::ExportFormat format) {
@@ -72,7 +69,11 @@ FileDialogRequest ExportCommands::DialogFor(qv::ExportFormat format, const qv::F
     FileDialogRequest r;
     r.Title = texts::Q(item.Texts[1]);
     r.Filter = texts::Q(item.Texts[2]);
-    r.DefaultSuffix = QString::fromLatin1(item.Suffix);
+    // The format's extension without its dot.
+    std::string_view extension = qv::ExportExtension(format);
+    if (!extension.empty()) extension.remove_prefix(1);
+    r.DefaultSuffix =
+        QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
     r.Save = true;
     r.InitialPath = DefaultOutputName(document, r.DefaultSuffix);
     return r;
