@@ -1,6 +1,6 @@
 // Printing a document on one page and saving it as a BMP or JPEG picture: the commands FilePrint
 // and FileImgOut with their dialogs, status texts and messages. The drawing itself is the render
-// layer's (PrintDocumentPage, SaveDocumentImage), run beside the window on a copy of the document
+// layer's (PrintDocumentPage, ExportDocument), run beside the window on a copy of the document
 // behind a progress dialog with Cancel (RunOutput); each output has a render cache of its own.
 #pragma once
 
