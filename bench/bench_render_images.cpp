@@ -1,16 +1,15 @@
-// Image output and picture loading. The document image of a default fixed page is 2000 x 1500
-// pixels; saving it (drawing 1000 cards included) must stay within 250 ms, so the encoding alone
-// has to be a small part of that.
+// JPEG encoding and picture loading. The document image of a default fixed page is 2000 x 1500
+// pixels; saving it (drawing 1000 cards included, BM_SaveDocumentImageJpeg100 in
+// bench_render_paint.cpp) must stay within 250 ms, so the encoding alone has to be a small part of
+// that.
 #include <benchmark/benchmark.h>
 
 #include <QImage>
 #include <QPainter>
 #include <cstdlib>
-#include <filesystem>
 #include <random>
 #include <string>
 
-#include "render/image_file.h"
 #include "render/jpeg_codec.h"
 #include "render/picture.h"
 
@@ -59,26 +58,6 @@ void BM_EncodeJpegQuality75(benchmark::State& state) {
         benchmark::DoNotOptimize(qv::EncodeJpeg(page, 75));
 }
 BENCHMARK(BM_EncodeJpegQuality75)->Unit(benchmark::kMillisecond);
-
-void BM_EncodeBmp(benchmark::State& state) {
-    const QImage& page = DocumentPage();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(qv::EncodeBmp(page));
-}
-BENCHMARK(BM_EncodeBmp)->Unit(benchmark::kMillisecond);
-
-// The whole file step of image output: encode, write beside the target, flush to disk, rename.
-void BM_SaveImageFileJpeg(benchmark::State& state) {
-    const QImage& page = DocumentPage();
-    const std::string path =
-        (std::filesystem::temp_directory_path() / "qv_bench_page.jpg").string();
-    for (auto _ : state) {
-        if (qv::SaveImageFile(page, path, 100) != qv::ImageSaveStatus::Saved)
-            state.SkipWithError("the image could not be saved");
-    }
-    std::filesystem::remove(path);
-}
-BENCHMARK(BM_SaveImageFileJpeg)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeJpeg(benchmark::State& state) {
     const auto jpeg = qv::EncodeJpeg(DocumentPage(), 90);

@@ -18,6 +18,7 @@
 
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
+#include "render/document_export.h"
 #include "render/document_painter.h"
 #include "render/offscreen_document.h"
 #include "render/render_cache.h"
@@ -182,9 +183,9 @@ void BM_SaveDocumentImageJpeg100(benchmark::State& state) {
     const std::filesystem::path out =
         std::filesystem::temp_directory_path() / "bench_render_paint_page.jpg";
     for (auto _ : state) {
-        std::string error;
-        const auto status = qv::SaveDocumentImage(set, out.string(), fx.cache, &error);
-        if (status != qv::ImageSaveStatus::Saved) state.SkipWithError(error.c_str());
+        const qv::WriteResult written =
+            qv::ExportDocument(set, out.string(), qv::ExportFormat::Jpeg, fx.cache);
+        if (!written) state.SkipWithError(written.Error.c_str());
     }
     std::error_code ec;
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(out, ec));

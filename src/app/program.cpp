@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/commands/command_registry.h"
+#include "app/commands/export_commands.h"
 #include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/single_instance.h"
@@ -109,6 +111,8 @@ int RunProgram(int argc, char** argv, const ProgramHooks& hooks) {
     if (hooks.ServicesReady) hooks.ServicesReady(services);
     TQuillovaMainForm form(services);
     CardCommands cards(form, services);
+    ExportCommands::Install(cards, services, &form, *form.MainMenu(0),
+                            form.Commands().Action(CommandId::FileImgOut));
     // The copies of unsaved changes belong to the settings file, as the running program does.
     CrashRecovery recovery(form, services, qv::RecoveryFolderFor(startup.IniPath));
     QObject::connect(&instance, &qv::SingleInstance::Activated, &form,

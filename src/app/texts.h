@@ -201,6 +201,18 @@ inline constexpr std::string_view kExportFailed = "]を書き出せませんで�
 // Image card text of a dropped picture.
 inline constexpr std::string_view kImageCardText = "#画像";
 
+// ---- Output: image output and printing (app/output) ----
+// The image output dialog's types: a bitmap, a JPEG.
+inline constexpr std::string_view kImageFilters[2] = {"ビットマップファイル (*.BMP)",
+                                                      "JPEGファイル(*.JPG)"};
+inline constexpr std::string_view kPrinterSetup = "プリンタ設定中...";
+inline constexpr std::string_view kPrintFailed = "[%1]印刷できませんでした";  // %1: printer or file
+// %1: the path.
+inline constexpr std::string_view kImageNameNeeded =
+    "[%1]画像は .BMP か .JPG の名前で保存してください";
+// %1: the path, %2: why.
+inline constexpr std::string_view kImageSaveFailed = "[%1]画像を保存できませんでした\n%2";
+
 inline QString Q(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }

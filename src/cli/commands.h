@@ -52,10 +52,9 @@ int RunMerge(const CliArgs& args);
 int RunExportText(const CliArgs& args);
 int RunImportText(const CliArgs& args);
 
-// render DOC OUT [--quality N]: the document image as BMP or JPEG (cmd_render.cpp).
-int RunRender(const CliArgs& args);
-
-// export DOC OUT [--format F]: the document as SVG, PDF, PNG or JSON Canvas (cmd_export.cpp).
+// The document output (cmd_export.cpp): export DOC OUT [--format F], the document as SVG, PDF,
+// PNG or JSON Canvas; render DOC OUT [--quality N] [--format F], its image as BMP or JPEG.
 int RunExport(const CliArgs& args);
+int RunRender(const CliArgs& args);
 
 }  // namespace qv::cli

@@ -221,13 +221,6 @@ int RoundHalfUp(double v) {
     return FloorToInt(v + 0.5);
 }
 
-QImage RenderCardImage(const Fragment& f, const EnvData& env, RenderCache& cache) {
-    const int w = f.Width(), h = f.Height();
-    if (f.Kind == FragmentKind::Image || w <= 0 || h <= 0) return {};
-    if (std::int64_t{w} * h > kMaxCachedCardPixels) return {};
-    return RenderCardPart(f, env, cache, QRect(0, 0, w, h));
-}
-
 void DrawCard(QPainter& painter, const Fragment& f, const EnvData& env, RenderCache& cache,
               const Rect& clientRect) {
     DrawCard(painter, f, env, cache, clientRect, f.ScreenRect.Intersected(clientRect));

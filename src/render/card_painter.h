@@ -40,10 +40,6 @@ void DrawCard(QPainter& painter, const Fragment& fragment, const EnvData& env, R
 void DrawCard(QPainter& painter, const Fragment& fragment, const EnvData& env, RenderCache& cache,
               const Rect& clientRect, const Rect& visible);
 
-// The image of a text, name-plate or symbol card as DrawCard caches it: Width() × Height() pixels,
-// transparent around a symbol's text. A null image for picture cards and empty cards.
-QImage RenderCardImage(const Fragment& fragment, const EnvData& env, RenderCache& cache);
-
 // How DrawScaled draws.
 struct ScaledDraw {
     double Scale = 1;         // document pixels to target pixels

@@ -7,13 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/fs/atomic_file.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "render/card_painter.h"
 #include "render/colors.h"
 #include "render/frame_painter.h"
-#include "render/jpeg_codec.h"
 #include "render/render_cache.h"
 #include "render/text_face.h"
 
@@ -382,31 +380,6 @@ QSize DocumentImageSize(const FragSet& set) {
     return QSize(static_cast<int>(w), static_cast<int>(h));
 }
 
-bool ImageFileHolds(ImageFileType type, QSize size, std::string* error) {
-    const std::string dims = std::to_string(size.width()) + " x " + std::to_string(size.height());
-    if (type == ImageFileType::Jpeg &&
-        (size.width() > kMaxJpegSide || size.height() > kMaxJpegSide)) {
-        if (error)
-            *error = "a JPEG file cannot hold a page of " + dims + " pixels (at most " +
-                     std::to_string(kMaxJpegSide) + " a side)";
-        return false;
-    }
-    if (type == ImageFileType::Bmp && !BmpFileHeader(size.width(), size.height())) {
-        if (error) *error = "a bitmap file cannot hold a page of " + dims + " pixels";
-        return false;
-    }
-    return true;
-}
-
-bool PngFileHolds(QSize size, std::string* error) {
-    if (size.width() <= kMaxPngSide && size.height() <= kMaxPngSide) return true;
-    if (error)
-        *error = "a PNG file is limited to " + std::to_string(kMaxPngSide) +
-                 " pixels a side; this page is " + std::to_string(size.width()) + " x " +
-                 std::to_string(size.height()) + " pixels";
-    return false;
-}
-
 void RenderDocumentBand(const FragSet& set, RenderCache& cache, QImage& band, int top) {
     band.fill(ToQColor(set.Env().Colors.Background));
     QPainter painter(&band);
@@ -447,95 +420,6 @@ bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size, std
         if (!take(band, std::min(rows, size.height() - top), top)) return false;
     }
     return true;
-}
-
-ImageSaveStatus WriteDocumentImage(FragSet& set, ImageFileType type, RenderCache& cache,
-                                   const OutputBytes& write, std::string* error,
-                                   std::int64_t bandBytes, const OutputProgress& progress) {
-    set.RefreshVisibility();
-    if (type == ImageFileType::Unsupported) {
-        if (error) *error = "not an image file name (.BMP or .JPG)";
-        return ImageSaveStatus::UnsupportedType;
-    }
-    const QSize size = DocumentImageSize(set);
-    if (!ImageFileHolds(type, size, error)) return ImageSaveStatus::EncodeFailed;
-
-    bool encoded = true;
-    bool written = true;
-    bool cancelled = false;
-    int rowsDone = 0;
-    // After each band: how far the rows are; false stops the bands.
-    const auto banded = [&](int rows) {
-        rowsDone += rows;
-        if (!progress || progress(static_cast<double>(rowsDone) / size.height())) return true;
-        cancelled = true;
-        return false;
-    };
-    if (type == ImageFileType::Jpeg) {
-        JpegStreamEncoder jpeg;
-        encoded = jpeg.Start(size.width(), size.height(), set.Env().JpegQuality,
-                             [&](const char* data, std::size_t n) {
-                                 return written = write(std::string_view(data, n));
-                             }) &&
-                  ForEachDocumentBand(set, cache, size, bandBytes,
-                                      [&](const QImage& band, int rows, int) {
-                                          return jpeg.WriteRows(band, rows) && banded(rows);
-                                      }) &&
-                  jpeg.Finish();
-    } else {
-        // The file holds the last row first: the bands are painted from the bottom up and each is
-        // written backwards, so the bytes go out front to back (a pipe cannot seek).
-        const std::optional<std::string> header = BmpFileHeader(size.width(), size.height());
-        std::string row(static_cast<std::size_t>(BmpRowBytes(size.width())), '\0');
-        written = header && write(*header);
-        encoded =
-            written && ForEachDocumentBand(
-                           set, cache, size, bandBytes,
-                           [&](const QImage& band, int rows, int) {
-                               for (int y = rows - 1; y >= 0; --y) {
-                                   PackBmpRow(reinterpret_cast<const QRgb*>(band.constScanLine(y)),
-                                              size.width(), row.data());
-                                   if (!write(row)) return written = false;
-                               }
-                               return banded(rows);
-                           },
-                           true);
-    }
-    if (cancelled) {
-        if (error) *error = kOutputCancelled;
-        return ImageSaveStatus::Cancelled;
-    }
-    if (!written) return ImageSaveStatus::WriteFailed;
-    if (!encoded) {
-        if (error) *error = "the image could not be encoded";
-        return ImageSaveStatus::EncodeFailed;
-    }
-    return ImageSaveStatus::Saved;
-}
-
-ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderCache& cache,
-                                  std::string* error, std::int64_t bandBytes,
-                                  const OutputProgress& progress) {
-    set.RefreshVisibility();
-    const ImageFileType type = ImageFileTypeOf(path);
-    if (type == ImageFileType::Unsupported) {
-        if (error) *error = "not an image file name (.BMP or .JPG)";
-        return ImageSaveStatus::UnsupportedType;
-    }
-    if (!ImageFileHolds(type, DocumentImageSize(set), error)) return ImageSaveStatus::EncodeFailed;
-    AtomicFileWriter file;
-    if (!file.Open(path, error)) return ImageSaveStatus::WriteFailed;
-    const ImageSaveStatus status = WriteDocumentImage(
-        set, type, cache, [&](std::string_view data) { return file.Write(data); }, error, bandBytes,
-        progress);
-    if (status == ImageSaveStatus::WriteFailed) {
-        // The writer keeps the reason; committing reports it and removes the file.
-        file.Commit(error);
-        return status;
-    }
-    if (status != ImageSaveStatus::Saved) return status;
-    if (!file.Commit(error)) return ImageSaveStatus::WriteFailed;
-    return ImageSaveStatus::Saved;
 }
 
 // ---- Printing ----

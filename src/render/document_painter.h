@@ -17,8 +17,6 @@
 
 #include "core/model/fragment.h"
 
-#include "render/image_file.h"
-
 class QPainter;
 
 namespace qv {
@@ -89,23 +87,13 @@ void PaintDocumentWindow(QPainter& painter, const FragSet& set, RenderCache& cac
 
 // ---- Image output ----
 
-// The most pixels RenderDocumentImage puts in one bitmap; files are written in bands instead.
+// The most pixels RenderDocumentImage puts in one bitmap; files are written in bands instead
+// (render/document_export.h).
 inline constexpr long long kMaxImagePixels = 200LL * 1000 * 1000;
-// The largest side a JPEG holds; PNG pages are held to the same, so that a page stretched far
-// out by one distant card is refused at once instead of being encoded for days.
-inline constexpr int kMaxJpegSide = 65500;
-inline constexpr int kMaxPngSide = kMaxJpegSide;
-
-// Whether a PNG page of `size` is within kMaxPngSide; false with the reason, naming the limit.
-bool PngFileHolds(QSize size, std::string* error = nullptr);
 
 // Size of the document image: the whole page when division lines show, otherwise the used area
 // grown by 5 % (floor) with the page origin kept at the top-left.
 QSize DocumentImageSize(const FragSet& set);
-
-// Whether a file of `type` can hold an image of `size`: a JPEG side is at most 65500 pixels, a
-// bitmap file at most 4 GiB. False with the reason in *error.
-bool ImageFileHolds(ImageFileType type, QSize size, std::string* error = nullptr);
 
 // Paints the rows [top, top + band.height()) of the document image into `band` (its width is the
 // image's): page colour, division lines, cards at full size, frames, lines. Bands painted one
@@ -123,30 +111,6 @@ bool ForEachDocumentBand(const FragSet& set, RenderCache& cache, QSize size, std
 // The whole document image in one bitmap (Format_RGB32). None above kMaxImagePixels or when
 // memory runs out.
 std::optional<QImage> RenderDocumentImage(const FragSet& set, RenderCache& cache);
-
-// Image output: refreshes visibility, then writes the document image to `path` (a file-system path)
-// as its extension says: ".BMP" a Windows bitmap, ".JPG" (or ".JPEG") a baseline JPEG of quality
-// JpegQuality. Any other extension writes nothing (UnsupportedType). The image is painted in
-// bands of about `bandBytes` straight into the encoder, so memory does not grow with the page.
-// The file is replaced atomically; every failure comes back as a status, with a description in
-// *error.
-// `progress` (when given) follows the bands and may stop the output (Cancelled).
-ImageSaveStatus SaveDocumentImage(FragSet& set, const std::string& path, RenderCache& cache,
-                                  std::string* error = nullptr,
-                                  std::int64_t bandBytes = std::int64_t{4} << 20,
-                                  const OutputProgress& progress = {});
-
-// Takes the next bytes of an output; false when they could not be written (the output stops,
-// and the taker knows why).
-using OutputBytes = std::function<bool(std::string_view data)>;
-
-// SaveDocumentImage without a file: the image of `type` is handed to `write` front to back as the
-// bands are encoded, so that it can go to a pipe. WriteFailed when `write` refused (no
-// description: the taker has it); nothing else is kept.
-ImageSaveStatus WriteDocumentImage(FragSet& set, ImageFileType type, RenderCache& cache,
-                                   const OutputBytes& write, std::string* error = nullptr,
-                                   std::int64_t bandBytes = std::int64_t{4} << 20,
-                                   const OutputProgress& progress = {});
 
 // ---- Printing ----
 

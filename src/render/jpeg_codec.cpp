@@ -145,33 +145,6 @@ std::optional<QImage> Decode(std::FILE* file, const std::uint8_t* data, std::siz
     return image;
 }
 
-bool RunEncode(jpeg_compress_struct* cinfo, ErrorManager* err, const QImage* image, int quality,
-               unsigned char** buffer, unsigned long* size) {
-    if (setjmp(err->Jump)) return false;
-    jpeg_mem_dest(cinfo, buffer, size);
-    cinfo->image_width = static_cast<JDIMENSION>(image->width());
-    cinfo->image_height = static_cast<JDIMENSION>(image->height());
-    cinfo->input_components = 4;
-    cinfo->in_color_space = kNativeRgb32;
-    jpeg_set_defaults(cinfo);
-    jpeg_set_quality(cinfo, quality, TRUE);  // TRUE: quantisation tables stay baseline
-    if (quality >= 90) {
-        for (int i = 0; i < cinfo->num_components; ++i) {
-            cinfo->comp_info[i].h_samp_factor = 1;
-            cinfo->comp_info[i].v_samp_factor = 1;
-        }
-    }
-    jpeg_start_compress(cinfo, TRUE);
-    while (cinfo->next_scanline < cinfo->image_height) {
-        // libjpeg takes non-const rows but only reads them.
-        JSAMPROW row =
-            const_cast<JSAMPROW>(image->constScanLine(static_cast<int>(cinfo->next_scanline)));
-        jpeg_write_scanlines(cinfo, &row, 1);
-    }
-    jpeg_finish_compress(cinfo);
-    return true;
-}
-
 }  // namespace
 
 int ClampJpegQuality(int quality) {
@@ -184,40 +157,9 @@ std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size,
     return Decode(nullptr, data, size, limits);
 }
 
-std::optional<QImage> DecodeJpegFile(const std::string& systemPath, const JpegLimits& limits) {
-    std::FILE* file = std::fopen(systemPath.c_str(), "rbe");
-    if (!file) return std::nullopt;
-    std::optional<QImage> image = Decode(file, nullptr, 0, limits);
-    std::fclose(file);
-    return image;
-}
-
 std::optional<QImage> DecodeJpegStream(std::FILE* file, const JpegLimits& limits) {
     if (!file) return std::nullopt;
     return Decode(file, nullptr, 0, limits);
-}
-
-std::optional<QByteArray> EncodeJpeg(const QImage& image, int quality) {
-    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
-    const QImage rgb32 = image.format() == QImage::Format_RGB32
-                             ? image
-                             : image.convertToFormat(QImage::Format_RGB32);
-    if (rgb32.isNull()) return std::nullopt;
-
-    jpeg_compress_struct cinfo{};
-    ErrorManager err{};
-    InstallErrorManager(err);
-    cinfo.err = &err.Pub;
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    bool ok = RunEncode(&cinfo, &err, &rgb32, ClampJpegQuality(quality), &buffer, &size);
-    jpeg_destroy_compress(&cinfo);
-    std::optional<QByteArray> bytes;
-    if (ok && buffer && size > 0)
-        bytes = QByteArray(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
-    std::free(buffer);
-    return bytes;
 }
 
 // ---- Streamed encoding ----
@@ -341,6 +283,25 @@ bool JpegStreamEncoder::Finish() {
     }
     st->Failed = !RunFinish(st);
     return !st->Failed;
+}
+
+// The picture in one band, through the same encoder as the image output.
+std::optional<QByteArray> EncodeJpeg(const QImage& image, int quality) {
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
+    const QImage rgb32 = image.format() == QImage::Format_RGB32
+                             ? image
+                             : image.convertToFormat(QImage::Format_RGB32);
+    if (rgb32.isNull()) return std::nullopt;
+    QByteArray bytes;
+    JpegStreamEncoder encoder;
+    const bool encoded = encoder.Start(rgb32.width(), rgb32.height(), quality,
+                                       [&](const char* data, std::size_t size) {
+                                           bytes.append(data, static_cast<qsizetype>(size));
+                                           return true;
+                                       }) &&
+                         encoder.WriteRows(rgb32, rgb32.height()) && encoder.Finish();
+    if (!encoded || bytes.isEmpty()) return std::nullopt;
+    return bytes;
 }
 
 }  // namespace qv

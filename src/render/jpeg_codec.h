@@ -45,19 +45,13 @@ struct JpegLimits {
 std::optional<QImage> DecodeJpeg(const std::uint8_t* data, std::size_t size,
                                  const JpegLimits& limits = {});
 
-// The same for a file, by its file-system name (UTF-8).
-std::optional<QImage> DecodeJpegFile(const std::string& systemPath, const JpegLimits& limits = {});
 // The same for a file already open for reading, from where it stands.
 std::optional<QImage> DecodeJpegStream(std::FILE* file, const JpegLimits& limits = {});
 
-// Encodes a baseline (not progressive) JFIF of the given quality (clamped). Qualities of 90 and
-// above keep full colour resolution (no chroma subsampling) so card text stays crisp. Transparent
-// pixels are written as their colour without alpha. None for an empty image or a libjpeg failure.
-std::optional<QByteArray> EncodeJpeg(const QImage& image, int quality);
-
-// A baseline JPEG encoded row by row, its bytes handed to `sink` as they come (image output
-// writes pages in bands straight to the file). Same settings as EncodeJpeg. Any failure, of
-// libjpeg or of the sink, makes every later call fail.
+// A baseline (not progressive) JFIF of the given quality (clamped) encoded row by row, its bytes
+// handed to `sink` as they come (image output writes pages in bands straight to the file).
+// Qualities of 90 and above keep full colour resolution (no chroma subsampling) so card text
+// stays crisp. Any failure, of libjpeg or of the sink, makes every later call fail.
 class JpegStreamEncoder {
   public:
     // Returns false when the bytes could not be taken (the encoding stops).
@@ -80,5 +74,10 @@ class JpegStreamEncoder {
   private:
     std::unique_ptr<State> state_;
 };
+
+// A picture in memory through JpegStreamEncoder in one go (the pictures tests and benchmarks
+// make). Transparent pixels are written as their colour without alpha. None for an empty image or
+// a libjpeg failure.
+std::optional<QByteArray> EncodeJpeg(const QImage& image, int quality);
 
 }  // namespace qv

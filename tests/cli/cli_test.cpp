@@ -503,6 +503,10 @@ TEST_F(CliTest, OutputsThatAreNoRegularFileAreRefusedAndDashIsStandardOutput) {
     EXPECT_EQ(r.Code, 0);
     EXPECT_EQ(r.Out.substr(0, 2), "\xFF\xD8");
     EXPECT_EQ(Cli(ini_ + "render " + kExample + " - --format png").Code, 2);
+    // Like a file's extension, the format is named in any letter case, by either command.
+    r = Cli(ini_ + "render " + kExample + " - --format JPEG --quality 30");
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Out.substr(0, 2), "\xFF\xD8");
     r = Cli(ini_ + "info " + Q(dir_ / "folder.txt"));
     EXPECT_EQ(r.Code, 1);
     EXPECT_NE(r.Err.find("cannot read"), std::string::npos) << r.Err;

@@ -99,8 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     qv::RenderCache cache;
     const std::string svgPath = g_folder + "/page.svg";
-    std::string error;
-    if (qv::ExportDocument(set, svgPath, qv::ExportFormat::Svg, cache, &error)) {
+    const qv::WriteResult written = qv::ExportDocument(set, svgPath, qv::ExportFormat::Svg, cache);
+    if (written) {
         QFile file(QString::fromStdString(svgPath));
         if (!file.open(QIODevice::ReadOnly)) std::abort();
         const QByteArray svg = file.readAll();
@@ -114,9 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
         QFile::remove(QString::fromStdString(svgPath));
-    } else if (error.find("SVG") != std::string::npos) {
+    } else if (written.Problem == qv::WriteProblem::Unencodable) {
         // Only the file system may refuse; the SVG itself is always made.
-        std::fprintf(stderr, "SVG not made: %s\n", error.c_str());
+        std::fprintf(stderr, "SVG not made: %s\n", written.Error.c_str());
         std::abort();
     }
 

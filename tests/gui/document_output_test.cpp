@@ -50,8 +50,9 @@ struct DocumentOutputTest : ::testing::Test {
         set.Recount();
         set.RefreshVisibility();
         set.RedrawAll();
-        out = std::make_unique<DocumentOutput>(env, prompts, nullptr,
-                                               [this](const QString& s) { statuses.push_back(s); });
+        out = std::make_unique<DocumentOutput>(env, prompts, nullptr);
+        QObject::connect(out.get(), &DocumentOutput::StatusMessage,
+                         [this](const QString& s) { statuses.push_back(s); });
     }
 
     QString PdfPath() const { return dir.filePath(QStringLiteral("page.pdf")); }

@@ -328,7 +328,7 @@ TEST_F(JoinedHooksTest, PrintingTakesAPluginPictureAtFullSize) {
     const QByteArray program = printed(Settings().Output(), "program.pdf");
     EXPECT_TRUE(program.contains("/Width 40\n/Height 30")) << "the file's own pixels";
     // An output that was not told where pictures come from prints the card's copy.
-    DocumentOutput bare(Env(), services_->Prompts(), nullptr, {});
+    DocumentOutput bare(Env(), services_->Prompts(), nullptr);
     EXPECT_TRUE(printed(bare, "bare.pdf").contains("/Width 20\n/Height 15"));
 }
 

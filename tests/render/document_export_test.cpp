@@ -86,10 +86,10 @@ struct ExportDoc : qv::test::RenderDoc {
 
     QString Export(const char* name, std::int64_t bandBytes = std::int64_t{4} << 20) {
         const QString path = dir.filePath(QString::fromLatin1(name));
-        std::string error;
-        EXPECT_TRUE(qv::ExportDocument(set(), QFile::encodeName(path).toStdString(),
-                                       qv::ExportFormatOf(name), cache, &error, bandBytes))
-            << error;
+        const qv::WriteResult written =
+            qv::ExportDocument(set(), QFile::encodeName(path).toStdString(),
+                               qv::ExportFormatOf(name), cache, bandBytes);
+        EXPECT_TRUE(written) << written.Error;
         return path;
     }
 };
@@ -99,7 +99,11 @@ TEST(ExportFormats, AreChosenByTheExtensionInAnyCase) {
     EXPECT_EQ(qv::ExportFormatOf("b.pdf"), ExportFormat::Pdf);
     EXPECT_EQ(qv::ExportFormatOf("b.Png"), ExportFormat::Png);
     EXPECT_EQ(qv::ExportFormatOf("b.CANVAS"), ExportFormat::Canvas);
-    for (const char* other : {"b.jpg", "b", "dir.svg/b", ".svg", "b.svgz"})
+    // The image output's formats are the same enum's.
+    EXPECT_EQ(qv::ExportFormatOf("a/b.BMP"), ExportFormat::Bmp);
+    EXPECT_EQ(qv::ExportFormatOf("b.Jpg"), ExportFormat::Jpeg);
+    EXPECT_EQ(qv::ExportFormatOf("b.jpeg"), ExportFormat::Jpeg);
+    for (const char* other : {"b.gif", "b", "dir.svg/b", ".svg", "b.svgz", "b.jpg/c"})
         EXPECT_EQ(qv::ExportFormatOf(other), ExportFormat::Unsupported) << other;
     EXPECT_DOUBLE_EQ(qv::PdfPointsPerPixel(800, 600), 0.75);
     EXPECT_DOUBLE_EQ(qv::PdfPointsPerPixel(40000, 100) * 40000, qv::kMaxPdfPagePoints);
@@ -316,10 +320,9 @@ TEST(PngExport, DecodesToTheBitmapOutputsPixels) {
     // Small bands: the rows come in many pieces.
     const QString png = d.Export("page.png", 640 * 4 * 37);
     const QString bmp = d.dir.filePath(QStringLiteral("page.bmp"));
-    std::string error;
-    ASSERT_EQ(qv::SaveDocumentImage(d.set(), QFile::encodeName(bmp).toStdString(), d.cache, &error),
-              qv::ImageSaveStatus::Saved)
-        << error;
+    const qv::WriteResult written = qv::ExportDocument(
+        d.set(), QFile::encodeName(bmp).toStdString(), ExportFormat::Bmp, d.cache);
+    ASSERT_TRUE(written) << written.Error;
     const QImage a = QImage(png).convertToFormat(QImage::Format_RGB32);
     const QImage b = QImage(bmp).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(a.isNull());
@@ -328,18 +331,18 @@ TEST(PngExport, DecodesToTheBitmapOutputsPixels) {
 }
 
 TEST(PngExport, APageBeyondThePixelLimitIsRefusedBeforeAnythingIsWritten) {
-    EXPECT_TRUE(qv::PngFileHolds(QSize(qv::kMaxPngSide, qv::kMaxPngSide)));
+    EXPECT_TRUE(qv::ExportFormatHolds(ExportFormat::Png, QSize(qv::kMaxPngSide, qv::kMaxPngSide)));
     std::string error;
-    EXPECT_FALSE(qv::PngFileHolds(QSize(10, qv::kMaxPngSide + 1), &error));
+    EXPECT_FALSE(qv::ExportFormatHolds(ExportFormat::Png, QSize(10, qv::kMaxPngSide + 1), &error));
     EXPECT_NE(error.find("65500"), std::string::npos) << error;
     ExportDoc d;
     d.Add("far", 1, 2000000, 40, 4, 1);
     d.Refresh();
     const QString path = d.dir.filePath(QStringLiteral("far.png"));
-    error.clear();
-    EXPECT_FALSE(qv::ExportDocument(d.set(), QFile::encodeName(path).toStdString(),
-                                    ExportFormat::Png, d.cache, &error));
-    EXPECT_NE(error.find("65500"), std::string::npos) << error;
+    const qv::WriteResult written = qv::ExportDocument(
+        d.set(), QFile::encodeName(path).toStdString(), ExportFormat::Png, d.cache);
+    EXPECT_FALSE(written);
+    EXPECT_NE(written.Error.find("65500"), std::string::npos) << written.Error;
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(QDir(d.dir.path()).entryList(QDir::Hidden | QDir::Files).filter(".png").size(), 1)
         << "only the picture b.png";
@@ -347,8 +350,8 @@ TEST(PngExport, APageBeyondThePixelLimitIsRefusedBeforeAnythingIsWritten) {
 
 TEST(Export, AStoppedExportLeavesNoFileAndAnOldOneAsItWas) {
     ExportDoc d;
-    for (ExportFormat f :
-         {ExportFormat::Svg, ExportFormat::Pdf, ExportFormat::Png, ExportFormat::Canvas}) {
+    for (ExportFormat f : {ExportFormat::Svg, ExportFormat::Pdf, ExportFormat::Png,
+                           ExportFormat::Canvas, ExportFormat::Bmp, ExportFormat::Jpeg}) {
         const QString path =
             d.dir.filePath(QStringLiteral("stopped") + QString::fromLatin1(qv::ExportExtension(f)));
         QFile old(path);
@@ -357,29 +360,30 @@ TEST(Export, AStoppedExportLeavesNoFileAndAnOldOneAsItWas) {
         // Stopped at the second report: after some cards or the first band.
         int calls = 0;
         std::vector<double> seen;
-        std::string error;
-        EXPECT_FALSE(qv::ExportDocument(d.set(), QFile::encodeName(path).toStdString(), f, d.cache,
-                                        &error, 640 * 4 * 37, [&](double done) {
-                                            seen.push_back(done);
-                                            return f == ExportFormat::Canvas ? false : ++calls < 2;
-                                        }));
-        EXPECT_EQ(error, qv::kOutputCancelled);
+        const qv::WriteResult written =
+            qv::ExportDocument(d.set(), QFile::encodeName(path).toStdString(), f, d.cache,
+                               640 * 4 * 37, [&](double done) {
+                                   seen.push_back(done);
+                                   return f == ExportFormat::Canvas ? false : ++calls < 2;
+                               });
+        EXPECT_EQ(written.Problem, qv::WriteProblem::Cancelled);
+        EXPECT_EQ(written.Error, qv::kOutputCancelled);
         EXPECT_EQ(Contents(path), "old");
         EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
         for (double v : seen)
             EXPECT_TRUE(v >= 0 && v <= 1) << v;
     }
-    EXPECT_EQ(QDir(d.dir.path()).entryList(QDir::Hidden | QDir::Files).size(), 6)
-        << "the two pictures and the four old files; no temporary file";
-    // Unstopped, progress runs up to the whole.
-    for (ExportFormat f : {ExportFormat::Svg, ExportFormat::Png}) {
+    EXPECT_EQ(QDir(d.dir.path()).entryList(QDir::Hidden | QDir::Files).size(), 8)
+        << "the two pictures and the six old files; no temporary file";
+    // Unstopped, progress runs up to the whole (a bitmap's bands go bottom up).
+    for (ExportFormat f : {ExportFormat::Svg, ExportFormat::Png, ExportFormat::Bmp}) {
         double last = 0;
         EXPECT_TRUE(qv::ExportDocument(
             d.set(),
             QFile::encodeName(
                 d.dir.filePath(QStringLiteral("all") + QString::fromLatin1(qv::ExportExtension(f))))
                 .toStdString(),
-            f, d.cache, nullptr, 640 * 4 * 37, [&](double done) {
+            f, d.cache, 640 * 4 * 37, [&](double done) {
                 last = done;
                 return true;
             }));
@@ -393,19 +397,20 @@ TEST(Export, FailuresAreReportedAndLeaveNothingBehind) {
     ASSERT_TRUE(QDir().mkpath(folder));
     for (ExportFormat f :
          {ExportFormat::Svg, ExportFormat::Pdf, ExportFormat::Png, ExportFormat::Canvas}) {
-        std::string error;
-        EXPECT_FALSE(qv::ExportDocument(d.set(), QFile::encodeName(folder).toStdString(), f,
-                                        d.cache, &error));
-        EXPECT_NE(error.find("folder"), std::string::npos) << error;
-        error.clear();
+        qv::WriteResult written =
+            qv::ExportDocument(d.set(), QFile::encodeName(folder).toStdString(), f, d.cache);
+        EXPECT_FALSE(written);
+        EXPECT_NE(written.Error.find("folder"), std::string::npos) << written.Error;
         const std::string missing =
             QFile::encodeName(d.dir.filePath("no/such/x.svg")).toStdString();
-        EXPECT_FALSE(qv::ExportDocument(d.set(), missing, f, d.cache, &error));
-        EXPECT_FALSE(error.empty());
+        written = qv::ExportDocument(d.set(), missing, f, d.cache);
+        EXPECT_FALSE(written);
+        EXPECT_FALSE(written.Error.empty());
     }
-    std::string error;
-    EXPECT_FALSE(qv::ExportDocument(d.set(), "x.txt", ExportFormat::Unsupported, d.cache, &error));
-    EXPECT_NE(error.find(".canvas"), std::string::npos);
+    const qv::WriteResult unsupported =
+        qv::ExportDocument(d.set(), "x.txt", ExportFormat::Unsupported, d.cache);
+    EXPECT_FALSE(unsupported);
+    EXPECT_NE(unsupported.Error.find(".canvas"), std::string::npos);
     EXPECT_EQ(QDir(d.dir.path()).entryList(QDir::Files).size(), 2) << "only the two pictures";
 }
 
@@ -562,27 +567,26 @@ TEST(StreamedOutput, HandsOverTheFilesBytesInPiecesAndStopsAtTheFirstRefusal) {
             return true;
         }
     };
-    std::string error;
     for (const char* name : {"page.bmp", "page.jpg"}) {
         const QString path = d.dir.filePath(QString::fromLatin1(name));
-        ASSERT_EQ(qv::SaveDocumentImage(d.set(), QFile::encodeName(path).toStdString(), d.cache,
-                                        &error, bandBytes),
-                  qv::ImageSaveStatus::Saved)
-            << error;
+        const qv::ExportFormat format = qv::ExportFormatOf(name);
+        qv::WriteResult written = qv::ExportDocument(d.set(), QFile::encodeName(path).toStdString(),
+                                                     format, d.cache, bandBytes);
+        ASSERT_TRUE(written) << written.Error;
         Taken t;
-        ASSERT_EQ(qv::WriteDocumentImage(
-                      d.set(), qv::ImageFileTypeOf(name), d.cache,
-                      [&](std::string_view data) { return t.Take(data); }, &error, bandBytes),
-                  qv::ImageSaveStatus::Saved)
-            << error;
+        written = qv::WriteExport(
+            d.set(), format, [&](std::string_view data) { return t.Take(data); }, d.cache,
+            bandBytes);
+        ASSERT_TRUE(written) << written.Error;
         EXPECT_TRUE(t.Bytes == Contents(path).toStdString()) << name;
         EXPECT_LE(t.Largest, static_cast<std::size_t>(bandBytes)) << name;
         Taken refused;
         refused.RefuseAt = std::min<std::size_t>(t.Calls, 3);
-        EXPECT_EQ(qv::WriteDocumentImage(
-                      d.set(), qv::ImageFileTypeOf(name), d.cache,
-                      [&](std::string_view data) { return refused.Take(data); }, &error, bandBytes),
-                  qv::ImageSaveStatus::WriteFailed)
+        EXPECT_EQ(qv::WriteExport(
+                      d.set(), format, [&](std::string_view data) { return refused.Take(data); },
+                      d.cache, bandBytes)
+                      .Problem,
+                  qv::WriteProblem::Failed)
             << name;
         EXPECT_EQ(refused.Calls, refused.RefuseAt) << name << ": written on after a refusal";
     }
@@ -590,10 +594,10 @@ TEST(StreamedOutput, HandsOverTheFilesBytesInPiecesAndStopsAtTheFirstRefusal) {
         const qv::ExportFormat format = qv::ExportFormatOf(name);
         const QByteArray file = Contents(d.Export(name, bandBytes));
         Taken t;
-        ASSERT_TRUE(qv::WriteExport(
-            d.set(), format, [&](std::string_view data) { return t.Take(data); }, d.cache, &error,
-            bandBytes))
-            << error;
+        const qv::WriteResult written = qv::WriteExport(
+            d.set(), format, [&](std::string_view data) { return t.Take(data); }, d.cache,
+            bandBytes);
+        ASSERT_TRUE(written) << written.Error;
         // A PDF carries the second it was made; nothing else may differ.
         const auto undated = [](std::string bytes) {
             const std::size_t at = bytes.find("/CreationDate");
@@ -608,7 +612,7 @@ TEST(StreamedOutput, HandsOverTheFilesBytesInPiecesAndStopsAtTheFirstRefusal) {
         refused.RefuseAt = std::min<std::size_t>(t.Calls, 2);
         EXPECT_FALSE(qv::WriteExport(
             d.set(), format, [&](std::string_view data) { return refused.Take(data); }, d.cache,
-            &error, bandBytes))
+            bandBytes))
             << name;
         EXPECT_EQ(refused.Calls, refused.RefuseAt) << name << ": written on after a refusal";
     }

@@ -11,6 +11,7 @@
 
 #include "render/card_painter.h"
 #include "render/colors.h"
+#include "render/document_export.h"
 #include "render/document_painter.h"
 #include "render/render_fixture.h"
 
@@ -151,11 +152,11 @@ TEST(DocumentImage, SizeIsTheUsedAreaPlusFivePercentOrTheWholeDividedPage) {
     EXPECT_EQ(qv::DocumentImageSize(d.set()), QSize(70000, 30000));
     EXPECT_FALSE(qv::RenderDocumentImage(d.set(), d.cache));
     std::string error;
-    EXPECT_FALSE(qv::ImageFileHolds(qv::ImageFileType::Jpeg, QSize(70000, 30000), &error));
+    EXPECT_FALSE(qv::ExportFormatHolds(qv::ExportFormat::Jpeg, QSize(70000, 30000), &error));
     EXPECT_NE(error.find("JPEG"), std::string::npos);
-    EXPECT_TRUE(qv::ImageFileHolds(qv::ImageFileType::Bmp, QSize(30000, 30000)));
-    EXPECT_FALSE(qv::ImageFileHolds(qv::ImageFileType::Bmp, QSize(70000, 30000)));
-    EXPECT_TRUE(qv::ImageFileHolds(qv::ImageFileType::Jpeg, QSize(65500, 65500)));
+    EXPECT_TRUE(qv::ExportFormatHolds(qv::ExportFormat::Bmp, QSize(30000, 30000)));
+    EXPECT_FALSE(qv::ExportFormatHolds(qv::ExportFormat::Bmp, QSize(70000, 30000)));
+    EXPECT_TRUE(qv::ExportFormatHolds(qv::ExportFormat::Jpeg, QSize(65500, 65500)));
 }
 
 TEST(DocumentImage, KeepsCardColoursAndLeavesHiddenGroupsOut) {
@@ -204,33 +205,31 @@ class SaveImage : public ::testing::Test {
 
 TEST_F(SaveImage, WritesBmpAndBaselineJpegByExtensionAndNothingElse) {
     TwoGroups d;
-    std::string error;
-    ASSERT_EQ(qv::SaveDocumentImage(d.set(), Path("doc.BMP"), d.cache, &error),
-              qv::ImageSaveStatus::Saved)
-        << error;
+    const auto save = [&](const std::string& name) {
+        return qv::ExportDocument(d.set(), Path(name), qv::ExportFormatOf(name), d.cache);
+    };
+    qv::WriteResult written = save("doc.BMP");
+    ASSERT_TRUE(written) << written.Error;
     const QImage bmp(QString::fromStdString(Path("doc.BMP")));
     EXPECT_EQ(bmp.size(), qv::DocumentImageSize(d.set()));
     EXPECT_EQ(bmp.pixel(1, 1) & RGB_MASK, Px(d.env.Colors.Background) & RGB_MASK);
 
     d.env.JpegQuality = 60;
-    ASSERT_EQ(qv::SaveDocumentImage(d.set(), Path("doc.jpg"), d.cache, &error),
-              qv::ImageSaveStatus::Saved);
+    ASSERT_TRUE(save("doc.jpg"));
     const std::string jpeg = Bytes(Path("doc.jpg"));
     ASSERT_GT(jpeg.size(), 4u);
     EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
     EXPECT_NE(jpeg.find("\xFF\xC0"), std::string::npos);  // baseline frame
     EXPECT_EQ(jpeg.find("\xFF\xC2"), std::string::npos);  // not progressive
     d.env.JpegQuality = 100;
-    ASSERT_EQ(qv::SaveDocumentImage(d.set(), Path("best.jpg"), d.cache, &error),
-              qv::ImageSaveStatus::Saved);
+    ASSERT_TRUE(save("best.jpg"));
     EXPECT_GT(Bytes(Path("best.jpg")).size(), jpeg.size());
 
-    EXPECT_EQ(qv::SaveDocumentImage(d.set(), Path("doc.png"), d.cache, &error),
-              qv::ImageSaveStatus::UnsupportedType);
-    EXPECT_FALSE(fs::exists(Path("doc.png")));
-    EXPECT_EQ(qv::SaveDocumentImage(d.set(), Path("missing/doc.bmp"), d.cache, &error),
-              qv::ImageSaveStatus::WriteFailed);
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(save("doc.gif").Problem, qv::WriteProblem::Unsupported);
+    EXPECT_FALSE(fs::exists(Path("doc.gif")));
+    written = save("missing/doc.bmp");
+    EXPECT_EQ(written.Problem, qv::WriteProblem::Failed);
+    EXPECT_FALSE(written.Error.empty());
 }
 
 TEST(PaintMap, ScalesThePageIntoTheClientArea) {

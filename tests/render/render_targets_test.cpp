@@ -2,7 +2,9 @@
 // every card once; image output in bands is the image painted whole.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
@@ -14,8 +16,8 @@
 
 #include "core/model/frag_set.h"
 #include "render/colors.h"
+#include "render/document_export.h"
 #include "render/document_painter.h"
-#include "render/image_file.h"
 #include "render/jpeg_codec.h"
 #include "render/picture_loader.h"
 #include "render/render_fixture.h"
@@ -233,26 +235,34 @@ TEST(BandedImage, LongThinLinesOfEverySlopeAreTheSameInBandsOfAnyHeight) {
     }
 }
 
+// Qt's own 24-bit bitmap of `image`: an encoder apart from the program's.
+std::optional<QByteArray> QtBmp(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !QImageWriter(&buffer, "bmp").write(image))
+        return std::nullopt;
+    return bytes;
+}
+
 TEST(BandedImage, FilesWrittenInBandsHoldTheWholeImage) {
     Straddling d;
     const fs::path dir = fs::temp_directory_path() / ("qv-banded-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     const std::optional<QImage> whole = qv::RenderDocumentImage(d.set(), d.cache);
     ASSERT_TRUE(whole);
-    std::string error;
     // Bands of 37 rows (not a multiple of JPEG's 8 or 16).
     const std::int64_t bandBytes = std::int64_t{whole->width()} * 4 * 37;
     const std::string bmpPath = (dir / "banded.bmp").string();
-    ASSERT_EQ(qv::SaveDocumentImage(d.set(), bmpPath, d.cache, &error, bandBytes),
-              qv::ImageSaveStatus::Saved)
-        << error;
+    qv::WriteResult written =
+        qv::ExportDocument(d.set(), bmpPath, qv::ExportFormat::Bmp, d.cache, bandBytes);
+    ASSERT_TRUE(written) << written.Error;
     const QImage bmp =
         QImage(QString::fromStdString(bmpPath)).convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(bmp, *whole);
     // Byte for byte what the whole-image encoders give.
     std::ifstream bmpIn(bmpPath, std::ios::binary);
     const std::string bmpBytes(std::istreambuf_iterator<char>(bmpIn), {});
-    const std::optional<QByteArray> reference = qv::EncodeBmp(*whole);
+    const std::optional<QByteArray> reference = QtBmp(*whole);
     ASSERT_TRUE(reference);
     EXPECT_EQ(bmpBytes.size(), static_cast<std::size_t>(reference->size()));
     EXPECT_EQ(bmpBytes.substr(54), std::string(reference->constData() + 54,
@@ -260,9 +270,8 @@ TEST(BandedImage, FilesWrittenInBandsHoldTheWholeImage) {
 
     d.env.JpegQuality = 85;
     const std::string jpgPath = (dir / "banded.jpg").string();
-    ASSERT_EQ(qv::SaveDocumentImage(d.set(), jpgPath, d.cache, &error, bandBytes),
-              qv::ImageSaveStatus::Saved)
-        << error;
+    written = qv::ExportDocument(d.set(), jpgPath, qv::ExportFormat::Jpeg, d.cache, bandBytes);
+    ASSERT_TRUE(written) << written.Error;
     std::ifstream jpgIn(jpgPath, std::ios::binary);
     const std::string jpgBytes(std::istreambuf_iterator<char>(jpgIn), {});
     const std::optional<QByteArray> jpeg = qv::EncodeJpeg(*whole, 85);
@@ -282,10 +291,10 @@ TEST(BandedImage, PagesBeyondWhatTheFileHoldsAreRefusedAndNothingIsWritten) {
     d.Refresh();
     const fs::path out =
         fs::temp_directory_path() / ("qv-wide-" + std::to_string(::getpid()) + ".jpg");
-    std::string error;
-    EXPECT_EQ(qv::SaveDocumentImage(d.set(), out.string(), d.cache, &error),
-              qv::ImageSaveStatus::EncodeFailed);
-    EXPECT_NE(error.find("JPEG"), std::string::npos);
+    const qv::WriteResult written =
+        qv::ExportDocument(d.set(), out.string(), qv::ExportFormat::Jpeg, d.cache);
+    EXPECT_EQ(written.Problem, qv::WriteProblem::Unencodable);
+    EXPECT_NE(written.Error.find("JPEG"), std::string::npos);
     EXPECT_FALSE(fs::exists(out));
 }
 

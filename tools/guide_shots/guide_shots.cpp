@@ -17,7 +17,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QSaveFile>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTimer>
@@ -31,12 +30,14 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/commands/export_commands.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/group_list_panel.h"
 #include "app/panels/map_viewer.h"
 #include "app/program.h"
+#include "core/fs/atomic_file.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/usr_ini_file.h"
@@ -325,8 +326,9 @@ class Shooter {
         const QByteArray bytes = in.readAll();
         QFile existing(to);
         if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes) return true;
-        QSaveFile out(to);
-        return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+        return bool(qv::ReplaceFileAtomically(
+            QFile::encodeName(to).toStdString(),
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
     }
 
     // The dialog a command has just opened: the modal one, else a visible dialog window.
@@ -402,6 +404,8 @@ int main(int argc, char** argv) {
     services.Ini().WriteInteger("GroupList", "Width", 190);
     TQuillovaMainForm form(services);
     CardCommands cards(form, services);
+    ExportCommands::Install(cards, services, &form, *form.MainMenu(0),
+                            form.Commands().Action(CommandId::FileImgOut));
     form.resize(1040, 740);
     // As the program starts: stored layout, commands' keys, the view refresh running.
     form.ShowAsStored();

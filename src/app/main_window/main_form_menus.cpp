@@ -11,7 +11,6 @@
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/export_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/plain_text.h"
 #include "app/texts.h"
@@ -84,7 +83,6 @@ void TQuillovaMainForm::BuildMenus() {
     add(file, {Cmd(C::FileMerge), Cmd(C::FileSave), Cmd(C::FileSaveAs), Cmd(C::FileClose),
                Cmd(C::FileAllSaveEnd), Sep(), Cmd(C::FileImport), Cmd(C::FileExport), Sep(),
                Cmd(C::FilePrint), Cmd(C::FileImgOut), Sep(), Cmd(C::FileExit)});
-    ExportCommands::Install(*this, *file, commands_->Action(C::FileImgOut));
 
     QMenu* edit = menu(1, texts::kMenuEdit);
     add(edit,

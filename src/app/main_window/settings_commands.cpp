@@ -38,11 +38,11 @@ SettingsCommands::SettingsCommands(TQuillovaMainForm& form)
       keys_(std::make_unique<KeyTable>(form.Commands())),
       stretch_(new TStretchDlg(form.Ini(), &form)),
       options_(new TOptionDlg(form.Env(), form.Services().Prompts(), &form)),
-      output_(std::make_unique<DocumentOutput>(form.Env(), form.Services().Prompts(), &form,
-                                               [&form](const QString& text) {
-                                                   form.ShowMessage(text);
-                                                   form.statusBar()->repaint();
-                                               })) {
+      output_(std::make_unique<DocumentOutput>(form.Env(), form.Services().Prompts(), &form)) {
+    connect(output_.get(), &DocumentOutput::StatusMessage, &form, [&form](const QString& text) {
+        form.ShowMessage(text);
+        form.statusBar()->repaint();
+    });
     AppServices& services = form.Services();
     stretch_->OnChanged = [this] { form_.Host().RefreshMap(); };
     options_->SetCommandKeys(keys_.get());

@@ -14,22 +14,15 @@
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
 #include "core/settings/env_data.h"
+#include "render/document_export.h"
 #include "render/document_painter.h"
 #include "render/offscreen_document.h"
 #include "render/picture_loader.h"
 #include "render/qt_text.h"
 #include "render/render_cache.h"
 
-namespace {
-
-const QStringList kImageFilters = {QStringLiteral("ビットマップファイル (*.BMP)"),
-                                   QStringLiteral("JPEGファイル(*.JPG)")};
-
-}  // namespace
-
-DocumentOutput::DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent,
-                               std::function<void(const QString&)> status)
-    : env_(env), prompts_(prompts), parent_(parent), status_(std::move(status)) {
+DocumentOutput::DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent)
+    : env_(env), prompts_(prompts), parent_(parent) {
     ConfirmPrint = [this](QPrinter& printer) {
         QPrintDialog dlg(&printer, parent_);
         return dlg.exec() == QDialog::Accepted;
@@ -68,18 +61,16 @@ void DocumentOutput::Warn(const QString& text) const {
 }
 
 void DocumentOutput::FilePrint(qv::FragSet& document) {
-    if (status_) status_(QStringLiteral("プリンタ設定中..."));
+    emit StatusMessage(texts::Q(texts::kPrinterSetup));
     QPrinter& printer = Printer();
     printer.setPageOrientation(QPageLayout::Landscape);
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
         // Beside the document, or in the home folder for an untitled one.
-        const QFileInfo doc(QFile::decodeName(document.FileName.c_str()));
-        const QString folder = document.FileName.empty() ? QDir::homePath() : doc.absolutePath();
-        const QString base =
-            document.FileName.empty() ? QStringLiteral("無題") : doc.completeBaseName();
-        printer.setOutputFileName(QDir(folder).filePath(base + QStringLiteral(".pdf")));
+        const QString name = DefaultOutputName(document, QStringLiteral("pdf"));
+        printer.setOutputFileName(document.FileName.empty() ? QDir(QDir::homePath()).filePath(name)
+                                                            : QFileInfo(name).absoluteFilePath());
     }
-    if (status_) status_(QString());
+    emit StatusMessage(QString());
     if (ConfirmPrint && ConfirmPrint(printer)) PrintDocument(printer, document);
 }
 
@@ -111,7 +102,7 @@ bool DocumentOutput::PrintDocument(QPrinter& printer, qv::FragSet& document) {
         const QString target = printer.outputFormat() == QPrinter::PdfFormat
                                    ? printer.outputFileName()
                                    : printer.printerName();
-        Warn(QStringLiteral("[%1]印刷できませんでした").arg(target));
+        Warn(texts::Q(texts::kPrintFailed).arg(target));
         return false;
     }
     if (run == OutputRun::Cancelled && !whole) {
@@ -126,17 +117,12 @@ bool DocumentOutput::PrintDocument(QPrinter& printer, qv::FragSet& document) {
 DocumentOutput::ImageFileRequest DocumentOutput::ImageRequestFor(const qv::FragSet& doc) const {
     ImageFileRequest r;
     r.Title = texts::Q(texts::kImageOutputTitle);
-    r.Filters = kImageFilters;
+    for (std::string_view filter : texts::kImageFilters)
+        r.Filters << texts::Q(filter);
     const bool jpeg = env_.ImgFilterIdx == 2;
     r.SelectedFilter = jpeg ? 1 : 0;
     r.DefaultSuffix = jpeg ? QStringLiteral("JPG") : QStringLiteral("BMP");
-    // The document's own name with the picture's extension; an untitled document is offered
-    // "無題" rather than a bare extension, which would be a hidden file here.
-    QString name =
-        doc.FileName.empty() ? QStringLiteral("無題") : QFile::decodeName(doc.FileName.c_str());
-    const QFileInfo info(name);
-    if (!info.suffix().isEmpty()) name.chop(info.suffix().size() + 1);
-    r.InitialName = name + QLatin1Char('.') + r.DefaultSuffix;
+    r.InitialName = DefaultOutputName(doc, r.DefaultSuffix);
     return r;
 }
 
@@ -145,36 +131,19 @@ void DocumentOutput::FileImgOut(qv::FragSet& document) {
     const std::optional<QString> chosen = ChooseImageFile(ImageRequestFor(document));
     if (!chosen || chosen->isEmpty()) return;
     const QString& path = *chosen;
-    const QString ext = QFileInfo(path).suffix().toUpper();
-    env_.ImgFilterIdx = ext == QLatin1String("JPG") || ext == QLatin1String("JPEG") ? 2 : 1;
-
-    if (status_) status_(texts::Q(texts::kSavingImage));
-    qv::PictureCache* pictures = pictures_ ? &pictures_->Cache() : nullptr;
-    const qv::SpiUnit* plugins = pictures_ ? pictures_->Plugins() : nullptr;
-    const DocumentSnapshot snapshot(document);
-    const std::string file = QFile::encodeName(path).toStdString();
-    std::string error;
-    qv::ImageSaveStatus result = qv::ImageSaveStatus::Cancelled;
-    RunOutput(parent_, texts::Q(texts::kImageOutputTitle), texts::Q(texts::kSavingImage),
-              [&](const qv::OutputProgress& progress) {
-                  const auto copy = snapshot.Make(plugins, pictures);
-                  qv::RenderCache cache;
-                  cache.SetPictureSource(pictures, plugins);
-                  result = qv::SaveDocumentImage(copy->Set(), file, cache, &error,
-                                                 std::int64_t{4} << 20, progress);
-              });
-    if (status_) status_(QString());
-
-    switch (result) {
-        case qv::ImageSaveStatus::Saved:
-        case qv::ImageSaveStatus::Cancelled:
-            break;
-        case qv::ImageSaveStatus::UnsupportedType:
-            Warn(QStringLiteral("[%1]画像は .BMP か .JPG の名前で保存してください").arg(path));
-            break;
-        default:
-            Warn(QStringLiteral("[%1]画像を保存できませんでした\n%2")
-                     .arg(path, QString::fromStdString(error)));
-            break;
+    const qv::ExportFormat format = qv::ExportFormatOf(QFile::encodeName(path).toStdString());
+    env_.ImgFilterIdx = format == qv::ExportFormat::Jpeg ? 2 : 1;
+    // Image output makes pictures only; the other formats are the export submenu's.
+    if (format != qv::ExportFormat::Bmp && format != qv::ExportFormat::Jpeg) {
+        Warn(texts::Q(texts::kImageNameNeeded).arg(path));
+        return;
     }
+
+    emit StatusMessage(texts::Q(texts::kSavingImage));
+    const OutputFileRun run =
+        WriteOutputFile(parent_, texts::Q(texts::kImageOutputTitle), texts::Q(texts::kSavingImage),
+                        document, path, format, pictures_);
+    emit StatusMessage(QString());
+    if (run.Written || run.Written.Problem == qv::WriteProblem::Cancelled) return;
+    Warn(texts::Q(texts::kImageSaveFailed).arg(path, QString::fromStdString(run.Written.Error)));
 }

@@ -1,9 +1,10 @@
 // Printing a document on one page and saving it as a BMP or JPEG picture: the commands FilePrint
 // and FileImgOut with their dialogs, status texts and messages. The drawing itself is the render
-// layer's (PrintDocumentPage, SaveDocumentImage), run beside the window on a copy of the document
+// layer's (PrintDocumentPage, ExportDocument), run beside the window on a copy of the document
 // behind a progress dialog with Cancel (RunOutput); each output has a render cache of its own.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -20,13 +21,13 @@ class Prompts;
 class RenderCache;
 }  // namespace qv
 
-class DocumentOutput {
+class DocumentOutput final : public QObject {
+    Q_OBJECT
+
   public:
-    // `status` shows a text in status panel 2 at once (empty clears it); failures are reported
-    // through `prompts`.
-    DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent,
-                   std::function<void(const QString&)> status);
-    ~DocumentOutput();
+    // Failures are reported through `prompts`; dialogs belong to `parent`.
+    DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent);
+    ~DocumentOutput() override;
 
     // FilePrint: landscape (every time; the dialog may change it), the print dialog, then one
     // page. Printing to a PDF file is offered by the dialog even when no printer is installed.
@@ -61,13 +62,16 @@ class DocumentOutput {
     // The request FileImgOut would open the dialog with.
     ImageFileRequest ImageRequestFor(const qv::FragSet& document) const;
 
+  signals:
+    // A text for status panel 2 while a command works (empty clears it), to be shown at once.
+    void StatusMessage(const QString& text);
+
   private:
     void Warn(const QString& text) const;
 
     qv::EnvData& env_;
     qv::Prompts& prompts_;
     QWidget* parent_;
-    std::function<void(const QString&)> status_;
     std::unique_ptr<QPrinter> printer_;
     const qv::FilePictureLoader* pictures_ = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
@@ -13,6 +15,8 @@
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
 #include "render/offscreen_document.h"
+#include "render/picture_loader.h"
+#include "render/render_cache.h"
 
 DocumentSnapshot::DocumentSnapshot(const qv::FragSet& document)
     : env_(std::make_unique<qv::EnvData>(document.Env())),
@@ -110,4 +114,33 @@ OutputRun RunOutput(QWidget* parent, const QString& caption, const QString& labe
     poll.stop();
     dialog.hide();
     return cancel.load() ? OutputRun::Cancelled : OutputRun::Finished;
+}
+
+QString DefaultOutputName(const qv::FragSet& document, const QString& suffix) {
+    QString name = document.FileName.empty() ? texts::Q(texts::kUntitled)
+                                             : QFile::decodeName(document.FileName.c_str());
+    const QFileInfo info(name);
+    if (!info.suffix().isEmpty()) name.chop(info.suffix().size() + 1);
+    return name + QLatin1Char('.') + suffix;
+}
+
+OutputFileRun WriteOutputFile(QWidget* parent, const QString& caption, const QString& label,
+                              const qv::FragSet& document, const QString& path,
+                              qv::ExportFormat format, const qv::FilePictureLoader* pictures) {
+    // Taken anew for every output: the plug-ins are rebuilt when their folder changes.
+    qv::PictureCache* cached = pictures ? &pictures->Cache() : nullptr;
+    const qv::SpiUnit* plugins = pictures ? pictures->Plugins() : nullptr;
+    const DocumentSnapshot snapshot(document);
+    const std::string file = QFile::encodeName(path).toStdString();
+    OutputFileRun result;
+    // Nothing is written unless the output runs.
+    result.Written = {qv::WriteProblem::Cancelled, qv::kOutputCancelled, 0};
+    result.Run = RunOutput(parent, caption, label, [&](const qv::OutputProgress& progress) {
+        const auto copy = snapshot.Make(plugins, cached);
+        qv::RenderCache cache;
+        cache.SetPictureSource(cached, plugins);
+        result.Written =
+            qv::ExportDocument(copy->Set(), file, format, cache, std::int64_t{4} << 20, progress);
+    });
+    return result;
 }

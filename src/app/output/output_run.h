@@ -2,6 +2,8 @@
 // modal progress dialog with a Cancel button, so the window keeps painting and answering while a
 // large page is written. The output works on a copy of the document taken when it starts, so
 // nothing the window does meanwhile (a repaint, a resize, a timer) touches what is being written.
+// Image output and the exports share one shape: a name offered by DefaultOutputName, the file
+// written by WriteOutputFile, the outcome reported by the command.
 #pragma once
 
 #include <QString>
@@ -10,11 +12,13 @@
 #include <string>
 
 #include "core/settings/env_data.h"
+#include "render/document_export.h"
 #include "render/document_painter.h"
 
 class QWidget;
 
 namespace qv {
+class FilePictureLoader;
 class FragSet;
 class OffscreenDocument;
 class PictureCache;
@@ -58,3 +62,21 @@ OutputRun RunOutput(QWidget* parent, const QString& caption, const QString& labe
 
 // How long an output runs before its dialog shows (milliseconds).
 inline constexpr int kOutputDialogDelayMs = 300;
+
+// The file offered for an output of `document` in the format of `suffix` ("svg", "JPG"): the
+// document's own name with that extension in place of its own; an untitled document is offered
+// "無題" rather than a bare extension, which would be a hidden file here.
+QString DefaultOutputName(const qv::FragSet& document, const QString& suffix);
+
+// How an output to a file ended: whether the user cancelled, and what the write came to.
+struct OutputFileRun {
+    OutputRun Run = OutputRun::Finished;
+    qv::WriteResult Written;
+};
+
+// Writes `document` to `path` in `format` through the document output (ExportDocument), behind
+// RunOutput's dialog titled `caption` saying `label`, from a snapshot taken now. Pictures come at
+// full size from `pictures`, plug-in formats included (null: the program's cache, no plug-ins).
+OutputFileRun WriteOutputFile(QWidget* parent, const QString& caption, const QString& label,
+                              const qv::FragSet& document, const QString& path,
+                              qv::ExportFormat format, const qv::FilePictureLoader* pictures);

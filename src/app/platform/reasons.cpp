@@ -78,6 +78,9 @@ QString WriteFailureReason(const WriteResult& written, const std::string& path) 
                        : why;
         }
         case WriteProblem::Failed:
+        case WriteProblem::Unsupported:
+        case WriteProblem::Unencodable:
+        case WriteProblem::Cancelled:
             break;
     }
     return written.SystemError

@@ -211,8 +211,4 @@ std::string JsonCanvasText(const FragSet& set) {
     return text;
 }
 
-WriteResult SaveJsonCanvas(const FragSet& set, const std::string& path) {
-    return ReplaceFileAtomically(path, JsonCanvasText(set));
-}
-
 }  // namespace qv

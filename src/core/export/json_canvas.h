@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "core/color.h"
-#include "core/fs/atomic_file.h"
 
 namespace qv {
 
@@ -23,9 +22,5 @@ std::string CanvasFilePath(std::string_view link);
 
 // "#RRGGBB" of a stored colour; empty for "no colour" and system colours.
 std::string CanvasColor(Color color);
-
-// Writes JsonCanvasText(set) to `path` atomically (refusing folders, devices and write-protected
-// files as every document output does).
-WriteResult SaveJsonCanvas(const FragSet& set, const std::string& path);
 
 }  // namespace qv

@@ -181,10 +181,7 @@ WriteResult ReplaceWhole(const fs::path& path, std::string_view data, bool priva
     if (WriteResult opened = writer.Start(path.string(), privateFile); !opened) return opened;
     // A failed write is reported by Commit, which then removes the temporary file.
     (void)writer.Write(data);
-    std::string error;
-    if (!writer.Commit(&error))
-        return Fail(WriteProblem::Failed, std::move(error), writer.SystemError());
-    return {};
+    return writer.Commit();
 }
 
 }  // namespace
@@ -247,25 +244,9 @@ void AtomicFileWriter::Abandon() {
     guard_.reset();
 }
 
-namespace {
-
-bool Refuse(std::string* error, std::string text) {
-    if (error) *error = std::move(text);
-    return false;
-}
-
-}  // namespace
-
-bool AtomicFileWriter::Open(const std::string& nativePath, std::string* error) {
-    WriteResult started = Start(nativePath);
-    if (!started) return Refuse(error, std::move(started.Error));
-    return true;
-}
-
 WriteResult AtomicFileWriter::Start(const std::string& nativePath, bool privateFile) {
     Abandon();
     errno_ = 0;
-    systemError_ = 0;
     if (nativePath.empty()) return Fail(WriteProblem::NoName, "no file name");
     const fs::path path(nativePath);
     fs::path target = path;
@@ -362,7 +343,7 @@ bool AtomicFileWriter::WriteAt(long long offset, std::string_view data) {
 
 // The new contents are complete and flushed in the temporary file; the old ones are copied beside
 // the file before it is overwritten, so a failure part-way loses neither.
-bool AtomicFileWriter::RewriteInPlace(std::string* error) {
+WriteResult AtomicFileWriter::RewriteInPlace() {
     std::string keptPath;
     fs::path dir = fs::path(target_).parent_path();
     if (dir.empty()) dir = ".";
@@ -373,9 +354,10 @@ bool AtomicFileWriter::RewriteInPlace(std::string* error) {
             ::close(kept);
             ::unlink(keptPath.c_str());
         }
-        systemError_ = err;
-        return Refuse(error, CannotWrite(nativePath_, "its old contents could not be copied (" +
-                                                          SystemErrorText(err) + ")"));
+        return Fail(WriteProblem::Failed,
+                    CannotWrite(nativePath_, "its old contents could not be copied (" +
+                                                 SystemErrorText(err) + ")"),
+                    err);
     }
     bool ok = CopyContents(fd_, targetFd_);
     const int err = errno;
@@ -385,26 +367,24 @@ bool AtomicFileWriter::RewriteInPlace(std::string* error) {
         if (::fstat(targetFd_, &st) == 0 && (st.st_mode & 06000))
             (void)::fchmod(targetFd_, st.st_mode & 0777);
     } else if (!CopyContents(kept, targetFd_)) {
-        systemError_ = err;
         ::close(kept);
-        return Refuse(error, CannotWrite(nativePath_, SystemErrorText(err) +
-                                                          "; its old contents are in " + keptPath));
+        return Fail(WriteProblem::Failed,
+                    CannotWrite(nativePath_,
+                                SystemErrorText(err) + "; its old contents are in " + keptPath),
+                    err);
     }
     ::close(kept);
     ::unlink(keptPath.c_str());
-    if (!ok) {
-        systemError_ = err;
-        return Refuse(error, CannotWrite(nativePath_, SystemErrorText(err)));
-    }
-    return true;
+    if (!ok) return Fail(WriteProblem::Failed, CannotWrite(nativePath_, SystemErrorText(err)), err);
+    return {};
 }
 
-bool AtomicFileWriter::Commit(std::string* error) {
-    if (fd_ < 0) return Refuse(error, "nothing to write");
+WriteResult AtomicFileWriter::Commit() {
+    if (fd_ < 0) return Fail(WriteProblem::Failed, "nothing to write");
     int err = errno_;
     if (err == 0 && ::fsync(fd_) != 0) err = errno;
     if (err == 0 && targetFd_ >= 0) {
-        const bool rewritten = RewriteInPlace(error);
+        WriteResult rewritten = RewriteInPlace();
         Abandon();
         return rewritten;
     }
@@ -417,13 +397,11 @@ bool AtomicFileWriter::Commit(std::string* error) {
     if (err != 0) ::unlink(tempPath_.c_str());
     guard_.reset();
     Abandon();
-    if (err != 0) {
-        systemError_ = err;
-        return Refuse(error, CannotWrite(nativePath_, SystemErrorText(err)));
-    }
+    if (err != 0)
+        return Fail(WriteProblem::Failed, CannotWrite(nativePath_, SystemErrorText(err)), err);
     // Make the rename itself durable; the new file is in place either way.
     SyncFolder(target_);
-    return true;
+    return {};
 }
 
 }  // namespace qv

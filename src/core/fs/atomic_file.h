@@ -1,5 +1,7 @@
-// Replacing a whole file so that it is never left half written: documents, text exports, the
-// settings file and page images all go out this way.
+// Replacing a file so that it is never left half written. AtomicFileWriter is the one writer:
+// documents, text exports, the settings file and recovery copies go out whole through
+// ReplaceFileAtomically and ReplacePrivateFile, which are built on it; page images and exports
+// are streamed through it piece by piece.
 #pragma once
 
 #include <filesystem>
@@ -21,6 +23,10 @@ enum class WriteProblem {
     ForeignLink,  // a link of another user in a shared sticky folder, which is not followed
     Shared,       // another owner's or a hard-linked file that can neither keep its owner nor be
                   // rewritten in place
+    // Set by the document output (render/document_export.h):
+    Unsupported,  // the file name names no output format; nothing was written
+    Unencodable,  // the format cannot hold the page, or its encoder failed
+    Cancelled,    // stopped by the caller's progress; nothing was kept
 };
 
 struct WriteResult {
@@ -77,10 +83,12 @@ class RemovedOnInterrupt {
     void* slot_ = nullptr;
 };
 
-// The same for a file written piece by piece (a page image streamed out in bands): Open makes the
-// fresh file beside the target, Write appends, WriteAt writes at an offset (a bitmap's rows go
-// bottom-up), Commit flushes and renames it into place. A writer that is not committed removes
-// its file when it is destroyed, leaving the old file as it was.
+// The replacement of ReplaceFileAtomically (or, with `privateFile`, of ReplacePrivateFile) written
+// piece by piece (a page image streamed out in bands): Start makes the fresh file beside the
+// target and refuses what would be refused whole, Write appends, WriteAt writes at an offset,
+// Commit flushes and renames it into place, or reports the first failed write and removes the
+// file. A writer that is not committed removes its file when it is destroyed, leaving the old
+// file as it was.
 class AtomicFileWriter {
   public:
     AtomicFileWriter() = default;
@@ -88,21 +96,16 @@ class AtomicFileWriter {
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    bool Open(const std::string& nativePath, std::string* error = nullptr);
-    // Open with the reason as a WriteProblem.
     WriteResult Start(const std::string& nativePath, bool privateFile = false);
     bool Write(std::string_view data);
     bool WriteAt(long long offset, std::string_view data);
-    bool Commit(std::string* error = nullptr);
-    // The errno behind the last failed Commit (0: none known), for messages in the user's language.
-    int SystemError() const { return systemError_; }
+    WriteResult Commit();
 
   private:
     void Abandon();
-    bool RewriteInPlace(std::string* error);
+    WriteResult RewriteInPlace();
     int fd_ = -1;
     int errno_ = 0;
-    int systemError_ = 0;
     int targetFd_ = -1;  // the file itself, when it is rewritten in place
     unsigned finalMode_ = 0600;
     std::string nativePath_;

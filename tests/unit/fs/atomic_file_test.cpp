@@ -144,7 +144,7 @@ TEST(RemovedOnInterrupt, AGuardedFileIsRemovedWhenTheProcessIsInterrupted) {
     if (streaming == 0) {
         RemoveTemporaryFilesOnInterrupt();
         AtomicFileWriter writer;
-        if (!writer.Open(target) || !writer.Write("half a page")) ::_exit(3);
+        if (!writer.Start(target) || !writer.Write("half a page")) ::_exit(3);
         ::raise(SIGINT);
         ::_exit(0);
     }
@@ -229,7 +229,7 @@ TEST(AtomicFileWriter, KeepsUnfinishedContentsFromOtherUsers) {
     WriteFile(path, "old");
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
     AtomicFileWriter writer;
-    ASSERT_TRUE(writer.Open(path));
+    ASSERT_TRUE(writer.Start(path));
     ASSERT_TRUE(writer.Write("half of the new"));
     int temps = 0;
     for (const auto& entry : fs::directory_iterator(dir.Path())) {
@@ -323,7 +323,7 @@ TEST(ReplaceFileAtomically, FollowsNoOtherUsersLinkInASharedStickyFolder) {
     EXPECT_NE(r.Error.find("symbolic link of another user"), std::string::npos) << r.Error;
     EXPECT_EQ(ReadFile(victim), "mine");
     AtomicFileWriter writer;
-    EXPECT_FALSE(writer.Open(planted));
+    EXPECT_FALSE(writer.Start(planted));
     EXPECT_EQ(ReadFile(victim), "mine");
 
     // The folder owner's links, and this user's own, are followed as before.

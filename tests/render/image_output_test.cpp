@@ -1,5 +1,5 @@
-#include "render/image_file.h"
-
+// The image output's encoders and files: JPEG quality and fidelity, the 24-bit bitmap, and what a
+// failed write leaves.
 #include <gtest/gtest.h>
 
 #include <QImageReader>
@@ -8,7 +8,9 @@
 #include <fstream>
 #include <string>
 
+#include "render/document_export.h"
 #include "render/jpeg_codec.h"
+#include "render/render_fixture.h"
 #include "unit/fs/file_size_limit.h"
 
 namespace fs = std::filesystem;
@@ -48,21 +50,24 @@ class ImageFileTest : public ::testing::Test {
     fs::path dir_;
 };
 
-TEST(ImageFileTypeOf, AcceptsBmpJpgAndJpegInAnyCase) {
-    using qv::ImageFileType;
-    EXPECT_EQ(qv::ImageFileTypeOf("a/b.BMP"), ImageFileType::Bmp);
-    EXPECT_EQ(qv::ImageFileTypeOf("b.bmp"), ImageFileType::Bmp);
-    EXPECT_EQ(qv::ImageFileTypeOf("b.Jpg"), ImageFileType::Jpeg);
-    EXPECT_EQ(qv::ImageFileTypeOf("b.jpeg"), ImageFileType::Jpeg);
-    EXPECT_EQ(qv::ImageFileTypeOf("b.png"), ImageFileType::Unsupported);
-    EXPECT_EQ(qv::ImageFileTypeOf("b"), ImageFileType::Unsupported);
-    EXPECT_EQ(qv::ImageFileTypeOf("b.jpg/c"), ImageFileType::Unsupported);
-}
+// A document whose image is a few hundred kilobytes: columns of cards in many colours.
+struct ColourfulDoc : qv::test::RenderDoc {
+    ColourfulDoc() {
+        for (int i = 0; i < 40; ++i)
+            Add("card", 1 + i % 3, 10 + (i % 8) * 45, 10 + (i / 8) * 50, 4, 2)->ColBG =
+                qv::Rgb(200 - i * 4, 60 + i * 4, 128);
+        Refresh();
+    }
+    qv::WriteResult Save(const std::string& path, qv::ExportFormat format) {
+        return qv::ExportDocument(set(), path, format, cache);
+    }
+};
 
 TEST_F(ImageFileTest, JpegRoundTripAtFullQualityIsClose) {
     const QImage original = DocumentLike(96, 64);
-    ASSERT_EQ(qv::SaveImageFile(original, Path("out.JPG"), 100), qv::ImageSaveStatus::Saved);
-    const std::string bytes = ReadBytes(Path("out.JPG"));
+    const std::optional<QByteArray> jpeg = qv::EncodeJpeg(original, 100);
+    ASSERT_TRUE(jpeg);
+    const std::string bytes(jpeg->constData(), static_cast<std::size_t>(jpeg->size()));
     // Baseline: a SOF0 frame, no progressive SOF2.
     EXPECT_NE(bytes.find("\xFF\xC0"), std::string::npos);
     EXPECT_EQ(bytes.find("\xFF\xC2"), std::string::npos);
@@ -79,8 +84,8 @@ TEST_F(ImageFileTest, JpegRoundTripAtFullQualityIsClose) {
                               std::abs(qBlue(a) - qBlue(b))});
         }
     EXPECT_LE(worst, 4);
-    // Other readers take the file too.
-    EXPECT_EQ(QImageReader(QString::fromStdString(Path("out.JPG"))).read().size(), original.size());
+    // Other readers take it too.
+    EXPECT_EQ(QImage::fromData(*jpeg, "JPG").size(), original.size());
 }
 
 TEST_F(ImageFileTest, JpegQualityIsClampedToOneToHundred) {
@@ -100,56 +105,66 @@ TEST_F(ImageFileTest, JpegQualityIsClampedToOneToHundred) {
 }
 
 TEST_F(ImageFileTest, BmpIsA24BitBitmapWithTheSamePixels) {
-    QImage original = DocumentLike(13, 7);  // odd width: rows need padding
-    original.setPixel(0, 0, qRgb(1, 2, 3));
-    ASSERT_EQ(qv::SaveImageFile(original, Path("out.bmp"), 100), qv::ImageSaveStatus::Saved);
+    ColourfulDoc d;
+    // A divided page is the image: an odd width, so rows need padding.
+    d.set().FixedSize = true;
+    d.set().FixedWidth = 413;
+    d.set().FixedHeight = 300;
+    d.set().DivColumns = 2;
+    d.env.DivLine = true;
+    d.Refresh();
+    ASSERT_EQ(qv::DocumentImageSize(d.set()), QSize(413, 300));
+    const std::optional<QImage> original = qv::RenderDocumentImage(d.set(), d.cache);
+    ASSERT_TRUE(original);
+    const qv::WriteResult written = d.Save(Path("out.bmp"), qv::ExportFormat::Bmp);
+    ASSERT_TRUE(written) << written.Error;
     const std::string bytes = ReadBytes(Path("out.bmp"));
     ASSERT_GT(bytes.size(), 54u);
     EXPECT_EQ(bytes.substr(0, 2), "BM");
     EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24);  // bits per pixel
     QImage back(QString::fromStdString(Path("out.bmp")), "bmp");
-    ASSERT_EQ(back.size(), original.size());
-    for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 13; ++x)
-            ASSERT_EQ(back.pixel(x, y), original.pixel(x, y)) << x << "," << y;
+    ASSERT_EQ(back.size(), original->size());
+    for (int y = 0; y < back.height(); ++y)
+        for (int x = 0; x < back.width(); ++x)
+            ASSERT_EQ(back.pixel(x, y), original->pixel(x, y)) << x << "," << y;
 }
 
-TEST_F(ImageFileTest, OtherExtensionsAndEmptyImagesWriteNothing) {
-    std::string error;
-    EXPECT_EQ(qv::SaveImageFile(DocumentLike(4, 4), Path("out.png"), 100, &error),
-              qv::ImageSaveStatus::UnsupportedType);
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(qv::SaveImageFile(QImage(), Path("out.bmp"), 100), qv::ImageSaveStatus::EmptyImage);
+TEST_F(ImageFileTest, OtherExtensionsWriteNothing) {
+    ColourfulDoc d;
+    const qv::WriteResult written = d.Save(Path("out.gif"), qv::ExportFormatOf(Path("out.gif")));
+    EXPECT_EQ(written.Problem, qv::WriteProblem::Unsupported);
+    EXPECT_FALSE(written.Error.empty());
     EXPECT_EQ(FileCount(), 0);
 }
 
 TEST_F(ImageFileTest, FailedWritesReportAndKeepTheOldFile) {
-    const QImage image = DocumentLike(200, 150);
-    std::string error;
+    ColourfulDoc d;
     // Folders that cannot exist: missing, or a file standing where the folder should be.
-    EXPECT_EQ(qv::SaveImageFile(image, Path("missing/out.jpg"), 90, &error),
-              qv::ImageSaveStatus::WriteFailed);
-    EXPECT_FALSE(error.empty());
+    qv::WriteResult written = d.Save(Path("missing/out.jpg"), qv::ExportFormat::Jpeg);
+    EXPECT_EQ(written.Problem, qv::WriteProblem::Failed);
+    EXPECT_FALSE(written.Error.empty());
     std::ofstream(Path("plain")) << "x";
-    EXPECT_EQ(qv::SaveImageFile(image, Path("plain/out.bmp"), 90),
-              qv::ImageSaveStatus::WriteFailed);
+    EXPECT_EQ(d.Save(Path("plain/out.bmp"), qv::ExportFormat::Bmp).Problem,
+              qv::WriteProblem::Failed);
 
     // A full disk: the old file survives and no temporary file is left behind.
     std::ofstream(Path("old.bmp")) << "previous content";
-    const qv::ImageSaveStatus status = qv::test::WithFileSizeLimit(
-        4096, [&] { return qv::SaveImageFile(image, Path("old.bmp"), 90, &error); });
-    EXPECT_EQ(status, qv::ImageSaveStatus::WriteFailed);
+    written = qv::test::WithFileSizeLimit(
+        4096, [&] { return d.Save(Path("old.bmp"), qv::ExportFormat::Bmp); });
+    EXPECT_EQ(written.Problem, qv::WriteProblem::Failed);
     EXPECT_EQ(ReadBytes(Path("old.bmp")), "previous content");
     EXPECT_EQ(FileCount(), 2);  // "plain" and "old.bmp"
 
     // Without the limit the same call replaces it.
-    EXPECT_EQ(qv::SaveImageFile(image, Path("old.bmp"), 90), qv::ImageSaveStatus::Saved);
-    EXPECT_EQ(QImage(QString::fromStdString(Path("old.bmp"))).size(), image.size());
+    EXPECT_TRUE(d.Save(Path("old.bmp"), qv::ExportFormat::Bmp));
+    EXPECT_EQ(QImage(QString::fromStdString(Path("old.bmp"))).size(),
+              qv::DocumentImageSize(d.set()));
 
     // A write-protected image is left alone, even by root.
     std::ofstream(Path("locked.jpg")) << "protected";
     fs::permissions(Path("locked.jpg"), fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_EQ(qv::SaveImageFile(image, Path("locked.jpg"), 90), qv::ImageSaveStatus::WriteFailed);
+    EXPECT_EQ(d.Save(Path("locked.jpg"), qv::ExportFormat::Jpeg).Problem,
+              qv::WriteProblem::ReadOnly);
     EXPECT_EQ(ReadBytes(Path("locked.jpg")), "protected");
 }
 
