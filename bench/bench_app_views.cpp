@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/map_viewer.h"
@@ -47,13 +48,14 @@ void FillDocument(qv::FragSet& set) {
     set.RefreshVisibility();
 }
 
-struct Program {
+struct Fixture {
     QTemporaryDir dir;
     AppServices services;
-    std::unique_ptr<TQuillovaMainForm> form = std::make_unique<TQuillovaMainForm>(services);
+    std::unique_ptr<Program> program = BuildProgram(services);
+    TQuillovaMainForm* form = &program->Window();
     std::string path;
 
-    Program() {
+    Fixture() {
         form->resize(1280, 900);
         form->ShowAsStored();
         TMDIChild* child = form->OpenDocument("\x96\xb3\x91\xe8");
@@ -69,13 +71,13 @@ struct Program {
     }
 };
 
-Program& TheProgram() {
-    static Program program;
+Fixture& TheProgram() {
+    static Fixture program;
     return program;
 }
 
 void BM_MapUpdateAfterACardMoved(benchmark::State& state) {
-    Program& p = TheProgram();
+    Fixture& p = TheProgram();
     TMDIChild* child = p.form->OpenDocument(p.path);
     TMapViewer* map = p.form->MapViewer();
     map->show();
@@ -95,7 +97,7 @@ void BM_MapUpdateAfterACardMoved(benchmark::State& state) {
 BENCHMARK(BM_MapUpdateAfterACardMoved)->Unit(benchmark::kMillisecond);
 
 void BM_MapUpdateAfterAScroll(benchmark::State& state) {
-    Program& p = TheProgram();
+    Fixture& p = TheProgram();
     TMDIChild* child = p.form->OpenDocument(p.path);
     TMapViewer* map = p.form->MapViewer();
     map->show();
@@ -112,7 +114,7 @@ void BM_MapUpdateAfterAScroll(benchmark::State& state) {
 BENCHMARK(BM_MapUpdateAfterAScroll)->Unit(benchmark::kMillisecond);
 
 void BM_OpenToFirstPaint(benchmark::State& state) {
-    Program& p = TheProgram();
+    Fixture& p = TheProgram();
     p.form->MapViewer()->hide();
     QImage frame;
     for (auto _ : state) {

@@ -17,6 +17,7 @@
 #include <deque>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/file_chooser.h"
 #include "app/main_window/export_commands.h"
@@ -104,7 +105,8 @@ class ExportMenuTest : public ::testing::Test {
     RecordingPrompts prompts_;
     AnsweringChooser chooser_;
     AppServices services_;
-    TQuillovaMainForm form_{services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
 };
 
 TEST_F(ExportMenuTest, TheSubmenuFollowsSaveAsImageAndKeepsTheFileMenusItems) {

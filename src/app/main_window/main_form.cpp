@@ -18,12 +18,12 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/document/document_windows.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/file_commands.h"
 #include "app/main_window/menu_bar_reveal.h"
-#include "app/main_window/settings_commands.h"
-#include "app/main_window/view_commands.h"
 #include "app/panels/group_list_panel.h"
+#include "app/panels/map_viewer.h"
 #include "app/platform/program_icons.h"
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
@@ -40,8 +40,38 @@ constexpr const char* kToolBarPrefix[3] = {"Tool1", "Tool2", "Tool3"};
 
 }  // namespace
 
+class TQuillovaMainForm::FormWindows final : public DocumentWindows {
+  public:
+    explicit FormWindows(TQuillovaMainForm& form) : form_(form) {}
+    qv::FragSet* ActiveDocument() const override { return form_.ActiveDocument(); }
+    std::vector<Entry> DocumentWindowList() const override {
+        std::vector<Entry> list;
+        const TMDIChild* active = form_.ActiveChild();
+        for (TMDIChild* child : form_.Children())
+            list.push_back({&child->Set(), child->Caption(), child == active});
+        return list;
+    }
+    void ActivateDocumentWindow(int index) override {
+        const QList<TMDIChild*> children = form_.Children();
+        if (index < 0 || index >= children.size()) return;
+        form_.ShowDocumentWindow(qobject_cast<QMdiSubWindow*>(children[index]->parentWidget()));
+    }
+    void ShowMessage(const QString& text) override { form_.ShowMessage(text); }
+    void RefreshViews() override {
+        form_.RefreshViews();
+        form_.UpdateCommands();
+    }
+
+  private:
+    TQuillovaMainForm& form_;
+};
+
+DocumentWindows& TQuillovaMainForm::Windows() {
+    return *windows_;
+}
+
 TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
-    : QMainWindow(parent), services_(services) {
+    : QMainWindow(parent), services_(services), windows_(std::make_unique<FormWindows>(*this)) {
     services_.SetPromptParent(this);
     services_.Links().SetOpenDocument(
         [this](const std::string& path) { return OpenDocument(path) != nullptr; });
@@ -63,7 +93,6 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     host_.OnShowStatus = [this](std::string_view text) { ShowMessage(qv::FromCp932(text)); };
     commands_ = new CommandRegistry(this, [this] { return CurrentState(); });
     RegisterHandlers();
-    new SettingsCommands(*this);
     BuildStatusBar();
     BuildMenus();
     menuReveal_ = new MenuBarReveal(*this);
@@ -283,7 +312,7 @@ void TQuillovaMainForm::ShowAsStored() {
     // Before the start document: one restored here is then found open instead of read again.
     if (OnStartupRecovery) OnStartupRecovery();
     OpenStartDocument();
-    if (OnShowMapViewer && mapViewerShown_) OnShowMapViewer(true);
+    if (mapViewerShown_) mapViewer_->ShowViewer();
     activateWindow();
     layout()->activate();
     toolBarLayoutAtStart_ = ToolBarLayout();
@@ -366,7 +395,7 @@ bool TQuillovaMainForm::Shutdown() {
     StorePanels();
     Ini().WriteBool("General", "GroupList", groupListShown_);
     Ini().WriteBool("General", "MapViewer", mapViewerShown_);
-    if (OnShowMapViewer && mapViewerShown_) OnShowMapViewer(false);
+    if (mapViewerShown_) mapViewer_->close();
     StoreToolBars();
     commands_->WriteKeys(Ini());
     // A write-protected settings file was reported at start.

@@ -28,12 +28,12 @@
 
 class AppServices;
 class CommandRegistry;
+class DocumentWindows;
 class FileCommands;
 class MenuBarReveal;
 class GroupListHost;
 class TGroupListPanel;
 class TMapViewer;
-class ViewCommands;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -165,25 +165,23 @@ class TQuillovaMainForm : public QMainWindow {
     void SetGuidePlaces(QStringList places) { guidePlaces_ = std::move(places); }
     QList<QAction*> WindowListItems() const { return windowItems_; }
 
-    // ---- Panels built elsewhere ----
-    // The group list and the map viewer report and change their visibility here; until they
-    // exist their stored visibility is kept and written back.
-    bool GroupListShown() const { return groupListShown_; }
-    bool MapViewerShown() const { return mapViewerShown_; }
-    std::function<void(bool)> OnShowMapViewer;
-    // Esc in a document window while the group list is shown: the list takes the keyboard.
-    std::function<void()> OnFocusGroupList;
-    // The pop-up of the group-line and brush tools over a document; true when one was shown.
-    std::function<bool(Tool tool, const QPoint& global)> OnToolPopup;
-
-    // ---- The group list, the map, the file and view commands (main_form_panels.cpp) ----
+    // ---- The group list, the map and the file commands (main_form_panels.cpp) ----
     TGroupListPanel* GroupList() const { return groupList_; }
     TMapViewer* MapViewer() const { return mapViewer_; }
     FileCommands& Files() { return *fileCommands_; }
-    ViewCommands& Views() { return *viewCommands_; }
+    // The group list or the map was shown or hidden by its command: their visibility is
+    // stored at exit.
+    void NotePanelsShown();
+
+    // The document windows as the command groups see them.
+    DocumentWindows& Windows();
     // Closes the program remembering `lastFile` (as the settings file stores it) as the document
     // to open next time, whatever window is active when the documents close.
     bool CloseRemembering(const std::string& lastFile);
+
+  signals:
+    // The pop-up of the group-line or brush tool was asked for over a document.
+    void ToolPopupRequested(qv::ToolMode tool, const QPoint& global);
 
   protected:
     bool event(QEvent* event) override;
@@ -197,6 +195,8 @@ class TQuillovaMainForm : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    class FormWindows;
+
     // main_form.cpp
     void RestorePlacement();
     void RestoreToolBars();
@@ -274,6 +274,6 @@ class TQuillovaMainForm : public QMainWindow {
     TMapViewer* mapViewer_ = nullptr;
     std::unique_ptr<GroupListHost> groupListHost_;
     std::unique_ptr<FileCommands> fileCommands_;
-    std::unique_ptr<ViewCommands> viewCommands_;
+    std::unique_ptr<FormWindows> windows_;
     std::optional<std::string> exitLastFile_;
 };

@@ -208,9 +208,8 @@ void TQuillovaMainForm::ShowDocumentPopup(TMDIChild* window, PopupKind kind, QPo
         case PopupKind::GroupLine:
         case PopupKind::Brush:
             // The card commands own the group-line and brush menus.
-            if (OnToolPopup)
-                OnToolPopup(kind == PopupKind::GroupLine ? Tool::GroupLine : Tool::Brush,
-                            globalPos);
+            emit ToolPopupRequested(kind == PopupKind::GroupLine ? Tool::GroupLine : Tool::Brush,
+                                    globalPos);
             break;
         case PopupKind::None:
             break;

@@ -1,4 +1,4 @@
-#include "app/main_window/selection_commands.h"
+#include "app/commands/selection_commands.h"
 
 #include <QActionGroup>
 #include <QPaintEvent>
