@@ -726,6 +726,10 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
     form.GroupToolPopup()->hide();
     ASSERT_EQ(form.GroupToolPopup()->actions().size(), 1);
     EXPECT_EQ(form.GroupToolPopup()->actions()[0], form.Commands().Action(C::ToolNrm));
+    // The recent-file list is made as the file menu opens, for at most twenty of the files.
+    for (int i = 0; i < 25; ++i)
+        shell.Services().Env().RecentFiles.push_back("\"/r" + std::to_string(i) + ".csv\",1");
+    emit form.MainMenu(0)->aboutToShow();
     EXPECT_EQ(form.Dynamic(TQuillovaMainForm::DynamicMenu::EditSelectGroup)->actions().size(), 40);
     EXPECT_EQ(form.Dynamic(TQuillovaMainForm::DynamicMenu::RecentFiles)->actions().size(), 20);
     // The tool bars carry their titles and the tool group sits on the third.

@@ -56,7 +56,7 @@ class TQuillovaMainForm : public QMainWindow {
   public:
     // The document windows' mouse tool; program-wide, kept in EnvData::Tool.
     using Tool = qv::ToolMode;
-    // The dynamic submenus later work fills: each holds kDynamicItems hidden items.
+    // The submenus whose items a command group makes when they open.
     enum class DynamicMenu {
         RecentFiles,
         EditSelectGroup,
@@ -66,8 +66,6 @@ class TQuillovaMainForm : public QMainWindow {
         PopupMoveToGroup,
         PopupMoveToWindow,
     };
-    static constexpr int kRecentItems = 20;
-    static constexpr int kDynamicItems = 40;
     // A new document window's size, unless the frame is smaller (never below the minimum).
     static constexpr int kChildWidth = 429;
     static constexpr int kChildHeight = 257;
@@ -134,7 +132,6 @@ class TQuillovaMainForm : public QMainWindow {
     // The window's own parts follow the settings after the options dialog's OK: the status bar's
     // font, the tool bars' flat look, the hidden title and menu (main_form_settings.cpp).
     void FollowSettings();
-    EnablingState CurrentState() const;
     void TurnImeOff() { host_.TurnImeOff(); }
 
     // ---- Tools ----
@@ -156,12 +153,9 @@ class TQuillovaMainForm : public QMainWindow {
     // 表示 → the switch of the maximised state without caption and menu bar (also F11).
     QAction* HideTitleMenuItem() const { return hideTitleMenuItem_; }
     MenuBarReveal& MenuReveal() const { return *menuReveal_; }
-    // Turns that state on or off at once; the setting is stored at exit.
-    void SetHideTitleMenu(bool on);
 
     // ---- Help ----
     // Where the guide is looked for, first found first; tests give their own.
-    QStringList GuidePlaces() const;
     void SetGuidePlaces(QStringList places) { guidePlaces_ = std::move(places); }
     QList<QAction*> WindowListItems() const { return windowItems_; }
 
@@ -199,6 +193,9 @@ class TQuillovaMainForm : public QMainWindow {
 
     // main_form.cpp
     void RestorePlacement();
+    // Turns the maximised state without caption and menu bar on or off at once; the setting is
+    // stored at exit.
+    void SetHideTitleMenu(bool on);
     void RestoreToolBars();
     void StoreToolBars();
     QByteArray ToolBarLayout() const;
@@ -210,13 +207,15 @@ class TQuillovaMainForm : public QMainWindow {
     void BuildToolBars();
     void BuildPopups();
     QMenu* BuildDynamicMenu(QMenu* parent, const QString& caption, const QString& hint,
-                            DynamicMenu which, int count);
+                            DynamicMenu which);
     void EditMenuOpening(QMenu* moveToWindow);
     void ToolMenuOpening();
     void ShowMenuOpening();
     void WindowMenuOpening();
     void SelectWindowItem(int index);
     // main_form_commands.cpp
+    EnablingState CurrentState() const;
+    QStringList GuidePlaces() const;
     void RegisterHandlers();
     void TileWindows(bool stacked);
     void ArrangeMinimised();
