@@ -71,9 +71,12 @@ struct Fixture {
     }
 };
 
+// Made at first use and gone before the application: its dialogs need it to close.
+std::unique_ptr<Fixture> theProgram;
+
 Fixture& TheProgram() {
-    static Fixture program;
-    return program;
+    if (!theProgram) theProgram = std::make_unique<Fixture>();
+    return *theProgram;
 }
 
 void BM_MapUpdateAfterACardMoved(benchmark::State& state) {
@@ -138,5 +141,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    theProgram.reset();
     return 0;
 }
