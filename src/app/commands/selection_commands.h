@@ -52,7 +52,7 @@ class SelectionCommands : public QObject {
     // time it opens.
     void AttachGroupSelectMenu(QMenu* menu);
     void AttachGroupMoveMenu(QMenu* menu);
-    // "他ウィンドウへ移動(&V)": the other document windows.
+    // "他ウィンドウへ移動(&V)": the other document windows, made each time it opens.
     void AttachMoveToWindowMenu(QMenu* menu);
     // The group-line pop-up (types, widths, delete) ending with `toolNormal`.
     QMenu* LinePopup(QWidget* parent, QAction* toolNormal);
