@@ -1,5 +1,6 @@
 #include "app/composition.h"
 
+#include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -11,6 +12,8 @@
 #include "app/commands/view_commands.h"
 #include "app/dialogs/frg_prop_dlg.h"
 #include "app/dialogs/option_dlg.h"
+#include "app/document/document_windows.h"
+#include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/group_list_panel.h"
 #include "app/recovery/crash_recovery.h"
@@ -19,9 +22,37 @@ namespace {
 
 using Dyn = TQuillovaMainForm::DynamicMenu;
 
-std::unique_ptr<SettingsCommands> MakeSettings(TQuillovaMainForm& w, AppServices& services) {
+// The main window's document windows as the command groups see them.
+class FormWindows final : public DocumentWindows {
+  public:
+    explicit FormWindows(TQuillovaMainForm& form) : form_(form) {}
+    qv::FragSet* ActiveDocument() const override { return form_.ActiveDocument(); }
+    std::vector<Entry> DocumentWindowList() const override {
+        std::vector<Entry> list;
+        const TMDIChild* active = form_.ActiveChild();
+        for (TMDIChild* child : form_.Children())
+            list.push_back({&child->Set(), child->Caption(), child == active});
+        return list;
+    }
+    void ActivateDocumentWindow(int index) override {
+        const QList<TMDIChild*> children = form_.Children();
+        if (index < 0 || index >= children.size()) return;
+        form_.ShowDocumentWindow(qobject_cast<QMdiSubWindow*>(children[index]->parentWidget()));
+    }
+    void ShowMessage(const QString& text) override { form_.ShowMessage(text); }
+    void RefreshViews() override {
+        form_.RefreshViews();
+        form_.UpdateCommands();
+    }
+
+  private:
+    TQuillovaMainForm& form_;
+};
+
+std::unique_ptr<SettingsCommands> MakeSettings(TQuillovaMainForm& w, DocumentWindows& windows,
+                                               AppServices& services) {
     // Output shows its progress at once, not when the event loop next paints.
-    return std::make_unique<SettingsCommands>(w.Commands(), w.Windows(), w.Host(), services, &w,
+    return std::make_unique<SettingsCommands>(w.Commands(), windows, w.Host(), services, &w,
                                               [&w](const QString& text) {
                                                   w.ShowMessage(text);
                                                   w.statusBar()->repaint();
@@ -32,10 +63,11 @@ std::unique_ptr<SettingsCommands> MakeSettings(TQuillovaMainForm& w, AppServices
 
 Program::Program(AppServices& services, const ProgramOptions& options)
     : window_(std::make_unique<TQuillovaMainForm>(services)),
-      settings_(MakeSettings(*window_, services)),
-      cards_(std::make_unique<CardCommands>(window_->Commands(), window_->Windows(),
-                                            window_->Host(), services, window_.get())),
-      views_(std::make_unique<ViewCommands>(window_->Commands(), window_->Windows(), services.Env(),
+      windows_(std::make_unique<FormWindows>(*window_)),
+      settings_(MakeSettings(*window_, *windows_, services)),
+      cards_(std::make_unique<CardCommands>(window_->Commands(), *windows_, window_->Host(),
+                                            services, window_.get())),
+      views_(std::make_unique<ViewCommands>(window_->Commands(), *windows_, services.Env(),
                                             *window_->GroupList(), *window_->MapViewer(),
                                             window_.get())),
       recovery_(std::make_unique<CrashRecovery>(*window_, services, options.RecoveryFolder)) {

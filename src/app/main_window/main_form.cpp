@@ -18,7 +18,6 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
-#include "app/document/document_windows.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/file_commands.h"
 #include "app/main_window/menu_bar_reveal.h"
@@ -40,38 +39,8 @@ constexpr const char* kToolBarPrefix[3] = {"Tool1", "Tool2", "Tool3"};
 
 }  // namespace
 
-class TQuillovaMainForm::FormWindows final : public DocumentWindows {
-  public:
-    explicit FormWindows(TQuillovaMainForm& form) : form_(form) {}
-    qv::FragSet* ActiveDocument() const override { return form_.ActiveDocument(); }
-    std::vector<Entry> DocumentWindowList() const override {
-        std::vector<Entry> list;
-        const TMDIChild* active = form_.ActiveChild();
-        for (TMDIChild* child : form_.Children())
-            list.push_back({&child->Set(), child->Caption(), child == active});
-        return list;
-    }
-    void ActivateDocumentWindow(int index) override {
-        const QList<TMDIChild*> children = form_.Children();
-        if (index < 0 || index >= children.size()) return;
-        form_.ShowDocumentWindow(qobject_cast<QMdiSubWindow*>(children[index]->parentWidget()));
-    }
-    void ShowMessage(const QString& text) override { form_.ShowMessage(text); }
-    void RefreshViews() override {
-        form_.RefreshViews();
-        form_.UpdateCommands();
-    }
-
-  private:
-    TQuillovaMainForm& form_;
-};
-
-DocumentWindows& TQuillovaMainForm::Windows() {
-    return *windows_;
-}
-
 TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
-    : QMainWindow(parent), services_(services), windows_(std::make_unique<FormWindows>(*this)) {
+    : QMainWindow(parent), services_(services) {
     services_.SetPromptParent(this);
     services_.Links().SetOpenDocument(
         [this](const std::string& path) { return OpenDocument(path) != nullptr; });

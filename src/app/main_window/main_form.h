@@ -28,7 +28,6 @@
 
 class AppServices;
 class CommandRegistry;
-class DocumentWindows;
 class FileCommands;
 class MenuBarReveal;
 class GroupListHost;
@@ -166,9 +165,6 @@ class TQuillovaMainForm : public QMainWindow {
     // The group list or the map was shown or hidden by its command: their visibility is
     // stored at exit.
     void NotePanelsShown();
-
-    // The document windows as the command groups see them.
-    DocumentWindows& Windows();
     // Closes the program remembering `lastFile` (as the settings file stores it) as the document
     // to open next time, whatever window is active when the documents close.
     bool CloseRemembering(const std::string& lastFile);
@@ -189,8 +185,6 @@ class TQuillovaMainForm : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    class FormWindows;
-
     // main_form.cpp
     void RestorePlacement();
     // Turns the maximised state without caption and menu bar on or off at once; the setting is
@@ -273,6 +267,5 @@ class TQuillovaMainForm : public QMainWindow {
     TMapViewer* mapViewer_ = nullptr;
     std::unique_ptr<GroupListHost> groupListHost_;
     std::unique_ptr<FileCommands> fileCommands_;
-    std::unique_ptr<FormWindows> windows_;
     std::optional<std::string> exitLastFile_;
 };
