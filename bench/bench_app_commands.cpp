@@ -19,9 +19,10 @@
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/commands/card_commands.h"
 #include "app/commands/command_registry.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "bench_card_text.h"
 #include "core/model/frag_set.h"
@@ -44,7 +45,7 @@ class PaintCounter : public QObject {
     }
 };
 
-struct Program {
+struct Fixture {
     QTemporaryDir dir;
     qv::StartupArguments startup = [this] {
         qv::StartupArguments a;
@@ -53,13 +54,14 @@ struct Program {
         return a;
     }();
     AppServices services{startup};
-    TQuillovaMainForm form{services};
-    CardCommands cards{form, services};
+    const std::unique_ptr<Program> program = BuildProgram(services);
+    TQuillovaMainForm& form = program->Window();
+    CardCommands& cards = program->Cards();
     TMDIChild* child = nullptr;
     PaintCounter paints;
     std::vector<qv::Point> places;
 
-    Program() {
+    Fixture() {
         form.resize(1600, 1000);
         form.ShowAsStored();
         child = form.OpenDocument("\x96\xb3\x91\xe8");
@@ -87,7 +89,7 @@ struct Program {
         child->viewport()->installEventFilter(&paints);
         Settle();
     }
-    ~Program() { child->ApproveClose(); }
+    ~Fixture() { child->ApproveClose(); }
 
     // Runs the event loop until the document window has painted what is pending; a change
     // left to the main window's timer is waited for (it ticks every 250 ms).
@@ -138,17 +140,17 @@ struct Program {
 };
 
 // Made on first use, gone before the application is.
-std::unique_ptr<Program> theProgram;
+std::unique_ptr<Fixture> theProgram;
 
-Program& TheProgram() {
-    if (!theProgram) theProgram = std::make_unique<Program>();
+Fixture& TheProgram() {
+    if (!theProgram) theProgram = std::make_unique<Fixture>();
     return *theProgram;
 }
 
 // Times `command` to the end of its paint; `prepare` readies each run untimed.
-void CommandToPaint(benchmark::State& state, const std::function<void(Program&)>& prepare,
-                    const std::function<void(Program&)>& command) {
-    Program& p = TheProgram();
+void CommandToPaint(benchmark::State& state, const std::function<void(Fixture&)>& prepare,
+                    const std::function<void(Fixture&)>& command) {
+    Fixture& p = TheProgram();
     for (auto _ : state) {
         state.PauseTiming();
         prepare(p);
@@ -166,8 +168,8 @@ void CommandToPaint(benchmark::State& state, const std::function<void(Program&)>
 
 void BM_FullViewRepaint(benchmark::State& state) {
     CommandToPaint(
-        state, [](Program& p) { p.Reset(false); },
-        [](Program& p) { p.child->viewport()->update(); });
+        state, [](Fixture& p) { p.Reset(false); },
+        [](Fixture& p) { p.child->viewport()->update(); });
 }
 BENCHMARK(BM_FullViewRepaint)->Unit(benchmark::kMillisecond);
 
@@ -177,56 +179,56 @@ BENCHMARK(BM_FullViewRepaint)->Unit(benchmark::kMillisecond);
 void BM_FullViewRepaint_Piled(benchmark::State& state) {
     CommandToPaint(
         state,
-        [](Program& p) {
+        [](Fixture& p) {
             p.Reset(true);
             p.Run(C::EditGather);
             p.Settle();
         },
-        [](Program& p) { p.child->viewport()->update(); });
+        [](Fixture& p) { p.child->viewport()->update(); });
 }
 BENCHMARK(BM_FullViewRepaint_Piled)->Unit(benchmark::kMillisecond);
 
 void BM_CommandToPaint_Gather(benchmark::State& state) {
     CommandToPaint(
-        state, [](Program& p) { p.Reset(true); }, [](Program& p) { p.Run(C::EditGather); });
+        state, [](Fixture& p) { p.Reset(true); }, [](Fixture& p) { p.Run(C::EditGather); });
 }
 BENCHMARK(BM_CommandToPaint_Gather)->Unit(benchmark::kMillisecond);
 
 void BM_CommandToPaint_Away(benchmark::State& state) {
     CommandToPaint(
-        state, [](Program& p) { p.Reset(true); }, [](Program& p) { p.Run(C::EditAway); });
+        state, [](Fixture& p) { p.Reset(true); }, [](Fixture& p) { p.Run(C::EditAway); });
 }
 BENCHMARK(BM_CommandToPaint_Away)->Unit(benchmark::kMillisecond);
 
 void BM_CommandToPaint_Spread(benchmark::State& state) {
     CommandToPaint(
-        state, [](Program& p) { p.Reset(true); }, [](Program& p) { p.Run(C::EditSpread); });
+        state, [](Fixture& p) { p.Reset(true); }, [](Fixture& p) { p.Run(C::EditSpread); });
 }
 BENCHMARK(BM_CommandToPaint_Spread)->Unit(benchmark::kMillisecond);
 
 void BM_CommandToPaint_Undo(benchmark::State& state) {
     CommandToPaint(
         state,
-        [](Program& p) {
+        [](Fixture& p) {
             p.Reset(true);
             p.Run(C::EditGather);
             p.Settle();
         },
-        [](Program& p) { p.Run(C::EditUndoPos); });
+        [](Fixture& p) { p.Run(C::EditUndoPos); });
 }
 BENCHMARK(BM_CommandToPaint_Undo)->Unit(benchmark::kMillisecond);
 
 void BM_CommandToPaint_Redo(benchmark::State& state) {
     CommandToPaint(
         state,
-        [](Program& p) {
+        [](Fixture& p) {
             p.Reset(true);
             p.Run(C::EditGather);
             p.Settle();
             p.Run(C::EditUndoPos);
             p.Settle();
         },
-        [](Program& p) { p.Run(C::EditRedoPos); });
+        [](Fixture& p) { p.Run(C::EditRedoPos); });
 }
 BENCHMARK(BM_CommandToPaint_Redo)->Unit(benchmark::kMillisecond);
 
@@ -234,11 +236,11 @@ BENCHMARK(BM_CommandToPaint_Redo)->Unit(benchmark::kMillisecond);
 void BM_CommandToPaint_Cut(benchmark::State& state) {
     CommandToPaint(
         state,
-        [](Program& p) {
+        [](Fixture& p) {
             p.Refill();
             p.SelectTop();
         },
-        [](Program& p) { p.Run(C::EditCut); });
+        [](Fixture& p) { p.Run(C::EditCut); });
     TheProgram().Refill();
 }
 BENCHMARK(BM_CommandToPaint_Cut)->Unit(benchmark::kMillisecond);
@@ -246,35 +248,35 @@ BENCHMARK(BM_CommandToPaint_Cut)->Unit(benchmark::kMillisecond);
 void BM_CommandToPaint_Paste(benchmark::State& state) {
     CommandToPaint(
         state,
-        [](Program& p) {
+        [](Fixture& p) {
             while (p.child->Set().Fragments().size() > 900) {
                 p.SelectTop();
                 p.Run(C::EditCut);
                 p.Settle();
             }
         },
-        [](Program& p) { p.Run(C::EditPaste); });
+        [](Fixture& p) { p.Run(C::EditPaste); });
 }
 BENCHMARK(BM_CommandToPaint_Paste)->Unit(benchmark::kMillisecond);
 
 void BM_CommandToPaint_Delete(benchmark::State& state) {
     CommandToPaint(
         state,
-        [](Program& p) {
+        [](Fixture& p) {
             p.Refill();
             // Copying drops the selection: the buffer is filled first.
             p.SelectTop();
             p.Run(C::EditCopy);
             p.SelectTop();
         },
-        [](Program& p) { p.Run(C::EditDelete); });
+        [](Fixture& p) { p.Run(C::EditDelete); });
     TheProgram().Refill();
 }
 BENCHMARK(BM_CommandToPaint_Delete)->Unit(benchmark::kMillisecond);
 
 void BM_CommandToPaint_SelectAll(benchmark::State& state) {
     CommandToPaint(
-        state, [](Program& p) { p.Reset(false); }, [](Program& p) { p.Run(C::EditSelAll); });
+        state, [](Fixture& p) { p.Reset(false); }, [](Fixture& p) { p.Run(C::EditSelAll); });
 }
 BENCHMARK(BM_CommandToPaint_SelectAll)->Unit(benchmark::kMillisecond);
 
@@ -282,7 +284,7 @@ BENCHMARK(BM_CommandToPaint_SelectAll)->Unit(benchmark::kMillisecond);
 void BM_CommandToPaint_Toggle(benchmark::State& state) {
     const auto id = static_cast<C>(state.range(0));
     CommandToPaint(
-        state, [](Program&) {}, [id](Program& p) { p.Run(id); });
+        state, [](Fixture&) {}, [id](Fixture& p) { p.Run(id); });
     state.SetLabel(std::to_string(state.range(0)));
 }
 BENCHMARK(BM_CommandToPaint_Toggle)
@@ -296,11 +298,11 @@ BENCHMARK(BM_CommandToPaint_Toggle)
 void BM_CommandToPaint_LineTool(benchmark::State& state) {
     CommandToPaint(
         state,
-        [](Program& p) {
+        [](Fixture& p) {
             p.Run(C::ToolNrm);
             p.Reset(true);
         },
-        [](Program& p) { p.Run(C::ToolGLine); });
+        [](Fixture& p) { p.Run(C::ToolGLine); });
     TheProgram().Run(C::ToolNrm);
 }
 BENCHMARK(BM_CommandToPaint_LineTool)->Unit(benchmark::kMillisecond);
@@ -308,7 +310,7 @@ BENCHMARK(BM_CommandToPaint_LineTool)->Unit(benchmark::kMillisecond);
 // One mouse-move step of dragging the 100 selected cards of the top rows by 3 pixels, delivered
 // to the document window as the window system does; timed to the end of its paint.
 void BM_DragStepToPaint(benchmark::State& state) {
-    Program& p = TheProgram();
+    Fixture& p = TheProgram();
     p.Reset(false);
     p.SelectTop();
     QWidget* vp = p.child->viewport();

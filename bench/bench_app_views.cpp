@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/map_viewer.h"
@@ -47,13 +48,14 @@ void FillDocument(qv::FragSet& set) {
     set.RefreshVisibility();
 }
 
-struct Program {
+struct Fixture {
     QTemporaryDir dir;
     AppServices services;
-    std::unique_ptr<TQuillovaMainForm> form = std::make_unique<TQuillovaMainForm>(services);
+    std::unique_ptr<Program> program = BuildProgram(services);
+    TQuillovaMainForm* form = &program->Window();
     std::string path;
 
-    Program() {
+    Fixture() {
         form->resize(1280, 900);
         form->ShowAsStored();
         TMDIChild* child = form->OpenDocument("\x96\xb3\x91\xe8");
@@ -69,13 +71,16 @@ struct Program {
     }
 };
 
-Program& TheProgram() {
-    static Program program;
-    return program;
+// Made at first use and gone before the application: its dialogs need it to close.
+std::unique_ptr<Fixture> theProgram;
+
+Fixture& TheProgram() {
+    if (!theProgram) theProgram = std::make_unique<Fixture>();
+    return *theProgram;
 }
 
 void BM_MapUpdateAfterACardMoved(benchmark::State& state) {
-    Program& p = TheProgram();
+    Fixture& p = TheProgram();
     TMDIChild* child = p.form->OpenDocument(p.path);
     TMapViewer* map = p.form->MapViewer();
     map->show();
@@ -95,7 +100,7 @@ void BM_MapUpdateAfterACardMoved(benchmark::State& state) {
 BENCHMARK(BM_MapUpdateAfterACardMoved)->Unit(benchmark::kMillisecond);
 
 void BM_MapUpdateAfterAScroll(benchmark::State& state) {
-    Program& p = TheProgram();
+    Fixture& p = TheProgram();
     TMDIChild* child = p.form->OpenDocument(p.path);
     TMapViewer* map = p.form->MapViewer();
     map->show();
@@ -112,7 +117,7 @@ void BM_MapUpdateAfterAScroll(benchmark::State& state) {
 BENCHMARK(BM_MapUpdateAfterAScroll)->Unit(benchmark::kMillisecond);
 
 void BM_OpenToFirstPaint(benchmark::State& state) {
-    Program& p = TheProgram();
+    Fixture& p = TheProgram();
     p.form->MapViewer()->hide();
     QImage frame;
     for (auto _ : state) {
@@ -136,5 +141,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    theProgram.reset();
     return 0;
 }

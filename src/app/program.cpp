@@ -15,12 +15,9 @@
 #include <vector>
 
 #include "app/app_services.h"
-#include "app/commands/command_registry.h"
-#include "app/commands/export_commands.h"
-#include "app/main_window/card_commands.h"
+#include "app/composition.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/single_instance.h"
-#include "app/recovery/crash_recovery.h"
 #include "app/texts.h"
 #include "core/recovery/recovery_store.h"
 #include "core/settings/paths.h"
@@ -109,12 +106,10 @@ int RunProgram(int argc, char** argv, const ProgramHooks& hooks) {
     // The services outlive the window that uses them.
     AppServices services(startup);
     if (hooks.ServicesReady) hooks.ServicesReady(services);
-    TQuillovaMainForm form(services);
-    CardCommands cards(form, services);
-    ExportCommands::Install(cards, services, &form, *form.MainMenu(0),
-                            form.Commands().Action(CommandId::FileImgOut));
     // The copies of unsaved changes belong to the settings file, as the running program does.
-    CrashRecovery recovery(form, services, qv::RecoveryFolderFor(startup.IniPath));
+    const std::unique_ptr<Program> program =
+        BuildProgram(services, {.RecoveryFolder = qv::RecoveryFolderFor(startup.IniPath)});
+    TQuillovaMainForm& form = program->Window();
     QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
                      &TQuillovaMainForm::OpenHandedOver);
     std::unique_ptr<FirstFrameReporter> firstFrame;

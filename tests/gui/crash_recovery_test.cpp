@@ -23,6 +23,7 @@
 #include <filesystem>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/recovery/crash_recovery.h"
@@ -86,15 +87,16 @@ qv::RecoveryInfo Info(const std::string& path, std::int64_t time) {
 }
 
 // One run of the program with its own settings file, as main() puts it together.
-class Program {
+class ProgramRun {
   public:
-    explicit Program(const QString& ini, const std::string& startFile = {}, bool redirect = true)
+    explicit ProgramRun(const QString& ini, const std::string& startFile = {}, bool redirect = true)
         : services_(Startup(ini, startFile)),
-          form_(services_),
-          recovery_(form_, services_, qv::RecoveryFolderFor(Native(ini))) {
+          program_(BuildProgram(services_, {.RecoveryFolder = qv::RecoveryFolderFor(Native(ini))})),
+          form_(program_->Window()),
+          recovery_(program_->Recovery()) {
         if (redirect) services_.Prompts().Redirect(&prompts_);
     }
-    ~Program() {
+    ~ProgramRun() {
         for (TMDIChild* child : form_.Children())
             child->ApproveClose();
         form_.close();
@@ -117,8 +119,9 @@ class Program {
     }
     ScriptedPrompts prompts_;
     AppServices services_;
-    TQuillovaMainForm form_;
-    CrashRecovery recovery_;
+    std::unique_ptr<Program> program_;
+    TQuillovaMainForm& form_;
+    CrashRecovery& recovery_;
 };
 
 // Drags the card at `index` by (dx, dy) with the mouse.
@@ -156,7 +159,7 @@ class CrashRecoveryTest : public ::testing::Test {
 };
 
 TEST_F(CrashRecoveryTest, CopiesFollowTheChangesAndGoWithSavingAndClosing) {
-    Program p(ini_);
+    ProgramRun p(ini_);
     p.Start();
     EXPECT_EQ(p.Recovery().Folder(), fs::path(Native(ini_) + ".recovery"));
     TMDIChild* doc = p.Form().OpenDocument(Native(doc_));
@@ -213,7 +216,7 @@ TEST_F(CrashRecoveryTest, CopiesFollowTheChangesAndGoWithSavingAndClosing) {
 }
 
 TEST_F(CrashRecoveryTest, SomeoneWhoNeverPausesGetsCopiesToo) {
-    Program p(ini_);
+    ProgramRun p(ini_);
     p.Start();
     TMDIChild* doc = p.Form().OpenDocument(Native(doc_));
     ASSERT_NE(doc, nullptr);
@@ -244,7 +247,7 @@ TEST_F(CrashRecoveryTest, AFolderOfCopiesOpenToOthersIsMadePrivateAtStart) {
     ASSERT_EQ(::chmod(folder_.c_str(), 0755), 0);
     ASSERT_TRUE(qv::WriteRecoveryCopy(folder_, "pGone", 1, kEdited, Info(Native(doc_), 1)));
     ASSERT_EQ(::chmod(folder_.c_str(), 0755), 0);
-    Program p(ini_);
+    ProgramRun p(ini_);
     p.Prompts().Answers = {qv::PromptAnswer::Cancel};
     p.Start();
     ASSERT_EQ(p.Prompts().Asked.size(), 1u) << "offered, and kept for later";
@@ -256,7 +259,7 @@ TEST_F(CrashRecoveryTest, AFolderOfCopiesOpenToOthersIsMadePrivateAtStart) {
     const fs::path real = Native(dir_.filePath(QStringLiteral("elsewhere")));
     fs::rename(folder_, real);
     fs::create_symlink(real, folder_);
-    Program q(ini_);
+    ProgramRun q(ini_);
     q.Start();
     EXPECT_TRUE(q.Prompts().Asked.empty()) << "nothing offered from a linked folder";
     TMDIChild* doc = q.Form().OpenDocument(Native(doc_));
@@ -268,7 +271,7 @@ TEST_F(CrashRecoveryTest, AFolderOfCopiesOpenToOthersIsMadePrivateAtStart) {
 
 TEST_F(CrashRecoveryTest, ANormalExitLeavesNothingAndAWindowLostUnclosedKeepsItsCopy) {
     {
-        Program p(ini_);
+        ProgramRun p(ini_);
         p.Start();
         TMDIChild* doc = p.Form().OpenDocument(Native(doc_));
         DragCard(doc, 0, 30, 20);
@@ -280,7 +283,7 @@ TEST_F(CrashRecoveryTest, ANormalExitLeavesNothingAndAWindowLostUnclosedKeepsIts
     EXPECT_FALSE(fs::exists(folder_)) << "no copy, no lock, no folder after a normal exit";
     {
         // The program goes down with a modified document still open (no close, no question).
-        Program p(ini_);
+        ProgramRun p(ini_);
         p.Start();
         TMDIChild* doc = p.Form().OpenDocument(Native(doc_));
         DragCard(doc, 0, 30, 20);
@@ -305,7 +308,7 @@ TEST_F(CrashRecoveryTest, LeftCopiesAreOfferedOneByOneBeforeTheStartDocument) {
 
     {
         // The document is also the start document: its restored window is the one it finds.
-        Program p(ini_, Native(doc_));
+        ProgramRun p(ini_, Native(doc_));
         p.Prompts().Answers = {qv::PromptAnswer::Yes, qv::PromptAnswer::Yes, qv::PromptAnswer::Yes,
                                qv::PromptAnswer::No, qv::PromptAnswer::Cancel};
         p.Start();
@@ -356,7 +359,7 @@ TEST_F(CrashRecoveryTest, LeftCopiesAreOfferedOneByOneBeforeTheStartDocument) {
     }
     // The untitled one was given up at the exit; the one put off is asked about again.
     ASSERT_EQ(Copies(folder_).size(), 1u);
-    Program again(ini_);
+    ProgramRun again(ini_);
     again.Prompts().Answers = {qv::PromptAnswer::No};
     again.Start();
     ASSERT_EQ(again.Prompts().Asked.size(), 1u);
@@ -369,7 +372,7 @@ TEST_F(CrashRecoveryTest, ARestoredFileChangedSinceAsksBeforeItIsOverwritten) {
     qv::RecoveryInfo original = Info(Native(doc_), 1000);
     original.Stamp = qv::FileStamp{1, 1};  // the file as the lost program knew it
     ASSERT_TRUE(qv::WriteRecoveryCopy(folder_, "p1t1", 1, kEdited, original));
-    Program p(ini_);
+    ProgramRun p(ini_);
     p.Prompts().Answers = {qv::PromptAnswer::Yes, qv::PromptAnswer::No};
     p.Start();
     ASSERT_EQ(p.Form().DocumentCount(), 1);
@@ -389,7 +392,7 @@ TEST_F(CrashRecoveryTest, UnreadableCopiesAreSetAsideAndARunningProgramsCopiesAr
     QLockFile live(QFile::decodeName(qv::RecoveryLockPath(folder_, "p9t9").c_str()));
     ASSERT_TRUE(live.tryLock(0));
 
-    Program p(ini_);
+    ProgramRun p(ini_);
     p.Start();
     const auto& asked = p.Prompts().Asked;
     ASSERT_EQ(asked.size(), 2u) << "two reports, no question";
@@ -426,14 +429,14 @@ TEST_F(CrashRecoveryTest, TheQuestionIsAnsweredInARealMessageBox) {
     };
     QString text;
     {
-        Program p(ini_, {}, false);
+        ProgramRun p(ini_, {}, false);
         answer(QMessageBox::Cancel, &text);
         p.Start();
         EXPECT_TRUE(text.contains(QStringLiteral("復元しますか")));
         EXPECT_EQ(p.Form().DocumentCount(), 0);
     }
     ASSERT_EQ(Copies(folder_).size(), 1u) << "Esc puts the question off";
-    Program p(ini_, {}, false);
+    ProgramRun p(ini_, {}, false);
     answer(QMessageBox::Yes, &text);
     p.Start();
     ASSERT_EQ(p.Form().DocumentCount(), 1);

@@ -20,10 +20,11 @@
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/commands/card_commands.h"
 #include "app/commands/command_registry.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/document/tool_cursors.h"
-#include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/texts.h"
 #include "core/layout/arrange.h"
@@ -130,8 +131,9 @@ class DocumentEditingTest : public ::testing::Test {
 
     RecordingPrompts prompts_;
     AppServices services_;
-    TQuillovaMainForm form_{services_};
-    CardCommands cards_{form_, services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
+    CardCommands& cards_ = program_->Cards();
 };
 
 TEST_F(DocumentEditingTest, GroupingRectangleMakesANewGroupAndTakesCardsIntoAWholeGroup) {

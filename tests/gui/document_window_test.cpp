@@ -18,6 +18,7 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
@@ -78,7 +79,8 @@ class DocumentWindowTest : public ::testing::Test {
 
     ScriptedPrompts prompts_;
     AppServices services_;
-    TQuillovaMainForm form_{services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
 };
 
 TEST_F(DocumentWindowTest, OpensTheExampleWithItsPathAsCaptionAndScrollRangeOfThePage) {

@@ -17,11 +17,10 @@
 #include <deque>
 
 #include "app/app_services.h"
-#include "app/commands/command_registry.h"
 #include "app/commands/export_commands.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/file_chooser.h"
-#include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
 #include "gui/output_progress_watch.h"
@@ -106,11 +105,8 @@ class ExportMenuTest : public ::testing::Test {
     RecordingPrompts prompts_;
     AnsweringChooser chooser_;
     AppServices services_;
-    TQuillovaMainForm form_{services_};
-    CardCommands cards_{form_, services_};
-    ExportCommands* exports_ =
-        ExportCommands::Install(cards_, services_, &form_, *form_.MainMenu(0),
-                                form_.Commands().Action(CommandId::FileImgOut));
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
 };
 
 TEST_F(ExportMenuTest, TheSubmenuFollowsSaveAsImageAndKeepsTheFileMenusItems) {

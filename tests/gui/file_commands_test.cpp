@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/file_chooser.h"
 #include "app/main_window/file_commands.h"
@@ -80,7 +81,8 @@ class FileCommandsTest : public ::testing::Test {
     ScriptedPrompts prompts_{qv::PromptAnswer::Cancel};
     ScriptedChooser chooser_;
     AppServices services_;
-    TQuillovaMainForm form_{services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
 };
 
 TEST_F(FileCommandsTest, DialogsAreSetUpWithTheirTitlesFiltersAndNoPatternAsName) {

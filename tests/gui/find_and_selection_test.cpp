@@ -14,8 +14,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/commands/selection_commands.h"
 #include "app/dialogs/find_set_dlg.h"
-#include "app/main_window/selection_commands.h"
 #include "core/model/frag_buffer.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"

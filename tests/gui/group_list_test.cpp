@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/group_list_panel.h"
@@ -54,7 +55,8 @@ class GroupListTest : public ::testing::Test {
     void Scroll(int row) { view_->scrollTo(view_->model()->index(row, 0)); }
 
     AppServices services_;
-    TQuillovaMainForm form_{services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
     TMDIChild* child_ = nullptr;
     TGroupListPanel* list_ = nullptr;
     GroupListView* view_ = nullptr;
@@ -66,7 +68,8 @@ TEST(GroupListAtStart, TheFirstFrameShowsTheStartDocumentsCountsWithoutATimerTic
     startup.IniPath = QFile::encodeName(dir.filePath(QStringLiteral("s.INI"))).toStdString();
     startup.StartFile = kExample;
     AppServices services(startup);
-    TQuillovaMainForm form(services);
+    const std::unique_ptr<Program> program = BuildProgram(services);
+    TQuillovaMainForm& form = program->Window();
     form.resize(900, 700);
     form.ShowAsStored();
     // Nothing of the event loop has run: what the window shows first is there already.
@@ -288,7 +291,8 @@ TEST(GroupListPlacement, DockSideSizeAndFloatingAreKeptAcrossARestart) {
     startup.IniPath = QFile::encodeName(dir.filePath(QStringLiteral("g.INI"))).toStdString();
     {
         AppServices services(startup);
-        TQuillovaMainForm form(services);
+        const std::unique_ptr<Program> program = BuildProgram(services);
+        TQuillovaMainForm& form = program->Window();
         form.resize(900, 700);
         form.ShowAsStored();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -303,7 +307,8 @@ TEST(GroupListPlacement, DockSideSizeAndFloatingAreKeptAcrossARestart) {
     EXPECT_TRUE(stored.ReadBool("General", "GroupList", false));
     {
         AppServices services(startup);
-        TQuillovaMainForm form(services);
+        const std::unique_ptr<Program> program = BuildProgram(services);
+        TQuillovaMainForm& form = program->Window();
         form.resize(900, 700);
         form.ShowAsStored();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -319,7 +324,8 @@ TEST(GroupListPlacement, DockSideSizeAndFloatingAreKeptAcrossARestart) {
     }
     {
         AppServices services(startup);
-        TQuillovaMainForm form(services);
+        const std::unique_ptr<Program> program = BuildProgram(services);
+        TQuillovaMainForm& form = program->Window();
         form.ShowAsStored();
         EXPECT_TRUE(form.GroupList()->isFloating());
         EXPECT_EQ(form.GroupList()->geometry(), QRect(40, 50, 220, 300));
@@ -329,7 +335,8 @@ TEST(GroupListPlacement, DockSideSizeAndFloatingAreKeptAcrossARestart) {
     }
     {
         AppServices services(startup);
-        TQuillovaMainForm form(services);
+        const std::unique_ptr<Program> program = BuildProgram(services);
+        TQuillovaMainForm& form = program->Window();
         form.ShowAsStored();
         EXPECT_TRUE(form.GroupList()->isHidden());
         form.close();

@@ -25,13 +25,14 @@
 #include <functional>
 
 #include "app/app_services.h"
+#include "app/commands/card_commands.h"
+#include "app/commands/card_dialogs.h"
+#include "app/commands/settings_commands.h"
+#include "app/composition.h"
 #include "app/dialogs/frg_prop_dlg.h"
 #include "app/dialogs/option_dlg.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/card_commands.h"
-#include "app/main_window/card_dialogs.h"
 #include "app/main_window/main_form.h"
-#include "app/main_window/settings_commands.h"
 #include "app/output/document_output.h"
 #include "app/panels/group_list_panel.h"
 #include "app/texts.h"
@@ -51,13 +52,14 @@ class JoinedHooksTest : public ::testing::Test {
         qv::StartupArguments s;
         s.IniPath = QFile::encodeName(dir_.filePath(QStringLiteral("q.INI"))).toStdString();
         services_ = std::make_unique<AppServices>(s);
-        form_ = std::make_unique<TQuillovaMainForm>(*services_);
-        cards_ = std::make_unique<CardCommands>(*form_, *services_);
+        program_ = BuildProgram(*services_);
+        form_ = &program_->Window();
+        cards_ = &program_->Cards();
         services_->Prompts().Redirect(&prompts_);
         form_->resize(1000, 760);
         form_->ShowAsStored();
         form_->activateWindow();
-        (void)QTest::qWaitForWindowActive(form_.get());
+        (void)QTest::qWaitForWindowActive(form_);
         child_ = form_->OpenDocument("\x96\xb3\x91\xe8");  // 無題
         ASSERT_NE(child_, nullptr);
         child_->parentWidget()->showMaximized();
@@ -66,15 +68,14 @@ class JoinedHooksTest : public ::testing::Test {
     void TearDown() override {
         for (TMDIChild* child : form_->Children())
             child->ApproveClose();
-        cards_.reset();
         form_->close();
-        form_.reset();
+        program_.reset();
         services_.reset();
     }
 
     qv::FragSet& Set() { return child_->Set(); }
     qv::EnvData& Env() { return services_->Env(); }
-    SettingsCommands& Settings() { return *form_->findChild<SettingsCommands*>(); }
+    SettingsCommands& Settings() { return program_->Settings(); }
     void Refresh() {
         Set().Recount();
         Set().RefreshVisibility();
@@ -85,7 +86,7 @@ class JoinedHooksTest : public ::testing::Test {
     // A pointer move as the window system delivers it.
     void MoveTo(QPoint client) {
         QTest::mouseEvent(QTest::MouseMove, form_->windowHandle(), Qt::NoButton, {},
-                          child_->viewport()->mapTo(form_.get(), client));
+                          child_->viewport()->mapTo(form_, client));
     }
     static QPoint Centre(const qv::Fragment& f) {
         return QPoint((f.ScreenRect.Left + f.ScreenRect.Right) / 2,
@@ -101,8 +102,9 @@ class JoinedHooksTest : public ::testing::Test {
     QTemporaryDir dir_;
     qv::QuietPrompts prompts_;
     std::unique_ptr<AppServices> services_;
-    std::unique_ptr<TQuillovaMainForm> form_;
-    std::unique_ptr<CardCommands> cards_;
+    std::unique_ptr<Program> program_;
+    TQuillovaMainForm* form_ = nullptr;
+    CardCommands* cards_ = nullptr;
     TMDIChild* child_ = nullptr;
 };
 
@@ -136,7 +138,7 @@ TEST_F(JoinedHooksTest, EscGivesTheListTheKeyboardAndAnEmptyRowMakesACardInItsGr
     });
     const QRect row = view->visualRect(view->model()->index(4, 0));
     QTest::mouseDClick(form_->windowHandle(), Qt::LeftButton, {},
-                       view->viewport()->mapTo(form_.get(), row.center() + QPoint(20, 0)));
+                       view->viewport()->mapTo(form_, row.center() + QPoint(20, 0)));
     EXPECT_TRUE(shown);
     ASSERT_EQ(Set().Count(), 2);
     EXPECT_EQ(Set().Fragments().back()->Text, "idea");
@@ -175,7 +177,7 @@ TEST_F(JoinedHooksTest, TheBrushPopupChoosesTheColourByDialogAndFromTheCards) {
     form_->SetTool(qv::ToolMode::Brush);
     // A right click on the empty page opens the brush pop-up, its colour items enabled.
     const auto openPopup = [this]() -> QMenu* {
-        const QPoint at = child_->viewport()->mapTo(form_.get(), QPoint(500, 400));
+        const QPoint at = child_->viewport()->mapTo(form_, QPoint(500, 400));
         QTest::mousePress(form_->windowHandle(), Qt::RightButton, {}, at);
         QTest::mouseRelease(form_->windowHandle(), Qt::RightButton, {}, at);
         return qobject_cast<QMenu*>(QApplication::activePopupWidget());

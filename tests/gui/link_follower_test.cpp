@@ -18,10 +18,11 @@
 #include <functional>
 
 #include "app/app_services.h"
+#include "app/commands/card_commands.h"
+#include "app/commands/card_dialogs.h"
+#include "app/composition.h"
 #include "app/dialogs/frg_prop_dlg.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/card_commands.h"
-#include "app/main_window/card_dialogs.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/link_follower.h"
 #include "app/platform/qt_ports.h"
@@ -344,8 +345,9 @@ class JumpTest : public ::testing::Test {
     QTemporaryDir dir_;
     std::vector<QString> paths_;
     AppServices services_;
-    TQuillovaMainForm form_{services_};
-    CardCommands commands_{form_, services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
+    CardCommands& commands_ = program_->Cards();
 };
 
 TEST_F(JumpTest, JumpBackForwardAndHomeAcrossThreeDocuments) {

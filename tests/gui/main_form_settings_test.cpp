@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/main_window/main_form.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
@@ -26,7 +27,8 @@ TEST(MainFormSettings, PlacementIsStoredAtCloseAndRestoredAtStart) {
 
     {
         AppServices services(startup);
-        TQuillovaMainForm form(services);
+        const std::unique_ptr<Program> program = BuildProgram(services);
+        TQuillovaMainForm& form = program->Window();
         EXPECT_EQ(services.StartFile(), "/docs/\xE3\x83\x9E.csv")
             << "the user's own bytes, case kept";
         EXPECT_EQ(form.Env().JpegQuality, 100);
@@ -43,7 +45,8 @@ TEST(MainFormSettings, PlacementIsStoredAtCloseAndRestoredAtStart) {
 
     {
         AppServices services(startup);
-        TQuillovaMainForm form(services);
+        const std::unique_ptr<Program> program = BuildProgram(services);
+        TQuillovaMainForm& form = program->Window();
         EXPECT_EQ(form.geometry(), QRect(100, 120, 640, 480));
         EXPECT_EQ(form.Env().JpegQuality, 70);
         // Nothing changes, so closing must not write: a file replaced meanwhile stays as it is.
@@ -63,7 +66,8 @@ TEST(MainFormSettings, WithoutASettingsFileNothingIsWritten) {
     QDir::setCurrent(dir.path());
     {
         AppServices services;
-        TQuillovaMainForm form(services);
+        const std::unique_ptr<Program> program = BuildProgram(services);
+        TQuillovaMainForm& form = program->Window();
         EXPECT_TRUE(form.Ini().Path().empty());
         form.show();
         form.close();

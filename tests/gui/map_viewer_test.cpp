@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/map_viewer.h"
@@ -51,7 +52,8 @@ class MapViewerTest : public ::testing::Test {
     }
 
     AppServices services_;
-    TQuillovaMainForm form_{services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
     TMapViewer* map_ = nullptr;
     TMDIChild* child_ = nullptr;
     qv::Fragment* card_ = nullptr;

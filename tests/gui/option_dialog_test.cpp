@@ -235,7 +235,7 @@ TEST_F(OptionDialogTest, AChosenPluginFolderIsTakenAtOnceAndListed) {
                             dir.filePath(QStringLiteral("ppm.spi"))));
     int rebuilt = 0;
     dlg.ChooseFolder = [&](const QString&) { return dir.path(); };
-    dlg.OnPluginFolderChanged = [&] { ++rebuilt; };
+    QObject::connect(&dlg, &TOptionDlg::PluginFolderChanged, [&] { ++rebuilt; });
     dlg.PluginLines = [&] { return qv::SpiUnit(env.SpiDir).ListLines(); };
     dlg.Begin("");
     Page(6);

@@ -16,6 +16,7 @@
 #include <QWindow>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/file_commands.h"
 #include "app/main_window/main_form.h"
@@ -70,7 +71,8 @@ class PlainTextTest : public ::testing::Test {
     QString path_;
     ScriptedPrompts prompts_;
     AppServices services_;
-    TQuillovaMainForm form_{services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
 };
 
 TEST_F(PlainTextTest, TheCardHintShowsTheWholeLink) {

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/commands/card_commands.h"
 #include "app/commands/command_registry.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "core/layout/arrange.h"
 #include "core/model/frag_set.h"
@@ -74,8 +75,9 @@ class RepaintRegionTest : public ::testing::Test {
     QPoint At(QPoint p) const { return child_->viewport()->mapTo(&form_, p); }
 
     AppServices services_;
-    TQuillovaMainForm form_{services_};
-    CardCommands cardCommands_{form_, services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
+    CardCommands& cardCommands_ = program_->Cards();
     TMDIChild* child_ = nullptr;
     std::vector<qv::Fragment*> cards_;
     PaintRecorder recorder_;

@@ -18,9 +18,10 @@
 #include <memory>
 
 #include "app/app_services.h"
+#include "app/commands/card_commands.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/document/tool_cursors.h"
-#include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -37,11 +38,11 @@ class Screenshots : public ::testing::Test {
             GTEST_SKIP() << "needs a display and QV_SCREENSHOT_DIR";
         QDir().mkpath(dir_);
         services_ = std::make_unique<AppServices>();
-        form_ = std::make_unique<TQuillovaMainForm>(*services_);
-        cards_ = std::make_unique<CardCommands>(*form_, *services_);
+        program_ = BuildProgram(*services_);
+        form_ = &program_->Window();
         form_->setGeometry(20, 20, 1000, 700);
         form_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form_));
         child_ = form_->OpenDocument(kExample);
         ASSERT_NE(child_, nullptr);
         child_->parentWidget()->showMaximized();
@@ -56,7 +57,7 @@ class Screenshots : public ::testing::Test {
         }
     }
 
-    QPoint At(QPoint p) const { return child_->viewport()->mapTo(form_.get(), p); }
+    QPoint At(QPoint p) const { return child_->viewport()->mapTo(form_, p); }
     QWindow* Window() const { return form_->windowHandle(); }
     void Press(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = {}) {
         QTest::mousePress(Window(), b, m, At(p));
@@ -116,8 +117,8 @@ class Screenshots : public ::testing::Test {
 
     QString dir_;
     std::unique_ptr<AppServices> services_;
-    std::unique_ptr<TQuillovaMainForm> form_;
-    std::unique_ptr<CardCommands> cards_;
+    std::unique_ptr<Program> program_;
+    TQuillovaMainForm* form_ = nullptr;
     TMDIChild* child_ = nullptr;
 };
 
@@ -195,7 +196,7 @@ TEST_F(Screenshots, PopUpMenus) {
     form_->SetTool(qv::ToolMode::Group);
     MenuShot(*form_->GroupToolPopup(), QPoint(600, 380), QStringLiteral("popup_group_tool"));
     form_->SetTool(qv::ToolMode::Brush);
-    MenuShot(*cards_->BrushPopup(), QPoint(600, 380), QStringLiteral("popup_brush"));
+    MenuShot(*program_->Cards().BrushPopup(), QPoint(600, 380), QStringLiteral("popup_brush"));
     form_->SetTool(qv::ToolMode::Normal);
 }
 
@@ -205,9 +206,10 @@ TEST_F(Screenshots, GroupLineMenu) {
     const qv::ArrowLine& line = set.GroupLines[0];
     const QPoint middle((line.WinStart.X + line.WinEnd.X) / 2,
                         (line.WinStart.Y + line.WinEnd.Y) / 2);
-    MenuShot(*cards_->LinePopup(), middle, QStringLiteral("popup_group_line"));
+    MenuShot(*program_->Cards().LinePopup(), middle, QStringLiteral("popup_group_line"));
     child_->SetTool(qv::ToolMode::GroupLine);
-    MenuShot(*cards_->LinePopup(), QPoint(700, 500), QStringLiteral("popup_group_line_tool"));
+    MenuShot(*program_->Cards().LinePopup(), QPoint(700, 500),
+             QStringLiteral("popup_group_line_tool"));
 }
 
 }  // namespace

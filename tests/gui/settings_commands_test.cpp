@@ -19,12 +19,13 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/commands/settings_commands.h"
+#include "app/composition.h"
 #include "app/dialogs/option_dlg.h"
 #include "app/dialogs/shortcut_page.h"
 #include "app/dialogs/stretch_dlg.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
-#include "app/main_window/settings_commands.h"
 #include "app/output/document_output.h"
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
@@ -47,12 +48,13 @@ class SettingsCommandsTest : public ::testing::Test {
         qv::StartupArguments s;
         s.IniPath = QFile::encodeName(ini_).toStdString();
         services_ = std::make_unique<AppServices>(s);
-        form_ = std::make_unique<TQuillovaMainForm>(*services_);
+        program_ = BuildProgram(*services_);
+        form_ = &program_->Window();
         services_->Prompts().Redirect(&prompts_);
         form_->ShowAsStored();
         form_->activateWindow();
-        (void)QTest::qWaitForWindowActive(form_.get());
-        settings_ = form_->findChild<SettingsCommands*>();
+        (void)QTest::qWaitForWindowActive(form_);
+        settings_ = &program_->Settings();
         ASSERT_NE(settings_, nullptr);
     }
     void TearDown() override {
@@ -62,7 +64,8 @@ class SettingsCommandsTest : public ::testing::Test {
         for (TMDIChild* child : form_->Children())
             child->ApproveClose();
         form_->close();
-        form_.reset();
+        program_.reset();
+        form_ = nullptr;
         services_.reset();
     }
     static void Tick(QWidget* box) {
@@ -73,7 +76,8 @@ class SettingsCommandsTest : public ::testing::Test {
     QString ini_;
     qv::QuietPrompts prompts_;
     std::unique_ptr<AppServices> services_;
-    std::unique_ptr<TQuillovaMainForm> form_;
+    std::unique_ptr<Program> program_;
+    TQuillovaMainForm* form_ = nullptr;
     SettingsCommands* settings_ = nullptr;
 };
 

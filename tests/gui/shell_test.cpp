@@ -33,6 +33,7 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/main_window/menu_bar_reveal.h"
@@ -90,7 +91,7 @@ void WriteFile(const QString& path, const QByteArray& text) {
 class Shell {
   public:
     explicit Shell(const QString& ini, bool show = true)
-        : services_(Startup(ini)), form_(services_) {
+        : services_(Startup(ini)), program_(BuildProgram(services_)), form_(program_->Window()) {
         services_.Prompts().Redirect(&prompts_);
         if (show) {
             form_.ShowAsStored();
@@ -119,7 +120,8 @@ class Shell {
     }
     RecordingPrompts prompts_;
     AppServices services_;
-    TQuillovaMainForm form_;
+    std::unique_ptr<Program> program_;
+    TQuillovaMainForm& form_;
 };
 
 class ShellTest : public ::testing::Test {
@@ -526,6 +528,11 @@ TEST_F(ShellTest, DroppedDocumentsOpenAndPicturesBecomeImageCards) {
     form.DropFiles({kPicture});
     EXPECT_EQ(set.Count(), 23);
     shell.Services().Env().DropImgFile = true;
+    // Any other file offers the property dialog for a new link card: cancelled here.
+    QTimer::singleShot(0, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            QTest::keyClick(dialog, Qt::Key_Escape);
+    });
     form.DropFiles({kPicture, other});
     ASSERT_EQ(set.Count(), 24);
     const auto found = std::find_if(set.Fragments().begin(), set.Fragments().end(),
@@ -719,6 +726,10 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
     form.GroupToolPopup()->hide();
     ASSERT_EQ(form.GroupToolPopup()->actions().size(), 1);
     EXPECT_EQ(form.GroupToolPopup()->actions()[0], form.Commands().Action(C::ToolNrm));
+    // The recent-file list is made as the file menu opens, for at most twenty of the files.
+    for (int i = 0; i < 25; ++i)
+        shell.Services().Env().RecentFiles.push_back("\"/r" + std::to_string(i) + ".csv\",1");
+    emit form.MainMenu(0)->aboutToShow();
     EXPECT_EQ(form.Dynamic(TQuillovaMainForm::DynamicMenu::EditSelectGroup)->actions().size(), 40);
     EXPECT_EQ(form.Dynamic(TQuillovaMainForm::DynamicMenu::RecentFiles)->actions().size(), 20);
     // The tool bars carry their titles and the tool group sits on the third.

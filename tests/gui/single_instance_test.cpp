@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/program.h"
@@ -372,7 +373,8 @@ TEST(SingleInstance, AHandOverBeyondTheWindowLimitIsReported) {
     ScriptedPrompts prompts;
     AppServices services;
     services.Prompts().Redirect(&prompts);
-    TQuillovaMainForm form(services);
+    const std::unique_ptr<Program> program = BuildProgram(services);
+    TQuillovaMainForm& form = program->Window();
     form.show();
     for (int i = 0; i < 40; ++i)
         ASSERT_NE(form.OpenDocument("\x96\xb3\x91\xe8"), nullptr);  // "無題"

@@ -33,7 +33,7 @@ struct StretchDialogTest : ::testing::Test {
         doc.Set().RefreshVisibility();
         doc.Set().RedrawAll();
         doc.Set().SelectAll(true);
-        dlg.OnChanged = [this] { ++changes; };
+        QObject::connect(&dlg, &TStretchDlg::Changed, [this] { ++changes; });
     }
     ~StretchDialogTest() override {
         if (dlg.isVisible()) dlg.reject();

@@ -9,10 +9,11 @@
 #include <QTimer>
 
 #include "app/app_services.h"
+#include "app/commands/view_commands.h"
+#include "app/composition.h"
 #include "app/dialogs/scr_size_dlg.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
-#include "app/main_window/view_commands.h"
 #include "app/panels/map_viewer.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -40,7 +41,8 @@ class WholeSizeDialogTest : public ::testing::Test {
     QLineEdit* Line(Field f) { return dlg_.Edit(f)->findChild<QLineEdit*>(); }
 
     AppServices services_;
-    TQuillovaMainForm form_{services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
     TMDIChild* child_ = nullptr;
     TScrSizeDlg dlg_{form_.Env(), &form_};
 };
@@ -116,20 +118,21 @@ namespace {
 
 TEST(WholeSizeCommand, OkOnTheModalDialogModifiesAndRepaintsTheActiveDocument) {
     AppServices services;
-    TQuillovaMainForm form(services);
+    const std::unique_ptr<Program> program = BuildProgram(services);
+    TQuillovaMainForm& form = program->Window();
     form.show();
     TMDIChild* child = form.OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     // Answered from inside the dialog's own event loop, as the user would.
-    QTimer::singleShot(0, [&form] {
-        TScrSizeDlg& dlg = form.Views().SizeDialog();
+    QTimer::singleShot(0, [&program] {
+        TScrSizeDlg& dlg = program->Views().SizeDialog();
         QTest::keyClick(&dlg, Qt::Key_H, Qt::AltModifier);
         QLineEdit* height = dlg.Edit(Field::Height)->findChild<QLineEdit*>();
         height->selectAll();
         QTest::keyClicks(dlg.Edit(Field::Height), QStringLiteral("2400"));
         QTest::keyClick(dlg.Edit(Field::Height), Qt::Key_Return);
     });
-    form.Views().OptionScrSize();
+    program->Views().OptionScrSize();
     EXPECT_EQ(child->Set().FixedHeight, 2400);
     EXPECT_EQ(child->Set().WholeHeight, 2400);
     EXPECT_TRUE(child->Set().Modified);
@@ -137,9 +140,9 @@ TEST(WholeSizeCommand, OkOnTheModalDialogModifiesAndRepaintsTheActiveDocument) {
     child->ApproveClose();
 
     // The map toggles.
-    form.Views().ShowMapViewer();
+    program->Views().ShowMapViewer();
     EXPECT_TRUE(form.MapViewer()->isVisible());
-    form.Views().ShowMapViewer();
+    program->Views().ShowMapViewer();
     EXPECT_FALSE(form.MapViewer()->isVisible());
 }
 

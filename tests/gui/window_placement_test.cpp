@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "app/app_services.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "core/settings/env_data.h"
@@ -40,7 +41,8 @@ class WindowPlacementTest : public ::testing::Test {
 
     ScriptedPrompts prompts_;
     AppServices services_;
-    TQuillovaMainForm form_{services_};
+    std::unique_ptr<Program> program_ = BuildProgram(services_);
+    TQuillovaMainForm& form_ = program_->Window();
 };
 
 TEST_F(WindowPlacementTest, NewWindowsOpenAtTheirOwnSizeDownACascadeInsideTheVisibleArea) {

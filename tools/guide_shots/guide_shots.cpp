@@ -29,10 +29,10 @@
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/commands/card_commands.h"
 #include "app/commands/command_registry.h"
-#include "app/commands/export_commands.h"
+#include "app/composition.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/group_list_panel.h"
 #include "app/panels/map_viewer.h"
@@ -402,10 +402,9 @@ int main(int argc, char** argv) {
     services.Prompts().Redirect(&quiet);
     // A group list wide enough for the group names of the examples.
     services.Ini().WriteInteger("GroupList", "Width", 190);
-    TQuillovaMainForm form(services);
-    CardCommands cards(form, services);
-    ExportCommands::Install(cards, services, &form, *form.MainMenu(0),
-                            form.Commands().Action(CommandId::FileImgOut));
+    const std::unique_ptr<Program> program = BuildProgram(services);
+    TQuillovaMainForm& form = program->Window();
+    CardCommands& cards = program->Cards();
     form.resize(1040, 740);
     // As the program starts: stored layout, commands' keys, the view refresh running.
     form.ShowAsStored();

@@ -3,7 +3,7 @@
 #include <QMenu>
 
 #include "app/app_services.h"
-#include "app/main_window/selection_commands.h"
+#include "app/document/document_windows.h"
 #include "app/output/output_run.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"

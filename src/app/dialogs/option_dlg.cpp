@@ -581,8 +581,8 @@ void TOptionDlg::done(int result) {
             }
             StoreControls();
             applied_ = editor_.Accept();
-            if (applied_.PluginsChanged && OnPluginFolderChanged) OnPluginFolderChanged();
-            if (applied_.ImeChanged && OnImeChanged) OnImeChanged(env_.IME_On);
+            if (applied_.PluginsChanged) emit PluginFolderChanged();
+            if (applied_.ImeChanged) emit ImeChanged(env_.IME_On);
         } else {
             editor_.Cancel();
         }
@@ -678,7 +678,7 @@ void TOptionDlg::BrowsePlugins() {
         return;
     }
     editor_.ChoosePluginFolder(*stored);
-    if (OnPluginFolderChanged) OnPluginFolderChanged();
+    emit PluginFolderChanged();
     spiDirEdit_->setText(folder);
     FillPlugins();
 }

@@ -42,10 +42,6 @@ class TOptionDlg : public QDialog {
     void SetCommandKeys(qv::CommandKeyTable* table) { commands_ = table; }
     // Lines of the plug-in list ("%-16s %s", code page 932) for the current SpiDir.
     std::function<std::vector<std::string>()> PluginLines;
-    // The plug-in folder changed (browse button at once, or OK): rebuild the plug-in list.
-    std::function<void()> OnPluginFolderChanged;
-    // The input-method setting changed on OK; the property dialog's editor follows it.
-    std::function<void(bool imeOn)> OnImeChanged;
 
     // The platform choosers; tests replace them. Each returns nothing when the user cancels.
     std::function<std::optional<QColor>(const QColor& initial)> ChooseColour;
@@ -92,6 +88,12 @@ class TOptionDlg : public QDialog {
 
   public slots:
     void done(int result) override;
+
+  signals:
+    // The plug-in folder changed (browse button at once, or OK): rebuild the plug-in list.
+    void PluginFolderChanged();
+    // The input-method setting changed on OK; the property dialog's editor follows it.
+    void ImeChanged(bool imeOn);
 
   private:
     QWidget* BuildDesignPage();

@@ -47,7 +47,7 @@ TStretchDlg::TStretchDlg(qv::UsrIniFile& ini, QWidget* parent) : QDialog(parent)
         connect(b, &QPushButton::clicked, this, [this, tag] {
             controller_.PressPreset(tag);
             ShowPosition();
-            Changed();
+            emit Changed();
         });
     }
     auto* panel1Layout = new QVBoxLayout(panel1);
@@ -68,7 +68,7 @@ TStretchDlg::TStretchDlg(qv::UsrIniFile& ini, QWidget* parent) : QDialog(parent)
         if (updating_) return;
         controller_.ChooseDirection(qv::StretchDirectionFrom(d));
         ShowPosition();
-        Changed();
+        emit Changed();
     });
 
     // Panel 3: OK, Cancel, Apply.
@@ -88,7 +88,7 @@ TStretchDlg::TStretchDlg(qv::UsrIniFile& ini, QWidget* parent) : QDialog(parent)
     connect(applyBtn_, &QPushButton::clicked, this, [this] {
         controller_.Apply();
         ShowPosition();
-        Changed();
+        emit Changed();
     });
 
     auto* layout = new QVBoxLayout(this);
@@ -101,7 +101,7 @@ TStretchDlg::TStretchDlg(qv::UsrIniFile& ini, QWidget* parent) : QDialog(parent)
         if (updating_) return;
         const int shown = controller_.ChangePosition(value);
         if (shown != value) ShowPosition();
-        Changed();
+        emit Changed();
     });
 }
 
@@ -122,10 +122,6 @@ void TStretchDlg::ShowDirection() {
     updating_ = false;
 }
 
-void TStretchDlg::Changed() {
-    if (OnChanged) OnChanged();
-}
-
 void TStretchDlg::Begin(qv::FragSet& set, qv::StretchTarget target, QPoint mainTopLeft) {
     controller_.Open(set, target);
     setWindowTitle(qv::FromCp932(controller_.Caption()));
@@ -138,7 +134,7 @@ void TStretchDlg::Begin(qv::FragSet& set, qv::StretchTarget target, QPoint mainT
         qv::StretchDialogPlacement(ini_, qv::Point{mainTopLeft.x(), mainTopLeft.y()});
     move(p.Left, p.Top);
     slider_->setFocus();
-    Changed();
+    emit Changed();
     show();
 }
 
@@ -156,5 +152,5 @@ void TStretchDlg::done(int result) {
         controller_.Close(result == QDialog::Accepted);
     }
     QDialog::done(result);
-    Changed();
+    emit Changed();
 }

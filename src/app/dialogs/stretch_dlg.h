@@ -5,7 +5,6 @@
 
 #include <QDialog>
 #include <array>
-#include <functional>
 
 #include "core/dialogs/stretch_dialog.h"
 
@@ -30,10 +29,6 @@ class TStretchDlg : public QDialog {
     // Cancel returns to the last commit). `mainTopLeft` places it the first time.
     int Execute(qv::FragSet& set, qv::StretchTarget target, QPoint mainTopLeft);
 
-    // Called after every live step and after closing, so views beside the document (the map,
-    // the group list) follow.
-    std::function<void()> OnChanged;
-
     // For tests and screenshots: the controls the user works with.
     QSlider* Slider() const { return slider_; }
     QPushButton* PresetButton(int tag) const { return presets_[static_cast<std::size_t>(tag)]; }
@@ -51,10 +46,14 @@ class TStretchDlg : public QDialog {
   public slots:
     void done(int result) override;
 
+  signals:
+    // After every live step and after closing, so views beside the document (the map, the
+    // group list) follow.
+    void Changed();
+
   private:
     void ShowPosition();
     void ShowDirection();
-    void Changed();
 
     qv::UsrIniFile& ini_;
     qv::StretchController controller_;

@@ -26,10 +26,6 @@ bool& Switch(EnvData& env, ViewToggle which) {
 
 }  // namespace
 
-bool ViewToggleOn(const EnvData& env, ViewToggle which) {
-    return Switch(const_cast<EnvData&>(env), which);  // only read here
-}
-
 void ToggleView(EnvData& env, ViewToggle which, const QList<TMDIChild*>& windows,
                 TMDIChild* active) {
     bool& on = Switch(env, which);

@@ -12,9 +12,6 @@ class EnvData;
 
 enum class ViewToggle { NamePlate, LinkMark, GroupFrame, GroupLine, DivLine };
 
-// Whether the switch is on (the menu item's check mark).
-bool ViewToggleOn(const EnvData& env, ViewToggle which);
-
 // Inverts the switch and shows the change: the active document at once; other documents when they
 // are next activated, except link marks, which every open document redraws now.
 void ToggleView(EnvData& env, ViewToggle which, const QList<TMDIChild*>& windows,

@@ -21,9 +21,8 @@
 #include "app/document/mdi_child.h"
 #include "app/main_window/file_commands.h"
 #include "app/main_window/menu_bar_reveal.h"
-#include "app/main_window/settings_commands.h"
-#include "app/main_window/view_commands.h"
 #include "app/panels/group_list_panel.h"
+#include "app/panels/map_viewer.h"
 #include "app/platform/program_icons.h"
 #include "app/platform/qt_ports.h"
 #include "app/texts.h"
@@ -63,7 +62,6 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     host_.OnShowStatus = [this](std::string_view text) { ShowMessage(qv::FromCp932(text)); };
     commands_ = new CommandRegistry(this, [this] { return CurrentState(); });
     RegisterHandlers();
-    new SettingsCommands(*this);
     BuildStatusBar();
     BuildMenus();
     menuReveal_ = new MenuBarReveal(*this);
@@ -283,7 +281,7 @@ void TQuillovaMainForm::ShowAsStored() {
     // Before the start document: one restored here is then found open instead of read again.
     if (OnStartupRecovery) OnStartupRecovery();
     OpenStartDocument();
-    if (OnShowMapViewer && mapViewerShown_) OnShowMapViewer(true);
+    if (mapViewerShown_) mapViewer_->ShowViewer();
     activateWindow();
     layout()->activate();
     toolBarLayoutAtStart_ = ToolBarLayout();
@@ -366,7 +364,7 @@ bool TQuillovaMainForm::Shutdown() {
     StorePanels();
     Ini().WriteBool("General", "GroupList", groupListShown_);
     Ini().WriteBool("General", "MapViewer", mapViewerShown_);
-    if (OnShowMapViewer && mapViewerShown_) OnShowMapViewer(false);
+    if (mapViewerShown_) mapViewer_->close();
     StoreToolBars();
     commands_->WriteKeys(Ini());
     // A write-protected settings file was reported at start.

@@ -33,7 +33,6 @@ class MenuBarReveal;
 class GroupListHost;
 class TGroupListPanel;
 class TMapViewer;
-class ViewCommands;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -56,7 +55,7 @@ class TQuillovaMainForm : public QMainWindow {
   public:
     // The document windows' mouse tool; program-wide, kept in EnvData::Tool.
     using Tool = qv::ToolMode;
-    // The dynamic submenus later work fills: each holds kDynamicItems hidden items.
+    // The submenus whose items a command group makes when they open.
     enum class DynamicMenu {
         RecentFiles,
         EditSelectGroup,
@@ -66,8 +65,6 @@ class TQuillovaMainForm : public QMainWindow {
         PopupMoveToGroup,
         PopupMoveToWindow,
     };
-    static constexpr int kRecentItems = 20;
-    static constexpr int kDynamicItems = 40;
     // A new document window's size, unless the frame is smaller (never below the minimum).
     static constexpr int kChildWidth = 429;
     static constexpr int kChildHeight = 257;
@@ -134,7 +131,6 @@ class TQuillovaMainForm : public QMainWindow {
     // The window's own parts follow the settings after the options dialog's OK: the status bar's
     // font, the tool bars' flat look, the hidden title and menu (main_form_settings.cpp).
     void FollowSettings();
-    EnablingState CurrentState() const;
     void TurnImeOff() { host_.TurnImeOff(); }
 
     // ---- Tools ----
@@ -156,34 +152,26 @@ class TQuillovaMainForm : public QMainWindow {
     // 表示 → the switch of the maximised state without caption and menu bar (also F11).
     QAction* HideTitleMenuItem() const { return hideTitleMenuItem_; }
     MenuBarReveal& MenuReveal() const { return *menuReveal_; }
-    // Turns that state on or off at once; the setting is stored at exit.
-    void SetHideTitleMenu(bool on);
 
     // ---- Help ----
     // Where the guide is looked for, first found first; tests give their own.
-    QStringList GuidePlaces() const;
     void SetGuidePlaces(QStringList places) { guidePlaces_ = std::move(places); }
     QList<QAction*> WindowListItems() const { return windowItems_; }
 
-    // ---- Panels built elsewhere ----
-    // The group list and the map viewer report and change their visibility here; until they
-    // exist their stored visibility is kept and written back.
-    bool GroupListShown() const { return groupListShown_; }
-    bool MapViewerShown() const { return mapViewerShown_; }
-    std::function<void(bool)> OnShowMapViewer;
-    // Esc in a document window while the group list is shown: the list takes the keyboard.
-    std::function<void()> OnFocusGroupList;
-    // The pop-up of the group-line and brush tools over a document; true when one was shown.
-    std::function<bool(Tool tool, const QPoint& global)> OnToolPopup;
-
-    // ---- The group list, the map, the file and view commands (main_form_panels.cpp) ----
+    // ---- The group list, the map and the file commands (main_form_panels.cpp) ----
     TGroupListPanel* GroupList() const { return groupList_; }
     TMapViewer* MapViewer() const { return mapViewer_; }
     FileCommands& Files() { return *fileCommands_; }
-    ViewCommands& Views() { return *viewCommands_; }
+    // The group list or the map was shown or hidden by its command: their visibility is
+    // stored at exit.
+    void NotePanelsShown();
     // Closes the program remembering `lastFile` (as the settings file stores it) as the document
     // to open next time, whatever window is active when the documents close.
     bool CloseRemembering(const std::string& lastFile);
+
+  signals:
+    // The pop-up of the group-line or brush tool was asked for over a document.
+    void ToolPopupRequested(qv::ToolMode tool, const QPoint& global);
 
   protected:
     bool event(QEvent* event) override;
@@ -199,6 +187,9 @@ class TQuillovaMainForm : public QMainWindow {
   private:
     // main_form.cpp
     void RestorePlacement();
+    // Turns the maximised state without caption and menu bar on or off at once; the setting is
+    // stored at exit.
+    void SetHideTitleMenu(bool on);
     void RestoreToolBars();
     void StoreToolBars();
     QByteArray ToolBarLayout() const;
@@ -210,13 +201,15 @@ class TQuillovaMainForm : public QMainWindow {
     void BuildToolBars();
     void BuildPopups();
     QMenu* BuildDynamicMenu(QMenu* parent, const QString& caption, const QString& hint,
-                            DynamicMenu which, int count);
+                            DynamicMenu which);
     void EditMenuOpening(QMenu* moveToWindow);
     void ToolMenuOpening();
     void ShowMenuOpening();
     void WindowMenuOpening();
     void SelectWindowItem(int index);
     // main_form_commands.cpp
+    EnablingState CurrentState() const;
+    QStringList GuidePlaces() const;
     void RegisterHandlers();
     void TileWindows(bool stacked);
     void ArrangeMinimised();
@@ -274,6 +267,5 @@ class TQuillovaMainForm : public QMainWindow {
     TMapViewer* mapViewer_ = nullptr;
     std::unique_ptr<GroupListHost> groupListHost_;
     std::unique_ptr<FileCommands> fileCommands_;
-    std::unique_ptr<ViewCommands> viewCommands_;
     std::optional<std::string> exitLastFile_;
 };

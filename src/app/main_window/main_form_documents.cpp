@@ -17,6 +17,7 @@
 #include "app/document/mdi_child.h"
 
 #include "app/main_window/main_form.h"
+#include "app/panels/group_list_panel.h"
 #include "app/platform/program_icons.h"
 #include "app/platform/qt_ports.h"
 #include "app/platform/reasons.h"
@@ -73,7 +74,7 @@ TMDIChild* TQuillovaMainForm::NewChildWindow() {
     connect(child, &TMDIChild::StatusMessage, this, &TQuillovaMainForm::ShowMessage);
     connect(child, &TMDIChild::BrushColorPicked, this, &TQuillovaMainForm::UpdateBrushPanel);
     connect(child, &TMDIChild::EscapePressed, this, [this] {
-        if (groupListShown_ && OnFocusGroupList) OnFocusGroupList();
+        if (groupListShown_) groupList_->TakeFocus();
     });
     // A press, drag or key in the document may change the selection the rules look at.
     child->viewport()->installEventFilter(this);

@@ -14,6 +14,7 @@
 #include "app/main_window/main_form.h"
 #include "app/platform/plain_text.h"
 #include "app/texts.h"
+#include "core/commands/selection_menus.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "render/colors.h"
@@ -44,15 +45,10 @@ QMenu* TQuillovaMainForm::Dynamic(DynamicMenu which) const {
 }
 
 QMenu* TQuillovaMainForm::BuildDynamicMenu(QMenu* parent, const QString& caption,
-                                           const QString& hint, DynamicMenu which, int count) {
+                                           const QString& hint, DynamicMenu which) {
+    // Empty: the command group that owns the list fills it as it opens.
     QMenu* menu = parent->addMenu(caption);
     menu->menuAction()->setStatusTip(hint);
-    // The items exist from the start, hidden; the work that fills a list sets their captions,
-    // shows as many as it needs and connects them.
-    for (int i = 0; i < count; ++i) {
-        QAction* item = menu->addAction(QString());
-        item->setVisible(false);
-    }
     dynamicMenus_[static_cast<std::size_t>(which)] = menu;
     return menu;
 }
@@ -78,8 +74,7 @@ void TQuillovaMainForm::BuildMenus() {
 
     QMenu* file = menu(0, texts::kMenuFile);
     add(file, {Cmd(C::FileNew), Cmd(C::FileOpen)});
-    BuildDynamicMenu(file, texts::Q(texts::kMenuRecentFiles), QString(), DynamicMenu::RecentFiles,
-                     kRecentItems);
+    BuildDynamicMenu(file, texts::Q(texts::kMenuRecentFiles), QString(), DynamicMenu::RecentFiles);
     add(file, {Cmd(C::FileMerge), Cmd(C::FileSave), Cmd(C::FileSaveAs), Cmd(C::FileClose),
                Cmd(C::FileAllSaveEnd), Sep(), Cmd(C::FileImport), Cmd(C::FileExport), Sep(),
                Cmd(C::FilePrint), Cmd(C::FileImgOut), Sep(), Cmd(C::FileExit)});
@@ -89,15 +84,15 @@ void TQuillovaMainForm::BuildMenus() {
         {Cmd(C::EditCut), Cmd(C::EditCopy), Cmd(C::EditPaste), Cmd(C::EditPasteEx), Sep(),
          Cmd(C::EditNew), Cmd(C::EditNewClip), Cmd(C::EditDelete), Sep(), Cmd(C::EditSelAll)});
     BuildDynamicMenu(edit, texts::Q(texts::kMenuSelectGroup), texts::Q(texts::kHintSelectGroup),
-                     DynamicMenu::EditSelectGroup, kDynamicItems);
+                     DynamicMenu::EditSelectGroup);
     add(edit, {Cmd(C::EditSelBgCol), Sep(), Cmd(C::EditGather), Cmd(C::EditSpread),
                Cmd(C::EditStretch), Cmd(C::EditGrpStretch), Cmd(C::EditAway), Cmd(C::EditUndoPos),
                Cmd(C::EditRedoPos), Sep()});
     BuildDynamicMenu(edit, texts::Q(texts::kMenuMoveToGroup), texts::Q(texts::kHintMoveToGroup),
-                     DynamicMenu::EditMoveToGroup, kDynamicItems);
-    editMoveToWindow_ = BuildDynamicMenu(edit, texts::Q(texts::kMenuMoveToWindow),
-                                         texts::Q(texts::kHintMoveToWindow),
-                                         DynamicMenu::EditMoveToWindow, kDynamicItems);
+                     DynamicMenu::EditMoveToGroup);
+    editMoveToWindow_ =
+        BuildDynamicMenu(edit, texts::Q(texts::kMenuMoveToWindow),
+                         texts::Q(texts::kHintMoveToWindow), DynamicMenu::EditMoveToWindow);
     add(edit, {Sep(), Cmd(C::EditFind), Cmd(C::EditPrevSel), Cmd(C::EditNextSel), Sep(),
                Cmd(C::EditProperty)});
     connect(edit, &QMenu::aboutToShow, this, [this] { EditMenuOpening(editMoveToWindow_); });
@@ -172,14 +167,14 @@ void TQuillovaMainForm::BuildPopups() {
     add(p, {Cmd(C::EditCut), Cmd(C::EditCopy), Cmd(C::EditPaste), Cmd(C::EditPasteEx), Sep(),
             Cmd(C::EditNew), Cmd(C::EditNewClip), Cmd(C::EditDelete), Sep(), Cmd(C::EditSelAll)});
     BuildDynamicMenu(p, texts::Q(texts::kMenuSelectGroup), texts::Q(texts::kHintSelectGroup),
-                     DynamicMenu::PopupSelectGroup, kDynamicItems);
+                     DynamicMenu::PopupSelectGroup);
     add(p, {Cmd(C::EditGather), Cmd(C::EditSpread), Cmd(C::EditStretch), Cmd(C::EditGrpStretch),
             Cmd(C::EditAway), Cmd(C::EditUndoPos), Cmd(C::EditRedoPos), Sep()});
     BuildDynamicMenu(p, texts::Q(texts::kMenuMoveToGroup), texts::Q(texts::kHintMoveToGroup),
-                     DynamicMenu::PopupMoveToGroup, kDynamicItems);
+                     DynamicMenu::PopupMoveToGroup);
     popupMoveToWindow_ =
         BuildDynamicMenu(p, texts::Q(texts::kMenuMoveToWindow), texts::Q(texts::kHintMoveToWindow),
-                         DynamicMenu::PopupMoveToWindow, kDynamicItems);
+                         DynamicMenu::PopupMoveToWindow);
     add(p, {Sep(), Cmd(C::EditFind), Cmd(C::GoJump), Sep(), Cmd(C::EditProperty)});
     connect(p, &QMenu::aboutToShow, this, [this] {
         UpdateCommands();
@@ -206,9 +201,8 @@ void TQuillovaMainForm::ShowDocumentPopup(TMDIChild* window, PopupKind kind, QPo
         case PopupKind::GroupLine:
         case PopupKind::Brush:
             // The card commands own the group-line and brush menus.
-            if (OnToolPopup)
-                OnToolPopup(kind == PopupKind::GroupLine ? Tool::GroupLine : Tool::Brush,
-                            globalPos);
+            emit ToolPopupRequested(kind == PopupKind::GroupLine ? Tool::GroupLine : Tool::Brush,
+                                    globalPos);
             break;
         case PopupKind::None:
             break;
@@ -270,9 +264,7 @@ void TQuillovaMainForm::BuildToolBars() {
 // ---- Menu-opening handlers ----
 
 void TQuillovaMainForm::EditMenuOpening(QMenu* moveToWindow) {
-    const qv::FragSet* d = ActiveDocument();
-    moveToWindow->setEnabled(d && !d->ReadOnly && !d->SelectionList.empty() &&
-                             DocumentCount() >= 2);
+    moveToWindow->setEnabled(qv::MoveToWindowEnabled(ActiveDocument(), DocumentCount()));
 }
 
 void TQuillovaMainForm::ToolMenuOpening() {

@@ -1,5 +1,5 @@
-// The group list, the overview map, the file commands and the whole-size dialog: made with the
-// main window, bound to their commands, and stored at shut-down.
+// The group list, the overview map and the file commands: made with the main window, bound to
+// their commands, and stored at shut-down.
 #include <QMenu>
 
 #include "app/app_services.h"
@@ -7,7 +7,6 @@
 #include "app/document/mdi_child.h"
 #include "app/main_window/file_commands.h"
 #include "app/main_window/main_form.h"
-#include "app/main_window/view_commands.h"
 #include "app/panels/group_list_panel.h"
 #include "app/panels/map_viewer.h"
 #include "core/model/frag_set.h"
@@ -45,7 +44,6 @@ class FormGroupListHost final : public GroupListHost {
 
 void TQuillovaMainForm::BuildPanels() {
     fileCommands_ = std::make_unique<FileCommands>(*this);
-    viewCommands_ = std::make_unique<ViewCommands>(*this);
     groupListHost_ = std::make_unique<FormGroupListHost>(*this);
     groupList_ = new TGroupListPanel(*this, Env(), *groupListHost_);
     groupList_->Restore(Ini());
@@ -60,13 +58,6 @@ void TQuillovaMainForm::BuildPanels() {
     };
     host_.OnRefreshMap = [this] { mapViewer_->MapUpdate(); };
     host_.OnGroupListRow = [this] { return groupList_->GroupListRow(); };
-    OnFocusGroupList = [this] { groupList_->TakeFocus(); };
-    OnShowMapViewer = [this](bool show) {
-        if (show)
-            mapViewer_->ShowViewer();
-        else
-            mapViewer_->close();
-    };
     connect(mdiArea_, &QMdiArea::subWindowActivated, mapViewer_,
             [this] { mapViewer_->MapUpdate(); });
 
@@ -82,20 +73,15 @@ void TQuillovaMainForm::BuildPanels() {
     r.SetHandler(C::FileAllSaveEnd, [&f] { f.FileAllSaveEnd(); });
     r.SetHandler(C::FileImport, [&f] { f.FileImport(); });
     r.SetHandler(C::FileExport, [&f] { f.FileExport(); });
-    r.SetHandler(C::OptionScrSize, [this] { viewCommands_->OptionScrSize(); });
-    // The panels can be hidden by their own close boxes too: the commands follow what shows.
-    r.SetHandler(C::ShowGrpLst, [this] {
-        viewCommands_->ShowGrpLst();
-        groupListShown_ = !groupList_->isHidden();
-    });
-    r.SetHandler(C::ShowMapViewer, [this] {
-        viewCommands_->ShowMapViewer();
-        mapViewerShown_ = mapViewer_->isVisible();
-    });
     if (QMenu* recent = Dynamic(DynamicMenu::RecentFiles)) {
         connect(MainMenu(0), &QMenu::aboutToShow, recent,
                 [this, recent] { fileCommands_->FillRecentMenu(*recent); });
     }
+}
+
+void TQuillovaMainForm::NotePanelsShown() {
+    groupListShown_ = !groupList_->isHidden();
+    mapViewerShown_ = mapViewer_->isVisible();
 }
 
 void TQuillovaMainForm::StorePanels() {

@@ -1,4 +1,4 @@
-#include "app/main_window/selection_commands.h"
+#include "app/commands/selection_commands.h"
 
 #include <QActionGroup>
 #include <QPaintEvent>
@@ -115,7 +115,6 @@ void SelectionCommands::FillGroupMenu(QMenu* menu, bool move) {
 }
 
 void SelectionCommands::AttachGroupSelectMenu(QMenu* menu) {
-    menu->clear();
     menu->setToolTipsVisible(true);
     for (int g = 1; g <= qv::kMenuGroups; ++g) {
         QAction* a = menu->addAction(QString());
@@ -131,7 +130,6 @@ void SelectionCommands::AttachGroupSelectMenu(QMenu* menu) {
 }
 
 void SelectionCommands::AttachGroupMoveMenu(QMenu* menu) {
-    menu->clear();
     menu->setToolTipsVisible(true);
     for (int g = 1; g <= qv::kMenuGroups; ++g) {
         QAction* a = menu->addAction(QString());
@@ -147,29 +145,27 @@ void SelectionCommands::AttachGroupMoveMenu(QMenu* menu) {
 }
 
 void SelectionCommands::AttachMoveToWindowMenu(QMenu* menu) {
-    menu->clear();
-    for (int i = 0; i < qv::kMenuWindows; ++i) {
-        QAction* a = menu->addAction(QString());
-        a->setVisible(false);
-        connect(a, &QAction::triggered, this, [this, i] { MoveToWindow(i); });
-    }
+    // Made anew each time it opens: item i stands for window i, the active one hidden.
     connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        menu->clear();
         const auto list = windows_.DocumentWindowList();
         std::vector<qv::WindowEntry> entries;
         for (const auto& e : list)
             entries.push_back({qv::ToCp932(e.Caption), e.Set && e.Set->ReadOnly, e.Active});
         const auto states = qv::MoveToWindowItems(entries);
-        const QList<QAction*> actions = menu->actions();
-        for (int i = 0; i < actions.size() && i < static_cast<int>(states.size()); ++i) {
+        for (int i = 0; i < static_cast<int>(list.size()) && i < static_cast<int>(states.size());
+             ++i) {
             const auto& s = states[static_cast<std::size_t>(i)];
-            actions[i]->setVisible(s.Visible);
-            actions[i]->setEnabled(s.Enabled);
+            QAction* a = menu->addAction(QString());
+            a->setVisible(s.Visible);
+            a->setEnabled(s.Enabled);
             // The caption is made from the window's own title, which may hold any character.
             if (s.Visible) {
                 const QString prefix = qv::FromCp932(s.Caption.substr(0, s.Caption.find(':') + 1));
-                actions[i]->setText((s.Caption.rfind("&", 0) == 0 ? prefix : QStringLiteral("  ")) +
-                                    qv::PlainMenuText(list[static_cast<std::size_t>(i)].Caption));
+                a->setText((s.Caption.rfind("&", 0) == 0 ? prefix : QStringLiteral("  ")) +
+                           qv::PlainMenuText(list[static_cast<std::size_t>(i)].Caption));
             }
+            connect(a, &QAction::triggered, this, [this, i] { MoveToWindow(i); });
         }
     });
 }

@@ -1,4 +1,4 @@
-#include "app/main_window/card_dialogs.h"
+#include "app/commands/card_dialogs.h"
 
 #include "app/dialogs/frg_prop_dlg.h"
 #include "core/model/frag_set.h"

@@ -1,6 +1,6 @@
 // The openers of the card property dialog: editing the selection and a new card (from the menu,
 // a double click on the page or on an empty group row, a link file dropped on the main window).
-// The main window forwards its DocumentHost calls here.
+// The card commands own it.
 #pragma once
 
 #include <QWidget>

@@ -1,0 +1,49 @@
+// The program as BuildProgram puts it together.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <memory>
+#include <string>
+
+#include "app/app_services.h"
+#include "app/commands/command_registry.h"
+#include "app/commands/command_table.h"
+#include "app/composition.h"
+#include "app/document/mdi_child.h"
+#include "app/main_window/main_form.h"
+
+namespace {
+
+TEST(Composition, EveryCommandOfTheTableHasAHandler) {
+    AppServices services;
+    const std::unique_ptr<Program> program = BuildProgram(services);
+    for (const CommandRow& row : CommandTable())
+        EXPECT_TRUE(program->Commands().HasHandler(row.Id)) << std::string(row.Name);
+}
+
+TEST(Composition, WindowSubmenusHoldNothingUntilTheyOpen) {
+    AppServices services;
+    const std::unique_ptr<Program> program = BuildProgram(services);
+    TQuillovaMainForm& w = program->Window();
+    using Dyn = TQuillovaMainForm::DynamicMenu;
+    for (Dyn which : {Dyn::RecentFiles, Dyn::EditMoveToWindow, Dyn::PopupMoveToWindow})
+        EXPECT_TRUE(w.Dynamic(which)->actions().isEmpty()) << static_cast<int>(which);
+    ASSERT_NE(w.OpenDocument("\x96\xb3\x91\xe8"), nullptr);
+    ASSERT_NE(w.OpenDocument("\x96\xb3\x91\xe8"), nullptr);
+    // Item i stands for window i; the active window is not offered.
+    for (Dyn which : {Dyn::EditMoveToWindow, Dyn::PopupMoveToWindow}) {
+        QMenu& menu = *w.Dynamic(which);
+        for (int open = 0; open < 2; ++open) {
+            emit menu.aboutToShow();
+            ASSERT_EQ(menu.actions().size(), 2);
+            EXPECT_TRUE(menu.actions()[0]->isVisible());
+            EXPECT_TRUE(menu.actions()[0]->text().startsWith(QStringLiteral("&1:")));
+            EXPECT_FALSE(menu.actions()[1]->isVisible());
+        }
+    }
+    for (TMDIChild* child : w.Children())
+        child->ApproveClose();
+}
+
+}  // namespace
