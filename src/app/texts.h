@@ -117,6 +117,20 @@ inline constexpr std::string_view kWhyInfoMissing = "説明ファイル (%1) が
 inline constexpr std::string_view kWhyInfoUnreadable = "説明ファイルを読み込めません: %1";
 inline constexpr std::string_view kWhyInfoDamaged = "説明ファイルが壊れています";
 inline constexpr std::string_view kWhyNotFragmentFile = "断片ファイルではありません";
+// Why the folder of recovery copies is not used (%1: the folder; %2: the system's reason).
+inline constexpr std::string_view kWhyRecoveryFolderNoName =
+    "復元用コピーのフォルダー名がありません";
+inline constexpr std::string_view kWhyRecoveryFolderCannotMake =
+    "フォルダー %1 を作成できません: %2";
+inline constexpr std::string_view kWhyRecoveryFolderLink = "フォルダー %1 はシンボリックリンクです";
+inline constexpr std::string_view kWhyRecoveryFolderNotFolder = "%1 はフォルダーではありません";
+inline constexpr std::string_view kWhyRecoveryFolderCannotOpen = "フォルダー %1 を開けません: %2";
+inline constexpr std::string_view kWhyRecoveryFolderOthers =
+    "フォルダー %1 はほかのユーザーのものです";
+inline constexpr std::string_view kWhyRecoveryFolderCannotNarrow =
+    "フォルダー %1 をほかのユーザーから読めないようにできません: %2";
+inline constexpr std::string_view kWhyRecoveryFolderCannotExamine =
+    "フォルダー %1 の所有者を確かめられません";
 
 // A later start that could not hand its document to the running program, which then runs as a
 // program of its own (the reason follows); and a hand-over the running program has no room for.

@@ -259,6 +259,10 @@ TEST_F(CrashRecoveryTest, AFolderOfCopiesOpenToOthersIsMadePrivateAtStart) {
     Program q(ini_);
     q.Start();
     EXPECT_TRUE(q.Prompts().Asked.empty()) << "nothing offered from a linked folder";
+    // Said in the program's language, naming the folder.
+    EXPECT_EQ(q.Form().StatusPanelText(2),
+              texts::Q(texts::kRecoveryNotWritten) +
+                  texts::Q(texts::kWhyRecoveryFolderLink).arg(QFile::decodeName(folder_.c_str())));
     TMDIChild* doc = q.Form().OpenDocument(Native(doc_));
     ASSERT_NE(doc, nullptr);
     DragCard(doc, 0, 30, 20);
