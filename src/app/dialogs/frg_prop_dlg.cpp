@@ -587,7 +587,7 @@ void TFrgPropDlg::ChooseColour(bool back) {
     const QColor initial = qv::ToQColor(back ? ctl_.MemoBack() : ctl_.MemoFore());
     const std::optional<QColor> c = chooser_(initial);
     if (!c) return;
-    const qv::Color value = qv::Rgb(c->red(), c->green(), c->blue());
+    const qv::Color value = FromQColor(*c);
     if (back)
         ctl_.SetBackColour(value);
     else

@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/dialogs/colour_choice.h"
 #include "app/dialogs/design_sample.h"
 #include "app/dialogs/shortcut_page.h"
 #include "app/platform/plain_text.h"
@@ -39,10 +40,6 @@ using qv::OptionFont;
 // One caption for each colour and font the design page edits, in the editor's order.
 static_assert(std::size(texts::kOptionColourNames) == qv::kOptionColourCount);
 static_assert(std::size(texts::kOptionFontNames) == qv::kOptionFontCount);
-
-qv::Color FromQColor(const QColor& c) {
-    return qv::Rgb(c.red(), c.green(), c.blue());
-}
 
 QSpinBox* Spin(QWidget* parent, int low, int high) {
     auto* s = new QSpinBox(parent);
@@ -588,15 +585,10 @@ void TOptionDlg::EditColour() {
     const int c = colCombo_->currentIndex();
     if (c < 0 || !ChooseColour) return;
     const auto which = static_cast<OptionColour>(c);
-    for (int i = 0; i < 16; ++i)
-        QColorDialog::setCustomColor(i,
-                                     qv::ToQColor(env_.CustomColors[static_cast<std::size_t>(i)]));
+    OfferCustomColours(env_.CustomColors);
     const std::optional<QColor> chosen = ChooseColour(qv::ToQColor(editor_.ColourOf(which)));
     // Custom colours edited in the colour dialog are kept even when it was cancelled.
-    std::array<qv::Color, 16> custom{};
-    for (int i = 0; i < 16; ++i)
-        custom[static_cast<std::size_t>(i)] = FromQColor(QColorDialog::customColor(i));
-    editor_.TakeCustomColours(custom);
+    editor_.TakeCustomColours(CustomColoursOfDialog());
     if (!chosen) return;
     editor_.SetColour(which, FromQColor(*chosen));
     RedrawDesign();
