@@ -14,7 +14,6 @@ namespace texts {
 inline constexpr std::string_view kProgramName = "Quillovarsta";
 inline constexpr std::string_view kVersion = "Version 2.70";
 inline constexpr std::string_view kFreeSoftware = "フリーソフトウェア";
-// The project's home page, opened by the Web page command.
 
 inline constexpr std::string_view kUntitled = "無題";
 
@@ -44,7 +43,6 @@ inline constexpr std::string_view kNotFragmentFile =
     "]は断片ファイルではありません\n1番目の項目をテキスト内容として読み込みますか?";
 inline constexpr std::string_view kSaveQuestion = "]変更内容を保存しますか";
 inline constexpr std::string_view kSaveFailed = "保存できませんでした";
-inline constexpr std::string_view kSaved = " を保存しました";
 inline constexpr std::string_view kCannotOpenMore = "これ以上開けません";
 inline constexpr std::string_view kAlreadyLinked =
     "]はすでにリンクされています\nさらにリンク断片を作成しますか?";
@@ -171,14 +169,12 @@ inline constexpr std::string_view kMenuToolBarItems[3] = {"標準(&S)", "断片�
                                                           "モード切り替え(&M)"};
 inline constexpr std::string_view kToolBarTitles[3] = {"標準", "断片操作", "モード切替"};
 inline constexpr std::string_view kAboutTitle = "バージョン情報";
-inline constexpr std::string_view kFragmentFileFilter = "断片ファイル (*.csv *.CSV)";
 
 // Status bar.
 inline constexpr std::string_view kStatusCards = "断片数=%1  /選択中=%2";
 inline constexpr std::string_view kShuttingDown = "終了処理中...";
 inline constexpr std::string_view kStatusPanel0Sample = "00/00 ";
 inline constexpr std::string_view kStatusPanel1Sample = "断片数=1000  /選択中=1000 ";
-inline constexpr std::string_view kStatusHeightSample = "断片";
 inline constexpr std::string_view kBrushPanelHint = "背景塗り色";
 
 // Document window.
