@@ -11,17 +11,19 @@
 namespace {
 
 // Files here are mostly "*.csv"; a filter of both cases finds them whatever the case.
-const QString kDocumentFilter = QStringLiteral("Quillovarsta 断片ﾌｧｲﾙ (*.csv *.CSV)");
-const QString kTextFilter = QStringLiteral("テキスト (*.txt *.TXT)");
+const QString kDocumentFilter = texts::Q(texts::kFilterDocuments);
+const QString kTextFilter = texts::Q(texts::kFilterText);
 
 }  // namespace
 
 FileDialogRequest OpenDocumentDialog() {
-    return {QStringLiteral("開く"), kDocumentFilter, QStringLiteral("csv"), QString(), false};
+    return {texts::Q(texts::kChooserOpen), kDocumentFilter, QStringLiteral("csv"), QString(),
+            false};
 }
 
 FileDialogRequest MergeDocumentDialog() {
-    return {QStringLiteral("マージ"), kDocumentFilter, QStringLiteral("csv"), QString(), false};
+    return {texts::Q(texts::kChooserMerge), kDocumentFilter, QStringLiteral("csv"), QString(),
+            false};
 }
 
 FileDialogRequest SaveDocumentAsDialog(const QString& currentPath) {
@@ -29,12 +31,12 @@ FileDialogRequest SaveDocumentAsDialog(const QString& currentPath) {
 }
 
 FileDialogRequest ImportTextDialog() {
-    return {QStringLiteral("テキスト取り込み"), kTextFilter, QStringLiteral("txt"), QString(),
+    return {texts::Q(texts::kChooserImportText), kTextFilter, QStringLiteral("txt"), QString(),
             false};
 }
 
 FileDialogRequest ExportTextDialog() {
-    return {QStringLiteral("テキスト書き出し"), kTextFilter, QStringLiteral("txt"), QString(),
+    return {texts::Q(texts::kChooserExportText), kTextFilter, QStringLiteral("txt"), QString(),
             true};
 }
 
@@ -67,10 +69,8 @@ QStringList PictureFilters(const qv::SpiUnit* plugins) {
     QStringList filters;
     filters << texts::Q(texts::kFilterAllPictures) + QStringLiteral(" (") +
                    all.join(QLatin1Char(' ')) + QLatin1Char(')')
-            << QStringLiteral("ビットマップ (*.bmp *.BMP)")
-            << QStringLiteral("JPEGファイル(*.JPG) (*.jpg *.jpe *.jpeg *.JPG *.JPE *.JPEG)")
-            << QStringLiteral("アイコン (*.ico *.ICO)") << pluginFilters
-            << texts::Q(texts::kFilterAllFiles);
+            << texts::Q(texts::kFilterBitmap) << texts::Q(texts::kFilterJpeg)
+            << texts::Q(texts::kFilterIcon) << pluginFilters << texts::Q(texts::kFilterAllFiles);
     return filters;
 }
 

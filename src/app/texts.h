@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,7 +14,6 @@ namespace texts {
 inline constexpr std::string_view kProgramName = "Quillovarsta";
 inline constexpr std::string_view kVersion = "Version 2.70";
 inline constexpr std::string_view kFreeSoftware = "フリーソフトウェア";
-// The project's home page, opened by the Web page command.
 
 inline constexpr std::string_view kUntitled = "無題";
 
@@ -42,7 +43,6 @@ inline constexpr std::string_view kNotFragmentFile =
     "]は断片ファイルではありません\n1番目の項目をテキスト内容として読み込みますか?";
 inline constexpr std::string_view kSaveQuestion = "]変更内容を保存しますか";
 inline constexpr std::string_view kSaveFailed = "保存できませんでした";
-inline constexpr std::string_view kSaved = " を保存しました";
 inline constexpr std::string_view kCannotOpenMore = "これ以上開けません";
 inline constexpr std::string_view kAlreadyLinked =
     "]はすでにリンクされています\nさらにリンク断片を作成しますか?";
@@ -115,6 +115,20 @@ inline constexpr std::string_view kWhyInfoMissing = "説明ファイル (%1) が
 inline constexpr std::string_view kWhyInfoUnreadable = "説明ファイルを読み込めません: %1";
 inline constexpr std::string_view kWhyInfoDamaged = "説明ファイルが壊れています";
 inline constexpr std::string_view kWhyNotFragmentFile = "断片ファイルではありません";
+// Why the folder of recovery copies is not used (%1: the folder; %2: the system's reason).
+inline constexpr std::string_view kWhyRecoveryFolderNoName =
+    "復元用コピーのフォルダー名がありません";
+inline constexpr std::string_view kWhyRecoveryFolderCannotMake =
+    "フォルダー %1 を作成できません: %2";
+inline constexpr std::string_view kWhyRecoveryFolderLink = "フォルダー %1 はシンボリックリンクです";
+inline constexpr std::string_view kWhyRecoveryFolderNotFolder = "%1 はフォルダーではありません";
+inline constexpr std::string_view kWhyRecoveryFolderCannotOpen = "フォルダー %1 を開けません: %2";
+inline constexpr std::string_view kWhyRecoveryFolderOthers =
+    "フォルダー %1 はほかのユーザーのものです";
+inline constexpr std::string_view kWhyRecoveryFolderCannotNarrow =
+    "フォルダー %1 をほかのユーザーから読めないようにできません: %2";
+inline constexpr std::string_view kWhyRecoveryFolderCannotExamine =
+    "フォルダー %1 の所有者を確かめられません";
 
 // A later start that could not hand its document to the running program, which then runs as a
 // program of its own (the reason follows); and a hand-over the running program has no room for.
@@ -155,14 +169,12 @@ inline constexpr std::string_view kMenuToolBarItems[3] = {"標準(&S)", "断片�
                                                           "モード切り替え(&M)"};
 inline constexpr std::string_view kToolBarTitles[3] = {"標準", "断片操作", "モード切替"};
 inline constexpr std::string_view kAboutTitle = "バージョン情報";
-inline constexpr std::string_view kFragmentFileFilter = "断片ファイル (*.csv *.CSV)";
 
 // Status bar.
 inline constexpr std::string_view kStatusCards = "断片数=%1  /選択中=%2";
 inline constexpr std::string_view kShuttingDown = "終了処理中...";
 inline constexpr std::string_view kStatusPanel0Sample = "00/00 ";
 inline constexpr std::string_view kStatusPanel1Sample = "断片数=1000  /選択中=1000 ";
-inline constexpr std::string_view kStatusHeightSample = "断片";
 inline constexpr std::string_view kBrushPanelHint = "背景塗り色";
 
 // Document window.
@@ -213,8 +225,236 @@ inline constexpr std::string_view kImageNameNeeded =
 // %1: the path, %2: why.
 inline constexpr std::string_view kImageSaveFailed = "[%1]画像を保存できませんでした\n%2";
 
+// ---- Dialogs, panels and choosers ----
+
+// Buttons the dialogs share.
+inline constexpr std::string_view kButtonOk = "OK";
+inline constexpr std::string_view kButtonOkWide = "ＯＫ";
+inline constexpr std::string_view kButtonCancel = "キャンセル";
+inline constexpr std::string_view kButtonBrowse = "...";
+inline constexpr std::string_view kButtonChoose = "指定...";
+inline constexpr std::string_view kWarningTitle = "警告";
+
+// Find dialog.
+inline constexpr std::string_view kFindTitle = "検索";
+inline constexpr std::string_view kFindWords = "検索語";
+inline constexpr std::string_view kFindMatchCase = "大小文字区別(&C)";
+inline constexpr std::string_view kFindOr = "&OR/";
+inline constexpr std::string_view kFindAnd = "&AND";
+inline constexpr std::string_view kFindStart = "開始";
+
+// Card properties dialog ("新規断片の作成" for a new card).
+inline constexpr std::string_view kPropTitle = "プロパティ";
+inline constexpr std::string_view kPropNewTitle = "新規断片の作成";
+inline constexpr std::string_view kPropGroup = "グループ(&G)";
+inline constexpr std::string_view kPropType = "タイプ(&T)";
+inline constexpr std::string_view kPropKinds[4] = {"断片", "表札", "標識", "画像"};
+inline constexpr std::string_view kPropSize = "サイズ(&S)";
+inline constexpr std::string_view kPropRatio = "倍率(&S)";
+inline constexpr std::string_view kPropColumns = "桁";
+inline constexpr std::string_view kPropSlash = "／";
+inline constexpr std::string_view kPropLines = "行";
+inline constexpr std::string_view kPropFit = "&Fit";
+inline constexpr std::string_view kPropColours = "配色(&C)";
+inline constexpr std::string_view kPropTextColour = "文字";
+inline constexpr std::string_view kPropBackColour = "背景";
+// A colour button after its colour was changed.
+inline constexpr std::string_view kPropTextColourChanged = "*文字";
+inline constexpr std::string_view kPropBackColourChanged = "*背景";
+inline constexpr std::string_view kPropTransparent = "透過";
+inline constexpr std::string_view kPropLink = "リンク(&L)";
+inline constexpr std::string_view kPropExtract = "▼";
+inline constexpr std::string_view kPropNotEditable = "\n *** 内容は編集できません ***";
+inline constexpr std::string_view kPropUnheldCharacters =
+    "次の文字は断片に保存できません。別の文字に置き換えてください\n%1";
+inline constexpr std::string_view kPropLinkNotStorable = "[%1]このリンク先の名前は保存できません";
+inline constexpr std::string_view kPropChooseImage = "画像の指定";
+inline constexpr std::string_view kPropChooseLink = "リンク先の指定";
+// What the link's file offers to the card's text (the ▼ menu).
+inline constexpr std::string_view kExtractTitle = "タイトル (&T)";
+inline constexpr std::string_view kExtractMetaDescription = "META: description (&D)";
+inline constexpr std::string_view kExtractMetaKeywords = "META: keywords (&K)";
+inline constexpr std::string_view kExtractFirstLine = "有用そうな最初の行 (&F)";
+inline constexpr std::string_view kExtractMp3Track = "トラック名 (&T)";
+inline constexpr std::string_view kExtractMp3Artist = "アーティスト名 (&A)";
+inline constexpr std::string_view kExtractMp3Album = "アルバム名 (&L)";
+inline constexpr std::string_view kExtractMp3Year = "リリース年号 (&Y)";
+inline constexpr std::string_view kExtractMp3Comment = "コメント (&C)";
+// The link chooser's filters (pictures use the file chooser's).
+inline constexpr std::string_view kFilterLinkDocuments = "Quillovarsta 断片ファイル(*.csv) (*.csv)";
+inline constexpr std::string_view kFilterLinkText = "テキスト (*.txt)";
+inline constexpr std::string_view kFilterLinkHtml = "HTML文書 (*.htm*)";
+inline constexpr std::string_view kFilterLinkOther = "その他 (*.*) (*)";
+
+// Options dialog: title, choosers, tabs.
+inline constexpr std::string_view kOptionTitle = "オプション設定";
+inline constexpr std::string_view kOptionHomeChooser = "ホームウィンドウ";
+inline constexpr std::string_view kOptionHomeFilter = "Quillovarsta 断片ﾌｧｲﾙ (*.csv)";
+inline constexpr std::string_view kOptionPluginChooser = "Susie プラグインのフォルダ";
+inline constexpr std::string_view kOptionTabDesign = "ﾃﾞｻﾞｲﾝ";
+inline constexpr std::string_view kOptionTabCards = "断片";
+inline constexpr std::string_view kOptionTabShortcuts = "ｼｮｰﾄｶｯﾄ";
+inline constexpr std::string_view kOptionTabWindow = "ｳｨﾝﾄﾞｳ";
+inline constexpr std::string_view kOptionTabDisplay = "表示";
+inline constexpr std::string_view kOptionTabOther = "その他";
+inline constexpr std::string_view kOptionTabPlugins = "ﾌﾟﾗｸﾞｲﾝ";
+inline constexpr std::string_view kPathNotStorable = "[%1]このパス名は設定ファイルに保存できません";
+inline constexpr std::string_view kOptionHomeNotFragmentFile = "[%1]は断片ﾌｧｲﾙではありません";
+
+// Options dialog, design page: the colours and fonts in the editor's order, and the sample.
+inline constexpr std::string_view kOptionColourNames[17] = {
+    "断片の文字(ﾃﾞﾌｫﾙﾄ)", "断片の背景(ﾃﾞﾌｫﾙﾄ)", "選択中断片の文字", "選択中断片の背景",
+    "表札の文字(ﾃﾞﾌｫﾙﾄ)", "表札の背景(ﾃﾞﾌｫﾙﾄ)", "断片の輪郭",       "注目断片の輪郭",
+    "標識の文字(ﾃﾞﾌｫﾙﾄ)", "ウィンドウの背景",   "グループ枠",       "グループ関係線",
+    "ｸﾞﾙｰﾌﾟﾘｽﾄの文字",    "非表示ｸﾞﾙｰﾌﾟの文字", "ｸﾞﾙｰﾌﾟﾘｽﾄの背景",  "全体図のエリア枠",
+    "画面分割線"};
+inline constexpr std::string_view kOptionFontNames[5] = {"断片", "表札", "標識", "グループリスト",
+                                                         "ステータスバー"};
+inline constexpr std::string_view kOptionColours = "配色(&C)";
+inline constexpr std::string_view kOptionFonts = "フォント(&T)";
+inline constexpr std::string_view kOptionFrameLineWidth = "ｸﾞﾙｰﾌﾟ枠の線幅";
+inline constexpr std::string_view kOptionListLineSpacing = "ｸﾞﾙｰﾌﾟﾘｽﾄの行間";
+inline constexpr std::string_view kOptionArrow = "ｸﾞﾙｰﾌﾟ関係線の矢(&R)";
+inline constexpr std::string_view kOptionArrowSizes[3] = {"小", "中", "大"};
+inline constexpr std::string_view kOptionArrowTypes[2] = {"線", "三角"};
+inline constexpr std::string_view kSampleCard = "断片";
+inline constexpr std::string_view kSampleSelected = "選択中";
+inline constexpr std::string_view kSamplePlate = "表札";
+inline constexpr std::string_view kSampleSymbol = "▼";
+inline constexpr std::string_view kSampleGroupRows[3] = {"_10: グループ 1", "__3: グループ 2",
+                                                         "___: グループ 9"};
+inline constexpr std::string_view kSampleStatusPage = "1/1";
+inline constexpr std::string_view kSampleStatusCards = "断片数=   2";
+
+// Options dialog, card page.
+inline constexpr std::string_view kOptionCardSize = "断片ﾃﾞﾌｫﾙﾄｻｲｽﾞ(&S)";
+inline constexpr std::string_view kOptionPlateSize = "表札ﾃﾞﾌｫﾙﾄｻｲｽﾞ(&N)";
+inline constexpr std::string_view kOptionPictureRatio = "画像ﾃﾞﾌｫﾙﾄ倍率(&N)";
+inline constexpr std::string_view kOptionColumns = "桁";
+inline constexpr std::string_view kOptionLines = "行";
+inline constexpr std::string_view kOptionSlash = "／";
+inline constexpr std::string_view kOptionNewPlace = "新規作成位置";
+inline constexpr std::string_view kOptionNewPlaces[9] = {
+    "左上隅", "上中央", "右上隅", "左中央", "中央", "右中央", "左下隅", "下中央", "右下隅"};
+inline constexpr std::string_view kOptionAwayPlace = "片づけ位置";
+inline constexpr std::string_view kOptionAwayPlaces[4] = {"左上隅", "右上隅", "左下隅", "右下隅"};
+inline constexpr std::string_view kOptionMoveCursor = "移動時のｶｰｿﾙ";
+inline constexpr std::string_view kOptionMoveCursors[3] = {"矢印", "左手", "右手"};
+inline constexpr std::string_view kOptionNewNoGroup = "新規作成時に無所属";
+inline constexpr std::string_view kOptionAutoExpand = "自動的に行数増";
+inline constexpr std::string_view kOptionInputWordWrap = "テキスト入力の右端で折り返す";
+inline constexpr std::string_view kOptionImeOn = "テキスト入力時IMEオン";
+inline constexpr std::string_view kOptionLinkIsIcon = "リンクをアイコンで表示";
+inline constexpr std::string_view kOptionLineBreak = "改行";
+inline constexpr std::string_view kOptionAcceptCr = "ﾃｷｽﾄの改行を行う(&R)";
+inline constexpr std::string_view kOptionCrReturnKey = "改行はReturnキーで";
+inline constexpr std::string_view kOptionOkCtrlReturn = "Ctrl+ReturnキーでOK";
+inline constexpr std::string_view kOptionCrString = "改行文字列";
+
+// Options dialog, window page (hiding title bar and menu: kMenuHideTitleMenu).
+inline constexpr std::string_view kOptionHome = "ホームウィンドウ(&H)";
+inline constexpr std::string_view kOptionUseCurrentFile = "現在のファイルを指定";
+inline constexpr std::string_view kOptionHomeMaximize = "最大化して開く";
+inline constexpr std::string_view kOptionChildWinMaximize = "１個目のウィンドウは最大化する(&Z)";
+inline constexpr std::string_view kOptionScrollTracking =
+    "スクロールバードラッグ中に画面を更新する(&T)";
+inline constexpr std::string_view kOptionRestoreScrPos = "スクロールバーを前回の位置に復元する(&P)";
+inline constexpr std::string_view kOptionActivateDistWin =
+    "断片の移動先ウィンドウをアクティブに(&M)";
+inline constexpr std::string_view kOptionOpenLastFile =
+    "起動時に前回アクティブだったファイルを開く(&L)";
+
+// Options dialog, display page.
+inline constexpr std::string_view kOptionGfrmMovUpdate = "断片移動中にグループ枠を更新する";
+inline constexpr std::string_view kOptionNoNpHideGfrm = "表札がない場合はグループ枠を表示しない";
+inline constexpr std::string_view kOptionIfNpShowGfrm = "表札がある場合はグループ枠を表示する";
+inline constexpr std::string_view kOptionShowNamePlate = "表札を常に表示する";
+inline constexpr std::string_view kOptionDoubleBuffered = "画面のちらつきを抑える";
+inline constexpr std::string_view kOptionFrgFastDraw = "断片のイメージを保持して描画を高速化";
+inline constexpr std::string_view kOptionFlatToolBar = "ツールバーをフラット表示にする";
+inline constexpr std::string_view kOptionShowDstGrp = "断片移動先のグループが非表示だったら表示に";
+inline constexpr std::string_view kOptionGLineRightAngle =
+    "辺同士を結ぶグループ関係線をなるべく垂直に";
+inline constexpr std::string_view kOptionMapViewImage = "全体図で画像断片を縮小表示する";
+inline constexpr std::string_view kOptionImageIsBack = "画像断片は背後に表示する";
+inline constexpr std::string_view kOptionAreaFrame = "全体図にエリア枠を表示する";
+
+// Options dialog, other page and plug-in page.
+inline constexpr std::string_view kOptionSpread = "断片の展開";
+inline constexpr std::string_view kOptionSpreadAlign = "揃えて並べる(&I)";
+inline constexpr std::string_view kOptionSpreadShuffle = "シャッフル(&S)";
+inline constexpr std::string_view kOptionJpegQuality = "JPEG保存品質 %1";
+inline constexpr std::string_view kOptionPrintMonochrome = "モノクロ(1色)で印刷する";
+inline constexpr std::string_view kOptionNewBlankDblClick =
+    "グループリストの空グループをダブルクリックで新規断片";
+inline constexpr std::string_view kOptionFrameAllSelect = "枠選択の際に交差した断片はすべて含める";
+inline constexpr std::string_view kOptionClipPosSort = "クリップボードコピー時に断片位置でソート";
+inline constexpr std::string_view kOptionDropLinkFile =
+    "CSV以外のファイルドロップ時に新規リンク断片作成";
+inline constexpr std::string_view kOptionDropImgFile = "画像ファイルドロップ時に画像断片作成";
+inline constexpr std::string_view kOptionNewFixedScr = "新規作成時に全体サイズを固定";
+inline constexpr std::string_view kOptionPlugins = "Susieプラグイン";
+inline constexpr std::string_view kOptionPluginFolder = "ディレクトリ";
+
+// Options dialog, shortcut page.
+inline constexpr std::string_view kShortcutKey = "キー";
+inline constexpr std::string_view kShortcutShift = "Shift";
+inline constexpr std::string_view kShortcutCtrl = "Ctrl";
+inline constexpr std::string_view kShortcutAlt = "Alt";
+inline constexpr std::string_view kShortcutChange = "変更(&C)";
+inline constexpr std::string_view kShortcutClear = "解除(&R)";
+
+// Whole size dialog.
+inline constexpr std::string_view kWholeSizeTitle = "全体サイズ設定";
+inline constexpr std::string_view kWholeSizeFixed = "全体サイズを固定する(&F)";
+inline constexpr std::string_view kWholeSizeWidth = "幅(&W)";
+inline constexpr std::string_view kWholeSizeHeight = "高(&H)";
+inline constexpr std::string_view kWholeSizeDivision = "画面分割線";
+inline constexpr std::string_view kWholeSizeColumns = "横";
+inline constexpr std::string_view kWholeSizeRows = "縦";
+
+// Stretch dialog (its other captions are the stretch controller's).
+inline constexpr std::string_view kStretchLess = "-";
+inline constexpr std::string_view kStretchMore = "+";
+inline constexpr std::string_view kStretchApply = "適用";
+
+// Group list panel and its pop-up menu.
+inline constexpr std::string_view kGroupListTitle = "グループリスト";
+inline constexpr std::string_view kGroupListUp = "上へ(&U)";
+inline constexpr std::string_view kGroupListDown = "下へ(&D)";
+inline constexpr std::string_view kGroupListShowAll = "全て表示(&A)";
+inline constexpr std::string_view kGroupListShowNonEmpty = "空でないグループを表示(&B)";
+inline constexpr std::string_view kGroupListPlace = "リストの位置(&P)";
+inline constexpr std::string_view kGroupListSides[4] = {"左(&L)", "右(&R)", "上(&T)", "下(&B)"};
+inline constexpr std::string_view kGroupListFloat = "浮動(&F)";
+inline constexpr std::string_view kGroupListHide = "リストを隠す(&H)";
+
+// Map viewer.
+inline constexpr std::string_view kMapViewerTitle = "全体図";
+
+// File choosers: titles and filters (documents are mostly "*.csv": both cases are offered).
+inline constexpr std::string_view kChooserOpen = "開く";
+inline constexpr std::string_view kChooserMerge = "マージ";
+inline constexpr std::string_view kChooserImportText = "テキスト取り込み";
+inline constexpr std::string_view kChooserExportText = "テキスト書き出し";
+inline constexpr std::string_view kFilterDocuments = "Quillovarsta 断片ﾌｧｲﾙ (*.csv *.CSV)";
+inline constexpr std::string_view kFilterText = "テキスト (*.txt *.TXT)";
+inline constexpr std::string_view kFilterBitmap = "ビットマップ (*.bmp *.BMP)";
+inline constexpr std::string_view kFilterJpeg =
+    "JPEGファイル(*.JPG) (*.jpg *.jpe *.jpeg *.JPG *.JPE *.JPEG)";
+inline constexpr std::string_view kFilterIcon = "アイコン (*.ico *.ICO)";
+
 inline QString Q(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+// Every item of a list of texts (the entries of a combo box, in order).
+template <std::size_t N>
+QStringList Qs(const std::string_view (&items)[N]) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(N));
+    for (std::string_view item : items)
+        list << Q(item);
+    return list;
 }
 // The code page 932 form of a program text (every program text is representable).
 std::string Cp932(std::string_view utf8);

@@ -262,6 +262,10 @@ TEST_F(CrashRecoveryTest, AFolderOfCopiesOpenToOthersIsMadePrivateAtStart) {
     ProgramRun q(ini_);
     q.Start();
     EXPECT_TRUE(q.Prompts().Asked.empty()) << "nothing offered from a linked folder";
+    // Said in the program's language, naming the folder.
+    EXPECT_EQ(q.Form().StatusPanelText(2),
+              texts::Q(texts::kRecoveryNotWritten) +
+                  texts::Q(texts::kWhyRecoveryFolderLink).arg(QFile::decodeName(folder_.c_str())));
     TMDIChild* doc = q.Form().OpenDocument(Native(doc_));
     ASSERT_NE(doc, nullptr);
     DragCard(doc, 0, 30, 20);

@@ -7,14 +7,25 @@
 
 std::optional<QColor> ChooseColourWithCustom(qv::EnvData& env, const QColor& initial,
                                              QWidget* parent) {
-    for (int i = 0; i < 16; ++i)
-        QColorDialog::setCustomColor(i,
-                                     qv::ToQColor(env.CustomColors[static_cast<std::size_t>(i)]));
+    OfferCustomColours(env.CustomColors);
     const QColor chosen = QColorDialog::getColor(initial, parent);
-    for (int i = 0; i < 16; ++i) {
-        const QColor c = QColorDialog::customColor(i);
-        env.CustomColors[static_cast<std::size_t>(i)] = qv::Rgb(c.red(), c.green(), c.blue());
-    }
+    env.CustomColors = CustomColoursOfDialog();
     if (!chosen.isValid()) return std::nullopt;
     return chosen;
+}
+
+void OfferCustomColours(const std::array<qv::Color, 16>& colours) {
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        QColorDialog::setCustomColor(static_cast<int>(i), qv::ToQColor(colours[i]));
+}
+
+std::array<qv::Color, 16> CustomColoursOfDialog() {
+    std::array<qv::Color, 16> colours{};
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        colours[i] = FromQColor(QColorDialog::customColor(static_cast<int>(i)));
+    return colours;
+}
+
+qv::Color FromQColor(const QColor& colour) {
+    return qv::Rgb(colour.red(), colour.green(), colour.blue());
 }

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/texts.h"
 #include "core/model/arrow_line.h"
 #include "render/colors.h"
 #include "render/fonts.h"
@@ -11,12 +12,11 @@
 
 namespace {
 
-const QString kFragmentText = QStringLiteral("断片");
-const QString kSelectedText = QStringLiteral("選択中");
-const QString kPlateText = QStringLiteral("表札");
-const QString kSymbolText = QStringLiteral("▼");
-const QString kListRows[] = {QStringLiteral("_10: グループ 1"), QStringLiteral("__3: グループ 2"),
-                             QStringLiteral("___: グループ 9")};
+const QString kFragmentText = texts::Q(texts::kSampleCard);
+const QString kSelectedText = texts::Q(texts::kSampleSelected);
+const QString kPlateText = texts::Q(texts::kSamplePlate);
+const QString kSymbolText = texts::Q(texts::kSampleSymbol);
+const QStringList kListRows = texts::Qs(texts::kSampleGroupRows);
 constexpr int kListCheckedRows = 1;
 
 QRect ToQRect(const qv::Rect& r) {
@@ -159,11 +159,11 @@ void DesignSample::paintEvent(QPaintEvent*) {
     p.setFont(qv::MakeFont(w.StatusBarFont));
     p.setPen(palette().color(QPalette::WindowText));
     const QFontMetrics sfm(p.font());
-    const int firstW = sfm.horizontalAdvance(QStringLiteral("00/00 "));
+    const int firstW = sfm.horizontalAdvance(texts::Q(texts::kStatusPanel0Sample));
     p.drawText(QRect(status.left() + 2, status.top(), firstW, status.height()),
-               Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("1/1"));
+               Qt::AlignRight | Qt::AlignVCenter, texts::Q(texts::kSampleStatusPage));
     p.drawText(QRect(status.left() + firstW + 10, status.top(), status.width(), status.height()),
-               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("断片数=   2"));
+               Qt::AlignLeft | Qt::AlignVCenter, texts::Q(texts::kSampleStatusCards));
     p.setPen(QPen(palette().color(QPalette::Mid), 0));
     p.drawLine(status.topLeft(), status.topRight());
 }

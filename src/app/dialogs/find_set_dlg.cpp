@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "app/texts.h"
 #include "core/settings/env_data.h"
 #include "core/settings/window_state.h"
 #include "render/qt_text.h"
@@ -16,8 +17,8 @@
 TFindSetDlg::TFindSetDlg(qv::EnvData& env, qv::UsrIniFile& ini, QWidget* parent)
     : QDialog(parent), env_(env), ini_(ini) {
     setObjectName(QStringLiteral("FindSetDlg"));
-    setWindowTitle(QStringLiteral("検索"));
-    auto* label = new QLabel(QStringLiteral("検索語"), this);
+    setWindowTitle(texts::Q(texts::kFindTitle));
+    auto* label = new QLabel(texts::Q(texts::kFindWords), this);
     label->setObjectName(QStringLiteral("Label1"));
     combo_ = new QComboBox(this);
     combo_->setObjectName(QStringLiteral("FindComboBox"));
@@ -27,16 +28,16 @@ TFindSetDlg::TFindSetDlg(qv::EnvData& env, qv::UsrIniFile& ini, QWidget* parent)
     combo_->lineEdit()->setMaxLength(80);
     combo_->setMinimumContentsLength(24);
     label->setBuddy(combo_);
-    caseBox_ = new QCheckBox(QStringLiteral("大小文字区別(&C)"), this);
+    caseBox_ = new QCheckBox(texts::Q(texts::kFindMatchCase), this);
     caseBox_->setObjectName(QStringLiteral("CaseChkBox"));
-    orButton_ = new QRadioButton(QStringLiteral("&OR/"), this);
+    orButton_ = new QRadioButton(texts::Q(texts::kFindOr), this);
     orButton_->setObjectName(QStringLiteral("OrRadioBtn"));
-    andButton_ = new QRadioButton(QStringLiteral("&AND"), this);
+    andButton_ = new QRadioButton(texts::Q(texts::kFindAnd), this);
     andButton_->setObjectName(QStringLiteral("AndRadioBtn"));
-    auto* ok = new QPushButton(QStringLiteral("開始"), this);
+    auto* ok = new QPushButton(texts::Q(texts::kFindStart), this);
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto* cancel = new QPushButton(texts::Q(texts::kButtonCancel), this);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &TFindSetDlg::accept);

@@ -32,6 +32,7 @@
 #include <QVBoxLayout>
 #include <climits>
 
+#include "app/texts.h"
 #include "core/commands/jump_history.h"
 #include "core/content/link_content.h"
 #include "core/content/spi_unit.h"
@@ -92,7 +93,7 @@ void TFrgPropDlg::BuildControls() {
     groupBox_ = new QComboBox(this);
     groupBox_->setObjectName(QStringLiteral("GroupComboBox"));
     groupBox_->setMaxVisibleItems(20);
-    auto* groupLabel = new QLabel(QStringLiteral("グループ(&G)"), this);
+    auto* groupLabel = new QLabel(texts::Q(texts::kPropGroup), this);
     groupLabel->setBuddy(groupBox_);
 
     memo_ = new QPlainTextEdit(this);
@@ -101,12 +102,11 @@ void TFrgPropDlg::BuildControls() {
     memo_->setTabChangesFocus(true);
     memo_->installEventFilter(this);
 
-    typeBox_ = new QGroupBox(QStringLiteral("タイプ(&T)"), this);
+    typeBox_ = new QGroupBox(texts::Q(texts::kPropType), this);
     typeBox_->setObjectName(QStringLiteral("TypeGroupBox"));
     const char* kindNames[4] = {"NormalRadioBtn", "PlateRadioBtn", "SymbolRadioBtn",
                                 "ImageRadioBtn"};
-    const QString kindCaptions[4] = {QStringLiteral("断片"), QStringLiteral("表札"),
-                                     QStringLiteral("標識"), QStringLiteral("画像")};
+    const QStringList kindCaptions = texts::Qs(texts::kPropKinds);
     auto* typeLayout = new QVBoxLayout(typeBox_);
     for (int i = 0; i < 4; ++i) {
         kindButtons_[i] = new QRadioButton(kindCaptions[i], typeBox_);
@@ -121,7 +121,7 @@ void TFrgPropDlg::BuildControls() {
         });
     }
 
-    sizeBox_ = new QGroupBox(QStringLiteral("サイズ(&S)"), this);
+    sizeBox_ = new QGroupBox(texts::Q(texts::kPropSize), this);
     sizeBox_->setObjectName(QStringLiteral("SizeGroupBox"));
     widthEdit_ = new QSpinBox(sizeBox_);
     widthEdit_->setObjectName(QStringLiteral("FrgWdEdit"));
@@ -129,13 +129,13 @@ void TFrgPropDlg::BuildControls() {
     heightEdit_ = new QSpinBox(sizeBox_);
     heightEdit_->setObjectName(QStringLiteral("FrgHiEdit"));
     heightEdit_->setRange(1, qv::kMaxCardLines);
-    colsLabel_ = new QLabel(QStringLiteral("桁"), sizeBox_);
+    colsLabel_ = new QLabel(texts::Q(texts::kPropColumns), sizeBox_);
     colsLabel_->setObjectName(QStringLiteral("SizeX_Label"));
-    slashLabel_ = new QLabel(QStringLiteral("／"), sizeBox_);
+    slashLabel_ = new QLabel(texts::Q(texts::kPropSlash), sizeBox_);
     slashLabel_->setObjectName(QStringLiteral("SizePer_Label"));
-    linesLabel_ = new QLabel(QStringLiteral("行"), sizeBox_);
+    linesLabel_ = new QLabel(texts::Q(texts::kPropLines), sizeBox_);
     linesLabel_->setObjectName(QStringLiteral("SizeY_Label"));
-    fitButton_ = new QPushButton(QStringLiteral("&Fit"), sizeBox_);
+    fitButton_ = new QPushButton(texts::Q(texts::kPropFit), sizeBox_);
     fitButton_->setObjectName(QStringLiteral("FitButton"));
     fitButton_->setAutoDefault(false);
     auto* sizeLayout = new QHBoxLayout(sizeBox_);
@@ -160,13 +160,13 @@ void TFrgPropDlg::BuildControls() {
         ShowState();
     });
 
-    auto* colourBox = new QGroupBox(QStringLiteral("配色(&C)"), this);
+    auto* colourBox = new QGroupBox(texts::Q(texts::kPropColours), this);
     colourBox->setObjectName(QStringLiteral("ColGroupBox"));
-    charColourButton_ = new QPushButton(QStringLiteral("文字"), colourBox);
+    charColourButton_ = new QPushButton(texts::Q(texts::kPropTextColour), colourBox);
     charColourButton_->setObjectName(QStringLiteral("CharColorBtn"));
-    backColourButton_ = new QPushButton(QStringLiteral("背景"), colourBox);
+    backColourButton_ = new QPushButton(texts::Q(texts::kPropBackColour), colourBox);
     backColourButton_->setObjectName(QStringLiteral("BackColorBtn"));
-    transparentBox_ = new QCheckBox(QStringLiteral("透過"), colourBox);
+    transparentBox_ = new QCheckBox(texts::Q(texts::kPropTransparent), colourBox);
     transparentBox_->setObjectName(QStringLiteral("TrnsChkBox"));
     for (QPushButton* b : {charColourButton_, backColourButton_})
         b->setAutoDefault(false);
@@ -184,7 +184,7 @@ void TFrgPropDlg::BuildControls() {
         ShowState();
     });
 
-    auto* linkBox = new QGroupBox(QStringLiteral("リンク(&L)"), this);
+    auto* linkBox = new QGroupBox(texts::Q(texts::kPropLink), this);
     linkBox->setObjectName(QStringLiteral("LinkGrpBox"));
     linkEdit_ = new QLineEdit(linkBox);
     linkEdit_->setObjectName(QStringLiteral("LinkNameEdit"));
@@ -192,9 +192,9 @@ void TFrgPropDlg::BuildControls() {
     // had the focus last.
     linkBox_ = linkBox;
     linkBox->installEventFilter(this);
-    browseButton_ = new QPushButton(QStringLiteral("..."), linkBox);
+    browseButton_ = new QPushButton(texts::Q(texts::kButtonBrowse), linkBox);
     browseButton_->setObjectName(QStringLiteral("LinkRefBtn"));
-    extractButton_ = new QPushButton(QStringLiteral("▼"), linkBox);
+    extractButton_ = new QPushButton(texts::Q(texts::kPropExtract), linkBox);
     extractButton_->setObjectName(QStringLiteral("LnkExBtn"));
     for (QPushButton* b : {browseButton_, extractButton_}) {
         b->setAutoDefault(false);
@@ -214,10 +214,10 @@ void TFrgPropDlg::BuildControls() {
     extractMenu_ = new QMenu(this);
     extractMenu_->setObjectName(QStringLiteral("PopupMenu1"));
 
-    okButton_ = new QPushButton(QStringLiteral("ＯＫ"), this);
+    okButton_ = new QPushButton(texts::Q(texts::kButtonOkWide), this);
     okButton_->setObjectName(QStringLiteral("OkBtn"));
     okButton_->setDefault(true);
-    cancelButton_ = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancelButton_ = new QPushButton(texts::Q(texts::kButtonCancel), this);
     cancelButton_->setObjectName(QStringLiteral("CancelBtn"));
     cancelButton_->setAutoDefault(false);
     connect(okButton_, &QPushButton::clicked, this, &TFrgPropDlg::accept);
@@ -295,8 +295,7 @@ int TFrgPropDlg::exec() {
     }
 
     updating_ = true;
-    setWindowTitle(ctl_.NewMode() ? QStringLiteral("新規断片の作成")
-                                  : QStringLiteral("プロパティ"));
+    setWindowTitle(ctl_.NewMode() ? texts::Q(texts::kPropNewTitle) : texts::Q(texts::kPropTitle));
     groupBox_->clear();
     for (const std::string& name : ctl_.GroupItems())
         groupBox_->addItem(qv::FromCp932(name));
@@ -307,7 +306,7 @@ int TFrgPropDlg::exec() {
         memo_->setPlainText(Utf8(qv::CardTextToMemo(ctl_.InitialText(), "\r\n")));
     } else {
         memo_->setReadOnly(true);
-        memo_->setPlainText(QStringLiteral("\n *** 内容は編集できません ***"));
+        memo_->setPlainText(texts::Q(texts::kPropNotEditable));
     }
     memoBefore_ = memo_->toPlainText();
     linkEdit_->setText(qv::FromCp932(ctl_.Link()));
@@ -338,7 +337,7 @@ void TFrgPropDlg::ShowState() {
         if (KindIndex(ctl_.Kind()) == i) kindButtons_[i]->setChecked(true);
     }
     const bool image = ctl_.ImageScale();
-    sizeBox_->setTitle(image ? QStringLiteral("倍率(&S)") : QStringLiteral("サイズ(&S)"));
+    sizeBox_->setTitle(image ? texts::Q(texts::kPropRatio) : texts::Q(texts::kPropSize));
     colsLabel_->setVisible(!image);
     linesLabel_->setVisible(!image);
     slashLabel_->setVisible(image);
@@ -352,10 +351,12 @@ void TFrgPropDlg::ShowState() {
     charColourButton_->setVisible(ctl_.ColourButtonsVisible());
     backColourButton_->setVisible(ctl_.ColourButtonsVisible());
     backColourButton_->setEnabled(ctl_.BackButtonEnabled());
-    charColourButton_->setText(ctl_.TextColourChangedMark() ? QStringLiteral("*文字")
-                                                            : QStringLiteral("文字"));
-    backColourButton_->setText(ctl_.BackColourChangedMark() ? QStringLiteral("*背景")
-                                                            : QStringLiteral("背景"));
+    charColourButton_->setText(ctl_.TextColourChangedMark()
+                                   ? texts::Q(texts::kPropTextColourChanged)
+                                   : texts::Q(texts::kPropTextColour));
+    backColourButton_->setText(ctl_.BackColourChangedMark()
+                                   ? texts::Q(texts::kPropBackColourChanged)
+                                   : texts::Q(texts::kPropBackColour));
     transparentBox_->setVisible(ctl_.TransparentVisible());
     transparentBox_->setTristate(ctl_.TransparentTristate());
     transparentBox_->setCheckState(ctl_.Transparent() == qv::CheckState::Checked ? Qt::Checked
@@ -432,9 +433,8 @@ void TFrgPropDlg::accept() {
         if (!conv.Complete()) {
             // Nothing the user typed may vanish: say what cannot be kept and let them change it.
             qv::ShowPlainMessageBox(
-                this, QMessageBox::Warning, QStringLiteral("警告"),
-                QStringLiteral("次の文字は断片に保存できません。別の文字に置き換えてください\n%1")
-                    .arg(Utf8(qv::JoinCharacters(conv.Unheld))),
+                this, QMessageBox::Warning, texts::Q(texts::kWarningTitle),
+                texts::Q(texts::kPropUnheldCharacters).arg(Utf8(qv::JoinCharacters(conv.Unheld))),
                 QMessageBox::Ok);
             memo_->setFocus();
             return;
@@ -443,10 +443,9 @@ void TFrgPropDlg::accept() {
         bool complete = true;
         const std::string link = qv::ToCp932(linkEdit_->text(), &complete);
         if (!complete) {
-            qv::ShowPlainMessageBox(
-                this, QMessageBox::Warning, QStringLiteral("警告"),
-                QStringLiteral("[%1]このリンク先の名前は保存できません").arg(linkEdit_->text()),
-                QMessageBox::Ok);
+            qv::ShowPlainMessageBox(this, QMessageBox::Warning, texts::Q(texts::kWarningTitle),
+                                    texts::Q(texts::kPropLinkNotStorable).arg(linkEdit_->text()),
+                                    QMessageBox::Ok);
             linkEdit_->setFocus();
             return;
         }
@@ -511,31 +510,31 @@ QMenu* TFrgPropDlg::ExtractionMenu() {
         QString caption;
         switch (item) {
             case qv::ExtractItem::Title:
-                caption = QStringLiteral("タイトル (&T)");
+                caption = texts::Q(texts::kExtractTitle);
                 break;
             case qv::ExtractItem::MetaDescription:
-                caption = QStringLiteral("META: description (&D)");
+                caption = texts::Q(texts::kExtractMetaDescription);
                 break;
             case qv::ExtractItem::MetaKeywords:
-                caption = QStringLiteral("META: keywords (&K)");
+                caption = texts::Q(texts::kExtractMetaKeywords);
                 break;
             case qv::ExtractItem::FirstLine:
-                caption = QStringLiteral("有用そうな最初の行 (&F)");
+                caption = texts::Q(texts::kExtractFirstLine);
                 break;
             case qv::ExtractItem::Mp3Track:
-                caption = QStringLiteral("トラック名 (&T)");
+                caption = texts::Q(texts::kExtractMp3Track);
                 break;
             case qv::ExtractItem::Mp3Artist:
-                caption = QStringLiteral("アーティスト名 (&A)");
+                caption = texts::Q(texts::kExtractMp3Artist);
                 break;
             case qv::ExtractItem::Mp3Album:
-                caption = QStringLiteral("アルバム名 (&L)");
+                caption = texts::Q(texts::kExtractMp3Album);
                 break;
             case qv::ExtractItem::Mp3Year:
-                caption = QStringLiteral("リリース年号 (&Y)");
+                caption = texts::Q(texts::kExtractMp3Year);
                 break;
             case qv::ExtractItem::Mp3Comment:
-                caption = QStringLiteral("コメント (&C)");
+                caption = texts::Q(texts::kExtractMp3Comment);
                 break;
         }
         QAction* a = extractMenu_->addAction(caption);
@@ -569,13 +568,12 @@ void TFrgPropDlg::BrowseLink() {
         // Every picture the card can show, whatever its ending says, comes first.
         filters = PictureFilters(plugins_);
     } else {
-        filters << QStringLiteral("Quillovarsta 断片ファイル(*.csv) (*.csv)")
-                << QStringLiteral("テキスト (*.txt)") << QStringLiteral("HTML文書 (*.htm*)")
-                << QStringLiteral("その他 (*.*) (*)");
+        filters << texts::Q(texts::kFilterLinkDocuments) << texts::Q(texts::kFilterLinkText)
+                << texts::Q(texts::kFilterLinkHtml) << texts::Q(texts::kFilterLinkOther);
     }
     QString selected = filters.front();
     const QString file = QFileDialog::getOpenFileName(
-        this, image ? QStringLiteral("画像の指定") : QStringLiteral("リンク先の指定"), dir,
+        this, image ? texts::Q(texts::kPropChooseImage) : texts::Q(texts::kPropChooseLink), dir,
         filters.join(QStringLiteral(";;")), &selected);
     if (file.isEmpty()) return;
     linkEdit_->setText(file);
@@ -589,7 +587,7 @@ void TFrgPropDlg::ChooseColour(bool back) {
     const QColor initial = qv::ToQColor(back ? ctl_.MemoBack() : ctl_.MemoFore());
     const std::optional<QColor> c = chooser_(initial);
     if (!c) return;
-    const qv::Color value = qv::Rgb(c->red(), c->green(), c->blue());
+    const qv::Color value = FromQColor(*c);
     if (back)
         ctl_.SetBackColour(value);
     else

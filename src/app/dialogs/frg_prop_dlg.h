@@ -37,7 +37,6 @@ class TFrgPropDlg : public QDialog {
 
     // The request fields; they are read when the dialog shows.
     qv::FrgPropRequest& Request() { return request_; }
-    const qv::FrgPropController& Controller() const { return ctl_; }
 
     // Shows the dialog modally for the request. Without a document it closes at once (Rejected).
     int exec() override;

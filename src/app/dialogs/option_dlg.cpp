@@ -19,9 +19,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/dialogs/colour_choice.h"
 #include "app/dialogs/design_sample.h"
 #include "app/dialogs/shortcut_page.h"
 #include "app/platform/plain_text.h"
+#include "app/texts.h"
 #include "core/io/fragment_file.h"
 #include "core/model/ports.h"
 #include "core/settings/env_data.h"
@@ -35,18 +37,9 @@ namespace {
 using qv::OptionColour;
 using qv::OptionFont;
 
-const char* const kColourNames[qv::kOptionColourCount] = {
-    "断片の文字(ﾃﾞﾌｫﾙﾄ)", "断片の背景(ﾃﾞﾌｫﾙﾄ)", "選択中断片の文字", "選択中断片の背景",
-    "表札の文字(ﾃﾞﾌｫﾙﾄ)", "表札の背景(ﾃﾞﾌｫﾙﾄ)", "断片の輪郭",       "注目断片の輪郭",
-    "標識の文字(ﾃﾞﾌｫﾙﾄ)", "ウィンドウの背景",   "グループ枠",       "グループ関係線",
-    "ｸﾞﾙｰﾌﾟﾘｽﾄの文字",    "非表示ｸﾞﾙｰﾌﾟの文字", "ｸﾞﾙｰﾌﾟﾘｽﾄの背景",  "全体図のエリア枠",
-    "画面分割線"};
-const char* const kFontNames[qv::kOptionFontCount] = {"断片", "表札", "標識", "グループリスト",
-                                                      "ステータスバー"};
-
-qv::Color FromQColor(const QColor& c) {
-    return qv::Rgb(c.red(), c.green(), c.blue());
-}
+// One caption for each colour and font the design page edits, in the editor's order.
+static_assert(std::size(texts::kOptionColourNames) == qv::kOptionColourCount);
+static_assert(std::size(texts::kOptionFontNames) == qv::kOptionFontCount);
 
 QSpinBox* Spin(QWidget* parent, int low, int high) {
     auto* s = new QSpinBox(parent);
@@ -93,7 +86,7 @@ qv::FontSpec SpecOf(const QFont& font, int charset) {
 
 TOptionDlg::TOptionDlg(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent)
     : QDialog(parent), env_(env), prompts_(prompts) {
-    setWindowTitle(QStringLiteral("オプション設定"));
+    setWindowTitle(texts::Q(texts::kOptionTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     ChooseColour = [this](const QColor& initial) -> std::optional<QColor> {
@@ -110,8 +103,8 @@ TOptionDlg::TOptionDlg(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent)
         return f;
     };
     ChooseHomeFile = [this] {
-        QFileDialog dlg(this, QStringLiteral("ホームウィンドウ"));
-        dlg.setNameFilter(QStringLiteral("Quillovarsta 断片ﾌｧｲﾙ (*.csv)"));
+        QFileDialog dlg(this, texts::Q(texts::kOptionHomeChooser));
+        dlg.setNameFilter(texts::Q(texts::kOptionHomeFilter));
         dlg.setDefaultSuffix(QStringLiteral("CSV"));
         dlg.setFileMode(QFileDialog::ExistingFile);
         dlg.selectFile(QStringLiteral("*.CSV"));
@@ -120,22 +113,22 @@ TOptionDlg::TOptionDlg(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent)
                    : QString();
     };
     ChooseFolder = [this](const QString& initial) {
-        return QFileDialog::getExistingDirectory(this, QStringLiteral("Susie プラグインのフォルダ"),
+        return QFileDialog::getExistingDirectory(this, texts::Q(texts::kOptionPluginChooser),
                                                  initial);
     };
 
     tabs_ = new QTabWidget(this);
-    tabs_->addTab(BuildDesignPage(), QStringLiteral("ﾃﾞｻﾞｲﾝ"));
-    tabs_->addTab(BuildFragmentPage(), QStringLiteral("断片"));
+    tabs_->addTab(BuildDesignPage(), texts::Q(texts::kOptionTabDesign));
+    tabs_->addTab(BuildFragmentPage(), texts::Q(texts::kOptionTabCards));
     shortcuts_ = new ShortcutPage(tabs_);
-    tabs_->addTab(shortcuts_, QStringLiteral("ｼｮｰﾄｶｯﾄ"));
-    tabs_->addTab(BuildWindowPage(), QStringLiteral("ｳｨﾝﾄﾞｳ"));
-    tabs_->addTab(BuildDisplayPage(), QStringLiteral("表示"));
-    tabs_->addTab(BuildOtherPage(), QStringLiteral("その他"));
-    tabs_->addTab(BuildPluginPage(), QStringLiteral("ﾌﾟﾗｸﾞｲﾝ"));
+    tabs_->addTab(shortcuts_, texts::Q(texts::kOptionTabShortcuts));
+    tabs_->addTab(BuildWindowPage(), texts::Q(texts::kOptionTabWindow));
+    tabs_->addTab(BuildDisplayPage(), texts::Q(texts::kOptionTabDisplay));
+    tabs_->addTab(BuildOtherPage(), texts::Q(texts::kOptionTabOther));
+    tabs_->addTab(BuildPluginPage(), texts::Q(texts::kOptionTabPlugins));
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto* ok = new QPushButton(texts::Q(texts::kButtonOk), this);
+    auto* cancel = new QPushButton(texts::Q(texts::kButtonCancel), this);
     ok->setDefault(true);
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -171,17 +164,16 @@ QWidget* TOptionDlg::BuildDesignPage() {
     sample_ = new DesignSample(editor_, page);
     connect(sample_, &DesignSample::Chosen, this, &TOptionDlg::SampleChosen);
 
-    auto* colBox = new QGroupBox(QStringLiteral("配色(&C)"), page);
+    auto* colBox = new QGroupBox(texts::Q(texts::kOptionColours), page);
     colCombo_ = new QComboBox(colBox);
-    for (const char* name : kColourNames)
-        colCombo_->addItem(QString::fromUtf8(name));
+    colCombo_->addItems(texts::Qs(texts::kOptionColourNames));
     colCombo_->setMaxVisibleItems(qv::kOptionColourCount);
     colPanel_ = new QLabel(colBox);
     colPanel_->setFixedSize(40, 22);
     colPanel_->setAutoFillBackground(true);
     colPanel_->setFrameShape(QFrame::Panel);
     colPanel_->setFrameShadow(QFrame::Sunken);
-    colButton_ = new QPushButton(QStringLiteral("指定..."), colBox);
+    colButton_ = new QPushButton(texts::Q(texts::kButtonChoose), colBox);
     colButton_->setAutoDefault(false);
     auto* colLayout = new QGridLayout(colBox);
     colLayout->addWidget(colCombo_, 0, 0, 1, 2);
@@ -190,15 +182,14 @@ QWidget* TOptionDlg::BuildDesignPage() {
     connect(colCombo_, &QComboBox::currentIndexChanged, this, [this] { RedrawDesign(); });
     connect(colButton_, &QPushButton::clicked, this, &TOptionDlg::EditColour);
 
-    auto* fontBox = new QGroupBox(QStringLiteral("フォント(&T)"), page);
+    auto* fontBox = new QGroupBox(texts::Q(texts::kOptionFonts), page);
     fontCombo_ = new QComboBox(fontBox);
-    for (const char* name : kFontNames)
-        fontCombo_->addItem(QString::fromUtf8(name));
+    fontCombo_->addItems(texts::Qs(texts::kOptionFontNames));
     fontLabel_ = new QLabel(fontBox);
     // A face name from the settings file is shown as it is.
     qv::MakePlain(fontLabel_);
     fontLabel_->setMinimumWidth(120);
-    fontButton_ = new QPushButton(QStringLiteral("指定..."), fontBox);
+    fontButton_ = new QPushButton(texts::Q(texts::kButtonChoose), fontBox);
     fontButton_->setAutoDefault(false);
     auto* fontLayout = new QGridLayout(fontBox);
     fontLayout->addWidget(fontCombo_, 0, 0, 1, 2);
@@ -220,14 +211,14 @@ QWidget* TOptionDlg::BuildDesignPage() {
         RedrawDesign();
     });
     auto* numbers = new QFormLayout;
-    numbers->addRow(QStringLiteral("ｸﾞﾙｰﾌﾟ枠の線幅"), gfLwd_);
-    numbers->addRow(QStringLiteral("ｸﾞﾙｰﾌﾟﾘｽﾄの行間"), intLn_);
+    numbers->addRow(texts::Q(texts::kOptionFrameLineWidth), gfLwd_);
+    numbers->addRow(texts::Q(texts::kOptionListLineSpacing), intLn_);
 
-    auto* arrowBox = new QGroupBox(QStringLiteral("ｸﾞﾙｰﾌﾟ関係線の矢(&R)"), page);
+    auto* arrowBox = new QGroupBox(texts::Q(texts::kOptionArrow), page);
     asizeCombo_ = new QComboBox(arrowBox);
-    asizeCombo_->addItems({QStringLiteral("小"), QStringLiteral("中"), QStringLiteral("大")});
+    asizeCombo_->addItems(texts::Qs(texts::kOptionArrowSizes));
     atypeCombo_ = new QComboBox(arrowBox);
-    atypeCombo_->addItems({QStringLiteral("線"), QStringLiteral("三角")});
+    atypeCombo_->addItems(texts::Qs(texts::kOptionArrowTypes));
     auto* arrowLayout = new QHBoxLayout(arrowBox);
     arrowLayout->addWidget(asizeCombo_);
     arrowLayout->addWidget(atypeCombo_);
@@ -271,54 +262,49 @@ QWidget* TOptionDlg::BuildFragmentPage() {
         l->addStretch(1);
         return box;
     };
-    auto* frgBox = sizeBox(QStringLiteral("断片ﾃﾞﾌｫﾙﾄｻｲｽﾞ(&S)"), frgW_, frgH_, 4, 40, 1, 20,
-                           QStringLiteral("桁"), QStringLiteral("行"));
-    auto* namBox = sizeBox(QStringLiteral("表札ﾃﾞﾌｫﾙﾄｻｲｽﾞ(&N)"), namW_, namH_, 4, 40, 1, 20,
-                           QStringLiteral("桁"), QStringLiteral("行"));
-    auto* imgBox = sizeBox(QStringLiteral("画像ﾃﾞﾌｫﾙﾄ倍率(&N)"), img1_, img2_, 1, 20, 1, 20,
-                           QString(), QStringLiteral("／"));
+    auto* frgBox = sizeBox(texts::Q(texts::kOptionCardSize), frgW_, frgH_, 4, 40, 1, 20,
+                           texts::Q(texts::kOptionColumns), texts::Q(texts::kOptionLines));
+    auto* namBox = sizeBox(texts::Q(texts::kOptionPlateSize), namW_, namH_, 4, 40, 1, 20,
+                           texts::Q(texts::kOptionColumns), texts::Q(texts::kOptionLines));
+    auto* imgBox = sizeBox(texts::Q(texts::kOptionPictureRatio), img1_, img2_, 1, 20, 1, 20,
+                           QString(), texts::Q(texts::kOptionSlash));
 
     newPos_ = new QComboBox(page);
-    newPos_->addItems({QStringLiteral("左上隅"), QStringLiteral("上中央"), QStringLiteral("右上隅"),
-                       QStringLiteral("左中央"), QStringLiteral("中央"), QStringLiteral("右中央"),
-                       QStringLiteral("左下隅"), QStringLiteral("下中央"),
-                       QStringLiteral("右下隅")});
+    newPos_->addItems(texts::Qs(texts::kOptionNewPlaces));
     awayPos_ = new QComboBox(page);
-    awayPos_->addItems({QStringLiteral("左上隅"), QStringLiteral("右上隅"),
-                        QStringLiteral("左下隅"), QStringLiteral("右下隅")});
+    awayPos_->addItems(texts::Qs(texts::kOptionAwayPlaces));
     movCsr_ = new QComboBox(page);
-    movCsr_->addItems({QStringLiteral("矢印"), QStringLiteral("左手"), QStringLiteral("右手")});
+    movCsr_->addItems(texts::Qs(texts::kOptionMoveCursors));
     auto* lists = new QFormLayout;
-    lists->addRow(QStringLiteral("新規作成位置"), newPos_);
-    lists->addRow(QStringLiteral("片づけ位置"), awayPos_);
-    lists->addRow(QStringLiteral("移動時のｶｰｿﾙ"), movCsr_);
+    lists->addRow(texts::Q(texts::kOptionNewPlace), newPos_);
+    lists->addRow(texts::Q(texts::kOptionAwayPlace), awayPos_);
+    lists->addRow(texts::Q(texts::kOptionMoveCursor), movCsr_);
 
     using E = qv::EnvData;
     auto* checks = new QVBoxLayout;
     checks->addWidget(
-        AddCheck(page, "NewNoGroup", QStringLiteral("新規作成時に無所属"), &E::NewNoGroup));
+        AddCheck(page, "NewNoGroup", texts::Q(texts::kOptionNewNoGroup), &E::NewNoGroup));
     checks->addWidget(
-        AddCheck(page, "AutoExpand", QStringLiteral("自動的に行数増"), &E::AutoExpand));
-    checks->addWidget(AddCheck(page, "InputWordWrap",
-                               QStringLiteral("テキスト入力の右端で折り返す"), &E::InputWordWrap));
+        AddCheck(page, "AutoExpand", texts::Q(texts::kOptionAutoExpand), &E::AutoExpand));
     checks->addWidget(
-        AddCheck(page, "IME_On", QStringLiteral("テキスト入力時IMEオン"), &E::IME_On));
+        AddCheck(page, "InputWordWrap", texts::Q(texts::kOptionInputWordWrap), &E::InputWordWrap));
+    checks->addWidget(AddCheck(page, "IME_On", texts::Q(texts::kOptionImeOn), &E::IME_On));
     checks->addWidget(
-        AddCheck(page, "LinkIsIcon", QStringLiteral("リンクをアイコンで表示"), &E::LinkIsIcon));
+        AddCheck(page, "LinkIsIcon", texts::Q(texts::kOptionLinkIsIcon), &E::LinkIsIcon));
 
-    auto* crBox = new QGroupBox(QStringLiteral("改行"), page);
-    acceptCr_ = AddCheck(crBox, "Accept_CR", QStringLiteral("ﾃｷｽﾄの改行を行う(&R)"), &E::Accept_CR);
+    auto* crBox = new QGroupBox(texts::Q(texts::kOptionLineBreak), page);
+    acceptCr_ = AddCheck(crBox, "Accept_CR", texts::Q(texts::kOptionAcceptCr), &E::Accept_CR);
     crRetKey_ =
-        AddCheck(crBox, "CR_ReturnKey", QStringLiteral("改行はReturnキーで"), &E::CR_ReturnKey);
+        AddCheck(crBox, "CR_ReturnKey", texts::Q(texts::kOptionCrReturnKey), &E::CR_ReturnKey);
     ctlRetOk_ =
-        AddCheck(crBox, "OK_CtrlReturn", QStringLiteral("Ctrl+ReturnキーでOK"), &E::OK_CtrlReturn);
+        AddCheck(crBox, "OK_CtrlReturn", texts::Q(texts::kOptionOkCtrlReturn), &E::OK_CtrlReturn);
     crStr_ = new QLineEdit(crBox);
     crStr_->setMaximumWidth(80);
     auto* crLayout = new QGridLayout(crBox);
     crLayout->addWidget(acceptCr_, 0, 0, 1, 2);
     crLayout->addWidget(crRetKey_, 1, 0, 1, 2);
     crLayout->addWidget(ctlRetOk_, 2, 0, 1, 2);
-    crLayout->addWidget(new QLabel(QStringLiteral("改行文字列"), crBox), 3, 0);
+    crLayout->addWidget(new QLabel(texts::Q(texts::kOptionCrString), crBox), 3, 0);
     crLayout->addWidget(crStr_, 3, 1);
     connect(acceptCr_, &QCheckBox::toggled, this, [this] { UpdateCrStates(); });
     connect(crRetKey_, &QCheckBox::toggled, this, [this] { UpdateCrStates(); });
@@ -341,16 +327,16 @@ QWidget* TOptionDlg::BuildFragmentPage() {
 
 QWidget* TOptionDlg::BuildWindowPage() {
     auto* page = new QWidget;
-    auto* homeBox = new QGroupBox(QStringLiteral("ホームウィンドウ(&H)"), page);
+    auto* homeBox = new QGroupBox(texts::Q(texts::kOptionHome), page);
     homeEdit_ = new QLineEdit(homeBox);
-    homeBtn_ = new QPushButton(QStringLiteral("..."), homeBox);
+    homeBtn_ = new QPushButton(texts::Q(texts::kButtonBrowse), homeBox);
     homeBtn_->setAutoDefault(false);
     homeBtn_->setFixedWidth(32);
-    setCurHomBtn_ = new QPushButton(QStringLiteral("現在のファイルを指定"), homeBox);
+    setCurHomBtn_ = new QPushButton(texts::Q(texts::kOptionUseCurrentFile), homeBox);
     setCurHomBtn_->setAutoDefault(false);
     using E = qv::EnvData;
-    auto* homeMax =
-        AddCheck(homeBox, "HomWinMaximize", QStringLiteral("最大化して開く"), &E::HomWinMaximize);
+    auto* homeMax = AddCheck(homeBox, "HomWinMaximize", texts::Q(texts::kOptionHomeMaximize),
+                             &E::HomWinMaximize);
     auto* homeLayout = new QGridLayout(homeBox);
     homeLayout->addWidget(homeEdit_, 0, 0, 1, 2);
     homeLayout->addWidget(homeBtn_, 0, 2);
@@ -363,24 +349,18 @@ QWidget* TOptionDlg::BuildWindowPage() {
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(homeBox);
-    layout->addWidget(AddCheck(page, "ChildWinMaximize",
-                               QStringLiteral("１個目のウィンドウは最大化する(&Z)"),
+    layout->addWidget(AddCheck(page, "ChildWinMaximize", texts::Q(texts::kOptionChildWinMaximize),
                                &E::ChildWinMaximize));
-    layout->addWidget(AddCheck(page, "ScrollTracking",
-                               QStringLiteral("スクロールバードラッグ中に画面を更新する(&T)"),
+    layout->addWidget(AddCheck(page, "ScrollTracking", texts::Q(texts::kOptionScrollTracking),
                                &E::ScrollTracking));
-    layout->addWidget(AddCheck(page, "RestoreScrPos",
-                               QStringLiteral("スクロールバーを前回の位置に復元する(&P)"),
-                               &E::RestoreScrPos));
-    layout->addWidget(AddCheck(page, "HideTitleMenu",
-                               QStringLiteral("最大化時にタイトルバーとメニューを隠す(&H)"),
-                               &E::HideTitleMenu));
-    layout->addWidget(AddCheck(page, "ActivateDistWin",
-                               QStringLiteral("断片の移動先ウィンドウをアクティブに(&M)"),
+    layout->addWidget(
+        AddCheck(page, "RestoreScrPos", texts::Q(texts::kOptionRestoreScrPos), &E::RestoreScrPos));
+    layout->addWidget(
+        AddCheck(page, "HideTitleMenu", texts::Q(texts::kMenuHideTitleMenu), &E::HideTitleMenu));
+    layout->addWidget(AddCheck(page, "ActivateDistWin", texts::Q(texts::kOptionActivateDistWin),
                                &E::ActivateDistWin));
-    layout->addWidget(AddCheck(page, "OpenLastFile",
-                               QStringLiteral("起動時に前回アクティブだったファイルを開く(&L)"),
-                               &E::OpenLastFile));
+    layout->addWidget(
+        AddCheck(page, "OpenLastFile", texts::Q(texts::kOptionOpenLastFile), &E::OpenLastFile));
     layout->addStretch(1);
     return page;
 }
@@ -389,36 +369,30 @@ QWidget* TOptionDlg::BuildDisplayPage() {
     auto* page = new QWidget;
     using E = qv::EnvData;
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(AddCheck(page, "GfrmMovUpdate",
-                               QStringLiteral("断片移動中にグループ枠を更新する"),
-                               &E::GfrmMovUpdate));
-    layout->addWidget(AddCheck(page, "NoNpHideGfrm",
-                               QStringLiteral("表札がない場合はグループ枠を表示しない"),
-                               &E::NoNpHideGfrm));
-    layout->addWidget(AddCheck(page, "IfNpShowGfrm",
-                               QStringLiteral("表札がある場合はグループ枠を表示する"),
-                               &E::IfNpShowGfrm));
-    layout->addWidget(AddCheck(page, "HideNamePlate", QStringLiteral("表札を常に表示する"),
+    layout->addWidget(
+        AddCheck(page, "GfrmMovUpdate", texts::Q(texts::kOptionGfrmMovUpdate), &E::GfrmMovUpdate));
+    layout->addWidget(
+        AddCheck(page, "NoNpHideGfrm", texts::Q(texts::kOptionNoNpHideGfrm), &E::NoNpHideGfrm));
+    layout->addWidget(
+        AddCheck(page, "IfNpShowGfrm", texts::Q(texts::kOptionIfNpShowGfrm), &E::IfNpShowGfrm));
+    layout->addWidget(AddCheck(page, "HideNamePlate", texts::Q(texts::kOptionShowNamePlate),
                                &E::HideNamePlate, true));
-    layout->addWidget(AddCheck(page, "DoubleBuffered", QStringLiteral("画面のちらつきを抑える"),
+    layout->addWidget(AddCheck(page, "DoubleBuffered", texts::Q(texts::kOptionDoubleBuffered),
                                &E::DoubleBuffered));
-    fastDraw_ = AddCheck(page, "FrgFastDraw",
-                         QStringLiteral("断片のイメージを保持して描画を高速化"), &E::FrgFastDraw);
+    fastDraw_ = AddCheck(page, "FrgFastDraw", texts::Q(texts::kOptionFrgFastDraw), &E::FrgFastDraw);
     layout->addWidget(fastDraw_);
-    layout->addWidget(AddCheck(page, "FlatToolBar",
-                               QStringLiteral("ツールバーをフラット表示にする"), &E::FlatToolBar));
-    layout->addWidget(AddCheck(page, "ShowDstGrp",
-                               QStringLiteral("断片移動先のグループが非表示だったら表示に"),
-                               &E::ShowDstGrp));
-    layout->addWidget(AddCheck(page, "GLineRightAngle",
-                               QStringLiteral("辺同士を結ぶグループ関係線をなるべく垂直に"),
+    layout->addWidget(
+        AddCheck(page, "FlatToolBar", texts::Q(texts::kOptionFlatToolBar), &E::FlatToolBar));
+    layout->addWidget(
+        AddCheck(page, "ShowDstGrp", texts::Q(texts::kOptionShowDstGrp), &E::ShowDstGrp));
+    layout->addWidget(AddCheck(page, "GLineRightAngle", texts::Q(texts::kOptionGLineRightAngle),
                                &E::GLineRightAngle));
-    layout->addWidget(AddCheck(page, "MapViewImage",
-                               QStringLiteral("全体図で画像断片を縮小表示する"), &E::MapViewImage));
     layout->addWidget(
-        AddCheck(page, "ImageIsBack", QStringLiteral("画像断片は背後に表示する"), &E::ImageIsBack));
+        AddCheck(page, "MapViewImage", texts::Q(texts::kOptionMapViewImage), &E::MapViewImage));
     layout->addWidget(
-        AddCheck(page, "AreaFrame", QStringLiteral("全体図にエリア枠を表示する"), &E::AreaFrame));
+        AddCheck(page, "ImageIsBack", texts::Q(texts::kOptionImageIsBack), &E::ImageIsBack));
+    layout->addWidget(
+        AddCheck(page, "AreaFrame", texts::Q(texts::kOptionAreaFrame), &E::AreaFrame));
     layout->addStretch(1);
     return page;
 }
@@ -426,12 +400,12 @@ QWidget* TOptionDlg::BuildDisplayPage() {
 QWidget* TOptionDlg::BuildOtherPage() {
     auto* page = new QWidget;
     using E = qv::EnvData;
-    auto* spreadBox = new QGroupBox(QStringLiteral("断片の展開"), page);
+    auto* spreadBox = new QGroupBox(texts::Q(texts::kOptionSpread), page);
     auto* spreadLayout = new QHBoxLayout(spreadBox);
     spreadLayout->addWidget(
-        AddCheck(spreadBox, "SpreadAlign", QStringLiteral("揃えて並べる(&I)"), &E::SpreadAlign));
-    spreadLayout->addWidget(
-        AddCheck(spreadBox, "SpreadShuffle", QStringLiteral("シャッフル(&S)"), &E::SpreadShuffle));
+        AddCheck(spreadBox, "SpreadAlign", texts::Q(texts::kOptionSpreadAlign), &E::SpreadAlign));
+    spreadLayout->addWidget(AddCheck(spreadBox, "SpreadShuffle",
+                                     texts::Q(texts::kOptionSpreadShuffle), &E::SpreadShuffle));
 
     jpgQLabel_ = new QLabel(page);
     jpgQ_ = new QSlider(Qt::Horizontal, page);
@@ -440,8 +414,8 @@ QWidget* TOptionDlg::BuildOtherPage() {
     jpgQ_->setTickPosition(QSlider::TicksBelow);
     jpgQ_->setPageStep(10);
     connect(jpgQ_, &QSlider::valueChanged, this,
-            [this](int v) { jpgQLabel_->setText(QStringLiteral("JPEG保存品質 %1").arg(v)); });
-    printMono_ = AddCheck(page, "PrintMonochrome", QStringLiteral("モノクロ(1色)で印刷する"),
+            [this](int v) { jpgQLabel_->setText(texts::Q(texts::kOptionJpegQuality).arg(v)); });
+    printMono_ = AddCheck(page, "PrintMonochrome", texts::Q(texts::kOptionPrintMonochrome),
                           &E::PrintMonochrome);
 
     auto* layout = new QVBoxLayout(page);
@@ -449,40 +423,34 @@ QWidget* TOptionDlg::BuildOtherPage() {
     layout->addWidget(jpgQLabel_);
     layout->addWidget(jpgQ_);
     layout->addWidget(printMono_);
-    layout->addWidget(
-        AddCheck(page, "NewBlankDblClick",
-                 QStringLiteral("グループリストの空グループをダブルクリックで新規断片"),
-                 &E::NewBlankDblClick));
-    layout->addWidget(AddCheck(page, "FrameAllSelect",
-                               QStringLiteral("枠選択の際に交差した断片はすべて含める"),
+    layout->addWidget(AddCheck(page, "NewBlankDblClick", texts::Q(texts::kOptionNewBlankDblClick),
+                               &E::NewBlankDblClick));
+    layout->addWidget(AddCheck(page, "FrameAllSelect", texts::Q(texts::kOptionFrameAllSelect),
                                &E::FrameAllSelect));
-    layout->addWidget(AddCheck(page, "ClipPosSort",
-                               QStringLiteral("クリップボードコピー時に断片位置でソート"),
-                               &E::ClipPosSort));
-    layout->addWidget(AddCheck(page, "DropLinkFile",
-                               QStringLiteral("CSV以外のファイルドロップ時に新規リンク断片作成"),
-                               &E::DropLinkFile));
-    layout->addWidget(AddCheck(page, "DropImgFile",
-                               QStringLiteral("画像ファイルドロップ時に画像断片作成"),
-                               &E::DropImgFile));
-    layout->addWidget(AddCheck(page, "NewFixedScr", QStringLiteral("新規作成時に全体サイズを固定"),
-                               &E::NewFixedScr));
+    layout->addWidget(
+        AddCheck(page, "ClipPosSort", texts::Q(texts::kOptionClipPosSort), &E::ClipPosSort));
+    layout->addWidget(
+        AddCheck(page, "DropLinkFile", texts::Q(texts::kOptionDropLinkFile), &E::DropLinkFile));
+    layout->addWidget(
+        AddCheck(page, "DropImgFile", texts::Q(texts::kOptionDropImgFile), &E::DropImgFile));
+    layout->addWidget(
+        AddCheck(page, "NewFixedScr", texts::Q(texts::kOptionNewFixedScr), &E::NewFixedScr));
     layout->addStretch(1);
     return page;
 }
 
 QWidget* TOptionDlg::BuildPluginPage() {
     auto* page = new QWidget;
-    auto* box = new QGroupBox(QStringLiteral("Susieプラグイン"), page);
+    auto* box = new QGroupBox(texts::Q(texts::kOptionPlugins), page);
     spiDirEdit_ = new QLineEdit(box);
-    spiRefBtn_ = new QPushButton(QStringLiteral("..."), box);
+    spiRefBtn_ = new QPushButton(texts::Q(texts::kButtonBrowse), box);
     spiRefBtn_->setAutoDefault(false);
     spiRefBtn_->setFixedWidth(32);
     spiList_ = new QListWidget(box);
     spiList_->setFont(qv::MakeFont(
         qv::FontSpec{qv::kShiftJisCharset, std::string(qv::kFixedFontFace), 11, false, false}));
     auto* grid = new QGridLayout(box);
-    grid->addWidget(new QLabel(QStringLiteral("ディレクトリ"), box), 0, 0);
+    grid->addWidget(new QLabel(texts::Q(texts::kOptionPluginFolder), box), 0, 0);
     grid->addWidget(spiDirEdit_, 0, 1);
     grid->addWidget(spiRefBtn_, 0, 2);
     grid->addWidget(spiList_, 1, 0, 1, 3);
@@ -537,7 +505,7 @@ void TOptionDlg::LoadControls() {
     homeEdit_->setText(FromStorage(w.HomeWindow));
     setCurHomBtn_->setEnabled(editor_.CanUseActiveDocument());
     jpgQ_->setValue(std::clamp(w.JpegQuality, 10, 100));
-    jpgQLabel_->setText(QStringLiteral("JPEG保存品質 %1").arg(jpgQ_->value()));
+    jpgQLabel_->setText(texts::Q(texts::kOptionJpegQuality).arg(jpgQ_->value()));
     spiDirEdit_->setText(FromStorage(w.SpiDir));
     FillPlugins();
     shortcuts_->Fill(commands_);
@@ -573,8 +541,7 @@ void TOptionDlg::done(int result) {
             // taken, and the dialog stays open to correct it.
             for (QLineEdit* field : {homeEdit_, spiDirEdit_}) {
                 if (!ToStorage(field->text())) {
-                    Warn(QStringLiteral("[%1]このパス名は設定ファイルに保存できません")
-                             .arg(field->text()));
+                    Warn(texts::Q(texts::kPathNotStorable).arg(field->text()));
                     field->setFocus();
                     return;
                 }
@@ -618,15 +585,10 @@ void TOptionDlg::EditColour() {
     const int c = colCombo_->currentIndex();
     if (c < 0 || !ChooseColour) return;
     const auto which = static_cast<OptionColour>(c);
-    for (int i = 0; i < 16; ++i)
-        QColorDialog::setCustomColor(i,
-                                     qv::ToQColor(env_.CustomColors[static_cast<std::size_t>(i)]));
+    OfferCustomColours(env_.CustomColors);
     const std::optional<QColor> chosen = ChooseColour(qv::ToQColor(editor_.ColourOf(which)));
     // Custom colours edited in the colour dialog are kept even when it was cancelled.
-    std::array<qv::Color, 16> custom{};
-    for (int i = 0; i < 16; ++i)
-        custom[static_cast<std::size_t>(i)] = FromQColor(QColorDialog::customColor(i));
-    editor_.TakeCustomColours(custom);
+    editor_.TakeCustomColours(CustomColoursOfDialog());
     if (!chosen) return;
     editor_.SetColour(which, FromQColor(*chosen));
     RedrawDesign();
@@ -662,7 +624,7 @@ void TOptionDlg::BrowseHome() {
     if (path.isEmpty()) return;
     if (qv::CheckFragmentFile(QFile::encodeName(path).toStdString()) !=
         qv::FragmentFileCheck::FragmentFile) {
-        Warn(QStringLiteral("[%1]は断片ﾌｧｲﾙではありません").arg(path));
+        Warn(texts::Q(texts::kOptionHomeNotFragmentFile).arg(path));
         return;
     }
     homeEdit_->setText(path);
@@ -674,7 +636,7 @@ void TOptionDlg::BrowsePlugins() {
     if (folder.isEmpty()) return;
     const std::optional<std::string> stored = ToStorage(folder);
     if (!stored) {
-        Warn(QStringLiteral("[%1]このパス名は設定ファイルに保存できません").arg(folder));
+        Warn(texts::Q(texts::kPathNotStorable).arg(folder));
         return;
     }
     editor_.ChoosePluginFolder(*stored);

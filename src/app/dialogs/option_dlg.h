@@ -64,10 +64,7 @@ class TOptionDlg : public QDialog {
     QComboBox* FontList() const { return fontCombo_; }
     QPushButton* ColourButton() const { return colButton_; }
     QPushButton* FontButton() const { return fontButton_; }
-    QLabel* FontLabel() const { return fontLabel_; }
     QComboBox* ArrowSizeList() const { return asizeCombo_; }
-    QComboBox* ArrowTypeList() const { return atypeCombo_; }
-    QSpinBox* FrameWidth() const { return gfLwd_; }
     QSpinBox* LineGap() const { return intLn_; }
     QCheckBox* AcceptCr() const { return acceptCr_; }
     QCheckBox* CrReturnKey() const { return crRetKey_; }
@@ -76,7 +73,6 @@ class TOptionDlg : public QDialog {
     QLineEdit* HomeEdit() const { return homeEdit_; }
     QPushButton* HomeButton() const { return homeBtn_; }
     QPushButton* CurrentHomeButton() const { return setCurHomBtn_; }
-    QCheckBox* FastDraw() const { return fastDraw_; }
     QCheckBox* PrintMono() const { return printMono_; }
     QSlider* JpegQuality() const { return jpgQ_; }
     QLabel* JpegLabel() const { return jpgQLabel_; }

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/texts.h"
 #include "core/color.h"
 #include "render/colors.h"
 
@@ -53,16 +54,16 @@ QAbstractSpinBox::StepEnabled TSizeEdit::stepEnabled() const {
 }
 
 TScrSizeDlg::TScrSizeDlg(qv::EnvData& env, QWidget* parent) : QDialog(parent), logic_(env) {
-    setWindowTitle(QStringLiteral("全体サイズ設定"));
+    setWindowTitle(texts::Q(texts::kWholeSizeTitle));
     for (int f = 0; f < qv::WholeSizeController::kFieldCount; ++f) {
         edits_[f] = new TSizeEdit(logic_, static_cast<Field>(f), this);
         edits_[f]->setMinimumWidth(f <= Field::Height ? 80 : 50);
     }
-    fixBox_ = new QCheckBox(QStringLiteral("全体サイズを固定する(&F)"), this);
+    fixBox_ = new QCheckBox(texts::Q(texts::kWholeSizeFixed), this);
 
     auto* sizeGrid = new QGridLayout;
-    auto* widthLabel = new QLabel(QStringLiteral("幅(&W)"), this);
-    auto* heightLabel = new QLabel(QStringLiteral("高(&H)"), this);
+    auto* widthLabel = new QLabel(texts::Q(texts::kWholeSizeWidth), this);
+    auto* heightLabel = new QLabel(texts::Q(texts::kWholeSizeHeight), this);
     widthLabel->setBuddy(edits_[Field::Width]);
     heightLabel->setBuddy(edits_[Field::Height]);
     sizeGrid->addWidget(widthLabel, 0, 0);
@@ -70,10 +71,10 @@ TScrSizeDlg::TScrSizeDlg(qv::EnvData& env, QWidget* parent) : QDialog(parent), l
     sizeGrid->addWidget(heightLabel, 1, 0);
     sizeGrid->addWidget(edits_[Field::Height], 1, 1);
 
-    auto* division = new QGroupBox(QStringLiteral("画面分割線"), this);
+    auto* division = new QGroupBox(texts::Q(texts::kWholeSizeDivision), this);
     auto* divGrid = new QGridLayout(division);
-    auto* columnsLabel = new QLabel(QStringLiteral("横"), division);
-    auto* rowsLabel = new QLabel(QStringLiteral("縦"), division);
+    auto* columnsLabel = new QLabel(texts::Q(texts::kWholeSizeColumns), division);
+    auto* rowsLabel = new QLabel(texts::Q(texts::kWholeSizeRows), division);
     columnsLabel->setBuddy(edits_[Field::Columns]);
     rowsLabel->setBuddy(edits_[Field::Rows]);
     divGrid->addWidget(columnsLabel, 0, 0);
@@ -82,9 +83,9 @@ TScrSizeDlg::TScrSizeDlg(qv::EnvData& env, QWidget* parent) : QDialog(parent), l
     divGrid->addWidget(edits_[Field::Rows], 0, 3);
 
     auto* buttons = new QDialogButtonBox(this);
-    okButton_ = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    okButton_ = buttons->addButton(texts::Q(texts::kButtonOk), QDialogButtonBox::AcceptRole);
     QPushButton* cancel =
-        buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+        buttons->addButton(texts::Q(texts::kButtonCancel), QDialogButtonBox::RejectRole);
     okButton_->setDefault(true);
     cancel->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

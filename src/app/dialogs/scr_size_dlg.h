@@ -53,10 +53,6 @@ class TScrSizeDlg : public QDialog {
 
     QCheckBox* FixBox() const { return fixBox_; }
     TSizeEdit* Edit(qv::WholeSizeController::Field f) const { return edits_[f]; }
-    QPushButton* OkButton() const { return okButton_; }
-    const qv::WholeSizeController& Logic() const { return logic_; }
-    // Whether the last closing was OK with a target.
-    bool Changed() const { return changed_; }
 
     void accept() override;
 

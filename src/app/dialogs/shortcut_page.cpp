@@ -11,6 +11,7 @@
 #include <QTextOption>
 #include <QVBoxLayout>
 
+#include "app/texts.h"
 #include "core/settings/shortcut.h"
 
 namespace {
@@ -50,16 +51,16 @@ ShortcutPage::ShortcutPage(QWidget* parent) : QWidget(parent) {
     list_->setItemDelegate(new TabStopDelegate(list_));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    auto* keyBox = new QGroupBox(QStringLiteral("キー"), this);
+    auto* keyBox = new QGroupBox(texts::Q(texts::kShortcutKey), this);
     keyCombo_ = new QComboBox(keyBox);
     keyCombo_->setMaxVisibleItems(5);
     for (const qv::ShortCutKey& k : qv::kShortCutKeys)
         keyCombo_->addItem(
             QString::fromLatin1(k.Name.data(), static_cast<qsizetype>(k.Name.size())));
     keyCombo_->setCurrentIndex(-1);
-    shift_ = new QCheckBox(QStringLiteral("Shift"), keyBox);
-    ctrl_ = new QCheckBox(QStringLiteral("Ctrl"), keyBox);
-    alt_ = new QCheckBox(QStringLiteral("Alt"), keyBox);
+    shift_ = new QCheckBox(texts::Q(texts::kShortcutShift), keyBox);
+    ctrl_ = new QCheckBox(texts::Q(texts::kShortcutCtrl), keyBox);
+    alt_ = new QCheckBox(texts::Q(texts::kShortcutAlt), keyBox);
     auto* keyLayout = new QVBoxLayout(keyBox);
     keyLayout->addWidget(keyCombo_);
     keyLayout->addWidget(shift_);
@@ -67,8 +68,8 @@ ShortcutPage::ShortcutPage(QWidget* parent) : QWidget(parent) {
     keyLayout->addWidget(alt_);
     keyLayout->addStretch(1);
 
-    changeBtn_ = new QPushButton(QStringLiteral("変更(&C)"), this);
-    clearBtn_ = new QPushButton(QStringLiteral("解除(&R)"), this);
+    changeBtn_ = new QPushButton(texts::Q(texts::kShortcutChange), this);
+    clearBtn_ = new QPushButton(texts::Q(texts::kShortcutClear), this);
     changeBtn_->setAutoDefault(false);
     clearBtn_->setAutoDefault(false);
 

@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "core/settings/usr_ini_file.h"
 #include "render/qt_text.h"
@@ -31,9 +32,9 @@ TStretchDlg::TStretchDlg(qv::UsrIniFile& ini, QWidget* parent) : QDialog(parent)
     slider_->setTickInterval(C::kTickFrequency);
     slider_->setTickPosition(QSlider::TicksBelow);
     slider_->setMinimumWidth(320);
-    sliderRow->addWidget(new QLabel(QStringLiteral("-"), panel1));
+    sliderRow->addWidget(new QLabel(texts::Q(texts::kStretchLess), panel1));
     sliderRow->addWidget(slider_, 1);
-    sliderRow->addWidget(new QLabel(QStringLiteral("+"), panel1));
+    sliderRow->addWidget(new QLabel(texts::Q(texts::kStretchMore), panel1));
     auto* presetRow = new QHBoxLayout;
     for (int tag = 0; tag < C::kPresetCount; ++tag) {
         const std::string_view caption = qv::kStretchPresetCaptions[static_cast<std::size_t>(tag)];
@@ -72,9 +73,9 @@ TStretchDlg::TStretchDlg(qv::UsrIniFile& ini, QWidget* parent) : QDialog(parent)
     });
 
     // Panel 3: OK, Cancel, Apply.
-    okBtn_ = new QPushButton(QStringLiteral("OK"), this);
-    cancelBtn_ = new QPushButton(QStringLiteral("キャンセル"), this);
-    applyBtn_ = new QPushButton(QStringLiteral("適用"), this);
+    okBtn_ = new QPushButton(texts::Q(texts::kButtonOk), this);
+    cancelBtn_ = new QPushButton(texts::Q(texts::kButtonCancel), this);
+    applyBtn_ = new QPushButton(texts::Q(texts::kStretchApply), this);
     okBtn_->setDefault(true);
     cancelBtn_->setAutoDefault(false);
     applyBtn_->setAutoDefault(false);

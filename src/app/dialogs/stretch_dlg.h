@@ -34,10 +34,8 @@ class TStretchDlg : public QDialog {
     QPushButton* PresetButton(int tag) const { return presets_[static_cast<std::size_t>(tag)]; }
     QRadioButton* DirectionButton(int direction) const;
     QPushButton* ApplyButton() const { return applyBtn_; }
-    QPushButton* OkButton() const { return okBtn_; }
     QPushButton* CancelButton() const { return cancelBtn_; }
     QGroupBox* DirectionBox() const { return directionBox_; }
-    const qv::StretchController& Controller() const { return controller_; }
 
     // Opens the controller and shows the dialog without entering a local event loop (Execute
     // does this, then exec()); tests drive the shown dialog through events.

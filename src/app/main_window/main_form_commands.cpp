@@ -23,6 +23,7 @@
 #include "app/main_window/main_form.h"
 #include "app/platform/link_follower.h"
 #include "app/texts.h"
+#include "core/commands/jump_history.h"
 #include "core/io/text_exchange.h"
 #include "core/layout/arrange.h"
 #include "core/model/frag_buffer.h"
@@ -51,7 +52,7 @@ EnablingState TQuillovaMainForm::CurrentState() const {
     const qv::EnvData& env = services_.Env();
     s.JumpPosition = env.JumpPosition;
     s.JumpCount = static_cast<int>(env.JumpHistory.size());
-    s.HomeWindowSet = !env.HomeWindow.empty();
+    s.HomeWindowSet = qv::CanGoHome(env);
     return s;
 }
 

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
@@ -293,7 +294,7 @@ void GroupListView::paintEvent(QPaintEvent* event) {
 // ---- Panel ----
 
 TGroupListPanel::TGroupListPanel(QMainWindow& main, qv::EnvData& env, GroupListHost& host)
-    : QDockWidget(QStringLiteral("グループリスト"), &main), main_(main), env_(env), host_(host) {
+    : QDockWidget(texts::Q(texts::kGroupListTitle), &main), main_(main), env_(env), host_(host) {
     setObjectName(QStringLiteral("GroupList"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                 QDockWidget::DockWidgetFloatable);
@@ -363,8 +364,8 @@ void TGroupListPanel::KeepDockedSize() {
 
 void TGroupListPanel::BuildPopup() {
     popup_ = new QMenu(this);
-    up_ = popup_->addAction(QStringLiteral("上へ(&U)"), this, [this] { MoveCurrent(-1); });
-    down_ = popup_->addAction(QStringLiteral("下へ(&D)"), this, [this] { MoveCurrent(1); });
+    up_ = popup_->addAction(texts::Q(texts::kGroupListUp), this, [this] { MoveCurrent(-1); });
+    down_ = popup_->addAction(texts::Q(texts::kGroupListDown), this, [this] { MoveCurrent(1); });
     up_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
     down_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
     for (QAction* a : {up_, down_}) {
@@ -372,30 +373,29 @@ void TGroupListPanel::BuildPopup() {
         view_->addAction(a);
     }
     popup_->addSeparator();
-    popup_->addAction(QStringLiteral("全て表示(&A)"), this, [this] { ShowAll(); });
-    popup_->addAction(QStringLiteral("空でないグループを表示(&B)"), this,
-                      [this] { ShowNonEmpty(); });
+    popup_->addAction(texts::Q(texts::kGroupListShowAll), this, [this] { ShowAll(); });
+    popup_->addAction(texts::Q(texts::kGroupListShowNonEmpty), this, [this] { ShowNonEmpty(); });
     popup_->addSeparator();
-    QMenu* position = popup_->addMenu(QStringLiteral("リストの位置(&P)"));
-    const std::pair<const char*, qv::DockSide> sides[] = {{"左(&L)", qv::DockSide::Left},
-                                                          {"右(&R)", qv::DockSide::Right},
-                                                          {"上(&T)", qv::DockSide::Top},
-                                                          {"下(&B)", qv::DockSide::Bottom}};
+    QMenu* position = popup_->addMenu(texts::Q(texts::kGroupListPlace));
+    // In the order of the captions: left, right, top, bottom.
+    const qv::DockSide sides[] = {qv::DockSide::Left, qv::DockSide::Right, qv::DockSide::Top,
+                                  qv::DockSide::Bottom};
+    static_assert(std::size(sides) == std::size(texts::kGroupListSides));
     int i = 0;
-    for (const auto& [caption, side] : sides) {
-        QAction* a = position->addAction(QString::fromUtf8(caption), this,
-                                         [this, s = side] { DockGroupList(s); });
+    for (const qv::DockSide side : sides) {
+        const QString caption = texts::Q(texts::kGroupListSides[i]);
+        QAction* a = position->addAction(caption, this, [this, s = side] { DockGroupList(s); });
         a->setCheckable(true);
         a->setData(static_cast<int>(side));
         sides_[i++] = a;
     }
-    float_ = position->addAction(QStringLiteral("浮動(&F)"), this, [this] {
+    float_ = position->addAction(texts::Q(texts::kGroupListFloat), this, [this] {
         if (isFloating()) return;
         SaveGroupListPlacement();
         FloatGroupList();
     });
     float_->setCheckable(true);
-    popup_->addAction(QStringLiteral("リストを隠す(&H)"), this, [this] { Hide(); });
+    popup_->addAction(texts::Q(texts::kGroupListHide), this, [this] { Hide(); });
     connect(popup_, &QMenu::aboutToShow, this, &TGroupListPanel::UpdatePopupChecks);
 }
 
@@ -483,7 +483,7 @@ void TGroupListPanel::FloatGroupList() {
     if (isFloating()) return;
     placing_ = true;
     setFloating(true);
-    setWindowTitle(QStringLiteral("グループリスト"));
+    setWindowTitle(texts::Q(texts::kGroupListTitle));
     if (!placement_.FloatStored) {
         const QRect r = DefaultFloatRect();
         placement_.FLeft = r.left();
@@ -518,7 +518,7 @@ void TGroupListPanel::SaveGroupListPlacement() {
 void TGroupListPanel::OnTopLevelChanged(bool floating) {
     if (!floating || placing_) return;
     // Dragged out of its panel: it takes the size it had when it last floated.
-    setWindowTitle(QStringLiteral("グループリスト"));
+    setWindowTitle(texts::Q(texts::kGroupListTitle));
     resize(placement_.UnDockWidth, placement_.UnDockHeight);
 }
 

@@ -51,8 +51,6 @@ class GroupListModel : public QAbstractListModel {
     void Refresh(const qv::FragSet* set);
     // Rows whose check marks the caller changed in Rows().
     void ChecksChanged();
-    void SetHasDocument(bool on) { hasDocument_ = on; }
-    bool HasDocument() const { return hasDocument_; }
 
   private:
     qv::GroupListRowsState rows_;
@@ -131,15 +129,10 @@ class TGroupListPanel : public QDockWidget {
     void SaveGroupListPlacement();
     // The command that shows or hides the list.
     void ShowOrHide();
-    bool Floats() const { return isFloating(); }
-    qv::DockSide Side() const { return placement_.Side; }
-    const qv::GroupListPlacement& Placement() const { return placement_; }
 
     GroupListView* View() const { return view_; }
     GroupListModel* Model() const { return model_; }
     QMenu* PopupMenu() const { return popup_; }
-    QAction* UpAction() const { return up_; }
-    QAction* DownAction() const { return down_; }
 
     // ---- The list's events (the view forwards them) ----
     void RowPicked(int row);

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/texts.h"
 #include "core/color.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -74,7 +75,7 @@ TMapViewer::TMapViewer(qv::EnvData& env, qv::UsrIniFile& ini, DocumentFn activeD
       ini_(ini),
       activeDocument_(std::move(activeDocument)),
       cache_(std::make_unique<qv::RenderCache>()) {
-    setWindowTitle(QStringLiteral("全体図"));
+    setWindowTitle(texts::Q(texts::kMapViewerTitle));
     setObjectName(QStringLiteral("MapView"));
     setMinimumSize(80, 80);
     setAttribute(Qt::WA_OpaquePaintEvent);

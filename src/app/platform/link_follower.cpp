@@ -118,8 +118,7 @@ ProgramCheck CheckProgram(const QString& localPath) {
 LinkFollower::LinkFollower(EnvData& env, Prompts& prompts)
     : env_(env),
       prompts_(prompts),
-      openExternally_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
-      schemeHandler_(&SchemeHandlerName) {}
+      openExternally_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {}
 
 void LinkFollower::OpenLink(FragSet& set, Fragment& fragment) {
     if (!fragment.Visible) return;
@@ -213,8 +212,7 @@ void LinkFollower::OpenWeb(const std::string& cp932Link, const std::string& sche
     }
     if (!IsBrowserScheme(scheme)) {
         // Another scheme may start any program the desktop has for it: say which.
-        const QString handler =
-            schemeHandler_ ? schemeHandler_(QString::fromStdString(scheme)) : QString();
+        const QString handler = SchemeHandlerName(QString::fromStdString(scheme));
         const QString question = texts::Q(texts::kLinkOpenQuestion) +
                                  (handler.isEmpty() ? texts::Q(texts::kLinkHandlerUnknown)
                                                     : texts::Q(texts::kLinkHandler).arg(handler));

@@ -37,9 +37,6 @@ class LinkFollower final : public LinkOpener {
 
     void SetOpenDocument(OpenDocumentFn fn) { openDocument_ = std::move(fn); }
     void SetOpenExternally(OpenExternallyFn fn) { openExternally_ = std::move(fn); }
-    // Names the application that would take an address of a scheme (empty: none known).
-    using SchemeHandlerFn = std::function<QString(const QString& scheme)>;
-    void SetSchemeHandler(SchemeHandlerFn fn) { schemeHandler_ = std::move(fn); }
     // Hands `url` to the desktop the way links are (the guide, for one).
     bool OpenExternally(const QUrl& url) const { return openExternally_ && openExternally_(url); }
     // Maximises the active document window (Home with HomWinMaximize).
@@ -63,7 +60,6 @@ class LinkFollower final : public LinkOpener {
     Prompts& prompts_;
     OpenDocumentFn openDocument_;
     OpenExternallyFn openExternally_;
-    SchemeHandlerFn schemeHandler_;
     std::function<void()> maximiseActive_;
 };
 

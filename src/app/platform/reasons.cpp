@@ -130,4 +130,31 @@ QString RecoveryReason(const RecoveryCandidate& candidate) {
     return {};
 }
 
+QString RecoveryFolderReason(const RecoveryFolderCheck& check,
+                             const std::filesystem::path& folder) {
+    const QString name = QString::fromLocal8Bit(folder.c_str());
+    const QString system = check.SystemError ? SystemErrorReason(check.SystemError) : QString();
+    switch (check.Problem) {
+        case RecoveryFolderProblem::None:
+            return {};
+        case RecoveryFolderProblem::NoName:
+            return texts::Q(texts::kWhyRecoveryFolderNoName);
+        case RecoveryFolderProblem::CannotMake:
+            return texts::Q(texts::kWhyRecoveryFolderCannotMake).arg(name, system);
+        case RecoveryFolderProblem::Link:
+            return texts::Q(texts::kWhyRecoveryFolderLink).arg(name);
+        case RecoveryFolderProblem::NotFolder:
+            return texts::Q(texts::kWhyRecoveryFolderNotFolder).arg(name);
+        case RecoveryFolderProblem::CannotOpen:
+            return texts::Q(texts::kWhyRecoveryFolderCannotOpen).arg(name, system);
+        case RecoveryFolderProblem::OthersFolder:
+            return texts::Q(texts::kWhyRecoveryFolderOthers).arg(name);
+        case RecoveryFolderProblem::CannotNarrow:
+            return texts::Q(texts::kWhyRecoveryFolderCannotNarrow).arg(name, system);
+        case RecoveryFolderProblem::CannotExamine:
+            return texts::Q(texts::kWhyRecoveryFolderCannotExamine).arg(name);
+    }
+    return {};
+}
+
 }  // namespace qv

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <filesystem>
 #include <string>
 
 #include "core/fs/atomic_file.h"
@@ -21,5 +22,7 @@ QString WriteFailureReason(const WriteResult& written, const std::string& path);
 QString ReadFailureReason(FileProblem problem, const std::string& otherWhy = {});
 // Why the copy of `candidate` cannot be restored.
 QString RecoveryReason(const RecoveryCandidate& candidate);
+// Why the folder of recovery copies `folder` (native) is not used.
+QString RecoveryFolderReason(const RecoveryFolderCheck& check, const std::filesystem::path& folder);
 
 }  // namespace qv

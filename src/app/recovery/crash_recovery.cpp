@@ -104,10 +104,10 @@ bool CrashRecovery::EnsureSession() {
     if (lock_) return true;
     if (lockFailed_) return false;
     // The copies hold the user's documents: the folder must be this user's alone.
-    std::string why;
-    if (!qv::EnsureRecoveryFolder(folder_, true, &why)) {
+    if (const qv::RecoveryFolderCheck check = qv::EnsureRecoveryFolder(folder_, true); !check) {
         lockFailed_ = true;
-        form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) + QString::fromStdString(why));
+        form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) +
+                          qv::RecoveryFolderReason(check, folder_));
         return false;
     }
     auto lock = std::make_unique<QLockFile>(LockName(folder_, session_));
@@ -154,10 +154,13 @@ bool CrashRecovery::WriteCopy(TMDIChild* child, Tracked& tracked) {
     const qv::WriteResult written =
         qv::WriteRecoveryCopy(folder_, session_, tracked.Serial, qv::FragmentFileText(set), info);
     if (!written) {
+        // A folder gone wrong since the start is named as such, not as the copy's fault.
+        const qv::RecoveryFolderCheck check = qv::EnsureRecoveryFolder(folder_, false);
         form_.ShowMessage(
             texts::Q(texts::kRecoveryNotWritten) +
-            qv::WriteFailureReason(
-                written, qv::RecoveryCopyPath(folder_, session_, tracked.Serial).string()));
+            (check ? qv::WriteFailureReason(
+                         written, qv::RecoveryCopyPath(folder_, session_, tracked.Serial).string())
+                   : qv::RecoveryFolderReason(check, folder_)));
         return false;
     }
     tracked.HasCopy = true;
@@ -190,10 +193,10 @@ void CrashRecovery::WriteCopies() {
 void CrashRecovery::OfferLeftCopies() {
     if (folder_.empty()) return;
     // A folder someone else could have filled or can read is neither offered from nor written to.
-    std::string why;
-    if (!qv::EnsureRecoveryFolder(folder_, false, &why)) {
+    if (const qv::RecoveryFolderCheck check = qv::EnsureRecoveryFolder(folder_, false); !check) {
         lockFailed_ = true;
-        form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) + QString::fromStdString(why));
+        form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) +
+                          qv::RecoveryFolderReason(check, folder_));
         return;
     }
     // The lock of a program that is gone is taken over and held until its copies are dealt with,

@@ -61,7 +61,6 @@ class StretchController {
     void Open(FragSet& set, StretchTarget target);
     bool IsOpen() const { return set_ != nullptr; }
     FragSet* Document() const { return set_; }
-    StretchTarget Target() const { return target_; }
 
     std::string_view Caption() const;
     // The direction choice shows in fragment mode only.

@@ -34,7 +34,6 @@ class WholeSizeController {
 
     // Fills the fields from `target` (null: the defaults, and OK will do nothing).
     void Open(FragSet* target);
-    FragSet* Target() const { return target_; }
 
     bool Fixed() const { return fixed_; }
     void SetFixed(bool on) { fixed_ = on; }

@@ -54,9 +54,6 @@ inline constexpr std::string_view kDivisionLabel = "#\x89\xe6\x96\xca\x95\xaa\x8
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 inline constexpr std::string_view kUnconvertibleMark = "\x81\xAC";
 
-// What the window caption of a read-only document ends with: " : 編集禁止".
-inline constexpr std::string_view kReadOnlyCaptionMark = " : \x95\xd2\x8f\x57\x8b\xd6\x8e\x7e";
-
 enum class FragmentFileCheck {
     NotCsv,        // the name does not end in ".CSV" (any letter case)
     Csv,           // a CSV name, but not a fragment file (or it cannot be read)

@@ -318,48 +318,45 @@ std::vector<RecoveryCandidate> CollectRecoveries(
     return found;
 }
 
-bool EnsureRecoveryFolder(const fs::path& folder, bool create, std::string* why) {
-    const auto refuse = [&](const std::string& text) {
-        if (why) *why = "the folder " + folder.string() + " " + text;
-        return false;
+RecoveryFolderCheck EnsureRecoveryFolder(const fs::path& folder, bool create) {
+    const auto refuse = [&](RecoveryFolderProblem problem, const std::string& text, int err = 0) {
+        std::string why = "the folder " + folder.string() + " " + text;
+        if (err) why += ": " + SystemErrorText(err);
+        return RecoveryFolderCheck{problem, err, std::move(why)};
     };
-    if (folder.empty()) return refuse("has no name");
+    using P = RecoveryFolderProblem;
+    if (folder.empty()) return refuse(P::NoName, "has no name");
     // The copies hold the user's documents: nobody else may read them, or put any there.
     std::error_code ec;
     if (create && folder.has_parent_path()) fs::create_directories(folder.parent_path(), ec);
     if (create && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return refuse("cannot be made: " + SystemErrorText(errno));
+        return refuse(P::CannotMake, "cannot be made", errno);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
-        if (!create && err == ENOENT) return true;
+        if (!create && err == ENOENT) return {};
         struct stat st {};
         if (::lstat(folder.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-            return refuse("is a symbolic link");
-        if (err == ENOTDIR) return refuse("is not a folder");
-        return refuse("cannot be opened: " + SystemErrorText(err));
+            return refuse(P::Link, "is a symbolic link");
+        if (err == ENOTDIR) return refuse(P::NotFolder, "is not a folder");
+        return refuse(P::CannotOpen, "cannot be opened", err);
     }
+    RecoveryFolderCheck result;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    if (ok && st.st_uid != ::geteuid()) {
-        ok = false;
-        if (why) *why = "the folder " + folder.string() + " belongs to another user";
-    } else if (ok && (st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0) {
-        ok = false;
-        if (why)
-            *why = "the folder " + folder.string() +
-                   " cannot be made private: " + SystemErrorText(errno);
-    } else if (!ok && why) {
-        *why = "the folder " + folder.string() + " cannot be examined";
-    }
+    if (::fstat(fd, &st) != 0)
+        result = refuse(P::CannotExamine, "cannot be examined");
+    else if (st.st_uid != ::geteuid())
+        result = refuse(P::OthersFolder, "belongs to another user");
+    else if ((st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0)
+        result = refuse(P::CannotNarrow, "cannot be made private", errno);
     ::close(fd);
-    return ok;
+    return result;
 }
 
 WriteResult WriteRecoveryCopy(const fs::path& folder, std::string_view session, int serial,
                               std::string_view document, const RecoveryInfo& info) {
-    std::string why;
-    if (!EnsureRecoveryFolder(folder, true, &why)) return {WriteProblem::Failed, why};
+    if (RecoveryFolderCheck check = EnsureRecoveryFolder(folder, true); !check)
+        return {WriteProblem::Failed, std::move(check.Why), check.SystemError};
     if (WriteResult w = ReplacePrivateFile(RecoveryCopyPath(folder, session, serial), document); !w)
         return w;
     return ReplacePrivateFile(RecoveryInfoPath(folder, session, serial), RecoveryInfoText(info));

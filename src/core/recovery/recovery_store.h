@@ -120,12 +120,32 @@ std::vector<RecoveryCandidate> CollectRecoveries(
     const std::filesystem::path& folder, std::string_view ownSession,
     const std::function<bool(const std::string& session)>& running);
 
+// Why a folder of copies cannot be trusted with the user's documents.
+enum class RecoveryFolderProblem {
+    None,
+    NoName,         // an empty path
+    CannotMake,     // SystemError says why
+    Link,           // a symbolic link stands at its name
+    NotFolder,      // something else stands at its name
+    CannotOpen,     // SystemError says why
+    OthersFolder,   // it belongs to another user
+    CannotNarrow,   // others could look inside and that cannot be changed (SystemError says why)
+    CannotExamine,  // its owner and mode cannot be read
+};
+
+struct RecoveryFolderCheck {
+    RecoveryFolderProblem Problem = RecoveryFolderProblem::None;
+    int SystemError = 0;  // the errno, so a message can give it in its language
+    std::string Why;      // English, naming the folder; empty when fine
+    explicit operator bool() const { return Problem == RecoveryFolderProblem::None; }
+};
+
 // Makes the folder of the copies for this user only (mode 0700) when it is missing, or checks the
 // one found: it must be a folder (not a link to one) of this user's, and it is narrowed to 0700
-// when others could look inside. False, with the reason in `why`, for a folder that cannot be
-// trusted with the user's documents; then nothing may be read from it or written to it.
-// `create` false only checks, and a missing folder is fine.
-bool EnsureRecoveryFolder(const std::filesystem::path& folder, bool create, std::string* why);
+// when others could look inside. False, with the reason, for a folder that cannot be trusted with
+// the user's documents; then nothing may be read from it or written to it. `create` false only
+// checks, and a missing folder is fine.
+RecoveryFolderCheck EnsureRecoveryFolder(const std::filesystem::path& folder, bool create);
 
 // Writes a copy: makes or checks the folder (EnsureRecoveryFolder), then replaces the copy and
 // then its info, each atomically, readable by this user only; a link at either name is replaced,

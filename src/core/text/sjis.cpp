@@ -48,13 +48,6 @@ bool IsCharBoundary(std::string_view s, std::size_t pos) {
     return p == pos;
 }
 
-std::size_t CharCount(std::string_view s) {
-    std::size_t n = 0;
-    for (std::size_t p = 0; p < s.size(); p = NextChar(s, p))
-        ++n;
-    return n;
-}
-
 std::size_t Find(std::string_view s, std::string_view needle, std::size_t from) {
     return FindImpl(s, needle, from,
                     [](char a, char b, std::size_t, std::size_t) { return a == b; });
@@ -106,17 +99,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
         p += len;
     }
     return true;
-}
-
-std::string_view TruncateToBytes(std::string_view s, std::size_t maxBytes) {
-    if (s.size() <= maxBytes) return s;
-    std::size_t p = 0;
-    while (p < s.size()) {
-        std::size_t next = NextChar(s, p);
-        if (next > maxBytes) break;
-        p = next;
-    }
-    return s.substr(0, p);
 }
 
 }  // namespace qv::sjis

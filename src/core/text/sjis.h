@@ -36,9 +36,6 @@ std::size_t PrevChar(std::string_view s, std::size_t pos);
 // True when pos is the start of a character (or the end of the text).
 bool IsCharBoundary(std::string_view s, std::size_t pos);
 
-// Number of characters in s.
-std::size_t CharCount(std::string_view s);
-
 // First occurrence of needle at or after `from` that starts and ends on character boundaries;
 // `from` must itself be a boundary. Returns std::string_view::npos when there is none. An empty
 // needle is found at `from`.
@@ -54,8 +51,5 @@ std::string LowerAscii(std::string_view s);
 
 // ASCII-only case-insensitive equality of two whole texts, character by character.
 bool EqualsNoCase(std::string_view a, std::string_view b);
-
-// The longest prefix of s of at most maxBytes bytes that does not end inside a character.
-std::string_view TruncateToBytes(std::string_view s, std::size_t maxBytes);
 
 }  // namespace qv::sjis

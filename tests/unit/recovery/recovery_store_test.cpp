@@ -227,8 +227,7 @@ mode_t ModeOf(const fs::path& path) {
 TEST(RecoveryFolder, IsThisUsersAloneAndSoAreTheCopies) {
     TempDir dir;
     const fs::path folder = dir.File("q.INI.recovery");
-    std::string why;
-    EXPECT_TRUE(EnsureRecoveryFolder(folder, false, &why)) << "missing is fine for a look";
+    EXPECT_TRUE(EnsureRecoveryFolder(folder, false)) << "missing is fine for a look";
     EXPECT_FALSE(fs::exists(folder));
 
     // Found open to others (made by an older version, or by hand): narrowed before use.
@@ -256,13 +255,15 @@ TEST(RecoveryFolder, IsThisUsersAloneAndSoAreTheCopies) {
     fs::create_directory(real);
     const fs::path linked = dir.File("linked.recovery");
     fs::create_symlink(real, linked);
-    why.clear();
-    EXPECT_FALSE(EnsureRecoveryFolder(linked, false, &why));
-    EXPECT_NE(why.find("symbolic link"), std::string::npos) << why;
+    const RecoveryFolderCheck link = EnsureRecoveryFolder(linked, false);
+    EXPECT_FALSE(link);
+    EXPECT_EQ(link.Problem, RecoveryFolderProblem::Link);
+    EXPECT_NE(link.Why.find("symbolic link"), std::string::npos) << link.Why;
     EXPECT_FALSE(WriteRecoveryCopy(linked, "pA", 1, kDocument, Info("", 1)));
     EXPECT_TRUE(fs::is_empty(real));
     WriteFile(dir.File("plain.recovery"), "");
-    EXPECT_FALSE(EnsureRecoveryFolder(dir.File("plain.recovery"), true, &why));
+    EXPECT_EQ(EnsureRecoveryFolder(dir.File("plain.recovery"), true).Problem,
+              RecoveryFolderProblem::NotFolder);
 }
 
 TEST(RecoveryFolder, AnotherUsersFolderIsNotTrusted) {
@@ -272,9 +273,10 @@ TEST(RecoveryFolder, AnotherUsersFolderIsNotTrusted) {
     ASSERT_TRUE(fs::create_directory(folder));
     ASSERT_EQ(::chown(folder.c_str(), test::kOtherUid, test::kOtherGid), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
-    std::string why;
-    EXPECT_FALSE(EnsureRecoveryFolder(folder, false, &why));
-    EXPECT_NE(why.find("another user"), std::string::npos) << why;
+    const RecoveryFolderCheck check = EnsureRecoveryFolder(folder, false);
+    EXPECT_FALSE(check);
+    EXPECT_EQ(check.Problem, RecoveryFolderProblem::OthersFolder);
+    EXPECT_NE(check.Why.find("another user"), std::string::npos) << check.Why;
     EXPECT_FALSE(WriteRecoveryCopy(folder, "pA", 1, kDocument, Info("", 1)));
     EXPECT_TRUE(fs::is_empty(folder));
 }

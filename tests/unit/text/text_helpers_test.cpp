@@ -130,7 +130,6 @@ TEST(Sjis, StepsOverWholeCharacters) {
     EXPECT_EQ(sjis::PrevChar(s, 3), 1u);
     EXPECT_EQ(sjis::PrevChar(s, 4), 3u);
     EXPECT_FALSE(sjis::IsCharBoundary(s, 2));
-    EXPECT_EQ(sjis::CharCount(s), 3u);
     // A lead byte at the very end is a one-byte character.
     EXPECT_EQ(sjis::CharLength("\x95", 0), 1u);
 }
@@ -154,11 +153,6 @@ TEST(Sjis, CaseFoldingLeavesTrailBytesAlone) {
     EXPECT_EQ(sjis::FindNoCase("\x83\x61", "A"), std::string::npos);
     EXPECT_TRUE(sjis::EqualsNoCase("General", "GENERAL"));
     EXPECT_FALSE(sjis::EqualsNoCase("\x83\x41", "\x83\x61"));
-}
-
-TEST(Sjis, TruncateNeverSplitsACharacter) {
-    EXPECT_EQ(sjis::TruncateToBytes("a" + kHyou, 2), "a");
-    EXPECT_EQ(sjis::TruncateToBytes("a" + kHyou, 3), "a" + kHyou);
 }
 
 TEST(Cp932, RoundTripsJapaneseTextAndTheBackslashCharacters) {
