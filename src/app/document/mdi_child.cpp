@@ -208,14 +208,14 @@ bool TMDIChild::AskToClose() {
 
 void TMDIChild::AgreeToClose() {
     if (closeApproved_) return;
-    if (!set_->FileName.empty()) {
-        std::array<bool, 100> shown{};
+    if (auto record = qv::FileHistoryRecord::ForDocument(set_->FileName)) {
         for (int g = 1; g <= qv::kMaxGroup; ++g)
-            shown[static_cast<std::size_t>(g - 1)] =
+            record->GroupShown[static_cast<std::size_t>(g - 1)] =
                 set_->GroupTable[static_cast<std::size_t>(g)].Shown;
-        services_.Env().AddRecentFile(qv::MakeFileHistoryRecord(
-            set_->FileName, shown, ScrollPosition(qv::ScrollAxis::Vertical),
-            ScrollPosition(qv::ScrollAxis::Horizontal), set_->GroupListGroup));
+        record->ScrollY = ScrollPosition(qv::ScrollAxis::Vertical);
+        record->ScrollX = ScrollPosition(qv::ScrollAxis::Horizontal);
+        record->GroupListGroup = set_->GroupListGroup;
+        services_.Env().AddRecentFile(*record);
     }
     closeApproved_ = true;
 }

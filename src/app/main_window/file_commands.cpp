@@ -77,12 +77,10 @@ void FileCommands::FileOpen() {
 void FileCommands::FileHst(int index) {
     const auto& recent = form_.Env().RecentFiles;
     if (index < 0 || index >= static_cast<int>(recent.size())) return;
-    std::vector<std::string> fields;
-    if (qv::SplitFields(recent[static_cast<std::size_t>(index)], 1, fields) < 1 ||
-        fields[0].empty())
-        return;
+    const auto record = qv::FileHistoryRecord::Parse(recent[static_cast<std::size_t>(index)]);
+    if (record.StoredPath.empty()) return;
     // The history keeps paths as the settings file does; one it cannot give back is not opened.
-    if (const auto path = qv::PathFromStorage(fields[0])) form_.OpenDocument(*path);
+    if (const auto path = record.Path()) form_.OpenDocument(*path);
 }
 
 QString FileCommands::RecentItemCaption(int index, const QString& path) {
@@ -94,12 +92,10 @@ QString FileCommands::RecentItemCaption(int index, const QString& path) {
 void FileCommands::FillRecentMenu(QMenu& submenu) {
     submenu.clear();
     const auto& recent = form_.Env().RecentFiles;
-    std::vector<std::string> fields;
     for (int i = 0; i < kRecentItems && i < static_cast<int>(recent.size()); ++i) {
-        if (qv::SplitFields(recent[static_cast<std::size_t>(i)], 1, fields) < 1 ||
-            fields[0].empty())
-            continue;
-        submenu.addAction(RecentItemCaption(i, qv::FromCp932(fields[0])),
+        const auto record = qv::FileHistoryRecord::Parse(recent[static_cast<std::size_t>(i)]);
+        if (record.StoredPath.empty()) continue;
+        submenu.addAction(RecentItemCaption(i, qv::FromCp932(record.StoredPath)),
                           [this, i] { FileHst(i); });
     }
     submenu.setEnabled(form_.DocumentCount() <= kMaxDocuments - 1 && !recent.empty());

@@ -32,14 +32,6 @@
 #include "render/picture.h"
 #include "render/qt_text.h"
 
-namespace {
-
-int FieldAsInt(const std::string& field, int fallback) {
-    return qv::ParseInt(field).value_or(fallback);
-}
-
-}  // namespace
-
 TMDIChild* TQuillovaMainForm::ActiveChild() const {
     QMdiSubWindow* sub = mdiArea_->activeSubWindow();
     if (!sub) sub = mdiArea_->currentSubWindow();
@@ -208,17 +200,15 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     // The view of the document as it was left: shown groups, scroll position, group-list group.
     int scrollY = 0;
     int scrollX = 0;
-    std::vector<std::string> fields;
-    if (Env().FindFileHistory(path, fields) >= 0) {
+    if (const auto record = Env().FindFileHistory(path)) {
         for (int g = 1; g <= qv::kMaxGroup; ++g) {
             auto& entry = set.GroupTable[static_cast<std::size_t>(g)];
-            entry.Shown = FieldAsInt(fields[static_cast<std::size_t>(g)], 1) == 1;
+            entry.Shown = record->GroupShown[static_cast<std::size_t>(g - 1)];
             entry.HasSelected = false;
         }
-        scrollY = FieldAsInt(fields[101], 0);
-        scrollX = FieldAsInt(fields[102], 0);
-        int group = FieldAsInt(fields[103], 1);
-        set.GroupListGroup = (group < 0 || group > qv::kMaxGroup) ? 1 : group;
+        scrollY = record->ScrollY;
+        scrollX = record->ScrollX;
+        set.GroupListGroup = record->GroupListGroup;
     }
 
     const qv::ReadResult read = child->Load(path, bytes);
