@@ -20,6 +20,7 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
@@ -62,7 +63,7 @@ struct Program {
     Program() {
         form.resize(1600, 1000);
         form.ShowAsStored();
-        child = form.OpenDocument("\x96\xb3\x91\xe8");
+        child = form.Documents().NewDocument();
         child->parentWidget()->showMaximized();
         QApplication::processEvents();
         qv::FragSet& set = child->Set();

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/app_services.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/map_viewer.h"
@@ -56,7 +57,7 @@ struct Program {
     Program() {
         form->resize(1280, 900);
         form->ShowAsStored();
-        TMDIChild* child = form->OpenDocument("\x96\xb3\x91\xe8");
+        TMDIChild* child = form->Documents().NewDocument();
         FillDocument(child->Set());
         path = QFile::encodeName(dir.filePath(QStringLiteral("thousand.csv"))).toStdString();
         qv::SaveFragmentFile(child->Set(), path);
@@ -76,7 +77,7 @@ Program& TheProgram() {
 
 void BM_MapUpdateAfterACardMoved(benchmark::State& state) {
     Program& p = TheProgram();
-    TMDIChild* child = p.form->OpenDocument(p.path);
+    TMDIChild* child = p.form->Documents().OpenDocument(p.path);
     TMapViewer* map = p.form->MapViewer();
     map->show();
     map->resize(200, 150);
@@ -96,7 +97,7 @@ BENCHMARK(BM_MapUpdateAfterACardMoved)->Unit(benchmark::kMillisecond);
 
 void BM_MapUpdateAfterAScroll(benchmark::State& state) {
     Program& p = TheProgram();
-    TMDIChild* child = p.form->OpenDocument(p.path);
+    TMDIChild* child = p.form->Documents().OpenDocument(p.path);
     TMapViewer* map = p.form->MapViewer();
     map->show();
     map->resize(200, 150);
@@ -116,7 +117,7 @@ void BM_OpenToFirstPaint(benchmark::State& state) {
     p.form->MapViewer()->hide();
     QImage frame;
     for (auto _ : state) {
-        TMDIChild* child = p.form->OpenDocument(p.path);
+        TMDIChild* child = p.form->Documents().OpenDocument(p.path);
         if (frame.size() != child->viewport()->size())
             frame = QImage(child->viewport()->size(), QImage::Format_RGB32);
         child->viewport()->render(&frame);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/document/document_manager.h"
 #include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/single_instance.h"
@@ -110,9 +111,9 @@ int RunProgram(int argc, char** argv, const ProgramHooks& hooks) {
     TQuillovaMainForm form(services);
     CardCommands cards(form, services);
     // The copies of unsaved changes belong to the settings file, as the running program does.
-    CrashRecovery recovery(form, services, qv::RecoveryFolderFor(startup.IniPath));
-    QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
-                     &TQuillovaMainForm::OpenHandedOver);
+    CrashRecovery recovery(form.Documents(), services, qv::RecoveryFolderFor(startup.IniPath));
+    QObject::connect(&instance, &qv::SingleInstance::Activated, &form.Documents(),
+                     &DocumentManager::OpenHandedOver);
     std::unique_ptr<FirstFrameReporter> firstFrame;
     if (const char* report = std::getenv("QUILLOVARSTA_FIRST_FRAME"))
         firstFrame = std::make_unique<FirstFrameReporter>(form, std::string_view(report) == "exit");

@@ -18,6 +18,7 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
@@ -82,7 +83,7 @@ class DocumentWindowTest : public ::testing::Test {
 };
 
 TEST_F(DocumentWindowTest, OpensTheExampleWithItsPathAsCaptionAndScrollRangeOfThePage) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(child->windowTitle(), qv::FromCp932(kExample));
     const qv::FragSet& set = child->Set();
@@ -102,12 +103,12 @@ TEST_F(DocumentWindowTest, OpensTheExampleWithItsPathAsCaptionAndScrollRangeOfTh
     EXPECT_EQ(child->verticalScrollBar()->singleStep(), 16);
     // The same document again (spelled with a detour) brings the open window back.
     const std::string detour = std::string(QV_SOURCE_DIR) + "/examples/../examples/brainstorm.csv";
-    EXPECT_EQ(form_.OpenDocument(detour), child);
+    EXPECT_EQ(form_.Documents().OpenDocument(detour), child);
     EXPECT_EQ(form_.DocumentCount(), 1);
 }
 
 TEST_F(DocumentWindowTest, ArrowPageKeysAndWheelScrollByTheirSteps) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
     child->SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
@@ -136,7 +137,7 @@ TEST_F(DocumentWindowTest, ArrowPageKeysAndWheelScrollByTheirSteps) {
 }
 
 TEST_F(DocumentWindowTest, TheWheelFollowsTheDesktopsLinesPerNotchAndShiftTurnsItSideways) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
     child->SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
@@ -155,7 +156,7 @@ TEST_F(DocumentWindowTest, TheWheelFollowsTheDesktopsLinesPerNotchAndShiftTurnsI
 }
 
 TEST_F(DocumentWindowTest, MiddleButtonSpaceAndAltDragsScrollThePageByHand) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 40);
     child->SetScrollPosition(qv::ScrollAxis::Horizontal, 40);
@@ -203,7 +204,7 @@ TEST_F(DocumentWindowTest, MiddleButtonSpaceAndAltDragsScrollThePageByHand) {
 }
 
 TEST_F(DocumentWindowTest, ADoubleClickWithTheMiddleButtonMakesNoCard) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     const int count = child->Set().Count();
     // Sent as the window system delivers a double click (press, release, double click,
@@ -222,7 +223,7 @@ TEST_F(DocumentWindowTest, ADoubleClickWithTheMiddleButtonMakesNoCard) {
 }
 
 TEST_F(DocumentWindowTest, DraggingACardMovesItAndMarksTheDocumentModified) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
     child->SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
@@ -256,7 +257,7 @@ TEST_F(DocumentWindowTest, DraggingACardMovesItAndMarksTheDocumentModified) {
 }
 
 TEST_F(DocumentWindowTest, ACardDraggedPastTheEdgeOfAPageThatFitsTheWindowTakesThePageAlong) {
-    TMDIChild* child = form_.OpenDocument("\x96\xb3\x91\xe8");
+    TMDIChild* child = form_.Documents().NewDocument();
     ASSERT_NE(child, nullptr);
     qv::FragSet& set = child->Set();
     qv::Fragment* card = set.AddFragment();
@@ -288,7 +289,7 @@ TEST_F(DocumentWindowTest, ACardDraggedPastTheEdgeOfAPageThatFitsTheWindowTakesT
 }
 
 TEST_F(DocumentWindowTest, MissingFileIsReportedAndOpensNothing) {
-    TMDIChild* child = form_.OpenDocument("/nonexistent/folder/none.csv");
+    TMDIChild* child = form_.Documents().OpenDocument("/nonexistent/folder/none.csv");
     EXPECT_EQ(child, nullptr);
     ASSERT_EQ(prompts_.Asked.size(), 1u);
     EXPECT_EQ(prompts_.Asked[0].rfind("[/nonexistent/folder/none.csv]", 0), 0u);
@@ -299,12 +300,12 @@ TEST_F(DocumentWindowTest, ClosingAModifiedDocumentAsksAndCancelKeepsItOpen) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("doc.csv"));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
-    TMDIChild* child = form_.OpenDocument(qv::ToCp932(path));
+    TMDIChild* child = form_.Documents().OpenDocument(qv::ToCp932(path));
     ASSERT_NE(child, nullptr);
     child->Set().Modified = true;
 
     prompts_.Answers = {qv::PromptAnswer::Cancel};
-    EXPECT_FALSE(child->CloseQuery());
+    EXPECT_FALSE(form_.Documents().CloseQuery(*child));
     ASSERT_EQ(prompts_.Asked.size(), 1u);
     EXPECT_NE(prompts_.Asked[0].find("]\x95\xcf\x8d\x58"), std::string::npos)
         << "変更内容を保存しますか";
@@ -317,7 +318,7 @@ TEST_F(DocumentWindowTest, ClosingAModifiedDocumentAsksAndCancelKeepsItOpen) {
     }();
     child->Set().Fragments().front()->Left += 8;
     prompts_.Answers = {qv::PromptAnswer::Yes};
-    EXPECT_TRUE(child->CloseQuery());
+    EXPECT_TRUE(form_.Documents().CloseQuery(*child));
     EXPECT_FALSE(child->Set().Modified);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -333,8 +334,8 @@ TEST_F(DocumentWindowTest, ACancelledExitLeavesEveryDocumentAskingAgainAndOutOfT
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), one));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), two));
     QFile::setPermissions(one, QFile::ReadOwner | QFile::WriteOwner);
-    TMDIChild* first = form_.OpenDocument(qv::ToCp932(one));
-    TMDIChild* second = form_.OpenDocument(qv::ToCp932(two));
+    TMDIChild* first = form_.Documents().OpenDocument(qv::ToCp932(one));
+    TMDIChild* second = form_.Documents().OpenDocument(qv::ToCp932(two));
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     const auto edit = [](TMDIChild* child) {
@@ -390,7 +391,7 @@ TEST_F(DocumentWindowTest, TheTitleEndsWithAStarWhileThereAreUnsavedChanges) {
     const QString path = dir.filePath(QStringLiteral("doc.csv"));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    TMDIChild* child = form_.OpenDocument(qv::ToCp932(path));
+    TMDIChild* child = form_.Documents().OpenDocument(qv::ToCp932(path));
     ASSERT_NE(child, nullptr);
     QWidget* sub = child->parentWidget();
     EXPECT_EQ(sub->windowTitle(), path);
@@ -421,26 +422,26 @@ TEST_F(DocumentWindowTest, ReadOnlyFileShowsTheMarkAndNeverAsks) {
     const QString path = dir.filePath(QStringLiteral("locked.csv"));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
-    TMDIChild* child = form_.OpenDocument(qv::ToCp932(path));
+    TMDIChild* child = form_.Documents().OpenDocument(qv::ToCp932(path));
     ASSERT_NE(child, nullptr);
     EXPECT_TRUE(child->Set().ReadOnly);
     EXPECT_TRUE(child->windowTitle().endsWith(QStringLiteral(" : 編集禁止")));
     child->Set().Modified = true;
-    EXPECT_TRUE(child->CloseQuery());
+    EXPECT_TRUE(form_.Documents().CloseQuery(*child));
     EXPECT_TRUE(prompts_.Asked.empty());
 }
 
 TEST_F(DocumentWindowTest, ReopeningRestoresHiddenGroupsAndScrollPositionFromTheHistory) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->Set().GroupTable[3].Shown = false;
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 96);
-    ASSERT_TRUE(child->CloseQuery());
+    ASSERT_TRUE(form_.Documents().CloseQuery(*child));
     child->parentWidget()->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(form_.DocumentCount(), 0);
 
-    TMDIChild* again = form_.OpenDocument(kExample);
+    TMDIChild* again = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(again, nullptr);
     EXPECT_FALSE(again->Set().GroupTable[3].Shown);
     EXPECT_TRUE(again->Set().GroupTable[2].Shown);
@@ -454,8 +455,8 @@ TEST_F(DocumentWindowTest, ReopeningRestoresHiddenGroupsAndScrollPositionFromThe
 }
 
 TEST_F(DocumentWindowTest, UntitledDocumentsAreAlwaysNew) {
-    TMDIChild* a = form_.OpenDocument("\x96\xb3\x91\xe8");
-    TMDIChild* b = form_.OpenDocument("\x96\xb3\x91\xe8");
+    TMDIChild* a = form_.Documents().NewDocument();
+    TMDIChild* b = form_.Documents().NewDocument();
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     EXPECT_NE(a, b);

@@ -27,6 +27,7 @@
 #include "app/app_services.h"
 #include "app/dialogs/frg_prop_dlg.h"
 #include "app/dialogs/option_dlg.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/card_commands.h"
 #include "app/main_window/card_dialogs.h"
@@ -58,7 +59,7 @@ class JoinedHooksTest : public ::testing::Test {
         form_->ShowAsStored();
         form_->activateWindow();
         (void)QTest::qWaitForWindowActive(form_.get());
-        child_ = form_->OpenDocument("\x96\xb3\x91\xe8");  // 無題
+        child_ = form_->Documents().NewDocument();  // 無題
         ASSERT_NE(child_, nullptr);
         child_->parentWidget()->showMaximized();
         QApplication::processEvents();

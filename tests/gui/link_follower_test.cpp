@@ -19,6 +19,7 @@
 
 #include "app/app_services.h"
 #include "app/dialogs/frg_prop_dlg.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/card_commands.h"
 #include "app/main_window/card_dialogs.h"
@@ -350,7 +351,7 @@ class JumpTest : public ::testing::Test {
 
 TEST_F(JumpTest, JumpBackForwardAndHomeAcrossThreeDocuments) {
     qv::EnvData& env = services_.Env();
-    ASSERT_NE(form_.OpenDocument(Path(0)), nullptr);
+    ASSERT_NE(form_.Documents().OpenDocument(Path(0)), nullptr);
     Jump();
     EXPECT_EQ(Active(), Path(1));
     Jump();
@@ -384,7 +385,7 @@ TEST_F(JumpTest, JumpBackForwardAndHomeAcrossThreeDocuments) {
 }
 
 TEST_F(JumpTest, DoubleClickOnTheEmptyPageCreatesACardThere) {
-    TMDIChild* child = form_.OpenDocument(Path(3));
+    TMDIChild* child = form_.Documents().OpenDocument(Path(3));
     ASSERT_NE(child, nullptr);
     QTimer::singleShot(0, [this] {
         auto* memo =

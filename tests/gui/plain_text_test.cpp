@@ -16,8 +16,9 @@
 #include <QWindow>
 
 #include "app/app_services.h"
+#include "app/commands/file_commands.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/file_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/plain_text.h"
 #include "core/model/frag_set.h"
@@ -74,7 +75,7 @@ class PlainTextTest : public ::testing::Test {
 };
 
 TEST_F(PlainTextTest, TheCardHintShowsTheWholeLink) {
-    TMDIChild* child = form_.OpenDocument(QFile::encodeName(path_).toStdString());
+    TMDIChild* child = form_.Documents().OpenDocument(QFile::encodeName(path_).toStdString());
     ASSERT_NE(child, nullptr);
     const qv::Fragment& card = *child->Set().Fragments()[0];
     const QPoint inside(card.Left - child->Set().ScrollX() + 4,
@@ -87,7 +88,7 @@ TEST_F(PlainTextTest, TheCardHintShowsTheWholeLink) {
 }
 
 TEST_F(PlainTextTest, TheStatusBarShowsPathsAsTheyAre) {
-    TMDIChild* child = form_.OpenDocument(QFile::encodeName(path_).toStdString());
+    TMDIChild* child = form_.Documents().OpenDocument(QFile::encodeName(path_).toStdString());
     ASSERT_NE(child, nullptr);
     child->Set().Modified = true;
     ASSERT_TRUE(form_.Files().FileSave());

@@ -10,6 +10,7 @@
 
 #include "app/app_services.h"
 #include "app/dialogs/scr_size_dlg.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/main_window/view_commands.h"
@@ -27,7 +28,7 @@ class WholeSizeDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
         form_.show();
-        child_ = form_.OpenDocument(kExample);
+        child_ = form_.Documents().OpenDocument(kExample);
         ASSERT_NE(child_, nullptr);
         dlg_.Open(&child_->Set());
         dlg_.show();
@@ -118,7 +119,7 @@ TEST(WholeSizeCommand, OkOnTheModalDialogModifiesAndRepaintsTheActiveDocument) {
     AppServices services;
     TQuillovaMainForm form(services);
     form.show();
-    TMDIChild* child = form.OpenDocument(kExample);
+    TMDIChild* child = form.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     // Answered from inside the dialog's own event loop, as the user would.
     QTimer::singleShot(0, [&form] {

@@ -31,6 +31,7 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/card_commands.h"
 #include "app/main_window/main_form.h"
@@ -196,7 +197,8 @@ class Shooter {
                 std::fprintf(stderr, "guide-shots: missing example %s\n", qPrintable(path));
                 return false;
             }
-            TMDIChild* child = form_.OpenDocument(QFile::encodeName(path).toStdString());
+            TMDIChild* child =
+                form_.Documents().OpenDocument(QFile::encodeName(path).toStdString());
             if (!child) return false;
             windows_.push_back(child);
         }

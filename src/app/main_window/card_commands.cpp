@@ -9,6 +9,7 @@
 #include "app/commands/command_registry.h"
 #include "app/dialogs/frg_prop_dlg.h"
 #include "app/dialogs/option_dlg.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/card_dialogs.h"
 #include "app/main_window/main_form.h"
@@ -29,24 +30,18 @@ CardCommands::CardCommands(TQuillovaMainForm& form, AppServices& services)
       services_(services),
       cards_(std::make_unique<CardDialogs>(services.Env(), services.Ini(), &services.Plugins(),
                                            &form)),
-      selection_(std::make_unique<SelectionCommands>(*this, services.Env(), services.Ini(),
-                                                     services.Buffer(), &form)) {
-    MainDocumentHost& host = form.Host();
-    host.OnEditSelection = [this](qv::FragSet& set) {
+      selection_(std::make_unique<SelectionCommands>(form.Documents(), services.Env(),
+                                                     services.Ini(), services.Buffer(), &form)) {
+    DocumentManager& documents = form.Documents();
+    connect(&documents, &DocumentManager::EditSelectionRequested, this, [this](qv::FragSet& set) {
         cards_->EditSelection(set);
         RefreshViews();
-    };
-    host.OnNewFragment = [this](qv::FragSet& set, const qv::NewFragmentRequest& request) {
-        cards_->NewFragment(set, request);
-        RefreshViews();
-    };
-    form.OnDropLinkFile = [this](qv::FragSet& set, const std::string& cp932Path) {
-        qv::NewFragmentRequest request;
-        request.LinkPreset = true;
-        request.LinkPresetText = cp932Path;
-        cards_->NewFragment(set, request);
-        form_.TurnImeOff();
-    };
+    });
+    connect(&documents, &DocumentManager::NewFragmentRequested, this,
+            [this](qv::FragSet& set, const qv::NewFragmentRequest& request) {
+                cards_->NewFragment(set, request);
+                RefreshViews();
+            });
     // The input-method setting changed in the options dialog reaches the property dialog at once.
     if (auto* settings = form.findChild<SettingsCommands*>()) {
         settings->OptionDialog().OnImeChanged = [this](bool on) {
@@ -61,31 +56,8 @@ CardCommands::CardCommands(TQuillovaMainForm& form, AppServices& services)
 
 CardCommands::~CardCommands() = default;
 
-qv::FragSet* CardCommands::ActiveDocument() const {
-    return form_.ActiveDocument();
-}
-
-std::vector<DocumentWindows::Entry> CardCommands::DocumentWindowList() const {
-    std::vector<Entry> list;
-    const TMDIChild* active = form_.ActiveChild();
-    for (TMDIChild* child : form_.Children())
-        list.push_back({&child->Set(), child->Caption(), child == active});
-    return list;
-}
-
-void CardCommands::ActivateDocumentWindow(int index) {
-    const QList<TMDIChild*> children = form_.Children();
-    if (index < 0 || index >= children.size()) return;
-    form_.ShowDocumentWindow(qobject_cast<QMdiSubWindow*>(children[index]->parentWidget()));
-}
-
-void CardCommands::ShowMessage(const QString& text) {
-    form_.ShowMessage(text);
-}
-
 void CardCommands::RefreshViews() {
-    form_.RefreshViews();
-    form_.UpdateCommands();
+    form_.Documents().RefreshViews();
 }
 
 void CardCommands::RegisterHandlers() {

@@ -13,7 +13,7 @@ class AppServices;
 class CardDialogs;
 class TQuillovaMainForm;
 
-class CardCommands final : public QObject, public DocumentWindows {
+class CardCommands final : public QObject {
     Q_OBJECT
 
   public:
@@ -26,13 +26,8 @@ class CardCommands final : public QObject, public DocumentWindows {
     QMenu* BrushPopup() const { return brushPopup_; }
 
   private:
-    // ---- DocumentWindows ----
-    qv::FragSet* ActiveDocument() const override;
-    std::vector<Entry> DocumentWindowList() const override;
-    void ActivateDocumentWindow(int index) override;
-    void ShowMessage(const QString& text) override;
-    void RefreshViews() override;
-
+    // The views and commands follow a change of the active document.
+    void RefreshViews();
     void RegisterHandlers();
     void AttachMenus();
 

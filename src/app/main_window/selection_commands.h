@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/dialogs/colour_choice.h"
+#include "app/document/document_windows.h"
 #include "core/color.h"
 
 class TFindSetDlg;
@@ -21,25 +22,6 @@ class FragBuffer;
 class FragSet;
 class UsrIniFile;
 }  // namespace qv
-
-// What the commands need of the main window.
-class DocumentWindows {
-  public:
-    struct Entry {
-        qv::FragSet* Set = nullptr;
-        QString Caption;
-        bool Active = false;
-    };
-    virtual ~DocumentWindows() = default;
-    virtual qv::FragSet* ActiveDocument() const = 0;
-    // Every document window in the frame's order.
-    virtual std::vector<Entry> DocumentWindowList() const = 0;
-    virtual void ActivateDocumentWindow(int index) = 0;
-    // Status panel 2.
-    virtual void ShowMessage(const QString& text) = 0;
-    // Group list, frames and counts after a change of the active document.
-    virtual void RefreshViews() = 0;
-};
 
 // The background-colour pop-up: each item paints its colour beside its caption.
 class ColourMenu : public QMenu {

@@ -8,6 +8,7 @@
 #include "app/commands/command_registry.h"
 #include "app/dialogs/option_dlg.h"
 #include "app/dialogs/stretch_dlg.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/output/document_output.h"
@@ -44,7 +45,7 @@ SettingsCommands::SettingsCommands(TQuillovaMainForm& form)
                                                    form.statusBar()->repaint();
                                                })) {
     AppServices& services = form.Services();
-    stretch_->OnChanged = [this] { form_.Host().RefreshMap(); };
+    stretch_->OnChanged = [this] { form_.Documents().RefreshMap(); };
     options_->SetCommandKeys(keys_.get());
     options_->PluginLines = [&services] { return services.Plugins().ListLines(); };
     options_->OnPluginFolderChanged = [&services] { services.ReloadPlugins(); };
@@ -70,7 +71,7 @@ void SettingsCommands::Stretch(qv::StretchTarget target) {
     qv::FragSet* d = form_.ActiveDocument();
     if (!d) return;
     stretch_->Execute(*d, target, form_.geometry().topLeft());
-    form_.Host().RefreshGroupList();
+    form_.Documents().RefreshGroupList();
     form_.Env().RefreshPending = true;
 }
 
@@ -91,6 +92,6 @@ void SettingsCommands::ApplyOptions(const qv::OptionsApplied&) {
     form_.FollowSettings();
     // The group list's font, colours and row height, then its rows.
     if (TGroupListPanel* list = form_.GroupList()) list->ApplyAppearance();
-    form_.Host().RefreshGroupList();
-    form_.Host().RefreshMap();
+    form_.Documents().RefreshGroupList();
+    form_.Documents().RefreshMap();
 }
