@@ -4,17 +4,20 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
@@ -452,6 +455,82 @@ TEST_F(DocumentWindowTest, ReopeningRestoresHiddenGroupsAndScrollPositionFromThe
             EXPECT_FALSE(f->Visible);
         }
     }
+}
+
+TEST_F(DocumentWindowTest, TheCloseBoxAsksTheDocumentLikeEveryOtherClose) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("doc.csv"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
+    QPointer<TMDIChild> child = form_.Documents().OpenDocument(qv::ToCp932(path));
+    ASSERT_NE(child, nullptr);
+    int closed = 0;
+    QObject::connect(&form_.Documents(), &DocumentManager::DocumentClosed,
+                     [&](TMDIChild* w) { closed += w == child; });
+    child->Set().Modified = true;
+    auto* sub = qobject_cast<QMdiSubWindow*>(child->parentWidget());
+    ASSERT_NE(sub, nullptr);
+
+    prompts_.Answers = {qv::PromptAnswer::Cancel};
+    EXPECT_FALSE(sub->close());
+    EXPECT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_EQ(closed, 0);
+    EXPECT_EQ(form_.DocumentCount(), 1);
+
+    // No gives the changes up: the window goes, and the recent files keep where it was left.
+    prompts_.Answers = {qv::PromptAnswer::No};
+    EXPECT_TRUE(sub->close());
+    EXPECT_EQ(closed, 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(child.isNull());
+    ASSERT_FALSE(form_.Env().RecentFiles.empty());
+    EXPECT_EQ(form_.Env().RecentFiles.front().rfind("\"" + qv::ToCp932(path) + "\",1,", 0), 0u);
+}
+
+TEST_F(DocumentWindowTest, AFileNamedLikeTheUntitledCaptionOpensAsThatFile) {
+    QTemporaryDir dir;
+    const std::string name = "\x96\xb3\x91\xe8";  // 無題, as the settings file would hold it
+    const std::filesystem::path path =
+        std::filesystem::path(QFile::encodeName(dir.path()).data()) / name;
+    std::filesystem::copy_file(kExample, path);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    // Without the .csv ending it is asked about first, as any other file.
+    prompts_.Answers = {qv::PromptAnswer::Yes};
+    TMDIChild* child = form_.Documents().OpenDocument(name);
+    QDir::setCurrent(before);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_EQ(child->Set().FileName, path.string());
+    EXPECT_GT(child->Set().Count(), 0) << "the file's lines, not a new empty document";
+    // The folder's own clean-up cannot name this file.
+    std::filesystem::remove(path);
+}
+
+TEST_F(DocumentWindowTest, ADroppedFileBecomesARequestForALinkCardOfTheActiveDocument) {
+    QTemporaryDir dir;
+    const QString notes = dir.filePath(QStringLiteral("notes.txt"));
+    QFile f(notes);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("text");
+    f.close();
+    TMDIChild* child = form_.Documents().NewDocument();
+    ASSERT_NE(child, nullptr);
+    form_.Env().DropLinkFile = true;
+    // Nobody makes link cards yet: the file is passed over without a question.
+    form_.Documents().DropFiles({notes});
+    EXPECT_TRUE(prompts_.Asked.empty());
+
+    std::vector<qv::NewFragmentRequest> asked;
+    QObject::connect(&form_.Documents(), &DocumentManager::NewFragmentRequested,
+                     [&](qv::FragSet& set, const qv::NewFragmentRequest& r) {
+                         EXPECT_EQ(&set, &child->Set());
+                         asked.push_back(r);
+                     });
+    form_.Documents().DropFiles({notes});
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].LinkPreset);
+    EXPECT_EQ(asked[0].LinkPresetText, QFile::encodeName(notes).toStdString());
+    EXPECT_EQ(child->Set().Count(), 0);
 }
 
 TEST_F(DocumentWindowTest, UntitledDocumentsAreAlwaysNew) {
