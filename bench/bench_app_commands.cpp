@@ -22,6 +22,7 @@
 #include "app/commands/card_commands.h"
 #include "app/commands/command_registry.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "bench_card_text.h"
@@ -64,7 +65,7 @@ struct Fixture {
     Fixture() {
         form.resize(1600, 1000);
         form.ShowAsStored();
-        child = form.OpenDocument("\x96\xb3\x91\xe8");
+        child = form.Documents().NewDocument();
         child->parentWidget()->showMaximized();
         QApplication::processEvents();
         qv::FragSet& set = child->Set();

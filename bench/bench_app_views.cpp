@@ -16,6 +16,7 @@
 
 #include "app/app_services.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/map_viewer.h"
@@ -58,7 +59,7 @@ struct Fixture {
     Fixture() {
         form->resize(1280, 900);
         form->ShowAsStored();
-        TMDIChild* child = form->OpenDocument("\x96\xb3\x91\xe8");
+        TMDIChild* child = form->Documents().NewDocument();
         FillDocument(child->Set());
         path = QFile::encodeName(dir.filePath(QStringLiteral("thousand.csv"))).toStdString();
         qv::SaveFragmentFile(child->Set(), path);
@@ -81,7 +82,7 @@ Fixture& TheProgram() {
 
 void BM_MapUpdateAfterACardMoved(benchmark::State& state) {
     Fixture& p = TheProgram();
-    TMDIChild* child = p.form->OpenDocument(p.path);
+    TMDIChild* child = p.form->Documents().OpenDocument(p.path);
     TMapViewer* map = p.form->MapViewer();
     map->show();
     map->resize(200, 150);
@@ -101,7 +102,7 @@ BENCHMARK(BM_MapUpdateAfterACardMoved)->Unit(benchmark::kMillisecond);
 
 void BM_MapUpdateAfterAScroll(benchmark::State& state) {
     Fixture& p = TheProgram();
-    TMDIChild* child = p.form->OpenDocument(p.path);
+    TMDIChild* child = p.form->Documents().OpenDocument(p.path);
     TMapViewer* map = p.form->MapViewer();
     map->show();
     map->resize(200, 150);
@@ -121,7 +122,7 @@ void BM_OpenToFirstPaint(benchmark::State& state) {
     p.form->MapViewer()->hide();
     QImage frame;
     for (auto _ : state) {
-        TMDIChild* child = p.form->OpenDocument(p.path);
+        TMDIChild* child = p.form->Documents().OpenDocument(p.path);
         if (frame.size() != child->viewport()->size())
             frame = QImage(child->viewport()->size(), QImage::Format_RGB32);
         child->viewport()->render(&frame);

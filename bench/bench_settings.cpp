@@ -23,14 +23,19 @@ class Fixture {
             (std::filesystem::temp_directory_path() / "qv-bench-settings-XXXXXX").string();
         dir_ = ::mkdtemp(pattern.data());
         qv::EnvData env;
-        std::array<bool, 100> shown{};
+        std::array<bool, qv::kFileHistoryGroups> shown{};
         shown.fill(true);
         for (int i = 0; i < qv::kMaxRecentFiles; ++i) {
             const std::string doc =
                 dir_ + "/\xE3\x83\xA1\xE3\x83\xA2 " + std::to_string(i) + ".csv";
             std::ofstream(doc) << "#Quillovarsta\n";
             shown[static_cast<std::size_t>(i)] = false;
-            env.RecentFiles.push_back(qv::MakeFileHistoryRecord(doc, shown, i * 100, i * 50, i));
+            qv::FileHistoryRecord record = *qv::FileHistoryRecord::ForDocument(doc);
+            record.GroupShown = shown;
+            record.ScrollY = i * 100;
+            record.ScrollX = i * 50;
+            record.GroupListGroup = i;
+            env.RecentFiles.push_back(record.Write());
         }
         for (int i = 0; i < qv::kMaxFindHistory; ++i)
             env.FindHistory.push_back("\x8C\x9F\x8D\xF5 word " + std::to_string(i));

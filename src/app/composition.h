@@ -11,7 +11,6 @@ class AppServices;
 class CardCommands;
 class CommandRegistry;
 class CrashRecovery;
-class DocumentWindows;
 class SettingsCommands;
 class TQuillovaMainForm;
 class ViewCommands;
@@ -41,7 +40,6 @@ class Program {
 
     // Declared in the order they are made; they go in reverse, the window last.
     std::unique_ptr<TQuillovaMainForm> window_;
-    std::unique_ptr<DocumentWindows> windows_;
     std::unique_ptr<SettingsCommands> settings_;
     std::unique_ptr<CardCommands> cards_;
     std::unique_ptr<ViewCommands> views_;

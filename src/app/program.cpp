@@ -16,6 +16,7 @@
 
 #include "app/app_services.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/single_instance.h"
 #include "app/texts.h"
@@ -110,8 +111,8 @@ int RunProgram(int argc, char** argv, const ProgramHooks& hooks) {
     const std::unique_ptr<Program> program =
         BuildProgram(services, {.RecoveryFolder = qv::RecoveryFolderFor(startup.IniPath)});
     TQuillovaMainForm& form = program->Window();
-    QObject::connect(&instance, &qv::SingleInstance::Activated, &form,
-                     &TQuillovaMainForm::OpenHandedOver);
+    QObject::connect(&instance, &qv::SingleInstance::Activated, &form.Documents(),
+                     &DocumentManager::OpenHandedOver);
     std::unique_ptr<FirstFrameReporter> firstFrame;
     if (const char* report = std::getenv("QUILLOVARSTA_FIRST_FRAME"))
         firstFrame = std::make_unique<FirstFrameReporter>(form, std::string_view(report) == "exit");

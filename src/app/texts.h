@@ -444,6 +444,17 @@ inline constexpr std::string_view kFilterJpeg =
     "JPEGファイル(*.JPG) (*.jpg *.jpe *.jpeg *.JPG *.JPE *.JPEG)";
 inline constexpr std::string_view kFilterIcon = "アイコン (*.ico *.ICO)";
 
+// ---- Documents: opening, saving and the File menu (the document manager, file commands) ----
+// "[" + path + this + why.
+inline constexpr std::string_view kCannotRead = "]を読み込めません\n";
+inline constexpr std::string_view kChangedElsewhere =
+    "]は読み込んだ後でほかから変更されています\n上書きしますか?";  // "[" + path + this
+inline constexpr std::string_view kMergeNotFragmentFile =
+    "]は断片ファイルではありません\n1番目の項目をテキスト内容としてマージしますか?";
+inline constexpr std::string_view kSavedMessage = " を保存しました";  // after the path
+// "[" + path + this + why.
+inline constexpr std::string_view kTextNotExported = "]に書き出せませんでした\n";
+
 inline QString Q(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }

@@ -10,6 +10,7 @@
 #include "app/commands/command_registry.h"
 #include "app/commands/command_table.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 
@@ -29,8 +30,8 @@ TEST(Composition, WindowSubmenusHoldNothingUntilTheyOpen) {
     using Dyn = TQuillovaMainForm::DynamicMenu;
     for (Dyn which : {Dyn::RecentFiles, Dyn::EditMoveToWindow, Dyn::PopupMoveToWindow})
         EXPECT_TRUE(w.Dynamic(which)->actions().isEmpty()) << static_cast<int>(which);
-    ASSERT_NE(w.OpenDocument("\x96\xb3\x91\xe8"), nullptr);
-    ASSERT_NE(w.OpenDocument("\x96\xb3\x91\xe8"), nullptr);
+    ASSERT_NE(w.Documents().NewDocument(), nullptr);
+    ASSERT_NE(w.Documents().NewDocument(), nullptr);
     // Item i stands for window i; the active window is not offered.
     for (Dyn which : {Dyn::EditMoveToWindow, Dyn::PopupMoveToWindow}) {
         QMenu& menu = *w.Dynamic(which);

@@ -24,6 +24,7 @@
 
 #include "app/app_services.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/recovery/crash_recovery.h"
@@ -162,7 +163,7 @@ TEST_F(CrashRecoveryTest, CopiesFollowTheChangesAndGoWithSavingAndClosing) {
     ProgramRun p(ini_);
     p.Start();
     EXPECT_EQ(p.Recovery().Folder(), fs::path(Native(ini_) + ".recovery"));
-    TMDIChild* doc = p.Form().OpenDocument(Native(doc_));
+    TMDIChild* doc = p.Form().Documents().OpenDocument(Native(doc_));
     ASSERT_NE(doc, nullptr);
     p.Recovery().WriteCopies();
     EXPECT_FALSE(fs::exists(folder_)) << "an unmodified document gets no copy";
@@ -193,11 +194,11 @@ TEST_F(CrashRecoveryTest, CopiesFollowTheChangesAndGoWithSavingAndClosing) {
     EXPECT_EQ(ReadAll(copies[0].Copy), qv::FragmentFileText(doc->Set()));
 
     // A read-only document and an untitled one.
-    TMDIChild* untitled = p.Form().OpenDocument(texts::Cp932(texts::kUntitled));
+    TMDIChild* untitled = p.Form().Documents().NewDocument();
     ASSERT_NE(untitled, nullptr);
     untitled->Set().AddFragment()->Text = "new";
     untitled->Set().Modified = true;
-    TMDIChild* readOnly = p.Form().NewDocumentWindow();
+    TMDIChild* readOnly = p.Form().Documents().NewDocumentWindow();
     readOnly->Set().ReadOnly = true;
     readOnly->Set().Modified = true;
     p.Recovery().WriteCopies();
@@ -206,7 +207,7 @@ TEST_F(CrashRecoveryTest, CopiesFollowTheChangesAndGoWithSavingAndClosing) {
     EXPECT_EQ(qv::ParseRecoveryInfo(ReadAll(copies[1].Info))->OriginalPath, "");
 
     // Saving removes the copy at once.
-    ASSERT_TRUE(doc->Save());
+    ASSERT_TRUE(p.Form().Documents().Save(*doc));
     EXPECT_EQ(Copies(folder_).size(), 1u);
     // Closing without saving removes it too.
     p.Prompts().Answers = {qv::PromptAnswer::No};
@@ -218,7 +219,7 @@ TEST_F(CrashRecoveryTest, CopiesFollowTheChangesAndGoWithSavingAndClosing) {
 TEST_F(CrashRecoveryTest, SomeoneWhoNeverPausesGetsCopiesToo) {
     ProgramRun p(ini_);
     p.Start();
-    TMDIChild* doc = p.Form().OpenDocument(Native(doc_));
+    TMDIChild* doc = p.Form().Documents().OpenDocument(Native(doc_));
     ASSERT_NE(doc, nullptr);
     DragCard(doc, 0, 30, 20);
     ASSERT_TRUE(doc->Set().Modified);
@@ -266,7 +267,7 @@ TEST_F(CrashRecoveryTest, AFolderOfCopiesOpenToOthersIsMadePrivateAtStart) {
     EXPECT_EQ(q.Form().StatusPanelText(2),
               texts::Q(texts::kRecoveryNotWritten) +
                   texts::Q(texts::kWhyRecoveryFolderLink).arg(QFile::decodeName(folder_.c_str())));
-    TMDIChild* doc = q.Form().OpenDocument(Native(doc_));
+    TMDIChild* doc = q.Form().Documents().OpenDocument(Native(doc_));
     ASSERT_NE(doc, nullptr);
     DragCard(doc, 0, 30, 20);
     q.Recovery().WriteCopies();
@@ -277,7 +278,7 @@ TEST_F(CrashRecoveryTest, ANormalExitLeavesNothingAndAWindowLostUnclosedKeepsIts
     {
         ProgramRun p(ini_);
         p.Start();
-        TMDIChild* doc = p.Form().OpenDocument(Native(doc_));
+        TMDIChild* doc = p.Form().Documents().OpenDocument(Native(doc_));
         DragCard(doc, 0, 30, 20);
         p.Recovery().WriteCopies();
         ASSERT_EQ(Copies(folder_).size(), 1u);
@@ -289,7 +290,7 @@ TEST_F(CrashRecoveryTest, ANormalExitLeavesNothingAndAWindowLostUnclosedKeepsIts
         // The program goes down with a modified document still open (no close, no question).
         ProgramRun p(ini_);
         p.Start();
-        TMDIChild* doc = p.Form().OpenDocument(Native(doc_));
+        TMDIChild* doc = p.Form().Documents().OpenDocument(Native(doc_));
         DragCard(doc, 0, 30, 20);
         p.Recovery().WriteCopies();
         delete doc->parentWidget();
@@ -353,11 +354,11 @@ TEST_F(CrashRecoveryTest, LeftCopiesAreOfferedOneByOneBeforeTheStartDocument) {
 
         // Saving writes over the original file, unchanged since, without a question, and creates
         // the one that no longer existed.
-        ASSERT_TRUE(windows[0]->Save());
+        ASSERT_TRUE(p.Form().Documents().Save(*windows[0]));
         EXPECT_EQ(ReadAll(Native(doc_)), kEdited);
         EXPECT_EQ(p.Prompts().Asked.size(), 5u);
         fs::create_directory(fs::path(gone).parent_path());
-        ASSERT_TRUE(windows[2]->Save());
+        ASSERT_TRUE(p.Form().Documents().Save(*windows[2]));
         EXPECT_EQ(ReadAll(gone), kEdited);
         EXPECT_EQ(Copies(folder_).size(), 2u);
     }
@@ -380,7 +381,7 @@ TEST_F(CrashRecoveryTest, ARestoredFileChangedSinceAsksBeforeItIsOverwritten) {
     p.Prompts().Answers = {qv::PromptAnswer::Yes, qv::PromptAnswer::No};
     p.Start();
     ASSERT_EQ(p.Form().DocumentCount(), 1);
-    EXPECT_FALSE(p.Form().ActiveChild()->Save());
+    EXPECT_FALSE(p.Form().Documents().Save(*p.Form().ActiveChild()));
     ASSERT_EQ(p.Prompts().Asked.size(), 2u);
     EXPECT_TRUE(p.Prompts().Asked[1].contains(QStringLiteral("ほかから変更されています")));
     EXPECT_EQ(ReadAll(Native(doc_)), kDocument);

@@ -23,6 +23,7 @@
 #include "app/commands/card_commands.h"
 #include "app/commands/command_registry.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/document/tool_cursors.h"
 #include "app/main_window/main_form.h"
@@ -55,8 +56,10 @@ class DocumentEditingTest : public ::testing::Test {
         services_.Prompts().Redirect(&prompts_);
         // The card commands bring the line and brush menus; their modal property dialog stays
         // shut unless a test asks for it.
-        form_.Host().OnEditSelection = [](qv::FragSet&) {};
-        form_.Host().OnNewFragment = [](qv::FragSet&, const qv::NewFragmentRequest&) {};
+        QObject::disconnect(&form_.Documents(), &DocumentManager::EditSelectionRequested, &cards_,
+                            nullptr);
+        QObject::disconnect(&form_.Documents(), &DocumentManager::NewFragmentRequested, &cards_,
+                            nullptr);
         form_.resize(1000, 760);
         form_.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
@@ -69,7 +72,7 @@ class DocumentEditingTest : public ::testing::Test {
     }
 
     TMDIChild* NewDocument() {
-        TMDIChild* child = form_.OpenDocument("\x96\xb3\x91\xe8");  // 無題
+        TMDIChild* child = form_.Documents().NewDocument();  // 無題
         if (child) {
             child->parentWidget()->showMaximized();
             QApplication::processEvents();
@@ -480,7 +483,8 @@ TEST_F(DocumentEditingTest, ADoubleClickOnACardDoesNotSwallowTheNextDrag) {
 
 TEST_F(DocumentEditingTest, CtrlDoubleClickIsIgnoredButAnEarlierCtrlClickSpoilsNoLaterOne) {
     int edits = 0;
-    form_.Host().OnEditSelection = [&](qv::FragSet&) { ++edits; };
+    QObject::connect(&form_.Documents(), &DocumentManager::EditSelectionRequested,
+                     [&](qv::FragSet&) { ++edits; });
     TMDIChild* c = NewDocument();
     ASSERT_NE(c, nullptr);
     Card(c, "a", 0, 100, 100);
@@ -503,9 +507,8 @@ TEST_F(DocumentEditingTest, DoubleClickOnEmptyPageAsksForANewCardInTheFrameThere
     Refresh(c);
     c->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
     std::vector<qv::NewFragmentRequest> asked;
-    form_.Host().OnNewFragment = [&](qv::FragSet&, const qv::NewFragmentRequest& r) {
-        asked.push_back(r);
-    };
+    QObject::connect(&form_.Documents(), &DocumentManager::NewFragmentRequested,
+                     [&](qv::FragSet&, const qv::NewFragmentRequest& r) { asked.push_back(r); });
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, At(c, QPoint(250, 150)));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].AtPoint);

@@ -4,21 +4,26 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 
 #include "app/app_services.h"
+#include "app/commands/card_commands.h"
 #include "app/commands/command_registry.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
@@ -84,7 +89,7 @@ class DocumentWindowTest : public ::testing::Test {
 };
 
 TEST_F(DocumentWindowTest, OpensTheExampleWithItsPathAsCaptionAndScrollRangeOfThePage) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(child->windowTitle(), qv::FromCp932(kExample));
     const qv::FragSet& set = child->Set();
@@ -104,12 +109,12 @@ TEST_F(DocumentWindowTest, OpensTheExampleWithItsPathAsCaptionAndScrollRangeOfTh
     EXPECT_EQ(child->verticalScrollBar()->singleStep(), 16);
     // The same document again (spelled with a detour) brings the open window back.
     const std::string detour = std::string(QV_SOURCE_DIR) + "/examples/../examples/brainstorm.csv";
-    EXPECT_EQ(form_.OpenDocument(detour), child);
+    EXPECT_EQ(form_.Documents().OpenDocument(detour), child);
     EXPECT_EQ(form_.DocumentCount(), 1);
 }
 
 TEST_F(DocumentWindowTest, ArrowPageKeysAndWheelScrollByTheirSteps) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
     child->SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
@@ -138,7 +143,7 @@ TEST_F(DocumentWindowTest, ArrowPageKeysAndWheelScrollByTheirSteps) {
 }
 
 TEST_F(DocumentWindowTest, TheWheelFollowsTheDesktopsLinesPerNotchAndShiftTurnsItSideways) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
     child->SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
@@ -157,7 +162,7 @@ TEST_F(DocumentWindowTest, TheWheelFollowsTheDesktopsLinesPerNotchAndShiftTurnsI
 }
 
 TEST_F(DocumentWindowTest, MiddleButtonSpaceAndAltDragsScrollThePageByHand) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 40);
     child->SetScrollPosition(qv::ScrollAxis::Horizontal, 40);
@@ -205,7 +210,7 @@ TEST_F(DocumentWindowTest, MiddleButtonSpaceAndAltDragsScrollThePageByHand) {
 }
 
 TEST_F(DocumentWindowTest, ADoubleClickWithTheMiddleButtonMakesNoCard) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     const int count = child->Set().Count();
     // Sent as the window system delivers a double click (press, release, double click,
@@ -224,7 +229,7 @@ TEST_F(DocumentWindowTest, ADoubleClickWithTheMiddleButtonMakesNoCard) {
 }
 
 TEST_F(DocumentWindowTest, DraggingACardMovesItAndMarksTheDocumentModified) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
     child->SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
@@ -258,7 +263,7 @@ TEST_F(DocumentWindowTest, DraggingACardMovesItAndMarksTheDocumentModified) {
 }
 
 TEST_F(DocumentWindowTest, ACardDraggedPastTheEdgeOfAPageThatFitsTheWindowTakesThePageAlong) {
-    TMDIChild* child = form_.OpenDocument("\x96\xb3\x91\xe8");
+    TMDIChild* child = form_.Documents().NewDocument();
     ASSERT_NE(child, nullptr);
     qv::FragSet& set = child->Set();
     qv::Fragment* card = set.AddFragment();
@@ -290,7 +295,7 @@ TEST_F(DocumentWindowTest, ACardDraggedPastTheEdgeOfAPageThatFitsTheWindowTakesT
 }
 
 TEST_F(DocumentWindowTest, MissingFileIsReportedAndOpensNothing) {
-    TMDIChild* child = form_.OpenDocument("/nonexistent/folder/none.csv");
+    TMDIChild* child = form_.Documents().OpenDocument("/nonexistent/folder/none.csv");
     EXPECT_EQ(child, nullptr);
     ASSERT_EQ(prompts_.Asked.size(), 1u);
     EXPECT_EQ(prompts_.Asked[0].rfind("[/nonexistent/folder/none.csv]", 0), 0u);
@@ -301,12 +306,12 @@ TEST_F(DocumentWindowTest, ClosingAModifiedDocumentAsksAndCancelKeepsItOpen) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("doc.csv"));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
-    TMDIChild* child = form_.OpenDocument(qv::ToCp932(path));
+    TMDIChild* child = form_.Documents().OpenDocument(qv::ToCp932(path));
     ASSERT_NE(child, nullptr);
     child->Set().Modified = true;
 
     prompts_.Answers = {qv::PromptAnswer::Cancel};
-    EXPECT_FALSE(child->CloseQuery());
+    EXPECT_FALSE(form_.Documents().CloseQuery(*child));
     ASSERT_EQ(prompts_.Asked.size(), 1u);
     EXPECT_NE(prompts_.Asked[0].find("]\x95\xcf\x8d\x58"), std::string::npos)
         << "変更内容を保存しますか";
@@ -319,7 +324,7 @@ TEST_F(DocumentWindowTest, ClosingAModifiedDocumentAsksAndCancelKeepsItOpen) {
     }();
     child->Set().Fragments().front()->Left += 8;
     prompts_.Answers = {qv::PromptAnswer::Yes};
-    EXPECT_TRUE(child->CloseQuery());
+    EXPECT_TRUE(form_.Documents().CloseQuery(*child));
     EXPECT_FALSE(child->Set().Modified);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -335,8 +340,8 @@ TEST_F(DocumentWindowTest, ACancelledExitLeavesEveryDocumentAskingAgainAndOutOfT
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), one));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), two));
     QFile::setPermissions(one, QFile::ReadOwner | QFile::WriteOwner);
-    TMDIChild* first = form_.OpenDocument(qv::ToCp932(one));
-    TMDIChild* second = form_.OpenDocument(qv::ToCp932(two));
+    TMDIChild* first = form_.Documents().OpenDocument(qv::ToCp932(one));
+    TMDIChild* second = form_.Documents().OpenDocument(qv::ToCp932(two));
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     const auto edit = [](TMDIChild* child) {
@@ -392,7 +397,7 @@ TEST_F(DocumentWindowTest, TheTitleEndsWithAStarWhileThereAreUnsavedChanges) {
     const QString path = dir.filePath(QStringLiteral("doc.csv"));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    TMDIChild* child = form_.OpenDocument(qv::ToCp932(path));
+    TMDIChild* child = form_.Documents().OpenDocument(qv::ToCp932(path));
     ASSERT_NE(child, nullptr);
     QWidget* sub = child->parentWidget();
     EXPECT_EQ(sub->windowTitle(), path);
@@ -423,26 +428,26 @@ TEST_F(DocumentWindowTest, ReadOnlyFileShowsTheMarkAndNeverAsks) {
     const QString path = dir.filePath(QStringLiteral("locked.csv"));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
-    TMDIChild* child = form_.OpenDocument(qv::ToCp932(path));
+    TMDIChild* child = form_.Documents().OpenDocument(qv::ToCp932(path));
     ASSERT_NE(child, nullptr);
     EXPECT_TRUE(child->Set().ReadOnly);
     EXPECT_TRUE(child->windowTitle().endsWith(QStringLiteral(" : 編集禁止")));
     child->Set().Modified = true;
-    EXPECT_TRUE(child->CloseQuery());
+    EXPECT_TRUE(form_.Documents().CloseQuery(*child));
     EXPECT_TRUE(prompts_.Asked.empty());
 }
 
 TEST_F(DocumentWindowTest, ReopeningRestoresHiddenGroupsAndScrollPositionFromTheHistory) {
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->Set().GroupTable[3].Shown = false;
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 96);
-    ASSERT_TRUE(child->CloseQuery());
+    ASSERT_TRUE(form_.Documents().CloseQuery(*child));
     child->parentWidget()->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(form_.DocumentCount(), 0);
 
-    TMDIChild* again = form_.OpenDocument(kExample);
+    TMDIChild* again = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(again, nullptr);
     EXPECT_FALSE(again->Set().GroupTable[3].Shown);
     EXPECT_TRUE(again->Set().GroupTable[2].Shown);
@@ -455,9 +460,88 @@ TEST_F(DocumentWindowTest, ReopeningRestoresHiddenGroupsAndScrollPositionFromThe
     }
 }
 
+TEST_F(DocumentWindowTest, TheCloseBoxAsksTheDocumentLikeEveryOtherClose) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("doc.csv"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
+    QPointer<TMDIChild> child = form_.Documents().OpenDocument(qv::ToCp932(path));
+    ASSERT_NE(child, nullptr);
+    int closed = 0;
+    QObject::connect(&form_.Documents(), &DocumentManager::DocumentClosed,
+                     [&](TMDIChild* w) { closed += w == child; });
+    child->Set().Modified = true;
+    auto* sub = qobject_cast<QMdiSubWindow*>(child->parentWidget());
+    ASSERT_NE(sub, nullptr);
+
+    prompts_.Answers = {qv::PromptAnswer::Cancel};
+    EXPECT_FALSE(sub->close());
+    EXPECT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_EQ(closed, 0);
+    EXPECT_EQ(form_.DocumentCount(), 1);
+
+    // No gives the changes up: the window goes, and the recent files keep where it was left.
+    prompts_.Answers = {qv::PromptAnswer::No};
+    EXPECT_TRUE(sub->close());
+    EXPECT_EQ(closed, 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(child.isNull());
+    ASSERT_FALSE(form_.Env().RecentFiles.empty());
+    EXPECT_EQ(form_.Env().RecentFiles.front().rfind("\"" + qv::ToCp932(path) + "\",1,", 0), 0u);
+}
+
+TEST_F(DocumentWindowTest, AFileNamedLikeTheUntitledCaptionOpensAsThatFile) {
+    QTemporaryDir dir;
+    const std::string name = "\x96\xb3\x91\xe8";  // 無題, as the settings file would hold it
+    const std::filesystem::path path =
+        std::filesystem::path(QFile::encodeName(dir.path()).data()) / name;
+    std::filesystem::copy_file(kExample, path);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    // Without the .csv ending it is asked about first, as any other file.
+    prompts_.Answers = {qv::PromptAnswer::Yes};
+    TMDIChild* child = form_.Documents().OpenDocument(name);
+    QDir::setCurrent(before);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_EQ(child->Set().FileName, path.string());
+    EXPECT_GT(child->Set().Count(), 0) << "the file's lines, not a new empty document";
+    // The folder's own clean-up cannot name this file.
+    std::filesystem::remove(path);
+}
+
+TEST_F(DocumentWindowTest, ADroppedFileBecomesARequestForALinkCardOfTheActiveDocument) {
+    QTemporaryDir dir;
+    const QString notes = dir.filePath(QStringLiteral("notes.txt"));
+    QFile f(notes);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("text");
+    f.close();
+    TMDIChild* child = form_.Documents().NewDocument();
+    ASSERT_NE(child, nullptr);
+    form_.Env().DropLinkFile = true;
+    // Without the property dialog nobody makes link cards: the file is passed over without a
+    // question.
+    QObject::disconnect(&form_.Documents(), &DocumentManager::NewFragmentRequested,
+                        &program_->Cards(), nullptr);
+    form_.Documents().DropFiles({notes});
+    EXPECT_TRUE(prompts_.Asked.empty());
+
+    std::vector<qv::NewFragmentRequest> asked;
+    QObject::connect(&form_.Documents(), &DocumentManager::NewFragmentRequested,
+                     [&](qv::FragSet& set, const qv::NewFragmentRequest& r) {
+                         EXPECT_EQ(&set, &child->Set());
+                         asked.push_back(r);
+                     });
+    form_.Documents().DropFiles({notes});
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].LinkPreset);
+    EXPECT_EQ(asked[0].LinkPresetText, QFile::encodeName(notes).toStdString());
+    EXPECT_EQ(child->Set().Count(), 0);
+}
+
 TEST_F(DocumentWindowTest, UntitledDocumentsAreAlwaysNew) {
-    TMDIChild* a = form_.OpenDocument("\x96\xb3\x91\xe8");
-    TMDIChild* b = form_.OpenDocument("\x96\xb3\x91\xe8");
+    TMDIChild* a = form_.Documents().NewDocument();
+    TMDIChild* b = form_.Documents().NewDocument();
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     EXPECT_NE(a, b);

@@ -19,6 +19,7 @@
 #include "app/app_services.h"
 #include "app/commands/export_commands.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/file_chooser.h"
 #include "app/main_window/main_form.h"
@@ -80,7 +81,7 @@ class ExportMenuTest : public ::testing::Test {
             if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
     }
     void OpenExample() {
-        form_.OpenDocument(QFile::encodeName(kExample).toStdString());
+        form_.Documents().OpenDocument(QFile::encodeName(kExample).toStdString());
         ASSERT_NE(form_.ActiveDocument(), nullptr);
     }
     QMenu* FileMenu() { return form_.MainMenu(0); }
@@ -145,7 +146,7 @@ TEST_F(ExportMenuTest, TheSubmenuFollowsSaveAsImageAndKeepsTheFileMenusItems) {
 }
 
 TEST_F(ExportMenuTest, AnUntitledDocumentIsOfferedAsUntitledWithTheFormatsExtension) {
-    form_.OpenDocument("\x96\xb3\x91\xe8");  // 無題: a new document
+    form_.Documents().NewDocument();  // 無題: a new document
     ASSERT_NE(form_.ActiveDocument(), nullptr);
     const FileDialogRequest r =
         ExportCommands::DialogFor(qv::ExportFormat::Canvas, *form_.ActiveDocument());

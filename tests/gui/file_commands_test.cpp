@@ -16,10 +16,11 @@
 #include <thread>
 
 #include "app/app_services.h"
+#include "app/commands/file_commands.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/file_chooser.h"
-#include "app/main_window/file_commands.h"
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -396,7 +397,7 @@ TEST_F(FileCommandsTest, NamesCodePage932CannotHoldAreSavedOpenedAndListedAsThey
     ASSERT_TRUE(form_.Files().FileSaveAs());
     EXPECT_TRUE(QFile::exists(name));
     EXPECT_EQ(child->windowTitle(), name);
-    ASSERT_TRUE(child->CloseQuery());
+    ASSERT_TRUE(form_.Documents().CloseQuery(*child));
     child->parentWidget()->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 

@@ -16,6 +16,7 @@
 
 #include "app/app_services.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/group_list_panel.h"
@@ -34,7 +35,7 @@ class GroupListTest : public ::testing::Test {
         form_.resize(900, 700);
         form_.ShowAsStored();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
-        child_ = form_.OpenDocument(kExample);
+        child_ = form_.Documents().OpenDocument(kExample);
         ASSERT_NE(child_, nullptr);
         form_.Env().RefreshLock = 0;
         list_ = form_.GroupList();
@@ -93,7 +94,7 @@ TEST_F(GroupListTest, RowsShowCountsAndNamesAndClicksPickTheCurrentGroup) {
     EXPECT_EQ(Set().GroupListGroup, 3);
     EXPECT_EQ(Set().Fragments().back()->Text, qv::ToCp932(QStringLiteral("販売と宣伝")))
         << "the name plate comes on top";
-    EXPECT_EQ(form_.Host().GroupListRow(), 2);
+    EXPECT_EQ(form_.Documents().GroupListRow(), 2);
     EXPECT_TRUE(Set().SelectionList.empty()) << "a click selects no cards";
     EXPECT_FALSE(Set().Modified);
 }
@@ -205,7 +206,7 @@ TEST_F(GroupListTest, PopupChecksTheSideAndHidingStopsRefreshes) {
 
     list_->Hide();
     EXPECT_TRUE(list_->isHidden());
-    EXPECT_FALSE(form_.Host().GroupListRow().has_value());
+    EXPECT_FALSE(form_.Documents().GroupListRow().has_value());
     Set().GroupTable[2].Shown = false;
     form_.RefreshViews();
     EXPECT_TRUE(Checked(1)) << "a hidden list is not refreshed";

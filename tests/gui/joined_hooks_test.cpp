@@ -31,6 +31,7 @@
 #include "app/composition.h"
 #include "app/dialogs/frg_prop_dlg.h"
 #include "app/dialogs/option_dlg.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/output/document_output.h"
@@ -60,7 +61,7 @@ class JoinedHooksTest : public ::testing::Test {
         form_->ShowAsStored();
         form_->activateWindow();
         (void)QTest::qWaitForWindowActive(form_);
-        child_ = form_->OpenDocument("\x96\xb3\x91\xe8");  // 無題
+        child_ = form_->Documents().NewDocument();
         ASSERT_NE(child_, nullptr);
         child_->parentWidget()->showMaximized();
         QApplication::processEvents();

@@ -22,6 +22,7 @@
 #include "app/commands/card_dialogs.h"
 #include "app/composition.h"
 #include "app/dialogs/frg_prop_dlg.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/link_follower.h"
@@ -352,7 +353,7 @@ class JumpTest : public ::testing::Test {
 
 TEST_F(JumpTest, JumpBackForwardAndHomeAcrossThreeDocuments) {
     qv::EnvData& env = services_.Env();
-    ASSERT_NE(form_.OpenDocument(Path(0)), nullptr);
+    ASSERT_NE(form_.Documents().OpenDocument(Path(0)), nullptr);
     Jump();
     EXPECT_EQ(Active(), Path(1));
     Jump();
@@ -386,7 +387,7 @@ TEST_F(JumpTest, JumpBackForwardAndHomeAcrossThreeDocuments) {
 }
 
 TEST_F(JumpTest, DoubleClickOnTheEmptyPageCreatesACardThere) {
-    TMDIChild* child = form_.OpenDocument(Path(3));
+    TMDIChild* child = form_.Documents().OpenDocument(Path(3));
     ASSERT_NE(child, nullptr);
     QTimer::singleShot(0, [this] {
         auto* memo =

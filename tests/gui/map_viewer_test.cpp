@@ -9,6 +9,7 @@
 
 #include "app/app_services.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/map_viewer.h"
@@ -17,8 +18,6 @@
 #include "render/colors.h"
 
 namespace {
-
-const std::string kUntitled = "\x96\xb3\x91\xe8";
 
 class MapViewerTest : public ::testing::Test {
   protected:
@@ -35,7 +34,7 @@ class MapViewerTest : public ::testing::Test {
     }
     // A new document with a fixed 2000 × 1500 page and one card.
     void OpenPage() {
-        child_ = form_.OpenDocument(kUntitled);
+        child_ = form_.Documents().NewDocument();
         ASSERT_NE(child_, nullptr);
         qv::FragSet& set = child_->Set();
         set.FixedSize = true;

@@ -16,9 +16,10 @@
 #include <QWindow>
 
 #include "app/app_services.h"
+#include "app/commands/file_commands.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/file_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/plain_text.h"
 #include "core/model/frag_set.h"
@@ -76,7 +77,7 @@ class PlainTextTest : public ::testing::Test {
 };
 
 TEST_F(PlainTextTest, TheCardHintShowsTheWholeLink) {
-    TMDIChild* child = form_.OpenDocument(QFile::encodeName(path_).toStdString());
+    TMDIChild* child = form_.Documents().OpenDocument(QFile::encodeName(path_).toStdString());
     ASSERT_NE(child, nullptr);
     const qv::Fragment& card = *child->Set().Fragments()[0];
     const QPoint inside(card.Left - child->Set().ScrollX() + 4,
@@ -89,7 +90,7 @@ TEST_F(PlainTextTest, TheCardHintShowsTheWholeLink) {
 }
 
 TEST_F(PlainTextTest, TheStatusBarShowsPathsAsTheyAre) {
-    TMDIChild* child = form_.OpenDocument(QFile::encodeName(path_).toStdString());
+    TMDIChild* child = form_.Documents().OpenDocument(QFile::encodeName(path_).toStdString());
     ASSERT_NE(child, nullptr);
     child->Set().Modified = true;
     ASSERT_TRUE(form_.Files().FileSave());

@@ -14,6 +14,7 @@
 #include "app/commands/card_commands.h"
 #include "app/commands/command_registry.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "core/layout/arrange.h"
@@ -41,13 +42,16 @@ QRect ToQRect(const qv::Rect& r) {
 class RepaintRegionTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        form_.Host().OnEditSelection = [](qv::FragSet&) {};
-        form_.Host().OnNewFragment = [](qv::FragSet&, const qv::NewFragmentRequest&) {};
+        // The property dialog is modal: it stays shut.
+        QObject::disconnect(&form_.Documents(), &DocumentManager::EditSelectionRequested,
+                            &cardCommands_, nullptr);
+        QObject::disconnect(&form_.Documents(), &DocumentManager::NewFragmentRequested,
+                            &cardCommands_, nullptr);
         form_.resize(1000, 760);
         form_.ShowAsStored();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
         QApplication::setActiveWindow(&form_);
-        child_ = form_.OpenDocument("\x96\xb3\x91\xe8");  // 無題
+        child_ = form_.Documents().NewDocument();  // 無題
         ASSERT_NE(child_, nullptr);
         child_->parentWidget()->showMaximized();
         // 10 × 8 cards in four groups over the visible part of the page.

@@ -20,6 +20,7 @@
 #include "app/app_services.h"
 #include "app/commands/card_commands.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/document/tool_cursors.h"
 #include "app/main_window/main_form.h"
@@ -43,7 +44,7 @@ class Screenshots : public ::testing::Test {
         form_->setGeometry(20, 20, 1000, 700);
         form_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form_));
-        child_ = form_->OpenDocument(kExample);
+        child_ = form_->Documents().OpenDocument(kExample);
         ASSERT_NE(child_, nullptr);
         child_->parentWidget()->showMaximized();
         child_->SetScrollPosition(qv::ScrollAxis::Vertical, 0);

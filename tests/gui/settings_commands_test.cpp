@@ -24,6 +24,7 @@
 #include "app/dialogs/option_dlg.h"
 #include "app/dialogs/shortcut_page.h"
 #include "app/dialogs/stretch_dlg.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/output/document_output.h"
@@ -82,7 +83,7 @@ class SettingsCommandsTest : public ::testing::Test {
 };
 
 TEST_F(SettingsCommandsTest, OptionsOkReachesTheOpenWindowAndCancelLeavesItAsItWas) {
-    TMDIChild* child = form_->OpenDocument(kExample);
+    TMDIChild* child = form_->Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     const qv::Fragment& card = *child->Set().Fragments().front();
     const int width = card.Right - card.Left;
@@ -113,7 +114,7 @@ TEST_F(SettingsCommandsTest, OptionsOkReachesTheOpenWindowAndCancelLeavesItAsItW
 }
 
 TEST_F(SettingsCommandsTest, AKeyChangedOnTheShortcutPageDrivesItsCommandAtOnceAndIsStoredAtExit) {
-    TMDIChild* child = form_->OpenDocument(kExample);
+    TMDIChild* child = form_->Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->Set().SelectAll(false);
     TOptionDlg& dlg = settings_->OptionDialog();
@@ -141,7 +142,7 @@ TEST_F(SettingsCommandsTest, AKeyChangedOnTheShortcutPageDrivesItsCommandAtOnceA
 }
 
 TEST_F(SettingsCommandsTest, PrintAndImageOutputRunFromTheCommandTable) {
-    TMDIChild* child = form_->OpenDocument(kExample);
+    TMDIChild* child = form_->Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     const QString pdf = dir_.filePath(QStringLiteral("out.pdf"));
     const QString jpg = dir_.filePath(QStringLiteral("out.jpg"));
@@ -163,7 +164,7 @@ TEST_F(SettingsCommandsTest, PrintAndImageOutputRunFromTheCommandTable) {
 }
 
 TEST_F(SettingsCommandsTest, TheStretchCommandsOpenTheDialogInTheirMode) {
-    TMDIChild* child = form_->OpenDocument(kExample);
+    TMDIChild* child = form_->Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->Set().SelectAll(true);
     QString caption;

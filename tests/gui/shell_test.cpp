@@ -34,6 +34,7 @@
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/main_window/menu_bar_reveal.h"
@@ -219,7 +220,7 @@ TEST_F(ShellTest, WithoutADocumentOnlyTheDocumentFreeCommandsAreEnabled) {
 
 TEST_F(ShellTest, TheDivisionLineSwitchStaysGreyForAPageWithoutDivisions) {
     Shell shell(ini_);
-    TMDIChild* plain = shell.Form().OpenDocument(texts::Cp932(texts::kUntitled));
+    TMDIChild* plain = shell.Form().Documents().NewDocument();
     ASSERT_NE(plain, nullptr);
     emit shell.Form().MainMenu(4)->aboutToShow();
     EXPECT_FALSE(shell.Enabled(C::ShowDivLine)) << "the rules' refresh must not undo the menu's";
@@ -232,7 +233,7 @@ TEST_F(ShellTest, TheDivisionLineSwitchStaysGreyForAPageWithoutDivisions) {
 
 TEST_F(ShellTest, AReadOnlyDocumentKeepsTheCommandsThatDoNotChangeIt) {
     Shell shell(ini_);
-    TMDIChild* child = shell.Form().OpenDocument(kExample);
+    TMDIChild* child = shell.Form().Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     qv::FragSet& set = child->Set();
     set.ReadOnly = true;
@@ -253,7 +254,7 @@ TEST_F(ShellTest, AReadOnlyDocumentKeepsTheCommandsThatDoNotChangeIt) {
 
 TEST_F(ShellTest, OneSelectedCardAllowsAwayAndDeleteButNotTheGroupLayouts) {
     Shell shell(ini_);
-    TMDIChild* child = shell.Form().OpenDocument(kExample);
+    TMDIChild* child = shell.Form().Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     qv::FragSet& set = child->Set();
     set.SelectAll(false);
@@ -283,8 +284,8 @@ TEST_F(ShellTest, FortyWindowsGreyOpeningAndTheWindowListShowsThemAll) {
     Shell shell(ini_);
     TQuillovaMainForm& form = shell.Form();
     for (int i = 0; i < 40; ++i)
-        ASSERT_NE(form.OpenDocument(texts::Cp932(texts::kUntitled)), nullptr);
-    EXPECT_EQ(form.OpenDocument(texts::Cp932(texts::kUntitled)), nullptr) << "silently refused";
+        ASSERT_NE(form.Documents().NewDocument(), nullptr);
+    EXPECT_EQ(form.Documents().NewDocument(), nullptr) << "silently refused";
     EXPECT_FALSE(shell.Enabled(C::FileOpen));
     EXPECT_TRUE(shell.Enabled(C::FileNew));
 
@@ -313,7 +314,7 @@ TEST_F(ShellTest, TilingStacksWindowsFullWidthOrPutsThemSideBySide) {
     TQuillovaMainForm& form = shell.Form();
     form.resize(900, 700);
     for (int i = 0; i < 3; ++i)
-        form.OpenDocument(texts::Cp932(texts::kUntitled));
+        form.Documents().NewDocument();
     const QRect area = form.DocumentArea()->viewport()->rect();
     const QList<QMdiSubWindow*> windows = form.DocumentArea()->subWindowList();
 
@@ -367,7 +368,7 @@ TEST_F(ShellTest, KeysFromTheSettingsFileDriveCommandsAndAClashKeepsTheFirst) {
         EXPECT_TRUE(commands.Action(C::EditUndoPos)->shortcut().isEmpty());
         EXPECT_EQ(commands.Key(C::EditUndoPos), qv::TextToShortCut("Ctrl+Z"));
 
-        TMDIChild* child = form.OpenDocument(kExample);
+        TMDIChild* child = form.Documents().OpenDocument(kExample);
         ASSERT_NE(child, nullptr);
         child->setFocus();
         child->Set().SelectAll(false);
@@ -497,11 +498,11 @@ TEST_F(ShellTest, HintsReachPanelTwoOnlyWithADocument) {
     QStatusTipEvent tip(QStringLiteral("選択中の断片を削除します"));
     QApplication::sendEvent(&form, &tip);
     EXPECT_TRUE(form.StatusPanelText(2).isEmpty());
-    ASSERT_NE(form.OpenDocument(kExample), nullptr);
+    ASSERT_NE(form.Documents().OpenDocument(kExample), nullptr);
     QApplication::sendEvent(&form, &tip);
     EXPECT_EQ(form.StatusPanelText(2), QStringLiteral("選択中の断片を削除します"));
     // Documents report progress through their host, which writes the same panel.
-    form.Host().ShowStatus(texts::Cp932("グループ関係線を設定中..."));
+    form.Documents().ShowStatus(texts::Cp932("グループ関係線を設定中..."));
     EXPECT_EQ(form.StatusPanelText(2), QStringLiteral("グループ関係線を設定中..."));
     form.DispStatusUpdate();
     EXPECT_EQ(form.StatusPanelText(0), QStringLiteral("0/1 "));
@@ -521,11 +522,11 @@ TEST_F(ShellTest, DroppedDocumentsOpenAndPicturesBecomeImageCards) {
     const QString other = dir_.filePath(QStringLiteral("notes.txt"));
     WriteFile(other, "text");
     // Without a document only documents open; anything else is passed over.
-    form.DropFiles({other, QString::fromStdString(kExample)});
+    form.Documents().DropFiles({other, QString::fromStdString(kExample)});
     ASSERT_EQ(form.DocumentCount(), 1);
     qv::FragSet& set = *form.ActiveDocument();
     // Pictures only when the option says so.
-    form.DropFiles({kPicture});
+    form.Documents().DropFiles({kPicture});
     EXPECT_EQ(set.Count(), 23);
     shell.Services().Env().DropImgFile = true;
     // Any other file offers the property dialog for a new link card: cancelled here.
@@ -533,7 +534,7 @@ TEST_F(ShellTest, DroppedDocumentsOpenAndPicturesBecomeImageCards) {
         if (QWidget* dialog = QApplication::activeModalWidget())
             QTest::keyClick(dialog, Qt::Key_Escape);
     });
-    form.DropFiles({kPicture, other});
+    form.Documents().DropFiles({kPicture, other});
     ASSERT_EQ(set.Count(), 24);
     const auto found = std::find_if(set.Fragments().begin(), set.Fragments().end(),
                                     [](const auto& f) { return f->Link == qv::ToCp932(kPicture); });
@@ -557,7 +558,7 @@ TEST_F(ShellTest, DroppingMoreDocumentsThanWindowsOpensFortyAndSaysSo) {
         WriteFile(path, doc + "\"a\",0,10,10,4,1,0,16777215,\r\n");
         paths.append(path);
     }
-    shell.Form().DropFiles(paths);
+    shell.Form().Documents().DropFiles(paths);
     EXPECT_EQ(shell.Form().DocumentCount(), 40);
     ASSERT_EQ(shell.Prompts().Asked.size(), 1u);
     EXPECT_EQ(shell.Prompts().Asked[0], texts::Cp932(texts::kCannotOpenMore));
@@ -568,7 +569,7 @@ TEST_F(ShellTest, DroppingMoreDocumentsThanWindowsOpensFortyAndSaysSo) {
 TEST_F(ShellTest, ToolButtonsAreOneGroupAndSetTheDocumentsLineStep) {
     Shell shell(ini_);
     TQuillovaMainForm& form = shell.Form();
-    TMDIChild* child = form.OpenDocument(kExample);
+    TMDIChild* child = form.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->Set().SelectAll(true);
     form.Commands().Action(C::ToolGLine)->trigger();
@@ -590,7 +591,7 @@ TEST_F(ShellTest, ToolButtonsAreOneGroupAndSetTheDocumentsLineStep) {
 TEST_F(ShellTest, PositionUndoAndRedoFollowAGather) {
     Shell shell(ini_);
     TQuillovaMainForm& form = shell.Form();
-    TMDIChild* child = form.OpenDocument(kExample);
+    TMDIChild* child = form.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     qv::FragSet& set = child->Set();
     set.SelectAll(true);
@@ -612,7 +613,7 @@ TEST_F(ShellTest, SaveReportsThePathAndCloseAsksForTheModifiedDocument) {
     TQuillovaMainForm& form = shell.Form();
     const QString path = dir_.filePath(QStringLiteral("copy.csv"));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(kExample), path));
-    TMDIChild* child = form.OpenDocument(qv::ToCp932(path));
+    TMDIChild* child = form.Documents().OpenDocument(qv::ToCp932(path));
     ASSERT_NE(child, nullptr);
     child->Set().SelectAll(true);
     ASSERT_FALSE(child->Set().ReadOnly);
@@ -637,7 +638,7 @@ TEST_F(ShellTest, SaveReportsThePathAndCloseAsksForTheModifiedDocument) {
 TEST_F(ShellTest, KeysDoNotReachTheMainWindowWhileAModalDialogIsOpen) {
     Shell shell(ini_);
     TQuillovaMainForm& form = shell.Form();
-    TMDIChild* child = form.OpenDocument(kExample);
+    TMDIChild* child = form.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     form.Commands().SetKey(C::EditSelAll, qv::TextToShortCut("Ctrl+Q"));
     child->Set().SelectAll(false);
@@ -709,7 +710,7 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
                                      "プロパティ(&R)..."}));
     // A right click on the document offers the card menu under normal editing and only the
     // way back under the grouping tool.
-    TMDIChild* child = form.OpenDocument(kExample);
+    TMDIChild* child = form.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     // The menu opens when the right button comes up, as the press chose it.
     const auto rightClick = [&] {
@@ -742,7 +743,7 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
 TEST_F(ShellTest, TheWheelScrollsThreeLinesOfSixteenPixelsANotchAndTouchpadPixelsAsGiven) {
     Shell shell(ini_);
     TQuillovaMainForm& form = shell.Form();
-    TMDIChild* child = form.OpenDocument(kExample);
+    TMDIChild* child = form.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 0);
     const auto wheel = [&](QWidget* target, QPoint pixels, QPoint angle) {

@@ -1,4 +1,5 @@
 #include "app/platform/single_instance.h"
+#include "app/document/document_manager.h"
 
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -377,12 +378,12 @@ TEST(SingleInstance, AHandOverBeyondTheWindowLimitIsReported) {
     TQuillovaMainForm& form = program->Window();
     form.show();
     for (int i = 0; i < 40; ++i)
-        ASSERT_NE(form.OpenDocument("\x96\xb3\x91\xe8"), nullptr);  // "無題"
+        ASSERT_NE(form.Documents().NewDocument(), nullptr);  // "無題"
     const QString key = UniqueKey();
     qv::SingleInstance running(key);
     ASSERT_EQ(running.Start(""), qv::SingleInstance::Role::Primary);
-    QObject::connect(&running, &qv::SingleInstance::Activated, &form,
-                     &TQuillovaMainForm::OpenHandedOver);
+    QObject::connect(&running, &qv::SingleInstance::Activated, &form.Documents(),
+                     &DocumentManager::OpenHandedOver);
 
     EXPECT_EQ(StartLater(key, "/home/u/41st.csv").Role, qv::SingleInstance::Role::Secondary);
     QElapsedTimer t;

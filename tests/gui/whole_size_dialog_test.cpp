@@ -12,6 +12,7 @@
 #include "app/commands/view_commands.h"
 #include "app/composition.h"
 #include "app/dialogs/scr_size_dlg.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/map_viewer.h"
@@ -28,7 +29,7 @@ class WholeSizeDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
         form_.show();
-        child_ = form_.OpenDocument(kExample);
+        child_ = form_.Documents().OpenDocument(kExample);
         ASSERT_NE(child_, nullptr);
         dlg_.Open(&child_->Set());
         dlg_.show();
@@ -121,7 +122,7 @@ TEST(WholeSizeCommand, OkOnTheModalDialogModifiesAndRepaintsTheActiveDocument) {
     const std::unique_ptr<Program> program = BuildProgram(services);
     TQuillovaMainForm& form = program->Window();
     form.show();
-    TMDIChild* child = form.OpenDocument(kExample);
+    TMDIChild* child = form.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     // Answered from inside the dialog's own event loop, as the user would.
     QTimer::singleShot(0, [&program] {

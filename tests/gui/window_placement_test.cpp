@@ -11,6 +11,7 @@
 
 #include "app/app_services.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "core/settings/env_data.h"
@@ -19,7 +20,6 @@
 namespace {
 
 const std::string kExample = std::string(QV_SOURCE_DIR) + "/examples/brainstorm.csv";
-const std::string kUntitled = "\x96\xb3\x91\xe8";
 
 class WindowPlacementTest : public ::testing::Test {
   protected:
@@ -47,8 +47,8 @@ class WindowPlacementTest : public ::testing::Test {
 
 TEST_F(WindowPlacementTest, NewWindowsOpenAtTheirOwnSizeDownACascadeInsideTheVisibleArea) {
     std::vector<QMdiSubWindow*> subs;
-    subs.push_back(Sub(form_.OpenDocument(kExample)));
-    subs.push_back(Sub(form_.OpenDocument(kUntitled)));
+    subs.push_back(Sub(form_.Documents().OpenDocument(kExample)));
+    subs.push_back(Sub(form_.Documents().NewDocument()));
     const int step = subs[1]->y() - subs[0]->y();
     ASSERT_GT(step, 0);
     // How many places down the cascade fit; past the last one it starts again at the top.
@@ -57,7 +57,7 @@ TEST_F(WindowPlacementTest, NewWindowsOpenAtTheirOwnSizeDownACascadeInsideTheVis
         ++places;
     ASSERT_GT(places, 2);
     while (static_cast<int>(subs.size()) < places + 3)
-        subs.push_back(Sub(form_.OpenDocument(kUntitled)));
+        subs.push_back(Sub(form_.Documents().NewDocument()));
     for (std::size_t i = 0; i < subs.size(); ++i) {
         SCOPED_TRACE(i);
         const int k = static_cast<int>(i) % places;
@@ -66,18 +66,18 @@ TEST_F(WindowPlacementTest, NewWindowsOpenAtTheirOwnSizeDownACascadeInsideTheVis
     // A place that a closed window left is the next one taken.
     subs[2]->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(Sub(form_.OpenDocument(kUntitled))->pos(), QPoint(2 * step, 2 * step));
+    EXPECT_EQ(Sub(form_.Documents().NewDocument())->pos(), QPoint(2 * step, 2 * step));
 
     // A frame smaller than the default size gets windows that fit it.
     form_.resize(420, 300);
     QApplication::processEvents();
-    QMdiSubWindow* small = Sub(form_.OpenDocument(kUntitled));
+    QMdiSubWindow* small = Sub(form_.Documents().NewDocument());
     EXPECT_TRUE(Visible().contains(small->geometry()));
 }
 
 TEST_F(WindowPlacementTest, TheWindowListAndOpeningAgainBringAWindowBackIntoView) {
-    TMDIChild* example = form_.OpenDocument(kExample);
-    TMDIChild* other = form_.OpenDocument(kUntitled);
+    TMDIChild* example = form_.Documents().OpenDocument(kExample);
+    TMDIChild* other = form_.Documents().NewDocument();
     ASSERT_NE(example, nullptr);
     ASSERT_NE(other, nullptr);
     Sub(example)->move(Visible().width() - 40, Visible().height() + 300);
@@ -95,7 +95,7 @@ TEST_F(WindowPlacementTest, TheWindowListAndOpeningAgainBringAWindowBackIntoView
     // Opening the document again (a jump, a second start) does the same.
     Sub(example)->move(-300, -200);
     form_.DocumentArea()->setActiveSubWindow(Sub(other));
-    EXPECT_EQ(form_.OpenDocument(kExample), example);
+    EXPECT_EQ(form_.Documents().OpenDocument(kExample), example);
     EXPECT_EQ(form_.ActiveChild(), example);
     EXPECT_TRUE(Visible().contains(Sub(example)->geometry()));
 }
@@ -115,7 +115,7 @@ TEST_F(WindowPlacementTest, TheMainWindowAndDocumentWindowsShowTheProgramsOwnIco
     EXPECT_GT(page.green(), 100);
     EXPECT_GT(page.blue(), 100);
 
-    TMDIChild* child = form_.OpenDocument(kExample);
+    TMDIChild* child = form_.Documents().OpenDocument(kExample);
     ASSERT_NE(child, nullptr);
     const QIcon document = Sub(child)->windowIcon();
     ASSERT_FALSE(document.isNull());

@@ -32,6 +32,7 @@
 #include "app/commands/card_commands.h"
 #include "app/commands/command_registry.h"
 #include "app/composition.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/group_list_panel.h"
@@ -197,7 +198,8 @@ class Shooter {
                 std::fprintf(stderr, "guide-shots: missing example %s\n", qPrintable(path));
                 return false;
             }
-            TMDIChild* child = form_.OpenDocument(QFile::encodeName(path).toStdString());
+            TMDIChild* child =
+                form_.Documents().OpenDocument(QFile::encodeName(path).toStdString());
             if (!child) return false;
             windows_.push_back(child);
         }

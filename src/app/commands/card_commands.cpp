@@ -42,14 +42,6 @@ void CardCommands::NewFragment(qv::FragSet& set, const qv::NewFragmentRequest& r
     RefreshViews();
 }
 
-void CardCommands::NewLinkCard(qv::FragSet& set, const std::string& cp932Path) {
-    qv::NewFragmentRequest request;
-    request.LinkPreset = true;
-    request.LinkPresetText = cp932Path;
-    cards_->NewFragment(set, request);
-    host_.TurnImeOff();
-}
-
 void CardCommands::PopupToolMenu(qv::ToolMode tool, const QPoint& global) {
     if (tool == qv::ToolMode::GroupLine) linePopup_->popup(global);
     if (tool == qv::ToolMode::Brush) brushPopup_->popup(global);

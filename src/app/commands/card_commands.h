@@ -32,8 +32,6 @@ class CardCommands final : public QObject {
     // The property dialog on the selection of `set`, and on a new card; the views follow.
     void EditSelection(qv::FragSet& set);
     void NewFragment(qv::FragSet& set, const qv::NewFragmentRequest& request);
-    // A file dropped on the window that becomes a link card (`cp932Path` its path).
-    void NewLinkCard(qv::FragSet& set, const std::string& cp932Path);
     // The pop-up of the group-line or brush tool at `global`; other tools have none.
     void PopupToolMenu(qv::ToolMode tool, const QPoint& global);
 

@@ -1,5 +1,6 @@
-// What the command groups need of the open document windows: the active document, the list in
-// the frame's order, bringing one to the front, the status message and the refresh after a change.
+// What the command groups need of the open documents and their windows: the active document, the
+// list of document windows in the frame's order, activating one, the status line and the views
+// that follow a change. The document manager provides it.
 #pragma once
 
 #include <QString>

@@ -1,10 +1,8 @@
 #include "app/document/mdi_child.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,17 +12,14 @@
 #include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
-#include <filesystem>
 
 #include "app/app_services.h"
 #include "app/document/tool_cursors.h"
-#include "app/file_chooser.h"
 #include "app/platform/link_follower.h"
 #include "app/platform/plain_text.h"
 #include "app/platform/qt_ports.h"
 #include "app/platform/reasons.h"
 #include "app/texts.h"
-#include "core/io/fragment_file.h"
 #include "core/layout/arrange.h"
 #include "core/model/frag_buffer.h"
 #include "core/settings/env_data.h"
@@ -67,7 +62,7 @@ qv::MouseButton ButtonOf(Qt::MouseButton b) {
 std::optional<qv::Picture> TMDIChild::DocumentPictures::Load(const std::string& path, int numerator,
                                                              int denominator) {
     const std::string& document =
-        owner_.Set().FileName.empty() ? owner_.loadingPath_ : owner_.Set().FileName;
+        owner_.Set().FileName.empty() ? owner_.readingFrom_ : owner_.Set().FileName;
     return inner_.Load(qv::ResolveAgainstDocument(path, document), numerator, denominator);
 }
 
@@ -98,135 +93,6 @@ TMDIChild::~TMDIChild() {
     set_.reset();
     --services_.Env().RefreshLock;
     host_.RefreshMap();
-}
-
-qv::ReadResult TMDIChild::Load(const std::string& path) {
-    return Load(path, qv::ReadWholeFile(std::filesystem::path(path), qv::kMaxDocumentFileSize));
-}
-
-qv::ReadResult TMDIChild::Load(const std::string& path, const qv::WholeFile& bytes) {
-    loadingPath_ = path;
-    qv::ReadResult result = qv::ReadFragmentFile(*set_, path, bytes, false);
-    loadingPath_.clear();
-    diskStamp_ = qv::StampOf(path);
-    UpdateCaption();
-    return result;
-}
-
-qv::ReadResult TMDIChild::LoadRecovered(const std::string& path, std::string_view bytes,
-                                        const std::optional<qv::FileStamp>& stamp) {
-    // Pictures with relative paths are looked up beside the document, as when it was open.
-    loadingPath_ = path;
-    qv::ReadResult result = qv::ReadFragmentBytes(*set_, bytes, true, false);
-    loadingPath_.clear();
-    set_->FileName = path;
-    // Never read-only: closing a read-only document would drop the restored changes unasked.
-    set_->ReadOnly = false;
-    set_->Modified = true;
-    diskStamp_ = stamp;
-    set_->RefreshVisibility();
-    set_->RedrawAll();
-    UpdateCaption();
-    return result;
-}
-
-bool TMDIChild::Save() {
-    if (set_->FileName.empty()) return SaveAs();
-    if (qv::ChangedOnDisk(set_->FileName, diskStamp_)) {
-        // Someone else wrote the file since this window read it: their work would be lost.
-        const QString question = QLatin1Char('[') + QFile::decodeName(set_->FileName.c_str()) +
-                                 QStringLiteral(
-                                     "]は読み込んだ後でほかから変更されています\n"
-                                     "上書きしますか?");
-        if (services_.Prompts().Question(qv::ToCp932(question), qv::PromptButtons::YesNo) !=
-            qv::PromptAnswer::Yes)
-            return false;
-    }
-    return WriteTo(set_->FileName);
-}
-
-bool TMDIChild::SaveAs() {
-    const QString chosen = services_.Files().Choose(
-        this, SaveDocumentAsDialog(
-                  set_->FileName.empty() ? QString() : QFile::decodeName(set_->FileName.c_str())));
-    if (chosen.isEmpty()) return false;
-    // The file name stays the user's own bytes.
-    return WriteTo(QFile::encodeName(chosen).toStdString());
-}
-
-bool TMDIChild::WriteTo(const std::string& path) {
-    const qv::WriteResult written = qv::SaveFragmentFile(*set_, path);
-    if (written) {
-        diskStamp_ = qv::StampOf(path);
-        UpdateCaption();
-        emit Saved();
-        return true;
-    }
-    // The document keeps its name, its modified flag and its caption.
-    services_.Prompts().Warning(
-        qv::ToCp932(texts::Q(texts::kSaveFailed) + QStringLiteral("\n[") +
-                    QFile::decodeName(path.c_str()) + texts::Q(texts::kSaveFailedIn) +
-                    qv::WriteFailureReason(written, path)),
-        qv::PromptButtons::Ok);
-    return false;
-}
-
-bool TMDIChild::CloseQuery() {
-    if (closeApproved_) return true;
-    if (!AskToClose()) return false;
-    AgreeToClose();
-    return true;
-}
-
-bool TMDIChild::AskToClose() {
-    if (closeApproved_) return true;
-    if (set_->ReadOnly || !set_->Modified) return true;
-    // The answer is for this close only: a close that does not happen after all (another
-    // document cancelled the exit) must ask again next time, and must not save unasked.
-    struct Forget {
-        qv::FragSet& set;
-        ~Forget() { set.SaveOnClose = false; }
-    } forget{*set_};
-    if (!set_->SaveOnClose) {
-        const std::string name = set_->FileName.empty()
-                                     ? texts::Cp932(texts::kUntitled)
-                                     : qv::ToCp932(QFile::decodeName(set_->FileName.c_str()));
-        switch (services_.Prompts().Question("[" + name + texts::Cp932(texts::kSaveQuestion),
-                                             qv::PromptButtons::YesNoCancel)) {
-            case qv::PromptAnswer::Cancel:
-                return false;
-            case qv::PromptAnswer::Yes:
-                set_->SaveOnClose = true;
-                break;
-            default:
-                break;
-        }
-    }
-    // A cancelled name or a failed write keeps the window, and the document, open.
-    return !set_->SaveOnClose || Save();
-}
-
-void TMDIChild::AgreeToClose() {
-    if (closeApproved_) return;
-    if (!set_->FileName.empty()) {
-        std::array<bool, 100> shown{};
-        for (int g = 1; g <= qv::kMaxGroup; ++g)
-            shown[static_cast<std::size_t>(g - 1)] =
-                set_->GroupTable[static_cast<std::size_t>(g)].Shown;
-        services_.Env().AddRecentFile(qv::MakeFileHistoryRecord(
-            set_->FileName, shown, ScrollPosition(qv::ScrollAxis::Vertical),
-            ScrollPosition(qv::ScrollAxis::Horizontal), set_->GroupListGroup));
-    }
-    closeApproved_ = true;
-}
-
-void TMDIChild::closeEvent(QCloseEvent* event) {
-    if (CloseQuery()) {
-        event->accept();
-        emit Closed();
-    } else {
-        event->ignore();
-    }
 }
 
 QString TMDIChild::Caption() const {
@@ -833,7 +699,7 @@ QString PictureFileReason(qv::FileProblem problem) {
 
 QString TMDIChild::PictureProblem(const qv::Fragment& card) const {
     if (card.Kind != qv::FragmentKind::Image || card.HasPicture()) return QString();
-    const std::string& document = set_->FileName.empty() ? loadingPath_ : set_->FileName;
+    const std::string& document = set_->FileName.empty() ? readingFrom_ : set_->FileName;
     switch (services_.PictureFiles().StatusOf(qv::ResolveAgainstDocument(card.Link, document))) {
         case qv::PictureStatus::Missing:
             return texts::Q(texts::kPictureMissing);

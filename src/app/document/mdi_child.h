@@ -12,10 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "core/fs/file_stamp.h"
-#include "core/fs/read_file.h"
-
-#include "core/io/read_result.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
 #include "core/settings/tool_mode.h"
@@ -48,39 +44,13 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     qv::FragSet& Set() { return *set_; }
     const qv::FragSet& Set() const { return *set_; }
 
-    // Reads a document file into the (new, empty) set; a CSV file that is not a fragment file is
-    // read as texts (the caller has asked). `path` is a file-system path. Returns what the reading
-    // did (cards left out, a UTF-8 document converted, texts that could not be kept).
-    qv::ReadResult Load(const std::string& path);
-    // The same with the file's bytes read already.
-    qv::ReadResult Load(const std::string& path, const qv::WholeFile& bytes);
-
-    // Asks whether the window may close (AskToClose) and, when it may, agrees to it
-    // (AgreeToClose).
-    bool CloseQuery();
-    // A modified, writable document asks "[path]変更内容を保存しますか" and saves on Yes (asking
-    // for a name when it has none). Nothing of the answer is kept: the next close asks again.
-    bool AskToClose();
-    // The window is about to close: records the document's recent-file entry; the close itself
-    // asks nothing more.
-    void AgreeToClose();
-    // The window closes without a question and without a recent-file entry.
+    // The path the document is being read from: relative picture links are looked up beside it
+    // until the document takes its name (empty when the reading is over).
+    void SetReadingFrom(std::string path) { readingFrom_ = std::move(path); }
+    // The window closes without a question and without a recent-file entry (the document
+    // manager asks every other close).
     void ApproveClose() { closeApproved_ = true; }
-
-    // Saves to the document's own path, or asks for one when it has none. Reports a failure
-    // with "保存できませんでした"; returns whether the document was written.
-    // When the file was changed by someone else since it was read or saved here, asks before
-    // overwriting it.
-    bool Save();
-    bool SaveAs();
-
-    // Takes the content of a recovery copy (document-format bytes) as the document at `path`
-    // (empty: untitled): modified, writable, and with the file's stamp as the lost program read
-    // it, so that saving over a file changed since then asks first.
-    qv::ReadResult LoadRecovered(const std::string& path, std::string_view bytes,
-                                 const std::optional<qv::FileStamp>& stamp);
-    // The document's file as it was read or last written here; none when it has none.
-    const std::optional<qv::FileStamp>& DiskStamp() const { return diskStamp_; }
+    bool CloseApproved() const { return closeApproved_; }
 
     // Scrolls the page by dx, dy pixels, keeping a running drag or selection rectangle in step.
     void ScrollBy(int dx, int dy);
@@ -126,10 +96,6 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void BrushColorPicked(quint32 color);
     // Esc: the group list, when it is shown, takes the keyboard.
     void EscapePressed();
-    // The document was written to its file (save or save as).
-    void Saved();
-    // The window agreed to close (the document was saved or its changes given up).
-    void Closed();
 
   public:
     // The window caption: the path, "無題" without one, with " : 編集禁止" for a read-only file.
@@ -155,7 +121,6 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void FlushRepaint();
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -184,7 +149,6 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
         const TMDIChild& owner_;
     };
 
-    bool WriteTo(const std::string& path);
     void ApplyScrollRange(qv::ScrollAxis axis);
     void AfterRelease();
     void SetBand(const QRect& rect);
@@ -245,7 +209,5 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // The status bar shows why the picture of the card under the pointer is missing.
     bool pictureProblemShown_ = false;
     // The file being read: pictures are looked up beside it before the document takes its name.
-    std::string loadingPath_;
-    // The document's file as it was read or last written here.
-    std::optional<qv::FileStamp> diskStamp_;
+    std::string readingFrom_;
 };

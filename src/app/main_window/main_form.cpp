@@ -18,8 +18,9 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/commands/file_commands.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/file_commands.h"
 #include "app/main_window/menu_bar_reveal.h"
 #include "app/panels/group_list_panel.h"
 #include "app/panels/map_viewer.h"
@@ -42,8 +43,6 @@ constexpr const char* kToolBarPrefix[3] = {"Tool1", "Tool2", "Tool3"};
 TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services) {
     services_.SetPromptParent(this);
-    services_.Links().SetOpenDocument(
-        [this](const std::string& path) { return OpenDocument(path) != nullptr; });
     services_.Links().SetMaximiseActive([this] {
         if (TMDIChild* child = ActiveChild(); child && child->parentWidget())
             child->parentWidget()->showMaximized();
@@ -59,7 +58,8 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     mdiArea_->viewport()->setCursor(Qt::PointingHandCursor);
     setCentralWidget(mdiArea_);
 
-    host_.OnShowStatus = [this](std::string_view text) { ShowMessage(qv::FromCp932(text)); };
+    documents_ = new DocumentManager(services_, *mdiArea_, *this, this);
+    connect(documents_, &DocumentManager::StatusMessage, this, &TQuillovaMainForm::ShowMessage);
     commands_ = new CommandRegistry(this, [this] { return CurrentState(); });
     RegisterHandlers();
     BuildStatusBar();
@@ -278,9 +278,9 @@ void TQuillovaMainForm::ShowAsStored() {
             show();
             break;
     }
-    // Before the start document: one restored here is then found open instead of read again.
-    if (OnStartupRecovery) OnStartupRecovery();
-    OpenStartDocument();
+    // Recovery copies are offered first (StartDocumentDue): one restored then is found open
+    // instead of read again.
+    documents_->OpenStartDocument();
     if (mapViewerShown_) mapViewer_->ShowViewer();
     activateWindow();
     layout()->activate();
@@ -335,7 +335,7 @@ void TQuillovaMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     // Every document window is asked first; one that refuses keeps the program open.
-    if (!CloseAllDocuments()) {
+    if (!documents_->CloseAll()) {
         event->ignore();
         return;
     }

@@ -1,10 +1,11 @@
 // The main window: the document area, menus, pop-ups, the three tool bars and the status bar; it
-// opens documents, runs the 250 ms refresh timer, and the start-up and shut-down of the window
-// layout. The program-wide objects come from AppServices; documents talk to their host adapter,
-// not to this class.
+// shows the document windows (the DocumentFrame of the document manager, which owns the
+// documents), runs the 250 ms refresh timer, and the start-up and shut-down of the window layout.
+// The program-wide objects come from AppServices; documents talk to the document manager, their
+// host, not to this class.
 //
 // Split by area: main_form.cpp (construction, start-up, shut-down, stored layout),
-// main_form_documents.cpp (opening, finding, closing and dropping documents),
+// main_form_documents.cpp (placing and showing document windows, drops on the frame),
 // main_form_menus.cpp (menus, pop-ups, tool bars, window list),
 // main_form_commands.cpp (the handlers of this area and the enabling state),
 // main_form_status.cpp (status bar, hints, timer, wheel),
@@ -22,12 +23,13 @@
 #include <string>
 
 #include "app/commands/command_table.h"
-#include "app/main_window/document_host.h"
+#include "app/document/document_frame.h"
 #include "core/settings/tool_mode.h"
 #include "core/settings/window_state.h"
 
 class AppServices;
 class CommandRegistry;
+class DocumentManager;
 class FileCommands;
 class MenuBarReveal;
 class GroupListHost;
@@ -49,7 +51,7 @@ class FragSet;
 class UsrIniFile;
 }  // namespace qv
 
-class TQuillovaMainForm : public QMainWindow {
+class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     Q_OBJECT
 
   public:
@@ -77,7 +79,7 @@ class TQuillovaMainForm : public QMainWindow {
     AppServices& Services() { return services_; }
     qv::UsrIniFile& Ini();
     qv::EnvData& Env();
-    MainDocumentHost& Host() { return host_; }
+    DocumentManager& Documents() { return *documents_; }
     CommandRegistry& Commands() { return *commands_; }
     QMdiArea* DocumentArea() const { return mdiArea_; }
 
@@ -86,39 +88,19 @@ class TQuillovaMainForm : public QMainWindow {
     void ShowAsStored();
     // Restores the window when minimised and raises it above the others (a later start of the
     // program asks for this).
-    void BringToFront();
+    void BringToFront() override;
 
-    // Opens a document in a window, or brings its window to the front when it is open already.
-    // "無題" makes a new empty document. Asks before reading a CSV file that is not a fragment
-    // file; reports a missing file. Returns the window, or null.
-    TMDIChild* OpenDocument(const std::string& filePath);
-    // What a later start of the program handed over: comes to the front and opens `filePath`
-    // (native; empty: none). The window limit is reported here, where the user is looking.
-    void OpenHandedOver(const std::string& filePath);
+    // ---- DocumentFrame ----
+    void AddDocumentWindow(TMDIChild& window) override;
+    void ShowDocumentWindow(QMdiSubWindow* sub) override;
+    void RefreshDocumentViews() override;
 
-    // Brings a document window to the front: restored when minimised, moved (and if need be
-    // shrunk) into the visible part of the frame, active.
-    void ShowDocumentWindow(QMdiSubWindow* sub);
-
-    // A new, empty document window without the new-document settings (a restored document
-    // brings its own page); null at the window limit.
-    TMDIChild* NewDocumentWindow();
-    // Runs at start-up once the window is shown, before the start document opens (the recovery
-    // copies of a program that did not end normally are offered here).
-    std::function<void()> OnStartupRecovery;
-
-    // The active document window and its model, or null.
+    // The active document window and its model, or null; the document manager's.
     TMDIChild* ActiveChild() const;
     qv::FragSet* ActiveDocument() const;
     int DocumentCount() const;
     // Document windows in the frame's order.
     QList<TMDIChild*> Children() const;
-
-    // Files dropped on the window, in order (native paths).
-    void DropFiles(const QStringList& paths);
-    // Called for a dropped file that becomes a link card; the property dialog plugs in here.
-    // Without it such a file is skipped with a beep.
-    std::function<void(qv::FragSet&, const std::string& path)> OnDropLinkFile;
 
     // ---- Refresh and status ----
     void RefreshViews();
@@ -131,7 +113,7 @@ class TQuillovaMainForm : public QMainWindow {
     // The window's own parts follow the settings after the options dialog's OK: the status bar's
     // font, the tool bars' flat look, the hidden title and menu (main_form_settings.cpp).
     void FollowSettings();
-    void TurnImeOff() { host_.TurnImeOff(); }
+    void TurnImeOff();
 
     // ---- Tools ----
     Tool CurrentTool() const;
@@ -165,9 +147,6 @@ class TQuillovaMainForm : public QMainWindow {
     // The group list or the map was shown or hidden by its command: their visibility is
     // stored at exit.
     void NotePanelsShown();
-    // Closes the program remembering `lastFile` (as the settings file stores it) as the document
-    // to open next time, whatever window is active when the documents close.
-    bool CloseRemembering(const std::string& lastFile);
 
   signals:
     // The pop-up of the group-line or brush tool was asked for over a document.
@@ -223,16 +202,12 @@ class TQuillovaMainForm : public QMainWindow {
     void BuildPanels();
     void StorePanels();
     // main_form_documents.cpp
-    void OpenStartDocument();
-    bool CloseAllDocuments();
-    TMDIChild* NewChildWindow();
     // Where a new document window opens when it is not maximised.
     QRect NewWindowPlace(const QMdiSubWindow* sub) const;
     void ShowDocumentPopup(TMDIChild* window, PopupKind kind, QPoint globalPos);
-    TMDIChild* FindChild(const std::string& path) const;
 
     AppServices& services_;
-    MainDocumentHost host_;
+    DocumentManager* documents_ = nullptr;
     CommandRegistry* commands_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QTimer* timer_ = nullptr;
@@ -267,5 +242,4 @@ class TQuillovaMainForm : public QMainWindow {
     TMapViewer* mapViewer_ = nullptr;
     std::unique_ptr<GroupListHost> groupListHost_;
     std::unique_ptr<FileCommands> fileCommands_;
-    std::optional<std::string> exitLastFile_;
 };

@@ -4,8 +4,9 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/commands/file_commands.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/file_commands.h"
 #include "app/main_window/main_form.h"
 #include "app/panels/group_list_panel.h"
 #include "app/panels/map_viewer.h"
@@ -32,7 +33,7 @@ class FormGroupListHost final : public GroupListHost {
         qv::NewFragmentRequest request;
         request.FromGroupList = true;
         request.PresetGroup = group;
-        form_.Host().NewFragment(set, request);
+        form_.Documents().NewFragment(set, request);
         form_.TurnImeOff();
     }
 
@@ -43,7 +44,7 @@ class FormGroupListHost final : public GroupListHost {
 }  // namespace
 
 void TQuillovaMainForm::BuildPanels() {
-    fileCommands_ = std::make_unique<FileCommands>(*this);
+    fileCommands_ = std::make_unique<FileCommands>(*documents_, services_, *this);
     groupListHost_ = std::make_unique<FormGroupListHost>(*this);
     groupList_ = new TGroupListPanel(*this, Env(), *groupListHost_);
     groupList_->Restore(Ini());
@@ -51,13 +52,14 @@ void TQuillovaMainForm::BuildPanels() {
     mapViewer_ = new TMapViewer(
         Env(), Ini(), [this] { return ActiveDocument(); }, this);
 
-    host_.OnRefreshGroupList = [this] {
+    connect(documents_, &DocumentManager::GroupListRefreshRequested, this, [this] {
         // New counts for the group list are new counts for the status bar too.
         DispStatusUpdate();
         groupList_->RefreshGroupList();
-    };
-    host_.OnRefreshMap = [this] { mapViewer_->MapUpdate(); };
-    host_.OnGroupListRow = [this] { return groupList_->GroupListRow(); };
+    });
+    connect(documents_, &DocumentManager::MapRefreshRequested, mapViewer_,
+            [this] { mapViewer_->MapUpdate(); });
+    documents_->SetGroupListRows(groupList_);
     connect(mdiArea_, &QMdiArea::subWindowActivated, mapViewer_,
             [this] { mapViewer_->MapUpdate(); });
 

@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 
 #include "app/app_services.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
 #include "app/platform/plain_text.h"
@@ -95,7 +96,7 @@ void TQuillovaMainForm::RefreshViews() {
         set->RefreshVisibility();
         set->RepaintTouchedFrames();
     }
-    host_.RefreshGroupList();
+    documents_->RefreshGroupList();
 }
 
 void TQuillovaMainForm::TimerTick() {

@@ -11,6 +11,7 @@
 #include <array>
 #include <optional>
 
+#include "app/document/document_frame.h"
 #include "core/panels/group_list.h"
 
 class QAction;
@@ -104,7 +105,7 @@ class GroupListView : public QListView {
     int dropRow_ = -1;
 };
 
-class TGroupListPanel : public QDockWidget {
+class TGroupListPanel : public QDockWidget, public GroupListRows {
     Q_OBJECT
 
   public:
@@ -122,7 +123,7 @@ class TGroupListPanel : public QDockWidget {
     // are locked or the list is hidden.
     void RefreshGroupList();
     // The picked row while the list is shown (0..99 groups 1..100, 100 group 0).
-    std::optional<int> GroupListRow() const;
+    std::optional<int> GroupListRow() const override;
 
     void DockGroupList(qv::DockSide side);
     void FloatGroupList();

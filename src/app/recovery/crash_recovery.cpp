@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/commands/command_table.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
-#include "app/main_window/main_form.h"
 #include "app/platform/reasons.h"
 #include "app/texts.h"
 #include "core/io/fragment_file.h"
@@ -64,9 +65,9 @@ int CrashRecovery::IdleIntervalMs() {
     return ok && ms > 0 ? ms : kDefaultIdleMs;
 }
 
-CrashRecovery::CrashRecovery(TQuillovaMainForm& form, AppServices& services,
+CrashRecovery::CrashRecovery(DocumentManager& documents, AppServices& services,
                              std::filesystem::path folder)
-    : form_(form), services_(services), folder_(std::move(folder)) {
+    : documents_(documents), services_(services), folder_(std::move(folder)) {
     if (folder_.empty()) return;
     session_ = qv::NewRecoverySessionId(static_cast<long>(::getpid()),
                                         QDateTime::currentMSecsSinceEpoch());
@@ -79,13 +80,15 @@ CrashRecovery::CrashRecovery(TQuillovaMainForm& form, AppServices& services,
     due_.setInterval(IdleIntervalMs());
     connect(&due_, &QTimer::timeout, this, &CrashRecovery::WriteCopies);
     qApp->installEventFilter(this);
-    form_.OnStartupRecovery = [this] { OfferLeftCopies(); };
+    connect(&documents_, &DocumentManager::StartDocumentDue, this, &CrashRecovery::OfferLeftCopies);
+    // A copy is no longer needed once its document is saved or closed.
+    connect(&documents_, &DocumentManager::DocumentSaved, this, &CrashRecovery::RemoveCopy);
+    connect(&documents_, &DocumentManager::DocumentClosed, this, &CrashRecovery::RemoveCopy);
 }
 
 CrashRecovery::~CrashRecovery() {
     if (folder_.empty()) return;
     qApp->removeEventFilter(this);
-    form_.OnStartupRecovery = nullptr;
     if (lock_) lock_->unlock();
     qv::RemoveRecoveryFolderIfEmpty(folder_);
 }
@@ -106,8 +109,8 @@ bool CrashRecovery::EnsureSession() {
     // The copies hold the user's documents: the folder must be this user's alone.
     if (const qv::RecoveryFolderCheck check = qv::EnsureRecoveryFolder(folder_, true); !check) {
         lockFailed_ = true;
-        form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) +
-                          qv::RecoveryFolderReason(check, folder_));
+        documents_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) +
+                               qv::RecoveryFolderReason(check, folder_));
         return false;
     }
     auto lock = std::make_unique<QLockFile>(LockName(folder_, session_));
@@ -115,8 +118,8 @@ bool CrashRecovery::EnsureSession() {
     if (!lock->tryLock(0)) {
         // Without its lock a copy could be taken for one a lost program left: write none.
         lockFailed_ = true;
-        form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) +
-                          QFile::decodeName(folder_.c_str()));
+        documents_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) +
+                               QFile::decodeName(folder_.c_str()));
         return false;
     }
     lock_ = std::move(lock);
@@ -128,8 +131,6 @@ CrashRecovery::Tracked& CrashRecovery::Track(TMDIChild* child) {
     if (it != tracked_.end()) return it->second;
     Tracked& t = tracked_[child];
     t.Serial = nextSerial_++;
-    connect(child, &TMDIChild::Saved, this, [this, child] { RemoveCopy(child); });
-    connect(child, &TMDIChild::Closed, this, [this, child] { RemoveCopy(child); });
     // A window that goes without closing (the program ends without asking) keeps its copy.
     connect(child, &QObject::destroyed, this, [this, child] { tracked_.erase(child); });
     return t;
@@ -150,13 +151,13 @@ bool CrashRecovery::WriteCopy(TMDIChild* child, Tracked& tracked) {
     qv::RecoveryInfo info;
     info.OriginalPath = set.FileName;
     info.SavedAt = QDateTime::currentSecsSinceEpoch();
-    info.Stamp = child->DiskStamp();
+    info.Stamp = documents_.DiskStamp(*child);
     const qv::WriteResult written =
         qv::WriteRecoveryCopy(folder_, session_, tracked.Serial, qv::FragmentFileText(set), info);
     if (!written) {
         // A folder gone wrong since the start is named as such, not as the copy's fault.
         const qv::RecoveryFolderCheck check = qv::EnsureRecoveryFolder(folder_, false);
-        form_.ShowMessage(
+        documents_.ShowMessage(
             texts::Q(texts::kRecoveryNotWritten) +
             (check ? qv::WriteFailureReason(
                          written, qv::RecoveryCopyPath(folder_, session_, tracked.Serial).string())
@@ -172,7 +173,7 @@ void CrashRecovery::WriteCopies() {
     if (folder_.empty()) return;
     idle_.stop();
     due_.stop();
-    for (TMDIChild* child : form_.Children()) {
+    for (TMDIChild* child : documents_.Children()) {
         const qv::FragSet& set = child->Set();
         if (!set.Modified || set.ReadOnly) {
             // Saved, or its changes undone by a cancelled dialog: the copy is no longer needed.
@@ -195,8 +196,8 @@ void CrashRecovery::OfferLeftCopies() {
     // A folder someone else could have filled or can read is neither offered from nor written to.
     if (const qv::RecoveryFolderCheck check = qv::EnsureRecoveryFolder(folder_, false); !check) {
         lockFailed_ = true;
-        form_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) +
-                          qv::RecoveryFolderReason(check, folder_));
+        documents_.ShowMessage(texts::Q(texts::kRecoveryNotWritten) +
+                               qv::RecoveryFolderReason(check, folder_));
         return;
     }
     // The lock of a program that is gone is taken over and held until its copies are dealt with,
@@ -231,7 +232,7 @@ void CrashRecovery::OfferLeftCopies() {
                 .append(qv::ToCp932(texts::Q(texts::kRecoveryQuestion).arg(time)));
         switch (services_.Prompts().Question(question, qv::PromptButtons::YesNoCancel)) {
             case qv::PromptAnswer::Yes:
-                if (form_.DocumentCount() >= kMaxDocuments) {
+                if (documents_.DocumentCount() >= kMaxDocuments) {
                     full = true;
                     services_.Prompts().Warning(texts::Cp932(texts::kRecoveryTooMany),
                                                 qv::PromptButtons::Ok);
@@ -253,9 +254,9 @@ void CrashRecovery::OfferLeftCopies() {
 }
 
 void CrashRecovery::Restore(const qv::RecoveryCandidate& candidate) {
-    TMDIChild* child = form_.NewDocumentWindow();
+    TMDIChild* child = documents_.RestoreDocument(candidate.Info.OriginalPath, candidate.Document,
+                                                  candidate.Info.Stamp);
     if (!child) return;
-    child->LoadRecovered(candidate.Info.OriginalPath, candidate.Document, candidate.Info.Stamp);
     // The copy becomes this program's copy of the restored document, unchanged since.
     if (!EnsureSession()) return;
     Tracked& t = Track(child);

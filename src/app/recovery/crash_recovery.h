@@ -22,9 +22,9 @@
 #include <string>
 
 class AppServices;
+class DocumentManager;
 class QLockFile;
 class TMDIChild;
-class TQuillovaMainForm;
 
 namespace qv {
 struct RecoveryCandidate;
@@ -38,10 +38,11 @@ class CrashRecovery : public QObject {
     // variable QUILLOVARSTA_RECOVERY_IDLE_MS (for tests; read here only).
     static int IdleIntervalMs();
 
-    // Keeps the copies of `form`'s documents in `folder` (RecoveryFolderFor the settings file);
+    // Keeps the copies of the open documents in `folder` (RecoveryFolderFor the settings file);
     // an empty folder turns recovery off (settings in memory only). Offers the copies left behind
-    // from the form's start-up (OnStartupRecovery). Made after the form and gone before it.
-    CrashRecovery(TQuillovaMainForm& form, AppServices& services, std::filesystem::path folder);
+    // before the start document opens (StartDocumentDue), and restores them through the document
+    // manager. Made after the manager and gone before it.
+    CrashRecovery(DocumentManager& documents, AppServices& services, std::filesystem::path folder);
     // Copies of documents still open with unsaved changes stay (the program is going down without
     // closing them); the session's lock goes, and the folder when it is empty.
     ~CrashRecovery() override;
@@ -71,7 +72,7 @@ class CrashRecovery : public QObject {
     void Restore(const qv::RecoveryCandidate& candidate);
     void ReportUnreadable(const qv::RecoveryCandidate& candidate);
 
-    TQuillovaMainForm& form_;
+    DocumentManager& documents_;
     AppServices& services_;
     std::filesystem::path folder_;
     std::string session_;

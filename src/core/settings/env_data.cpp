@@ -1,5 +1,7 @@
 #include "core/settings/env_data.h"
 
+#include "core/settings/file_history.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -239,12 +241,10 @@ void EnvData::Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists
     if (PlatformId != kPlatformNt) FrgFastDraw = false;
 
     RecentFiles.clear();
-    std::vector<std::string> fields;
     for (int i = 0; i < kMaxRecentFiles; ++i) {
         std::string record = ini.ReadString(kFileHistory, FileKey(i), "");
         if (record.empty()) break;
-        SplitFields(record, kFileHistoryFields, fields);
-        const std::optional<std::string> path = PathFromStorage(fields[0]);
+        const std::optional<std::string> path = FileHistoryRecord::Parse(record).Path();
         if (!path) continue;
         const bool exists = documentExists ? documentExists(*path) : DocumentExists(*path);
         if (exists) RecentFiles.push_back(std::move(record));
@@ -298,65 +298,28 @@ bool EnvData::Save(UsrIniFile& ini) const {
     return ini.UpdateFile();
 }
 
-namespace {
-
-// The absolute file-system path a record's first field names; empty when it names none.
-std::string RecordPath(std::string_view storedPath) {
-    if (storedPath.empty()) return {};
-    return AbsoluteDocumentPath(PathFromStorage(storedPath).value_or(std::string()));
-}
-
-}  // namespace
-
-int EnvData::FindFileHistory(std::string_view path, std::vector<std::string>& fields) const {
+std::optional<FileHistoryRecord> EnvData::FindFileHistory(std::string_view path) const {
     const std::string wanted = AbsoluteDocumentPath(path);
-    if (wanted.empty()) return -1;
-    for (std::size_t i = 0; i < RecentFiles.size(); ++i) {
-        SplitFields(RecentFiles[i], kFileHistoryFields, fields);
-        if (fields[103].empty()) {
-            // The older layout had 40 group fields, then the scroll positions and the group.
-            for (std::size_t k = 1; k <= 3; ++k) {
-                fields[100 + k] = std::move(fields[40 + k]);
-                fields[40 + k].clear();
-            }
-        }
-        if (RecordPath(fields[0]) == wanted) return static_cast<int>(i);
+    if (wanted.empty()) return std::nullopt;
+    for (const std::string& line : RecentFiles) {
+        FileHistoryRecord record = FileHistoryRecord::Parse(line);
+        if (record.ComparablePath() == wanted) return record;
     }
-    return -1;
+    return std::nullopt;
 }
 
-void EnvData::AddRecentFile(std::string record) {
-    if (record.empty()) return;
-    std::vector<std::string> fields;
-    SplitFields(record, 1, fields);
-    const std::string path = RecordPath(fields[0]);
+void EnvData::AddRecentFile(const FileHistoryRecord& record) {
+    if (record.StoredPath.empty()) return;
+    const std::string path = record.ComparablePath();
     std::vector<std::string> kept;
     kept.reserve(static_cast<std::size_t>(kMaxRecentFiles));
-    kept.push_back(std::move(record));
-    for (auto& r : RecentFiles) {
+    kept.push_back(record.Write());
+    for (auto& line : RecentFiles) {
         if (kept.size() >= static_cast<std::size_t>(kMaxRecentFiles)) break;
-        SplitFields(r, 1, fields);
-        if (RecordPath(fields[0]) != path) kept.push_back(std::move(r));
+        if (FileHistoryRecord::Parse(line).ComparablePath() != path)
+            kept.push_back(std::move(line));
     }
     RecentFiles = std::move(kept);
-}
-
-std::string MakeFileHistoryRecord(std::string_view path, const std::array<bool, 100>& groupShown,
-                                  int verticalScroll, int horizontalScroll, int currentGroup) {
-    const StoredPath stored = PathForStorage(path);
-    if (!stored.Exact || stored.Bytes.empty()) return {};
-    const std::string quoted = ReplaceAll(stored.Bytes, "\"", "\"\"");
-    std::string record;
-    record.reserve(quoted.size() + 2 + 2 * 100 + 24);
-    record += '"';
-    record += quoted;
-    record += '"';
-    for (bool shown : groupShown)
-        record += shown ? ",1" : ",0";
-    record += ',' + std::to_string(verticalScroll);
-    record += ',' + std::to_string(horizontalScroll);
-    record += ',' + std::to_string(currentGroup);
-    return record;
 }
 
 std::vector<std::string> EnvData::CustomColorsToChooser() const {

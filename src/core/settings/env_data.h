@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,6 +28,7 @@
 #include <vector>
 
 #include "core/color.h"
+#include "core/settings/file_history.h"
 #include "core/settings/font_setting.h"
 #include "core/settings/tool_mode.h"
 
@@ -37,9 +39,6 @@ class UsrIniFile;
 // Number of records kept in [FileHistory] (File0 … File19) and [FindHistory] (Find0 … Find39).
 inline constexpr int kMaxRecentFiles = 20;
 inline constexpr int kMaxFindHistory = 40;
-// Fields of one recent-file record: path, 100 group-shown flags, vertical and horizontal scroll
-// position, current group.
-inline constexpr int kFileHistoryFields = 104;
 
 // The default line-break marker "＼" (full-width reverse solidus, code page 932 0x81 0x5F).
 inline constexpr std::string_view kDefaultCrString = "\x81\x5F";
@@ -100,17 +99,13 @@ class EnvData {
     // The same without UpdateFile, for callers that write more entries before the file goes out.
     void Store(UsrIniFile& ini) const;
 
-    // Looks up the recent-file record of the file-system path `path` (compared as absolute paths,
-    // letter case included)
-    // and splits it into kFileHistoryFields fields in `fields`. A short record (field 103 empty,
-    // written with 40 group fields) is converted: fields 41..43 move to 101..103, groups 41..100
-    // stay empty (shown). Returns the record's index in RecentFiles, or -1.
-    int FindFileHistory(std::string_view path, std::vector<std::string>& fields) const;
+    // The recent-file record of the file-system path `path` (compared as absolute paths, letter
+    // case included), or none.
+    std::optional<FileHistoryRecord> FindFileHistory(std::string_view path) const;
 
     // Puts a recent-file record at the front of RecentFiles, dropping any record of the same
-    // document and any beyond kMaxRecentFiles. An empty record (a path the file cannot hold) is
-    // left out.
-    void AddRecentFile(std::string record);
+    // document and any beyond kMaxRecentFiles. A record without a path is left out.
+    void AddRecentFile(const FileHistoryRecord& record);
 
     // The 16 custom colours as colour-chooser lines "ColorA=A0A0FF" … "ColorP=FFFFFF".
     std::vector<std::string> CustomColorsToChooser() const;
@@ -234,15 +229,9 @@ class EnvData {
 
     // ---- Histories ----
     std::vector<std::string> FindHistory;  // [FindHistory] Find0 …, most recent first
-    std::vector<std::string> RecentFiles;  // [FileHistory] File0 …, 104-field records, newest first
+    std::vector<std::string>
+        RecentFiles;  // [FileHistory] File0 … as stored (FileHistoryRecord), newest first
 };
-
-// Builds a recent-file record: the path (a file-system path, stored in code page 932) in double
-// quotes (inner quotes doubled), 1 or 0 for each of the groups 1..100 (shown or hidden), the
-// vertical and horizontal scroll positions and the current group. Empty when code page 932 cannot
-// hold the path exactly: such a document gets no record rather than one naming another file.
-std::string MakeFileHistoryRecord(std::string_view path, const std::array<bool, 100>& groupShown,
-                                  int verticalScroll, int horizontalScroll, int currentGroup);
 
 // ---- The list of stored settings ----
 

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "core/settings/env_data.h"
+#include "core/settings/paths.h"
 #include "core/settings/usr_ini_file.h"
 #include "unit/settings/temp_dir.h"
 
@@ -218,54 +219,75 @@ TEST(EnvDataHistory, FileHistoryLoadRules) {
     EXPECT_EQ(env.RecentFiles, (std::vector<std::string>{"\"/d/a\",1"}));
 }
 
+// The record a document closing with these groups and scroll positions leaves.
+FileHistoryRecord Record(std::string_view path, const std::array<bool, 100>& shown, int scrollY,
+                         int scrollX, int group) {
+    FileHistoryRecord record = FileHistoryRecord::ForDocument(path).value_or(FileHistoryRecord{});
+    record.GroupShown = shown;
+    record.ScrollY = scrollY;
+    record.ScrollX = scrollX;
+    record.GroupListGroup = group;
+    return record;
+}
+
+// Where the record of `path` stands in the history, or -1.
+int IndexOf(const EnvData& env, std::string_view path) {
+    const std::string wanted = AbsoluteDocumentPath(path);
+    for (std::size_t i = 0; i < env.RecentFiles.size(); ++i)
+        if (FileHistoryRecord::Parse(env.RecentFiles[i]).ComparablePath() == wanted)
+            return static_cast<int>(i);
+    return -1;
+}
+
 TEST(EnvDataHistory, FindFileHistoryLayoutsAndExactPaths) {
     std::array<bool, 100> shown{};
     shown.fill(true);
     shown[4] = false;
     EnvData env;
-    env.RecentFiles.push_back(MakeFileHistoryRecord("/d/Long \"q\".csv", shown, 30, 40, 7));
+    env.RecentFiles.push_back(Record("/d/Long \"q\".csv", shown, 30, 40, 7).Write());
     std::string shortRecord = "\"/d/Short.csv\"";
     for (int g = 1; g <= 40; ++g)
         shortRecord += g == 2 ? ",0" : ",1";
     shortRecord += ",11,22,3";  // 44 fields
     env.RecentFiles.push_back(shortRecord);
 
-    std::vector<std::string> f;
-    ASSERT_EQ(env.FindFileHistory("/d/Long \"q\".csv", f), 0);
-    ASSERT_EQ(f.size(), 104u);
-    EXPECT_EQ(f[5], "0");
-    EXPECT_EQ(f[6], "1");
-    EXPECT_EQ(f[101], "30");
-    EXPECT_EQ(f[103], "7");
+    const auto longOne = env.FindFileHistory("/d/Long \"q\".csv");
+    ASSERT_TRUE(longOne);
+    EXPECT_EQ(IndexOf(env, "/d/Long \"q\".csv"), 0);
+    EXPECT_FALSE(longOne->GroupShown[4]);
+    EXPECT_TRUE(longOne->GroupShown[5]);
+    EXPECT_EQ(longOne->ScrollY, 30);
+    EXPECT_EQ(longOne->GroupListGroup, 7);
 
-    ASSERT_EQ(env.FindFileHistory("/d/./x/../Short.csv", f), 1);
-    EXPECT_EQ(f[0], "/d/Short.csv");
-    EXPECT_EQ(f[2], "0");
-    EXPECT_EQ(f[40], "1");
-    EXPECT_EQ(f[41], "");
-    EXPECT_EQ(f[100], "");
-    EXPECT_EQ(f[101], "11");
-    EXPECT_EQ(f[102], "22");
-    EXPECT_EQ(f[103], "3");
+    const auto shortOne = env.FindFileHistory("/d/./x/../Short.csv");
+    ASSERT_TRUE(shortOne);
+    EXPECT_EQ(IndexOf(env, "/d/./x/../Short.csv"), 1);
+    EXPECT_EQ(shortOne->StoredPath, "/d/Short.csv");
+    EXPECT_FALSE(shortOne->GroupShown[1]);
+    EXPECT_TRUE(shortOne->GroupShown[39]);
+    EXPECT_TRUE(shortOne->GroupShown[40]) << "groups the older layout had no field for are shown";
+    EXPECT_TRUE(shortOne->GroupShown[99]);
+    EXPECT_EQ(shortOne->ScrollY, 11);
+    EXPECT_EQ(shortOne->ScrollX, 22);
+    EXPECT_EQ(shortOne->GroupListGroup, 3);
 
-    EXPECT_EQ(env.FindFileHistory("/d/short.csv", f), -1) << "file names are case sensitive";
-    EXPECT_EQ(env.FindFileHistory("", f), -1);
+    EXPECT_FALSE(env.FindFileHistory("/d/short.csv")) << "file names are case sensitive";
+    EXPECT_FALSE(env.FindFileHistory(""));
 }
 
 TEST(EnvDataHistory, AddRecentFileMovesToFrontAndCaps) {
     EnvData env;
     std::array<bool, 100> shown{};
     for (int i = 0; i < 25; ++i)
-        env.AddRecentFile(MakeFileHistoryRecord("/d/" + std::to_string(i), shown, 0, 0, 1));
+        env.AddRecentFile(Record("/d/" + std::to_string(i), shown, 0, 0, 1));
     ASSERT_EQ(env.RecentFiles.size(), 20u);
-    env.AddRecentFile(MakeFileHistoryRecord("/d/x/../10", shown, 5, 0, 1));
+    env.AddRecentFile(Record("/d/x/../10", shown, 5, 0, 1));
     ASSERT_EQ(env.RecentFiles.size(), 20u);
-    std::vector<std::string> f;
-    EXPECT_EQ(env.FindFileHistory("/d/10", f), 0);
-    EXPECT_EQ(f[101], "5");
-    EXPECT_EQ(env.FindFileHistory("/d/24", f), 1);
-    EXPECT_EQ(env.FindFileHistory("/d/5", f), 19);
-    EXPECT_EQ(env.FindFileHistory("/d/4", f), -1);
+    EXPECT_EQ(IndexOf(env, "/d/10"), 0);
+    EXPECT_EQ(env.FindFileHistory("/d/10")->ScrollY, 5);
+    EXPECT_EQ(IndexOf(env, "/d/24"), 1);
+    EXPECT_EQ(IndexOf(env, "/d/5"), 19);
+    EXPECT_EQ(IndexOf(env, "/d/4"), -1);
 }
 
 TEST(EnvDataHistory, PathsAreStoredInCodePage932OnlyWhenExact) {
@@ -273,17 +295,16 @@ TEST(EnvDataHistory, PathsAreStoredInCodePage932OnlyWhenExact) {
     EnvData env;
     // マ.csv: the file system's UTF-8 name, the settings file's code page 932.
     const std::string kana = "/d/\xE3\x83\x9E.csv";
-    const std::string record = MakeFileHistoryRecord(kana, shown, 0, 0, 1);
+    const std::string record = Record(kana, shown, 0, 0, 1).Write();
     EXPECT_EQ(record.rfind("\"/d/\x83\x7D.csv\"", 0), 0u) << record;
-    env.AddRecentFile(record);
+    env.AddRecentFile(Record(kana, shown, 0, 0, 1));
     // café.csv and 😀.csv have no record rather than one naming "caf?.csv".
     for (const char* name : {"/d/caf\xC3\xA9.csv", "/d/\xF0\x9F\x98\x80.csv"}) {
-        EXPECT_EQ(MakeFileHistoryRecord(name, shown, 0, 0, 1), "") << name;
-        env.AddRecentFile(MakeFileHistoryRecord(name, shown, 0, 0, 1));
+        EXPECT_FALSE(FileHistoryRecord::ForDocument(name)) << name;
+        env.AddRecentFile(Record(name, shown, 0, 0, 1));
     }
     ASSERT_EQ(env.RecentFiles.size(), 1u);
-    std::vector<std::string> f;
-    EXPECT_EQ(env.FindFileHistory(kana, f), 0);
+    EXPECT_EQ(IndexOf(env, kana), 0);
 
     // Loading checks the file-system form; bytes that are not code page 932 name nothing.
     std::vector<std::string> asked;

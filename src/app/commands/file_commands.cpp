@@ -1,16 +1,17 @@
-#include "app/main_window/file_commands.h"
+#include "app/commands/file_commands.h"
 
 #include <QFile>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
+#include <QWidget>
 
 #include "app/app_services.h"
+#include "app/commands/command_table.h"
+#include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/file_chooser.h"
-#include "app/main_window/main_form.h"
 #include "app/platform/plain_text.h"
 #include "app/platform/reasons.h"
+#include "app/texts.h"
 #include "core/fs/atomic_file.h"
 #include "core/io/fragment_file.h"
 #include "core/io/read_result.h"
@@ -23,9 +24,6 @@
 
 namespace {
 
-// "無題": the name that makes a new, empty document.
-constexpr std::string_view kUntitledName = "\x96\xb3\x91\xe8";
-
 void Warn(qv::Prompts& prompts, const QString& text) {
     prompts.Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
 }
@@ -34,8 +32,9 @@ QString Shown(const std::string& path) {
     return QFile::decodeName(path.c_str());
 }
 
-QString Bracketed(const std::string& path) {
-    return QLatin1Char('[') + Shown(path) + QLatin1Char(']');
+// "[" and the path: the texts that follow begin with "]".
+QString Bracket(const std::string& path) {
+    return QLatin1Char('[') + Shown(path);
 }
 
 }  // namespace
@@ -46,43 +45,41 @@ std::string FileCommands::DocumentPath(const QString& chosen) {
 }
 
 QString FileCommands::Choose(const FileDialogRequest& row) {
-    return form_.Services().Files().Choose(&form_, row);
+    return services_.Files().Choose(&window_, row);
 }
 
 bool FileCommands::ReportReadFailure(const qv::ReadResult& read, const std::string& path) {
     if (read.Status == qv::ReadStatus::Missing) {
-        Warn(form_.Services().Prompts(), Bracketed(path) + QStringLiteral("は存在しません"));
+        Warn(services_.Prompts(), Bracket(path) + texts::Q(texts::kDoesNotExist));
         return false;
     }
     if (read.Status == qv::ReadStatus::Unreadable) {
-        Warn(form_.Services().Prompts(), Bracketed(path) + QStringLiteral("を読み込めません\n") +
-                                             qv::ReadFailureReason(read.Problem, read.Why));
+        Warn(services_.Prompts(), Bracket(path) + texts::Q(texts::kCannotRead) +
+                                      qv::ReadFailureReason(read.Problem, read.Why));
         return false;
     }
     return true;
 }
 
 void FileCommands::FileNew() {
-    form_.OpenDocument(std::string(kUntitledName));
+    documents_.NewDocument();
 }
 
 void FileCommands::FileOpen() {
-    if (form_.DocumentCount() >= kMaxDocuments) return;
+    if (documents_.DocumentCount() >= kMaxDocuments) return;
     const QString chosen = Choose(OpenDocumentDialog());
     if (chosen.isEmpty()) return;
     const std::string path = DocumentPath(chosen);
-    form_.OpenDocument(path);
+    documents_.OpenDocument(path);
 }
 
 void FileCommands::FileHst(int index) {
-    const auto& recent = form_.Env().RecentFiles;
+    const auto& recent = services_.Env().RecentFiles;
     if (index < 0 || index >= static_cast<int>(recent.size())) return;
-    std::vector<std::string> fields;
-    if (qv::SplitFields(recent[static_cast<std::size_t>(index)], 1, fields) < 1 ||
-        fields[0].empty())
-        return;
+    const auto record = qv::FileHistoryRecord::Parse(recent[static_cast<std::size_t>(index)]);
+    if (record.StoredPath.empty()) return;
     // The history keeps paths as the settings file does; one it cannot give back is not opened.
-    if (const auto path = qv::PathFromStorage(fields[0])) form_.OpenDocument(*path);
+    if (const auto path = record.Path()) documents_.OpenDocument(*path);
 }
 
 QString FileCommands::RecentItemCaption(int index, const QString& path) {
@@ -93,31 +90,26 @@ QString FileCommands::RecentItemCaption(int index, const QString& path) {
 
 void FileCommands::FillRecentMenu(QMenu& submenu) {
     submenu.clear();
-    const auto& recent = form_.Env().RecentFiles;
-    std::vector<std::string> fields;
+    const auto& recent = services_.Env().RecentFiles;
     for (int i = 0; i < kRecentItems && i < static_cast<int>(recent.size()); ++i) {
-        if (qv::SplitFields(recent[static_cast<std::size_t>(i)], 1, fields) < 1 ||
-            fields[0].empty())
-            continue;
-        submenu.addAction(RecentItemCaption(i, qv::FromCp932(fields[0])),
+        const auto record = qv::FileHistoryRecord::Parse(recent[static_cast<std::size_t>(i)]);
+        if (record.StoredPath.empty()) continue;
+        submenu.addAction(RecentItemCaption(i, qv::FromCp932(record.StoredPath)),
                           [this, i] { FileHst(i); });
     }
-    submenu.setEnabled(form_.DocumentCount() <= kMaxDocuments - 1 && !recent.empty());
+    submenu.setEnabled(documents_.DocumentCount() <= kMaxDocuments - 1 && !recent.empty());
 }
 
 void FileCommands::FileMerge() {
-    qv::FragSet* set = form_.ActiveDocument();
+    qv::FragSet* set = documents_.ActiveDocument();
     if (!set || set->ReadOnly) return;
     const QString chosen = Choose(MergeDocumentDialog());
     if (chosen.isEmpty()) return;
     const std::string path = DocumentPath(chosen);
     if (qv::CheckFragmentFile(path) != qv::FragmentFileCheck::FragmentFile) {
-        const QString question =
-            Bracketed(path) + QStringLiteral(
-                                  "は断片ファイルではありません\n"
-                                  "1番目の項目をテキスト内容としてマージしますか?");
-        if (form_.Services().Prompts().Warning(qv::ToCp932(question),
-                                               qv::PromptButtons::OkCancel) != qv::PromptAnswer::Ok)
+        const QString question = Bracket(path) + texts::Q(texts::kMergeNotFragmentFile);
+        if (services_.Prompts().Warning(qv::ToCp932(question), qv::PromptButtons::OkCancel) !=
+            qv::PromptAnswer::Ok)
             return;
     }
     if (!ReportReadFailure(qv::ReadFragmentFile(*set, path, true), path)) return;
@@ -127,41 +119,33 @@ void FileCommands::FileMerge() {
 }
 
 bool FileCommands::FileSave() {
-    TMDIChild* child = form_.ActiveChild();
+    TMDIChild* child = documents_.ActiveChild();
     if (!child || child->Set().ReadOnly) return false;
     if (child->Set().FileName.empty()) return FileSaveAs();
-    if (!child->Save()) return false;
-    form_.ShowMessage(Shown(child->Set().FileName) + QStringLiteral(" を保存しました"));
+    if (!documents_.Save(*child)) return false;
+    documents_.ShowMessage(Shown(child->Set().FileName) + texts::Q(texts::kSavedMessage));
     return true;
 }
 
 bool FileCommands::FileSaveAs() {
-    TMDIChild* child = form_.ActiveChild();
-    return child && child->SaveAs();
+    TMDIChild* child = documents_.ActiveChild();
+    return child && documents_.SaveAs(*child);
 }
 
 void FileCommands::FileClose() {
-    if (QMdiSubWindow* sub = form_.DocumentArea()->activeSubWindow()) sub->close();
+    documents_.CloseActive();
 }
 
 void FileCommands::FileAllSaveEnd() {
-    TMDIChild* active = form_.ActiveChild();
-    // A path the settings file cannot hold exactly is left out rather than stored as another.
-    const std::string lastFile =
-        active ? qv::PathForStorage(active->Set().FileName).Bytes : std::string();
-    form_.Env().LastFile = lastFile;
-    const QList<QMdiSubWindow*> windows = form_.DocumentArea()->subWindowList();
-    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-        if (auto* child = qobject_cast<TMDIChild*>((*it)->widget()))
-            child->Set().SaveOnClose = true;
-        (*it)->close();
-    }
+    const std::string lastFile = documents_.SaveAndCloseAll();
     // The windows are closed by now; the one that was active is still the one to reopen.
-    form_.CloseRemembering(lastFile);
+    documents_.RememberAtExit(lastFile);
+    window_.close();
+    documents_.RememberAtExit(std::nullopt);
 }
 
 void FileCommands::FileImport() {
-    qv::FragSet* set = form_.ActiveDocument();
+    qv::FragSet* set = documents_.ActiveDocument();
     if (!set || set->ReadOnly) return;
     const QString chosen = Choose(ImportTextDialog());
     if (chosen.isEmpty()) return;
@@ -170,16 +154,15 @@ void FileCommands::FileImport() {
 }
 
 void FileCommands::FileExport() {
-    qv::FragSet* set = form_.ActiveDocument();
+    qv::FragSet* set = documents_.ActiveDocument();
     if (!set) return;
     const QString chosen = Choose(ExportTextDialog());
     if (chosen.isEmpty()) return;
     const std::string path = DocumentPath(chosen);
     if (const qv::WriteResult written = qv::ExportText(*set, path); !written) {
-        Warn(form_.Services().Prompts(), Bracketed(path) +
-                                             QStringLiteral("に書き出せませんでした\n") +
-                                             qv::WriteFailureReason(written, path));
+        Warn(services_.Prompts(), Bracket(path) + texts::Q(texts::kTextNotExported) +
+                                      qv::WriteFailureReason(written, path));
         return;
     }
-    form_.ShowMessage(Shown(path) + QStringLiteral(" に書き出しました"));
+    documents_.ShowMessage(Shown(path) + texts::Q(texts::kExported));
 }

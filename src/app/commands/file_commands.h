@@ -1,12 +1,14 @@
 // The File menu: new, open, the recent files, merge, save, save as, close, save all and exit,
-// text import and export. Each handler works on the main window's active document.
+// text import and export. Each handler works on the active document of the document manager.
 #pragma once
 
 #include <QString>
 #include <string>
 
+class AppServices;
+class DocumentManager;
 class QMenu;
-class TQuillovaMainForm;
+class QWidget;
 struct FileDialogRequest;
 
 namespace qv {
@@ -18,8 +20,10 @@ class FileCommands {
     // At most this many recent files are listed.
     static constexpr int kRecentItems = 20;
 
-    // Files are chosen through the main window's services (Services().Files).
-    explicit FileCommands(TQuillovaMainForm& form) : form_(form) {}
+    // Files are chosen through the services' chooser, over `window`; save all and exit closes
+    // `window`.
+    FileCommands(DocumentManager& documents, AppServices& services, QWidget& window)
+        : documents_(documents), services_(services), window_(window) {}
 
     void FileNew();
     void FileOpen();
@@ -48,5 +52,7 @@ class FileCommands {
     bool ReportReadFailure(const qv::ReadResult& read, const std::string& path);
     QString Choose(const FileDialogRequest& row);
 
-    TQuillovaMainForm& form_;
+    DocumentManager& documents_;
+    AppServices& services_;
+    QWidget& window_;
 };
