@@ -119,10 +119,7 @@ qv::ReadResult TMDIChild::LoadRecovered(const std::string& path, std::string_vie
     loadingPath_ = path;
     qv::ReadResult result = qv::ReadFragmentBytes(*set_, bytes, true, false);
     loadingPath_.clear();
-    set_->FileName = path;
-    // Never read-only: closing a read-only document would drop the restored changes unasked.
-    set_->ReadOnly = false;
-    set_->Modified = true;
+    set_->AdoptRecovered(path);
     diskStamp_ = stamp;
     set_->RefreshVisibility();
     set_->RedrawAll();
@@ -184,10 +181,10 @@ bool TMDIChild::AskToClose() {
     // The answer is for this close only: a close that does not happen after all (another
     // document cancelled the exit) must ask again next time, and must not save unasked.
     struct Forget {
-        qv::FragSet& set;
-        ~Forget() { set.SaveOnClose = false; }
-    } forget{*set_};
-    if (!set_->SaveOnClose) {
+        bool& saveOnClose;
+        ~Forget() { saveOnClose = false; }
+    } forget{saveOnClose_};
+    if (!saveOnClose_) {
         const std::string name = set_->FileName.empty()
                                      ? texts::Cp932(texts::kUntitled)
                                      : qv::ToCp932(QFile::decodeName(set_->FileName.c_str()));
@@ -196,14 +193,14 @@ bool TMDIChild::AskToClose() {
             case qv::PromptAnswer::Cancel:
                 return false;
             case qv::PromptAnswer::Yes:
-                set_->SaveOnClose = true;
+                saveOnClose_ = true;
                 break;
             default:
                 break;
         }
     }
     // A cancelled name or a failed write keeps the window, and the document, open.
-    return !set_->SaveOnClose || Save();
+    return !saveOnClose_ || Save();
 }
 
 void TMDIChild::AgreeToClose() {
@@ -319,16 +316,16 @@ void TMDIChild::ScrollBy(int dx, int dy) {
         SetScrollPosition(qv::ScrollAxis::Vertical, before + dy);
         movedY = ScrollPosition(qv::ScrollAxis::Vertical) - before;
     }
-    if (set_->CurrentTool == 2) SetRubberLine(lineEnd_);  // its start moved with the page
+    if (set_->LineStep() == qv::LineToolStep::Drawing)
+        SetRubberLine(lineEnd_);  // its start moved with the page
     pressPoint_ -= QPoint(movedX, movedY);
-    if (set_->Dragging) {
-        set_->PressPoint.X -= movedX;
-        set_->PressPoint.Y -= movedY;
+    if (set_->Dragging()) {
+        set_->PageScrolled(movedX, movedY);
         set_->DragSelection(nullptr, p.x(), p.y(),
                             ShiftOf(QGuiApplication::queryKeyboardModifiers()));
     } else if (bandActive_) {
         SetBand(Normalised(pressPoint_, p));
-    } else if (set_->CurrentTool == 2) {
+    } else if (set_->LineStep() == qv::LineToolStep::Drawing) {
         SetRubberLine(p);
     }
 }
@@ -400,7 +397,7 @@ void TMDIChild::paintEvent(QPaintEvent* event) {
     ++services_.Env().RefreshLock;
     QPainter painter(viewport());
     qv::PaintDocumentWindow(painter, *set_, *cache_, event->region());
-    if (set_->CurrentTool == 2) {
+    if (set_->LineStep() == qv::LineToolStep::Drawing) {
         // The rubber line of the group line tool, drawn with the pen new lines get.
         const int width = services_.Env().DefGLineWidth;
         QPen pen(qv::ToQColor(services_.Env().Colors.GroupLine), std::max(1, std::abs(width)));
@@ -466,13 +463,13 @@ void TMDIChild::SetTool(qv::ToolMode mode) {
 void TMDIChild::ApplyTool() {
     const bool lineTool = Tool() == qv::ToolMode::GroupLine;
     if (!lineTool) {
-        if (set_->CurrentTool == 2) {
+        if (set_->LineStep() == qv::LineToolStep::Drawing) {
             UpdateClient(RubberLineRect(lineEnd_));
             emit StatusMessage(QString());
         }
-        set_->CurrentTool = 0;
-    } else if (set_->CurrentTool == 0) {
-        set_->CurrentTool = 1;
+        set_->SetLineStep(qv::LineToolStep::Off);
+    } else if (set_->LineStep() == qv::LineToolStep::Off) {
+        set_->SetLineStep(qv::LineToolStep::Ready);
     }
     spuitActive_ = false;
     SetCursor(qv::CursorShape::Default);
@@ -599,7 +596,8 @@ void TMDIChild::SetSpaceHeld(bool held) {
     if (spaceHeld_ == held) return;
     spaceHeld_ = held;
     // The hand shows while Space is held; a running hand scroll keeps it until its release.
-    if (!handScrolling_ && !set_->Dragging && !bandActive_ && set_->CurrentTool != 2)
+    if (!handScrolling_ && !set_->Dragging() && !bandActive_ &&
+        set_->LineStep() != qv::LineToolStep::Drawing)
         SetCursor(held ? HandCursorShape() : qv::CursorShape::Default);
 }
 
@@ -674,7 +672,7 @@ void TMDIChild::mousePressEvent(QMouseEvent* event) {
             set_->SelectGroupLineAt(p.x(), p.y());
             popup_ = PopupKind::GroupLine;
             if (button != qv::MouseButton::Left) return;
-            set_->CurrentTool = 2;
+            set_->SetLineStep(qv::LineToolStep::Drawing);
             pressPoint_ = lastPoint_ = lineEnd_ = p;
             set_->SelectAll(false);
             emit StatusMessage(texts::Q(texts::kSettingGroupLine));
@@ -732,7 +730,7 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
     }
     // The tool's cursor comes back after anything that changed it, except the eyedropper that a
     // right press of the brush holds until the release and the cursors of a drag.
-    if (Tool() != qv::ToolMode::Normal && !spuitActive_ && !set_->Dragging && !spaceHeld_)
+    if (Tool() != qv::ToolMode::Normal && !spuitActive_ && !set_->Dragging() && !spaceHeld_)
         SetCursor(qv::CursorShape::Default);
 
     if (bandActive_) {
@@ -754,15 +752,14 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
                    lastPoint_.y() < 32 && dy < 0) {
             ScrollBy(0, -kScrollStep);
         }
-    } else if (set_->CurrentTool == 2) {
+    } else if (set_->LineStep() == qv::LineToolStep::Drawing) {
         SetRubberLine(p);
         // The frame the line would end at is repainted after the release.
-        if (const int g = set_->GroupFrameAt(p.x(), p.y()); g > 0)
-            set_->GroupTable[static_cast<std::size_t>(g)].FrameTouched = true;
+        if (const int g = set_->GroupFrameAt(p.x(), p.y()); g > 0) set_->TouchFrame(g);
     } else {
         qv::Fragment* f = set_->FragmentAt(p.x(), p.y());
         set_->DragSelection(f, p.x(), p.y(), shift);
-        UpdateHint(set_->Dragging ? nullptr : f, event->globalPosition().toPoint());
+        UpdateHint(set_->Dragging() ? nullptr : f, event->globalPosition().toPoint());
     }
     lastPoint_ = p;
 }
@@ -865,7 +862,7 @@ void TMDIChild::mouseReleaseEvent(QMouseEvent* event) {
     }
     switch (Tool()) {
         case qv::ToolMode::GroupLine:
-            if (set_->CurrentTool == 2) ReleaseGroupLine(p);
+            if (set_->LineStep() == qv::LineToolStep::Drawing) ReleaseGroupLine(p);
             break;
         case qv::ToolMode::Brush:
             spuitActive_ = false;
@@ -893,7 +890,7 @@ void TMDIChild::ReleaseGroupLine(QPoint p) {
     if (!set_->ReadOnly)
         set_->SetGroupLine(set_->GroupFrameAt(pressPoint_.x(), pressPoint_.y()),
                            set_->GroupFrameAt(p.x(), p.y()));
-    set_->CurrentTool = 1;
+    set_->SetLineStep(qv::LineToolStep::Ready);
     set_->RedrawAll();
     emit StatusMessage(QString());
 }
@@ -933,14 +930,14 @@ void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
             request.At = qv::Point{p.x() + 1, p.y() + 1};
             request.PresetGroup = std::max(0, set_->GroupFrameAt(p.x(), p.y()));
             host_.NewFragment(*set_, request);
-            set_->Dragging = false;
+            set_->StopDragging();
             host_.TurnImeOff();
         }
     }
     // The second press of a double click comes only as this event, never as a press. What the
     // model keeps to let that press start no drag after the dialog has done its work now: left
     // set, it would swallow the user's next real press and its drag.
-    set_->AfterDialog = false;
+    set_->DoubleClickDone();
     ctrlPressed_ = false;
 }
 

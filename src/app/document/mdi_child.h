@@ -66,6 +66,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void AgreeToClose();
     // The window closes without a question and without a recent-file entry.
     void ApproveClose() { closeApproved_ = true; }
+    // The next close saves without asking (saving and closing every window).
+    void SaveOnClose() { saveOnClose_ = true; }
 
     // Saves to the document's own path, or asks for one when it has none. Reports a failure
     // with "保存できませんでした"; returns whether the document was written.
@@ -233,8 +235,9 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     QRect bandRect_;
     bool ctrlPressed_ = false;
     bool closeApproved_ = false;
+    bool saveOnClose_ = false;
     // The rubber line of the group line tool runs from pressPoint_ to here while the line-tool
-    // step is 2.
+    // step is Drawing.
     QPoint lineEnd_;
     // A right press of the brush picked a colour: its cursor stays until the release.
     bool spuitActive_ = false;

@@ -121,7 +121,7 @@ void FileCommands::FileMerge() {
             return;
     }
     if (!ReportReadFailure(qv::ReadFragmentFile(*set, path, true), path)) return;
-    set->Modified = true;
+    set->MarkModified();
     set->RedrawAll();
     set->RefreshRequest();
 }
@@ -152,8 +152,7 @@ void FileCommands::FileAllSaveEnd() {
     form_.Env().LastFile = lastFile;
     const QList<QMdiSubWindow*> windows = form_.DocumentArea()->subWindowList();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-        if (auto* child = qobject_cast<TMDIChild*>((*it)->widget()))
-            child->Set().SaveOnClose = true;
+        if (auto* child = qobject_cast<TMDIChild*>((*it)->widget())) child->SaveOnClose();
         (*it)->close();
     }
     // The windows are closed by now; the one that was active is still the one to reopen.

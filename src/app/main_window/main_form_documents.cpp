@@ -166,7 +166,7 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     if (filePath == texts::Cp932(texts::kUntitled)) {
         if (DocumentCount() >= kMaxDocuments) return nullptr;
         TMDIChild* child = NewChildWindow();
-        if (Env().NewFixedScr) child->Set().FixedSize = true;
+        if (Env().NewFixedScr) child->Set().SetFixedSize(true);
         child->Set().RedrawAll();
         return child;
     }
@@ -210,19 +210,16 @@ TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
     int scrollX = 0;
     std::vector<std::string> fields;
     if (Env().FindFileHistory(path, fields) >= 0) {
-        for (int g = 1; g <= qv::kMaxGroup; ++g) {
-            auto& entry = set.GroupTable[static_cast<std::size_t>(g)];
-            entry.Shown = FieldAsInt(fields[static_cast<std::size_t>(g)], 1) == 1;
-            entry.HasSelected = false;
-        }
+        for (int g = 1; g <= qv::kMaxGroup; ++g)
+            set.ShowGroup(g, FieldAsInt(fields[static_cast<std::size_t>(g)], 1) == 1);
         scrollY = FieldAsInt(fields[101], 0);
         scrollX = FieldAsInt(fields[102], 0);
         int group = FieldAsInt(fields[103], 1);
-        set.GroupListGroup = (group < 0 || group > qv::kMaxGroup) ? 1 : group;
+        set.PickGroupListGroup(group);
     }
 
     const qv::ReadResult read = child->Load(path, bytes);
-    if (foreign) set.Modified = true;
+    if (foreign) set.MarkModified();
     if (read.ConvertedFromUtf8) {
         std::string text =
             "[" + shownPath +
@@ -355,7 +352,7 @@ void TQuillovaMainForm::DropFiles(const QStringList& paths) {
             f->Kind = qv::FragmentKind::Image;
             f->Text = texts::Cp932(texts::kImageCardText);
             f->Group = env.NewNoGroup ? qv::kNoGroup : target->CurrentGroup();
-            target->GroupTable[static_cast<std::size_t>(f->Group)].Shown = true;
+            target->ShowGroup(f->Group, true);
             f->Columns = env.ImgRatio1;
             f->Lines = env.ImgRatio2;
             f->ColBG = 0xFFFFFF;
@@ -366,7 +363,7 @@ void TQuillovaMainForm::DropFiles(const QStringList& paths) {
             f->Link = link.Bytes;
             f->LoadPicture();
             target->Recount();
-            target->Modified = true;
+            target->MarkModified();
             target->RefreshRequest();
             continue;
         }

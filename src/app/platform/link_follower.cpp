@@ -123,10 +123,7 @@ LinkFollower::LinkFollower(EnvData& env, Prompts& prompts)
 
 void LinkFollower::OpenLink(FragSet& set, Fragment& fragment) {
     if (!fragment.Visible) return;
-    fragment.SetSelected(false);
-    fragment.Redraw();
-    auto& sel = set.SelectionList;
-    sel.erase(std::remove(sel.begin(), sel.end(), &fragment), sel.end());
+    set.Deselect(fragment);
     if (fragment.Link.empty()) return;
     const std::string link = fragment.Link;
 
