@@ -63,6 +63,8 @@ class AppServices {
     qv::Clipboard& Clipboard();
     qv::RandomSource& Random() { return *random_; }
     qv::LinkFollower& Links() { return *links_; }
+    // When the views are refreshed: held until the main window has shown.
+    qv::ViewRefresh& Refresh() { return refresh_; }
     qv::SpiUnit& Plugins() { return *plugins_; }
     // Rebuilds the plug-in list from SpiDir (the folder changed in the options dialog).
     void ReloadPlugins();
@@ -79,6 +81,7 @@ class AppServices {
   private:
     std::unique_ptr<qv::UsrIniFile> ini_;
     std::unique_ptr<qv::EnvData> env_;
+    qv::ViewRefresh refresh_;
     std::string startFile_;
     std::unique_ptr<qv::QtTextMetrics> metrics_;
     std::unique_ptr<qv::SpiUnit> plugins_;

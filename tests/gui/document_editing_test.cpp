@@ -582,7 +582,7 @@ TEST_F(DocumentEditingTest, TheToolIsSharedAndAnActivatedWindowShowsItsCursor) {
     form_.DocumentArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
     EXPECT_TRUE(Shows(first, qv::CursorShape::LineTool));
     EXPECT_EQ(first->Set().LineStep(), qv::LineToolStep::Ready);
-    EXPECT_TRUE(form_.Env().RefreshPending);
+    EXPECT_TRUE(form_.Services().Refresh().Pending());
     first->SetTool(qv::ToolMode::Normal);
     EXPECT_EQ(first->Set().LineStep(), qv::LineToolStep::Off);
     EXPECT_EQ(first->viewport()->cursor().shape(), Qt::ArrowCursor);

@@ -78,7 +78,8 @@ TMDIChild::TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* par
       pictures_(services.Pictures(), *this),
       ctx_{services.Env(),     services.Metrics(), *this,
            services.Prompts(), pictures_,          services.Clipboard(),
-           services.Random(),  services.Links(),   host},
+           services.Random(),  services.Links(),   host,
+           services.Refresh()},
       set_(std::make_unique<qv::FragSet>(ctx_)),
       cache_(std::make_unique<qv::RenderCache>()) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -94,9 +95,10 @@ TMDIChild::TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* par
 }
 
 TMDIChild::~TMDIChild() {
-    ++services_.Env().RefreshLock;
-    set_.reset();
-    --services_.Env().RefreshLock;
+    {
+        const auto hold = services_.Refresh().HoldViews();
+        set_.reset();
+    }
     host_.RefreshMap();
 }
 
@@ -394,7 +396,7 @@ void TMDIChild::FlushRepaint() {
 }
 
 void TMDIChild::paintEvent(QPaintEvent* event) {
-    ++services_.Env().RefreshLock;
+    const auto hold = services_.Refresh().HoldViews();
     QPainter painter(viewport());
     qv::PaintDocumentWindow(painter, *set_, *cache_, event->region());
     if (set_->LineStep() == qv::LineToolStep::Drawing) {
@@ -411,7 +413,6 @@ void TMDIChild::paintEvent(QPaintEvent* event) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(bandRect_.adjusted(0, 0, -1, -1));
     }
-    --services_.Env().RefreshLock;
 }
 
 void TMDIChild::SetBand(const QRect& rect) {
@@ -477,7 +478,7 @@ void TMDIChild::ApplyTool() {
 
 void TMDIChild::Activated() {
     ApplyTool();
-    services_.Env().RefreshPending = true;
+    set_->RefreshRequest();
 }
 
 // ---- Editing operations ----

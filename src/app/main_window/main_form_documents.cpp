@@ -157,11 +157,7 @@ void TQuillovaMainForm::OpenHandedOver(const std::string& filePath) {
 }
 
 TMDIChild* TQuillovaMainForm::OpenDocument(const std::string& filePath) {
-    ++Env().RefreshLock;
-    struct Unlock {
-        qv::EnvData& env;
-        ~Unlock() { --env.RefreshLock; }
-    } unlock{Env()};
+    const auto hold = services_.Refresh().HoldViews();
 
     if (filePath == texts::Cp932(texts::kUntitled)) {
         if (DocumentCount() >= kMaxDocuments) return nullptr;

@@ -47,7 +47,7 @@ void TQuillovaMainForm::BuildPanels() {
     fileCommands_ = std::make_unique<FileCommands>(*this);
     viewCommands_ = std::make_unique<ViewCommands>(*this);
     groupListHost_ = std::make_unique<FormGroupListHost>(*this);
-    groupList_ = new TGroupListPanel(*this, Env(), *groupListHost_);
+    groupList_ = new TGroupListPanel(*this, Env(), *groupListHost_, services_.Refresh());
     groupList_->Restore(Ini());
     groupListShown_ = !groupList_->isHidden();
     mapViewer_ = new TMapViewer(

@@ -102,10 +102,11 @@ void TQuillovaMainForm::RefreshViews() {
 void TQuillovaMainForm::TimerTick() {
     DispStatusUpdate();
     UpdateCommands();
-    if (Env().RefreshLock > 0 || !isActiveWindow()) return;
-    if (Env().RefreshPending) {
+    qv::ViewRefresh& refresh = services_.Refresh();
+    if (refresh.Held() || !isActiveWindow()) return;
+    if (refresh.Pending()) {
         RefreshViews();
-        Env().RefreshPending = false;
+        refresh.Done();
     }
 }
 

@@ -71,7 +71,7 @@ void SettingsCommands::Stretch(qv::StretchTarget target) {
     if (!d) return;
     stretch_->Execute(*d, target, form_.geometry().topLeft());
     form_.Host().RefreshGroupList();
-    form_.Env().RefreshPending = true;
+    d->RefreshRequest();
 }
 
 void SettingsCommands::Options() {

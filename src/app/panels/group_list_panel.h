@@ -11,6 +11,7 @@
 #include <array>
 #include <optional>
 
+#include "core/model/view_refresh.h"
 #include "core/panels/group_list.h"
 
 class QAction;
@@ -110,7 +111,9 @@ class TGroupListPanel : public QDockWidget {
     Q_OBJECT
 
   public:
-    TGroupListPanel(QMainWindow& main, qv::EnvData& env, GroupListHost& host);
+    // The list is left as it is while `refresh` holds the views.
+    TGroupListPanel(QMainWindow& main, qv::EnvData& env, GroupListHost& host,
+                    const qv::ViewRefresh& refresh);
 
     // Start-up: font and colours, the placement from the settings file, docked or floating,
     // shown or hidden.
@@ -181,6 +184,7 @@ class TGroupListPanel : public QDockWidget {
 
     QMainWindow& main_;
     qv::EnvData& env_;
+    const qv::ViewRefresh& refresh_;
     GroupListHost& host_;
     GroupListModel* model_ = nullptr;
     GroupListView* view_ = nullptr;

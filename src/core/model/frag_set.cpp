@@ -695,7 +695,7 @@ void FragSet::RefreshVisibility() {
 }
 
 void FragSet::RefreshRequest() {
-    ctx_.env.RefreshPending = true;
+    ctx_.refresh.Request();
 }
 
 void FragSet::UpdateScreenRects() {

@@ -270,7 +270,7 @@ class FragSet {
 
     // ---- Visibility, size and redraw ----
     void RefreshVisibility();
-    // Asks the main window's timer to refresh the views (sets EnvData::RefreshPending).
+    // Asks the main window to refresh the views (see ViewRefresh).
     void RefreshRequest();
     // Invalidates the whole view and recomputes what painting needs: sizes, screen rectangles,
     // page size, frames and line routes.

@@ -259,9 +259,6 @@ void EnvData::Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists
             known = known || sjis::EqualsNoCase(f, text);
         if (!known) FindHistory.push_back(std::move(text));
     }
-
-    RefreshLock = 1;
-    RefreshPending = false;
 }
 
 void EnvData::Store(UsrIniFile& ini) const {

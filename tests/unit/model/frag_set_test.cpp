@@ -55,7 +55,7 @@ TEST(FragSetAdd, DeleteSelectedForgetsEveryReferenceAndDropsLinesOfEmptiedGroups
                           {});
     ASSERT_EQ(doc.set.CurrentGesture().LinkPress, a);
     doc.set.CentreOn(b, true);
-    doc.env.RefreshPending = false;
+    doc.refresh.Done();
     doc.set.Modified = false;
 
     doc.set.DeleteSelected();
@@ -66,7 +66,7 @@ TEST(FragSetAdd, DeleteSelectedForgetsEveryReferenceAndDropsLinesOfEmptiedGroups
     EXPECT_TRUE(doc.set.GroupTable[1].Empty);
     EXPECT_TRUE(doc.set.GroupLines.empty());
     EXPECT_TRUE(doc.set.Modified);
-    EXPECT_TRUE(doc.env.RefreshPending);
+    EXPECT_TRUE(doc.refresh.Pending());
 }
 
 // ---- Groups ----
