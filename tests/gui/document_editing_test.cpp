@@ -61,7 +61,7 @@ class DocumentEditingTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
     }
     void TearDown() override {
-        form_.Env().Tool = qv::ToolMode::Normal;
+        form_.Services().SetTool(qv::ToolMode::Normal);
         for (QMdiSubWindow* sub : form_.DocumentArea()->subWindowList()) {
             if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
         }

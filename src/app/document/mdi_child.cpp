@@ -439,7 +439,7 @@ QRect TMDIChild::RubberLineRect(QPoint to) const {
 // ---- Tools ----
 
 qv::ToolMode TMDIChild::Tool() const {
-    return services_.Env().Tool;
+    return services_.Tool();
 }
 
 qv::CursorShape TMDIChild::ToolCursorShape() const {
@@ -456,7 +456,7 @@ qv::CursorShape TMDIChild::ToolCursorShape() const {
 }
 
 void TMDIChild::SetTool(qv::ToolMode mode) {
-    services_.Env().Tool = mode;
+    services_.SetTool(mode);
     if (mode == qv::ToolMode::GroupLine) set_->SelectAll(false);
     ApplyTool();
 }

@@ -49,8 +49,9 @@ EnablingState TQuillovaMainForm::CurrentState() const {
     s.BufferEmpty = services_.Buffer().Empty();
     s.ClipboardHasText = clipboardHasText_;
     const qv::EnvData& env = services_.Env();
-    s.JumpPosition = env.JumpPosition;
-    s.JumpCount = static_cast<int>(env.JumpHistory.size());
+    const qv::JumpHistory& jumps = services_.Links().Jumps();
+    s.JumpPosition = jumps.Position();
+    s.JumpCount = static_cast<int>(jumps.Entries().size());
     s.HomeWindowSet = !env.HomeWindow.empty();
     return s;
 }
@@ -60,7 +61,7 @@ void TQuillovaMainForm::UpdateCommands() {
 }
 
 TQuillovaMainForm::Tool TQuillovaMainForm::CurrentTool() const {
-    return services_.Env().Tool;
+    return services_.Tool();
 }
 
 void TQuillovaMainForm::SetTool(Tool tool) {
@@ -71,7 +72,7 @@ void TQuillovaMainForm::SetTool(Tool tool) {
     if (TMDIChild* child = ActiveChild()) {
         child->SetTool(tool);
     } else {
-        Env().Tool = tool;
+        services_.SetTool(tool);
     }
 }
 

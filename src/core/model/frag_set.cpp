@@ -94,7 +94,6 @@ void FragSet::ForgetReferences(const Fragment* f) {
     if (marked_ == f) marked_ = nullptr;
     if (gesture_.LinkPress == f) gesture_.LinkPress = nullptr;
     RemoveFromList(SelectionList, f);
-    RemoveFromList(RedrawList, f);
 }
 
 void FragSet::DestroyFragment(Fragment* fragment) {
@@ -121,7 +120,6 @@ void FragSet::DestroySelectedFragments() {
         if (marked_ == p.get()) marked_ = nullptr;
         if (gesture_.LinkPress == p.get()) gesture_.LinkPress = nullptr;
     }
-    std::erase_if(RedrawList, [](const Fragment* f) { return f->Selected; });
     std::erase_if(SelectionList, [](const Fragment* f) { return f->Selected; });
     std::erase_if(frags_, [](const auto& p) { return p->Selected; });
 }

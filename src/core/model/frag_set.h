@@ -135,8 +135,6 @@ class FragSet {
 
     // The selection, in reading order after RebuildSelection.
     std::vector<Fragment*> SelectionList;
-    // Scratch list of cards to repaint after a layout operation.
-    std::vector<Fragment*> RedrawList;
     int SelCursor = -1;  // position in the selection for previous/next; -1 when no find result
 
     // ---- What the app changes in the document ----
@@ -182,7 +180,7 @@ class FragSet {
     // it warns "これ以上断片を作れません" (OK/Cancel) and returns nullptr.
     Fragment* AddFragment();
     // Removes one fragment: erases it and forgets every reference to it (selection, marked, link
-    // press, redraw list). Recount is left to the caller.
+    // press). Recount is left to the caller.
     void DestroyFragment(Fragment* fragment);
     // Destroys every selected fragment; Recount, Modified, RefreshRequest.
     void DeleteSelected();

@@ -209,9 +209,6 @@ std::array<FontSpec, 5> BaseFonts(const FontSpec& mainFont) {
 void EnvData::Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists) {
     static const EnvData defaults;
 
-    JumpHistory.clear();
-    JumpPosition = 0;
-
     const auto bases = BaseFonts(MainWindowFont());
     for (std::size_t i = 0; i < std::size(kFonts); ++i)
         this->*kFonts[i].Field = ini.ReadFont(kFonts[i].Section, &bases[i]);
