@@ -94,8 +94,9 @@ struct Document {
     qv::DefaultRandomSource random{12345};
     Links links;
     qv::DocumentHost host;
-    qv::FragSet set{
-        qv::DocContext{env, metrics, view, prompts, pictures, clipboard, random, links, host}};
+    qv::ViewRefresh refresh;
+    qv::FragSet set{qv::DocContext{env, metrics, view, prompts, pictures, clipboard, random, links,
+                                   host, refresh}};
     std::vector<qv::Fragment*> cards;
     std::vector<qv::Point> places;
 

@@ -69,7 +69,9 @@ struct BenchDoc {
     DefaultRandomSource random{1};
     NullLinks links;
     DocumentHost host;
-    FragSet set{DocContext{env, metrics, view, prompts, pictures, clipboard, random, links, host}};
+    ViewRefresh refresh;
+    FragSet set{
+        DocContext{env, metrics, view, prompts, pictures, clipboard, random, links, host, refresh}};
 
     // Groups sit in a 6 × 5 grid of 330 × 300 pixel areas; each holds about 33 cards of 4 × 1
     // columns (a quarter of them name plates or symbols) scattered inside its area.

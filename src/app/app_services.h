@@ -8,6 +8,7 @@
 
 #include "core/model/ports.h"
 #include "core/settings/paths.h"
+#include "core/settings/tool_mode.h"
 
 class FileChooser;
 class QWidget;
@@ -63,6 +64,11 @@ class AppServices {
     qv::Clipboard& Clipboard();
     qv::RandomSource& Random() { return *random_; }
     qv::LinkFollower& Links() { return *links_; }
+    // When the views are refreshed: held until the main window has shown.
+    qv::ViewRefresh& Refresh() { return refresh_; }
+    // The document windows' mouse tool (the down button of the mode tool bar), one for all.
+    qv::ToolMode Tool() const { return tool_; }
+    void SetTool(qv::ToolMode mode) { tool_ = mode; }
     qv::SpiUnit& Plugins() { return *plugins_; }
     // Rebuilds the plug-in list from SpiDir (the folder changed in the options dialog).
     void ReloadPlugins();
@@ -79,6 +85,8 @@ class AppServices {
   private:
     std::unique_ptr<qv::UsrIniFile> ini_;
     std::unique_ptr<qv::EnvData> env_;
+    qv::ViewRefresh refresh_;
+    qv::ToolMode tool_ = qv::ToolMode::Normal;
     std::string startFile_;
     std::unique_ptr<qv::QtTextMetrics> metrics_;
     std::unique_ptr<qv::SpiUnit> plugins_;

@@ -88,7 +88,7 @@ OffscreenDocument::OffscreenDocument(EnvData& env, const SpiUnit* plugins, int c
     : metrics_(env),
       view_(clientWidth, clientHeight),
       pictures_(plugins, pictures),
-      set_(DocContext{env, metrics_, view_, prompts_, pictures_, clipboard_, random_, links_,
-                      host_}) {}
+      set_(DocContext{env, metrics_, view_, prompts_, pictures_, clipboard_, random_, links_, host_,
+                      refresh_}) {}
 
 }  // namespace qv

@@ -109,6 +109,7 @@ class OffscreenDocument {
     QtTextMetrics metrics_;
     OffscreenView view_;
     QuietPrompts prompts_;
+    ViewRefresh refresh_;
     DocumentPictureLoader pictures_;
     NoClipboard clipboard_;
     DefaultRandomSource random_;

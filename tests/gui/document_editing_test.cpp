@@ -65,7 +65,7 @@ class DocumentEditingTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
     }
     void TearDown() override {
-        form_.Env().Tool = qv::ToolMode::Normal;
+        form_.Services().SetTool(qv::ToolMode::Normal);
         for (QMdiSubWindow* sub : form_.DocumentArea()->subWindowList()) {
             if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->ApproveClose();
         }
@@ -189,18 +189,18 @@ TEST_F(DocumentEditingTest, LineToolDrawsARubberLineBetweenFramesAndItsMenuResty
     c->Set().Modified = false;
     QSignalSpy status(c, &TMDIChild::StatusMessage);
     c->SetTool(qv::ToolMode::GroupLine);
-    EXPECT_EQ(c->Set().CurrentTool, 1);
+    EXPECT_EQ(c->Set().LineStep(), qv::LineToolStep::Ready);
     EXPECT_TRUE(Shows(c, qv::CursorShape::LineTool));
 
     // From inside group 1's frame (beside its card) to group 2's.
     Press(c, QPoint(95, 90));
-    EXPECT_EQ(c->Set().CurrentTool, 2);
+    EXPECT_EQ(c->Set().LineStep(), qv::LineToolStep::Drawing);
     ASSERT_EQ(status.count(), 1);
     EXPECT_EQ(status.at(0).at(0).toString(), QStringLiteral("グループ関係線を設定中..."));
     Move(c, QPoint(300, 110));
     Move(c, QPoint(510, 115));
     Release(c, QPoint(510, 115));
-    EXPECT_EQ(c->Set().CurrentTool, 1);
+    EXPECT_EQ(c->Set().LineStep(), qv::LineToolStep::Ready);
     EXPECT_TRUE(status.last().at(0).toString().isEmpty());
     ASSERT_EQ(c->Set().GroupLines.size(), 1u);
     const qv::ArrowLine& line = c->Set().GroupLines[0];
@@ -212,7 +212,7 @@ TEST_F(DocumentEditingTest, LineToolDrawsARubberLineBetweenFramesAndItsMenuResty
     // A drag that ends outside every frame makes nothing and still ends the drawing.
     Drag(c, QPoint(95, 90), QPoint(300, 400));
     EXPECT_EQ(c->Set().GroupLines.size(), 1u);
-    EXPECT_EQ(c->Set().CurrentTool, 1);
+    EXPECT_EQ(c->Set().LineStep(), qv::LineToolStep::Ready);
 
     // Right click on the line: its menu, with its type and width checked; "&B" makes it a double
     // arrow, then "&5" 5 pixels wide.
@@ -475,7 +475,7 @@ TEST_F(DocumentEditingTest, ADoubleClickOnACardDoesNotSwallowTheNextDrag) {
     Refresh(c);
     QTest::mouseDClick(Window(), Qt::LeftButton, {}, At(c, QPoint(110, 105)));
     EXPECT_TRUE(a->Selected);
-    EXPECT_FALSE(c->Set().Dragging);
+    EXPECT_FALSE(c->Set().Dragging());
     Drag(c, QPoint(110, 105), QPoint(170, 145));
     EXPECT_EQ(a->Left, 160);
     EXPECT_EQ(a->Top, 140);
@@ -586,10 +586,10 @@ TEST_F(DocumentEditingTest, TheToolIsSharedAndAnActivatedWindowShowsItsCursor) {
     EXPECT_EQ(first->Tool(), qv::ToolMode::GroupLine);
     form_.DocumentArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
     EXPECT_TRUE(Shows(first, qv::CursorShape::LineTool));
-    EXPECT_EQ(first->Set().CurrentTool, 1);
-    EXPECT_TRUE(form_.Env().RefreshPending);
+    EXPECT_EQ(first->Set().LineStep(), qv::LineToolStep::Ready);
+    EXPECT_TRUE(form_.Services().Refresh().Pending());
     first->SetTool(qv::ToolMode::Normal);
-    EXPECT_EQ(first->Set().CurrentTool, 0);
+    EXPECT_EQ(first->Set().LineStep(), qv::LineToolStep::Off);
     EXPECT_EQ(first->viewport()->cursor().shape(), Qt::ArrowCursor);
 }
 

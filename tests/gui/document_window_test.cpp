@@ -252,7 +252,7 @@ TEST_F(DocumentWindowTest, DraggingACardMovesItAndMarksTheDocumentModified) {
     EXPECT_EQ(card->Left, 100);
     EXPECT_EQ(card->Top, 120);
     EXPECT_TRUE(set.Modified);
-    EXPECT_FALSE(set.Dragging);
+    EXPECT_FALSE(set.Dragging());
 
     // A rubber band over empty page around two cards selects both.
     set.SelectAll(false);

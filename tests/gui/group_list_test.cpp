@@ -37,7 +37,7 @@ class GroupListTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
         child_ = form_.Documents().OpenDocument(kExample);
         ASSERT_NE(child_, nullptr);
-        form_.Env().RefreshLock = 0;
+        form_.Services().Refresh().Started();
         list_ = form_.GroupList();
         view_ = list_->View();
         form_.RefreshViews();
@@ -77,7 +77,7 @@ TEST(GroupListAtStart, TheFirstFrameShowsTheStartDocumentsCountsWithoutATimerTic
     ASSERT_NE(form.ActiveChild(), nullptr);
     QAbstractItemModel* rows = form.GroupList()->View()->model();
     EXPECT_EQ(rows->index(0, 0).data().toString(), QStringLiteral("  5: 機能のアイデア"));
-    EXPECT_FALSE(services.Env().RefreshPending);
+    EXPECT_FALSE(services.Refresh().Pending());
     if (form.ActiveChild()) form.ActiveChild()->ApproveClose();
 }
 

@@ -132,7 +132,7 @@ TEST_F(LinkTest, FragmentFilesOpenInsideByContentWebAddressesBySchemeMissingIsRe
     Follow(inside);
     ASSERT_EQ(opened_.size(), 1u);
     EXPECT_EQ(QString::fromStdString(opened_[0]), inside);
-    EXPECT_EQ(doc_.env.JumpPosition, 1);
+    EXPECT_EQ(follower_.Jumps().Position(), 1);
     Follow(sheet);
     EXPECT_EQ(opened_.size(), 1u);
     ASSERT_EQ(handed_.size(), 1u);
@@ -358,19 +358,19 @@ TEST_F(JumpTest, JumpBackForwardAndHomeAcrossThreeDocuments) {
     EXPECT_EQ(Active(), Path(1));
     Jump();
     EXPECT_EQ(Active(), Path(2));
-    EXPECT_EQ(env.JumpHistory, (std::vector<std::string>{Path(0), Path(1)}));
-    EXPECT_EQ(env.JumpPosition, 2);
+    EXPECT_EQ(services_.Links().Jumps().Entries(), (std::vector<std::string>{Path(0), Path(1)}));
+    EXPECT_EQ(services_.Links().Jumps().Position(), 2);
 
     services_.Links().GoBack(form_.ActiveDocument());
     EXPECT_EQ(Active(), Path(1));
-    EXPECT_EQ(env.JumpHistory.size(), 3u);
+    EXPECT_EQ(services_.Links().Jumps().Entries().size(), 3u);
     services_.Links().GoBack(form_.ActiveDocument());
     EXPECT_EQ(Active(), Path(0));
-    EXPECT_EQ(env.JumpPosition, 0);
+    EXPECT_EQ(services_.Links().Jumps().Position(), 0);
     services_.Links().GoForward();
     services_.Links().GoForward();
     EXPECT_EQ(Active(), Path(2));
-    EXPECT_FALSE(qv::CanGoForward(env));
+    EXPECT_FALSE(services_.Links().Jumps().CanGoForward());
 
     // Home: recorded as a jump from C; from home itself nothing is recorded.
     env.HomeWindow = Path(3);
@@ -378,9 +378,9 @@ TEST_F(JumpTest, JumpBackForwardAndHomeAcrossThreeDocuments) {
     services_.Links().GoHome(form_.ActiveDocument());
     EXPECT_EQ(Active(), Path(3));
     EXPECT_TRUE(form_.ActiveChild()->parentWidget()->isMaximized());
-    const int position = env.JumpPosition;
+    const int position = services_.Links().Jumps().Position();
     services_.Links().GoHome(form_.ActiveDocument());
-    EXPECT_EQ(env.JumpPosition, position);
+    EXPECT_EQ(services_.Links().Jumps().Position(), position);
     services_.Links().GoBack(form_.ActiveDocument());
     EXPECT_EQ(Active(), Path(2));
     EXPECT_EQ(form_.DocumentCount(), 4);

@@ -139,7 +139,7 @@ TEST_F(RepaintRegionTest, CommandsPaintOnceAndNotAgainWhenTheTimerTicks) {
         ASSERT_TRUE(r.Run(id)) << static_cast<int>(id);
         Settle(320);
         EXPECT_EQ(recorder_.Paints.size(), 1u) << static_cast<int>(id);
-        EXPECT_FALSE(form_.Env().RefreshPending) << static_cast<int>(id);
+        EXPECT_FALSE(form_.Services().Refresh().Pending()) << static_cast<int>(id);
     }
 }
 

@@ -53,7 +53,7 @@ class Screenshots : public ::testing::Test {
     }
     void TearDown() override {
         if (form_) {
-            form_->Env().Tool = qv::ToolMode::Normal;
+            form_->Services().SetTool(qv::ToolMode::Normal);
             if (child_) child_->ApproveClose();
         }
     }

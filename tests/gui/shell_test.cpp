@@ -574,7 +574,7 @@ TEST_F(ShellTest, ToolButtonsAreOneGroupAndSetTheDocumentsLineStep) {
     child->Set().SelectAll(true);
     form.Commands().Action(C::ToolGLine)->trigger();
     EXPECT_EQ(form.CurrentTool(), TQuillovaMainForm::Tool::GroupLine);
-    EXPECT_EQ(child->Set().CurrentTool, 1);
+    EXPECT_EQ(child->Set().LineStep(), qv::LineToolStep::Ready);
     EXPECT_TRUE(child->Set().SelectionList.empty()) << "the line tool starts without selection";
     EXPECT_TRUE(form.Commands().Action(C::ToolGLine)->isChecked());
     EXPECT_FALSE(form.Commands().Action(C::ToolNrm)->isChecked());
@@ -583,7 +583,7 @@ TEST_F(ShellTest, ToolButtonsAreOneGroupAndSetTheDocumentsLineStep) {
     QApplication::sendEvent(&form, &tip);
     EXPECT_TRUE(form.StatusPanelText(2).isEmpty());
     form.Commands().Action(C::ToolNrm)->trigger();
-    EXPECT_EQ(child->Set().CurrentTool, 0);
+    EXPECT_EQ(child->Set().LineStep(), qv::LineToolStep::Off);
     EXPECT_TRUE(form.Commands().Action(C::ToolNrm)->isChecked());
     EXPECT_FALSE(form.Commands().Action(C::ToolGLine)->isChecked());
 }

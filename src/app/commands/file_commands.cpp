@@ -113,7 +113,7 @@ void FileCommands::FileMerge() {
             return;
     }
     if (!ReportReadFailure(qv::ReadFragmentFile(*set, path, true), path)) return;
-    set->Modified = true;
+    set->MarkModified();
     set->RedrawAll();
     set->RefreshRequest();
 }

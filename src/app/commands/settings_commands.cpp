@@ -68,7 +68,7 @@ void SettingsCommands::Stretch(qv::StretchTarget target) {
     if (!d) return;
     stretch_->Execute(*d, target, dialogParent_->geometry().topLeft());
     host_.RefreshGroupList();
-    env_.RefreshPending = true;
+    d->RefreshRequest();
 }
 
 void SettingsCommands::Options() {

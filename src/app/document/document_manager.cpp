@@ -126,14 +126,10 @@ TMDIChild* DocumentManager::NewDocumentWindow() {
 }
 
 TMDIChild* DocumentManager::NewDocument() {
-    ++services_.Env().RefreshLock;
-    struct Unlock {
-        qv::EnvData& env;
-        ~Unlock() { --env.RefreshLock; }
-    } unlock{services_.Env()};
+    const auto hold = services_.Refresh().HoldViews();
     TMDIChild* child = NewDocumentWindow();
     if (!child) return nullptr;
-    if (services_.Env().NewFixedScr) child->Set().FixedSize = true;
+    if (services_.Env().NewFixedScr) child->Set().SetFixedSize(true);
     child->Set().RedrawAll();
     return child;
 }
@@ -178,11 +174,7 @@ void DocumentManager::ReportConversion(const std::string& shownPath, const qv::R
 
 TMDIChild* DocumentManager::OpenDocument(const std::string& filePath) {
     qv::EnvData& env = services_.Env();
-    ++env.RefreshLock;
-    struct Unlock {
-        qv::EnvData& env;
-        ~Unlock() { --env.RefreshLock; }
-    } unlock{env};
+    const auto hold = services_.Refresh().HoldViews();
 
     const std::string path = qv::AbsoluteDocumentPath(filePath);
     // Messages are code page 932 text; the path is shown as near as it can be.
@@ -221,16 +213,13 @@ TMDIChild* DocumentManager::OpenDocument(const std::string& filePath) {
     // The view of the document as it was left: shown groups, scroll position, group-list group.
     const std::optional<qv::FileHistoryRecord> left = env.FindFileHistory(path);
     if (left) {
-        for (int g = 1; g <= qv::kMaxGroup; ++g) {
-            auto& entry = set.GroupTable[static_cast<std::size_t>(g)];
-            entry.Shown = left->GroupShown[static_cast<std::size_t>(g - 1)];
-            entry.HasSelected = false;
-        }
-        set.GroupListGroup = left->GroupListGroup;
+        for (int g = 1; g <= qv::kMaxGroup; ++g)
+            set.ShowGroup(g, left->GroupShown[static_cast<std::size_t>(g - 1)]);
+        set.PickGroupListGroup(left->GroupListGroup);
     }
 
     const qv::ReadResult read = Read(*child, path, bytes);
-    if (foreign) set.Modified = true;
+    if (foreign) set.MarkModified();
     ReportConversion(shownPath, read);
     set.RefreshVisibility();
     if (env.RestoreScrPos) {
@@ -263,10 +252,9 @@ TMDIChild* DocumentManager::RestoreDocument(const std::string& path, std::string
     child->SetReadingFrom(path);
     qv::ReadFragmentBytes(set, bytes, true, false);
     child->SetReadingFrom({});
-    set.FileName = path;
-    // Never read-only: closing a read-only document would drop the restored changes unasked.
-    set.ReadOnly = false;
-    set.Modified = true;
+    // Modified and never read-only: closing a read-only document would drop the restored
+    // changes unasked.
+    set.AdoptRecovered(path);
     stamps_[child] = stamp;
     set.RefreshVisibility();
     set.RedrawAll();
@@ -332,10 +320,10 @@ bool DocumentManager::AskToClose(TMDIChild& window) {
     // The answer is for this close only: a close that does not happen after all (another
     // document cancelled the exit) must ask again next time, and must not save unasked.
     struct Forget {
-        qv::FragSet& set;
-        ~Forget() { set.SaveOnClose = false; }
-    } forget{set};
-    if (!set.SaveOnClose) {
+        TMDIChild& window;
+        ~Forget() { window.SaveOnClose(false); }
+    } forget{window};
+    if (!window.SavesOnClose()) {
         const std::string name = set.FileName.empty()
                                      ? texts::Cp932(texts::kUntitled)
                                      : qv::ToCp932(QFile::decodeName(set.FileName.c_str()));
@@ -344,14 +332,14 @@ bool DocumentManager::AskToClose(TMDIChild& window) {
             case qv::PromptAnswer::Cancel:
                 return false;
             case qv::PromptAnswer::Yes:
-                set.SaveOnClose = true;
+                window.SaveOnClose();
                 break;
             default:
                 break;
         }
     }
     // A cancelled name or a failed write keeps the window, and the document, open.
-    return !set.SaveOnClose || Save(window);
+    return !window.SavesOnClose() || Save(window);
 }
 
 void DocumentManager::AgreeToClose(TMDIChild& window) {
@@ -413,8 +401,7 @@ std::string DocumentManager::SaveAndCloseAll() {
     services_.Env().LastFile = lastFile;
     const QList<QMdiSubWindow*> windows = area_.subWindowList();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-        if (auto* child = qobject_cast<TMDIChild*>((*it)->widget()))
-            child->Set().SaveOnClose = true;
+        if (auto* child = qobject_cast<TMDIChild*>((*it)->widget())) child->SaveOnClose();
         (*it)->close();
     }
     return lastFile;
@@ -460,7 +447,7 @@ void DocumentManager::DropFiles(const QStringList& paths) {
             f->Kind = qv::FragmentKind::Image;
             f->Text = texts::Cp932(texts::kImageCardText);
             f->Group = env.NewNoGroup ? qv::kNoGroup : target->CurrentGroup();
-            target->GroupTable[static_cast<std::size_t>(f->Group)].Shown = true;
+            target->ShowGroup(f->Group, true);
             f->Columns = env.ImgRatio1;
             f->Lines = env.ImgRatio2;
             f->ColBG = 0xFFFFFF;
@@ -471,7 +458,7 @@ void DocumentManager::DropFiles(const QStringList& paths) {
             f->Link = link.Bytes;
             f->LoadPicture();
             target->Recount();
-            target->Modified = true;
+            target->MarkModified();
             target->RefreshRequest();
             continue;
         }

@@ -73,7 +73,8 @@ TMDIChild::TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* par
       pictures_(services.Pictures(), *this),
       ctx_{services.Env(),     services.Metrics(), *this,
            services.Prompts(), pictures_,          services.Clipboard(),
-           services.Random(),  services.Links(),   host},
+           services.Random(),  services.Links(),   host,
+           services.Refresh()},
       set_(std::make_unique<qv::FragSet>(ctx_)),
       cache_(std::make_unique<qv::RenderCache>()) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -89,9 +90,10 @@ TMDIChild::TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* par
 }
 
 TMDIChild::~TMDIChild() {
-    ++services_.Env().RefreshLock;
-    set_.reset();
-    --services_.Env().RefreshLock;
+    {
+        const auto hold = services_.Refresh().HoldViews();
+        set_.reset();
+    }
     host_.RefreshMap();
 }
 
@@ -185,16 +187,16 @@ void TMDIChild::ScrollBy(int dx, int dy) {
         SetScrollPosition(qv::ScrollAxis::Vertical, before + dy);
         movedY = ScrollPosition(qv::ScrollAxis::Vertical) - before;
     }
-    if (set_->CurrentTool == 2) SetRubberLine(lineEnd_);  // its start moved with the page
+    if (set_->LineStep() == qv::LineToolStep::Drawing)
+        SetRubberLine(lineEnd_);  // its start moved with the page
     pressPoint_ -= QPoint(movedX, movedY);
-    if (set_->Dragging) {
-        set_->PressPoint.X -= movedX;
-        set_->PressPoint.Y -= movedY;
+    if (set_->Dragging()) {
+        set_->PageScrolled(movedX, movedY);
         set_->DragSelection(nullptr, p.x(), p.y(),
                             ShiftOf(QGuiApplication::queryKeyboardModifiers()));
     } else if (bandActive_) {
         SetBand(Normalised(pressPoint_, p));
-    } else if (set_->CurrentTool == 2) {
+    } else if (set_->LineStep() == qv::LineToolStep::Drawing) {
         SetRubberLine(p);
     }
 }
@@ -263,10 +265,10 @@ void TMDIChild::FlushRepaint() {
 }
 
 void TMDIChild::paintEvent(QPaintEvent* event) {
-    ++services_.Env().RefreshLock;
+    const auto hold = services_.Refresh().HoldViews();
     QPainter painter(viewport());
     qv::PaintDocumentWindow(painter, *set_, *cache_, event->region());
-    if (set_->CurrentTool == 2) {
+    if (set_->LineStep() == qv::LineToolStep::Drawing) {
         // The rubber line of the group line tool, drawn with the pen new lines get.
         const int width = services_.Env().DefGLineWidth;
         QPen pen(qv::ToQColor(services_.Env().Colors.GroupLine), std::max(1, std::abs(width)));
@@ -280,7 +282,6 @@ void TMDIChild::paintEvent(QPaintEvent* event) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(bandRect_.adjusted(0, 0, -1, -1));
     }
-    --services_.Env().RefreshLock;
 }
 
 void TMDIChild::SetBand(const QRect& rect) {
@@ -307,7 +308,7 @@ QRect TMDIChild::RubberLineRect(QPoint to) const {
 // ---- Tools ----
 
 qv::ToolMode TMDIChild::Tool() const {
-    return services_.Env().Tool;
+    return services_.Tool();
 }
 
 qv::CursorShape TMDIChild::ToolCursorShape() const {
@@ -324,7 +325,7 @@ qv::CursorShape TMDIChild::ToolCursorShape() const {
 }
 
 void TMDIChild::SetTool(qv::ToolMode mode) {
-    services_.Env().Tool = mode;
+    services_.SetTool(mode);
     if (mode == qv::ToolMode::GroupLine) set_->SelectAll(false);
     ApplyTool();
 }
@@ -332,13 +333,13 @@ void TMDIChild::SetTool(qv::ToolMode mode) {
 void TMDIChild::ApplyTool() {
     const bool lineTool = Tool() == qv::ToolMode::GroupLine;
     if (!lineTool) {
-        if (set_->CurrentTool == 2) {
+        if (set_->LineStep() == qv::LineToolStep::Drawing) {
             UpdateClient(RubberLineRect(lineEnd_));
             emit StatusMessage(QString());
         }
-        set_->CurrentTool = 0;
-    } else if (set_->CurrentTool == 0) {
-        set_->CurrentTool = 1;
+        set_->SetLineStep(qv::LineToolStep::Off);
+    } else if (set_->LineStep() == qv::LineToolStep::Off) {
+        set_->SetLineStep(qv::LineToolStep::Ready);
     }
     spuitActive_ = false;
     SetCursor(qv::CursorShape::Default);
@@ -346,7 +347,7 @@ void TMDIChild::ApplyTool() {
 
 void TMDIChild::Activated() {
     ApplyTool();
-    services_.Env().RefreshPending = true;
+    set_->RefreshRequest();
 }
 
 // ---- Editing operations ----
@@ -465,7 +466,8 @@ void TMDIChild::SetSpaceHeld(bool held) {
     if (spaceHeld_ == held) return;
     spaceHeld_ = held;
     // The hand shows while Space is held; a running hand scroll keeps it until its release.
-    if (!handScrolling_ && !set_->Dragging && !bandActive_ && set_->CurrentTool != 2)
+    if (!handScrolling_ && !set_->Dragging() && !bandActive_ &&
+        set_->LineStep() != qv::LineToolStep::Drawing)
         SetCursor(held ? HandCursorShape() : qv::CursorShape::Default);
 }
 
@@ -540,7 +542,7 @@ void TMDIChild::mousePressEvent(QMouseEvent* event) {
             set_->SelectGroupLineAt(p.x(), p.y());
             popup_ = PopupKind::GroupLine;
             if (button != qv::MouseButton::Left) return;
-            set_->CurrentTool = 2;
+            set_->SetLineStep(qv::LineToolStep::Drawing);
             pressPoint_ = lastPoint_ = lineEnd_ = p;
             set_->SelectAll(false);
             emit StatusMessage(texts::Q(texts::kSettingGroupLine));
@@ -598,7 +600,7 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
     }
     // The tool's cursor comes back after anything that changed it, except the eyedropper that a
     // right press of the brush holds until the release and the cursors of a drag.
-    if (Tool() != qv::ToolMode::Normal && !spuitActive_ && !set_->Dragging && !spaceHeld_)
+    if (Tool() != qv::ToolMode::Normal && !spuitActive_ && !set_->Dragging() && !spaceHeld_)
         SetCursor(qv::CursorShape::Default);
 
     if (bandActive_) {
@@ -620,15 +622,14 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
                    lastPoint_.y() < 32 && dy < 0) {
             ScrollBy(0, -kScrollStep);
         }
-    } else if (set_->CurrentTool == 2) {
+    } else if (set_->LineStep() == qv::LineToolStep::Drawing) {
         SetRubberLine(p);
         // The frame the line would end at is repainted after the release.
-        if (const int g = set_->GroupFrameAt(p.x(), p.y()); g > 0)
-            set_->GroupTable[static_cast<std::size_t>(g)].FrameTouched = true;
+        if (const int g = set_->GroupFrameAt(p.x(), p.y()); g > 0) set_->TouchFrame(g);
     } else {
         qv::Fragment* f = set_->FragmentAt(p.x(), p.y());
         set_->DragSelection(f, p.x(), p.y(), shift);
-        UpdateHint(set_->Dragging ? nullptr : f, event->globalPosition().toPoint());
+        UpdateHint(set_->Dragging() ? nullptr : f, event->globalPosition().toPoint());
     }
     lastPoint_ = p;
 }
@@ -731,7 +732,7 @@ void TMDIChild::mouseReleaseEvent(QMouseEvent* event) {
     }
     switch (Tool()) {
         case qv::ToolMode::GroupLine:
-            if (set_->CurrentTool == 2) ReleaseGroupLine(p);
+            if (set_->LineStep() == qv::LineToolStep::Drawing) ReleaseGroupLine(p);
             break;
         case qv::ToolMode::Brush:
             spuitActive_ = false;
@@ -759,7 +760,7 @@ void TMDIChild::ReleaseGroupLine(QPoint p) {
     if (!set_->ReadOnly)
         set_->SetGroupLine(set_->GroupFrameAt(pressPoint_.x(), pressPoint_.y()),
                            set_->GroupFrameAt(p.x(), p.y()));
-    set_->CurrentTool = 1;
+    set_->SetLineStep(qv::LineToolStep::Ready);
     set_->RedrawAll();
     emit StatusMessage(QString());
 }
@@ -799,14 +800,14 @@ void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
             request.At = qv::Point{p.x() + 1, p.y() + 1};
             request.PresetGroup = std::max(0, set_->GroupFrameAt(p.x(), p.y()));
             host_.NewFragment(*set_, request);
-            set_->Dragging = false;
+            set_->StopDragging();
             host_.TurnImeOff();
         }
     }
     // The second press of a double click comes only as this event, never as a press. What the
     // model keeps to let that press start no drag after the dialog has done its work now: left
     // set, it would swallow the user's next real press and its drag.
-    set_->AfterDialog = false;
+    set_->DoubleClickDone();
     ctrlPressed_ = false;
 }
 

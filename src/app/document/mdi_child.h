@@ -51,6 +51,10 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // manager asks every other close).
     void ApproveClose() { closeApproved_ = true; }
     bool CloseApproved() const { return closeApproved_; }
+    // The next close saves without asking (saving and closing every window); the answer is for
+    // that one close.
+    void SaveOnClose(bool on = true) { saveOnClose_ = on; }
+    bool SavesOnClose() const { return saveOnClose_; }
 
     // Scrolls the page by dx, dy pixels, keeping a running drag or selection rectangle in step.
     void ScrollBy(int dx, int dy);
@@ -197,8 +201,9 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     QRect bandRect_;
     bool ctrlPressed_ = false;
     bool closeApproved_ = false;
+    bool saveOnClose_ = false;
     // The rubber line of the group line tool runs from pressPoint_ to here while the line-tool
-    // step is 2.
+    // step is Drawing.
     QPoint lineEnd_;
     // A right press of the brush picked a colour: its cursor stays until the release.
     bool spuitActive_ = false;

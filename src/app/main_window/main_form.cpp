@@ -76,17 +76,17 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     connect(timer_, &QTimer::timeout, this, &TQuillovaMainForm::TimerTick);
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
         if (TMDIChild* child = ActiveChild()) child->Activated();
-        // Switching documents while one opens or closes refreshes nothing (RefreshLock).
-        if (Env().RefreshLock <= 0 && timer_->isActive()) RefreshViews();
+        // Switching documents while one opens or closes refreshes nothing (the views are held).
+        if (!services_.Refresh().Held() && timer_->isActive()) RefreshViews();
         DispStatusUpdate();
         UpdateCommands();
     });
     connect(commands_, &CommandRegistry::CommandRan, this, [this] {
         // A refresh the command asked for is done now, in the same repaint as the command's own
         // changes, instead of as a second repaint when the timer next ticks.
-        if (Env().RefreshPending && Env().RefreshLock <= 0) {
+        if (services_.Refresh().Pending() && !services_.Refresh().Held()) {
             RefreshViews();
-            Env().RefreshPending = false;
+            services_.Refresh().Done();
         }
         DispStatusUpdate();
         UpdateCommands();
@@ -285,13 +285,13 @@ void TQuillovaMainForm::ShowAsStored() {
     activateWindow();
     layout()->activate();
     toolBarLayoutAtStart_ = ToolBarLayout();
-    Env().RefreshLock = 0;
+    services_.Refresh().Started();
     started_ = true;
     timer_->start();
     // The first frame shows the start document's group list with its counts, not a timer tick
     // (a quarter of a second) later.
     RefreshViews();
-    Env().RefreshPending = false;
+    services_.Refresh().Done();
     DispStatusUpdate();
     UpdateCommands();
 }
@@ -346,7 +346,7 @@ void TQuillovaMainForm::closeEvent(QCloseEvent* event) {
 bool TQuillovaMainForm::Shutdown() {
     shutDown_ = true;
     started_ = false;
-    Env().RefreshLock = 1;
+    services_.Refresh().Stopping();
     timer_->stop();
     ShowMessage(texts::Q(texts::kShuttingDown));
     statusBar()->repaint();

@@ -50,8 +50,9 @@ EnablingState TQuillovaMainForm::CurrentState() const {
     s.BufferEmpty = services_.Buffer().Empty();
     s.ClipboardHasText = clipboardHasText_;
     const qv::EnvData& env = services_.Env();
-    s.JumpPosition = env.JumpPosition;
-    s.JumpCount = static_cast<int>(env.JumpHistory.size());
+    const qv::JumpHistory& jumps = services_.Links().Jumps();
+    s.JumpPosition = jumps.Position();
+    s.JumpCount = static_cast<int>(jumps.Entries().size());
     s.HomeWindowSet = qv::CanGoHome(env);
     return s;
 }
@@ -61,7 +62,7 @@ void TQuillovaMainForm::UpdateCommands() {
 }
 
 TQuillovaMainForm::Tool TQuillovaMainForm::CurrentTool() const {
-    return services_.Env().Tool;
+    return services_.Tool();
 }
 
 void TQuillovaMainForm::SetTool(Tool tool) {
@@ -72,7 +73,7 @@ void TQuillovaMainForm::SetTool(Tool tool) {
     if (TMDIChild* child = ActiveChild()) {
         child->SetTool(tool);
     } else {
-        Env().Tool = tool;
+        services_.SetTool(tool);
     }
 }
 

@@ -321,12 +321,13 @@ void TQuillovaMainForm::WindowMenuOpening() {
 }
 
 void TQuillovaMainForm::SelectWindowItem(int index) {
-    ++Env().RefreshLock;
-    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
-    if (index >= 0 && index < windows.size()) {
-        ShowDocumentWindow(windows[index]);
-        RefreshViews();
+    {
+        const auto hold = services_.Refresh().HoldViews();
+        const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+        if (index >= 0 && index < windows.size()) {
+            ShowDocumentWindow(windows[index]);
+            RefreshViews();
+        }
     }
-    --Env().RefreshLock;
     UpdateCommands();
 }

@@ -46,7 +46,7 @@ class FormGroupListHost final : public GroupListHost {
 void TQuillovaMainForm::BuildPanels() {
     fileCommands_ = std::make_unique<FileCommands>(*documents_, services_, *this);
     groupListHost_ = std::make_unique<FormGroupListHost>(*this);
-    groupList_ = new TGroupListPanel(*this, Env(), *groupListHost_);
+    groupList_ = new TGroupListPanel(*this, Env(), *groupListHost_, services_.Refresh());
     groupList_->Restore(Ini());
     groupListShown_ = !groupList_->isHidden();
     mapViewer_ = new TMapViewer(

@@ -84,7 +84,8 @@ bool TQuillovaMainForm::event(QEvent* event) {
         // Hints go to panel 2, and only with a document that is not in the middle of drawing a
         // group line; the status bar's own message line would cover panels 0 and 1.
         const qv::FragSet* d = ActiveDocument();
-        if (d && d->CurrentTool <= 0) ShowMessage(static_cast<QStatusTipEvent*>(event)->tip());
+        if (d && d->LineStep() == qv::LineToolStep::Off)
+            ShowMessage(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);
@@ -102,10 +103,11 @@ void TQuillovaMainForm::RefreshViews() {
 void TQuillovaMainForm::TimerTick() {
     DispStatusUpdate();
     UpdateCommands();
-    if (Env().RefreshLock > 0 || !isActiveWindow()) return;
-    if (Env().RefreshPending) {
+    qv::ViewRefresh& refresh = services_.Refresh();
+    if (refresh.Held() || !isActiveWindow()) return;
+    if (refresh.Pending()) {
         RefreshViews();
-        Env().RefreshPending = false;
+        refresh.Done();
     }
 }
 

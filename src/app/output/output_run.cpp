@@ -34,10 +34,10 @@ std::unique_ptr<qv::OffscreenDocument> DocumentSnapshot::Make(const qv::SpiUnit*
     auto copy = std::make_unique<qv::OffscreenDocument>(*env_, plugins, 640, 480, pictures);
     qv::FragSet& set = copy->Set();
     qv::ReadFragmentBytes(set, text_, true, false);
-    set.FileName = fileName_;
-    set.ShowDivLines = showDivLines_;
+    set.SetFileName(fileName_);
+    set.SetDivLinesShown(showDivLines_);
     for (std::size_t g = 0; g < shown_.size(); ++g)
-        set.GroupTable[g].Shown = shown_[g];
+        set.ShowGroup(static_cast<int>(g), shown_[g]);
     return copy;
 }
 

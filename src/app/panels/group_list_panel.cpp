@@ -293,8 +293,13 @@ void GroupListView::paintEvent(QPaintEvent* event) {
 
 // ---- Panel ----
 
-TGroupListPanel::TGroupListPanel(QMainWindow& main, qv::EnvData& env, GroupListHost& host)
-    : QDockWidget(texts::Q(texts::kGroupListTitle), &main), main_(main), env_(env), host_(host) {
+TGroupListPanel::TGroupListPanel(QMainWindow& main, qv::EnvData& env, GroupListHost& host,
+                                 const qv::ViewRefresh& refresh)
+    : QDockWidget(texts::Q(texts::kGroupListTitle), &main),
+      main_(main),
+      env_(env),
+      refresh_(refresh),
+      host_(host) {
     setObjectName(QStringLiteral("GroupList"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                 QDockWidget::DockWidgetFloatable);
@@ -576,7 +581,7 @@ void TGroupListPanel::TakeFocus() {
 }
 
 void TGroupListPanel::RefreshGroupList() {
-    if (env_.RefreshLock > 0 || isHidden()) return;
+    if (refresh_.Held() || isHidden()) return;
     refreshing_ = true;
     model_->Refresh(host_.ActiveDocument());
     const QModelIndex selected = model_->index(model_->Rows().Selected);

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "app/document/document_frame.h"
+#include "core/model/view_refresh.h"
 #include "core/panels/group_list.h"
 
 class QAction;
@@ -109,7 +110,9 @@ class TGroupListPanel : public QDockWidget, public GroupListRows {
     Q_OBJECT
 
   public:
-    TGroupListPanel(QMainWindow& main, qv::EnvData& env, GroupListHost& host);
+    // The list is left as it is while `refresh` holds the views.
+    TGroupListPanel(QMainWindow& main, qv::EnvData& env, GroupListHost& host,
+                    const qv::ViewRefresh& refresh);
 
     // Start-up: font and colours, the placement from the settings file, docked or floating,
     // shown or hidden.
@@ -175,6 +178,7 @@ class TGroupListPanel : public QDockWidget, public GroupListRows {
 
     QMainWindow& main_;
     qv::EnvData& env_;
+    const qv::ViewRefresh& refresh_;
     GroupListHost& host_;
     GroupListModel* model_ = nullptr;
     GroupListView* view_ = nullptr;

@@ -122,10 +122,7 @@ LinkFollower::LinkFollower(EnvData& env, Prompts& prompts)
 
 void LinkFollower::OpenLink(FragSet& set, Fragment& fragment) {
     if (!fragment.Visible) return;
-    fragment.SetSelected(false);
-    fragment.Redraw();
-    auto& sel = set.SelectionList;
-    sel.erase(std::remove(sel.begin(), sel.end(), &fragment), sel.end());
+    set.Deselect(fragment);
     if (fragment.Link.empty()) return;
     const std::string link = fragment.Link;
 
@@ -148,7 +145,7 @@ void LinkFollower::OpenLink(FragSet& set, Fragment& fragment) {
         return;
     }
     if (CheckFragmentFile(*path) == FragmentFileCheck::FragmentFile) {
-        RecordJump(env_, set.FileName);
+        jumps_.RecordJump(set.FileName);
         if (openDocument_) openDocument_(AbsoluteDocumentPath(*path));
         return;
     }
@@ -169,19 +166,19 @@ void LinkFollower::JumpSelection(FragSet& set) {
 }
 
 void LinkFollower::GoBack(const FragSet* active) {
-    const std::optional<std::string> path = qv::GoBack(env_, active ? &active->FileName : nullptr);
+    const std::optional<std::string> path = jumps_.GoBack(active ? &active->FileName : nullptr);
     if (path && openDocument_) openDocument_(*path);
 }
 
 void LinkFollower::GoForward() {
-    const std::optional<std::string> path = qv::GoForward(env_);
+    const std::optional<std::string> path = jumps_.GoForward();
     if (path && openDocument_) openDocument_(*path);
 }
 
 void LinkFollower::GoHome(const FragSet* active) {
     const std::optional<std::string> home = PathFromStorage(env_.HomeWindow);
     const std::optional<std::string> path =
-        qv::GoHome(env_, active ? &active->FileName : nullptr, home.value_or(std::string()));
+        jumps_.GoHome(active ? &active->FileName : nullptr, home.value_or(std::string()));
     if (!path || !openDocument_) return;
     if (openDocument_(*path) && env_.HomWinMaximize && maximiseActive_) maximiseActive_();
 }

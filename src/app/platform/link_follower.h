@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "core/commands/jump_history.h"
 #include "core/model/ports.h"
 
 namespace qv {
@@ -50,6 +51,8 @@ class LinkFollower final : public LinkOpener {
     void GoBack(const FragSet* active);
     void GoForward();
     void GoHome(const FragSet* active);
+    // The documents the jumps left.
+    const JumpHistory& Jumps() const { return jumps_; }
 
   private:
     void OpenFile(const std::string& path, const std::string& cp932Link);
@@ -58,6 +61,7 @@ class LinkFollower final : public LinkOpener {
 
     EnvData& env_;
     Prompts& prompts_;
+    JumpHistory jumps_;
     OpenDocumentFn openDocument_;
     OpenExternallyFn openExternally_;
     std::function<void()> maximiseActive_;

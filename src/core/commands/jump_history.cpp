@@ -8,52 +8,43 @@
 
 namespace qv {
 
-void RecordCurrentDocument(EnvData& env, std::string_view path) {
-    auto& history = env.JumpHistory;
-    const int size = static_cast<int>(history.size());
-    if (env.JumpPosition < 0) env.JumpPosition = 0;
-    if (env.JumpPosition >= size) {
-        env.JumpPosition = size;
-        history.emplace_back(path);
+void JumpHistory::RecordCurrent(std::string_view path) {
+    const int size = static_cast<int>(entries_.size());
+    if (position_ < 0) position_ = 0;
+    if (position_ >= size) {
+        position_ = size;
+        entries_.emplace_back(path);
     } else {
-        history[static_cast<std::size_t>(env.JumpPosition)] = std::string(path);
+        entries_[static_cast<std::size_t>(position_)] = std::string(path);
     }
 }
 
-void RecordJump(EnvData& env, std::string_view activePath) {
-    RecordCurrentDocument(env, activePath);
-    ++env.JumpPosition;
-}
-
-bool CanGoBack(const EnvData& env) {
-    return env.JumpPosition > 0;
-}
-
-bool CanGoForward(const EnvData& env) {
-    return env.JumpPosition + 1 < static_cast<int>(env.JumpHistory.size());
+void JumpHistory::RecordJump(std::string_view activePath) {
+    RecordCurrent(activePath);
+    ++position_;
 }
 
 bool CanGoHome(const EnvData& env) {
     return !env.HomeWindow.empty();
 }
 
-std::optional<std::string> GoBack(EnvData& env, const std::string* activePath) {
-    if (!CanGoBack(env)) return std::nullopt;
-    if (activePath) RecordCurrentDocument(env, *activePath);
-    --env.JumpPosition;
-    return env.JumpHistory[static_cast<std::size_t>(env.JumpPosition)];
+std::optional<std::string> JumpHistory::GoBack(const std::string* activePath) {
+    if (!CanGoBack()) return std::nullopt;
+    if (activePath) RecordCurrent(*activePath);
+    --position_;
+    return entries_[static_cast<std::size_t>(position_)];
 }
 
-std::optional<std::string> GoForward(EnvData& env) {
-    if (!CanGoForward(env)) return std::nullopt;
-    ++env.JumpPosition;
-    return env.JumpHistory[static_cast<std::size_t>(env.JumpPosition)];
+std::optional<std::string> JumpHistory::GoForward() {
+    if (!CanGoForward()) return std::nullopt;
+    ++position_;
+    return entries_[static_cast<std::size_t>(position_)];
 }
 
-std::optional<std::string> GoHome(EnvData& env, const std::string* activePath,
-                                  const std::string& homePath) {
+std::optional<std::string> JumpHistory::GoHome(const std::string* activePath,
+                                               const std::string& homePath) {
     if (homePath.empty()) return std::nullopt;
-    if (activePath && *activePath != homePath) RecordJump(env, *activePath);
+    if (activePath && *activePath != homePath) RecordJump(*activePath);
     return homePath;
 }
 

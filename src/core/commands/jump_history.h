@@ -6,30 +6,44 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
 class EnvData;
 
-// Records the current document (its path, empty for an untitled one) at the current history
-// position: appended at the end, else replacing the entry there. Later entries stay.
-void RecordCurrentDocument(EnvData& env, std::string_view path);
-// A jump leaves the active document: record it, then step forward.
-void RecordJump(EnvData& env, std::string_view activePath);
+// The documents left by jumps, oldest first, and the place of the active one among them. It lives
+// as long as the program runs and is never stored.
+class JumpHistory {
+  public:
+    const std::vector<std::string>& Entries() const { return entries_; }
+    int Position() const { return position_; }
 
-bool CanGoBack(const EnvData& env);
-bool CanGoForward(const EnvData& env);
+    // Records the current document (its path, empty for an untitled one) at the current
+    // position: appended at the end, else replacing the entry there. Later entries stay.
+    void RecordCurrent(std::string_view path);
+    // A jump leaves the active document: record it, then step forward.
+    void RecordJump(std::string_view activePath);
+
+    bool CanGoBack() const { return position_ > 0; }
+    bool CanGoForward() const { return position_ + 1 < static_cast<int>(entries_.size()); }
+
+    // The document Back opens (the active document, when there is one, is recorded first); none
+    // when there is no earlier entry.
+    std::optional<std::string> GoBack(const std::string* activePath);
+    // The document Forward opens; nothing is recorded.
+    std::optional<std::string> GoForward();
+    // The home document `homePath` (a file-system path; none when empty); an active document
+    // other than home is recorded as a jump.
+    std::optional<std::string> GoHome(const std::string* activePath, const std::string& homePath);
+
+  private:
+    std::vector<std::string> entries_;
+    int position_ = 0;
+};
+
+// Whether the settings name a home document.
 bool CanGoHome(const EnvData& env);
-
-// The document Back opens (the active document, when there is one, is recorded first); none when
-// there is no earlier entry.
-std::optional<std::string> GoBack(EnvData& env, const std::string* activePath);
-// The document Forward opens; nothing is recorded.
-std::optional<std::string> GoForward(EnvData& env);
-// The home document `homePath` (a file-system path; none when empty); an active document other
-// than home is recorded as a jump.
-std::optional<std::string> GoHome(EnvData& env, const std::string* activePath,
-                                  const std::string& homePath);
 
 // A link is a web address only when it starts with a scheme (a letter, then letters, digits,
 // "+", "-" or ".") followed by "://".

@@ -228,7 +228,7 @@ bool ApplyLineItem(FragSet& doc, EnvData& env, int tag) {
     if (doc.SelectedLine < 0 || doc.SelectedLine >= n) {
         if (type) env.DefGLineType = *type;
         if (width) env.DefGLineWidth = *width;
-        if (doc.CurrentTool == 1) doc.View().SetCursor(CursorShape::LineTool);
+        if (doc.LineStep() == LineToolStep::Ready) doc.View().SetCursor(CursorShape::LineTool);
         return false;
     }
     // Restyling invalidates the line and re-routes the frames itself.

@@ -100,7 +100,6 @@ void OptionsEditor::Show(EnvData& env, std::string activeDocumentPath) {
     // The histories are not the dialog's business; keep the copy small.
     work_.RecentFiles.clear();
     work_.FindHistory.clear();
-    work_.JumpHistory.clear();
     activePath_ = std::move(activeDocumentPath);
     savedArrowType_ = env.GLineArrowType;
     savedArrowSize_ = env.GLineArrowSize;

@@ -71,7 +71,6 @@ void Pile(FragSet& set, bool away) {
 
     // Whatever lay under a moved card is repainted by the view from the erased area, so no list
     // of uncovered cards is needed.
-    set.RedrawList.clear();
     int next = set.HighestZOrder() + 1;
     for (Fragment* f : set.SelectionList) {
         const int w = f->Width();
@@ -149,7 +148,6 @@ void Spread(FragSet& set) {
 
     const bool align = env.SpreadAlign;
     auto rowStart = [&] { return align ? origin.X : origin.X + Rand8(random); };
-    set.RedrawList.clear();
     int next = set.HighestZOrder() + 1;
     int x = origin.X, y = origin.Y, rowH = 0, col = 0;
     for (int i = 0; i < n; ++i) {

@@ -125,7 +125,6 @@ void StretchFragments(FragSet& set, int factor, StretchDirection direction) {
     }
     const Turn turn = direction == StretchDirection::Rotate ? TurnOf(factor) : Turn{};
 
-    set.RedrawList.clear();
     i64 curX = minL, curY = minT;
     for (Fragment* f : order) {
         const Rect& s = f->StartRect;

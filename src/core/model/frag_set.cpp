@@ -92,9 +92,8 @@ Fragment* FragSet::AddFragment() {
 
 void FragSet::ForgetReferences(const Fragment* f) {
     if (marked_ == f) marked_ = nullptr;
-    if (LinkPressFragment == f) LinkPressFragment = nullptr;
+    if (gesture_.LinkPress == f) gesture_.LinkPress = nullptr;
     RemoveFromList(SelectionList, f);
-    RemoveFromList(RedrawList, f);
 }
 
 void FragSet::DestroyFragment(Fragment* fragment) {
@@ -119,9 +118,8 @@ void FragSet::DestroySelectedFragments() {
         if (!p->Selected) continue;
         p->EraseFragment();
         if (marked_ == p.get()) marked_ = nullptr;
-        if (LinkPressFragment == p.get()) LinkPressFragment = nullptr;
+        if (gesture_.LinkPress == p.get()) gesture_.LinkPress = nullptr;
     }
-    std::erase_if(RedrawList, [](const Fragment* f) { return f->Selected; });
     std::erase_if(SelectionList, [](const Fragment* f) { return f->Selected; });
     std::erase_if(frags_, [](const auto& p) { return p->Selected; });
 }
@@ -227,6 +225,28 @@ void FragSet::Unmark() {
 
 void FragSet::RemoveFromList(std::vector<Fragment*>& list, const Fragment* f) {
     std::erase(list, f);
+}
+
+// ---- What the app changes in the document ----
+
+void FragSet::AdoptRecovered(const std::string& path) {
+    FileName = path;
+    ReadOnly = false;
+    Modified = true;
+}
+
+void FragSet::ShowGroup(int g, bool shown) {
+    if (IsGroupNumber(g)) GroupTable[static_cast<std::size_t>(g)].Shown = shown;
+}
+
+void FragSet::TouchFrame(int g) {
+    if (IsGroupNumber(g)) GroupTable[static_cast<std::size_t>(g)].FrameTouched = true;
+}
+
+void FragSet::Deselect(Fragment& fragment) {
+    fragment.SetSelected(false);
+    fragment.Redraw();
+    RemoveFromList(SelectionList, &fragment);
 }
 
 // ---- Groups ----
@@ -673,7 +693,7 @@ void FragSet::RefreshVisibility() {
 }
 
 void FragSet::RefreshRequest() {
-    ctx_.env.RefreshPending = true;
+    ctx_.refresh.Request();
 }
 
 void FragSet::UpdateScreenRects() {
@@ -708,7 +728,7 @@ void FragSet::ComputeWholeSize() {
     DocumentView& view = ctx_.view;
     int rangeX = WholeWidth + 20;
     int rangeY = WholeHeight + 20;
-    if (Dragging) {
+    if (gesture_.Dragging) {
         // While cards are dragged the page must not pull back under them.
         rangeX = std::max(rangeX, ScrollX() + view.ClientWidth());
         rangeY = std::max(rangeY, ScrollY() + view.ClientHeight());

@@ -1,6 +1,7 @@
 // FragSet: the model of one document — its fragments in stacking order, the selection, the table of
 // 101 groups with their frames, the group relation lines, the page size and division grid, the file
-// name and document flags, position undo and the handling of presses and drags on fragments.
+// name and document flags, position undo and the handling of presses and drags on fragments (the
+// gesture under way is kept apart from the document's data, see Gesture).
 //
 // Drawing is retained: operations change state and invalidate what changed on the document view;
 // the view's paint handler paints in the order PaintOrder() gives. After the view scrolls or
@@ -21,6 +22,7 @@
 #include "core/model/arrow_line.h"
 #include "core/model/change_flag.h"
 #include "core/model/fragment.h"
+#include "core/model/gesture.h"
 #include "core/model/group_entry.h"
 #include "core/model/ports.h"
 
@@ -112,7 +114,6 @@ class FragSet {
     // Unsaved changes; Modified.Generation() counts the changes (recovery copies follow it).
     ChangeFlag Modified;
     bool ReadOnly = false;
-    bool SaveOnClose = false;
     bool FixedSize = false;
     int FixedWidth = 0;
     int FixedHeight = 0;
@@ -131,21 +132,44 @@ class FragSet {
     TArrowList GroupLines;
     int SelectedLine = -1;   // index into GroupLines, -1 for none
     int GroupListGroup = 1;  // the group last picked in the group list
-    int CurrentTool = 0;     // the window's line-tool step (0 outside the group line tool)
 
     // The selection, in reading order after RebuildSelection.
     std::vector<Fragment*> SelectionList;
-    // Scratch list of cards to repaint after a layout operation.
-    std::vector<Fragment*> RedrawList;
     int SelCursor = -1;  // position in the selection for previous/next; -1 when no find result
 
-    // ---- Mouse state (see PressFragment and friends) ----
-    Fragment* LinkPressFragment = nullptr;
-    bool AfterDialog = false;
-    bool Moved = false;
-    bool Dragging = false;
-    bool GroupDrag = false;
-    Point PressPoint;
+    // ---- What the app changes in the document ----
+    // Counts as an unsaved change.
+    void MarkModified() { Modified = true; }
+    // The document was read back from a recovery copy of `path`: it takes that name, is never
+    // read-only (closing it would drop the restored changes unasked) and counts as changed.
+    void AdoptRecovered(const std::string& path);
+    // The name the document is shown and saved under.
+    void SetFileName(std::string path) { FileName = std::move(path); }
+    // A page of the fixed size instead of one that grows with the cards.
+    void SetFixedSize(bool fixed) { FixedSize = fixed; }
+    // Whether the division grid shows, as a copy of a document shows it.
+    void SetDivLinesShown(bool shown) { ShowDivLines = shown; }
+    // Shows or hides group g (0..100; others are ignored).
+    void ShowGroup(int g, bool shown);
+    // The group-list row a document reopens at; outside 0..100 it is group 1.
+    void PickGroupListGroup(int g) { GroupListGroup = IsGroupNumber(g) ? g : 1; }
+    // The frame of group g is repainted when the gesture ends (see RepaintTouchedFrames).
+    void TouchFrame(int g);
+    // Takes a card out of the selection (and repaints it), as following its link does.
+    void Deselect(Fragment& fragment);
+
+    // ---- The gesture under way on the document's window ----
+    const Gesture& CurrentGesture() const { return gesture_; }
+    bool Dragging() const { return gesture_.Dragging; }
+    LineToolStep LineStep() const { return gesture_.LineStep; }
+    void SetLineStep(LineToolStep step) { gesture_.LineStep = step; }
+    // The page scrolled by dx, dy under a running drag: the last drag point moves with it.
+    void PageScrolled(int dx, int dy);
+    // A dialog took over from the press (a new card opened by a double click): no drag follows.
+    void StopDragging() { gesture_.Dragging = false; }
+    // The double click is over: its second press never reaches PressFragment, so what the dialog
+    // left for that press must not wait for the user's next real one.
+    void DoubleClickDone() { gesture_.AfterDialog = false; }
 
     // ---- Fragments ----
     // All fragments; list order is drawing order (sorted by ZOrderLess after SortByZOrder).
@@ -156,7 +180,7 @@ class FragSet {
     // it warns "これ以上断片を作れません" (OK/Cancel) and returns nullptr.
     Fragment* AddFragment();
     // Removes one fragment: erases it and forgets every reference to it (selection, marked, link
-    // press, redraw list). Recount is left to the caller.
+    // press). Recount is left to the caller.
     void DestroyFragment(Fragment* fragment);
     // Destroys every selected fragment; Recount, Modified, RefreshRequest.
     void DeleteSelected();
@@ -244,7 +268,7 @@ class FragSet {
 
     // ---- Visibility, size and redraw ----
     void RefreshVisibility();
-    // Asks the main window's timer to refresh the views (sets EnvData::RefreshPending).
+    // Asks the main window to refresh the views (see ViewRefresh).
     void RefreshRequest();
     // Invalidates the whole view and recomputes what painting needs: sizes, screen rectangles,
     // page size, frames and line routes.
@@ -333,10 +357,10 @@ class FragSet {
     DocContext ctx_;
     TFragList frags_;
     Fragment* marked_ = nullptr;
+    Gesture gesture_;
     // Highest stacking number handed out or seen by the last scan, so that adding many fragments
     // does not scan the list each time.
     mutable int zTop_ = 0;
-    bool recordedThisDrag_ = false;
     std::vector<Rect> scratchRects_;
     // The last route of each line and what it was computed from: during a drag most frames stay
     // where they are, and their lines need not be routed again.

@@ -37,12 +37,12 @@ GroupingResult FragSet::GroupSelection() {
 }
 
 void FragSet::CtrlChangedWhileDragging(bool ctrlDown) {
-    if (!Dragging) return;
+    if (!gesture_.Dragging) return;
     if (ctrlDown) {
         // A group drag carries whole groups: there is nothing to pick out.
-        if (GroupDrag) return;
+        if (gesture_.GroupDrag) return;
     } else {
-        GroupDrag = false;
+        gesture_.GroupDrag = false;
     }
     MoveCursorShape(ctrlDown);
     Recount();

@@ -8,7 +8,7 @@
 namespace qv {
 
 bool FragSet::PickOutActive() const {
-    return Dragging && !GroupDrag && ctx_.view.CtrlDown();
+    return gesture_.Dragging && !gesture_.GroupDrag && ctx_.view.CtrlDown();
 }
 
 // Only the outline of a frame is painted: repaint the strips along its edges and the rounded

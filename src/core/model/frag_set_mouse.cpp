@@ -80,7 +80,7 @@ void FragSet::PressFragment(Fragment* fragment, MouseButton button, int x, int y
     };
     if (button == MouseButton::Left) {
         if (fragment->Kind == FragmentKind::Image) SortByZOrder();
-        PressPoint = Point{x, y};
+        gesture_.PressPoint = Point{x, y};
         const Rect& r = fragment->ScreenRect;
         if (shift.Shift) {
             fragment->SetSelected(!fragment->Selected);
@@ -92,25 +92,25 @@ void FragSet::PressFragment(Fragment* fragment, MouseButton button, int x, int y
         } else if (x > r.Right - kLinkMarkSize && y > r.Bottom - kLinkMarkSize &&
                    fragment->Kind != FragmentKind::Image && ctx_.env.LinkMark &&
                    !fragment->Link.empty()) {
-            LinkPressFragment = fragment;
+            gesture_.LinkPress = fragment;
             fragment->LinkPressed = true;
             fragment->MarkStale();
         } else {
             if (shift.Ctrl) {
                 SelectGroup(fragment->Group, false);
-                GroupDrag = true;
+                gesture_.GroupDrag = true;
             } else {
                 plainClick();
             }
-            if (AfterDialog) {
-                AfterDialog = false;
-                GroupDrag = false;
-                Dragging = false;
+            if (gesture_.AfterDialog) {
+                gesture_.AfterDialog = false;
+                gesture_.GroupDrag = false;
+                gesture_.Dragging = false;
             } else if (!ReadOnly) {
                 MoveCursorShape(false);
-                Dragging = true;
-                Moved = false;
-                recordedThisDrag_ = false;
+                gesture_.Dragging = true;
+                gesture_.Moved = false;
+                gesture_.RecordedUndo = false;
             }
         }
     } else if (button == MouseButton::Right) {
@@ -148,33 +148,33 @@ void FragSet::AutoScroll(int x, int y, int& dx, int& dy, bool& scrolled) {
     };
     const int cw = view.ClientWidth();
     const int ch = view.ClientHeight();
-    if (x > cw - kScrollZone && PressPoint.X > cw - kScrollZone && dx > 0 &&
+    if (x > cw - kScrollZone && gesture_.PressPoint.X > cw - kScrollZone && dx > 0 &&
         !DragBlocked(dx + kScrollStep, dy))
         dx += scroll(ScrollAxis::Horizontal, kScrollStep, cw);
-    if (y > ch - kScrollZone && PressPoint.Y > ch - kScrollZone && dy > 0 &&
+    if (y > ch - kScrollZone && gesture_.PressPoint.Y > ch - kScrollZone && dy > 0 &&
         !DragBlocked(dx, dy + kScrollStep))
         dy += scroll(ScrollAxis::Vertical, kScrollStep, ch);
-    if (ScrollX() > 0 && x < kScrollZone && PressPoint.X < kScrollZone && dx < 0 &&
+    if (ScrollX() > 0 && x < kScrollZone && gesture_.PressPoint.X < kScrollZone && dx < 0 &&
         !DragBlocked(dx - kScrollStep, dy))
         dx += scroll(ScrollAxis::Horizontal, -kScrollStep, cw);
-    if (ScrollY() > 0 && y < kScrollZone && PressPoint.Y < kScrollZone && dy < 0 &&
+    if (ScrollY() > 0 && y < kScrollZone && gesture_.PressPoint.Y < kScrollZone && dy < 0 &&
         !DragBlocked(dx, dy - kScrollStep))
         dy += scroll(ScrollAxis::Vertical, -kScrollStep, ch);
 }
 
 void FragSet::DragSelection(Fragment* under, int x, int y, ShiftState shift) {
-    if (!Dragging) return;
-    int dx = x - PressPoint.X;
-    int dy = y - PressPoint.Y;
+    if (!gesture_.Dragging) return;
+    int dx = x - gesture_.PressPoint.X;
+    int dy = y - gesture_.PressPoint.Y;
     if (under && dx == 0 && dy == 0) return;
-    if (!shift.Ctrl) GroupDrag = false;
+    if (!shift.Ctrl) gesture_.GroupDrag = false;
     // Blocked: nothing moves and the press point stays, so the offset keeps growing until the
     // move becomes legal.
     if (DragBlocked(dx, dy)) {
         ctx_.view.SetCursor(CursorShape::NotAllowed);
         return;
     }
-    MoveCursorShape(shift.Ctrl && !GroupDrag);
+    MoveCursorShape(shift.Ctrl && !gesture_.GroupDrag);
 
     bool scrolled = false;
     AutoScroll(x, y, dx, dy, scrolled);
@@ -182,9 +182,9 @@ void FragSet::DragSelection(Fragment* under, int x, int y, ShiftState shift) {
 
     if (dx != 0 || dy != 0) {
         // One undo step per drag, taken just before the first real move.
-        if (!recordedThisDrag_) {
+        if (!gesture_.RecordedUndo) {
             RecordPositions();
-            recordedThisDrag_ = true;
+            gesture_.RecordedUndo = true;
         }
         for (Fragment* f : SelectionList) {
             f->EraseFragment();
@@ -236,19 +236,19 @@ void FragSet::DragSelection(Fragment* under, int x, int y, ShiftState shift) {
             }
             UpdateGroupFrames();
         }
-        Moved = true;
+        gesture_.Moved = true;
     }
-    PressPoint = Point{x, y};
+    gesture_.PressPoint = Point{x, y};
 }
 
 void FragSet::ReleaseDrag(Fragment* under, ShiftState shift) {
     ctx_.view.SetCursor(CursorShape::Default);
-    if (Dragging) {
-        Dragging = false;
-        recordedThisDrag_ = false;
-        if (Moved) {
-            Moved = false;
-            if (shift.Ctrl && !GroupDrag) {
+    if (gesture_.Dragging) {
+        gesture_.Dragging = false;
+        gesture_.RecordedUndo = false;
+        if (gesture_.Moved) {
+            gesture_.Moved = false;
+            if (shift.Ctrl && !gesture_.GroupDrag) {
                 // Ctrl-drop: every dragged card joins the frame it was dropped on (no group when it
                 // lies on none but its own).
                 std::vector<std::pair<Fragment*, int>> joins;
@@ -270,10 +270,10 @@ void FragSet::ReleaseDrag(Fragment* under, ShiftState shift) {
             RedrawAll();
             RepaintTouchedFrames();
         }
-        GroupDrag = false;
-    } else if (LinkPressFragment) {
-        Fragment* f = LinkPressFragment;
-        LinkPressFragment = nullptr;
+        gesture_.GroupDrag = false;
+    } else if (gesture_.LinkPress) {
+        Fragment* f = gesture_.LinkPress;
+        gesture_.LinkPress = nullptr;
         f->LinkPressed = false;
         f->MarkStale();
         if (under == f) {
@@ -285,6 +285,12 @@ void FragSet::ReleaseDrag(Fragment* under, ShiftState shift) {
     }
 }
 
+void FragSet::PageScrolled(int dx, int dy) {
+    if (!gesture_.Dragging) return;
+    gesture_.PressPoint.X -= dx;
+    gesture_.PressPoint.Y -= dy;
+}
+
 void FragSet::DoubleClickFragment(Fragment* fragment, ShiftState shift) {
     if (!fragment) return;
     if (shift.Shift) {
@@ -293,12 +299,12 @@ void FragSet::DoubleClickFragment(Fragment* fragment, ShiftState shift) {
     }
     if (ReadOnly || SelectionList.empty()) return;
     ctx_.host.EditSelection(*this);
-    Dragging = false;
-    GroupDrag = false;
-    recordedThisDrag_ = false;
+    gesture_.Dragging = false;
+    gesture_.GroupDrag = false;
+    gesture_.RecordedUndo = false;
     ctx_.view.SetCursor(CursorShape::Default);
     ctx_.host.TurnImeOff();
-    AfterDialog = true;
+    gesture_.AfterDialog = true;
 }
 
 }  // namespace qv

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/geom.h"
+#include "core/model/view_refresh.h"
 
 namespace qv {
 
@@ -204,6 +205,7 @@ struct DocContext {
     RandomSource& random;
     LinkOpener& links;
     DocumentHost& host;
+    ViewRefresh& refresh;
 };
 
 }  // namespace qv

@@ -211,9 +211,6 @@ std::array<FontSpec, 5> BaseFonts(const FontSpec& mainFont) {
 void EnvData::Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists) {
     static const EnvData defaults;
 
-    JumpHistory.clear();
-    JumpPosition = 0;
-
     const auto bases = BaseFonts(MainWindowFont());
     for (std::size_t i = 0; i < std::size(kFonts); ++i)
         this->*kFonts[i].Field = ini.ReadFont(kFonts[i].Section, &bases[i]);
@@ -259,9 +256,6 @@ void EnvData::Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists
             known = known || sjis::EqualsNoCase(f, text);
         if (!known) FindHistory.push_back(std::move(text));
     }
-
-    RefreshLock = 1;
-    RefreshPending = false;
 }
 
 void EnvData::Store(UsrIniFile& ini) const {

@@ -85,10 +85,9 @@ class EnvData {
     EnvData() = default;
     explicit EnvData(const UsrIniFile& ini) { Load(ini); }
 
-    // Loads every stored setting and both histories; resets the run-time items as a fresh start
-    // does (RefreshLock 1, nothing pending, empty jump history). PlatformId and PrinterAvailable
-    // are kept. Recent-file records whose document does not exist, or whose path is not valid code
-    // page 932, are dropped (`documentExists` defaults to a check of the file system).
+    // Loads every stored setting and both histories. PlatformId and PrinterAvailable are kept.
+    // Recent-file records whose document does not exist, or whose path is not valid code page 932,
+    // are dropped (`documentExists` defaults to a check of the file system).
     void Load(const UsrIniFile& ini, const DocumentExistsFn& documentExists = {});
 
     // Writes the five fonts, every stored setting, File0 … File19 and Find0 … Find39 into `ini`
@@ -115,13 +114,7 @@ class EnvData {
 
     // ---- Run-time items (never stored) ----
     int PlatformId = kPlatformNt;
-    int RefreshLock = 1;  // 1 until the main window has finished showing
-    bool RefreshPending = false;
-    std::vector<std::string> JumpHistory;
-    int JumpPosition = 0;
     bool PrinterAvailable = false;
-    // The document windows' mouse tool (the down button of the mode tool bar).
-    ToolMode Tool = ToolMode::Normal;
 
     // ---- [Fragment] sizes ----
     int FrgWidth = 12;

@@ -11,43 +11,44 @@ namespace qv {
 namespace {
 
 TEST(JumpHistory, BackForwardAndJumpsKeepTheBrowserRules) {
-    EnvData env;
+    JumpHistory jumps;
     // A -> B -> C by jumps.
-    RecordJump(env, "A");
-    RecordJump(env, "B");
-    EXPECT_EQ(env.JumpHistory, (std::vector<std::string>{"A", "B"}));
-    EXPECT_EQ(env.JumpPosition, 2);
-    EXPECT_FALSE(CanGoForward(env));
+    jumps.RecordJump("A");
+    jumps.RecordJump("B");
+    EXPECT_EQ(jumps.Entries(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(jumps.Position(), 2);
+    EXPECT_FALSE(jumps.CanGoForward());
     const std::string c = "C", b = "B", a = "A";
-    EXPECT_EQ(GoBack(env, &c), "B");
-    EXPECT_EQ(env.JumpHistory, (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_EQ(env.JumpPosition, 1);
-    EXPECT_EQ(GoBack(env, &b), "A");
-    EXPECT_EQ(env.JumpPosition, 0);
-    EXPECT_FALSE(GoBack(env, &a));
-    EXPECT_EQ(GoForward(env), "B");
-    EXPECT_EQ(GoForward(env), "C");
-    EXPECT_FALSE(CanGoForward(env));
+    EXPECT_EQ(jumps.GoBack(&c), "B");
+    EXPECT_EQ(jumps.Entries(), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(jumps.Position(), 1);
+    EXPECT_EQ(jumps.GoBack(&b), "A");
+    EXPECT_EQ(jumps.Position(), 0);
+    EXPECT_FALSE(jumps.GoBack(&a));
+    EXPECT_EQ(jumps.GoForward(), "B");
+    EXPECT_EQ(jumps.GoForward(), "C");
+    EXPECT_FALSE(jumps.CanGoForward());
     // Back to A, then a new jump to D: entry 0 becomes A again, the forward entries stay.
-    GoBack(env, &c);
-    GoBack(env, &b);
-    RecordJump(env, "A");
-    EXPECT_EQ(env.JumpPosition, 1);
-    EXPECT_EQ(GoForward(env), "C");
+    jumps.GoBack(&c);
+    jumps.GoBack(&b);
+    jumps.RecordJump("A");
+    EXPECT_EQ(jumps.Position(), 1);
+    EXPECT_EQ(jumps.GoForward(), "C");
 }
 
 TEST(JumpHistory, HomeRecordsOnlyWhenLeavingAnotherDocument) {
     EnvData env;
+    JumpHistory jumps;
     EXPECT_FALSE(CanGoHome(env));
     const std::string home = "/h.csv", other = "/o.csv";
-    EXPECT_FALSE(GoHome(env, &other, ""));
-    EXPECT_EQ(GoHome(env, &home, home), "/h.csv");
-    EXPECT_TRUE(env.JumpHistory.empty());
-    EXPECT_EQ(GoHome(env, &other, home), "/h.csv");
-    EXPECT_EQ(env.JumpHistory, (std::vector<std::string>{"/o.csv"}));
-    EXPECT_EQ(env.JumpPosition, 1);
-    EXPECT_EQ(GoHome(env, nullptr, home), "/h.csv");
-    EXPECT_EQ(env.JumpPosition, 1);
+    EXPECT_FALSE(jumps.GoHome(&other, ""));
+    EXPECT_EQ(jumps.GoHome(&home, home), "/h.csv");
+    EXPECT_TRUE(jumps.Entries().empty());
+    EXPECT_EQ(jumps.GoHome(&other, home), "/h.csv");
+    EXPECT_EQ(jumps.Entries(), (std::vector<std::string>{"/o.csv"}));
+    EXPECT_EQ(jumps.Position(), 1);
+    EXPECT_EQ(jumps.GoHome(nullptr, home), "/h.csv");
+    EXPECT_EQ(jumps.Position(), 1);
 }
 
 TEST(LinkText, WebAddressesNeedASchemeFollowedByTwoSlashes) {

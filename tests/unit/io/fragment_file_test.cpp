@@ -390,7 +390,7 @@ TEST(FragmentFileOpen, NamesTheDocumentAndFollowsTheFilePermissions) {
     EXPECT_EQ(writable.set.FileName, p.string());
     EXPECT_FALSE(writable.set.ReadOnly);
     EXPECT_FALSE(writable.set.Modified);
-    EXPECT_TRUE(writable.env.RefreshPending);
+    EXPECT_TRUE(writable.refresh.Pending());
 
     ::chmod(p.c_str(), 0444);
     TestDoc locked;

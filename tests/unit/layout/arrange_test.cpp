@@ -220,7 +220,7 @@ TEST(Spread, AlignedWithoutShuffleFollowsTheStackingOrderAndTheTallestCardOfARow
     EXPECT_LT(c2->ZOrder, c3->ZOrder);
     EXPECT_EQ(doc.world.random.Position, 0u);  // nothing random about it
     EXPECT_TRUE(doc.set.Modified);
-    EXPECT_TRUE(doc.env.RefreshPending);
+    EXPECT_TRUE(doc.refresh.Pending());
     EXPECT_TRUE(doc.set.UndoAvailable);
 }
 

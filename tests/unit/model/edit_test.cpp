@@ -100,21 +100,28 @@ TEST(PickOut, CtrlDuringADragTakesTheCardsOutOfTheirFrameAndReleaseBringsThemBac
     EXPECT_EQ(doc.world.host.MapRefreshes, mapRefreshes);
 
     doc.set.PressFragment(a, MouseButton::Left, 110, 110, {});
-    ASSERT_TRUE(doc.set.Dragging);
+    ASSERT_TRUE(doc.set.Dragging());
     doc.env.MoveCurosr = static_cast<int>(CursorShape::GrabRight);
     doc.view.Ctrl = true;
     doc.set.CtrlChangedWhileDragging(true);
     EXPECT_EQ(doc.view.Cursor, CursorShape::PickRight);
     EXPECT_EQ(doc.set.GroupTable[1].MemberUnion.Top, 200);  // a left the frame
     doc.view.Ctrl = false;
-    doc.set.GroupDrag = true;  // released: a group drag ends too
     doc.set.CtrlChangedWhileDragging(false);
-    EXPECT_FALSE(doc.set.GroupDrag);
     EXPECT_EQ(doc.view.Cursor, CursorShape::GrabRight);
     EXPECT_EQ(doc.set.GroupTable[1].MemberUnion, whole);
 
+    // Released during a group drag (a press with Ctrl): the group drag ends too.
+    doc.set.ReleaseDrag(a, {});
+    doc.set.PressFragment(a, MouseButton::Left, 110, 110, ShiftState{.Ctrl = true});
+    ASSERT_TRUE(doc.set.CurrentGesture().GroupDrag);
+    doc.set.CtrlChangedWhileDragging(false);
+    EXPECT_FALSE(doc.set.CurrentGesture().GroupDrag);
+    EXPECT_EQ(doc.view.Cursor, CursorShape::GrabRight);
+
     // A group drag has nothing to pick out.
-    doc.set.GroupDrag = true;
+    doc.set.ReleaseDrag(a, {});
+    doc.set.PressFragment(a, MouseButton::Left, 110, 110, ShiftState{.Ctrl = true});
     doc.view.Ctrl = true;
     doc.set.CtrlChangedWhileDragging(true);
     EXPECT_EQ(doc.view.Cursor, CursorShape::GrabRight);

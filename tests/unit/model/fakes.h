@@ -199,9 +199,11 @@ struct TestWorld {
     FakeRandom random;
     FakeLinkOpener links;
     FakeHost host;
+    ViewRefresh refresh;
 
     DocContext Context(DocumentView& view) {
-        return DocContext{env, metrics, view, prompts, pictures, clipboard, random, links, host};
+        return DocContext{env,       metrics, view,  prompts, pictures,
+                          clipboard, random,  links, host,    refresh};
     }
 };
 
@@ -209,6 +211,7 @@ struct TestWorld {
 struct TestDoc {
     TestWorld world;
     EnvData& env = world.env;
+    ViewRefresh& refresh = world.refresh;
     FakeView view;
     FragSet set{world.Context(view)};
 

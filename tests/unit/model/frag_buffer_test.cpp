@@ -85,7 +85,7 @@ TEST_F(BufferWorld, CutRemovesTheCardsAndEverythingThatPointedAtThem) {
     EXPECT_TRUE(src.set.GroupTable[2].Empty);
     EXPECT_TRUE(src.set.GroupLines.empty());
     EXPECT_TRUE(src.set.Modified);
-    EXPECT_TRUE(src.env.RefreshPending);
+    EXPECT_TRUE(src.refresh.Pending());
     ASSERT_EQ(buffer.Count(), 1);
     EXPECT_EQ(buffer.Fragments()[0]->Text, "a");
     EXPECT_EQ(clipboard.Content, "a\n");

@@ -48,20 +48,25 @@ TEST(FragSetAdd, DeleteSelectedForgetsEveryReferenceAndDropsLinesOfEmptiedGroups
     a->SetSelected(true);
     b->SetSelected(true);
     doc.set.RebuildSelection();
+    // A press on a's link mark holds it until the button comes up.
+    a->Link = "x.txt";
+    doc.env.LinkMark = true;
+    doc.set.PressFragment(a, MouseButton::Left, a->ScreenRect.Right - 1, a->ScreenRect.Bottom - 1,
+                          {});
+    ASSERT_EQ(doc.set.CurrentGesture().LinkPress, a);
     doc.set.CentreOn(b, true);
-    doc.set.LinkPressFragment = a;
-    doc.env.RefreshPending = false;
+    doc.refresh.Done();
     doc.set.Modified = false;
 
     doc.set.DeleteSelected();
     EXPECT_EQ(doc.set.Count(), 1);
     EXPECT_TRUE(doc.set.SelectionList.empty());
     EXPECT_EQ(doc.set.MarkedFragment(), nullptr);
-    EXPECT_EQ(doc.set.LinkPressFragment, nullptr);
+    EXPECT_EQ(doc.set.CurrentGesture().LinkPress, nullptr);
     EXPECT_TRUE(doc.set.GroupTable[1].Empty);
     EXPECT_TRUE(doc.set.GroupLines.empty());
     EXPECT_TRUE(doc.set.Modified);
-    EXPECT_TRUE(doc.env.RefreshPending);
+    EXPECT_TRUE(doc.refresh.Pending());
 }
 
 // ---- Groups ----

@@ -254,7 +254,9 @@ TEST(GroupFrames, PickOutLeavesSelectedCardsOutAndSkipsLinesOfEmptiedFrames) {
     doc.b1->SetSelected(true);
     doc.a2->SetSelected(true);
     doc.set.RebuildSelection();
-    doc.set.Dragging = true;
+    // A press on a card of a multiple selection drags the whole selection.
+    doc.set.PressFragment(doc.b1, MouseButton::Left, 410, 155, {});
+    ASSERT_EQ(doc.set.SelectionList.size(), 2u);
     doc.view.Ctrl = true;
     ASSERT_TRUE(doc.set.PickOutActive());
     doc.set.EraseGroupLines();
@@ -264,7 +266,9 @@ TEST(GroupFrames, PickOutLeavesSelectedCardsOutAndSkipsLinesOfEmptiedFrames) {
     EXPECT_FALSE(doc.set.GroupLines[0].Drawn);
     EXPECT_EQ(doc.set.GroupLines[0].WinStart, before.WinStart);
     // A group drag keeps its cards in the frame.
-    doc.set.GroupDrag = true;
+    doc.set.ReleaseDrag(doc.b1, {});
+    doc.set.PressFragment(doc.b1, MouseButton::Left, 410, 155, ShiftState{.Ctrl = true});
+    ASSERT_TRUE(doc.set.CurrentGesture().GroupDrag);
     doc.set.UpdateGroupFrames();
     EXPECT_FALSE(doc.set.GroupTable[2].Frame.Bounds.IsEmpty());
     EXPECT_TRUE(doc.set.GroupLines[0].Drawn);

@@ -33,6 +33,26 @@ struct MouseDoc : TestDoc {
     }
 };
 
+TEST(FragmentDrag, ThePageScrollingUnderADragKeepsTheCardUnderThePointer) {
+    MouseDoc doc;
+    Fragment* a = doc.Add("a", 1, 100, 100);
+    doc.Add("far", 2, 2000, 2000);  // a page wide enough to scroll
+    doc.Refresh();
+    doc.set.RedrawAll();
+
+    doc.Press(110, 110);
+    ASSERT_TRUE(doc.set.Dragging());
+    // The window scrolls by 50 while the pointer stays; the drag goes on from the same point.
+    doc.view.SetScrollPosition(ScrollAxis::Horizontal, 50);
+    doc.set.RedrawAll();
+    doc.set.PageScrolled(50, 0);
+    doc.set.DragSelection(nullptr, 110, 110, kNone);
+    EXPECT_EQ(a->Left, 150);
+    EXPECT_EQ(a->ScreenRect.Left, 100);
+    doc.Release(110, 110);
+    EXPECT_TRUE(doc.set.Modified);
+}
+
 TEST(FragmentDrag, ClickSelectsOneCardAndADragMovesItWithOneUndoStep) {
     MouseDoc doc;
     Fragment* a = doc.Add("a", 1, 100, 100);
@@ -44,7 +64,7 @@ TEST(FragmentDrag, ClickSelectsOneCardAndADragMovesItWithOneUndoStep) {
     doc.Press(110, 110);
     EXPECT_TRUE(a->Selected);
     EXPECT_FALSE(b->Selected);
-    EXPECT_TRUE(doc.set.Dragging);
+    EXPECT_TRUE(doc.set.Dragging());
     EXPECT_FALSE(doc.set.UndoAvailable);  // a press alone records nothing
 
     doc.view.Reset();
@@ -60,7 +80,7 @@ TEST(FragmentDrag, ClickSelectsOneCardAndADragMovesItWithOneUndoStep) {
     EXPECT_EQ(a->Left, 160);
     EXPECT_FALSE(doc.set.Modified);
     doc.Release(170, 115);
-    EXPECT_FALSE(doc.set.Dragging);
+    EXPECT_FALSE(doc.set.Dragging());
     EXPECT_TRUE(doc.set.Modified);
     EXPECT_EQ(a->Right, 224);
 
@@ -213,7 +233,7 @@ TEST(FragmentDrag, CtrlPressDragsTheWholeGroupWithoutPickOut) {
     Fragment* other = doc.Add("o", 5, 400, 100);
     doc.Refresh();
     doc.Press(110, 110, kCtrl);
-    EXPECT_TRUE(doc.set.GroupDrag);
+    EXPECT_TRUE(doc.set.CurrentGesture().GroupDrag);
     EXPECT_TRUE(a2->Selected);
     EXPECT_FALSE(other->Selected);
     doc.Move(390, 110, kCtrl);
@@ -221,7 +241,7 @@ TEST(FragmentDrag, CtrlPressDragsTheWholeGroupWithoutPickOut) {
     doc.Release(390, 110, kCtrl);
     EXPECT_EQ(a->Group, 4);  // a group drag never changes groups
     EXPECT_EQ(a2->Left, 380);
-    EXPECT_FALSE(doc.set.GroupDrag);
+    EXPECT_FALSE(doc.set.CurrentGesture().GroupDrag);
 }
 
 TEST(FragmentDrag, ShiftClickTogglesOneCardAndKeepsTheRest) {
@@ -234,7 +254,7 @@ TEST(FragmentDrag, ShiftClickTogglesOneCardAndKeepsTheRest) {
     EXPECT_FALSE(b->Selected);
     EXPECT_TRUE(a->Selected);
     EXPECT_EQ(doc.set.SelectionList.size(), 1u);
-    EXPECT_FALSE(doc.set.Dragging);
+    EXPECT_FALSE(doc.set.Dragging());
     doc.Press(310, 110, kShift);
     EXPECT_TRUE(b->Selected);
 }
@@ -258,16 +278,16 @@ TEST(FragmentLink, APressOnTheLinkMarkOpensOnlyWhenReleasedOnTheSameCard) {
     a->Link = "memo.txt";
     doc.Refresh();
     doc.Press(160, 135);
-    EXPECT_EQ(doc.set.LinkPressFragment, a);
+    EXPECT_EQ(doc.set.CurrentGesture().LinkPress, a);
     EXPECT_TRUE(a->LinkPressed);
     EXPECT_FALSE(a->Selected);
-    EXPECT_FALSE(doc.set.Dragging);
+    EXPECT_FALSE(doc.set.Dragging());
     doc.Move(300, 300);
     EXPECT_EQ(a->Left, 100);
     doc.Release(300, 300);
     EXPECT_TRUE(doc.world.links.Opened.empty());
     EXPECT_FALSE(a->LinkPressed);
-    EXPECT_EQ(doc.set.LinkPressFragment, nullptr);
+    EXPECT_EQ(doc.set.CurrentGesture().LinkPress, nullptr);
 
     doc.Press(160, 135);
     doc.Release(161, 136);
@@ -280,7 +300,7 @@ TEST(FragmentLink, APressOnTheLinkMarkOpensOnlyWhenReleasedOnTheSameCard) {
     doc.Release(140, 135);
     doc.env.LinkMark = false;
     doc.Press(160, 135);
-    EXPECT_EQ(doc.set.LinkPressFragment, nullptr);
+    EXPECT_EQ(doc.set.CurrentGesture().LinkPress, nullptr);
 }
 
 TEST(FragmentDoubleClick, OpensTheDialogAndTheNextPressStartsNoDrag) {
@@ -291,13 +311,13 @@ TEST(FragmentDoubleClick, OpensTheDialogAndTheNextPressStartsNoDrag) {
     doc.set.DoubleClickFragment(a, kNone);
     EXPECT_EQ(doc.world.host.Edits, 1);
     EXPECT_EQ(doc.world.host.ImeOff, 1);
-    EXPECT_FALSE(doc.set.Dragging);
-    EXPECT_TRUE(doc.set.AfterDialog);
+    EXPECT_FALSE(doc.set.Dragging());
+    EXPECT_TRUE(doc.set.CurrentGesture().AfterDialog);
     doc.Press(110, 110);
-    EXPECT_FALSE(doc.set.Dragging);
-    EXPECT_FALSE(doc.set.AfterDialog);
+    EXPECT_FALSE(doc.set.Dragging());
+    EXPECT_FALSE(doc.set.CurrentGesture().AfterDialog);
     doc.Press(110, 110);
-    EXPECT_TRUE(doc.set.Dragging);
+    EXPECT_TRUE(doc.set.Dragging());
 
     doc.set.DoubleClickFragment(a, kShift);
     EXPECT_EQ(doc.world.links.Opened.size(), 1u);

@@ -31,7 +31,6 @@ TEST(EnvDataDefaults, EmptyAndCommentOnlyFilesGiveTheDefaults) {
     EXPECT_EQ(defaults.Colors.GroupListFG, kSysWindowText);
     EXPECT_EQ(defaults.Colors.BrushTool, defaults.Colors.DefFrgBG);
     EXPECT_EQ(defaults.CustomColors[7], 0xD0D0D0u);
-    EXPECT_EQ(defaults.RefreshLock, 1);
 
     // The fonts are the base-font steps applied to the main window's font.
     const auto bases = BaseFonts(MainWindowFont());
