@@ -24,8 +24,8 @@
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
-#include "render/jpeg_codec.h"
-#include "render/offscreen_document.h"
+#include "render/formats/jpeg_codec.h"
+#include "render/painting/offscreen_document.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <random>
 #include <string>
 
-#include "render/jpeg_codec.h"
-#include "render/picture.h"
+#include "render/formats/jpeg_codec.h"
+#include "render/pictures/picture.h"
 
 namespace {
 

@@ -18,10 +18,10 @@
 
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
-#include "render/document_export.h"
-#include "render/document_painter.h"
-#include "render/offscreen_document.h"
-#include "render/render_cache.h"
+#include "render/formats/document_export.h"
+#include "render/painting/document_painter.h"
+#include "render/painting/offscreen_document.h"
+#include "render/painting/render_cache.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "core/model/frag_buffer.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/picture_loader.h"
-#include "render/qt_text.h"
-#include "render/qt_text_metrics.h"
+#include "render/pictures/picture_loader.h"
+#include "render/text/qt_text.h"
+#include "render/text/qt_text_metrics.h"
 
 std::string texts::Cp932(std::string_view utf8) {
     return qv::ToCp932(Q(utf8));

@@ -6,7 +6,7 @@
 
 #include "app/texts.h"
 #include "core/content/spi_unit.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "core/recovery/recovery_store.h"
 #include "core/settings/paths.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

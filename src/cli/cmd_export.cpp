@@ -14,10 +14,10 @@
 #include "cli/commands.h"
 #include "core/text/cp932.h"
 #include "core/text/json_writer.h"
-#include "render/document_export.h"
-#include "render/document_painter.h"
-#include "render/picture_cache.h"
-#include "render/render_cache.h"
+#include "render/formats/document_export.h"
+#include "render/painting/document_painter.h"
+#include "render/pictures/picture_cache.h"
+#include "render/painting/render_cache.h"
 
 namespace qv::cli {
 

@@ -23,9 +23,9 @@
 #include "core/export/json_canvas.h"
 #include "core/io/fragment_file.h"
 #include "core/settings/env_data.h"
-#include "render/document_export.h"
-#include "render/offscreen_document.h"
-#include "render/render_cache.h"
+#include "render/formats/document_export.h"
+#include "render/painting/offscreen_document.h"
+#include "render/painting/render_cache.h"
 
 namespace {
 

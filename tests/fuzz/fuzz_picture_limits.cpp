@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "render/jpeg_codec.h"
+#include "render/formats/jpeg_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;

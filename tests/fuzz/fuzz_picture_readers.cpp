@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "core/content/spi_unit.h"
-#include "render/picture.h"
-#include "render/picture_cache.h"
+#include "render/pictures/picture.h"
+#include "render/pictures/picture_cache.h"
 
 namespace {
 

@@ -34,7 +34,7 @@
 #include "core/model/fragment.h"
 #include "core/recovery/recovery_store.h"
 #include "gui/scripted_prompts.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

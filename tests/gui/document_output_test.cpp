@@ -17,10 +17,10 @@
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "gui/output_progress_watch.h"
-#include "render/document_painter.h"
-#include "render/jpeg_codec.h"
-#include "render/offscreen_document.h"
-#include "render/qt_text.h"
+#include "render/painting/document_painter.h"
+#include "render/formats/jpeg_codec.h"
+#include "render/painting/offscreen_document.h"
+#include "render/text/qt_text.h"
 #include "unit/model/fakes.h"
 
 namespace {

@@ -29,7 +29,7 @@
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/env_data.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

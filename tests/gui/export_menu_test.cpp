@@ -25,7 +25,7 @@
 #include "app/main_window/main_form.h"
 #include "core/model/frag_set.h"
 #include "gui/output_progress_watch.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "gui/scripted_prompts.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

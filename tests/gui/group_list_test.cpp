@@ -23,7 +23,7 @@
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

@@ -40,7 +40,7 @@
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/env_data.h"
-#include "render/offscreen_document.h"
+#include "render/painting/offscreen_document.h"
 #include "unit/model/fakes.h"
 
 namespace {

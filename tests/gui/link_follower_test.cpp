@@ -34,7 +34,7 @@
 #include "core/settings/env_data.h"
 #include "core/settings/paths.h"
 #include "gui/scripted_prompts.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 #include "unit/model/fakes.h"
 
 namespace {

@@ -21,11 +21,11 @@
 #include "app/dialogs/option_dlg.h"
 #include "app/dialogs/shortcut_page.h"
 #include "core/content/spi_unit.h"
-#include "core/dialogs/shortcut_list.h"
+#include "core/dialogs/shortcut_page.h"
 #include "core/settings/env_data.h"
-#include "render/colors.h"
-#include "render/offscreen_document.h"
-#include "render/qt_text.h"
+#include "render/painting/colors.h"
+#include "render/painting/offscreen_document.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

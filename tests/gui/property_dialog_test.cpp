@@ -27,7 +27,7 @@
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 #include "unit/model/fakes.h"
 
 namespace {

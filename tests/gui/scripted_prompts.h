@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/model/ports.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 class ScriptedPrompts : public qv::Prompts {
   public:

@@ -31,8 +31,8 @@
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/env_data.h"
-#include "render/offscreen_document.h"
-#include "render/qt_text.h"
+#include "render/painting/offscreen_document.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

@@ -46,8 +46,8 @@
 #include "core/model/fragment.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/qt_text.h"
-#include "render/shortcut_keys.h"
+#include "render/text/qt_text.h"
+#include "app/commands/shortcut_keys.h"
 
 namespace {
 

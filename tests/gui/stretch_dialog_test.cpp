@@ -13,7 +13,7 @@
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/offscreen_document.h"
+#include "render/painting/offscreen_document.h"
 #include "unit/model/fakes.h"
 
 namespace {

@@ -19,11 +19,11 @@
 #include "app/dialogs/option_dlg.h"
 #include "app/dialogs/scr_size_dlg.h"
 #include "app/texts.h"
-#include "core/dialogs/stretch_dialog.h"
+#include "core/dialogs/stretch_dlg.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/offscreen_document.h"
-#include "render/qt_text.h"
+#include "render/painting/offscreen_document.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "app/panels/map_viewer.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
-#include "render/colors.h"
+#include "render/painting/colors.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "core/model/fragment.h"
-#include "render/card_painter.h"
-#include "render/picture_loader.h"
-#include "render/qt_text_metrics.h"
+#include "render/painting/card_painter.h"
+#include "render/pictures/picture_loader.h"
+#include "render/text/qt_text_metrics.h"
 #include "render/render_fixture.h"
-#include "render/text_face.h"
+#include "render/text/text_face.h"
 
 namespace {
 

@@ -20,9 +20,9 @@
 
 #include "core/export/json_canvas.h"
 #include "core/io/fragment_file.h"
-#include "render/document_export.h"
-#include "render/jpeg_codec.h"
-#include "render/qt_text.h"
+#include "render/formats/document_export.h"
+#include "render/formats/jpeg_codec.h"
+#include "render/text/qt_text.h"
 #include "render/render_fixture.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include <random>
 #include <string>
 
-#include "render/card_painter.h"
-#include "render/colors.h"
-#include "render/document_export.h"
-#include "render/document_painter.h"
+#include "render/painting/card_painter.h"
+#include "render/painting/colors.h"
+#include "render/formats/document_export.h"
+#include "render/painting/document_painter.h"
 #include "render/render_fixture.h"
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "render/fonts.h"
+#include "render/text/fonts.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <QFontMetrics>
 #include <QStringList>
 
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

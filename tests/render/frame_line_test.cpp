@@ -6,7 +6,7 @@
 #include "core/model/arrow_line.h"
 #include "core/model/group_entry.h"
 #include "core/settings/env_data.h"
-#include "render/frame_painter.h"
+#include "render/painting/frame_painter.h"
 #include "render/render_fixture.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "render/document_export.h"
-#include "render/jpeg_codec.h"
+#include "render/formats/document_export.h"
+#include "render/formats/jpeg_codec.h"
 #include "render/render_fixture.h"
 #include "unit/fs/file_size_limit.h"
 

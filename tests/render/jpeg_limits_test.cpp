@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/model/fragment.h"
-#include "render/jpeg_codec.h"
-#include "render/offscreen_document.h"
-#include "render/picture.h"
+#include "render/formats/jpeg_codec.h"
+#include "render/painting/offscreen_document.h"
+#include "render/pictures/picture.h"
 #include "unit/model/fakes.h"
 
 namespace fs = std::filesystem;

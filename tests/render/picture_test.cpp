@@ -1,5 +1,5 @@
-#include "render/picture.h"
-#include "render/picture_cache.h"
+#include "render/pictures/picture.h"
+#include "render/pictures/picture_cache.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,9 +19,9 @@
 
 #include "core/content/spi_unit.h"
 #include "core/fs/read_file.h"
-#include "render/jpeg_codec.h"
-#include "render/picture_loader.h"
-#include "render/qt_text.h"
+#include "render/formats/jpeg_codec.h"
+#include "render/pictures/picture_loader.h"
+#include "render/text/qt_text.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/png_stream.h"
+#include "render/formats/png_stream.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "core/model/frag_set.h"
-#include "render/colors.h"
-#include "render/document_export.h"
-#include "render/document_painter.h"
-#include "render/jpeg_codec.h"
-#include "render/picture_loader.h"
+#include "render/painting/colors.h"
+#include "render/formats/document_export.h"
+#include "render/painting/document_painter.h"
+#include "render/formats/jpeg_codec.h"
+#include "render/pictures/picture_loader.h"
 #include "render/render_fixture.h"
 
 namespace fs = std::filesystem;

@@ -10,9 +10,9 @@
 #include "core/model/arrow_line.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/document_painter.h"
-#include "render/offscreen_document.h"
-#include "render/render_cache.h"
+#include "render/painting/document_painter.h"
+#include "render/painting/offscreen_document.h"
+#include "render/painting/render_cache.h"
 #include "unit/model/fakes.h"
 
 namespace {

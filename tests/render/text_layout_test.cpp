@@ -1,4 +1,4 @@
-#include "render/text_layout.h"
+#include "render/text/text_layout.h"
 
 #include <gtest/gtest.h>
 

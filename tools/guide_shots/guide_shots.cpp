@@ -42,8 +42,8 @@
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/offscreen_document.h"
-#include "render/qt_text.h"
+#include "render/painting/offscreen_document.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

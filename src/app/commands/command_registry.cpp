@@ -8,7 +8,7 @@
 #include "app/commands/command_icons.h"
 #include "app/texts.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/shortcut_keys.h"
+#include "app/commands/shortcut_keys.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "app/output/output_run.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
-#include "render/document_painter.h"
-#include "render/picture_loader.h"
-#include "render/qt_text.h"
+#include "render/painting/document_painter.h"
+#include "render/pictures/picture_loader.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QObject>
 
 #include "app/file_chooser.h"
-#include "render/document_export.h"
+#include "render/formats/document_export.h"
 
 class AppServices;
 class DocumentWindows;

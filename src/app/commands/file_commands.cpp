@@ -20,7 +20,7 @@
 #include "core/settings/env_data.h"
 #include "core/settings/paths.h"
 #include "core/text/text_helpers.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "core/model/frag_buffer.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
-#include "render/colors.h"
-#include "render/qt_text.h"
+#include "render/painting/colors.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

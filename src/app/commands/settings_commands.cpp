@@ -9,7 +9,7 @@
 #include "app/document/document_windows.h"
 #include "app/output/document_output.h"
 #include "core/content/spi_unit.h"
-#include "core/dialogs/shortcut_list.h"
+#include "core/dialogs/shortcut_page.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
 #include "core/settings/env_data.h"

@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-#include "core/dialogs/options_dialog.h"
-#include "core/dialogs/stretch_dialog.h"
+#include "core/dialogs/option_dlg.h"
+#include "core/dialogs/stretch_dlg.h"
 
 class AppServices;
 class CommandRegistry;

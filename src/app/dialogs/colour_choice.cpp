@@ -3,7 +3,7 @@
 #include <QColorDialog>
 
 #include "core/settings/env_data.h"
-#include "render/colors.h"
+#include "render/painting/colors.h"
 
 std::optional<QColor> ChooseColourWithCustom(qv::EnvData& env, const QColor& initial,
                                              QWidget* parent) {

@@ -6,9 +6,9 @@
 
 #include "app/texts.h"
 #include "core/model/arrow_line.h"
-#include "render/colors.h"
-#include "render/fonts.h"
-#include "render/frame_painter.h"
+#include "render/painting/colors.h"
+#include "render/text/fonts.h"
+#include "render/painting/frame_painter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "core/dialogs/options_dialog.h"
+#include "core/dialogs/option_dlg.h"
 
 class DesignSample : public QWidget {
     Q_OBJECT

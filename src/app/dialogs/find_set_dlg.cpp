@@ -12,7 +12,7 @@
 #include "app/texts.h"
 #include "core/settings/env_data.h"
 #include "core/settings/window_state.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 TFindSetDlg::TFindSetDlg(qv::EnvData& env, qv::UsrIniFile& ini, QWidget* parent)
     : QDialog(parent), env_(env), ini_(ini) {

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <optional>
 
-#include "core/dialogs/find_dialog.h"
+#include "core/dialogs/find_set_dlg.h"
 
 class QCheckBox;
 class QComboBox;

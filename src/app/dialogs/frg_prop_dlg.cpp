@@ -43,11 +43,11 @@
 #include "core/settings/usr_ini_file.h"
 #include "core/settings/window_state.h"
 #include "core/text/cp932.h"
-#include "render/colors.h"
-#include "render/fonts.h"
-#include "render/qt_text.h"
-#include "render/text_face.h"
-#include "render/text_layout.h"
+#include "render/painting/colors.h"
+#include "render/text/fonts.h"
+#include "render/text/qt_text.h"
+#include "render/text/text_face.h"
+#include "render/text/text_layout.h"
 
 namespace {
 

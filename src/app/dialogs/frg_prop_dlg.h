@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "app/dialogs/colour_choice.h"
-#include "core/dialogs/frg_prop_dialog.h"
+#include "core/dialogs/frg_prop_dlg.h"
 
 class QCheckBox;
 class QComboBox;

@@ -28,9 +28,9 @@
 #include "core/model/ports.h"
 #include "core/settings/env_data.h"
 #include "core/settings/paths.h"
-#include "render/colors.h"
-#include "render/fonts.h"
-#include "render/qt_text.h"
+#include "render/painting/colors.h"
+#include "render/text/fonts.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dialogs/options_dialog.h"
+#include "core/dialogs/option_dlg.h"
 
 class DesignSample;
 class QCheckBox;

@@ -11,7 +11,7 @@
 
 #include "app/texts.h"
 #include "core/color.h"
-#include "render/colors.h"
+#include "render/painting/colors.h"
 
 using Field = qv::WholeSizeController::Field;
 

@@ -5,7 +5,7 @@
 #include <QAbstractSpinBox>
 #include <QDialog>
 
-#include "core/dialogs/whole_size_dialog.h"
+#include "core/dialogs/scr_size_dlg.h"
 
 class QCheckBox;
 class QLabel;

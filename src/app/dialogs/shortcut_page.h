@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "core/dialogs/shortcut_list.h"
+#include "core/dialogs/shortcut_page.h"
 
 class QCheckBox;
 class QComboBox;

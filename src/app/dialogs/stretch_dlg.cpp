@@ -13,7 +13,7 @@
 #include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 TStretchDlg::TStretchDlg(qv::UsrIniFile& ini, QWidget* parent) : QDialog(parent), ini_(ini) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

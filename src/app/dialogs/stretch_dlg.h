@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <array>
 
-#include "core/dialogs/stretch_dialog.h"
+#include "core/dialogs/stretch_dlg.h"
 
 class QButtonGroup;
 class QGroupBox;

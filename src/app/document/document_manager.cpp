@@ -30,8 +30,8 @@
 #include "core/settings/paths.h"
 #include "core/text/cp932.h"
 #include "core/text/text_helpers.h"
-#include "render/picture.h"
-#include "render/qt_text.h"
+#include "render/pictures/picture.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

@@ -24,11 +24,11 @@
 #include "core/model/frag_buffer.h"
 #include "core/settings/env_data.h"
 #include "core/text/text_helpers.h"
-#include "render/colors.h"
-#include "render/document_painter.h"
-#include "render/picture_loader.h"
-#include "render/qt_text.h"
-#include "render/render_cache.h"
+#include "render/painting/colors.h"
+#include "render/painting/document_painter.h"
+#include "render/pictures/picture_loader.h"
+#include "render/text/qt_text.h"
+#include "render/painting/render_cache.h"
 
 namespace {
 

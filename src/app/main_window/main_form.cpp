@@ -30,7 +30,7 @@
 #include "core/settings/env_data.h"
 #include "core/settings/paths.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

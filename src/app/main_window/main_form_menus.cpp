@@ -17,8 +17,8 @@
 #include "core/commands/selection_menus.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
-#include "render/colors.h"
-#include "render/qt_text.h"
+#include "render/painting/colors.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

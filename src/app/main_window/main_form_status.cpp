@@ -16,8 +16,8 @@
 #include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
-#include "render/fonts.h"
-#include "render/qt_text.h"
+#include "render/text/fonts.h"
+#include "render/text/qt_text.h"
 
 void TQuillovaMainForm::BuildStatusBar() {
     QStatusBar* bar = statusBar();

@@ -14,12 +14,12 @@
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
 #include "core/settings/env_data.h"
-#include "render/document_export.h"
-#include "render/document_painter.h"
-#include "render/offscreen_document.h"
-#include "render/picture_loader.h"
-#include "render/qt_text.h"
-#include "render/render_cache.h"
+#include "render/formats/document_export.h"
+#include "render/painting/document_painter.h"
+#include "render/painting/offscreen_document.h"
+#include "render/pictures/picture_loader.h"
+#include "render/text/qt_text.h"
+#include "render/painting/render_cache.h"
 
 DocumentOutput::DocumentOutput(qv::EnvData& env, qv::Prompts& prompts, QWidget* parent)
     : env_(env), prompts_(prompts), parent_(parent) {

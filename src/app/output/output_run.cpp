@@ -14,9 +14,9 @@
 #include "app/texts.h"
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
-#include "render/offscreen_document.h"
-#include "render/picture_loader.h"
-#include "render/render_cache.h"
+#include "render/painting/offscreen_document.h"
+#include "render/pictures/picture_loader.h"
+#include "render/painting/render_cache.h"
 
 DocumentSnapshot::DocumentSnapshot(const qv::FragSet& document)
     : env_(std::make_unique<qv::EnvData>(document.Env())),

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "core/settings/env_data.h"
-#include "render/document_export.h"
-#include "render/document_painter.h"
+#include "render/formats/document_export.h"
+#include "render/painting/document_painter.h"
 
 class QWidget;
 

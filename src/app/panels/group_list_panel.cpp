@@ -18,9 +18,9 @@
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
-#include "render/colors.h"
-#include "render/fonts.h"
-#include "render/qt_text.h"
+#include "render/painting/colors.h"
+#include "render/text/fonts.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

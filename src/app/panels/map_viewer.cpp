@@ -16,9 +16,9 @@
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
 #include "core/settings/window_state.h"
-#include "render/colors.h"
-#include "render/document_painter.h"
-#include "render/render_cache.h"
+#include "render/painting/colors.h"
+#include "render/painting/document_painter.h"
+#include "render/painting/render_cache.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "core/model/fragment.h"
 #include "core/settings/env_data.h"
 #include "core/settings/paths.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace qv {
 

@@ -20,7 +20,7 @@
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
 #include "core/recovery/recovery_store.h"
-#include "render/qt_text.h"
+#include "render/text/qt_text.h"
 
 namespace {
 

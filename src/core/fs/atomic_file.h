@@ -23,7 +23,7 @@ enum class WriteProblem {
     ForeignLink,  // a link of another user in a shared sticky folder, which is not followed
     Shared,       // another owner's or a hard-linked file that can neither keep its owner nor be
                   // rewritten in place
-    // Set by the document output (render/document_export.h):
+    // Set by the document output (render/formats/document_export.h):
     Unsupported,  // the file name names no output format; nothing was written
     Unencodable,  // the format cannot hold the page, or its encoder failed
     Cancelled,    // stopped by the caller's progress; nothing was kept

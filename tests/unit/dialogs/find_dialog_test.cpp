@@ -1,4 +1,4 @@
-#include "core/dialogs/find_dialog.h"
+#include "core/dialogs/find_set_dlg.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/dialogs/frg_prop_dialog.h"
+#include "core/dialogs/frg_prop_dlg.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/dialogs/options_dialog.h"
+#include "core/dialogs/option_dlg.h"
 
 #include <gtest/gtest.h>
 

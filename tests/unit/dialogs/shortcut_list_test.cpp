@@ -1,4 +1,4 @@
-#include "core/dialogs/shortcut_list.h"
+#include "core/dialogs/shortcut_page.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/dialogs/stretch_dialog.h"
+#include "core/dialogs/stretch_dlg.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/dialogs/whole_size_dialog.h"
+#include "core/dialogs/scr_size_dlg.h"
 
 #include <gtest/gtest.h>
 

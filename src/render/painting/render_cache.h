@@ -1,0 +1,115 @@
+// What painting a document keeps between paints: the images of cards (with FrgFastDraw), the card
+// fonts, the link mark and link icons, and transparent versions of pictures. One per document
+// window; the map viewer, printing and image output may share it or use their own.
+//
+// Cards are keyed by their fragment. An entry is rebuilt when the fragment's Revision is not the
+// one the image was made from, when its size changed, or when settings that change the look of
+// cards changed; entries of cards that a full paint no longer reached (scrolled out, hidden,
+// deleted) are dropped after that paint, so memory follows what is on screen.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/color.h"
+#include "core/settings/env_data.h"
+#include "render/pictures/picture_cache.h"
+#include "render/text/text_face.h"
+
+namespace qv {
+
+class Fragment;
+class SpiUnit;
+
+class RenderCache {
+  public:
+    RenderCache();
+    ~RenderCache();
+    RenderCache(const RenderCache&) = delete;
+    RenderCache& operator=(const RenderCache&) = delete;
+
+    // Forgets every card image (fonts and marks are kept).
+    void Clear();
+    int CachedCardCount() const { return liveCards_; }
+    bool HasCard(const Fragment* fragment) const { return Find(fragment) >= 0; }
+
+    CardFonts& Fonts() { return fonts_; }
+
+    // Where paper and vector targets get pictures at full size: the program's picture cache
+    // unless told otherwise, and the image plug-ins in force (null: none).
+    void SetPictureSource(PictureCache* pictures, const SpiUnit* plugins) {
+        pictures_ = pictures ? pictures : &DefaultPictureCache();
+        plugins_ = plugins;
+    }
+    PictureCache& Pictures() const { return *pictures_; }
+    const SpiUnit* Plugins() const { return plugins_; }
+
+    // ---- Used by the painters ----
+
+    // Drops every card image when `env` changed anything a card image shows.
+    void FollowSettings(const EnvData& env);
+    // The cached image of a card made from its look `revision`, or null.
+    const QImage* Card(const Fragment* fragment, std::uint64_t revision);
+    // Stores a card's image made from its look `revision`; it counts as reached by the current
+    // paint.
+    void StoreCard(const Fragment* fragment, std::uint64_t revision, QImage image);
+    void DropCard(const Fragment* fragment);
+    // Starts a paint; with EndFullPaint, entries the paint did not reach are dropped.
+    void BeginPaint() { ++generation_; }
+    void EndFullPaint();
+
+    // The link mark, inverted while it is pressed.
+    const QImage& LinkMark(bool pressed);
+    // The icon of a linked file, inverted while pressed.
+    const QImage& LinkIcon(const std::string& cp932Path, bool pressed);
+    // A picture whose colour of its bottom-left pixel becomes transparent (opaque pictures) or
+    // the picture itself (pictures with transparency), for pictures shown transparent.
+    const QImage& TransparentPicture(const QImage& picture);
+
+  private:
+    struct CardEntry {
+        const Fragment* Key = nullptr;  // null once dropped
+        QImage Image;
+        std::uint64_t Generation = 0;
+        std::uint64_t Revision = 0;
+    };
+    // The entry of a card, or -1.
+    int Find(const Fragment* fragment) const;
+    // Rebuilds the hash table over the live entries, dropping the others.
+    void Rehash();
+    // What of the settings shows on a card image.
+    struct CardLook {
+        EnvData::ColorSettings Colors;
+        FontSpec Fonts[3];
+        bool LinkMark = false;
+        bool LinkIsIcon = false;
+        bool AcceptCr = false;
+        std::string CrString;
+        bool operator==(const CardLook&) const = default;
+    };
+
+    // Card images in one array, found through an open-addressing table of entry indexes (-1 for
+    // a free slot): painting looks up every card on screen, so a lookup is one probe or two.
+    std::vector<CardEntry> cards_;
+    std::vector<int> table_;
+    int liveCards_ = 0;
+    std::uint64_t generation_ = 0;
+    CardLook look_;
+    bool haveLook_ = false;
+    CardFonts fonts_;
+    QImage linkMark_[2];
+    std::unordered_map<std::string, QImage> icons_[2];
+    struct MaskedEntry {
+        QImage Image;
+        std::uint64_t Generation = 0;
+    };
+    std::unordered_map<qint64, MaskedEntry> masked_;
+    PictureCache* pictures_;
+    const SpiUnit* plugins_ = nullptr;
+};
+
+}  // namespace qv
