@@ -9,6 +9,7 @@
 #include "app/commands/card_dialogs.h"
 #include "app/commands/command_registry.h"
 #include "app/commands/export_commands.h"
+#include "app/commands/file_commands.h"
 #include "app/commands/settings_commands.h"
 #include "app/commands/view_commands.h"
 #include "app/dialogs/frg_prop_dlg.h"
@@ -28,6 +29,9 @@ using Dyn = TQuillovaMainForm::DynamicMenu;
 
 Program::Program(AppServices& services, const ProgramOptions& options)
     : window_(std::make_unique<TQuillovaMainForm>(services)),
+      files_(std::make_unique<FileCommands>(window_->Commands(), window_->Documents(), services,
+                                            *window_, *window_->MainMenu(0),
+                                            *window_->Dynamic(Dyn::RecentFiles))),
       settings_(std::make_unique<SettingsCommands>(window_->Commands(), window_->Documents(),
                                                    window_->Documents(), services, window_.get())),
       cards_(std::make_unique<CardCommands>(window_->Commands(), window_->Documents(),

@@ -11,6 +11,7 @@ class AppServices;
 class CardCommands;
 class CommandRegistry;
 class CrashRecovery;
+class FileCommands;
 class SettingsCommands;
 class TQuillovaMainForm;
 class ViewCommands;
@@ -30,6 +31,7 @@ class Program {
 
     TQuillovaMainForm& Window() { return *window_; }
     CommandRegistry& Commands();
+    FileCommands& Files() { return *files_; }
     SettingsCommands& Settings() { return *settings_; }
     CardCommands& Cards() { return *cards_; }
     ViewCommands& Views() { return *views_; }
@@ -40,6 +42,7 @@ class Program {
 
     // Declared in the order they are made; they go in reverse, the window last.
     std::unique_ptr<TQuillovaMainForm> window_;
+    std::unique_ptr<FileCommands> files_;
     std::unique_ptr<SettingsCommands> settings_;
     std::unique_ptr<CardCommands> cards_;
     std::unique_ptr<ViewCommands> views_;

@@ -69,7 +69,7 @@ class FileCommandsTest : public ::testing::Test {
     }
     TMDIChild* OpenDoc() {
         chooser_.Files = {doc_};
-        form_.Files().FileOpen();
+        program_->Files().FileOpen();
         return form_.ActiveChild();
     }
     QString Status() {
@@ -117,9 +117,9 @@ TEST_F(FileCommandsTest, OpenNewCloseAndTheFortyWindowLimit) {
     EXPECT_EQ(chooser_.Shown.back().Title, QStringLiteral("開く"));
 
     // Cancelled: nothing happens. Missing: reported, nothing opens.
-    form_.Files().FileOpen();
+    program_->Files().FileOpen();
     chooser_.Files = {dir_.filePath(QStringLiteral("gone.csv"))};
-    form_.Files().FileOpen();
+    program_->Files().FileOpen();
     ASSERT_EQ(prompts_.Asked.size(), 1u);
     EXPECT_TRUE(prompts_.Asked[0].endsWith(QStringLiteral("gone.csv]は存在しません")));
     EXPECT_EQ(form_.DocumentCount(), 1);
@@ -132,7 +132,7 @@ TEST_F(FileCommandsTest, OpenNewCloseAndTheFortyWindowLimit) {
     f.close();
     prompts_.Answers = {qv::PromptAnswer::No};
     chooser_.Files = {other};
-    form_.Files().FileOpen();
+    program_->Files().FileOpen();
     EXPECT_TRUE(prompts_.Asked.back().contains(QStringLiteral("は断片ファイルではありません")));
     EXPECT_EQ(form_.DocumentCount(), 1);
 
@@ -140,25 +140,25 @@ TEST_F(FileCommandsTest, OpenNewCloseAndTheFortyWindowLimit) {
     const QString folder = dir_.filePath(QStringLiteral("folder.csv"));
     ASSERT_TRUE(QDir().mkdir(folder));
     chooser_.Files = {folder};
-    form_.Files().FileOpen();
+    program_->Files().FileOpen();
     EXPECT_TRUE(prompts_.Asked.back().contains(QStringLiteral("folder.csv]を読み込めません\n")));
     EXPECT_EQ(form_.DocumentCount(), 1);
 
-    form_.Files().FileClose();
+    program_->Files().FileClose();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(form_.DocumentCount(), 0);
 
     for (int i = 0; i < 40; ++i)
-        form_.Files().FileNew();
+        program_->Files().FileNew();
     EXPECT_EQ(form_.DocumentCount(), 40);
-    form_.Files().FileNew();
+    program_->Files().FileNew();
     const std::size_t shown = chooser_.Shown.size();
-    form_.Files().FileOpen();
+    program_->Files().FileOpen();
     EXPECT_EQ(form_.DocumentCount(), 40);
     EXPECT_EQ(chooser_.Shown.size(), shown) << "no dialog at the limit";
     QMenu recent;
     form_.Env().RecentFiles = {"\"/x.csv\",1"};
-    form_.Files().FillRecentMenu(recent);
+    program_->Files().FillRecentMenu(recent);
     EXPECT_FALSE(recent.isEnabled());
 }
 
@@ -176,7 +176,7 @@ TEST_F(FileCommandsTest, AUtf16DocumentOpensConvertedAndSaysSo) {
     }
     f.close();
     chooser_.Files = {utf16};
-    form_.Files().FileOpen();
+    program_->Files().FileOpen();
     ASSERT_EQ(prompts_.Asked.size(), 1u) << "not asked whether to read it as texts";
     EXPECT_TRUE(prompts_.Asked[0].contains(QStringLiteral("]はUTF-16で保存された断片ファイルです")))
         << prompts_.Asked[0].toStdString();
@@ -192,7 +192,7 @@ TEST_F(FileCommandsTest, SaveWritesAndReportsAndAFailedSaveKeepsEverything) {
     ASSERT_NE(child, nullptr);
     child->Set().Fragments().front()->Left += 40;
     child->Set().Modified = true;
-    ASSERT_TRUE(form_.Files().FileSave());
+    ASSERT_TRUE(program_->Files().FileSave());
     EXPECT_FALSE(child->Set().Modified);
     EXPECT_EQ(Status(), doc_ + QStringLiteral(" を保存しました"));
     EXPECT_NE(Contents(doc_), Contents(kExample));
@@ -203,7 +203,7 @@ TEST_F(FileCommandsTest, SaveWritesAndReportsAndAFailedSaveKeepsEverything) {
     const QString caption = child->windowTitle();
     chooser_.Files = {locked + QStringLiteral("/new.csv")};
     prompts_.Asked.clear();
-    EXPECT_FALSE(form_.Files().FileSaveAs());
+    EXPECT_FALSE(program_->Files().FileSaveAs());
     ASSERT_EQ(prompts_.Asked.size(), 1u);
     // Which file, and why.
     EXPECT_EQ(prompts_.Asked[0],
@@ -217,14 +217,14 @@ TEST_F(FileCommandsTest, SaveWritesAndReportsAndAFailedSaveKeepsEverything) {
     ASSERT_TRUE(QDir().mkdir(folder));
     chooser_.Files = {folder};
     prompts_.Asked.clear();
-    EXPECT_FALSE(form_.Files().FileSaveAs());
+    EXPECT_FALSE(program_->Files().FileSaveAs());
     ASSERT_EQ(prompts_.Asked.size(), 1u);
     EXPECT_TRUE(prompts_.Asked[0].endsWith(QStringLiteral("folder.csv]\nフォルダーです")));
 
     // Save as elsewhere: the caption follows the new name.
     const QString moved = dir_.filePath(QStringLiteral("moved.csv"));
     chooser_.Files = {moved};
-    ASSERT_TRUE(form_.Files().FileSaveAs());
+    ASSERT_TRUE(program_->Files().FileSaveAs());
     EXPECT_EQ(child->windowTitle(), moved);
     EXPECT_TRUE(chooser_.Shown.back().Save);
     EXPECT_EQ(chooser_.Shown.back().InitialPath, doc_);
@@ -242,28 +242,28 @@ TEST_F(FileCommandsTest, SavingOverAFileChangedByOthersAsksFirst) {
     }
     const QByteArray theirs = Contents(doc_);
     prompts_.Answers = {qv::PromptAnswer::No};
-    EXPECT_FALSE(form_.Files().FileSave());
+    EXPECT_FALSE(program_->Files().FileSave());
     ASSERT_EQ(prompts_.Asked.size(), 1u);
     EXPECT_TRUE(prompts_.Asked[0].contains(QStringLiteral("上書きしますか?")));
     EXPECT_EQ(Contents(doc_), theirs);
     EXPECT_TRUE(child->Set().Modified);
 
     prompts_.Answers = {qv::PromptAnswer::Yes};
-    EXPECT_TRUE(form_.Files().FileSave());
+    EXPECT_TRUE(program_->Files().FileSave());
     EXPECT_NE(Contents(doc_), theirs);
     // Written by this window: the next save does not ask.
     child->Set().Modified = true;
-    EXPECT_TRUE(form_.Files().FileSave());
+    EXPECT_TRUE(program_->Files().FileSave());
     EXPECT_EQ(prompts_.Asked.size(), 2u);
 }
 
 TEST_F(FileCommandsTest, UntitledSaveIsSaveAsAndReadOnlySaveAsGivesAWritableDocument) {
-    form_.Files().FileNew();
+    program_->Files().FileNew();
     TMDIChild* child = form_.ActiveChild();
     ASSERT_NE(child, nullptr);
     const QString named = dir_.filePath(QStringLiteral("named.csv"));
     chooser_.Files = {named};
-    ASSERT_TRUE(form_.Files().FileSave());
+    ASSERT_TRUE(program_->Files().FileSave());
     EXPECT_TRUE(chooser_.Shown.back().InitialPath.isEmpty());
     EXPECT_EQ(child->windowTitle(), named);
     EXPECT_TRUE(QFile::exists(named));
@@ -272,15 +272,15 @@ TEST_F(FileCommandsTest, UntitledSaveIsSaveAsAndReadOnlySaveAsGivesAWritableDocu
     TMDIChild* locked = OpenDoc();
     ASSERT_NE(locked, nullptr);
     ASSERT_TRUE(locked->Set().ReadOnly);
-    EXPECT_FALSE(form_.Files().FileSave()) << "a read-only document is not saved";
+    EXPECT_FALSE(program_->Files().FileSave()) << "a read-only document is not saved";
     chooser_.Files = {dir_.filePath(QStringLiteral("copy.csv"))};
-    ASSERT_TRUE(form_.Files().FileSaveAs());
+    ASSERT_TRUE(program_->Files().FileSaveAs());
     EXPECT_FALSE(locked->Set().ReadOnly);
     EXPECT_FALSE(locked->windowTitle().contains(QStringLiteral("編集禁止")));
 }
 
 TEST_F(FileCommandsTest, MergeAsksAboutOtherFilesAndAddsTheirCards) {
-    form_.Files().FileNew();
+    program_->Files().FileNew();
     qv::FragSet& set = *form_.ActiveDocument();
     const QString text = dir_.filePath(QStringLiteral("list.csv"));
     QFile f(text);
@@ -288,7 +288,7 @@ TEST_F(FileCommandsTest, MergeAsksAboutOtherFilesAndAddsTheirCards) {
     f.write("title\r\none,1\r\ntwo,2\r\n");
     f.close();
     chooser_.Files = {text};
-    form_.Files().FileMerge();  // the question is cancelled
+    program_->Files().FileMerge();  // the question is cancelled
     EXPECT_EQ(set.Count(), 0);
     ASSERT_EQ(prompts_.Asked.size(), 1u);
     EXPECT_TRUE(prompts_.Asked[0].endsWith(QStringLiteral(
@@ -297,10 +297,10 @@ TEST_F(FileCommandsTest, MergeAsksAboutOtherFilesAndAddsTheirCards) {
 
     prompts_.Answers = {qv::PromptAnswer::Ok};
     chooser_.Files = {text};
-    form_.Files().FileMerge();
+    program_->Files().FileMerge();
     EXPECT_EQ(set.Count(), 2);
     chooser_.Files = {doc_};
-    form_.Files().FileMerge();
+    program_->Files().FileMerge();
     EXPECT_EQ(set.Count(), 25);
     EXPECT_TRUE(set.Modified);
 }
@@ -310,21 +310,21 @@ TEST_F(FileCommandsTest, ExportAndImportTextRoundTripTheCards) {
     ASSERT_NE(child, nullptr);
     const QString exported = dir_.filePath(QStringLiteral("cards.txt"));
     chooser_.Files = {exported};
-    form_.Files().FileExport();
+    program_->Files().FileExport();
     EXPECT_TRUE(Contents(exported).startsWith(";"));
     EXPECT_EQ(chooser_.Shown.back().Title, QStringLiteral("テキスト書き出し"));
 
     int texts = 0;
     for (const auto& f : child->Set().Fragments())
         texts += f->Kind == qv::FragmentKind::Text || f->Kind == qv::FragmentKind::NamePlate;
-    form_.Files().FileNew();
+    program_->Files().FileNew();
     chooser_.Files = {exported};
-    form_.Files().FileImport();
+    program_->Files().FileImport();
     EXPECT_EQ(form_.ActiveDocument()->Count(), texts) << "the text and name-plate cards";
 
     // Unwritable target: reported.
     chooser_.Files = {QStringLiteral("/proc/cards.txt")};
-    form_.Files().FileExport();
+    program_->Files().FileExport();
     EXPECT_TRUE(prompts_.Asked.back().contains(QStringLiteral("書き出せませんでした")));
 }
 
@@ -334,12 +334,12 @@ TEST_F(FileCommandsTest, RecentFilesListTheHistoryAndReopenAtTheViewTheyWereLeft
     child->Set().GroupTable[4].Shown = false;
     child->SetScrollPosition(qv::ScrollAxis::Vertical, 64);
     child->Set().GroupListGroup = 3;
-    form_.Files().FileClose();
+    program_->Files().FileClose();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(form_.DocumentCount(), 0);
 
     QMenu recent;
-    form_.Files().FillRecentMenu(recent);
+    program_->Files().FillRecentMenu(recent);
     EXPECT_TRUE(recent.isEnabled());
     ASSERT_EQ(recent.actions().size(), 1);
     EXPECT_EQ(recent.actions()[0]->text(), QStringLiteral("&1: ") + doc_);
@@ -357,7 +357,7 @@ TEST_F(FileCommandsTest, RecentFilesListTheHistoryAndReopenAtTheViewTheyWereLeft
 
     // An entry whose file is gone: reported, nothing opens.
     form_.Env().RecentFiles.insert(form_.Env().RecentFiles.begin(), "\"/gone/x.csv\",1");
-    form_.Files().FileHst(0);
+    program_->Files().FileHst(0);
     EXPECT_EQ(prompts_.Asked.back(), QStringLiteral("[/gone/x.csv]は存在しません"));
 }
 
@@ -367,7 +367,7 @@ TEST_F(FileCommandsTest, SaveAllAndExitSavesEveryDocumentWithoutAsking) {
     child->Set().Fragments().front()->Left += 8;
     child->Set().Modified = true;
     const QByteArray before = Contents(doc_);
-    form_.Files().FileAllSaveEnd();
+    program_->Files().FileAllSaveEnd();
     EXPECT_NE(Contents(doc_), before);
     EXPECT_TRUE(prompts_.Asked.empty());
     EXPECT_FALSE(form_.isVisible());
@@ -375,10 +375,10 @@ TEST_F(FileCommandsTest, SaveAllAndExitSavesEveryDocumentWithoutAsking) {
 }
 
 TEST_F(FileCommandsTest, SaveAllAndExitKeepsAnUntitledDocumentWhoseNameWasNotGiven) {
-    form_.Files().FileNew();
+    program_->Files().FileNew();
     form_.ActiveDocument()->Modified = true;
     prompts_.Answers = {qv::PromptAnswer::Cancel};
-    form_.Files().FileAllSaveEnd();  // the name dialog is cancelled, then the question too
+    program_->Files().FileAllSaveEnd();  // the name dialog is cancelled, then the question too
     EXPECT_EQ(form_.DocumentCount(), 1);
     EXPECT_TRUE(form_.isVisible());
 }
@@ -388,13 +388,13 @@ TEST_F(FileCommandsTest, SaveAllAndExitKeepsAnUntitledDocumentWhoseNameWasNotGiv
 namespace {
 
 TEST_F(FileCommandsTest, NamesCodePage932CannotHoldAreSavedOpenedAndListedAsTheyAre) {
-    form_.Files().FileNew();
+    program_->Files().FileNew();
     TMDIChild* child = form_.ActiveChild();
     ASSERT_NE(child, nullptr);
     child->Set().AddFragment();
     const QString name = dir_.filePath(QStringLiteral("naïve 😀.csv"));
     chooser_.Files = {name};
-    ASSERT_TRUE(form_.Files().FileSaveAs());
+    ASSERT_TRUE(program_->Files().FileSaveAs());
     EXPECT_TRUE(QFile::exists(name));
     EXPECT_EQ(child->windowTitle(), name);
     ASSERT_TRUE(form_.Documents().CloseQuery(*child));
@@ -402,7 +402,7 @@ TEST_F(FileCommandsTest, NamesCodePage932CannotHoldAreSavedOpenedAndListedAsThey
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     chooser_.Files = {name};
-    form_.Files().FileOpen();
+    program_->Files().FileOpen();
     ASSERT_NE(form_.ActiveChild(), nullptr);
     EXPECT_EQ(form_.ActiveDocument()->Count(), 1);
     EXPECT_TRUE(prompts_.Asked.empty());

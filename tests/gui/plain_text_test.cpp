@@ -93,7 +93,7 @@ TEST_F(PlainTextTest, TheStatusBarShowsPathsAsTheyAre) {
     TMDIChild* child = form_.Documents().OpenDocument(QFile::encodeName(path_).toStdString());
     ASSERT_NE(child, nullptr);
     child->Set().Modified = true;
-    ASSERT_TRUE(form_.Files().FileSave());
+    ASSERT_TRUE(program_->Files().FileSave());
     const auto labels = form_.statusBar()->findChildren<QLabel*>();
     ASSERT_GE(labels.size(), 3);
     EXPECT_EQ(Displayed(labels[2]), path_ + QStringLiteral(" を保存しました"));

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "app/app_services.h"
+#include "app/commands/command_registry.h"
 #include "app/commands/command_table.h"
 #include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
@@ -42,6 +43,23 @@ QString Bracket(const std::string& path) {
 std::string FileCommands::DocumentPath(const QString& chosen) {
     // The file name stays the user's own bytes.
     return QFile::encodeName(chosen).toStdString();
+}
+
+FileCommands::FileCommands(CommandRegistry& commands, DocumentManager& documents,
+                           AppServices& services, QWidget& window, QMenu& file, QMenu& recent)
+    : documents_(documents), services_(services), window_(window) {
+    using C = CommandId;
+    commands.SetHandler(C::FileNew, [this] { FileNew(); });
+    commands.SetHandler(C::FileOpen, [this] { FileOpen(); });
+    commands.SetHandler(C::FileMerge, [this] { FileMerge(); });
+    commands.SetHandler(C::FileSave, [this] { FileSave(); });
+    commands.SetHandler(C::FileSaveAs, [this] { FileSaveAs(); });
+    commands.SetHandler(C::FileClose, [this] { FileClose(); });
+    commands.SetHandler(C::FileAllSaveEnd, [this] { FileAllSaveEnd(); });
+    commands.SetHandler(C::FileImport, [this] { FileImport(); });
+    commands.SetHandler(C::FileExport, [this] { FileExport(); });
+    QObject::connect(&file, &QMenu::aboutToShow, &recent,
+                     [this, &recent] { FillRecentMenu(recent); });
 }
 
 QString FileCommands::Choose(const FileDialogRequest& row) {

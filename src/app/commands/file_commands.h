@@ -6,6 +6,7 @@
 #include <string>
 
 class AppServices;
+class CommandRegistry;
 class DocumentManager;
 class QMenu;
 class QWidget;
@@ -21,9 +22,10 @@ class FileCommands {
     static constexpr int kRecentItems = 20;
 
     // Files are chosen through the services' chooser, over `window`; save all and exit closes
-    // `window`.
-    FileCommands(DocumentManager& documents, AppServices& services, QWidget& window)
-        : documents_(documents), services_(services), window_(window) {}
+    // `window`. Registers the File menu's handlers; `recent` (the recent-file submenu of `file`)
+    // is filled each time `file` opens.
+    FileCommands(CommandRegistry& commands, DocumentManager& documents, AppServices& services,
+                 QWidget& window, QMenu& file, QMenu& recent);
 
     void FileNew();
     void FileOpen();

@@ -30,7 +30,6 @@
 class AppServices;
 class CommandRegistry;
 class DocumentManager;
-class FileCommands;
 class MenuBarReveal;
 class GroupListHost;
 class TGroupListPanel;
@@ -140,10 +139,9 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     void SetGuidePlaces(QStringList places) { guidePlaces_ = std::move(places); }
     QList<QAction*> WindowListItems() const { return windowItems_; }
 
-    // ---- The group list, the map and the file commands (main_form_panels.cpp) ----
+    // ---- The group list and the map (main_form_panels.cpp) ----
     TGroupListPanel* GroupList() const { return groupList_; }
     TMapViewer* MapViewer() const { return mapViewer_; }
-    FileCommands& Files() { return *fileCommands_; }
     // The group list or the map was shown or hidden by its command: their visibility is
     // stored at exit.
     void NotePanelsShown();
@@ -241,5 +239,4 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     TGroupListPanel* groupList_ = nullptr;
     TMapViewer* mapViewer_ = nullptr;
     std::unique_ptr<GroupListHost> groupListHost_;
-    std::unique_ptr<FileCommands> fileCommands_;
 };

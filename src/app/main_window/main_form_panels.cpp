@@ -1,10 +1,9 @@
-// The group list, the overview map and the file commands: made with the main window, bound to
-// their commands, and stored at shut-down.
+// The group list and the overview map: made with the main window, bound to the documents,
+// and stored at shut-down.
 #include <QMenu>
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
-#include "app/commands/file_commands.h"
 #include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
@@ -44,7 +43,6 @@ class FormGroupListHost final : public GroupListHost {
 }  // namespace
 
 void TQuillovaMainForm::BuildPanels() {
-    fileCommands_ = std::make_unique<FileCommands>(*documents_, services_, *this);
     groupListHost_ = std::make_unique<FormGroupListHost>(*this);
     groupList_ = new TGroupListPanel(*this, Env(), *groupListHost_, services_.Refresh());
     groupList_->Restore(Ini());
@@ -62,23 +60,6 @@ void TQuillovaMainForm::BuildPanels() {
     documents_->SetGroupListRows(groupList_);
     connect(mdiArea_, &QMdiArea::subWindowActivated, mapViewer_,
             [this] { mapViewer_->MapUpdate(); });
-
-    using C = CommandId;
-    CommandRegistry& r = *commands_;
-    FileCommands& f = *fileCommands_;
-    r.SetHandler(C::FileNew, [&f] { f.FileNew(); });
-    r.SetHandler(C::FileOpen, [&f] { f.FileOpen(); });
-    r.SetHandler(C::FileMerge, [&f] { f.FileMerge(); });
-    r.SetHandler(C::FileSave, [&f] { f.FileSave(); });
-    r.SetHandler(C::FileSaveAs, [&f] { f.FileSaveAs(); });
-    r.SetHandler(C::FileClose, [&f] { f.FileClose(); });
-    r.SetHandler(C::FileAllSaveEnd, [&f] { f.FileAllSaveEnd(); });
-    r.SetHandler(C::FileImport, [&f] { f.FileImport(); });
-    r.SetHandler(C::FileExport, [&f] { f.FileExport(); });
-    if (QMenu* recent = Dynamic(DynamicMenu::RecentFiles)) {
-        connect(MainMenu(0), &QMenu::aboutToShow, recent,
-                [this, recent] { fileCommands_->FillRecentMenu(*recent); });
-    }
 }
 
 void TQuillovaMainForm::NotePanelsShown() {
