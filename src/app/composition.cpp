@@ -28,21 +28,21 @@ using Dyn = TQuillovaMainForm::DynamicMenu;
 }  // namespace
 
 Program::Program(AppServices& services, const ProgramOptions& options)
-    : window_(std::make_unique<TQuillovaMainForm>(services)),
-      files_(std::make_unique<FileCommands>(window_->Commands(), window_->Documents(), services,
-                                            *window_, *window_->MainMenu(0),
+    : documents_(std::make_unique<DocumentManager>(services)),
+      window_(std::make_unique<TQuillovaMainForm>(services, *documents_)),
+      files_(std::make_unique<FileCommands>(window_->Commands(), *documents_, services, *window_,
+                                            *window_->MainMenu(0),
                                             *window_->Dynamic(Dyn::RecentFiles))),
-      settings_(std::make_unique<SettingsCommands>(window_->Commands(), window_->Documents(),
-                                                   window_->Documents(), services, window_.get())),
-      cards_(std::make_unique<CardCommands>(window_->Commands(), window_->Documents(),
-                                            window_->Documents(), services, window_.get())),
-      views_(std::make_unique<ViewCommands>(window_->Commands(), window_->Documents(),
-                                            services.Env(), *window_->GroupList(),
-                                            *window_->MapViewer(), window_.get())),
-      recovery_(
-          std::make_unique<CrashRecovery>(window_->Documents(), services, options.RecoveryFolder)) {
+      settings_(std::make_unique<SettingsCommands>(window_->Commands(), *documents_, *documents_,
+                                                   services, window_.get())),
+      cards_(std::make_unique<CardCommands>(window_->Commands(), *documents_, *documents_, services,
+                                            window_.get())),
+      views_(std::make_unique<ViewCommands>(window_->Commands(), *documents_, services.Env(),
+                                            *window_->GroupList(), *window_->MapViewer(),
+                                            window_.get())),
+      recovery_(std::make_unique<CrashRecovery>(*documents_, services, options.RecoveryFolder)) {
     // The submenu belongs to the File menu, which deletes it.
-    ExportCommands::Install(window_->Documents(), services, window_.get(), *window_->MainMenu(0),
+    ExportCommands::Install(*documents_, services, window_.get(), *window_->MainMenu(0),
                             window_->Commands().Action(CommandId::FileImgOut));
     Connect();
 }

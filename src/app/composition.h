@@ -11,6 +11,7 @@ class AppServices;
 class CardCommands;
 class CommandRegistry;
 class CrashRecovery;
+class DocumentManager;
 class FileCommands;
 class SettingsCommands;
 class TQuillovaMainForm;
@@ -30,6 +31,7 @@ class Program {
     Program& operator=(const Program&) = delete;
 
     TQuillovaMainForm& Window() { return *window_; }
+    DocumentManager& Documents() { return *documents_; }
     CommandRegistry& Commands();
     FileCommands& Files() { return *files_; }
     SettingsCommands& Settings() { return *settings_; }
@@ -40,7 +42,9 @@ class Program {
   private:
     void Connect();
 
-    // Declared in the order they are made; they go in reverse, the window last.
+    // Declared in the order they are made; they go in reverse: the window before the documents
+    // it shows.
+    std::unique_ptr<DocumentManager> documents_;
     std::unique_ptr<TQuillovaMainForm> window_;
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<SettingsCommands> settings_;

@@ -56,11 +56,15 @@ bool IsPicturePath(const QString& upperSuffix, const qv::SpiUnit& plugins) {
 
 }  // namespace
 
-DocumentManager::DocumentManager(AppServices& services, QMdiArea& area, DocumentFrame& frame,
-                                 QObject* parent)
-    : QObject(parent), services_(services), area_(area), frame_(frame) {
+DocumentManager::DocumentManager(AppServices& services, QObject* parent)
+    : QObject(parent), services_(services) {
     services_.Links().SetOpenDocument(
         [this](const std::string& path) { return OpenDocument(path) != nullptr; });
+}
+
+void DocumentManager::Attach(QMdiArea& area, DocumentFrame& frame) {
+    area_ = &area;
+    frame_ = &frame;
 }
 
 DocumentManager::~DocumentManager() {
@@ -70,8 +74,8 @@ DocumentManager::~DocumentManager() {
 // ---- The open documents ----
 
 TMDIChild* DocumentManager::ActiveChild() const {
-    QMdiSubWindow* sub = area_.activeSubWindow();
-    if (!sub) sub = area_.currentSubWindow();
+    QMdiSubWindow* sub = area_->activeSubWindow();
+    if (!sub) sub = area_->currentSubWindow();
     return sub ? qobject_cast<TMDIChild*>(sub->widget()) : nullptr;
 }
 
@@ -81,19 +85,19 @@ qv::FragSet* DocumentManager::ActiveDocument() const {
 }
 
 int DocumentManager::DocumentCount() const {
-    return static_cast<int>(area_.subWindowList().size());
+    return static_cast<int>(area_->subWindowList().size());
 }
 
 QList<TMDIChild*> DocumentManager::Children() const {
     QList<TMDIChild*> list;
-    for (QMdiSubWindow* sub : area_.subWindowList()) {
+    for (QMdiSubWindow* sub : area_->subWindowList()) {
         if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) list.append(child);
     }
     return list;
 }
 
 TMDIChild* DocumentManager::FindDocument(const std::string& path) const {
-    const QList<QMdiSubWindow*> windows = area_.subWindowList();
+    const QList<QMdiSubWindow*> windows = area_->subWindowList();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
         auto* child = qobject_cast<TMDIChild*>((*it)->widget());
         if (child && !child->Set().FileName.empty() &&
@@ -117,7 +121,7 @@ TMDIChild* DocumentManager::MakeWindow() {
     connect(child, &QObject::destroyed, this, [this, child] { stamps_.erase(child); });
     // Every close of the window, whoever starts it, asks the document first.
     child->installEventFilter(this);
-    frame_.AddDocumentWindow(*child);
+    frame_->AddDocumentWindow(*child);
     return child;
 }
 
@@ -135,7 +139,7 @@ TMDIChild* DocumentManager::NewDocument() {
 }
 
 void DocumentManager::OpenHandedOver(const std::string& filePath) {
-    frame_.BringToFront();
+    frame_->BringToFront();
     if (filePath.empty()) return;
     const std::string path = qv::AbsoluteDocumentPath(filePath);
     if (DocumentCount() >= kMaxDocuments && !FindDocument(path)) {
@@ -180,7 +184,7 @@ TMDIChild* DocumentManager::OpenDocument(const std::string& filePath) {
     // Messages are code page 932 text; the path is shown as near as it can be.
     const std::string shownPath = Shown(path);
     if (TMDIChild* open = FindDocument(path)) {
-        frame_.ShowDocumentWindow(FrameOf(open));
+        frame_->ShowDocumentWindow(FrameOf(open));
         return open;
     }
     if (DocumentCount() >= kMaxDocuments) return nullptr;
@@ -370,11 +374,11 @@ bool DocumentManager::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DocumentManager::CloseActive() {
-    if (QMdiSubWindow* sub = area_.activeSubWindow()) sub->close();
+    if (QMdiSubWindow* sub = area_->activeSubWindow()) sub->close();
 }
 
 bool DocumentManager::CloseAll() {
-    const QList<QMdiSubWindow*> windows = area_.subWindowList();
+    const QList<QMdiSubWindow*> windows = area_->subWindowList();
     // Every document is asked before any closes; one that refuses leaves all of them open as
     // they were, asking again at the next close and kept out of the recent files.
     for (QMdiSubWindow* sub : windows) {
@@ -399,7 +403,7 @@ std::string DocumentManager::SaveAndCloseAll() {
     std::string lastFile =
         active ? qv::PathForStorage(active->Set().FileName).Bytes : std::string();
     services_.Env().LastFile = lastFile;
-    const QList<QMdiSubWindow*> windows = area_.subWindowList();
+    const QList<QMdiSubWindow*> windows = area_->subWindowList();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
         if (auto* child = qobject_cast<TMDIChild*>((*it)->widget())) child->SaveOnClose();
         (*it)->close();
@@ -482,7 +486,7 @@ void DocumentManager::DropFiles(const QStringList& paths) {
     if (stopped && index < paths.size()) {
         services_.Prompts().Warning(texts::Cp932(texts::kCannotOpenMore), qv::PromptButtons::Ok);
     }
-    frame_.RefreshDocumentViews();
+    frame_->RefreshDocumentViews();
 }
 
 // ---- qv::DocumentHost ----
@@ -534,7 +538,7 @@ std::vector<DocumentWindows::Entry> DocumentManager::DocumentWindowList() const 
 void DocumentManager::ActivateDocumentWindow(int index) {
     const QList<TMDIChild*> children = Children();
     if (index < 0 || index >= children.size()) return;
-    frame_.ShowDocumentWindow(FrameOf(children[index]));
+    frame_->ShowDocumentWindow(FrameOf(children[index]));
 }
 
 void DocumentManager::ShowMessage(const QString& text) {
@@ -542,5 +546,5 @@ void DocumentManager::ShowMessage(const QString& text) {
 }
 
 void DocumentManager::RefreshViews() {
-    frame_.RefreshDocumentViews();
+    frame_->RefreshDocumentViews();
 }

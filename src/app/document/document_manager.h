@@ -36,10 +36,11 @@ class DocumentManager final : public QObject, public qv::DocumentHost, public Do
     Q_OBJECT
 
   public:
-    // The documents' windows live in `area`, which `frame` shows.
-    DocumentManager(AppServices& services, QMdiArea& area, DocumentFrame& frame,
-                    QObject* parent = nullptr);
+    explicit DocumentManager(AppServices& services, QObject* parent = nullptr);
     ~DocumentManager() override;
+    // The documents' windows live in `area`, which `frame` shows: the main window attaches
+    // itself as it is made, before anything asks for a document.
+    void Attach(QMdiArea& area, DocumentFrame& frame);
 
     // ---- Opening ----
     // A new, empty document ("無題") with the new-document settings; null at the window limit.
@@ -157,8 +158,8 @@ class DocumentManager final : public QObject, public qv::DocumentHost, public Do
     void ReportConversion(const std::string& shownPath, const qv::ReadResult& read);
 
     AppServices& services_;
-    QMdiArea& area_;
-    DocumentFrame& frame_;
+    QMdiArea* area_ = nullptr;
+    DocumentFrame* frame_ = nullptr;
     const GroupListRows* rows_ = nullptr;
     // Each window's file as it was read or last written here.
     std::map<const TMDIChild*, std::optional<qv::FileStamp>> stamps_;

@@ -40,8 +40,9 @@ constexpr const char* kToolBarPrefix[3] = {"Tool1", "Tool2", "Tool3"};
 
 }  // namespace
 
-TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
-    : QMainWindow(parent), services_(services) {
+TQuillovaMainForm::TQuillovaMainForm(AppServices& services, DocumentManager& documents,
+                                     QWidget* parent)
+    : QMainWindow(parent), services_(services), documents_(&documents) {
     services_.SetPromptParent(this);
     services_.Links().SetMaximiseActive([this] {
         if (TMDIChild* child = ActiveChild(); child && child->parentWidget())
@@ -58,7 +59,7 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     mdiArea_->viewport()->setCursor(Qt::PointingHandCursor);
     setCentralWidget(mdiArea_);
 
-    documents_ = new DocumentManager(services_, *mdiArea_, *this, this);
+    documents_->Attach(*mdiArea_, *this);
     connect(documents_, &DocumentManager::StatusMessage, this, &TQuillovaMainForm::ShowMessage);
     commands_ = new CommandRegistry(this, [this] { return CurrentState(); });
     RegisterHandlers();

@@ -72,7 +72,8 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     static constexpr int kChildMinWidth = 160;
     static constexpr int kChildMinHeight = 100;
 
-    explicit TQuillovaMainForm(AppServices& services, QWidget* parent = nullptr);
+    // Shows the documents of `documents` (which outlives the window) in its document area.
+    TQuillovaMainForm(AppServices& services, DocumentManager& documents, QWidget* parent = nullptr);
     ~TQuillovaMainForm() override;
 
     AppServices& Services() { return services_; }
@@ -205,7 +206,7 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     void ShowDocumentPopup(TMDIChild* window, PopupKind kind, QPoint globalPos);
 
     AppServices& services_;
-    DocumentManager* documents_ = nullptr;
+    DocumentManager* documents_;
     CommandRegistry* commands_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QTimer* timer_ = nullptr;
