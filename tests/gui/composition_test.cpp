@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <memory>
 #include <string>
@@ -43,6 +46,18 @@ TEST(Composition, WindowSubmenusHoldNothingUntilTheyOpen) {
             EXPECT_FALSE(menu.actions()[1]->isVisible());
         }
     }
+    // The Window menu's list: one item per window, made as the menu opens, fewer as windows go.
+    EXPECT_TRUE(w.WindowListItems().isEmpty());
+    emit w.WindowMenu()->aboutToShow();
+    ASSERT_EQ(w.WindowListItems().size(), 2);
+    EXPECT_EQ(w.WindowMenu()->actions().last(), w.WindowListItems().last());
+    QMdiSubWindow* last = w.DocumentArea()->subWindowList().last();
+    w.Children().last()->ApproveClose();
+    last->close();
+    QApplication::processEvents();
+    emit w.WindowMenu()->aboutToShow();
+    ASSERT_EQ(w.WindowListItems().size(), 1);
+    EXPECT_EQ(w.WindowListItems()[0]->text(), QStringLiteral("&1: 無題"));
     for (TMDIChild* child : w.Children())
         child->ApproveClose();
 }

@@ -138,6 +138,7 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     // ---- Help ----
     // Where the guide is looked for, first found first; tests give their own.
     void SetGuidePlaces(QStringList places) { guidePlaces_ = std::move(places); }
+    // The window list of the Window menu, as it was made when the menu last opened.
     QList<QAction*> WindowListItems() const { return windowItems_; }
 
     // ---- The group list and the map (main_form_panels.cpp) ----

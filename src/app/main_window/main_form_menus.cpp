@@ -135,14 +135,8 @@ void TQuillovaMainForm::BuildMenus() {
     QMenu* window = menu(5, texts::kMenuWindow);
     add(window,
         {Cmd(C::WindowTileH), Cmd(C::WindowTileV), Cmd(C::WindowCascade), Cmd(C::WindowArrange)});
+    // The window list after it is made as the menu opens.
     windowListSeparator_ = window->addSeparator();
-    for (int k = 0; k < kMaxDocuments; ++k) {
-        QAction* item = window->addAction(QString());
-        item->setCheckable(true);
-        item->setVisible(false);
-        connect(item, &QAction::triggered, this, [this, k] { SelectWindowItem(k); });
-        windowItems_.append(item);
-    }
     connect(window, &QMenu::aboutToShow, this, &TQuillovaMainForm::WindowMenuOpening);
 
     QMenu* options = menu(6, texts::kMenuOption);
@@ -298,12 +292,18 @@ void TQuillovaMainForm::WindowMenuOpening() {
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
     const QMdiSubWindow* active = mdiArea_->activeSubWindow();
     windowListSeparator_->setVisible(!windows.isEmpty());
+    // One item per window, kept while the number of windows stays the same.
+    while (windowItems_.size() > windows.size())
+        delete windowItems_.takeLast();
+    while (windowItems_.size() < windows.size()) {
+        const int k = static_cast<int>(windowItems_.size());
+        QAction* item = WindowMenu()->addAction(QString());
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, k] { SelectWindowItem(k); });
+        windowItems_.append(item);
+    }
     for (int k = 0; k < windowItems_.size(); ++k) {
         QAction* item = windowItems_[k];
-        if (k >= windows.size()) {
-            item->setVisible(false);
-            continue;
-        }
         QString prefix;
         if (k < 10) {
             prefix = QStringLiteral("&%1: ").arg((k + 1) % 10);
@@ -316,7 +316,6 @@ void TQuillovaMainForm::WindowMenuOpening() {
         item->setText(prefix +
                       qv::PlainMenuText(child ? child->Caption() : windows[k]->windowTitle()));
         item->setChecked(windows[k] == active);
-        item->setVisible(true);
     }
 }
 
