@@ -59,12 +59,11 @@ bool IsPicturePath(const QString& upperSuffix, const qv::SpiUnit& plugins) {
 DocumentManager::DocumentManager(AppServices& services, QMdiArea& area, DocumentFrame& frame,
                                  QObject* parent)
     : QObject(parent), services_(services), area_(area), frame_(frame) {
-    services_.Links().SetOpenDocument(
-        [this](const std::string& path) { return OpenDocument(path) != nullptr; });
+    services_.Links().SetDocuments(this);
 }
 
 DocumentManager::~DocumentManager() {
-    services_.Links().SetOpenDocument(nullptr);
+    services_.Links().SetDocuments(nullptr);
 }
 
 // ---- The open documents ----
@@ -543,4 +542,15 @@ void DocumentManager::ShowMessage(const QString& text) {
 
 void DocumentManager::RefreshViews() {
     frame_.RefreshDocumentViews();
+}
+
+// ---- qv::LinkDocuments ----
+
+bool DocumentManager::OpenLinkedDocument(const std::string& path) {
+    return OpenDocument(path) != nullptr;
+}
+
+void DocumentManager::MaximiseActiveDocument() {
+    if (TMDIChild* child = ActiveChild(); child && child->parentWidget())
+        child->parentWidget()->showMaximized();
 }

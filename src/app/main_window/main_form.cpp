@@ -1,5 +1,4 @@
 #include "app/main_window/main_form.h"
-#include "app/platform/link_follower.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -43,10 +42,6 @@ constexpr const char* kToolBarPrefix[3] = {"Tool1", "Tool2", "Tool3"};
 TQuillovaMainForm::TQuillovaMainForm(AppServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services) {
     services_.SetPromptParent(this);
-    services_.Links().SetMaximiseActive([this] {
-        if (TMDIChild* child = ActiveChild(); child && child->parentWidget())
-            child->parentWidget()->showMaximized();
-    });
 
     setWindowTitle(texts::Q(texts::kProgramName));
     setWindowIcon(ProgramIcon());
