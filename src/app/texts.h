@@ -182,6 +182,13 @@ inline constexpr std::string_view kNoFreeGroup = "これ以上グループ化で
 inline constexpr std::string_view kSettingGroupLine = "グループ関係線を設定中...";
 inline constexpr std::string_view kMenuBrushColour = "背景塗り色の選択(&C)";
 inline constexpr std::string_view kMenuBrushFromCards = "既存背景色から塗り色を選択(&A)";
+// The relation line pop-up menu: the line types and widths in the menu's order, and the removal
+// of the selected line.
+inline constexpr std::string_view kLineTypes[4] = {"タイプ : 線 (&L)", "タイプ : 矢印(&A)",
+                                                   "タイプ : 両矢印(&B)", "タイプ : 逆両矢印(&C)"};
+inline constexpr std::string_view kLineWidths[5] = {"点線 (&T)", "細線 (&1)", "中太線 (&3)",
+                                                    "太線 (&5)", "極太線(9)"};
+inline constexpr std::string_view kLineDelete = "関係線の削除(&D)";
 
 // Export to open formats (File menu submenu). Each format: caption, dialog title, filter.
 inline constexpr std::string_view kMenuExport = "エクスポート(&E)";
@@ -242,6 +249,9 @@ inline constexpr std::string_view kFindMatchCase = "大小文字区別(&C)";
 inline constexpr std::string_view kFindOr = "&OR/";
 inline constexpr std::string_view kFindAnd = "&AND";
 inline constexpr std::string_view kFindStart = "開始";
+// What a search found, in the status bar (%1: the words; the count first when some were found).
+inline constexpr std::string_view kFindNone = "[%1]が見つかりません";
+inline constexpr std::string_view kFindFound = "%1枚の断片が見つかりました [%2]";
 
 // Card properties dialog ("新規断片の作成" for a new card).
 inline constexpr std::string_view kPropTitle = "プロパティ";

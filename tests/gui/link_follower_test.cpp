@@ -41,6 +41,18 @@ namespace {
 
 const char kFragmentHeader[] = "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n";
 
+// Records the documents a link opens; every one opens.
+class RecordedDocuments : public qv::LinkDocuments {
+  public:
+    bool OpenLinkedDocument(const std::string& path) override {
+        opened.push_back(path);
+        return true;
+    }
+    void MaximiseActiveDocument() override {}
+
+    std::vector<std::string> opened;
+};
+
 class LinkTest : public ::testing::Test {
   protected:
     QString Write(const QString& name, const QByteArray& bytes, bool executable = false) {
@@ -65,17 +77,15 @@ class LinkTest : public ::testing::Test {
     ScriptedPrompts prompts_;
     qv::LinkFollower follower_{doc_.env, prompts_};
     std::vector<QUrl> handed_;
-    std::vector<std::string> opened_;
+    RecordedDocuments documents_;
+    std::vector<std::string>& opened_ = documents_.opened;
 
     void SetUp() override {
         follower_.SetOpenExternally([this](const QUrl& url) {
             handed_.push_back(url);
             return true;
         });
-        follower_.SetOpenDocument([this](const std::string& path) {
-            opened_.push_back(path);
-            return true;
-        });
+        follower_.SetDocuments(&documents_);
     }
 };
 

@@ -234,22 +234,22 @@ QMenu* SelectionCommands::LinePopup(QWidget* parent, QAction* toolNormal) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("PopupMenu3"));
     struct Item {
-        const char16_t* Caption;
+        std::string_view Caption;
         int Tag;
     };
-    static constexpr Item kTypes[] = {{u"タイプ : 線 (&L)", 0},
-                                      {u"タイプ : 矢印(&A)", 1},
-                                      {u"タイプ : 両矢印(&B)", 2},
-                                      {u"タイプ : 逆両矢印(&C)", 3}};
-    static constexpr Item kWidths[] = {{u"点線 (&T)", -10},
-                                       {u"細線 (&1)", 10},
-                                       {u"中太線 (&3)", 11},
-                                       {u"太線 (&5)", 12},
-                                       {u"極太線(9)", 13}};
+    static constexpr Item kTypes[] = {{texts::kLineTypes[0], 0},
+                                      {texts::kLineTypes[1], 1},
+                                      {texts::kLineTypes[2], 2},
+                                      {texts::kLineTypes[3], 3}};
+    static constexpr Item kWidths[] = {{texts::kLineWidths[0], -10},
+                                       {texts::kLineWidths[1], 10},
+                                       {texts::kLineWidths[2], 11},
+                                       {texts::kLineWidths[3], 12},
+                                       {texts::kLineWidths[4], 13}};
     auto* types = new QActionGroup(menu);
     auto* widths = new QActionGroup(menu);
     auto add = [&](const Item& item, QActionGroup* group) {
-        QAction* a = menu->addAction(QString::fromUtf16(item.Caption));
+        QAction* a = menu->addAction(texts::Q(item.Caption));
         a->setCheckable(true);
         a->setProperty(kLineTagProperty, item.Tag);
         group->addAction(a);
@@ -264,7 +264,7 @@ QMenu* SelectionCommands::LinePopup(QWidget* parent, QAction* toolNormal) {
     for (const Item& item : kWidths)
         add(item, widths);
     QAction* deleteSeparator = menu->addSeparator();
-    QAction* deleteItem = menu->addAction(QStringLiteral("関係線の削除(&D)"));
+    QAction* deleteItem = menu->addAction(texts::Q(texts::kLineDelete));
     connect(deleteItem, &QAction::triggered, this, [this] {
         qv::FragSet* doc = windows_.ActiveDocument();
         if (doc && qv::DeleteSelectedLine(*doc)) windows_.RefreshViews();
@@ -318,9 +318,8 @@ void SelectionCommands::Find() {
     if (findDialog_->exec() != QDialog::Accepted || !findDialog_->Result()) return;
     const int count = qv::FindInDocument(*doc, findDialog_->Result()->Text);
     const QString text = findDialog_->Text();
-    windows_.ShowMessage(
-        count < 1 ? QStringLiteral("[%1]が見つかりません").arg(text)
-                  : QStringLiteral("%1枚の断片が見つかりました [%2]").arg(count).arg(text));
+    windows_.ShowMessage(count < 1 ? texts::Q(texts::kFindNone).arg(text)
+                                   : texts::Q(texts::kFindFound).arg(count).arg(text));
     windows_.RefreshViews();
 }
 

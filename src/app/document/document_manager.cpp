@@ -58,8 +58,7 @@ bool IsPicturePath(const QString& upperSuffix, const qv::SpiUnit& plugins) {
 
 DocumentManager::DocumentManager(AppServices& services, QObject* parent)
     : QObject(parent), services_(services) {
-    services_.Links().SetOpenDocument(
-        [this](const std::string& path) { return OpenDocument(path) != nullptr; });
+    services_.Links().SetDocuments(this);
 }
 
 void DocumentManager::Attach(QMdiArea& area, DocumentFrame& frame) {
@@ -68,7 +67,7 @@ void DocumentManager::Attach(QMdiArea& area, DocumentFrame& frame) {
 }
 
 DocumentManager::~DocumentManager() {
-    services_.Links().SetOpenDocument(nullptr);
+    services_.Links().SetDocuments(nullptr);
 }
 
 // ---- The open documents ----
@@ -547,4 +546,15 @@ void DocumentManager::ShowMessage(const QString& text) {
 
 void DocumentManager::RefreshViews() {
     frame_->RefreshDocumentViews();
+}
+
+// ---- qv::LinkDocuments ----
+
+bool DocumentManager::OpenLinkedDocument(const std::string& path) {
+    return OpenDocument(path) != nullptr;
+}
+
+void DocumentManager::MaximiseActiveDocument() {
+    if (TMDIChild* child = ActiveChild(); child && child->parentWidget())
+        child->parentWidget()->showMaximized();
 }

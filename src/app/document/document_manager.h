@@ -5,7 +5,7 @@
 //
 // It is the documents' qv::DocumentHost: what a document asks of the program outside it becomes a
 // signal (the property dialog, the group list, the map, the status bar) or a call. It is also the
-// DocumentWindows the command groups work through.
+// DocumentWindows the command groups work through, and where followed links open documents.
 #pragma once
 
 #include <QList>
@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "app/document/document_windows.h"
+#include "app/platform/link_follower.h"
 #include "core/fs/file_stamp.h"
 #include "core/model/ports.h"
 
@@ -32,7 +33,10 @@ struct ReadResult;
 struct WholeFile;
 }  // namespace qv
 
-class DocumentManager final : public QObject, public qv::DocumentHost, public DocumentWindows {
+class DocumentManager final : public QObject,
+                              public qv::DocumentHost,
+                              public DocumentWindows,
+                              public qv::LinkDocuments {
     Q_OBJECT
 
   public:
@@ -130,6 +134,10 @@ class DocumentManager final : public QObject, public qv::DocumentHost, public Do
     void ActivateDocumentWindow(int index) override;
     void ShowMessage(const QString& text) override;
     void RefreshViews() override;
+
+    // ---- qv::LinkDocuments ----
+    bool OpenLinkedDocument(const std::string& path) override;
+    void MaximiseActiveDocument() override;
 
   signals:
     // A document asks for the property dialog: for its selection, or for a new card.

@@ -1,5 +1,4 @@
 #include "app/main_window/main_form.h"
-#include "app/platform/link_follower.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -44,10 +43,6 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, DocumentManager& doc
                                      QWidget* parent)
     : QMainWindow(parent), services_(services), documents_(&documents) {
     services_.SetPromptParent(this);
-    services_.Links().SetMaximiseActive([this] {
-        if (TMDIChild* child = ActiveChild(); child && child->parentWidget())
-            child->parentWidget()->showMaximized();
-    });
 
     setWindowTitle(texts::Q(texts::kProgramName));
     setWindowIcon(ProgramIcon());

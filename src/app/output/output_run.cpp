@@ -15,8 +15,8 @@
 #include "core/io/fragment_file.h"
 #include "core/model/frag_set.h"
 #include "render/painting/offscreen_document.h"
-#include "render/pictures/picture_loader.h"
 #include "render/painting/render_cache.h"
+#include "render/pictures/picture_loader.h"
 
 DocumentSnapshot::DocumentSnapshot(const qv::FragSet& document)
     : env_(std::make_unique<qv::EnvData>(document.Env())),
@@ -49,7 +49,8 @@ class OutputProgressDialog final : public QProgressDialog {
   public:
     using QProgressDialog::QProgressDialog;
     void reject() override { emit canceled(); }
-    // Wide enough for the caption ("JSON Canvas として書き出し") to show whole in the title bar.
+    // Wide enough for the longest caption (the JSON Canvas export's title) to show whole in the
+    // title bar.
     QSize sizeHint() const override {
         const int caption = fontMetrics().horizontalAdvance(windowTitle()) * 3 / 2 + 120;
         return QProgressDialog::sizeHint().expandedTo(QSize(std::max(360, caption), 0));

@@ -146,7 +146,7 @@ void LinkFollower::OpenLink(FragSet& set, Fragment& fragment) {
     }
     if (CheckFragmentFile(*path) == FragmentFileCheck::FragmentFile) {
         jumps_.RecordJump(set.FileName);
-        if (openDocument_) openDocument_(AbsoluteDocumentPath(*path));
+        if (documents_) documents_->OpenLinkedDocument(AbsoluteDocumentPath(*path));
         return;
     }
     OpenFile(*path, link);
@@ -167,20 +167,21 @@ void LinkFollower::JumpSelection(FragSet& set) {
 
 void LinkFollower::GoBack(const FragSet* active) {
     const std::optional<std::string> path = jumps_.GoBack(active ? &active->FileName : nullptr);
-    if (path && openDocument_) openDocument_(*path);
+    if (path && documents_) documents_->OpenLinkedDocument(*path);
 }
 
 void LinkFollower::GoForward() {
     const std::optional<std::string> path = jumps_.GoForward();
-    if (path && openDocument_) openDocument_(*path);
+    if (path && documents_) documents_->OpenLinkedDocument(*path);
 }
 
 void LinkFollower::GoHome(const FragSet* active) {
     const std::optional<std::string> home = PathFromStorage(env_.HomeWindow);
     const std::optional<std::string> path =
         jumps_.GoHome(active ? &active->FileName : nullptr, home.value_or(std::string()));
-    if (!path || !openDocument_) return;
-    if (openDocument_(*path) && env_.HomWinMaximize && maximiseActive_) maximiseActive_();
+    if (!path || !documents_) return;
+    if (documents_->OpenLinkedDocument(*path) && env_.HomWinMaximize)
+        documents_->MaximiseActiveDocument();
 }
 
 void LinkFollower::OpenFile(const std::string& path, const std::string& cp932Link) {

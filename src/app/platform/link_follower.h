@@ -27,21 +27,28 @@ struct ProgramCheck {
 // file on some mounted disks has.
 ProgramCheck CheckProgram(const QString& localPath);
 
+// What following a link needs of the program's open documents.
+class LinkDocuments {
+  public:
+    virtual ~LinkDocuments() = default;
+    // Opens a document (file-system path) inside the program; false when no window came of it.
+    virtual bool OpenLinkedDocument(const std::string& path) = 0;
+    // Maximises the active document window (Home with HomWinMaximize).
+    virtual void MaximiseActiveDocument() = 0;
+};
+
 class LinkFollower final : public LinkOpener {
   public:
-    // Opens a document (file-system path) inside the program; false when no window came of it.
-    using OpenDocumentFn = std::function<bool(const std::string& path)>;
     // Hands an address to the desktop; false when no application took it.
     using OpenExternallyFn = std::function<bool(const QUrl& url)>;
 
     LinkFollower(EnvData& env, Prompts& prompts);
 
-    void SetOpenDocument(OpenDocumentFn fn) { openDocument_ = std::move(fn); }
+    // Where documents open; null: nowhere (links to documents then open nothing).
+    void SetDocuments(LinkDocuments* documents) { documents_ = documents; }
     void SetOpenExternally(OpenExternallyFn fn) { openExternally_ = std::move(fn); }
     // Hands `url` to the desktop the way links are (the guide, for one).
     bool OpenExternally(const QUrl& url) const { return openExternally_ && openExternally_(url); }
-    // Maximises the active document window (Home with HomWinMaximize).
-    void SetMaximiseActive(std::function<void()> fn) { maximiseActive_ = std::move(fn); }
 
     // Follows the link of `fragment` in `set` (deselecting it first).
     void OpenLink(FragSet& set, Fragment& fragment) override;
@@ -62,9 +69,8 @@ class LinkFollower final : public LinkOpener {
     EnvData& env_;
     Prompts& prompts_;
     JumpHistory jumps_;
-    OpenDocumentFn openDocument_;
+    LinkDocuments* documents_ = nullptr;
     OpenExternallyFn openExternally_;
-    std::function<void()> maximiseActive_;
 };
 
 }  // namespace qv
