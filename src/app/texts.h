@@ -212,7 +212,6 @@ inline constexpr std::string_view kPrinting = "印刷中...";
 // "[" + path + kExportFailed + kPngTooLarge with the limit, the page's width and height.
 inline constexpr std::string_view kPngTooLarge =
     "PNG 画像は 1 辺 %1 ピクセルまでです（このページは %2 × %3 ピクセル）";
-inline constexpr std::string_view kOutputCancel = "キャンセル";
 inline constexpr std::string_view kOutputCancelling = "中止しています...";
 inline constexpr std::string_view kExported = " に書き出しました";              // after the path
 inline constexpr std::string_view kExportFailed = "]を書き出せませんでした\n";  // "[" + path + this

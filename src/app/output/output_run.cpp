@@ -72,7 +72,7 @@ OutputRun RunOutput(QWidget* parent, const QString& caption, const QString& labe
     std::atomic<bool> cancel{false};
     std::atomic<bool> finished{false};
 
-    OutputProgressDialog dialog(label, texts::Q(texts::kOutputCancel), 0, kSteps, parent);
+    OutputProgressDialog dialog(label, texts::Q(texts::kButtonCancel), 0, kSteps, parent);
     dialog.setObjectName(QStringLiteral("OutputProgress"));
     dialog.setWindowTitle(caption);
     dialog.setWindowModality(Qt::ApplicationModal);
