@@ -78,7 +78,7 @@ void Program::Connect() {
                      [&w](qv::Color) { w.UpdateBrushPanel(); });
 
     // The input-method setting changed in the options dialog reaches the property dialog at once.
-    QObject::connect(&settings_->OptionDialog(), &TOptionDlg::ImeChanged, &cards,
+    QObject::connect(settings_.get(), &SettingsCommands::ImeChanged, &cards,
                      [&cards](bool on) { cards.Cards().PropertyDialog().SetImeOpen(on); });
     // Output shows its progress at once, not when the event loop next paints.
     QObject::connect(&settings_->Output(), &DocumentOutput::StatusMessage, &w,

@@ -10,9 +10,16 @@
 #include <string>
 
 #include "app/app_services.h"
+#include "app/commands/card_commands.h"
+#include "app/commands/card_dialogs.h"
 #include "app/commands/command_registry.h"
 #include "app/commands/command_table.h"
+#include "app/commands/settings_commands.h"
 #include "app/composition.h"
+#include "app/dialogs/find_set_dlg.h"
+#include "app/dialogs/frg_prop_dlg.h"
+#include "app/dialogs/option_dlg.h"
+#include "app/dialogs/stretch_dlg.h"
 #include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
@@ -24,6 +31,29 @@ TEST(Composition, EveryCommandOfTheTableHasAHandler) {
     const std::unique_ptr<Program> program = BuildProgram(services);
     for (const CommandRow& row : CommandTable())
         EXPECT_TRUE(program->Commands().HasHandler(row.Id)) << std::string(row.Name);
+}
+
+TEST(Composition, DialogsAreMadeWhenFirstAskedFor) {
+    AppServices services;
+    const std::unique_ptr<Program> program = BuildProgram(services);
+    TQuillovaMainForm& w = program->Window();
+    EXPECT_TRUE(w.findChildren<TFrgPropDlg*>().isEmpty());
+    EXPECT_TRUE(w.findChildren<TFindSetDlg*>().isEmpty());
+    EXPECT_TRUE(w.findChildren<TOptionDlg*>().isEmpty());
+    EXPECT_TRUE(w.findChildren<TStretchDlg*>().isEmpty());
+    // Asking twice gives the same dialog, which keeps what it was told.
+    TOptionDlg* options = &program->Settings().OptionDialog();
+    EXPECT_EQ(&program->Settings().OptionDialog(), options);
+    EXPECT_EQ(w.findChildren<TOptionDlg*>().size(), 1);
+    EXPECT_EQ(&program->Cards().Cards().PropertyDialog(),
+              &program->Cards().Cards().PropertyDialog());
+    EXPECT_EQ(w.findChildren<TFrgPropDlg*>().size(), 1);
+    // The options dialog's input-method switch reaches the property dialog.
+    bool told = false;
+    QObject::connect(&program->Settings(), &SettingsCommands::ImeChanged,
+                     [&told](bool) { told = true; });
+    emit options->ImeChanged(true);
+    EXPECT_TRUE(told);
 }
 
 TEST(Composition, WindowSubmenusHoldNothingUntilTheyOpen) {

@@ -5,21 +5,26 @@
 
 CardDialogs::CardDialogs(qv::EnvData& env, qv::UsrIniFile& ini, const qv::SpiUnit* plugins,
                          QWidget* parent)
-    : dialog_(std::make_unique<TFrgPropDlg>(env, ini, plugins, parent)) {}
+    : env_(env), ini_(ini), plugins_(plugins), parent_(parent) {}
 
 CardDialogs::~CardDialogs() = default;
 
+TFrgPropDlg& CardDialogs::PropertyDialog() {
+    if (!dialog_) dialog_ = std::make_unique<TFrgPropDlg>(env_, ini_, plugins_, parent_);
+    return *dialog_;
+}
+
 int CardDialogs::EditSelection(qv::FragSet& set) {
-    qv::FrgPropRequest& r = dialog_->Request();
+    qv::FrgPropRequest& r = PropertyDialog().Request();
     r.Target = &set;
     r.NewMode = false;
     r.AtPoint = false;
     r.FromGroupList = false;
-    return dialog_->exec();
+    return PropertyDialog().exec();
 }
 
 int CardDialogs::NewFragment(qv::FragSet& set, const qv::NewFragmentRequest& request) {
-    qv::FrgPropRequest& r = dialog_->Request();
+    qv::FrgPropRequest& r = PropertyDialog().Request();
     r.Target = &set;
     r.NewMode = true;
     r.AtPoint = request.AtPoint;
@@ -31,5 +36,5 @@ int CardDialogs::NewFragment(qv::FragSet& set, const qv::NewFragmentRequest& req
         r.LinkPreset = true;
         r.LinkPresetText = request.LinkPresetText;
     }
-    return dialog_->exec();
+    return PropertyDialog().exec();
 }

@@ -21,7 +21,8 @@ class CardDialogs {
     CardDialogs(qv::EnvData& env, qv::UsrIniFile& ini, const qv::SpiUnit* plugins, QWidget* parent);
     ~CardDialogs();
 
-    TFrgPropDlg& PropertyDialog() { return *dialog_; }
+    // Made when first asked for, so starting the program builds no dialog.
+    TFrgPropDlg& PropertyDialog();
 
     // EditProperty and a double click on a card: the selection of `set`. Returns the result.
     int EditSelection(qv::FragSet& set);
@@ -29,5 +30,9 @@ class CardDialogs {
     int NewFragment(qv::FragSet& set, const qv::NewFragmentRequest& request);
 
   private:
+    qv::EnvData& env_;
+    qv::UsrIniFile& ini_;
+    const qv::SpiUnit* plugins_;
+    QWidget* parent_;
     std::unique_ptr<TFrgPropDlg> dialog_;
 };

@@ -84,7 +84,6 @@ SelectionCommands::SelectionCommands(DocumentWindows& windows, qv::EnvData& env,
       ini_(ini),
       buffer_(buffer),
       dialogParent_(dialogParent),
-      findDialog_(std::make_unique<TFindSetDlg>(env, ini, dialogParent)),
       colours_(new ColourMenu(dialogParent)) {
     for (int i = 0; i < qv::kColourItems; ++i) {
         QAction* a = colours_->Item(i);
@@ -97,6 +96,11 @@ SelectionCommands::SelectionCommands(DocumentWindows& windows, qv::EnvData& env,
 }
 
 SelectionCommands::~SelectionCommands() = default;
+
+TFindSetDlg& SelectionCommands::FindDialog() {
+    if (!findDialog_) findDialog_ = std::make_unique<TFindSetDlg>(env_, ini_, dialogParent_);
+    return *findDialog_;
+}
 
 void SelectionCommands::FillGroupMenu(QMenu* menu, bool move) {
     qv::FragSet* doc = windows_.ActiveDocument();
@@ -315,9 +319,9 @@ void SelectionCommands::Find() {
     doc->RebuildSelection();
     // One selected card would narrow the search to itself: search the whole document instead.
     if (doc->SelectionList.size() == 1) doc->SelectAll(false);
-    if (findDialog_->exec() != QDialog::Accepted || !findDialog_->Result()) return;
-    const int count = qv::FindInDocument(*doc, findDialog_->Result()->Text);
-    const QString text = findDialog_->Text();
+    if (FindDialog().exec() != QDialog::Accepted || !FindDialog().Result()) return;
+    const int count = qv::FindInDocument(*doc, FindDialog().Result()->Text);
+    const QString text = FindDialog().Text();
     windows_.ShowMessage(count < 1 ? texts::Q(texts::kFindNone).arg(text)
                                    : texts::Q(texts::kFindFound).arg(count).arg(text));
     windows_.RefreshViews();

@@ -71,7 +71,8 @@ class SelectionCommands : public QObject {
     void Find();
     void StepSelection(bool forward);
     bool CanStepSelection(bool forward) const;
-    TFindSetDlg& FindDialog() { return *findDialog_; }
+    // Made when first asked for.
+    TFindSetDlg& FindDialog();
 
   signals:
     void BrushColourChanged(qv::Color colour);

@@ -34,19 +34,11 @@ SettingsCommands::SettingsCommands(CommandRegistry& commands, DocumentWindows& w
                                    QWidget* dialogParent)
     : windows_(windows),
       host_(host),
-      env_(services.Env()),
+      services_(services),
       dialogParent_(dialogParent),
       keys_(std::make_unique<KeyTable>(commands)),
-      stretch_(new TStretchDlg(services.Ini(), dialogParent)),
-      options_(new TOptionDlg(services.Env(), services.Prompts(), dialogParent)),
       output_(std::make_unique<DocumentOutput>(services.Env(), services.Prompts(), dialogParent)) {
-    connect(stretch_, &TStretchDlg::Changed, this, [this] { host_.RefreshMap(); });
-    options_->SetCommandKeys(keys_.get());
-    options_->PluginLines = [&services] { return services.Plugins().ListLines(); };
-    connect(options_, &TOptionDlg::PluginFolderChanged, this,
-            [&services] { services.ReloadPlugins(); });
     output_->SetPictureFiles(&services.PictureFiles());
-    connect(options_, &QDialog::accepted, this, [this] { ApplyOptions(options_->Applied()); });
 
     CommandRegistry& r = commands;
     using C = CommandId;
@@ -63,17 +55,39 @@ SettingsCommands::SettingsCommands(CommandRegistry& commands, DocumentWindows& w
 
 SettingsCommands::~SettingsCommands() = default;
 
+TStretchDlg& SettingsCommands::StretchDialog() {
+    if (!stretch_) {
+        stretch_ = new TStretchDlg(services_.Ini(), dialogParent_);
+        connect(stretch_, &TStretchDlg::Changed, this, [this] { host_.RefreshMap(); });
+    }
+    return *stretch_;
+}
+
+TOptionDlg& SettingsCommands::OptionDialog() {
+    if (!options_) {
+        options_ = new TOptionDlg(services_.Env(), services_.Prompts(), dialogParent_);
+        options_->SetCommandKeys(keys_.get());
+        AppServices& services = services_;
+        options_->PluginLines = [&services] { return services.Plugins().ListLines(); };
+        connect(options_, &TOptionDlg::PluginFolderChanged, this,
+                [&services] { services.ReloadPlugins(); });
+        connect(options_, &TOptionDlg::ImeChanged, this, &SettingsCommands::ImeChanged);
+        connect(options_, &QDialog::accepted, this, [this] { ApplyOptions(options_->Applied()); });
+    }
+    return *options_;
+}
+
 void SettingsCommands::Stretch(qv::StretchTarget target) {
     qv::FragSet* d = windows_.ActiveDocument();
     if (!d) return;
-    stretch_->Execute(*d, target, dialogParent_->geometry().topLeft());
+    StretchDialog().Execute(*d, target, dialogParent_->geometry().topLeft());
     host_.RefreshGroupList();
     d->RefreshRequest();
 }
 
 void SettingsCommands::Options() {
     const qv::FragSet* d = windows_.ActiveDocument();
-    options_->Execute(d ? d->FileName : std::string());
+    OptionDialog().Execute(d ? d->FileName : std::string());
 }
 
 void SettingsCommands::ApplyOptions(const qv::OptionsApplied& applied) {

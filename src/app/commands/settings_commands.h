@@ -32,8 +32,9 @@ class SettingsCommands : public QObject {
                      AppServices& services, QWidget* dialogParent);
     ~SettingsCommands() override;
 
-    TStretchDlg& StretchDialog() const { return *stretch_; }
-    TOptionDlg& OptionDialog() const { return *options_; }
+    // The dialogs are made when first asked for, so starting the program builds none.
+    TStretchDlg& StretchDialog();
+    TOptionDlg& OptionDialog();
     DocumentOutput& Output() const { return *output_; }
 
     // After OK: documents re-measure their cards (card images are redrawn only when a setting
@@ -43,6 +44,8 @@ class SettingsCommands : public QObject {
 
   signals:
     void OptionsApplied(const qv::OptionsApplied& applied);
+    // The options dialog switched the input method for typing card texts on or off.
+    void ImeChanged(bool on);
 
   private:
     class KeyTable;
@@ -52,7 +55,7 @@ class SettingsCommands : public QObject {
 
     DocumentWindows& windows_;
     qv::DocumentHost& host_;
-    qv::EnvData& env_;
+    AppServices& services_;
     QWidget* dialogParent_;
     std::unique_ptr<KeyTable> keys_;
     TStretchDlg* stretch_ = nullptr;
