@@ -143,4 +143,16 @@ TEST_F(RepaintRegionTest, CommandsPaintOnceAndNotAgainWhenTheTimerTicks) {
     }
 }
 
+TEST_F(RepaintRegionTest, TheDeleteKeyShowsTheNewCountsInItsOwnRepaint) {
+    const QPoint at = ToQRect(cards_[0]->ScreenRect).center();
+    QTest::mouseClick(Window(), Qt::LeftButton, {}, At(at));
+    Settle();
+    ASSERT_EQ(child_->Set().SelectionList.size(), 1u);
+    QTest::keyClick(Window(), Qt::Key_Delete);
+    // Not a quarter of a second later when the timer ticks.
+    EXPECT_FALSE(services_.Refresh().Pending());
+    EXPECT_TRUE(form_.StatusPanelText(1).contains(QStringLiteral("=79 ")))
+        << form_.StatusPanelText(1).toStdString();
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -26,9 +27,9 @@
 #include "core/text/text_helpers.h"
 #include "render/painting/colors.h"
 #include "render/painting/document_painter.h"
+#include "render/painting/render_cache.h"
 #include "render/pictures/picture_loader.h"
 #include "render/text/qt_text.h"
-#include "render/painting/render_cache.h"
 
 namespace {
 
@@ -400,7 +401,21 @@ qv::ShiftState TMDIChild::ShiftOf(Qt::KeyboardModifiers mods) {
                           mods.testFlag(Qt::AltModifier)};
 }
 
+namespace {
+
+// Tells that an input was handled when the handler ends, whichever way it returns (unless the
+// window went meanwhile, say by a command of a pop-up menu).
+struct InputDone {
+    QPointer<TMDIChild> window;
+    ~InputDone() {
+        if (window) emit window->InputHandled();
+    }
+};
+
+}  // namespace
+
 void TMDIChild::keyPressEvent(QKeyEvent* event) {
+    const InputDone done{this};
     switch (event->key()) {
         case Qt::Key_PageUp:
             ScrollBy(0, -kPageStep);
@@ -722,6 +737,7 @@ void TMDIChild::leaveEvent(QEvent* event) {
 }
 
 void TMDIChild::mouseReleaseEvent(QMouseEvent* event) {
+    const InputDone done{this};
     const QPoint p = event->position().toPoint();
     if (handScrolling_) {
         if (event->button() != handButton_) return;

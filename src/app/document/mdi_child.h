@@ -100,6 +100,9 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void BrushColorPicked(quint32 color);
     // Esc: the group list, when it is shown, takes the keyboard.
     void EscapePressed();
+    // A key or a mouse release was handled: a refresh of the views it asked for is due now, in
+    // the same repaint as its own changes.
+    void InputHandled();
 
   public:
     // The window caption: the path, "無題" without one, with " : 編集禁止" for a read-only file.

@@ -80,10 +80,7 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, DocumentManager& doc
     connect(commands_, &CommandRegistry::CommandRan, this, [this] {
         // A refresh the command asked for is done now, in the same repaint as the command's own
         // changes, instead of as a second repaint when the timer next ticks.
-        if (services_.Refresh().Pending() && !services_.Refresh().Held()) {
-            RefreshViews();
-            services_.Refresh().Done();
-        }
+        RefreshIfPending();
         DispStatusUpdate();
         UpdateCommands();
     });

@@ -104,6 +104,8 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
 
     // ---- Refresh and status ----
     void RefreshViews();
+    // Runs a refresh a command, key or mouse action asked for, unless something holds the views.
+    void RefreshIfPending();
     void DispStatusUpdate();
     // Status panel 2: results and progress.
     void ShowMessage(const QString& text);

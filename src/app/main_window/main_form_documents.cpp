@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "app/app_services.h"
 #include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
@@ -40,6 +41,14 @@ void TQuillovaMainForm::AddDocumentWindow(TMDIChild& window) {
     connect(child, &TMDIChild::PopupRequested, this, &TQuillovaMainForm::ShowDocumentPopup);
     connect(child, &TMDIChild::StatusMessage, this, &TQuillovaMainForm::ShowMessage);
     connect(child, &TMDIChild::BrushColorPicked, this, &TQuillovaMainForm::UpdateBrushPanel);
+    connect(child, &TMDIChild::InputHandled, this, [this] {
+        // Not on every key and click: only when the input asked for a refresh (the Delete key,
+        // say), its counts and frames show in the same repaint.
+        if (!services_.Refresh().Pending() || services_.Refresh().Held()) return;
+        RefreshIfPending();
+        DispStatusUpdate();
+        UpdateCommands();
+    });
     connect(child, &TMDIChild::EscapePressed, this, [this] {
         if (groupListShown_) groupList_->TakeFocus();
     });

@@ -100,6 +100,13 @@ void TQuillovaMainForm::RefreshViews() {
     documents_->RefreshGroupList();
 }
 
+void TQuillovaMainForm::RefreshIfPending() {
+    qv::ViewRefresh& refresh = services_.Refresh();
+    if (!refresh.Pending() || refresh.Held()) return;
+    RefreshViews();
+    refresh.Done();
+}
+
 void TQuillovaMainForm::TimerTick() {
     DispStatusUpdate();
     UpdateCommands();
