@@ -201,9 +201,12 @@ TEST(FragSetGroups, SwappingWithNoGroupDropsLinesAndPlatesThatOnlyAGroupCanHave)
     doc.Add("z", 0, 300, 300);
     doc.set.Recount();
     doc.set.SetGroupLine(2, 3);
+    const std::uint64_t drawnAs = plate->Revision;
     ASSERT_TRUE(doc.set.SwapGroups(0, 2));
     EXPECT_EQ(plate->Group, 0);
     EXPECT_EQ(plate->Kind, FragmentKind::Text);
+    // A kept image of the plate is not shown for the text card it became.
+    EXPECT_NE(plate->Revision, drawnAs);
     EXPECT_TRUE(doc.set.GroupLines.empty());
     EXPECT_EQ(doc.set.GroupTable[2].Count, 1);
 }
