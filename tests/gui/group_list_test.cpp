@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QScreen>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -97,6 +98,34 @@ TEST_F(GroupListTest, RowsShowCountsAndNamesAndClicksPickTheCurrentGroup) {
     EXPECT_EQ(form_.Documents().GroupListRow(), 2);
     EXPECT_TRUE(Set().SelectionList.empty()) << "a click selects no cards";
     EXPECT_FALSE(Set().Modified);
+}
+
+TEST_F(GroupListTest, ARefreshRepaintsOnlyTheRowsThatChanged) {
+    struct Recorder : QObject {
+        QRegion Painted;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint)
+                Painted += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } recorder;
+    QApplication::processEvents();
+    view_->viewport()->installEventFilter(&recorder);
+    // One card of group 1 moves to group 2: two counts change.
+    for (const auto& f : Set().Fragments()) {
+        if (f->Group != 1 || f->Kind == qv::FragmentKind::NamePlate) continue;
+        f->Group = 2;
+        break;
+    }
+    Set().Recount();
+    form_.RefreshViews();
+    QApplication::processEvents();
+    view_->viewport()->removeEventFilter(&recorder);
+    EXPECT_EQ(Text(0), QStringLiteral("  4: 機能のアイデア"));
+    EXPECT_TRUE(recorder.Painted.contains(RowRect(0)));
+    EXPECT_TRUE(recorder.Painted.contains(RowRect(1)));
+    EXPECT_FALSE(recorder.Painted.intersects(RowRect(4)));
+    EXPECT_FALSE(recorder.Painted.intersects(RowRect(8)));
 }
 
 TEST_F(GroupListTest, ShiftClickOnACheckBoxShowsOnlyThatGroup) {

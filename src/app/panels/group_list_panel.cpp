@@ -90,12 +90,15 @@ QVariant GroupListModel::data(const QModelIndex& index, int role) const {
 }
 
 void GroupListModel::Refresh(const qv::FragSet* set) {
+    const bool documentCameOrWent = hasDocument_ != (set != nullptr);
     hasDocument_ = set != nullptr;
     for (int r : qv::RefreshGroupRows(set, rows_)) {
         shown_[static_cast<std::size_t>(r)] =
             qv::FromCp932(rows_.Text[static_cast<std::size_t>(r)]);
         emit dataChanged(index(r), index(r));
     }
+    // Whether a row is drawn as shown depends on there being a document, whatever its text.
+    if (documentCameOrWent) ChecksChanged();
 }
 
 void GroupListModel::ChecksChanged() {
@@ -163,6 +166,11 @@ GroupListView::GroupListView(TGroupListPanel& panel) : QListView(&panel), panel_
 void GroupListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QListView::currentChanged(current, previous);
     if (current.isValid() && !panel_.Refreshing()) panel_.RowPicked(current.row());
+}
+
+void GroupListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                const QList<int>& roles) {
+    QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
 }
 
 void GroupListView::mousePressEvent(QMouseEvent* event) {
@@ -585,8 +593,8 @@ void TGroupListPanel::RefreshGroupList() {
     refreshing_ = true;
     model_->Refresh(host_.ActiveDocument());
     const QModelIndex selected = model_->index(model_->Rows().Selected);
+    // Only the rows that changed are repainted (the model says which).
     if (view_->currentIndex() != selected) view_->setCurrentIndex(selected);
-    view_->viewport()->update();
     refreshing_ = false;
 }
 

@@ -95,6 +95,10 @@ class GroupListView : public QListView {
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    // Every row has one height whatever it shows, so a changed row is repainted alone, without
+    // the list laying out every row again.
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
 
   private:
     void SetDropRow(int row);
