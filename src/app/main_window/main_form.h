@@ -104,8 +104,9 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
 
     // ---- Refresh and status ----
     void RefreshViews();
-    // Runs a refresh a command, key or mouse action asked for, unless something holds the views.
-    void RefreshIfPending();
+    // Runs a refresh a command, key or mouse action asked for, unless something holds the views;
+    // true when it ran.
+    bool RefreshIfPending();
     void DispStatusUpdate();
     // Status panel 2: results and progress.
     void ShowMessage(const QString& text);

@@ -44,8 +44,7 @@ void TQuillovaMainForm::AddDocumentWindow(TMDIChild& window) {
     connect(child, &TMDIChild::InputHandled, this, [this] {
         // Not on every key and click: only when the input asked for a refresh (the Delete key,
         // say), its counts and frames show in the same repaint.
-        if (!services_.Refresh().Pending() || services_.Refresh().Held()) return;
-        RefreshIfPending();
+        if (!RefreshIfPending()) return;
         DispStatusUpdate();
         UpdateCommands();
     });

@@ -100,22 +100,18 @@ void TQuillovaMainForm::RefreshViews() {
     documents_->RefreshGroupList();
 }
 
-void TQuillovaMainForm::RefreshIfPending() {
+bool TQuillovaMainForm::RefreshIfPending() {
     qv::ViewRefresh& refresh = services_.Refresh();
-    if (!refresh.Pending() || refresh.Held()) return;
+    if (!refresh.Pending() || refresh.Held()) return false;
     RefreshViews();
     refresh.Done();
+    return true;
 }
 
 void TQuillovaMainForm::TimerTick() {
     DispStatusUpdate();
     UpdateCommands();
-    qv::ViewRefresh& refresh = services_.Refresh();
-    if (refresh.Held() || !isActiveWindow()) return;
-    if (refresh.Pending()) {
-        RefreshViews();
-        refresh.Done();
-    }
+    if (isActiveWindow()) RefreshIfPending();
 }
 
 void TQuillovaMainForm::wheelEvent(QWheelEvent* event) {
