@@ -166,7 +166,7 @@ void BM_Drag50Cards20Steps(benchmark::State& state) {
         doc.set.UpdateGroupFrames();
         doc.set.RepaintTouchedFrames();
         state.PauseTiming();
-        doc.set.UndoPositions();
+        doc.set.History().Undo();
         state.ResumeTiming();
     }
 }

@@ -356,7 +356,7 @@ TEST_F(DocumentEditingTest, CtrlDragPicksCardsOutOfTheirFrameAndDropsThemIntoAno
     EXPECT_EQ(c->Set().GroupTable[1].Count, 1);
 
     // Undo puts it back into its old group and place.
-    c->UndoPositions();
+    c->Undo();
     EXPECT_EQ(a->Group, 1);
     EXPECT_EQ(a->Left, 100);
 }
@@ -410,27 +410,27 @@ TEST_F(DocumentEditingTest, UndoAndRedoTakeBackGatherSpreadAndADrag) {
     qv::Gather(c->Set());
     EXPECT_EQ(d->Left, 40);
     EXPECT_EQ(b->Left, 42);
-    c->UndoPositions();
+    c->Undo();
     EXPECT_EQ(b->Left, 300);
     EXPECT_EQ(b->Top, 20);
-    EXPECT_TRUE(c->Set().RedoAvailable);
-    c->RedoPositions();
+    EXPECT_TRUE(c->Set().RedoAvailable());
+    c->Redo();
     EXPECT_EQ(b->Left, 42);
-    c->UndoPositions();
+    c->Undo();
 
     qv::Spread(c->Set());
     EXPECT_NE(a->Top, 50);
-    c->UndoPositions();
+    c->Undo();
     EXPECT_EQ(a->Left, 100);
     EXPECT_EQ(a->Top, 50);
 
     c->Set().SelectAll(false);
     Drag(c, QPoint(110, 55), QPoint(150, 95));
     EXPECT_EQ(a->Left, 140);
-    c->UndoPositions();
+    c->Undo();
     EXPECT_EQ(a->Left, 100);
     EXPECT_EQ(a->Top, 50);
-    c->RedoPositions();
+    c->Redo();
     EXPECT_EQ(a->Left, 140);
     EXPECT_EQ(a->Top, 90);
 }
