@@ -94,11 +94,12 @@ struct EditHistory::Step {
         CardValues Before;
         CardValues After;
     };
-    // A card that enters or leaves the document: its place in the list where it is present, and
-    // the object itself while the step's state leaves it out.
+    // A card that enters or leaves the document: its place in the list and its values on the
+    // side where it is present, and the object itself while the step's state leaves it out.
     struct Placed {
         Fragment* Card;
         std::size_t Index;
+        CardValues Values;
         std::unique_ptr<Fragment> Held;
     };
 
@@ -153,7 +154,8 @@ struct EditHistory::Step {
                  2 * sizeof(CardValues);
         for (const auto* list : {&Added, &Removed})
             for (const Placed& p : *list)
-                n += sizeof(Placed) + CardBytes(*p.Card);
+                n += sizeof(Placed) + CardBytes(*p.Card) + ValuesBytes(p.Values) -
+                     sizeof(CardValues);
         n += (OrderBefore.capacity() + OrderAfter.capacity()) * sizeof(Fragment*);
         if (Lines) n += (Lines->first.capacity() + Lines->second.capacity()) * sizeof(LineValues);
         return n;
@@ -202,7 +204,7 @@ std::unique_ptr<EditHistory::Step> EditHistory::Diff() {
         Fragment* f = list[i].get();
         const auto it = shadowIndex_.find(f);
         if (it == shadowIndex_.end()) {
-            step->Added.push_back(Step::Placed{f, i, nullptr});
+            step->Added.push_back(Step::Placed{f, i, CardValues::Of(*f), nullptr});
             continue;
         }
         const std::size_t k = it->second;
@@ -222,7 +224,7 @@ std::unique_ptr<EditHistory::Step> EditHistory::Diff() {
         // Every way out of the document passes the set's removed list; a card that did not
         // cannot come back.
         if (held == removed.end()) continue;
-        step->Removed.push_back(Step::Placed{f, k, std::move(*held)});
+        step->Removed.push_back(Step::Placed{f, k, shadow_[k].Values, std::move(*held)});
     }
     // Cards made and removed again within the step are gone for good.
     removed.clear();
@@ -353,6 +355,8 @@ void EditHistory::FollowSaved() {
 void EditHistory::MarkSaved() {
     Commit();
     saved_ = position_;
+    // A new stacking the file now holds is where the next step starts from.
+    TakeShadow();
 }
 
 void EditHistory::ForgetSaved() {
@@ -411,6 +415,8 @@ void EditHistory::Apply(Step& step, bool forward) {
         }
     }
     for (Step::Placed& p : coming) {
+        // A card may have been changed before it went within the same step.
+        if (!Matches(p.Values, *p.Card)) AssignValues(*p.Card, p.Values);
         p.Card->Erased = false;
         p.Card->MarkStale();
         p.Card->MeasureAndDraw();
