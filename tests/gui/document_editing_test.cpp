@@ -83,9 +83,12 @@ class DocumentEditingTest : public ::testing::Test {
     static qv::Fragment* Card(TMDIChild* child, const char* text, int group, int left, int top) {
         return qv::test::AddCard(child->Set(), text, group, left, top);
     }
+    // Counts, visibility and frames; the cards made so far are the document as opened, where
+    // undo stops.
     static void Refresh(TMDIChild* child) {
         child->Set().Recount();
         child->Set().RefreshVisibility();
+        child->Set().History().Reset();
     }
 
     // Viewport point -> point in the top-level window, where the platform delivers events.
