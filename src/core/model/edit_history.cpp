@@ -463,8 +463,9 @@ void EditHistory::Apply(Step& step, bool forward) {
             p.Card->SetSelected(true);
     set.RebuildSelection();
     set.Recount();
-    set.RefreshVisibility();
-    set.RefreshRequest();
+    // The stacking is the step's own: nothing is lifted here (a refresh of the views would lift
+    // the name plates). The map follows the redraw; the group list is the caller's.
+    set.UpdateVisibility();
 }
 
 }  // namespace qv

@@ -668,7 +668,6 @@ int FragSet::GroupLineAt(int x, int y) const {
 // ---- Visibility, size and redraw ----
 
 void FragSet::RefreshVisibility() {
-    const EnvData& env = ctx_.env;
     std::array<Fragment*, kGroupRows> plates;
     FirstNamePlates(plates);
     int top = HighestZOrder();
@@ -676,6 +675,11 @@ void FragSet::RefreshVisibility() {
         if (Fragment* plate = plates[static_cast<std::size_t>(g)]) plate->ZOrder = ++top;
     zTop_ = std::max(top, 0);
     SortByZOrder();
+    UpdateVisibility();
+}
+
+void FragSet::UpdateVisibility() {
+    const EnvData& env = ctx_.env;
     bool dropped = false;
     for (const auto& p : frags_) {
         const bool visible = p->Kind == FragmentKind::NamePlate

@@ -268,7 +268,11 @@ class FragSet {
     int GroupLineAt(int x, int y) const;
 
     // ---- Visibility, size and redraw ----
+    // Lifts the name plates on top, then UpdateVisibility.
     void RefreshVisibility();
+    // Cards of shown groups (and name plates as the settings say) show, the others leave the
+    // selection; the whole view is redrawn. The stacking stays as it is.
+    void UpdateVisibility();
     // Asks the main window to refresh the views (see ViewRefresh).
     void RefreshRequest();
     // Invalidates the whole view and recomputes what painting needs: sizes, screen rectangles,
