@@ -113,7 +113,7 @@ struct Fixture {
         }
         set.RebuildSelection();
         set.RefreshVisibility();
-        set.RecordPositions();
+        set.TakeStretchBase();
         Settle();
     }
     // Brings back the cards a cut or delete took.

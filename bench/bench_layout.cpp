@@ -115,7 +115,7 @@ struct Document {
         set.Recount();
         set.RefreshVisibility();
         set.SelectAll(true);
-        set.RecordPositions();
+        set.TakeStretchBase();
     }
 
     // Puts every card back where it started, so each run works on the scattered layout.

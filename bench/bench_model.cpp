@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/layout/arrange.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
 #include "core/settings/env_data.h"
@@ -94,6 +95,7 @@ struct BenchDoc {
             if (a != b && !set.SetGroupLine(a, b)) std::abort();
         }
         set.RefreshVisibility();
+        set.History().Reset();
     }
 };
 
@@ -166,10 +168,75 @@ void BM_Drag50Cards20Steps(benchmark::State& state) {
         doc.set.UpdateGroupFrames();
         doc.set.RepaintTouchedFrames();
         state.PauseTiming();
-        doc.set.UndoPositions();
+        doc.set.History().Undo();
         state.ResumeTiming();
     }
 }
 BENCHMARK(BM_Drag50Cards20Steps)->Unit(benchmark::kMicrosecond);
+
+// ---- The edit history on the 1000-card page ----
+
+// Closing a step after gather of every card: the comparison with the copy of the file's state,
+// the record of 1000 changed cards and the new copy. (The gather itself is outside the timing.)
+void BM_HistoryRecordGatherAll(benchmark::State& state) {
+    BenchDoc doc;
+    doc.set.SelectAll(true);
+    for (auto _ : state) {
+        state.PauseTiming();
+        Gather(doc.set);
+        state.ResumeTiming();
+        doc.set.History().Commit();
+        state.PauseTiming();
+        doc.set.History().Undo();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_HistoryRecordGatherAll)->Unit(benchmark::kMicrosecond);
+
+// Undo and redo of gather of all 1000 cards: each iteration times one undo and one redo,
+// including the redraw bookkeeping of the model (frames, lines, visibility).
+void BM_HistoryUndoRedoGatherAll(benchmark::State& state) {
+    BenchDoc doc;
+    doc.set.SelectAll(true);
+    Gather(doc.set);
+    doc.set.History().Commit();
+    for (auto _ : state) {
+        doc.set.History().Undo();
+        doc.set.History().Redo();
+    }
+}
+BENCHMARK(BM_HistoryUndoRedoGatherAll)->Unit(benchmark::kMicrosecond);
+
+// Delete of all 1000 cards: recording the step, then one undo and one redo per iteration.
+void BM_HistoryDeleteAllRecordUndoRedo(benchmark::State& state) {
+    BenchDoc doc;
+    for (auto _ : state) {
+        doc.set.SelectAll(true);
+        doc.set.DeleteSelected();
+        doc.set.History().Commit();
+        doc.set.History().Undo();
+        doc.set.History().Redo();
+        doc.set.History().Undo();
+    }
+}
+BENCHMARK(BM_HistoryDeleteAllRecordUndoRedo)->Unit(benchmark::kMicrosecond);
+
+// A single-card text edit on the full page: record, undo, redo. Reports the bytes one such step
+// keeps in the history.
+void BM_HistorySingleCardEdit(benchmark::State& state) {
+    BenchDoc doc;
+    Fragment* f = doc.set.Fragments()[500].get();
+    int n = 0;
+    for (auto _ : state) {
+        f->Text = "\x83\x81\x83\x82 " + std::to_string(++n);  // メモ n
+        doc.set.History().Commit();
+        doc.set.History().Undo();
+        doc.set.History().Redo();
+    }
+    state.counters["bytes_per_step"] =
+        benchmark::Counter(static_cast<double>(doc.set.History().Bytes()) /
+                           std::max(1, doc.set.History().StepCount()));
+}
+BENCHMARK(BM_HistorySingleCardEdit)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

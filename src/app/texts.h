@@ -464,6 +464,22 @@ inline constexpr std::string_view kSavedMessage = " を保存しました";  // 
 // "[" + path + this + why.
 inline constexpr std::string_view kTextNotExported = "]に書き出せませんでした\n";
 
+// ---- The edit history (undo and redo) ----
+// The undo and redo commands' hints and status lines name the step: prefix + ": " + step.
+inline constexpr std::string_view kUndoPrefix = "元に戻す";
+inline constexpr std::string_view kRedoPrefix = "やり直し";
+// Steps of commands whose caption says too little ("削除" deletes cards or a group line).
+inline constexpr std::string_view kStepDeleteCards = "断片の削除";
+inline constexpr std::string_view kStepProperties = "プロパティ変更";
+// Steps named by what they changed (a drag, a tool, a group-list action, a drop).
+inline constexpr std::string_view kStepEdit = "編集";
+inline constexpr std::string_view kStepCreate = "断片の作成";
+inline constexpr std::string_view kStepMove = "移動";
+inline constexpr std::string_view kStepGroup = "グループ変更";
+inline constexpr std::string_view kStepPaint = "断片背景塗り";
+inline constexpr std::string_view kStepLines = "グループ関係線";
+inline constexpr std::string_view kStepPage = "全体サイズ設定";
+
 inline QString Q(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }

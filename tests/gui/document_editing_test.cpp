@@ -83,9 +83,12 @@ class DocumentEditingTest : public ::testing::Test {
     static qv::Fragment* Card(TMDIChild* child, const char* text, int group, int left, int top) {
         return qv::test::AddCard(child->Set(), text, group, left, top);
     }
+    // Counts, visibility and frames; the cards made so far are the document as opened, where
+    // undo stops.
     static void Refresh(TMDIChild* child) {
         child->Set().Recount();
         child->Set().RefreshVisibility();
+        child->Set().History().Reset();
     }
 
     // Viewport point -> point in the top-level window, where the platform delivers events.
@@ -356,7 +359,7 @@ TEST_F(DocumentEditingTest, CtrlDragPicksCardsOutOfTheirFrameAndDropsThemIntoAno
     EXPECT_EQ(c->Set().GroupTable[1].Count, 1);
 
     // Undo puts it back into its old group and place.
-    c->UndoPositions();
+    c->Undo();
     EXPECT_EQ(a->Group, 1);
     EXPECT_EQ(a->Left, 100);
 }
@@ -410,27 +413,27 @@ TEST_F(DocumentEditingTest, UndoAndRedoTakeBackGatherSpreadAndADrag) {
     qv::Gather(c->Set());
     EXPECT_EQ(d->Left, 40);
     EXPECT_EQ(b->Left, 42);
-    c->UndoPositions();
+    c->Undo();
     EXPECT_EQ(b->Left, 300);
     EXPECT_EQ(b->Top, 20);
-    EXPECT_TRUE(c->Set().RedoAvailable);
-    c->RedoPositions();
+    EXPECT_TRUE(c->Set().RedoAvailable());
+    c->Redo();
     EXPECT_EQ(b->Left, 42);
-    c->UndoPositions();
+    c->Undo();
 
     qv::Spread(c->Set());
     EXPECT_NE(a->Top, 50);
-    c->UndoPositions();
+    c->Undo();
     EXPECT_EQ(a->Left, 100);
     EXPECT_EQ(a->Top, 50);
 
     c->Set().SelectAll(false);
     Drag(c, QPoint(110, 55), QPoint(150, 95));
     EXPECT_EQ(a->Left, 140);
-    c->UndoPositions();
+    c->Undo();
     EXPECT_EQ(a->Left, 100);
     EXPECT_EQ(a->Top, 50);
-    c->RedoPositions();
+    c->Redo();
     EXPECT_EQ(a->Left, 140);
     EXPECT_EQ(a->Top, 90);
 }

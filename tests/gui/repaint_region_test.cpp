@@ -60,6 +60,7 @@ class RepaintRegionTest : public ::testing::Test {
                                                20 + (i / 10) * 50));
         child_->Set().Recount();
         child_->Set().RefreshVisibility();
+        child_->Set().History().Reset();
         Settle();
         child_->viewport()->installEventFilter(&recorder_);
     }
@@ -131,7 +132,14 @@ TEST_F(RepaintRegionTest, ADragStepOfManyCardsRepaintsEveryCardOnceInOnePaint) {
 TEST_F(RepaintRegionTest, CommandsPaintOnceAndNotAgainWhenTheTimerTicks) {
     ASSERT_TRUE(form_.isActiveWindow());
     CommandRegistry& r = form_.Commands();
-    child_->Set().SelectAll(true);
+    // A page larger than the window: scroll bars that come or go resize the view, which is a
+    // repaint of its own.
+    qv::FragSet& set = child_->Set();
+    set.FixedWidth = set.FixedHeight = 3000;
+    set.SetFixedSize(true);
+    set.RedrawAll();
+    set.History().Reset();
+    set.SelectAll(true);
     Settle(320);  // what opening the window asked for is done
     for (CommandId id : {CommandId::EditGather, CommandId::EditUndoPos, CommandId::EditRedoPos,
                          CommandId::EditSpread, CommandId::EditCut, CommandId::EditPaste}) {

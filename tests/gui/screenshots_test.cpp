@@ -171,7 +171,7 @@ TEST_F(Screenshots, ToolCursorsOverACard) {
     Shot(QStringLiteral("cursor_pick_left"));
     QTest::keyRelease(Window(), Qt::Key_Control);
     Release(onCard + QPoint(40, 20));
-    child_->UndoPositions();
+    child_->Undo();
 }
 
 TEST_F(Screenshots, RubberBandAndRubberLine) {

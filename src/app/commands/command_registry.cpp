@@ -62,6 +62,7 @@ bool CommandRegistry::Run(CommandId id) {
     }
     const auto& handler = handlers_[static_cast<std::size_t>(id)];
     if (!handler) return false;
+    emit CommandStarting(id);
     handler();
     emit CommandRan(id);
     return true;

@@ -56,6 +56,8 @@ class CommandRegistry : public QObject {
     void SetKey(CommandId id, qv::ShortCut key);
 
   signals:
+    // A command is about to run (its rule allowed it): edits made before it end here.
+    void CommandStarting(CommandId id);
     // After a command ran: the state the rules read may have changed.
     void CommandRan(CommandId id);
 

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "app/texts.h"
+
 namespace {
 
 using C = CommandId;
@@ -58,10 +60,10 @@ constexpr std::array<CommandRow, kCommandCount> kTable = {{
      "グループ伸縮|グループのひろがり具合を調整します", "", 10, R::EditChildUpdate},
     {C::EditAway, "EditAway", "編集", "片付け(&K)", "片付け|選択中断片を隅に片付けます", "", 11,
      R::EditSelUpdate},
-    {C::EditUndoPos, "EditUndoPos", "編集", "位置アンドゥ(&U)",
-     "位置アンドゥ|断片位置に対する操作のアンドゥ", "Ctrl+Z", 12, R::UndoPosUpdate},
-    {C::EditRedoPos, "EditRedoPos", "編集", "位置リドゥ", "位置リドゥ|断片位置に対する操作のリドゥ",
-     "", 13, R::RedoPosUpdate},
+    {C::EditUndoPos, "EditUndoPos", "編集", "元に戻す(&U)", "元に戻す|直前の編集を取り消します",
+     "Ctrl+Z", 12, R::UndoPosUpdate},
+    {C::EditRedoPos, "EditRedoPos", "編集", "やり直し(&R)",
+     "やり直し|取り消した編集をもう一度行います", "Ctrl+Shift+Z", 13, R::RedoPosUpdate},
     {C::EditFind, "EditFind", "編集", "検索(&F)...",
      "検索|指定した語を含む断片を見つけて選択します", "", 14, R::ChildUpdate},
     {C::EditPrevSel, "EditPrevSel", "編集", "前の選択断片へ",
@@ -124,6 +126,22 @@ std::span<const CommandRow> CommandTable() {
 
 const CommandRow& Command(CommandId id) {
     return kTable[static_cast<std::size_t>(id)];
+}
+
+std::string StepLabel(CommandId id) {
+    switch (id) {
+        case C::EditDelete:
+            return std::string(texts::kStepDeleteCards);
+        case C::EditProperty:
+            return std::string(texts::kStepProperties);
+        default:
+            break;
+    }
+    std::string label(Command(id).Caption);
+    if (const auto key = label.find("(&"); key != std::string::npos) label.erase(key);
+    while (!label.empty() && label.back() == '.')
+        label.pop_back();
+    return label;
 }
 
 bool RuleAllows(EnablingRule rule, const EnablingState& s) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 enum class CommandId : std::uint8_t {
@@ -127,3 +128,6 @@ struct CommandRow {
 
 std::span<const CommandRow> CommandTable();
 const CommandRow& Command(CommandId id);
+// The name of an edit the command makes, as the edit history shows it ("元に戻す: 集合"): its
+// caption without access key and ellipsis, unless the caption says too little.
+std::string StepLabel(CommandId id);

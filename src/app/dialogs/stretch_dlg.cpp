@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/commands/command_table.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "core/settings/usr_ini_file.h"
@@ -124,7 +125,10 @@ void TStretchDlg::ShowDirection() {
 }
 
 void TStretchDlg::Begin(qv::FragSet& set, qv::StretchTarget target, QPoint mainTopLeft) {
-    controller_.Open(set, target);
+    // Apply and OK make steps named like the command that opened the dialog.
+    controller_.Open(set, target,
+                     StepLabel(target == qv::StretchTarget::Groups ? CommandId::EditGrpStretch
+                                                                   : CommandId::EditStretch));
     setWindowTitle(qv::FromCp932(controller_.Caption()));
     directionBox_->setVisible(controller_.DirectionsShown());
     for (int tag = 0; tag < qv::StretchController::kPresetCount; ++tag)

@@ -120,6 +120,10 @@ TMDIChild* DocumentManager::MakeWindow() {
     connect(child, &QObject::destroyed, this, [this, child] { stamps_.erase(child); });
     // Every close of the window, whoever starts it, asks the document first.
     child->installEventFilter(this);
+    // A key or click handled by the window ends an edit of its own (a drag ends at the release).
+    connect(child, &TMDIChild::InputHandled, this, [child] {
+        if (!child->Set().Dragging()) child->Set().History().Commit();
+    });
     frame_->AddDocumentWindow(*child);
     return child;
 }
@@ -225,6 +229,8 @@ TMDIChild* DocumentManager::OpenDocument(const std::string& filePath) {
     if (foreign) set.MarkModified();
     ReportConversion(shownPath, read);
     set.RefreshVisibility();
+    // Undo goes back to the document as it was opened, name plates on top as it shows them.
+    set.History().Reset();
     if (env.RestoreScrPos) {
         child->SetScrollPosition(qv::ScrollAxis::Vertical, left ? left->ScrollY : 0);
         child->SetScrollPosition(qv::ScrollAxis::Horizontal, left ? left->ScrollX : 0);
@@ -261,6 +267,7 @@ TMDIChild* DocumentManager::RestoreDocument(const std::string& path, std::string
     stamps_[child] = stamp;
     set.RefreshVisibility();
     set.RedrawAll();
+    set.History().Reset();
     child->UpdateCaption();
     return child;
 }
@@ -485,7 +492,25 @@ void DocumentManager::DropFiles(const QStringList& paths) {
     if (stopped && index < paths.size()) {
         services_.Prompts().Warning(texts::Cp932(texts::kCannotOpenMore), qv::PromptButtons::Ok);
     }
+    // Everything one drop added to a document is one step.
+    CloseSteps();
     frame_->RefreshDocumentViews();
+}
+
+// ---- Edit history ----
+
+void DocumentManager::CloseSteps(const std::string& label) {
+    for (TMDIChild* child : Children())
+        child->Set().History().Commit(label);
+}
+
+void DocumentManager::CloseStepsWhenIdle() {
+    if (QGuiApplication::mouseButtons() != Qt::NoButton || QApplication::activeModalWidget())
+        return;
+    for (TMDIChild* child : Children()) {
+        qv::FragSet& set = child->Set();
+        if (!set.Dragging()) set.History().Commit();
+    }
 }
 
 // ---- qv::DocumentHost ----

@@ -117,6 +117,14 @@ class DocumentManager final : public QObject,
         exitLastFile_ = std::move(lastFile);
     }
 
+    // ---- Edit history ----
+    // Closes what each open document changed since its last step into one step: `label` names
+    // it (empty: named by what it changed). Every command, gesture, dialog and drop ends so.
+    void CloseSteps(const std::string& label = {});
+    // The same, unless an edit is still under way: a mouse button held, cards being dragged or
+    // a modal dialog open. Catches changes from routes that end no step themselves.
+    void CloseStepsWhenIdle();
+
     // The group list that answers GroupListRow; none until the panel exists.
     void SetGroupListRows(const GroupListRows* rows) { rows_ = rows; }
 

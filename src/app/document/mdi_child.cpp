@@ -368,16 +368,18 @@ bool TMDIChild::DeleteSelectionOrLine() {
     return set_->DeleteSelectionOrLine();
 }
 
-void TMDIChild::UndoPositions() {
-    set_->UndoPositions();
+bool TMDIChild::Undo() {
+    if (!set_->History().Undo()) return false;
     host_.RefreshGroupList();
-    set_->RefreshRequest();
+    UpdateCaption();
+    return true;
 }
 
-void TMDIChild::RedoPositions() {
-    set_->RedoPositions();
+bool TMDIChild::Redo() {
+    if (!set_->History().Redo()) return false;
     host_.RefreshGroupList();
-    set_->RefreshRequest();
+    UpdateCaption();
+    return true;
 }
 
 QPoint TMDIChild::PointerPosition() const {

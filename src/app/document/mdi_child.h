@@ -83,8 +83,9 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // without a question; nothing on a read-only document. Returns whether something went.
     bool DeleteSelectionOrLine();
     // Position undo and redo of the whole document; the group list and views follow.
-    void UndoPositions();
-    void RedoPositions();
+    // Takes back / does again the document's last / next edit step (false: none).
+    bool Undo();
+    bool Redo();
 
     // The mouse pointer in client coordinates.
     QPoint PointerPosition() const;

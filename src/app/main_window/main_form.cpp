@@ -77,7 +77,12 @@ TQuillovaMainForm::TQuillovaMainForm(AppServices& services, DocumentManager& doc
         DispStatusUpdate();
         UpdateCommands();
     });
-    connect(commands_, &CommandRegistry::CommandRan, this, [this] {
+    // Every command is one step of the documents it changed, named after it; what was edited
+    // before it by routes that end no step themselves is a step of its own.
+    connect(commands_, &CommandRegistry::CommandStarting, this,
+            [this] { documents_->CloseSteps(); });
+    connect(commands_, &CommandRegistry::CommandRan, this, [this](CommandId id) {
+        documents_->CloseSteps(StepLabel(id));
         // A refresh the command asked for is done now, in the same repaint as the command's own
         // changes, instead of as a second repaint when the timer next ticks.
         RefreshIfPending();

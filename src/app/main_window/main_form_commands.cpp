@@ -34,6 +34,46 @@
 
 namespace {
 using C = CommandId;
+
+// "元に戻す: 集合": the step undo or redo would take, by its name or else by what it changed.
+QString StepHint(const qv::EditHistory& history, bool redo) {
+    const std::string& label = redo ? history.RedoLabel() : history.UndoLabel();
+    std::string_view name = label;
+    if (name.empty()) {
+        switch (redo ? history.RedoKind() : history.UndoKind()) {
+            case qv::StepKind::Create:
+                name = texts::kStepCreate;
+                break;
+            case qv::StepKind::Delete:
+                name = texts::kStepDeleteCards;
+                break;
+            case qv::StepKind::Move:
+                name = texts::kStepMove;
+                break;
+            case qv::StepKind::Group:
+                name = texts::kStepGroup;
+                break;
+            case qv::StepKind::Paint:
+                name = texts::kStepPaint;
+                break;
+            case qv::StepKind::Properties:
+                name = texts::kStepProperties;
+                break;
+            case qv::StepKind::Lines:
+                name = texts::kStepLines;
+                break;
+            case qv::StepKind::Page:
+                name = texts::kStepPage;
+                break;
+            case qv::StepKind::Edit:
+                name = texts::kStepEdit;
+                break;
+        }
+    }
+    return texts::Q(redo ? texts::kRedoPrefix : texts::kUndoPrefix) + QStringLiteral(": ") +
+           texts::Q(name);
+}
+
 }  // namespace
 
 EnablingState TQuillovaMainForm::CurrentState() const {
@@ -43,8 +83,8 @@ EnablingState TQuillovaMainForm::CurrentState() const {
         s.HasDocument = true;
         s.ReadOnly = d->ReadOnly;
         s.Selected = static_cast<int>(d->SelectionList.size());
-        s.UndoAvailable = d->UndoAvailable;
-        s.RedoAvailable = d->RedoAvailable;
+        s.UndoAvailable = d->UndoAvailable();
+        s.RedoAvailable = d->RedoAvailable();
         s.SelCursor = d->SelCursor;
     }
     s.BufferEmpty = services_.Buffer().Empty();
@@ -59,6 +99,18 @@ EnablingState TQuillovaMainForm::CurrentState() const {
 
 void TQuillovaMainForm::UpdateCommands() {
     commands_->UpdateEnabling();
+    // The hints of undo and redo name the step they would take.
+    const qv::FragSet* d = ActiveDocument();
+    for (const bool redo : {false, true}) {
+        QAction* action = commands_->Action(redo ? C::EditRedoPos : C::EditUndoPos);
+        const bool named = d && (redo ? d->RedoAvailable() : d->UndoAvailable());
+        const QString hint = named ? StepHint(d->History(), redo)
+                                   : texts::Q(redo ? texts::kRedoPrefix : texts::kUndoPrefix);
+        if (action->toolTip() != hint) {
+            action->setToolTip(hint);
+            action->setStatusTip(hint);
+        }
+    }
 }
 
 TQuillovaMainForm::Tool TQuillovaMainForm::CurrentTool() const {
@@ -105,8 +157,20 @@ void TQuillovaMainForm::RegisterHandlers() {
     r.SetHandler(C::EditGather, onDocument([](qv::FragSet& d) { qv::Gather(d); }));
     r.SetHandler(C::EditSpread, onDocument([](qv::FragSet& d) { qv::Spread(d); }));
     r.SetHandler(C::EditAway, onDocument([](qv::FragSet& d) { qv::PutAway(d); }));
-    r.SetHandler(C::EditUndoPos, onWindow([](TMDIChild& w) { w.UndoPositions(); }));
-    r.SetHandler(C::EditRedoPos, onWindow([](TMDIChild& w) { w.RedoPositions(); }));
+    // Undo and redo say in the status bar which step they took.
+    const auto step = [this](bool redo) {
+        return [this, redo] {
+            TMDIChild* child = ActiveChild();
+            if (!child) return;
+            qv::EditHistory& history = child->Set().History();
+            history.Commit();
+            if (!(redo ? history.CanRedo() : history.CanUndo())) return;
+            const QString hint = StepHint(history, redo);
+            if (redo ? child->Redo() : child->Undo()) ShowMessage(hint);
+        };
+    };
+    r.SetHandler(C::EditUndoPos, step(false));
+    r.SetHandler(C::EditRedoPos, step(true));
 
     r.SetHandler(C::ShowStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
     // ShowGrpLst and ShowMapViewer belong to the panels (main_form_panels.cpp).

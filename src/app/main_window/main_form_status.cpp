@@ -109,6 +109,9 @@ bool TQuillovaMainForm::RefreshIfPending() {
 }
 
 void TQuillovaMainForm::TimerTick() {
+    // Edits that ended no step themselves (a group-list action, a menu of groups) become one
+    // before the rules look at undo.
+    documents_->CloseStepsWhenIdle();
     DispStatusUpdate();
     UpdateCommands();
     if (isActiveWindow()) RefreshIfPending();

@@ -362,7 +362,6 @@ Fragment* FrgPropController::Apply(std::string_view cardText) {
             f->Visible = true;
             f->MarkStale();
             f->MeasureAndDraw();
-            f->ResetHistory();
             added = f;
         }
     } else if (!multi_) {

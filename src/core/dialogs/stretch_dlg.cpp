@@ -14,12 +14,14 @@ constexpr int kDefaultOffset = 140;
 
 }  // namespace
 
-void StretchController::Open(FragSet& set, StretchTarget target) {
+void StretchController::Open(FragSet& set, StretchTarget target, std::string label) {
     if (IsOpen()) Close(false);
     set_ = &set;
     target_ = target;
+    label_ = std::move(label);
+    set.History().Commit();
     modifiedBefore_ = set.Modified;
-    set.RecordPositions();
+    set.TakeStretchBase();
     if (target == StretchTarget::Groups) {
         position_ = 100;
         ApplyCurrent();
@@ -74,8 +76,9 @@ void StretchController::PressPreset(int tag) {
 void StretchController::Apply() {
     if (!IsOpen()) return;
     set_->Modified = true;
-    modifiedBefore_ = true;
-    set_->RecordPositions();
+    set_->History().Commit(label_);
+    modifiedBefore_ = set_->Modified;
+    set_->TakeStretchBase();
     // The new base at its neutral position is the layout itself: nothing to apply.
     position_ = NeutralPosition();
 }
@@ -87,11 +90,12 @@ void StretchController::Close(bool accepted) {
     if (target_ == StretchTarget::Fragments) set.Env().StretchMode = static_cast<int>(direction_);
     if (accepted) {
         set.Modified = true;
+        set.History().Commit(label_);
         set.RedrawAll();
     } else {
-        // Undo redraws the document itself. It marks a document whose cards moved as modified,
-        // but a cancelled stretch leaves it as it was at the last commit.
-        set.UndoPositions();
+        // Reverting redraws the document itself; a cancelled stretch leaves the document as it
+        // was at the last commit, modified or not.
+        set.History().Revert();
         set.Modified = modifiedBefore_;
     }
 }

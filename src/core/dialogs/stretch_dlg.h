@@ -2,20 +2,21 @@
 // events here and shows what the controller reports: the caption, whether the direction panel
 // shows, which preset buttons are enabled, the slider position and the chosen direction.
 //
-//   show        -> Open(set, target)                then read Position(), Direction(), Caption()
+//   show        -> Open(set, target, label)         then read Position(), Direction(), Caption()
 //   slider      -> ChangePosition(value)            then show the returned position
 //   direction   -> ChooseDirection(d)               then show Position()
 //   preset k    -> PressPreset(k)                   then show Position()
 //   Apply       -> Apply()                          then show Position()
 //   OK / Cancel -> Close(true) / Close(false)       (closing the window counts as Cancel)
 //
-// Opening records every position: that record is the base every slider position is computed
-// from and the step Cancel returns to. Apply commits: a new record, a new base. OK keeps the
-// layout; Cancel is one position undo back to the last record.
+// Opening takes every card's rectangle as the base every slider position is computed from. Apply
+// makes the layout one step of the document's edit history (named by the label) and the new base;
+// OK does the same and closes; Cancel puts back the layout of the last step and records nothing.
 #pragma once
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/geom.h"
@@ -55,10 +56,11 @@ class StretchController {
     static constexpr int kTickFrequency = 100;
     static constexpr int kPresetCount = 5;
 
-    // Shows the dialog for `set`: records every position, then sets the neutral position of the
-    // mode (group mode: 100; fragment mode: the direction stored in StretchMode, applied at once).
+    // Shows the dialog for `set`: closes what was edited before into a step of its own, takes the
+    // base, then sets the neutral position of the mode (group mode: 100; fragment mode: the
+    // direction stored in StretchMode, applied at once). `label` names the steps the dialog makes.
     // A controller that is still open is closed as by Cancel first.
-    void Open(FragSet& set, StretchTarget target);
+    void Open(FragSet& set, StretchTarget target, std::string label = {});
     bool IsOpen() const { return set_ != nullptr; }
     FragSet* Document() const { return set_; }
 
@@ -83,13 +85,13 @@ class StretchController {
     // A preset button: its position is set and applied, even when the position stays the same.
     // Disabled and unknown buttons do nothing.
     void PressPreset(int tag);
-    // Commits the current layout: the document is modified, every position is recorded (a new
-    // undo step and the new base), and the slider goes back to the neutral position.
+    // Commits the current layout: the document is modified, the layout becomes one step of the
+    // edit history and the new base, and the slider goes back to the neutral position.
     void Apply();
-    // Closes the dialog. OK keeps the layout and marks the document modified; Cancel (and closing
-    // the window) takes one position undo step, back to the layout of the last record, and leaves
-    // Modified as it was at that record (Apply sets it). Fragment
-    // mode remembers the direction in StretchMode. The document is repainted either way.
+    // Closes the dialog. OK keeps the layout as one step and marks the document modified; Cancel
+    // (and closing the window) puts back the layout of the last step (the opening or the last
+    // Apply) and leaves Modified as it was then. Fragment mode remembers the direction in
+    // StretchMode. The document is repainted either way.
     void Close(bool accepted);
 
   private:
@@ -101,6 +103,7 @@ class StretchController {
     StretchDirection direction_ = StretchDirection::Radial;
     int position_ = 100;
     bool modifiedBefore_ = false;  // Modified at opening or at the last Apply
+    std::string label_;            // the name of the steps the dialog makes
 };
 
 // Where the dialog opens: the stored position (prefix "Stretch" in [General]), by default 140

@@ -414,6 +414,8 @@ ReadResult ReadFragmentFile(FragSet& set, std::string_view path, const WholeFile
         // could not keep, over that file would lose them.
         if (!result.Complete()) set.ReadOnly = true;
         if (result.ConvertedFromUtf8) set.Modified = true;
+        // What was read is where undo stops.
+        set.History().Reset();
     }
     if (!result.Complete()) {
         if (const auto id = IdentityOf(file)) set.IncompleteSources.push_back(*id);
@@ -473,6 +475,7 @@ WriteResult SaveFragmentFile(FragSet& set, std::string_view path) {
     WriteResult written = ReplaceFileAtomically(file, text);
     if (!written) return written;
     set.FileName = std::string(path);
+    set.History().MarkSaved();
     set.Modified = false;
     set.ReadOnly = false;
     return written;

@@ -82,7 +82,8 @@ bool IsFragmentFileHeader(std::string_view firstLine);
 // group lines, page size and grid are still read and the cards left out are counted. A document
 // opened this way (not merged), or from a UTF-8 file with texts code page 932 cannot hold, is made
 // read-only; in any case the file joins the set's IncompleteSources, so that it is never written
-// over with what the document lacks. A UTF-8 document opened whole is marked modified.
+// over with what the document lacks. A UTF-8 document opened whole is marked modified. A document
+// read (not merged) starts its edit history here.
 //
 // With Missing or Unreadable the set is untouched.
 ReadResult ReadFragmentFile(FragSet& set, std::string_view path, bool merge);
@@ -103,7 +104,7 @@ std::string FragmentFileText(const FragSet& set);
 // Refused: a file among the set's IncompleteSources (however the path spells it), a document whose
 // file would be larger than a document may be (it could not be read back), and whatever
 // ReplaceFileAtomically refuses. On success the set is named by the path, not modified and not
-// read-only. On failure the set is unchanged and the result says why.
+// read-only, and its edit history knows the state now as the saved one. On failure the set is unchanged and the result says why.
 WriteResult SaveFragmentFile(FragSet& set, std::string_view path);
 
 // Replaces every line of UTF-8 `text` by its code page 932 form, with kUnconvertibleMark for each

@@ -47,7 +47,6 @@ int CommonGroup(const std::vector<Fragment*>& list) {
 // Gather and away are one routine: a pile that starts at (x, y) and steps by (sx, sy).
 void Pile(FragSet& set, bool away) {
     if (set.SelectionList.empty()) return;
-    set.RecordPositions();
 
     AwayCorner corner = AwayCorner::TopLeft;
     int x = kAwayMargin, y = kAwayMargin, sx = 1, sy = 1;
@@ -131,7 +130,6 @@ void Spread(FragSet& set) {
     if (n < 2) return;
     const EnvData& env = set.Env();
     RandomSource& random = set.Context().random;
-    set.RecordPositions();
 
     const int perRow = std::max(1, IntegerSqrt(n));
     const Point origin = FragSet::TopLeft(list);

@@ -68,6 +68,7 @@ FragSet::FragSet(const DocContext& context) : ctx_(context) {
     }
     frags_.reserve(kMaxFragments);
     ComputeWholeSize();
+    history_ = std::make_unique<EditHistory>(*this);
 }
 
 // The view may already be half torn down when its document goes: nothing is invalidated here.
@@ -102,6 +103,7 @@ void FragSet::DestroyFragment(Fragment* fragment) {
     if (it == frags_.end()) return;
     fragment->EraseFragment();
     ForgetReferences(fragment);
+    removed_.push_back(std::move(*it));
     frags_.erase(it);
 }
 
@@ -121,7 +123,9 @@ void FragSet::DestroySelectedFragments() {
         if (gesture_.LinkPress == p.get()) gesture_.LinkPress = nullptr;
     }
     std::erase_if(SelectionList, [](const Fragment* f) { return f->Selected; });
-    std::erase_if(frags_, [](const auto& p) { return p->Selected; });
+    for (auto& p : frags_)
+        if (p->Selected) removed_.push_back(std::move(p));
+    std::erase_if(frags_, [](const auto& p) { return !p; });
 }
 
 int FragSet::HighestZOrder() const {
@@ -233,6 +237,7 @@ void FragSet::AdoptRecovered(const std::string& path) {
     FileName = path;
     ReadOnly = false;
     Modified = true;
+    history_->ForgetSaved();
 }
 
 void FragSet::ShowGroup(int g, bool shown) {
@@ -663,7 +668,6 @@ int FragSet::GroupLineAt(int x, int y) const {
 // ---- Visibility, size and redraw ----
 
 void FragSet::RefreshVisibility() {
-    const EnvData& env = ctx_.env;
     std::array<Fragment*, kGroupRows> plates;
     FirstNamePlates(plates);
     int top = HighestZOrder();
@@ -671,6 +675,11 @@ void FragSet::RefreshVisibility() {
         if (Fragment* plate = plates[static_cast<std::size_t>(g)]) plate->ZOrder = ++top;
     zTop_ = std::max(top, 0);
     SortByZOrder();
+    UpdateVisibility();
+}
+
+void FragSet::UpdateVisibility() {
+    const EnvData& env = ctx_.env;
     bool dropped = false;
     for (const auto& p : frags_) {
         const bool visible = p->Kind == FragmentKind::NamePlate

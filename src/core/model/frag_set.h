@@ -1,7 +1,8 @@
 // FragSet: the model of one document — its fragments in stacking order, the selection, the table of
 // 101 groups with their frames, the group relation lines, the page size and division grid, the file
-// name and document flags, position undo and the handling of presses and drags on fragments (the
-// gesture under way is kept apart from the document's data, see Gesture).
+// name and document flags, the history of its edits (see EditHistory) and the handling of presses
+// and drags on fragments (the gesture under way is kept apart from the document's data, see
+// Gesture).
 //
 // Drawing is retained: operations change state and invalidate what changed on the document view;
 // the view's paint handler paints in the order PaintOrder() gives. After the view scrolls or
@@ -21,6 +22,7 @@
 #include "core/geom.h"
 #include "core/model/arrow_line.h"
 #include "core/model/change_flag.h"
+#include "core/model/edit_history.h"
 #include "core/model/fragment.h"
 #include "core/model/gesture.h"
 #include "core/model/group_entry.h"
@@ -125,8 +127,6 @@ class FragSet {
     int UsedWidth = 1;
     int UsedHeight = 1;
     bool HasImages = false;
-    bool UndoAvailable = false;
-    bool RedoAvailable = false;
 
     std::array<GroupEntry, kGroupRows> GroupTable;
     TArrowList GroupLines;
@@ -180,7 +180,8 @@ class FragSet {
     // it warns "これ以上断片を作れません" (OK/Cancel) and returns nullptr.
     Fragment* AddFragment();
     // Removes one fragment: erases it and forgets every reference to it (selection, marked, link
-    // press). Recount is left to the caller.
+    // press). Recount is left to the caller. The object itself is kept until the edit history's
+    // next step, which holds on to it, so that undo brings back the same card.
     void DestroyFragment(Fragment* fragment);
     // Destroys every selected fragment; Recount, Modified, RefreshRequest.
     void DeleteSelected();
@@ -267,7 +268,11 @@ class FragSet {
     int GroupLineAt(int x, int y) const;
 
     // ---- Visibility, size and redraw ----
+    // Lifts the name plates on top, then UpdateVisibility.
     void RefreshVisibility();
+    // Cards of shown groups (and name plates as the settings say) show, the others leave the
+    // selection; the whole view is redrawn. The stacking stays as it is.
+    void UpdateVisibility();
     // Asks the main window to refresh the views (see ViewRefresh).
     void RefreshRequest();
     // Invalidates the whole view and recomputes what painting needs: sizes, screen rectangles,
@@ -299,10 +304,13 @@ class FragSet {
     // Dragged cards leave their frames: a drag without group drag while Ctrl is down.
     bool PickOutActive() const;
 
-    // ---- Position undo ----
-    void RecordPositions();
-    void UndoPositions();
-    void RedoPositions();
+    // ---- Edit history ----
+    EditHistory& History() { return *history_; }
+    const EditHistory& History() const { return *history_; }
+    bool UndoAvailable() const { return history_->CanUndo(); }
+    bool RedoAvailable() const { return history_->CanRedo(); }
+    // Every card's StartRect becomes its rectangle now: stretching measures from there.
+    void TakeStretchBase();
 
     // ---- Editing in the document window ----
     // The grouping tool's rule for the selection: when it contains every member of a group (the
@@ -336,6 +344,8 @@ class FragSet {
     void DoubleClickFragment(Fragment* fragment, ShiftState shift);
 
   private:
+    friend class EditHistory;
+
     bool ShownGroup(int g) const {
         return IsGroupNumber(g) && GroupTable[static_cast<std::size_t>(g)].Shown;
     }
@@ -356,6 +366,9 @@ class FragSet {
 
     DocContext ctx_;
     TFragList frags_;
+    // Cards taken out of the document since the history's last step (see DestroyFragment).
+    TFragList removed_;
+    std::unique_ptr<EditHistory> history_;
     Fragment* marked_ = nullptr;
     Gesture gesture_;
     // Highest stacking number handed out or seen by the last scan, so that adding many fragments

@@ -1,4 +1,4 @@
-// Presses, drags, releases and double clicks on fragments, and position undo.
+// Presses, drags, releases and double clicks on fragments.
 #include <algorithm>
 
 #include "core/model/frag_set.h"
@@ -14,46 +14,11 @@ constexpr int kScrollStep = 16;
 
 }  // namespace
 
-// ---- Position undo ----
+// ---- Stretching ----
 
-void FragSet::RecordPositions() {
+void FragSet::TakeStretchBase() {
     for (const auto& p : frags_)
-        p->RecordPosition();
-    UndoAvailable = true;
-    RedoAvailable = false;
-}
-
-void FragSet::UndoPositions() {
-    int remaining = 0;
-    bool changed = false;
-    for (const auto& p : frags_) {
-        const PositionEntry before{p->Left, p->Top, p->Right, p->Bottom, p->Group};
-        remaining += p->UndoPosition();
-        changed =
-            changed || before != PositionEntry{p->Left, p->Top, p->Right, p->Bottom, p->Group};
-    }
-    UndoAvailable = remaining > 0;
-    RedoAvailable = true;
-    // Moving cards back is a change of the document like moving them was.
-    if (changed) Modified = true;
-    Recount();
-    RedrawAll();
-}
-
-void FragSet::RedoPositions() {
-    int remaining = 0;
-    bool changed = false;
-    for (const auto& p : frags_) {
-        const PositionEntry before{p->Left, p->Top, p->Right, p->Bottom, p->Group};
-        remaining += p->RedoPosition();
-        changed =
-            changed || before != PositionEntry{p->Left, p->Top, p->Right, p->Bottom, p->Group};
-    }
-    UndoAvailable = true;
-    RedoAvailable = remaining > 0;
-    if (changed) Modified = true;
-    Recount();
-    RedrawAll();
+        p->StartRect = p->DocRect();
 }
 
 // ---- Mouse ----
@@ -110,7 +75,6 @@ void FragSet::PressFragment(Fragment* fragment, MouseButton button, int x, int y
                 MoveCursorShape(false);
                 gesture_.Dragging = true;
                 gesture_.Moved = false;
-                gesture_.RecordedUndo = false;
             }
         }
     } else if (button == MouseButton::Right) {
@@ -181,11 +145,6 @@ void FragSet::DragSelection(Fragment* under, int x, int y, ShiftState shift) {
     if (scrolled || !under) RefreshVisibility();
 
     if (dx != 0 || dy != 0) {
-        // One undo step per drag, taken just before the first real move.
-        if (!gesture_.RecordedUndo) {
-            RecordPositions();
-            gesture_.RecordedUndo = true;
-        }
         for (Fragment* f : SelectionList) {
             f->EraseFragment();
             const int g = f->Group;
@@ -245,7 +204,6 @@ void FragSet::ReleaseDrag(Fragment* under, ShiftState shift) {
     ctx_.view.SetCursor(CursorShape::Default);
     if (gesture_.Dragging) {
         gesture_.Dragging = false;
-        gesture_.RecordedUndo = false;
         if (gesture_.Moved) {
             gesture_.Moved = false;
             if (shift.Ctrl && !gesture_.GroupDrag) {
@@ -301,7 +259,6 @@ void FragSet::DoubleClickFragment(Fragment* fragment, ShiftState shift) {
     ctx_.host.EditSelection(*this);
     gesture_.Dragging = false;
     gesture_.GroupDrag = false;
-    gesture_.RecordedUndo = false;
     ctx_.view.SetCursor(CursorShape::Default);
     ctx_.host.TurnImeOff();
     gesture_.AfterDialog = true;

@@ -56,7 +56,6 @@ Fragment::Fragment(const EnvData& env, const DocContext* owner)
     Right = Left;
     Bottom = Top;
     StartRect = DocRect();
-    ResetHistory();
 }
 
 PixelSize Fragment::MeasuredSize() const {
@@ -149,56 +148,6 @@ void Fragment::CopyFields(const Fragment& source) {
     Link = source.Link;
     Visible = source.Visible;
     MarkStale();
-}
-
-// ---- Position history ----
-
-void Fragment::ApplyEntry(const PositionEntry& e) {
-    Left = e.Left;
-    Top = e.Top;
-    Right = e.Right;
-    Bottom = e.Bottom;
-    Group = e.Group;
-}
-
-void Fragment::ResetHistory() {
-    History.Entries.fill(CurrentEntry());
-    History.UndoCount = 0;
-    History.RedoCount = 0;
-    History.Head = -1;
-}
-
-int Fragment::RecordPosition() {
-    StartRect = DocRect();
-    History.Head = (History.Head + 1) % kUndoDepth;
-    History.Entries[static_cast<std::size_t>(History.Head)] = CurrentEntry();
-    History.UndoCount = std::min(History.UndoCount + 1, kUndoDepth);
-    History.RedoCount = 0;
-    return History.UndoCount;
-}
-
-int Fragment::UndoPosition() {
-    if (History.UndoCount <= 0) return 0;
-    auto& slot = History.Entries[static_cast<std::size_t>(History.Head)];
-    const PositionEntry current = CurrentEntry();
-    ApplyEntry(slot);
-    slot = current;
-    History.Head = History.Head == 0 ? kUndoDepth - 1 : History.Head - 1;
-    --History.UndoCount;
-    History.RedoCount = std::min(History.RedoCount + 1, kUndoDepth);
-    return History.UndoCount;
-}
-
-int Fragment::RedoPosition() {
-    if (History.RedoCount <= 0) return 0;
-    History.Head = (History.Head + 1) % kUndoDepth;
-    auto& slot = History.Entries[static_cast<std::size_t>(History.Head)];
-    const PositionEntry current = CurrentEntry();
-    ApplyEntry(slot);
-    slot = current;
-    History.UndoCount = std::min(History.UndoCount + 1, kUndoDepth);
-    --History.RedoCount;
-    return History.RedoCount;
 }
 
 }  // namespace qv

@@ -1,8 +1,7 @@
 // Fragment (断片): one card of a document — a short text or a picture at a position on the page,
-// with its group, size, colours, link and its own history of recorded positions.
+// with its group, size, colours and link.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,33 +19,12 @@ inline constexpr int kNoGroup = 0;
 inline constexpr int kMaxGroup = 100;
 inline constexpr int kGroupRows = kMaxGroup + 1;
 
-// Depth of every fragment's position history.
-inline constexpr int kUndoDepth = 20;
-
 // Size of the link mark in the bottom-right corner of a card, and of a card without picture.
 inline constexpr int kLinkMarkSize = 16;
 inline constexpr int kMissingPictureSide = 48;
 
 // Measuring keeps Left and Top within ±kMaxCoordinate.
 inline constexpr int kMaxCoordinate = 1 << 28;
-
-// One recorded state of a fragment: its document rectangle and group.
-struct PositionEntry {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    int Group = 0;
-    friend bool operator==(const PositionEntry&, const PositionEntry&) = default;
-};
-
-// The per-fragment ring of the last kUndoDepth recorded states.
-struct PositionHistory {
-    std::array<PositionEntry, kUndoDepth> Entries{};
-    int UndoCount = 0;  // 0..20
-    int RedoCount = 0;  // 0..20
-    int Head = -1;      // -1..19, the most recent record
-};
 
 class Fragment {
   public:
@@ -88,13 +66,11 @@ class Fragment {
     std::uint64_t Revision = NextRevision();
     bool Erased = false;
     Rect ScreenRect;  // document rectangle minus the owner's scroll positions
-    Rect StartRect;   // rectangle at the last position record; base of stretching
+    Rect StartRect;   // rectangle when stretching began (FragSet::TakeStretchBase)
 
     // The picture of an Image fragment, shown at Cache->Width × Cache->Height; none when there is
     // no picture (the card then measures kMissingPictureSide square).
     std::optional<Picture> Cache;
-
-    PositionHistory History;
 
     // ---- Geometry ----
     Rect DocRect() const { return Rect{Left, Top, Right, Bottom}; }
@@ -135,23 +111,10 @@ class Fragment {
     void LoadPicture();
 
     // Copies Text, Group, Kind, Left, Top, Right, Bottom, Columns, Lines, ColFG, ColBG, Link and
-    // Visible (not ZOrder, selection, marking, history or picture), as the cut buffer does.
+    // Visible (not ZOrder, selection, marking or picture), as the cut buffer does.
     void CopyFields(const Fragment& source);
 
-    // ---- Position history ----
-    // All entries become the current state; counts 0, head -1.
-    void ResetHistory();
-    // Records the current state (StartRect too); returns the undo count.
-    int RecordPosition();
-    // Steps back / forward one record; return the remaining undo / redo count (0 and no change
-    // when there is nothing to undo / redo).
-    int UndoPosition();
-    int RedoPosition();
-
   private:
-    PositionEntry CurrentEntry() const { return PositionEntry{Left, Top, Right, Bottom, Group}; }
-    void ApplyEntry(const PositionEntry& e);
-
     const DocContext* owner_;
 };
 

@@ -25,8 +25,6 @@ struct Gesture {
     bool GroupDrag = false;
     // The drag has moved the cards at least once.
     bool Moved = false;
-    // The drag's positions are in the undo record.
-    bool RecordedUndo = false;
     // A double click opened the property dialog; the press that ended it starts no drag.
     bool AfterDialog = false;
     // The card whose link mark is held down; its link opens when the button comes up over it.

@@ -29,6 +29,7 @@ struct DialogDoc : TestDoc {
 
     DialogDoc() {
         set.RedrawAll();
+        set.History().Reset();
         set.SelectAll(true);
     }
 };
@@ -36,7 +37,7 @@ struct DialogDoc : TestDoc {
 TEST(StretchDialog, FragmentModeOpensOnTheStoredDirectionAtItsNeutralPosition) {
     DialogDoc doc;
     doc.env.StretchMode = 4;
-    doc.a->Left = 333;  // moved since the last record: opening records it as the new base
+    doc.a->Left = 333;  // moved since the last step: opening makes that a step and the new base
     doc.a->Measure();
     const Rects before = Layout(doc.set);
     doc.dlg.Open(doc.set, StretchTarget::Fragments);
@@ -49,7 +50,7 @@ TEST(StretchDialog, FragmentModeOpensOnTheStoredDirectionAtItsNeutralPosition) {
         EXPECT_TRUE(doc.dlg.PresetEnabled(tag));
     EXPECT_EQ(doc.a->StartRect, doc.a->DocRect());
     EXPECT_EQ(Layout(doc.set), before);
-    EXPECT_TRUE(doc.set.UndoAvailable);
+    EXPECT_EQ(doc.set.History().StepCount(), 1);
     EXPECT_FALSE(doc.set.Modified);
 
     StretchController other;
@@ -113,8 +114,10 @@ TEST(StretchDialog, CancelReturnsToTheLastRecord) {
     doc.dlg.Close(false);
     EXPECT_EQ(Layout(doc.set), applied);
     EXPECT_TRUE(doc.set.Modified);
-    doc.set.UndoPositions();
+    EXPECT_EQ(doc.set.History().StepCount(), 1);  // the Apply; Cancel made none
+    doc.set.History().Undo();
     EXPECT_EQ(Layout(doc.set), before);
+    EXPECT_FALSE(doc.set.Modified);
 }
 
 TEST(StretchDialog, OkKeepsTheLayoutAsOneUndoStep) {
@@ -128,7 +131,8 @@ TEST(StretchDialog, OkKeepsTheLayoutAsOneUndoStep) {
     EXPECT_EQ(Layout(doc.set), stretched);
     EXPECT_TRUE(doc.set.Modified);
     EXPECT_EQ(doc.env.StretchMode, 3);
-    doc.set.UndoPositions();
+    EXPECT_EQ(doc.set.History().StepCount(), 1);
+    doc.set.History().Undo();
     EXPECT_EQ(Layout(doc.set), before);
 
     // A closed dialog ignores stray events.

@@ -49,6 +49,7 @@ TEST(Gather, PilesInReadingOrderOnTopRecordsAndCentresOnTheFirst) {
     Fragment* c = doc.Add("c", 2, 1040, 1400);
     Fragment* far = doc.Add("far", 2, 3000, 3000);
     doc.set.RedrawAll();
+    doc.set.History().Reset();
     a->SetSelected(true);
     b->SetSelected(true);
     c->SetSelected(true);
@@ -69,11 +70,13 @@ TEST(Gather, PilesInReadingOrderOnTopRecordsAndCentresOnTheFirst) {
     EXPECT_EQ(doc.view.PosY, 1020 + c->Height() / 2 - 240);
     EXPECT_EQ(doc.set.MarkedFragment(), nullptr);
     EXPECT_TRUE(doc.set.Modified);
-    EXPECT_TRUE(doc.set.UndoAvailable);
-    EXPECT_FALSE(doc.set.RedoAvailable);
+    EXPECT_TRUE(doc.set.History().Commit());
+    EXPECT_TRUE(doc.set.UndoAvailable());
+    EXPECT_FALSE(doc.set.RedoAvailable());
 
-    doc.set.UndoPositions();
+    doc.set.History().Undo();
     EXPECT_EQ(Layout(doc.set), before);
+    EXPECT_FALSE(doc.set.Modified);
 }
 
 TEST(Gather, LiftsTheNamePlateOnlyWhenTheSelectionIsOneGroup) {
@@ -101,13 +104,14 @@ TEST(Gather, EmptySelectionChangesNothing) {
     TestDoc doc;
     doc.Add("a", 1, 100, 100);
     doc.Add("b", 1, 200, 150);
+    doc.Opened();
     const Rects before = Layout(doc.set);
     Gather(doc.set);
     PutAway(doc.set);
     Spread(doc.set);
     EXPECT_EQ(Layout(doc.set), before);
     EXPECT_FALSE(doc.set.Modified);
-    EXPECT_FALSE(doc.set.UndoAvailable);
+    EXPECT_FALSE(doc.set.History().Commit());
 }
 
 class PutAwayCorners : public ::testing::TestWithParam<int> {};
@@ -154,11 +158,13 @@ TEST(PutAway, APileLargerThanThePageStopsAtItsEdges) {
     EXPECT_GT(a->Width(), 0);
 }
 
-TEST(Gather, TwentyOneGathersThenTwentyUndosLeaveTheLayoutOfTheFirst) {
+TEST(Gather, EveryGatherIsAStepUndoneBeyondTheOldTwentyAndRedoneToTheLast) {
     TestDoc doc;
     std::vector<Fragment*> cards;
     for (int i = 0; i < 22; ++i)
         cards.push_back(doc.Add("c", 1, 10 + 100 * i, 10 + 37 * (i % 5)));
+    doc.Opened();
+    const Rects start = Layout(doc.set);
     std::vector<Rects> after;
     for (int k = 1; k <= 21; ++k) {
         // Each gather takes one more card into the pile, so every step leaves another layout.
@@ -167,17 +173,20 @@ TEST(Gather, TwentyOneGathersThenTwentyUndosLeaveTheLayoutOfTheFirst) {
             cards[static_cast<std::size_t>(i)]->SetSelected(true);
         doc.set.RebuildSelection();
         Gather(doc.set);
+        ASSERT_TRUE(doc.set.History().Commit());
         after.push_back(Layout(doc.set));
     }
-    for (int u = 0; u < 20; ++u) {
-        ASSERT_TRUE(doc.set.UndoAvailable);
-        doc.set.UndoPositions();
+    for (int u = 20; u >= 1; --u) {
+        ASSERT_TRUE(doc.set.History().Undo());
+        EXPECT_EQ(Layout(doc.set), after[static_cast<std::size_t>(u - 1)]) << u;
     }
-    EXPECT_EQ(Layout(doc.set), after.front());
-    EXPECT_NE(after[0], after[1]);
-    EXPECT_FALSE(doc.set.UndoAvailable);
-    doc.set.UndoPositions();
-    EXPECT_EQ(Layout(doc.set), after.front());
+    ASSERT_TRUE(doc.set.History().Undo());
+    EXPECT_EQ(Layout(doc.set), start);
+    EXPECT_FALSE(doc.set.UndoAvailable());
+    EXPECT_FALSE(doc.set.History().Undo());
+    for (int r = 0; r < 21; ++r)
+        ASSERT_TRUE(doc.set.History().Redo());
+    EXPECT_EQ(Layout(doc.set), after.back());
 }
 
 // ---- Spread ----
@@ -221,7 +230,6 @@ TEST(Spread, AlignedWithoutShuffleFollowsTheStackingOrderAndTheTallestCardOfARow
     EXPECT_EQ(doc.world.random.Position, 0u);  // nothing random about it
     EXPECT_TRUE(doc.set.Modified);
     EXPECT_TRUE(doc.refresh.Pending());
-    EXPECT_TRUE(doc.set.UndoAvailable);
 }
 
 TEST(Spread, ShuffleExchangesTheDrawnPositions) {
@@ -303,18 +311,19 @@ TEST(Spread, ASingleCardIsLeftAloneAndUndoRestoresASpread) {
     TestDoc doc;
     Fragment* a = doc.Add("a", 1, 100, 100);
     Fragment* b = doc.Add("b", 1, 300, 120);
+    doc.Opened();
     a->SetSelected(true);
     doc.set.RebuildSelection();
     Spread(doc.set);
     EXPECT_EQ(At(a), (Point{100, 100}));
-    EXPECT_FALSE(doc.set.UndoAvailable);
+    EXPECT_FALSE(doc.set.History().Commit());
 
     b->SetSelected(true);
     doc.set.RebuildSelection();
     const Rects before = Layout(doc.set);
     Spread(doc.set);
     EXPECT_NE(Layout(doc.set), before);
-    doc.set.UndoPositions();
+    doc.set.History().Undo();
     EXPECT_EQ(Layout(doc.set), before);
 }
 

@@ -30,7 +30,7 @@ struct StretchDoc : TestDoc {
     StretchDoc() {
         set.RedrawAll();
         set.SelectAll(true);
-        set.RecordPositions();
+        set.TakeStretchBase();
         for (const Fragment* f : all)
             start[f] = At(f);
     }
@@ -163,7 +163,7 @@ TEST(StretchFragments, CardsStopAtThePageEdgesAndSingleCardsStayPut) {
     Fragment* a = doc.Add("a", 1, 0, 0);
     Fragment* b = doc.Add("b", 1, 400, 300);
     doc.set.SelectAll(true);
-    doc.set.RecordPositions();
+    doc.set.TakeStretchBase();
     StretchFragments(doc.set, 200, StretchDirection::Radial);
     EXPECT_EQ(At(a), (Point{0, 0}));
     EXPECT_GT(b->Left, 400);
@@ -188,7 +188,7 @@ TEST(StretchGroups, ShownGroupsMoveFromTheOriginKeepingTheirShape) {
     doc.set.Recount();
     doc.set.GroupTable[5].Shown = false;
     doc.Refresh();
-    doc.set.RecordPositions();
+    doc.set.TakeStretchBase();
 
     StretchGroups(doc.set, 200);
     EXPECT_EQ(At(a), (Point{200, 80}));

@@ -231,6 +231,11 @@ struct TestDoc {
         set.Recount();
         set.RefreshVisibility();
     }
+    // The cards made so far are the document as opened: undo goes back no further.
+    void Opened() {
+        Refresh();
+        set.History().Reset();
+    }
 };
 
 }  // namespace qv::test

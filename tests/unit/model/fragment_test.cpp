@@ -85,7 +85,7 @@ TEST(FragmentPicture, ScaledSizeNeverCollapsesOrDividesByZero) {
     EXPECT_EQ(ScaledPictureSize({30000, 20}, 20, 1), (PixelSize{kMaxPictureSide, 400}));
 }
 
-TEST(FragmentFields, CreationDefaultsAndCopyFieldsLeaveStackingSelectionAndHistoryAlone) {
+TEST(FragmentFields, CreationDefaultsAndCopyFieldsLeaveStackingAndSelectionAlone) {
     test::TestWorld world;
     world.env.Colors.DefFrgFG = 0x123456;
     world.env.Colors.DefFrgBG = 0x654321;
@@ -112,7 +112,6 @@ TEST(FragmentFields, CreationDefaultsAndCopyFieldsLeaveStackingSelectionAndHisto
     b.Visible = true;
     b.SetSelected(true);
     b.Marked = true;
-    b.RecordPosition();
     a.CopyFields(b);
     EXPECT_EQ(a.Text, "t");
     EXPECT_EQ(a.Link, "l");
@@ -123,68 +122,6 @@ TEST(FragmentFields, CreationDefaultsAndCopyFieldsLeaveStackingSelectionAndHisto
     EXPECT_EQ(a.ZOrder, 0);
     EXPECT_FALSE(a.Selected);
     EXPECT_FALSE(a.Marked);
-    EXPECT_EQ(a.History.UndoCount, 0);
-}
-
-// ---- Position history ----
-
-TEST(PositionHistory, UndoAndRedoExchangeRectangleAndGroup) {
-    test::TestWorld world;
-    Fragment f(world.env, nullptr);
-    f.Left = 10;
-    f.Right = 20;
-    f.Group = 3;
-    EXPECT_EQ(f.RecordPosition(), 1);
-    EXPECT_EQ(f.StartRect, (Rect{10, 2, 20, 2}));
-    f.Left = 100;
-    f.Right = 110;
-    f.Group = 4;
-    EXPECT_EQ(f.UndoPosition(), 0);
-    EXPECT_EQ(f.Left, 10);
-    EXPECT_EQ(f.Right, 20);
-    EXPECT_EQ(f.Group, 3);
-    EXPECT_EQ(f.UndoPosition(), 0);  // nothing left: no change
-    EXPECT_EQ(f.Left, 10);
-    EXPECT_EQ(f.RedoPosition(), 0);
-    EXPECT_EQ(f.Left, 100);
-    EXPECT_EQ(f.Group, 4);
-    EXPECT_EQ(f.RedoPosition(), 0);
-    EXPECT_EQ(f.Left, 100);
-}
-
-TEST(PositionHistory, RingKeepsTheLastTwentyRecordsAcrossWrapAround) {
-    test::TestWorld world;
-    Fragment f(world.env, nullptr);
-    // 45 moves, each recorded first: Left goes 0, 1, ..., 45.
-    for (int i = 0; i < 45; ++i) {
-        f.Left = i;
-        f.RecordPosition();
-    }
-    f.Left = 45;
-    int remaining = -1;
-    for (int i = 0; i < 20; ++i)
-        remaining = f.UndoPosition();
-    EXPECT_EQ(remaining, 0);
-    EXPECT_EQ(f.Left, 25);  // 45 - 20: the oldest steps were overwritten
-    EXPECT_EQ(f.UndoPosition(), 0);
-    EXPECT_EQ(f.Left, 25);
-    for (int i = 0; i < 20; ++i)
-        f.RedoPosition();
-    EXPECT_EQ(f.Left, 45);
-    EXPECT_EQ(f.History.RedoCount, 0);
-}
-
-TEST(PositionHistory, RecordAfterUndoDiscardsRedo) {
-    test::TestWorld world;
-    Fragment f(world.env, nullptr);
-    f.RecordPosition();
-    f.Left = 50;
-    f.UndoPosition();
-    EXPECT_EQ(f.History.RedoCount, 1);
-    f.RecordPosition();
-    EXPECT_EQ(f.History.RedoCount, 0);
-    EXPECT_EQ(f.RedoPosition(), 0);
-    EXPECT_EQ(f.Left, 2);
 }
 
 TEST(FragmentRevision, EveryLookChangeGivesANewNumberNeverUsedBefore) {

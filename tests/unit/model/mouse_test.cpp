@@ -57,7 +57,7 @@ TEST(FragmentDrag, ClickSelectsOneCardAndADragMovesItWithOneUndoStep) {
     MouseDoc doc;
     Fragment* a = doc.Add("a", 1, 100, 100);
     Fragment* b = doc.Add("b", 1, 300, 100);
-    doc.Refresh();
+    doc.Opened();
     b->SetSelected(true);
     doc.set.RebuildSelection();
 
@@ -65,7 +65,7 @@ TEST(FragmentDrag, ClickSelectsOneCardAndADragMovesItWithOneUndoStep) {
     EXPECT_TRUE(a->Selected);
     EXPECT_FALSE(b->Selected);
     EXPECT_TRUE(doc.set.Dragging());
-    EXPECT_FALSE(doc.set.UndoAvailable);  // a press alone records nothing
+    EXPECT_FALSE(doc.set.UndoAvailable());  // a press alone records nothing
 
     doc.view.Reset();
     doc.Move(120, 115);
@@ -84,12 +84,12 @@ TEST(FragmentDrag, ClickSelectsOneCardAndADragMovesItWithOneUndoStep) {
     EXPECT_TRUE(doc.set.Modified);
     EXPECT_EQ(a->Right, 224);
 
-    doc.set.UndoPositions();
+    doc.set.History().Undo();
     EXPECT_EQ(a->Left, 100);
     EXPECT_EQ(a->Top, 100);
-    EXPECT_FALSE(doc.set.UndoAvailable);
-    EXPECT_TRUE(doc.set.RedoAvailable);
-    doc.set.RedoPositions();
+    EXPECT_FALSE(doc.set.UndoAvailable());
+    EXPECT_TRUE(doc.set.RedoAvailable());
+    doc.set.History().Redo();
     EXPECT_EQ(a->Left, 160);
 }
 
@@ -113,7 +113,7 @@ TEST(FragmentDrag, AMoveThatWouldPushAnyCardOffThePageMovesNone) {
     MouseDoc doc;
     Fragment* a = doc.Add("a", 1, 10, 100);
     Fragment* b = doc.Add("b", 1, 200, 100);
-    doc.Refresh();
+    doc.Opened();
     doc.set.SelectAll(true);
     doc.Press(210, 110);
     doc.Move(190, 110);  // a would reach x -10
@@ -130,10 +130,10 @@ TEST(FragmentDrag, AMoveThatWouldPushAnyCardOffThePageMovesNone) {
     EXPECT_EQ(a->Left, 0);
     EXPECT_EQ(a->Top, 80);
     // Blocked steps took no undo steps of their own.
-    doc.set.UndoPositions();
+    doc.set.History().Undo();
     EXPECT_EQ(a->Left, 10);
     EXPECT_EQ(a->Top, 100);
-    EXPECT_FALSE(doc.set.UndoAvailable);
+    EXPECT_FALSE(doc.set.UndoAvailable());
 }
 
 TEST(FragmentDrag, AFixedPageBlocksAtItsRightAndBottomEdges) {
@@ -200,7 +200,7 @@ TEST(FragmentDrag, CtrlDropJoinsTheFrameUnderTheCardAndUndoRestoresTheGroup) {
     Fragment* a = doc.Add("a", 1, 100, 100);
     Fragment* a2 = doc.Add("a2", 1, 100, 150);
     doc.Add("b", 2, 400, 100);
-    doc.Refresh();
+    doc.Opened();
     doc.Press(110, 110);
     doc.Move(300, 110, kCtrl);  // pick-out: frame 1 shrinks to a2
     EXPECT_EQ(doc.set.GroupTable[1].MemberUnion, a2->DocRect());
@@ -209,7 +209,7 @@ TEST(FragmentDrag, CtrlDropJoinsTheFrameUnderTheCardAndUndoRestoresTheGroup) {
     EXPECT_EQ(a->Group, 2);
     EXPECT_EQ(doc.set.GroupTable[2].Count, 2);
     EXPECT_EQ(doc.world.host.GroupListRefreshes, 1);
-    doc.set.UndoPositions();
+    doc.set.History().Undo();
     EXPECT_EQ(a->Group, 1);
     EXPECT_EQ(a->Left, 100);
     EXPECT_EQ(doc.set.GroupTable[1].Count, 2);
@@ -341,34 +341,6 @@ TEST(FragmentDrag, FramesFollowTheDragAndLinesOfMovedFramesAreRerouted) {
     EXPECT_NE(doc.set.GroupLines[0].WinEnd, oldEnd);
     EXPECT_TRUE(doc.set.GroupLines[0].Drawn);
     EXPECT_FALSE(doc.set.GroupTable[2].FrameMoved);
-}
-
-TEST(PositionUndo, TwentyOneRecordsThenTwentyUndosRestoreTheFirstStepsResult) {
-    TestDoc doc;
-    Fragment* f = doc.Add("a", 1, 0, 0);
-    for (int i = 1; i <= 21; ++i) {
-        doc.set.RecordPositions();
-        f->Left = i * 10;
-    }
-    doc.set.Modified = false;
-    for (int i = 0; i < 20; ++i)
-        doc.set.UndoPositions();
-    EXPECT_EQ(f->Left, 10);
-    EXPECT_FALSE(doc.set.UndoAvailable);
-    EXPECT_TRUE(doc.set.Modified);
-    doc.set.UndoPositions();
-    EXPECT_EQ(f->Left, 10);
-}
-
-TEST(PositionUndo, CardsCreatedAfterARecordStayWhereTheyAre) {
-    TestDoc doc;
-    Fragment* old = doc.Add("old", 1, 0, 0);
-    doc.set.RecordPositions();
-    old->Left = 50;
-    Fragment* young = doc.Add("young", 1, 300, 0);
-    doc.set.UndoPositions();
-    EXPECT_EQ(old->Left, 0);
-    EXPECT_EQ(young->Left, 300);
 }
 
 }  // namespace
