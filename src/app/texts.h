@@ -463,6 +463,12 @@ inline constexpr std::string_view kChangedElsewhere =
 inline constexpr std::string_view kMergeNotFragmentFile =
     "]は断片ファイルではありません\n1番目の項目をテキスト内容としてマージしますか?";
 inline constexpr std::string_view kSavedMessage = " を保存しました";  // after the path
+// An open document's file changed on disk (status bar): "[" + path + this (+ why).
+inline constexpr std::string_view kReloadedFromDisk = "]はほかで変更されたので読み込み直しました";
+inline constexpr std::string_view kGoneFromDisk =
+    "]は削除されたか名前が変わりました。保存すると作り直します";
+inline constexpr std::string_view kCannotReload = "]はほかで変更されましたが読み込めません : ";
+inline constexpr std::string_view kNotADocumentNow = "断片ファイルではありません";
 // "[" + path + this + why.
 inline constexpr std::string_view kTextNotExported = "]に書き出せませんでした\n";
 
