@@ -193,7 +193,7 @@ inline constexpr std::string_view kLineDelete = "関係線の削除(&D)";
 // Export to open formats (File menu submenu). Each format: caption, dialog title, filter.
 inline constexpr std::string_view kMenuExport = "エクスポート(&E)";
 inline constexpr std::string_view kHintExport =
-    "文書を SVG・PDF・PNG・JSON Canvas のファイルに書き出します";
+    "文書を SVG・PDF・PNG・JSON Canvas・Markdown のファイルに書き出します";
 inline constexpr std::string_view kExportSvg[3] = {"SVG(&S)...", "SVG として書き出し",
                                                    "SVG 画像 (*.svg *.SVG)"};
 inline constexpr std::string_view kExportPdf[3] = {"PDF(&P)...", "PDF として書き出し",
@@ -202,6 +202,8 @@ inline constexpr std::string_view kExportPng[3] = {"PNG(&N)...", "PNG として�
                                                    "PNG 画像 (*.png *.PNG)"};
 inline constexpr std::string_view kExportCanvas[3] = {
     "JSON Canvas(&J)...", "JSON Canvas として書き出し", "JSON Canvas (*.canvas)"};
+inline constexpr std::string_view kExportMarkdown[3] = {
+    "&Markdown (*.md)", "Markdown として書き出し", "Markdown (*.md *.MD)"};
 inline constexpr std::string_view kExporting = "書き出し中...";
 // Image output, exports and printing run beside the window behind a progress dialog: its caption
 // is the command's (the export's dialog title, "画像として保存", "印刷"), its label what runs.
@@ -461,6 +463,12 @@ inline constexpr std::string_view kChangedElsewhere =
 inline constexpr std::string_view kMergeNotFragmentFile =
     "]は断片ファイルではありません\n1番目の項目をテキスト内容としてマージしますか?";
 inline constexpr std::string_view kSavedMessage = " を保存しました";  // after the path
+// An open document's file changed on disk (status bar): "[" + path + this (+ why).
+inline constexpr std::string_view kReloadedFromDisk = "]はほかで変更されたので読み込み直しました";
+inline constexpr std::string_view kGoneFromDisk =
+    "]は削除されたか名前が変わりました。保存すると作り直します";
+inline constexpr std::string_view kCannotReload = "]はほかで変更されましたが読み込めません : ";
+inline constexpr std::string_view kNotADocumentNow = "断片ファイルではありません";
 // "[" + path + this + why.
 inline constexpr std::string_view kTextNotExported = "]に書き出せませんでした\n";
 

@@ -1,6 +1,6 @@
-// quillovarsta-cli export DOC OUT [--format svg|pdf|png|canvas]: writes the document in an open
-// format chosen by OUT's extension (".svg", ".pdf", ".png", ".canvas", any letter case). OUT "-"
-// writes to standard output in the format --format names.
+// quillovarsta-cli export DOC OUT [--format svg|pdf|png|canvas|md]: writes the document in an
+// open format chosen by OUT's extension (".svg", ".pdf", ".png", ".canvas", ".md", any letter
+// case). OUT "-" writes to standard output in the format --format names.
 // quillovarsta-cli render DOC OUT [--quality N] [--format bmp|jpg]: the same for the program's
 // image output (".bmp" a Windows bitmap, ".jpg" or ".jpeg" a baseline JPEG); OUT "-" writes a
 // bitmap unless --format says jpg. Both are one command over the document output, told apart by the
@@ -16,8 +16,8 @@
 #include "core/text/json_writer.h"
 #include "render/formats/document_export.h"
 #include "render/painting/document_painter.h"
-#include "render/pictures/picture_cache.h"
 #include "render/painting/render_cache.h"
+#include "render/pictures/picture_cache.h"
 
 namespace qv::cli {
 
@@ -42,15 +42,16 @@ struct OutputCommand {
 };
 
 const OutputCommand kExport = {
-    "export DOC OUT [--format svg|pdf|png|canvas]",
+    "export DOC OUT [--format svg|pdf|png|canvas|md]",
     {{ExportFormat::Svg, "svg"},
      {ExportFormat::Pdf, "pdf"},
      {ExportFormat::Png, "png"},
-     {ExportFormat::Canvas, "canvas"}},
+     {ExportFormat::Canvas, "canvas"},
+     {ExportFormat::Markdown, "md"}},
     ExportFormat::Unsupported,
     false,
-    "svg, pdf, png or canvas",
-    ".svg, .pdf, .png or .canvas",
+    "svg, pdf, png, canvas or md",
+    ".svg, .pdf, .png, .canvas or .md",
     "format",
     "format",
 };

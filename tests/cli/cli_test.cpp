@@ -725,10 +725,31 @@ TEST_F(CliExportTest, ExportChoosesTheFormatByTheExtensionInAnyCase) {
     EXPECT_FALSE(fs::exists("-"));
 }
 
+TEST_F(CliExportTest, MarkdownIsAnOutlineOfTheGroupsWithTheCardsTextsEscaped) {
+    const fs::path doc = dir_ / "outline.csv";
+    Write(doc,
+          "#Quillovarsta,Group,Left,Top,Width,Height,ColFG,ColBG,Link\r\n"
+          "\"Plan\",-1,10,10,6,1,0,16777215,\r\n"
+          "\"# second\",1,10,100,6,1,0,16777215,\r\n"
+          "\"1. first\",1,10,50,6,1,0,16777215,\r\n"
+          "\"<b>web</b>\",2,600,10,6,1,0,16777215,https://example.com/a b\r\n"
+          "\"loose\",0,10,400,6,1,0,16777215,\r\n");
+    const CliRun r = Cli(ini_ + "export " + Q(doc) + " " + Q(dir_ / "outline.MD"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_NE(r.Out.find("\"format\": \"md\""), std::string::npos) << r.Out;
+    EXPECT_EQ(Slurp(dir_ / "outline.MD"),
+              "## Plan\n\n- 1\\. first\n- \\# second\n\n"
+              "## \xe3\x82\xb0\xe3\x83\xab\xe3\x83\xbc\xe3\x83\x97"
+              "2\n\n"
+              "- [\\<b\\>web\\</b\\>](https://example.com/a%20b)\n\n"
+              "## \xe3\x82\xb0\xe3\x83\xab\xe3\x83\xbc\xe3\x83\x97\xe3\x81\xaa\xe3\x81\x97\n\n"
+              "- loose\n");
+}
+
 TEST_F(CliExportTest, WrongUsageBadInputAndUnwritableOutputsHaveTheirExitCodes) {
     CliRun r = Cli(ini_ + "export " + kExample + " " + Q(dir_ / "page.jpg"));
     EXPECT_EQ(r.Code, 2);
-    for (const char* ext : {".svg", ".pdf", ".png", ".canvas"})
+    for (const char* ext : {".svg", ".pdf", ".png", ".canvas", ".md"})
         EXPECT_NE(r.Err.find(ext), std::string::npos) << r.Err;
     EXPECT_EQ(Cli(ini_ + "export " + kExample + " " + Q(dir_ / "noextension")).Code, 2);
     EXPECT_EQ(Cli(ini_ + "export " + kExample).Code, 2);
@@ -800,7 +821,8 @@ TEST_F(CliTest, StandardOutputGetsTheFilesBytesStraightWithoutATemporaryFile) {
     for (const Case& c :
          {Case{"render", "page.jpg", "jpg"}, Case{"render", "page.bmp", "bmp"},
           Case{"export", "page.svg", "svg"}, Case{"export", "page.pdf", "pdf"},
-          Case{"export", "page.png", "png"}, Case{"export", "page.canvas", "canvas"}}) {
+          Case{"export", "page.png", "png"}, Case{"export", "page.canvas", "canvas"},
+          Case{"export", "page.md", "md"}}) {
         const std::string what = std::string(c.Command) + " --format " + c.Format;
         CliRun r = Cli(ini_ + c.Command + " " + kExample + " " + Q(dir_ / c.File), env);
         ASSERT_EQ(r.Code, 0) << what << ": " << r.Err;

@@ -1,10 +1,11 @@
 // The exporters as consumers of hostile documents: any bytes read as a document (as a fragment
-// file, or as a plain CSV of texts) must export to well-formed SVG and to a JSON Canvas that parses
-// as one JSON object, both in UTF-8. The SVG goes through the real exporter into a file, as the
-// program writes it; the canvas is its text, as the exporter writes it.
+// file, or as a plain CSV of texts) must export to well-formed SVG, to a JSON Canvas that parses
+// as one JSON object and to a Markdown outline of headings and items only, all in UTF-8. The SVG
+// goes through the real exporter into a file, as the program writes it; the canvas is its text, as
+// the exporter writes it.
 //
 // Card texts, links and group names are code page 932 bytes and may be anything; whatever they
-// hold, both files are valid UTF-8.
+// hold, the files are valid UTF-8.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <string_view>
 
 #include "core/export/json_canvas.h"
+#include "core/export/markdown_outline.h"
 #include "core/io/fragment_file.h"
 #include "core/settings/env_data.h"
 #include "render/formats/document_export.h"
@@ -59,6 +61,48 @@ bool IsUtf8(std::string_view bytes) {
         }
         if (v < min || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return false;
         p += n + 1;
+    }
+    return true;
+}
+
+// Whether a line's content would start a block of its own: a heading, list, quote, rule, code,
+// table or HTML.
+bool StartsBlock(std::string_view s) {
+    if (s.empty()) return false;
+    if (std::string_view(" \t#-+*=>`~|<_").find(s[0]) != std::string_view::npos) return true;
+    std::size_t i = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+        ++i;
+    return i > 0 && i < s.size() && (s[i] == '.' || s[i] == ')');
+}
+
+// Every line is a heading, an item, an item's continuation after a hard break, or blank.
+bool IsOutline(std::string_view md) {
+    bool hardBreak = false;
+    bool inItem = false;
+    while (!md.empty()) {
+        const std::size_t end = md.find('\n');
+        if (end == std::string_view::npos) return false;  // every line ends
+        const std::string_view line = md.substr(0, end);
+        md.remove_prefix(end + 1);
+        if (line.find('\r') != std::string_view::npos) return false;
+        std::string_view content;
+        if (line.starts_with("## ")) {
+            content = line.substr(3);
+            inItem = false;
+        } else if (line == "-" || line.starts_with("- ")) {
+            content = line.substr(line.size() > 1 ? 2 : 1);
+            inItem = true;
+        } else if (line.starts_with("  ") && line.size() > 2) {
+            if (!inItem || !hardBreak) return false;
+            content = line.substr(2);
+        } else if (line.empty()) {
+            inItem = false;
+        } else {
+            return false;
+        }
+        if (StartsBlock(content)) return false;
+        hardBreak = line.ends_with("  ");
     }
     return true;
 }
@@ -127,6 +171,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QJsonDocument document = QJsonDocument::fromJson(json, &parsed);
     if (parsed.error != QJsonParseError::NoError || !document.isObject()) {
         std::fprintf(stderr, "canvas: %s at %d\n", qPrintable(parsed.errorString()), parsed.offset);
+        std::abort();
+    }
+
+    const std::string md = qv::MarkdownOutlineText(set);
+    if (!IsUtf8(md) || md.starts_with("\xef\xbb\xbf") || !IsOutline(md)) {
+        std::fprintf(stderr, "Markdown outline broken:\n%s\n", md.c_str());
         std::abort();
     }
     return 0;

@@ -123,7 +123,8 @@ TEST_F(ExportMenuTest, TheSubmenuFollowsSaveAsImageAndKeepsTheFileMenusItems) {
         captions << a->text();
     EXPECT_EQ(captions,
               (QStringList{QStringLiteral("SVG(&S)..."), QStringLiteral("PDF(&P)..."),
-                           QStringLiteral("PNG(&N)..."), QStringLiteral("JSON Canvas(&J)...")}));
+                           QStringLiteral("PNG(&N)..."), QStringLiteral("JSON Canvas(&J)..."),
+                           QStringLiteral("&Markdown (*.md)")}));
     // Every other item in its place: the submenu is the only addition.
     QStringList rest;
     for (QAction* a : items)
@@ -162,10 +163,9 @@ TEST_F(ExportMenuTest, EachItemAsksForItsFileAndWritesIt) {
         QByteArray Start;
         const char* Suffix;
     } cases[] = {
-        {Qt::Key_S, "page.svg", "<?xml", "svg"},
-        {Qt::Key_P, "page.pdf", "%PDF-", "pdf"},
-        {Qt::Key_N, "page.png", "\x89PNG", "png"},
-        {Qt::Key_J, "page.canvas", "{", "canvas"},
+        {Qt::Key_S, "page.svg", "<?xml", "svg"},   {Qt::Key_P, "page.pdf", "%PDF-", "pdf"},
+        {Qt::Key_N, "page.png", "\x89PNG", "png"}, {Qt::Key_J, "page.canvas", "{", "canvas"},
+        {Qt::Key_M, "page.md", "## ", "md"},
     };
     for (const Case& c : cases) {
         const QString path = dir_.filePath(QString::fromLatin1(c.Name));
@@ -183,6 +183,14 @@ TEST_F(ExportMenuTest, EachItemAsksForItsFileAndWritesIt) {
     }
     EXPECT_TRUE(
         QJsonDocument::fromJson(Contents(dir_.filePath(QStringLiteral("page.canvas")))).isObject());
+    // The outline names the groups in UTF-8 and lists their cards.
+    const QByteArray md = Contents(dir_.filePath(QStringLiteral("page.md")));
+    const QString outline = QString::fromUtf8(md);
+    EXPECT_EQ(outline.toUtf8(), md) << "not UTF-8";
+    EXPECT_TRUE(outline.contains(QStringLiteral("## ") +
+                                 qv::FromCp932(form_.ActiveDocument()->GroupNameText(1)) +
+                                 QStringLiteral("\n\n- ")))
+        << md.toStdString();
     EXPECT_TRUE(prompts_.Shown.empty());
 
     // A cancelled dialog writes nothing; a file that cannot be written is reported.

@@ -22,8 +22,8 @@
 #include "core/io/fragment_file.h"
 #include "render/formats/document_export.h"
 #include "render/formats/jpeg_codec.h"
-#include "render/text/qt_text.h"
 #include "render/render_fixture.h"
+#include "render/text/qt_text.h"
 
 namespace {
 
@@ -99,6 +99,7 @@ TEST(ExportFormats, AreChosenByTheExtensionInAnyCase) {
     EXPECT_EQ(qv::ExportFormatOf("b.pdf"), ExportFormat::Pdf);
     EXPECT_EQ(qv::ExportFormatOf("b.Png"), ExportFormat::Png);
     EXPECT_EQ(qv::ExportFormatOf("b.CANVAS"), ExportFormat::Canvas);
+    EXPECT_EQ(qv::ExportFormatOf("notes.v2.MD"), ExportFormat::Markdown);
     // The image output's formats are the same enum's.
     EXPECT_EQ(qv::ExportFormatOf("a/b.BMP"), ExportFormat::Bmp);
     EXPECT_EQ(qv::ExportFormatOf("b.Jpg"), ExportFormat::Jpeg);
@@ -350,8 +351,9 @@ TEST(PngExport, APageBeyondThePixelLimitIsRefusedBeforeAnythingIsWritten) {
 
 TEST(Export, AStoppedExportLeavesNoFileAndAnOldOneAsItWas) {
     ExportDoc d;
-    for (ExportFormat f : {ExportFormat::Svg, ExportFormat::Pdf, ExportFormat::Png,
-                           ExportFormat::Canvas, ExportFormat::Bmp, ExportFormat::Jpeg}) {
+    for (ExportFormat f :
+         {ExportFormat::Svg, ExportFormat::Pdf, ExportFormat::Png, ExportFormat::Canvas,
+          ExportFormat::Markdown, ExportFormat::Bmp, ExportFormat::Jpeg}) {
         const QString path =
             d.dir.filePath(QStringLiteral("stopped") + QString::fromLatin1(qv::ExportExtension(f)));
         QFile old(path);
@@ -360,12 +362,13 @@ TEST(Export, AStoppedExportLeavesNoFileAndAnOldOneAsItWas) {
         // Stopped at the second report: after some cards or the first band.
         int calls = 0;
         std::vector<double> seen;
-        const qv::WriteResult written =
-            qv::ExportDocument(d.set(), QFile::encodeName(path).toStdString(), f, d.cache,
-                               640 * 4 * 37, [&](double done) {
-                                   seen.push_back(done);
-                                   return f == ExportFormat::Canvas ? false : ++calls < 2;
-                               });
+        const qv::WriteResult written = qv::ExportDocument(
+            d.set(), QFile::encodeName(path).toStdString(), f, d.cache, 640 * 4 * 37,
+            [&](double done) {
+                seen.push_back(done);
+                return f == ExportFormat::Canvas || f == ExportFormat::Markdown ? false
+                                                                                : ++calls < 2;
+            });
         EXPECT_EQ(written.Problem, qv::WriteProblem::Cancelled);
         EXPECT_EQ(written.Error, qv::kOutputCancelled);
         EXPECT_EQ(Contents(path), "old");
@@ -373,8 +376,8 @@ TEST(Export, AStoppedExportLeavesNoFileAndAnOldOneAsItWas) {
         for (double v : seen)
             EXPECT_TRUE(v >= 0 && v <= 1) << v;
     }
-    EXPECT_EQ(QDir(d.dir.path()).entryList(QDir::Hidden | QDir::Files).size(), 8)
-        << "the two pictures and the six old files; no temporary file";
+    EXPECT_EQ(QDir(d.dir.path()).entryList(QDir::Hidden | QDir::Files).size(), 9)
+        << "the two pictures and the seven old files; no temporary file";
     // Unstopped, progress runs up to the whole (a bitmap's bands go bottom up).
     for (ExportFormat f : {ExportFormat::Svg, ExportFormat::Png, ExportFormat::Bmp}) {
         double last = 0;
@@ -395,8 +398,8 @@ TEST(Export, FailuresAreReportedAndLeaveNothingBehind) {
     ExportDoc d;
     const QString folder = d.dir.filePath(QStringLiteral("folder.svg"));
     ASSERT_TRUE(QDir().mkpath(folder));
-    for (ExportFormat f :
-         {ExportFormat::Svg, ExportFormat::Pdf, ExportFormat::Png, ExportFormat::Canvas}) {
+    for (ExportFormat f : {ExportFormat::Svg, ExportFormat::Pdf, ExportFormat::Png,
+                           ExportFormat::Canvas, ExportFormat::Markdown}) {
         qv::WriteResult written =
             qv::ExportDocument(d.set(), QFile::encodeName(folder).toStdString(), f, d.cache);
         EXPECT_FALSE(written);

@@ -23,6 +23,7 @@ constexpr ExportItem kItems[] = {
     {qv::ExportFormat::Pdf, texts::kExportPdf},
     {qv::ExportFormat::Png, texts::kExportPng},
     {qv::ExportFormat::Canvas, texts::kExportCanvas},
+    {qv::ExportFormat::Markdown, texts::kExportMarkdown},
 };
 
 const ExportItem& ItemFor(qv::ExportFormat format) {

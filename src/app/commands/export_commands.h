@@ -1,7 +1,7 @@
-// The File menu's "エクスポート(&E)" submenu: the active document as SVG, PDF, PNG or JSON
-// Canvas, written by the same document output as image output and `quillovarsta-cli export`. The
-// items live beside the command table (which mirrors the settings file's shortcut section) rather
-// than in it.
+// The File menu's "エクスポート(&E)" submenu: the active document as SVG, PDF, PNG, JSON Canvas
+// or a Markdown outline, written by the same document output as image output and `quillovarsta-cli
+// export`. The items live beside the command table (which mirrors the settings file's shortcut
+// section) rather than in it.
 #pragma once
 
 #include <QObject>

@@ -4,11 +4,13 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMetaMethod>
+#include <QTimer>
 #include <filesystem>
 
 #include "app/app_services.h"
@@ -57,8 +59,9 @@ bool IsPicturePath(const QString& upperSuffix, const qv::SpiUnit& plugins) {
 }  // namespace
 
 DocumentManager::DocumentManager(AppServices& services, QObject* parent)
-    : QObject(parent), services_(services) {
+    : QObject(parent), services_(services), watcher_(new QFileSystemWatcher(this)) {
     services_.Links().SetDocuments(this);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, &DocumentManager::FileChanged);
 }
 
 void DocumentManager::Attach(QMdiArea& area, DocumentFrame& frame) {
@@ -117,7 +120,18 @@ std::optional<qv::FileStamp> DocumentManager::DiskStamp(const TMDIChild& window)
 TMDIChild* DocumentManager::MakeWindow() {
     auto* child = new TMDIChild(services_, *this);
     stamps_[child] = std::nullopt;
-    connect(child, &QObject::destroyed, this, [this, child] { stamps_.erase(child); });
+    auto* settle = new QTimer(child);
+    settle->setObjectName(QStringLiteral("FileSettle"));
+    settle->setSingleShot(true);
+    settle->setInterval(kFileSettleMs);
+    connect(settle, &QTimer::timeout, this, [this, child] { CheckFile(*child); });
+    watches_[child].Settle = settle;
+    connect(child, &QObject::destroyed, this, [this, child] {
+        stamps_.erase(child);
+        watches_.erase(child);
+        // The frames are half torn down now: the files are looked at when the loop turns.
+        QMetaObject::invokeMethod(this, [this] { SyncWatches(); }, Qt::QueuedConnection);
+    });
     // Every close of the window, whoever starts it, asks the document first.
     child->installEventFilter(this);
     // A key or click handled by the window ends an edit of its own (a drag ends at the release).
@@ -235,6 +249,7 @@ TMDIChild* DocumentManager::OpenDocument(const std::string& filePath) {
         child->SetScrollPosition(qv::ScrollAxis::Vertical, left ? left->ScrollY : 0);
         child->SetScrollPosition(qv::ScrollAxis::Horizontal, left ? left->ScrollX : 0);
     }
+    SyncWatches();
     return child;
 }
 
@@ -269,6 +284,7 @@ TMDIChild* DocumentManager::RestoreDocument(const std::string& path, std::string
     set.RedrawAll();
     set.History().Reset();
     child->UpdateCaption();
+    SyncWatches();
     return child;
 }
 
@@ -302,6 +318,8 @@ bool DocumentManager::WriteTo(TMDIChild& window, const std::string& path) {
     if (written) {
         stamps_[&window] = qv::StampOf(path);
         window.UpdateCaption();
+        // Saved under another name, the window watches that file instead.
+        SyncWatches();
         emit DocumentSaved(&window);
         return true;
     }
@@ -375,6 +393,7 @@ bool DocumentManager::eventFilter(QObject* watched, QEvent* event) {
         event->ignore();
         return true;
     }
+    SyncWatches(window);
     emit DocumentClosed(window);
     return false;
 }
@@ -415,6 +434,135 @@ std::string DocumentManager::SaveAndCloseAll() {
         (*it)->close();
     }
     return lastFile;
+}
+
+// ---- Files changed on disk ----
+
+QStringList DocumentManager::WatchedFiles() const {
+    return watcher_->files();
+}
+
+void DocumentManager::SyncWatches(const TMDIChild* leaving) {
+    if (!area_) return;
+    QStringList wanted;
+    for (TMDIChild* child : Children()) {
+        if (child == leaving || child->CloseApproved() || child->Set().FileName.empty()) continue;
+        wanted << QFile::decodeName(child->Set().FileName.c_str());
+    }
+    const QStringList watched = watcher_->files();
+    for (const QString& path : watched)
+        if (!wanted.contains(path)) watcher_->removePath(path);
+    for (const QString& path : wanted)
+        // A file gone is watched again once a save or a check finds it back.
+        if (!watched.contains(path) && QFileInfo::exists(path)) watcher_->addPath(path);
+}
+
+void DocumentManager::FileChanged(const QString& path) {
+    for (TMDIChild* child : Children()) {
+        if (child->Set().FileName.empty() ||
+            QFile::decodeName(child->Set().FileName.c_str()) != path)
+            continue;
+        if (auto it = watches_.find(child); it != watches_.end()) it->second.Settle->start();
+    }
+}
+
+void DocumentManager::CheckFile(TMDIChild& window) {
+    const auto it = watches_.find(&window);
+    if (it == watches_.end()) return;
+    FileWatch& watch = it->second;
+    qv::FragSet& set = window.Set();
+    if (set.FileName.empty() || window.CloseApproved()) return;
+    // Not under a dialog, a menu, a drag or an open question: they may hold the document's
+    // cards. The file is looked at when they are over.
+    if (checking_ || QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
+        set.Dragging()) {
+        watch.Settle->start();
+        return;
+    }
+    // A file replaced by a rename is a new file: the watch on the old one is let go of and the
+    // name watched again.
+    const std::string path = set.FileName;
+    watcher_->removePath(QFile::decodeName(path.c_str()));
+    SyncWatches();
+    const std::optional<qv::FileStamp> now = qv::StampOf(path);
+    if (!now) {
+        if (!QFileInfo::exists(QFile::decodeName(path.c_str()))) ReportGone(window);
+        return;
+    }
+    watch.GoneReported = false;
+    // Our own saves and changes that left the file as it was read are no changes.
+    if (!qv::ChangedOnDisk(path, DiskStamp(window))) return;
+    if (watch.Seen && !qv::StampsDiffer(*watch.Seen, *now)) return;
+    watch.Seen = now;
+    if (!set.Modified || set.ReadOnly) {
+        ReloadFromDisk(window);
+        return;
+    }
+    // The question saving would ask, asked now: Yes writes this window's document over the file.
+    checking_ = true;
+    const QString question =
+        QLatin1Char('[') + QFile::decodeName(path.c_str()) + texts::Q(texts::kChangedElsewhere);
+    const bool overwrite =
+        services_.Prompts().Question(qv::ToCp932(question), qv::PromptButtons::YesNo) ==
+        qv::PromptAnswer::Yes;
+    checking_ = false;
+    if (overwrite && watches_.count(&window) && !window.CloseApproved()) WriteTo(window, path);
+}
+
+void DocumentManager::ReportGone(TMDIChild& window) {
+    FileWatch& watch = watches_[&window];
+    if (watch.GoneReported) return;
+    watch.GoneReported = true;
+    watch.Seen.reset();
+    // What the window shows is now the only copy: closing it asks, saving writes the file anew.
+    qv::FragSet& set = window.Set();
+    set.MarkModified();
+    window.UpdateCaption();
+    ShowMessage(QLatin1Char('[') + QFile::decodeName(set.FileName.c_str()) +
+                texts::Q(texts::kGoneFromDisk));
+}
+
+void DocumentManager::ReloadFromDisk(TMDIChild& window) {
+    qv::FragSet& set = window.Set();
+    const std::string path = set.FileName;
+    const QString shown = QLatin1Char('[') + QFile::decodeName(path.c_str());
+    const qv::WholeFile bytes =
+        qv::ReadWholeFile(std::filesystem::path(path), qv::kMaxDocumentFileSize);
+    if (bytes.Status == qv::WholeFile::Result::Missing) {
+        ReportGone(window);
+        return;
+    }
+    // A file that is no document now keeps the window as it was: its content is the one left.
+    QString why;
+    if (bytes.Status != qv::WholeFile::Result::Read)
+        why = qv::ReadFailureReason(bytes.Problem, bytes.Why);
+    else if (qv::CheckFragmentBytes(path, bytes.Bytes) != qv::FragmentFileCheck::FragmentFile)
+        why = texts::Q(texts::kNotADocumentNow);
+    if (!why.isEmpty()) {
+        ShowMessage(shown + texts::Q(texts::kCannotReload) + why);
+        return;
+    }
+
+    const auto hold = services_.Refresh().HoldViews();
+    const int scrollX = window.ScrollPosition(qv::ScrollAxis::Horizontal);
+    const int scrollY = window.ScrollPosition(qv::ScrollAxis::Vertical);
+    set.Clear();
+    // Read as a document is opened: the file's name, read-only state and conversions anew.
+    set.FileName.clear();
+    const qv::ReadResult read = Read(window, path, bytes);
+    ReportConversion(Shown(path), read);
+    set.RefreshVisibility();
+    set.RedrawAll();
+    // The document read anew starts a history of its own.
+    set.History().Reset();
+    window.SetScrollPosition(qv::ScrollAxis::Horizontal, scrollX);
+    window.SetScrollPosition(qv::ScrollAxis::Vertical, scrollY);
+    watches_[&window].Seen.reset();
+    RefreshGroupList();
+    RefreshMap();
+    frame_->RefreshDocumentViews();
+    ShowMessage(shown + texts::Q(texts::kReloadedFromDisk));
+    emit DocumentReloaded(&window);
 }
 
 // ---- Dropped files ----

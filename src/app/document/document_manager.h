@@ -3,6 +3,9 @@
 // record. Each document lives in a document window (TMDIChild) that draws it and turns input into
 // model operations; the main window (a DocumentFrame) places and shows those windows.
 //
+// It also watches the documents' files: a file changed by someone else is read again into a window
+// without unsaved changes; a window with changes asks the question saving asks.
+//
 // It is the documents' qv::DocumentHost: what a document asks of the program outside it becomes a
 // signal (the property dialog, the group list, the map, the status bar) or a call. It is also the
 // DocumentWindows the command groups work through, and where followed links open documents.
@@ -24,6 +27,8 @@
 
 class AppServices;
 class DocumentFrame;
+class QFileSystemWatcher;
+class QTimer;
 class GroupListRows;
 class QMdiArea;
 class TMDIChild;
@@ -125,6 +130,13 @@ class DocumentManager final : public QObject,
     // a modal dialog open. Catches changes from routes that end no step themselves.
     void CloseStepsWhenIdle();
 
+    // ---- Files changed on disk ----
+    // How long a file must be quiet after a change before it is looked at: a burst of writes (a
+    // program saving in steps, a sync tool) is read once.
+    static constexpr int kFileSettleMs = 300;
+    // The files watched now (native paths decoded): every open document's with a name.
+    QStringList WatchedFiles() const;
+
     // The group list that answers GroupListRow; none until the panel exists.
     void SetGroupListRows(const GroupListRows* rows) { rows_ = rows; }
 
@@ -162,6 +174,9 @@ class DocumentManager final : public QObject,
     void DocumentSaved(TMDIChild* window);
     // A document window agreed to close (the document was saved or its changes given up).
     void DocumentClosed(TMDIChild* window);
+    // A document was read again from its file changed on disk: it is a new document in the same
+    // window (its history starts afresh).
+    void DocumentReloaded(TMDIChild* window);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -173,6 +188,15 @@ class DocumentManager final : public QObject,
     qv::ReadResult Read(TMDIChild& window, const std::string& path, const qv::WholeFile& bytes);
     void ReportConversion(const std::string& shownPath, const qv::ReadResult& read);
 
+    // Watches the files of the open documents (all but `leaving`), and only those; a file replaced
+    // by a rename is watched again.
+    void SyncWatches(const TMDIChild* leaving = nullptr);
+    void FileChanged(const QString& path);
+    // The window's file after it settled: read again, asked about, or reported gone.
+    void CheckFile(TMDIChild& window);
+    void ReloadFromDisk(TMDIChild& window);
+    void ReportGone(TMDIChild& window);
+
     AppServices& services_;
     QMdiArea* area_ = nullptr;
     DocumentFrame* frame_ = nullptr;
@@ -180,4 +204,15 @@ class DocumentManager final : public QObject,
     // Each window's file as it was read or last written here.
     std::map<const TMDIChild*, std::optional<qv::FileStamp>> stamps_;
     std::optional<std::string> exitLastFile_;
+
+    QFileSystemWatcher* watcher_;
+    struct FileWatch {
+        QTimer* Settle = nullptr;  // restarted by every change; the window owns it
+        // The file as it was when last asked about or found unreadable: the same change is not
+        // asked about again.
+        std::optional<qv::FileStamp> Seen;
+        bool GoneReported = false;
+    };
+    std::map<const TMDIChild*, FileWatch> watches_;
+    bool checking_ = false;  // a question about a changed file is open
 };

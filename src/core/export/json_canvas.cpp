@@ -31,25 +31,6 @@ class CanvasParts final : public PaintVisitor {
     std::vector<const ArrowLine*> lines;
 };
 
-// A card's text as Markdown lines: the line-break marker, where the settings honour it, becomes a
-// newline.
-std::string CardText(const Fragment& f, const EnvData& env) {
-    std::string_view text = f.Text;
-    std::string bytes;
-    const std::string_view marker = env.CR_String;
-    if (env.Accept_CR && !marker.empty()) {
-        std::size_t from = 0;
-        for (std::size_t at; (at = sjis::Find(text, marker, from)) != std::string_view::npos;
-             from = at + marker.size()) {
-            bytes.append(text.substr(from, at - from));
-            bytes += '\n';
-        }
-        bytes.append(text.substr(from));
-        text = bytes;
-    }
-    return Cp932ToUtf8(text);
-}
-
 void Box(JsonWriter& json, const Rect& r) {
     json.Key("x").Int(r.Left);
     json.Key("y").Int(r.Top);
@@ -93,6 +74,23 @@ bool InGroup(int g) {
 }
 
 }  // namespace
+
+std::string CardTextUtf8(const Fragment& f, const EnvData& env) {
+    std::string_view text = f.Text;
+    std::string bytes;
+    const std::string_view marker = env.CR_String;
+    if (env.Accept_CR && !marker.empty()) {
+        std::size_t from = 0;
+        for (std::size_t at; (at = sjis::Find(text, marker, from)) != std::string_view::npos;
+             from = at + marker.size()) {
+            bytes.append(text.substr(from, at - from));
+            bytes += '\n';
+        }
+        bytes.append(text.substr(from));
+        text = bytes;
+    }
+    return Cp932ToUtf8(text);
+}
 
 std::string CanvasColor(Color c) {
     if (c == kNoColor || IsSystemColor(c) || (c & 0xFF000000) != 0) return {};
@@ -163,16 +161,16 @@ std::string JsonCanvasText(const FragSet& set) {
             Box(json, f->DocRect());
             json.Key("file").String(CanvasFilePath(f->Link));
             if (f->Kind != FragmentKind::Image && !f->Text.empty())
-                json.Key("qvText").String(CardText(*f, env));
+                json.Key("qvText").String(CardTextUtf8(*f, env));
         } else if (web) {
             json.Key("type").String("link");
             Box(json, f->DocRect());
             json.Key("url").Cp932(f->Link);
-            if (!f->Text.empty()) json.Key("qvText").String(CardText(*f, env));
+            if (!f->Text.empty()) json.Key("qvText").String(CardTextUtf8(*f, env));
         } else {
             json.Key("type").String("text");
             Box(json, f->DocRect());
-            json.Key("text").String(CardText(*f, env));
+            json.Key("text").String(CardTextUtf8(*f, env));
         }
         if (f->Kind != FragmentKind::Image) ColorKey(json, "color", f->ColBG);
         if (f->Kind == FragmentKind::NamePlate) json.Key("qvNamePlate").Bool(true);

@@ -97,6 +97,37 @@ void FragSet::ForgetReferences(const Fragment* f) {
     RemoveFromList(SelectionList, f);
 }
 
+void FragSet::Clear() {
+    const EnvData& env = ctx_.env;
+    frags_.clear();
+    marked_ = nullptr;
+    gesture_ = Gesture{};
+    zTop_ = 0;
+    routeMemo_.clear();
+    SelectionList.clear();
+    SelCursor = -1;
+    GroupLines.clear();
+    SelectedLine = -1;
+    IncompleteSources.clear();
+    Modified = false;
+    ReadOnly = false;
+    FixedSize = false;
+    FixedWidth = env.DefScrWidth;
+    FixedHeight = env.DefScrHeight;
+    DivColumns = 0;
+    DivRows = 0;
+    removed_.clear();
+    for (GroupEntry& e : GroupTable) {
+        e.HasSelected = false;
+        e.FrameTouched = false;
+        e.FrameMoved = false;
+    }
+    Recount();
+    ComputeWholeSize();
+    // Steps of the old content would refer to cards that are gone.
+    history_->Reset();
+}
+
 void FragSet::DestroyFragment(Fragment* fragment) {
     auto it = std::find_if(frags_.begin(), frags_.end(),
                            [&](const auto& p) { return p.get() == fragment; });

@@ -179,6 +179,10 @@ class FragSet {
     // Appends a new fragment (creation defaults, Visible, on top of all others). At kMaxFragments
     // it warns "これ以上断片を作れません" (OK/Cancel) and returns nullptr.
     Fragment* AddFragment();
+    // Empties the document before its file is read into it again: no cards, group lines, page
+    // size, grid, selection, marks, gesture or position undo, and not modified or read-only. What
+    // belongs to the window stays: the name, the shown groups, the group-list group.
+    void Clear();
     // Removes one fragment: erases it and forgets every reference to it (selection, marked, link
     // press). Recount is left to the caller. The object itself is kept until the edit history's
     // next step, which holds on to it, so that undo brings back the same card.

@@ -11,13 +11,14 @@
 #include <optional>
 
 #include "core/export/json_canvas.h"
+#include "core/export/markdown_outline.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "core/text/sjis.h"
-#include "render/painting/colors.h"
 #include "render/formats/jpeg_codec.h"
 #include "render/formats/png_stream.h"
 #include "render/formats/svg_device.h"
+#include "render/painting/colors.h"
 
 namespace qv {
 
@@ -263,7 +264,7 @@ WriteResult Writable(FragSet& set, ExportFormat format) {
     set.RefreshVisibility();
     if (format == ExportFormat::Unsupported)
         return Refused(WriteProblem::Unsupported,
-                       "not an output file name (.bmp, .jpg, .png, .svg, .pdf or .canvas)");
+                       "not an output file name (.bmp, .jpg, .png, .svg, .pdf, .canvas or .md)");
     std::string error;
     if (!ExportFormatHolds(format, DocumentImageSize(set), &error))
         return Refused(WriteProblem::Unencodable, std::move(error));
@@ -289,6 +290,11 @@ WriteResult WriteFormat(FragSet& set, ExportFormat format, const OutputBytes& wr
             // Made in one go in memory (milliseconds); it can only be stopped before it is written.
             if (progress && !progress(0)) return Cancelled();
             return write(JsonCanvasText(set)) ? WriteResult{} : Refused(WriteProblem::Failed, {});
+        case ExportFormat::Markdown:
+            // Text made in one go, as the canvas is.
+            if (progress && !progress(0)) return Cancelled();
+            return write(MarkdownOutlineText(set)) ? WriteResult{}
+                                                   : Refused(WriteProblem::Failed, {});
         case ExportFormat::Unsupported:
             break;
     }
@@ -309,6 +315,7 @@ ExportFormat ExportFormatOf(std::string_view path) {
     if (ext == ".SVG") return ExportFormat::Svg;
     if (ext == ".PDF") return ExportFormat::Pdf;
     if (ext == ".CANVAS") return ExportFormat::Canvas;
+    if (ext == ".MD") return ExportFormat::Markdown;
     return ExportFormat::Unsupported;
 }
 
@@ -326,6 +333,8 @@ std::string_view ExportExtension(ExportFormat format) {
             return ".pdf";
         case ExportFormat::Canvas:
             return ".canvas";
+        case ExportFormat::Markdown:
+            return ".md";
         case ExportFormat::Unsupported:
             break;
     }

@@ -1,8 +1,9 @@
 // The document output: every file the program makes of a whole document goes out here, in the
 // format its name's extension says — a 24-bit Windows bitmap or a baseline JPEG painted in bands
 // (image output), PNG streamed from the same bands, SVG and PDF through the vector target (text as
-// text), and JSON Canvas from the core. A file is replaced atomically (core/fs/atomic_file.h) and
-// every outcome comes back as the WriteResult every other write returns.
+// text), and JSON Canvas and the Markdown outline from the core. A file is replaced atomically
+// (core/fs/atomic_file.h) and every outcome comes back as the WriteResult every other write
+// returns.
 #pragma once
 
 #include <QSize>
@@ -21,18 +22,19 @@ class RenderCache;
 
 enum class ExportFormat {
     Unsupported,
-    Bmp,     // ".bmp": a 24-bit bottom-up Windows bitmap
-    Jpeg,    // ".jpg" or ".jpeg": a baseline JPEG of the settings' JpegQuality
-    Png,     // ".png"
-    Svg,     // ".svg"
-    Pdf,     // ".pdf"
-    Canvas,  // ".canvas": JSON Canvas 1.0
+    Bmp,       // ".bmp": a 24-bit bottom-up Windows bitmap
+    Jpeg,      // ".jpg" or ".jpeg": a baseline JPEG of the settings' JpegQuality
+    Png,       // ".png"
+    Svg,       // ".svg"
+    Pdf,       // ".pdf"
+    Canvas,    // ".canvas": JSON Canvas 1.0
+    Markdown,  // ".md": an outline of the groups and their cards
 };
 
 // By the extension of a path's file name, in any letter case. A name that is only an extension
 // (".svg", a hidden file) names no format.
 ExportFormat ExportFormatOf(std::string_view path);
-// ".bmp", ".jpg", ".png", ".svg", ".pdf", ".canvas" (empty for Unsupported).
+// ".bmp", ".jpg", ".png", ".svg", ".pdf", ".canvas", ".md" (empty for Unsupported).
 std::string_view ExportExtension(ExportFormat format);
 
 // The largest side a JPEG holds; PNG pages are held to the same, so that a page stretched far

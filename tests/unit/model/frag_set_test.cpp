@@ -69,6 +69,48 @@ TEST(FragSetAdd, DeleteSelectedForgetsEveryReferenceAndDropsLinesOfEmptiedGroups
     EXPECT_TRUE(doc.refresh.Pending());
 }
 
+TEST(FragSetAdd, ClearLeavesAnEmptyDocumentButKeepsWhatTheWindowShows) {
+    TestDoc doc;
+    Fragment* a = doc.Add("a", 1, 10, 10);
+    doc.Add("b", 2, 200, 10);
+    doc.set.Recount();
+    ASSERT_TRUE(doc.set.SetGroupLine(1, 2));
+    doc.set.FileName = "/docs/a.csv";
+    doc.set.ShowGroup(3, false);
+    doc.set.PickGroupListGroup(2);
+    doc.set.FixedSize = true;
+    doc.set.FixedWidth = 9000;
+    doc.set.DivColumns = 3;
+    doc.set.ReadOnly = true;
+    doc.set.IncompleteSources.push_back({});
+    a->Left += 10;
+    ASSERT_TRUE(doc.set.History().Commit());
+    a->SetSelected(true);
+    doc.set.RebuildSelection();
+    doc.set.CentreOn(a, true);
+    doc.set.Modified = true;
+
+    doc.set.Clear();
+    EXPECT_EQ(doc.set.Count(), 0);
+    EXPECT_TRUE(doc.set.SelectionList.empty());
+    EXPECT_EQ(doc.set.MarkedFragment(), nullptr);
+    EXPECT_TRUE(doc.set.GroupLines.empty());
+    EXPECT_TRUE(doc.set.GroupTable[1].Empty);
+    EXPECT_FALSE(doc.set.GroupTable[1].HasSelected);
+    EXPECT_FALSE(doc.set.FixedSize);
+    EXPECT_EQ(doc.set.FixedWidth, doc.env.DefScrWidth);
+    EXPECT_EQ(doc.set.DivColumns, 0);
+    EXPECT_FALSE(doc.set.ReadOnly);
+    EXPECT_FALSE(doc.set.Modified);
+    EXPECT_TRUE(doc.set.IncompleteSources.empty());
+    EXPECT_FALSE(doc.set.UndoAvailable()) << "the old cards cannot come back";
+    EXPECT_EQ(doc.set.FileName, "/docs/a.csv");
+    EXPECT_FALSE(doc.set.GroupTable[3].Shown);
+    EXPECT_EQ(doc.set.GroupListGroup, 2);
+    // Cards added afterwards stack from the bottom again.
+    EXPECT_EQ(doc.set.AddFragment()->ZOrder, 0);
+}
+
 // ---- Groups ----
 
 TEST(FragSetGroups, NamesComeFromTheFirstNamePlateElseTheNumber) {
