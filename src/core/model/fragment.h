@@ -48,6 +48,9 @@ struct PositionHistory {
     int Head = -1;      // -1..19, the most recent record
 };
 
+// The pixel height of the font cards of `kind` are drawn in, by which their sizes are counted.
+int FontHeightOf(const EnvData& env, FragmentKind kind);
+
 class Fragment {
   public:
     // A fragment of a document has that document's context as owner; a copy in the cut buffer has
