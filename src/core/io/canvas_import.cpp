@@ -188,6 +188,7 @@ class CanvasReader {
         else if (edges && !edges->IsNull())
             ++result_.ItemsSkipped;
         ReadPage(root);
+        result_.CardsRead = set_.Count();
         if (result_.CardsDropped > 0 || result_.GroupsDropped > 0)
             result_.Status = ReadStatus::CutShort;
         set_.Recount();
