@@ -16,8 +16,8 @@
 #include "core/text/json_writer.h"
 #include "render/formats/document_export.h"
 #include "render/painting/document_painter.h"
-#include "render/painting/render_cache.h"
 #include "render/pictures/picture_cache.h"
+#include "render/painting/render_cache.h"
 
 namespace qv::cli {
 
