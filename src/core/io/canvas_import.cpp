@@ -348,6 +348,9 @@ class CanvasReader {
             minX = std::min(minX, n.X + kFrameMargin);
             minY = std::min(minY, n.Y + kFrameMargin);
         }
+        // What moves lands a frame's margin inside the page, so that its frame shows whole.
+        if (minX < 0) minX -= kFrameMargin;
+        if (minY < 0) minY -= kFrameMargin;
         std::array<bool, kGroupRows> hasPlate{};
         for (const Node& n : cards_) {
             Fragment* f = set_.AddFragment();

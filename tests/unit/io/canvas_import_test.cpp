@@ -68,11 +68,12 @@ TEST(CanvasImport, MapsNodesGroupsAndEdgesOfAForeignCanvas) {
     EXPECT_EQ(r.ItemsSkipped, 0);
     ASSERT_EQ(doc.set.Count(), 7);  // five cards and the plates of the two labelled groups
 
-    // Shifted so that the outer group's name plate is on the page; sized from pixels.
+    // Shifted so that the outer group's name plate and its frame are on the page; sized from
+    // pixels.
     const qv::Fragment& a = Card(doc, 0);
     EXPECT_EQ(Utf8(a), "# one\\ntwo");
-    EXPECT_EQ(a.Left, 100 - 16);
-    EXPECT_EQ(a.Top, 100 - 16);
+    EXPECT_EQ(a.Left, 100);
+    EXPECT_EQ(a.Top, 100);
     EXPECT_EQ(a.Columns, 8);
     EXPECT_EQ(a.Lines, 2);
     EXPECT_EQ(a.ColBG, qv::Rgb(0x10, 0x20, 0x30));
@@ -103,8 +104,8 @@ TEST(CanvasImport, MapsNodesGroupsAndEdgesOfAForeignCanvas) {
     EXPECT_EQ(doc.set.GroupNameText(outer), qv::Utf8ToCp932("外").Bytes);
     EXPECT_EQ(doc.set.GroupNameText(lone), qv::Utf8ToCp932("右").Bytes);
     EXPECT_EQ(Card(doc, 5).Kind, FragmentKind::NamePlate);
-    EXPECT_EQ(Card(doc, 5).Left, 0);
-    EXPECT_EQ(Card(doc, 5).Top, 0);
+    EXPECT_EQ(Card(doc, 5).Left, 16);
+    EXPECT_EQ(Card(doc, 5).Top, 16);
 
     // One line per pair, the first edge's ends; arrows pointing back turn the line round.
     ASSERT_EQ(doc.set.GroupLines.size(), 3u);
