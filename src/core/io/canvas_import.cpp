@@ -34,6 +34,7 @@ constexpr int kMaxLines = 20;
 constexpr int kFrameMargin = 16;
 // Coordinates beyond this are the same as this: far past any page, and safe to add up.
 constexpr double kFarAway = 1e15;
+constexpr std::int64_t kLargestSide = std::int64_t{1} << 31;
 
 // The preset colours "1" … "6": red, orange, yellow, green, cyan, purple, light enough to read
 // black text on.
@@ -239,8 +240,9 @@ class CanvasReader {
             }
             n.X = *x;
             n.Y = *y;
-            n.W = std::max<std::int64_t>(*w, 1);
-            n.H = std::max<std::int64_t>(*h, 1);
+            // Sizes stay small enough for an area to fit in 64 bits.
+            n.W = std::clamp<std::int64_t>(*w, 1, kLargestSide);
+            n.H = std::clamp<std::int64_t>(*h, 1, kLargestSide);
             if (n.Type == NodeType::Group) {
                 if (groups_.size() < kMaxGroup)
                     groups_.push_back(n);

@@ -124,7 +124,10 @@ TEST(CanvasImport, SameFolderKeepsRelativePathsAndHugeCoordinatesStayOnThePage) 
     const qv::ReadResult r = Read(doc, R"({"nodes": [
         {"id": "f", "type": "file", "x": 0, "y": 0, "width": 10, "height": 10, "file": "a/b.txt"},
         {"id": "far", "type": "text", "x": 1e300, "y": 9e15, "width": 10, "height": 10,
-         "text": "far"}]})");
+         "text": "far"},
+        {"id": "vast", "type": "group", "x": -10, "y": -10, "width": 1e300, "height": 1e300},
+        {"id": "wide", "type": "group", "x": -20, "y": -20, "width": 1e300, "height": 1e300}
+        ]})");
     ASSERT_EQ(r.Status, ReadStatus::Read);
     EXPECT_EQ(Card(doc, 0).Link, "a/b.txt");
     EXPECT_LE(Card(doc, 1).Right, qv::kMaxPageSide);
