@@ -17,8 +17,10 @@ const QString kTextFilter = texts::Q(texts::kFilterText);
 }  // namespace
 
 FileDialogRequest OpenDocumentDialog() {
-    return {texts::Q(texts::kChooserOpen), kDocumentFilter, QStringLiteral("csv"), QString(),
-            false};
+    // A JSON Canvas opens too, as a new document.
+    return {texts::Q(texts::kChooserOpen),
+            kDocumentFilter + QStringLiteral(";;") + texts::Q(texts::kFilterCanvas),
+            QStringLiteral("csv"), QString(), false};
 }
 
 FileDialogRequest MergeDocumentDialog() {

@@ -39,6 +39,15 @@ inline constexpr std::string_view kConvertedFromUtf16 =
     "]はUTF-16で保存された断片ファイルです。文字をShift-JISに変換しました";
 inline constexpr std::string_view kUnconvertibleLines =
     "\nShift-JISで表せない文字を含む行があるため、編集禁止で開きます: ";
+// Opening a JSON Canvas: "[" + path + one of these.
+inline constexpr std::string_view kCanvasUnreadable = "]はJSON Canvasとして読み込めません\n";
+inline constexpr std::string_view kCanvasImported = "]をJSON Canvasから読み込みました";
+inline constexpr std::string_view kCanvasDropped =
+    "\n入りきらないため、グループ%1個と断片%2個を読み込まず、編集禁止で開きます";
+inline constexpr std::string_view kCanvasUnconvertibleCards =
+    "\nShift-JISで表せない文字を含む断片があるため、編集禁止で開きます: ";
+inline constexpr std::string_view kCanvasSkipped = "\n壊れた要素%1個を読み飛ばしました";
+inline constexpr std::string_view kCanvasTextsCut = "\n長すぎるテキスト%1個を切り詰めました";
 inline constexpr std::string_view kNotFragmentFile =
     "]は断片ファイルではありません\n1番目の項目をテキスト内容として読み込みますか?";
 inline constexpr std::string_view kSaveQuestion = "]変更内容を保存しますか";
@@ -450,6 +459,7 @@ inline constexpr std::string_view kChooserImportText = "テキスト取り込み
 inline constexpr std::string_view kChooserExportText = "テキスト書き出し";
 inline constexpr std::string_view kFilterDocuments = "Quillovarsta 断片ﾌｧｲﾙ (*.csv *.CSV)";
 inline constexpr std::string_view kFilterText = "テキスト (*.txt *.TXT)";
+inline constexpr std::string_view kFilterCanvas = "JSON Canvas (*.canvas)";
 inline constexpr std::string_view kFilterBitmap = "ビットマップ (*.bmp *.BMP)";
 inline constexpr std::string_view kFilterJpeg =
     "JPEGファイル(*.JPG) (*.jpg *.jpe *.jpeg *.JPG *.JPE *.JPEG)";

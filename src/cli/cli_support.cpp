@@ -10,8 +10,10 @@
 #include <iostream>
 #include <system_error>
 
+#include "core/dialogs/memo_text.h"
 #include "core/fs/atomic_file.h"
 #include "core/fs/read_file.h"
+#include "core/io/canvas_import.h"
 #include "core/io/fragment_file.h"
 #include "core/settings/paths.h"
 #include "core/text/cp932.h"
@@ -101,12 +103,34 @@ int ReportRead(const std::string& arg, const ReadResult& result) {
         case ReadStatus::Unreadable:
             return Fail(kExitBadInput, "cannot read " + arg + ": " + result.Why);
         case ReadStatus::CutShort:
+            if (result.GroupsDropped > 0)
+                return Fail(kExitBadInput,
+                            arg + " did not fit: " + std::to_string(result.GroupsDropped) +
+                                " groups and " + std::to_string(result.CardsDropped) +
+                                " cards dropped (a document holds " + std::to_string(kMaxGroup) +
+                                " groups and " + std::to_string(kMaxFragments) +
+                                " cards); nothing written");
             return Fail(kExitBadInput, arg + " did not fit: " + std::to_string(result.CardsRead) +
                                            " cards read, " + std::to_string(result.CardsDropped) +
                                            " dropped (a document holds " +
                                            std::to_string(kMaxFragments) + "); nothing written");
         case ReadStatus::Read:
             break;
+    }
+    if (result.ItemsSkipped > 0)
+        Note(arg + ": " + std::to_string(result.ItemsSkipped) +
+             " nodes or edges left out (malformed, repeated ids or naming nodes the canvas "
+             "lacks)");
+    if (result.TextsCut > 0)
+        Note(arg + ": " + std::to_string(result.TextsCut) + " texts cut to " +
+             std::to_string(kMaxCardTextBytes) + " bytes, the most a card holds");
+    if (!result.UnconvertibleCards.empty()) {
+        std::string cards;
+        for (int card : result.UnconvertibleCards)
+            cards += (cards.empty() ? "" : ", ") + std::to_string(card);
+        return Fail(kExitBadInput, arg + ": code page 932 cannot hold some characters of card" +
+                                       (result.UnconvertibleCards.size() > 1 ? "s " : " ") + cards +
+                                       "; nothing written");
     }
     const std::string encoding = result.Utf16 ? "UTF-16" : "UTF-8";
     if (!result.UnconvertibleLines.empty()) {
@@ -137,10 +161,15 @@ int Workspace::Start(const CliArgs& args) {
     return kExitOk;
 }
 
-int Workspace::Open(const std::string& arg, bool merge, ReadResult* read) {
+int Workspace::Open(const std::string& arg, bool merge, ReadResult* read,
+                    const std::string& saveAs) {
     const std::string path = DocumentPath(arg);
     if (!merge) doc_->SetDocumentPath(path);
-    const ReadResult result = ReadFragmentFile(Set(), path, merge);
+    const ReadResult result =
+        !merge && HasCanvasExtension(path)
+            ? ImportCanvasFile(Set(), path, ReadWholeFile(path, kMaxDocumentFileSize),
+                               saveAs.empty() ? CanvasDocumentPath(path) : DocumentPath(saveAs))
+            : ReadFragmentFile(Set(), path, merge);
     ReportMessages();
     if (read) *read = result;
     return ReportRead(arg, result);

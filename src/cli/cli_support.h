@@ -104,9 +104,12 @@ class Workspace {
     OffscreenDocument& Document() { return *doc_; }
 
     // Opens the command-line path `arg` as the program opens a file (a foreign CSV is read as
-    // texts without asking), or merges it into the document. Returns ReportRead's exit code;
-    // `read` (when given) receives what the reading did.
-    int Open(const std::string& arg, bool merge = false, ReadResult* read = nullptr);
+    // texts without asking, a JSON Canvas is imported), or merges it into the document. Returns
+    // ReportRead's exit code; `read` (when given) receives what the reading did. `saveAs` is
+    // where the document will be saved, if known: a canvas's relative paths stay relative only
+    // when that is beside the canvas.
+    int Open(const std::string& arg, bool merge = false, ReadResult* read = nullptr,
+             const std::string& saveAs = {});
 
     // The message boxes the document would have shown, on stderr.
     void ReportMessages();

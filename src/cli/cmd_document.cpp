@@ -176,7 +176,8 @@ int RunInfo(const CliArgs& args) {
 int RunConvert(const CliArgs& args) {
     Workspace ws;
     if (int rc = Begin(ws, args, 2, "convert IN OUT"); rc != kExitOk) return rc;
-    if (int rc = ws.Open(args.Positional[0]); rc != kExitOk) return rc;
+    if (int rc = ws.Open(args.Positional[0], false, nullptr, args.Positional[1]); rc != kExitOk)
+        return rc;
     return SaveDocument(ws.Set(), args.Positional[1]);
 }
 

@@ -879,3 +879,56 @@ TEST_F(CliTest, AFailedWriteToStandardOutputStopsTheOutputAndIsToldOnce) {
 }
 
 }  // namespace
+
+TEST_F(CliTest, ConvertReadsACanvasAndWritesNothingWhenItCannot) {
+    // The example exported, converted back and exported again gives the same canvas (the page
+    // lists name plates above their cards, so the list order is the page's, not the file's).
+    // Its picture's path is relative: the picture travels with the canvas.
+    const fs::path canvas = dir_ / "board.canvas";
+    fs::copy_file(fs::path(kExample).parent_path() / "idea.bmp", dir_ / "idea.bmp");
+    ASSERT_EQ(Cli(ini_ + "export " + kExample + " " + Q(canvas)).Code, 0);
+    const fs::path back = dir_ / "back.csv";
+    CliRun r = Cli(ini_ + "convert " + Q(canvas) + " " + Q(back));
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    const fs::path again = dir_ / "again.canvas";
+    ASSERT_EQ(Cli(ini_ + "export " + Q(back) + " " + Q(again)).Code, 0);
+    EXPECT_EQ(Slurp(again), Slurp(canvas));
+    EXPECT_EQ(Slurp(back).size(), Slurp(kExample).size());
+
+    struct Case {
+        std::string name, bytes, message;
+    };
+    std::string many = "{\"nodes\": [";
+    for (int i = 0; i < 1002; ++i)
+        many += "{\"id\": \"" + std::to_string(i) +
+                "\", \"type\": \"text\", \"x\": 0, \"y\": 0, \"width\": 9, \"height\": 9, "
+                "\"text\": \"t\"},";
+    many.back() = ']';
+    many += "}";
+    for (const Case& c :
+         {Case{"broken.canvas", "{\"nodes\": [1,",
+               "not JSON: unexpected end of the text at line 1"},
+          Case{"empty.canvas", "{}", "no \"nodes\" array"},
+          Case{"snow.canvas",
+               "{\"nodes\": [{\"id\": \"a\", \"type\": \"text\", \"x\": 0, \"y\": 0, \"width\": 9, "
+               "\"height\": 9, \"text\": \"\\u2603\"}]}",
+               "cannot hold some characters of card 1; nothing written"},
+          Case{"many.canvas", many, "1000 cards read, 2 dropped"}}) {
+        Write(dir_ / c.name, c.bytes);
+        const fs::path out = dir_ / (c.name + ".csv");
+        r = Cli(ini_ + "convert " + Q(dir_ / c.name) + " " + Q(out));
+        EXPECT_EQ(r.Code, 1) << c.name;
+        EXPECT_NE(r.Err.find(c.message), std::string::npos) << r.Err;
+        EXPECT_FALSE(fs::exists(out)) << c.name;
+    }
+
+    // Malformed nodes are left out and said so; the rest is written.
+    Write(
+        dir_ / "odd.canvas",
+        "{\"nodes\": [{\"id\": \"a\", \"type\": \"text\", \"x\": 0, \"y\": 0, \"width\": 9, "
+        "\"height\": 9, \"text\": \"ok\"}, {\"id\": \"a\"}], \"edges\": [{\"fromNode\": \"x\"}]}");
+    r = Cli(ini_ + "convert " + Q(dir_ / "odd.canvas") + " " + Q(dir_ / "odd.csv"));
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_NE(r.Err.find("2 nodes or edges left out"), std::string::npos) << r.Err;
+    EXPECT_NE(Slurp(dir_ / "odd.csv").find("\"ok\",0,"), std::string::npos);
+}

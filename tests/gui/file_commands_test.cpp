@@ -91,7 +91,8 @@ TEST_F(FileCommandsTest, DialogsAreSetUpWithTheirTitlesFiltersAndNoPatternAsName
     ConfigureFileDialog(open, OpenDocumentDialog());
     EXPECT_EQ(open.windowTitle(), QStringLiteral("開く"));
     EXPECT_EQ(open.nameFilters(),
-              QStringList{QStringLiteral("Quillovarsta 断片ﾌｧｲﾙ (*.csv *.CSV)")});
+              (QStringList{QStringLiteral("Quillovarsta 断片ﾌｧｲﾙ (*.csv *.CSV)"),
+                           QStringLiteral("JSON Canvas (*.canvas)")}));
     EXPECT_EQ(open.defaultSuffix(), QStringLiteral("csv"));
     EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFile);
     EXPECT_TRUE(open.selectedFiles().isEmpty() ||
@@ -185,6 +186,78 @@ TEST_F(FileCommandsTest, AUtf16DocumentOpensConvertedAndSaysSo) {
     ASSERT_EQ(child->Set().Count(), 1);
     EXPECT_EQ(child->Set().Fragments()[0]->Text, "\x95\x5C");
     EXPECT_TRUE(child->Set().Modified);
+}
+
+TEST_F(FileCommandsTest, ACanvasOpensAsAModifiedCsvAndSavingNeverWritesTheCanvas) {
+    const QString canvas = dir_.filePath(QStringLiteral("board.canvas"));
+    const QByteArray bytes =
+        R"({"nodes": [{"id": "g", "type": "group", "x": 0, "y": 0, "width": 400, "height": 300,
+            "label": "案"},
+           {"id": "a", "type": "text", "x": 40, "y": 60, "width": 200, "height": 60,
+            "text": "one\ntwo"},
+           {"id": "b", "type": "text", "x": 600, "y": 60, "width": 200, "height": 60,
+            "text": "b"}],
+           "edges": [{"id": "e", "fromNode": "b", "toNode": "g"}]})";
+    {
+        QFile f(canvas);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    chooser_.Files = {canvas};
+    program_->Files().FileOpen();
+    EXPECT_TRUE(prompts_.Asked.empty()) << "a canvas read whole opens without a message";
+    TMDIChild* child = form_.ActiveChild();
+    ASSERT_NE(child, nullptr);
+    const QString csv = dir_.filePath(QStringLiteral("board.csv"));
+    EXPECT_EQ(QFile::decodeName(child->Set().FileName.c_str()), csv);
+    EXPECT_TRUE(child->Set().Modified);
+    EXPECT_FALSE(child->Set().ReadOnly);
+    EXPECT_EQ(child->Set().Count(), 3) << "two cards and the group's name plate";
+    EXPECT_EQ(child->Set().GroupLines.size(), 0u) << "b has no group, so the edge is no line";
+    EXPECT_TRUE(child->windowTitle().startsWith(csv)) << child->windowTitle().toStdString();
+
+    // Opened again (here by a drop): the same window.
+    program_->Documents().DropFiles({canvas});
+    EXPECT_EQ(form_.DocumentArea()->subWindowList().size(), 1);
+
+    ASSERT_TRUE(program_->Files().FileSave());
+    EXPECT_FALSE(child->Set().Modified);
+    EXPECT_EQ(Contents(canvas), bytes);
+    EXPECT_TRUE(Contents(csv).startsWith("#Quillovarsta,"));
+
+    // The next import of the canvas finds that document open; once it is closed, a new import
+    // named like a file on disk asks before saving over it.
+    child->ApproveClose();
+    form_.DocumentArea()->closeAllSubWindows();
+    QApplication::processEvents();
+    chooser_.Files = {canvas};
+    program_->Files().FileOpen();
+    ASSERT_NE(form_.ActiveChild(), nullptr);
+    const QByteArray saved = Contents(csv);
+    prompts_.Answers = {qv::PromptAnswer::No};
+    EXPECT_FALSE(program_->Files().FileSave());
+    ASSERT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_TRUE(prompts_.Asked[0].contains(QStringLiteral("上書きしますか?")));
+    EXPECT_EQ(Contents(csv), saved);
+
+    // A file that is no canvas: why, and no window.
+    const QString broken = dir_.filePath(QStringLiteral("broken.canvas"));
+    {
+        QFile f(broken);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("{\"nodes\": 3}");
+    }
+    const auto windows = form_.DocumentArea()->subWindowList().size();
+    prompts_.Asked.clear();
+    chooser_.Files = {broken};
+    program_->Files().FileOpen();
+    QApplication::processEvents();
+    ASSERT_EQ(prompts_.Asked.size(), 1u);
+    EXPECT_EQ(prompts_.Asked[0],
+              QStringLiteral("[") + broken +
+                  QStringLiteral("]はJSON Canvasとして読み込めません\n") +
+                  QStringLiteral("it is not a JSON Canvas: it has no \"nodes\" array"));
+    EXPECT_EQ(form_.DocumentArea()->subWindowList().size(), windows);
 }
 
 TEST_F(FileCommandsTest, SaveWritesAndReportsAndAFailedSaveKeepsEverything) {

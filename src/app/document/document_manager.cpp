@@ -23,6 +23,7 @@
 #include "app/texts.h"
 #include "core/content/spi_unit.h"
 #include "core/fs/read_file.h"
+#include "core/io/canvas_import.h"
 #include "core/io/fragment_file.h"
 #include "core/io/read_result.h"
 #include "core/model/frag_set.h"
@@ -221,6 +222,7 @@ TMDIChild* DocumentManager::OpenDocument(const std::string& filePath) {
             qv::PromptButtons::Ok);
         return nullptr;
     }
+    if (qv::HasCanvasExtension(path)) return OpenCanvas(path, shownPath, bytes);
     const bool foreign =
         qv::CheckFragmentBytes(path, bytes.Bytes) != qv::FragmentFileCheck::FragmentFile;
     if (foreign &&
@@ -250,6 +252,50 @@ TMDIChild* DocumentManager::OpenDocument(const std::string& filePath) {
         child->SetScrollPosition(qv::ScrollAxis::Horizontal, left ? left->ScrollX : 0);
     }
     SyncWatches();
+    return child;
+}
+
+TMDIChild* DocumentManager::OpenCanvas(const std::string& path, const std::string& shownPath,
+                                       const qv::WholeFile& bytes) {
+    const std::string documentPath = qv::CanvasDocumentPath(path);
+    if (TMDIChild* open = FindDocument(documentPath)) {
+        frame_->ShowDocumentWindow(FrameOf(open));
+        return open;
+    }
+    TMDIChild* child = MakeWindow();
+    qv::FragSet& set = child->Set();
+    // Pictures with relative paths are beside the canvas, as the document will be.
+    child->SetReadingFrom(path);
+    const qv::ReadResult read = qv::ImportCanvasFile(set, path, bytes, documentPath);
+    child->SetReadingFrom({});
+    if (read.Status == qv::ReadStatus::Unreadable) {
+        child->ApproveClose();
+        if (QMdiSubWindow* frame = FrameOf(child)) frame->close();
+        services_.Prompts().Warning("[" + shownPath + texts::Cp932(texts::kCanvasUnreadable) +
+                                        qv::ToCp932(QString::fromStdString(read.Why)),
+                                    qv::PromptButtons::Ok);
+        return nullptr;
+    }
+    // A document of that name on disk is another one: saving over it asks first.
+    stamps_[child] =
+        qv::StampOf(documentPath) ? std::optional(qv::FileStamp{-1, 0, 0, 0}) : std::nullopt;
+    child->UpdateCaption();
+    if (!read.Complete() || read.ItemsSkipped > 0 || read.TextsCut > 0) {
+        QString text =
+            QLatin1Char('[') + QFile::decodeName(path.c_str()) + texts::Q(texts::kCanvasImported);
+        if (read.Status == qv::ReadStatus::CutShort)
+            text += texts::Q(texts::kCanvasDropped).arg(read.GroupsDropped).arg(read.CardsDropped);
+        if (!read.UnconvertibleCards.empty()) {
+            text += texts::Q(texts::kCanvasUnconvertibleCards);
+            for (std::size_t i = 0; i < read.UnconvertibleCards.size(); ++i)
+                text += (i ? QStringLiteral(", ") : QString()) +
+                        QString::number(read.UnconvertibleCards[i]);
+        }
+        if (read.ItemsSkipped > 0) text += texts::Q(texts::kCanvasSkipped).arg(read.ItemsSkipped);
+        if (read.TextsCut > 0) text += texts::Q(texts::kCanvasTextsCut).arg(read.TextsCut);
+        services_.Prompts().Warning(qv::ToCp932(text), qv::PromptButtons::Ok);
+    }
+    set.RefreshVisibility();
     return child;
 }
 
@@ -582,7 +628,7 @@ void DocumentManager::DropFiles(const QStringList& paths) {
         // stores paths.
         const std::string path = QFile::encodeName(local).toStdString();
         const QString suffix = QFileInfo(local).suffix().toUpper();
-        if (suffix == QStringLiteral("CSV")) {
+        if (suffix == QStringLiteral("CSV") || suffix == QStringLiteral("CANVAS")) {
             OpenDocument(path);
             continue;
         }

@@ -187,6 +187,9 @@ class DocumentManager final : public QObject,
     // Reads `bytes` of the file at `path` into the new window's document.
     qv::ReadResult Read(TMDIChild& window, const std::string& path, const qv::WholeFile& bytes);
     void ReportConversion(const std::string& shownPath, const qv::ReadResult& read);
+    // Opens a JSON Canvas, read already, as a new modified document named like it with ".csv".
+    TMDIChild* OpenCanvas(const std::string& path, const std::string& shownPath,
+                          const qv::WholeFile& bytes);
 
     // Watches the files of the open documents (all but `leaving`), and only those; a file replaced
     // by a rename is watched again.

@@ -156,25 +156,37 @@ std::string JsonCanvasText(const FragSet& set) {
         json.BeginObject();
         json.Key("id").String("card-" + std::to_string(index + 1));
         const bool web = !f->Link.empty() && AsWebAddress(f->Link).has_value();
-        if (f->Kind == FragmentKind::Image || (!f->Link.empty() && !web)) {
+        const bool picture = f->Kind == FragmentKind::Image;
+        if (picture || (!f->Link.empty() && !web)) {
             json.Key("type").String("file");
             Box(json, f->DocRect());
-            json.Key("file").String(CanvasFilePath(f->Link));
-            if (f->Kind != FragmentKind::Image && !f->Text.empty())
-                json.Key("qvText").String(CardTextUtf8(*f, env));
+            const std::string file = CanvasFilePath(f->Link);
+            json.Key("file").String(file);
+            json.Key("qvPicture").Bool(picture);
+            // The link as the card spells it, when the canvas path had to change it.
+            if (Cp932ToUtf8(f->Link) != file) json.Key("qvLink").Cp932(f->Link);
+            if (!picture || !f->Text.empty()) json.Key("qvText").String(CardTextUtf8(*f, env));
         } else if (web) {
             json.Key("type").String("link");
             Box(json, f->DocRect());
             json.Key("url").Cp932(f->Link);
-            if (!f->Text.empty()) json.Key("qvText").String(CardTextUtf8(*f, env));
+            json.Key("qvText").String(CardTextUtf8(*f, env));
         } else {
             json.Key("type").String("text");
             Box(json, f->DocRect());
             json.Key("text").String(CardTextUtf8(*f, env));
         }
-        if (f->Kind != FragmentKind::Image) ColorKey(json, "color", f->ColBG);
+        if (!picture) ColorKey(json, "color", f->ColBG);
         if (f->Kind == FragmentKind::NamePlate) json.Key("qvNamePlate").Bool(true);
-        if (InGroup(f->Group)) json.Key("qvGroup").Int(f->Group);
+        if (f->Kind == FragmentKind::Symbol) json.Key("qvSymbol").Bool(true);
+        // What a canvas cannot hold: the group (0 for none, which a frame around the card
+        // would otherwise claim), the size in columns and lines (a picture's scale) and both
+        // colours as stored.
+        json.Key("qvGroup").Int(InGroup(f->Group) ? f->Group : 0);
+        json.Key("qvColumns").Int(f->Columns);
+        json.Key("qvLines").Int(f->Lines);
+        json.Key("qvColFG").Int(ColorToSigned(f->ColFG));
+        json.Key("qvColBG").Int(ColorToSigned(f->ColBG));
         json.EndObject();
     }
     json.EndArray();
@@ -203,6 +215,14 @@ std::string JsonCanvasText(const FragSet& set) {
         json.EndObject();
     }
     json.EndArray();
+    if (set.FixedSize) {
+        json.Key("qvPageWidth").Int(set.FixedWidth);
+        json.Key("qvPageHeight").Int(set.FixedHeight);
+    }
+    if (set.DivColumns > 1 || set.DivRows > 1) {
+        json.Key("qvDivColumns").Int(set.DivColumns);
+        json.Key("qvDivRows").Int(set.DivRows);
+    }
     json.EndObject();
     std::string text = json.str();
     text += '\n';

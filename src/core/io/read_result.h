@@ -39,8 +39,20 @@ struct ReadResult {
     // never written over with them replaced.
     std::vector<int> UnconvertibleLines;
 
+    // A JSON Canvas: groups the document had no room for (it keeps the first 100), nodes and
+    // edges left out because they were malformed or named nodes the file lacks, texts cut to a
+    // card's length, and the cards (1 for the first of the document) whose text or link code page
+    // 932 cannot hold, which make the document read-only as UnconvertibleLines do.
+    int GroupsDropped = 0;
+    int ItemsSkipped = 0;
+    int TextsCut = 0;
+    std::vector<int> UnconvertibleCards;
+
     // Whether everything the file holds is in the document exactly.
-    bool Complete() const { return Status == ReadStatus::Read && UnconvertibleLines.empty(); }
+    bool Complete() const {
+        return Status == ReadStatus::Read && UnconvertibleLines.empty() &&
+               UnconvertibleCards.empty();
+    }
 };
 
 }  // namespace qv

@@ -11,9 +11,6 @@ namespace qv {
 
 namespace {
 
-// Largest page side the scroll bars are given, whatever a file says.
-constexpr int kMaxPageSide = 1 << 24;
-
 // Stable merge sort that stays within bounds even for an order that is not transitive (the reading
 // order is not: three cards can each be "before" the next). std::sort would be undefined there.
 template <class Less>

@@ -33,6 +33,9 @@ namespace qv {
 // A document holds at most this many fragments.
 inline constexpr int kMaxFragments = 1000;
 
+// Largest page side the scroll bars are given, whatever a file says.
+inline constexpr int kMaxPageSide = 1 << 24;
+
 // Texts of the model, code page 932.
 // "これ以上断片を作れません": the warning when the fragment limit is reached.
 inline constexpr std::string_view kTooManyFragmentsText =

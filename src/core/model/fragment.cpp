@@ -28,8 +28,6 @@ PixelSize ScaledPictureSize(PixelSize natural, int numerator, int denominator) {
     return PixelSize{scale(natural.Width), scale(natural.Height)};
 }
 
-namespace {
-
 int FontHeightOf(const EnvData& env, FragmentKind kind) {
     switch (kind) {
         case FragmentKind::NamePlate:
@@ -40,6 +38,8 @@ int FontHeightOf(const EnvData& env, FragmentKind kind) {
             return std::abs(env.FragmentFont.PixelHeight());
     }
 }
+
+namespace {
 
 // Card sizes are kept within what int pixel arithmetic and the page can take, whatever a file or
 // a setting says.

@@ -26,6 +26,9 @@ inline constexpr int kMissingPictureSide = 48;
 // Measuring keeps Left and Top within ±kMaxCoordinate.
 inline constexpr int kMaxCoordinate = 1 << 28;
 
+// The pixel height of the font cards of `kind` are drawn in, by which their sizes are counted.
+int FontHeightOf(const EnvData& env, FragmentKind kind);
+
 class Fragment {
   public:
     // A fragment of a document has that document's context as owner; a copy in the cut buffer has
