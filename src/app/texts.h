@@ -161,6 +161,12 @@ inline constexpr std::string_view kMenuMoveToGroup = "他グループへ移動(&
 inline constexpr std::string_view kHintMoveToGroup = "選択中の断片を他のグループへ移動します";
 inline constexpr std::string_view kMenuMoveToWindow = "他ウィンドウへ移動(&V)";
 inline constexpr std::string_view kHintMoveToWindow = "選択中の断片を他のウィンドウへ移動します";
+// The Edit menu's and the card pop-up's submenu of the keyboard moves between cards.
+inline constexpr std::string_view kMenuSelectNearCard = "隣の断片を選択(&J)";
+// How assistive tools describe a card: a group without name plate is this word and its number;
+// a link follows the group after this lead.
+inline constexpr std::string_view kCardGroupWord = "グループ";
+inline constexpr std::string_view kCardLinkLead = "、リンク: ";
 inline constexpr std::string_view kMenuToolBars = "ツールバー(&T)";
 inline constexpr std::string_view kFilterAllPictures = "すべての画像";
 inline constexpr std::string_view kFilterAllFiles = "すべてのファイル (*)";
