@@ -171,10 +171,20 @@ QAccessibleInterface* DocumentWindowFactory(const QString& key, QObject* object)
     return nullptr;
 }
 
+CardEventWatcher& Watcher() {
+    static CardEventWatcher watcher;
+    return watcher;
+}
+
+void Tell(QAccessibleEvent& event) {
+    if (Watcher()) Watcher()(event);
+    QAccessible::updateAccessibility(&event);
+}
+
 void Send(TMDIChild& view, QAccessible::Event type, int child) {
     QAccessibleEvent event(&view, type);
     event.setChild(child);
-    QAccessible::updateAccessibility(&event);
+    Tell(event);
 }
 
 // More changes than this are told as one change somewhere in the list.
@@ -188,6 +198,10 @@ void InstallCardAccessibility() {
         return true;
     }();
     (void)installed;
+}
+
+void WatchCardEvents(CardEventWatcher watcher) {
+    Watcher() = std::move(watcher);
 }
 
 QString CardSpokenText(const qv::Fragment& card, const qv::EnvData& env) {
@@ -240,7 +254,7 @@ void AnnounceSelection(TMDIChild& view, const std::vector<const qv::Fragment*>& 
     std::erase_if(changes, [](const auto& c) { return c.second < 0; });
     if (changes.size() > kSelectionChangesTold) {
         QAccessibleEvent event(&view, QAccessible::SelectionWithin);
-        QAccessible::updateAccessibility(&event);
+        Tell(event);
         return;
     }
     for (const auto& [type, index] : changes)

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <vector>
+
+class QAccessibleEvent;
 
 class TMDIChild;
 
@@ -17,6 +20,12 @@ class Fragment;
 
 // Registers the interfaces with Qt's accessibility (once per program; later calls do nothing).
 void InstallCardAccessibility();
+
+// Sees every event the document windows send before Qt hands it on. Qt drops events while no
+// assistive tool listens (and on platforms without a bridge to one, such as the offscreen one),
+// so this is where they can be watched then. Empty to stop.
+using CardEventWatcher = std::function<void(QAccessibleEvent&)>;
+void WatchCardEvents(CardEventWatcher watcher);
 
 // A card as words: its text (lines joined by blanks), a picture card's caption or else its
 // file's name.

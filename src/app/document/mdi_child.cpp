@@ -556,7 +556,11 @@ void TMDIChild::keyPressEvent(QKeyEvent* event) {
                 QAbstractScrollArea::keyPressEvent(event);
                 return;
             }
-            if (set_->SingleSelected()) emit PropertyRequested();
+            // The property dialog of one card, as a double click on it opens it.
+            if (!set_->ReadOnly && set_->SingleSelected()) {
+                host_.EditSelection(*set_);
+                host_.TurnImeOff();
+            }
             break;
         case Qt::Key_Space:
             if (!event->isAutoRepeat()) SetSpaceHeld(true);

@@ -119,8 +119,6 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void BrushColorPicked(quint32 color);
     // Esc: the group list, when it is shown, takes the keyboard.
     void EscapePressed();
-    // Enter with one card selected: its property dialog.
-    void PropertyRequested();
     // A key or a mouse release was handled: a refresh of the views it asked for is due now, in
     // the same repaint as its own changes.
     void InputHandled();

@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "app/app_services.h"
-#include "app/commands/command_registry.h"
 #include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
 #include "app/main_window/main_form.h"
@@ -52,8 +51,6 @@ void TQuillovaMainForm::AddDocumentWindow(TMDIChild& window) {
     connect(child, &TMDIChild::EscapePressed, this, [this] {
         if (groupListShown_) groupList_->TakeFocus();
     });
-    connect(child, &TMDIChild::PropertyRequested, this,
-            [this] { commands_->Run(CommandId::EditProperty); });
     // A press, drag or key in the document may change the selection the rules look at.
     child->viewport()->installEventFilter(this);
     child->installEventFilter(this);
