@@ -278,6 +278,8 @@ inline constexpr std::string_view kPropTextColourChanged = "*文字";
 inline constexpr std::string_view kPropBackColourChanged = "*背景";
 inline constexpr std::string_view kPropTransparent = "透過";
 inline constexpr std::string_view kPropLink = "リンク(&L)";
+// What assistive tools call the card's text box (it has no caption in the dialog).
+inline constexpr std::string_view kPropMemoName = "断片の内容";
 inline constexpr std::string_view kPropExtract = "▼";
 inline constexpr std::string_view kPropNotEditable = "\n *** 内容は編集できません ***";
 inline constexpr std::string_view kPropUnheldCharacters =
@@ -410,12 +412,17 @@ inline constexpr std::string_view kOptionDropImgFile = "画像ファイルドロ
 inline constexpr std::string_view kOptionNewFixedScr = "新規作成時に全体サイズを固定";
 inline constexpr std::string_view kOptionPlugins = "Susieプラグイン";
 inline constexpr std::string_view kOptionPluginFolder = "ディレクトリ";
+// What assistive tools call the list of plug-ins found (it has no caption on the page).
+inline constexpr std::string_view kOptionPluginListName = "見つかったプラグイン";
 
 // Options dialog, shortcut page.
 inline constexpr std::string_view kShortcutKey = "キー";
 inline constexpr std::string_view kShortcutShift = "Shift";
 inline constexpr std::string_view kShortcutCtrl = "Ctrl";
 inline constexpr std::string_view kShortcutAlt = "Alt";
+// What assistive tools call the category choice and the command list (no captions on the page).
+inline constexpr std::string_view kShortcutCategoryName = "分類";
+inline constexpr std::string_view kShortcutListName = "コマンドとキー";
 inline constexpr std::string_view kShortcutChange = "変更(&C)";
 inline constexpr std::string_view kShortcutClear = "解除(&R)";
 

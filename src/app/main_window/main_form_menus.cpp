@@ -260,6 +260,7 @@ void TQuillovaMainForm::BuildToolBars() {
     brushPanel_->setFixedSize(kButtonSize);
     brushPanel_->setToolTip(texts::Q(texts::kBrushPanelHint));
     brushPanel_->setStatusTip(texts::Q(texts::kBrushPanelHint));
+    brushPanel_->setAccessibleName(texts::Q(texts::kBrushPanelHint));
     brushPanel_->setObjectName(QStringLiteral("BrushPanel"));
     modes->addWidget(brushPanel_);
     UpdateBrushPanel();
