@@ -162,7 +162,7 @@ inline constexpr std::string_view kHintMoveToGroup = "選択中の断片を他�
 inline constexpr std::string_view kMenuMoveToWindow = "他ウィンドウへ移動(&V)";
 inline constexpr std::string_view kHintMoveToWindow = "選択中の断片を他のウィンドウへ移動します";
 // The Edit menu's and the card pop-up's submenu of the keyboard moves between cards.
-inline constexpr std::string_view kMenuSelectNearCard = "隣の断片を選択(&J)";
+inline constexpr std::string_view kMenuSelectNearCard = "隣の断片を選択(&L)";
 // How assistive tools describe a card: a group without name plate is this word and its number;
 // a link follows the group after this lead.
 inline constexpr std::string_view kCardGroupWord = "グループ";

@@ -8,7 +8,9 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -255,6 +257,40 @@ TEST_F(CardNavigationTest, AReassignedKeyMovesAndTabThenLeavesThePageAlone) {
     child_->setFocus();
     Key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(Selected(), a1_) << "Shift+Tab no longer belongs to a command";
+}
+
+// The access key of each item of `menu`, for those that have one.
+QStringList AccessKeys(const QMenu& menu) {
+    QStringList keys;
+    for (const QAction* a : menu.actions()) {
+        const QString text = a->text();
+        const qsizetype amp = text.indexOf(u'&');
+        if (amp >= 0 && amp + 1 < text.size()) keys << text.mid(amp + 1, 1).toUpper();
+    }
+    return keys;
+}
+
+TEST_F(CardNavigationTest, TheMovesSitInTheEditMenuAndTheCardPopUpWithDistinctAccessKeys) {
+    for (QMenu* menu : {form_.MainMenu(1), form_.FragmentPopup()}) {
+        ASSERT_NE(menu, nullptr);
+        QMenu* steps = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->menu() && a->text() == QStringLiteral("隣の断片を選択(&L)")) steps = a->menu();
+        ASSERT_NE(steps, nullptr) << menu->title().toStdString();
+        QList<QAction*> expected;
+        for (CommandId id : {C::SelectNextCard, C::SelectPrevCard, C::SelectLeftCard,
+                             C::SelectRightCard, C::SelectUpCard, C::SelectDownCard})
+            expected << form_.Commands().Action(id);
+        EXPECT_EQ(steps->actions(), expected);
+        for (const QMenu* m : {static_cast<const QMenu*>(menu), static_cast<const QMenu*>(steps)}) {
+            const QStringList keys = AccessKeys(*m);
+            EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size())
+                << keys.join(QLatin1Char(' ')).toStdString();
+        }
+    }
+    // Through the menu as a user picks it: the step works from there too.
+    form_.Commands().Action(C::SelectDownCard)->trigger();
+    EXPECT_NE(Selected(), nullptr);
 }
 
 // ---- Assistive tools ----
