@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <tuple>
+#include <utility>
 
 #include "core/model/frag_set.h"
 #include "core/model/fragment.h"
