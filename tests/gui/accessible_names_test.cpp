@@ -93,9 +93,10 @@ TEST(AccessibleNames, ToolBarButtonsAndTheGroupListSpeakTheirCaptions) {
             ASSERT_NE(iface, nullptr);
             EXPECT_FALSE(iface->text(QAccessible::Name).trimmed().isEmpty())
                 << bar->objectName().toStdString() << " " << button->objectName().toStdString();
-            if (QAction* action = button->defaultAction())
+            if (QAction* action = button->defaultAction()) {
                 EXPECT_EQ(iface->text(QAccessible::Name),
                           QString(action->text()).remove(u'&').remove(QStringLiteral("...")));
+            }
         }
     }
     EXPECT_EQ(Nameless(form.GroupList()).join(QStringLiteral("; ")).toStdString(), "");

@@ -173,19 +173,6 @@ TEST_F(CardNavigationTest, CtrlArrowsGoToTheNearestCardThatWayAndTheRingMarksIt)
     EXPECT_EQ(after.pixelColor(inside), cardPixel);
 }
 
-TEST_F(CardNavigationTest, AMoveScrollsACardOutOfSightIntoView) {
-    qv::Fragment* far = Card("far", 1, 2600, 1900);
-    Refresh();
-    ASSERT_GT(child_->verticalScrollBar()->maximum(), 0);
-    Key(Qt::Key_Tab, Qt::ShiftModifier);  // the last card in reading order
-    EXPECT_EQ(Selected(), far);
-    const qv::Rect& s = far->ScreenRect;
-    EXPECT_TRUE(child_->viewport()->rect().contains(QRect(s.Left, s.Top, s.Width(), s.Height())));
-    Key(Qt::Key_Left, Qt::ControlModifier);
-    EXPECT_EQ(Selected(), b2_);
-    EXPECT_GE(b2_->ScreenRect.Top, 0);
-}
-
 TEST_F(CardNavigationTest, TheWindowsOwnKeysStillScrollDeleteAndLeave) {
     Card("far", 1, 2600, 1900);
     Refresh();
