@@ -327,6 +327,17 @@ TEST_F(CardNavigationTest, AssistiveToolsSeeTheVisibleCardsWithNameGroupLinkAndS
     EXPECT_FALSE(page->child(0)->state().focused);
     EXPECT_EQ(page->focusChild(), a2);
 
+    // A tool that focuses a card selects it as a key would.
+    QAccessibleInterface* b1 = page->child(2);
+    ASSERT_NE(b1->actionInterface(), nullptr);
+    EXPECT_TRUE(b1->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::setFocusAction()));
+    b1->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
+    EXPECT_EQ(Selected(), b1_);
+    EXPECT_EQ(child_->FocusCard(), b1_);
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(Selected(), a2_);
+
     // A card that is gone leaves an interface that says so instead of reading freed memory.
     Key(Qt::Key_Delete);
     Refresh();

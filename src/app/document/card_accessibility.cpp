@@ -20,7 +20,7 @@ namespace {
 
 // One card of a document window. Holds the card only to compare and, while the window still
 // lists it, to read; a card that is gone makes the interface invalid.
-class CardAccessible final : public QAccessibleInterface {
+class CardAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
   public:
     CardAccessible(TMDIChild* view, const qv::Fragment* card) : view_(view), card_(card) {}
 
@@ -74,6 +74,20 @@ class CardAccessible final : public QAccessibleInterface {
                        s.Top >= view_->viewport()->height();
         return st;
     }
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+
+    // Focusing or pressing a card selects it as a keyboard move does.
+    QStringList actionNames() const override {
+        return Card() ? QStringList{setFocusAction(), pressAction()} : QStringList();
+    }
+    void doAction(const QString& name) override {
+        if (Card() && (name == setFocusAction() || name == pressAction())) view_->SelectCard(card_);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
     const qv::Fragment* Key() const { return card_; }
 

@@ -423,6 +423,11 @@ void TMDIChild::SelectCardTowards(qv::CardDirection direction) {
     MoveKeyCard(qv::NearestInDirection(*set_, MoveStart(*set_, keyCard_), direction));
 }
 
+void TMDIChild::SelectCard(const qv::Fragment* card) {
+    const int index = ReadingIndexOf(card);
+    if (index >= 0) MoveKeyCard(readingCards_[static_cast<std::size_t>(index)]);
+}
+
 void TMDIChild::MoveKeyCard(qv::Fragment* card) {
     if (!card) return;
     qv::SelectOnlyCard(*set_, card);

@@ -96,6 +96,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void SelectCardInReadingOrder(bool forward);
     // The same for the nearest visible card in a direction.
     void SelectCardTowards(qv::CardDirection direction);
+    // The same for a card an assistive tool chose; nothing unless it is a visible card.
+    void SelectCard(const qv::Fragment* card);
     // The card the last keyboard move went to, while it is still the only selected card.
     const qv::Fragment* FocusCard() const;
     // The visible cards in reading order (what assistive tools list), made anew once the document
