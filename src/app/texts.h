@@ -170,6 +170,12 @@ inline constexpr std::string_view kMenuMoveToGroup = "他グループへ移動(&
 inline constexpr std::string_view kHintMoveToGroup = "選択中の断片を他のグループへ移動します";
 inline constexpr std::string_view kMenuMoveToWindow = "他ウィンドウへ移動(&V)";
 inline constexpr std::string_view kHintMoveToWindow = "選択中の断片を他のウィンドウへ移動します";
+// The Edit menu's and the card pop-up's submenu of the keyboard moves between cards.
+inline constexpr std::string_view kMenuSelectNearCard = "隣の断片を選択(&L)";
+// How assistive tools describe a card: a group without name plate is this word and its number;
+// a link follows the group after this lead.
+inline constexpr std::string_view kCardGroupWord = "グループ";
+inline constexpr std::string_view kCardLinkLead = "、リンク: ";
 inline constexpr std::string_view kMenuToolBars = "ツールバー(&T)";
 inline constexpr std::string_view kFilterAllPictures = "すべての画像";
 inline constexpr std::string_view kFilterAllFiles = "すべてのファイル (*)";
@@ -283,6 +289,8 @@ inline constexpr std::string_view kPropTextColourChanged = "*文字";
 inline constexpr std::string_view kPropBackColourChanged = "*背景";
 inline constexpr std::string_view kPropTransparent = "透過";
 inline constexpr std::string_view kPropLink = "リンク(&L)";
+// What assistive tools call the card's text box (it has no caption in the dialog).
+inline constexpr std::string_view kPropMemoName = "断片の内容";
 inline constexpr std::string_view kPropExtract = "▼";
 inline constexpr std::string_view kPropNotEditable = "\n *** 内容は編集できません ***";
 inline constexpr std::string_view kPropUnheldCharacters =
@@ -415,12 +423,17 @@ inline constexpr std::string_view kOptionDropImgFile = "画像ファイルドロ
 inline constexpr std::string_view kOptionNewFixedScr = "新規作成時に全体サイズを固定";
 inline constexpr std::string_view kOptionPlugins = "Susieプラグイン";
 inline constexpr std::string_view kOptionPluginFolder = "ディレクトリ";
+// What assistive tools call the list of plug-ins found (it has no caption on the page).
+inline constexpr std::string_view kOptionPluginListName = "見つかったプラグイン";
 
 // Options dialog, shortcut page.
 inline constexpr std::string_view kShortcutKey = "キー";
 inline constexpr std::string_view kShortcutShift = "Shift";
 inline constexpr std::string_view kShortcutCtrl = "Ctrl";
 inline constexpr std::string_view kShortcutAlt = "Alt";
+// What assistive tools call the category choice and the command list (no captions on the page).
+inline constexpr std::string_view kShortcutCategoryName = "分類";
+inline constexpr std::string_view kShortcutListName = "コマンドとキー";
 inline constexpr std::string_view kShortcutChange = "変更(&C)";
 inline constexpr std::string_view kShortcutClear = "解除(&R)";
 

@@ -706,6 +706,7 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
                                      "他グループへ移動(&M)",
                                      "他ウィンドウへ移動(&V)",
                                      "検索(&F)...",
+                                     "隣の断片を選択(&L)",
                                      "ジャンプ(&J)",
                                      "プロパティ(&R)..."}));
     // A right click on the document offers the card menu under normal editing and only the

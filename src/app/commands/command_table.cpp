@@ -107,6 +107,19 @@ constexpr std::array<CommandRow, kCommandCount> kTable = {{
     {C::ExMovBottom, "ExMovBottom", "<その他>", "画面下端に移動", "", "End", -1, R::Always},
     {C::ExMovLeft, "ExMovLeft", "<その他>", "画面左端に移動", "", "", -1, R::Always},
     {C::ExMovRight, "ExMovRight", "<その他>", "画面右端に移動", "", "", -1, R::Always},
+    {C::SelectNextCard, "SelectNextCard", "編集", "次の断片を選択(&N)",
+     "次の断片を選択|読む順(上から下、左から右)で次の断片を選択します", "Tab", -1, R::ChildUpdate},
+    {C::SelectPrevCard, "SelectPrevCard", "編集", "前の断片を選択(&P)",
+     "前の断片を選択|読む順(上から下、左から右)で前の断片を選択します", "Shift+Tab", -1,
+     R::ChildUpdate},
+    {C::SelectLeftCard, "SelectLeftCard", "編集", "左の断片を選択(&L)",
+     "左の断片を選択|左にあるいちばん近い断片を選択します", "Ctrl+Left", -1, R::ChildUpdate},
+    {C::SelectRightCard, "SelectRightCard", "編集", "右の断片を選択(&R)",
+     "右の断片を選択|右にあるいちばん近い断片を選択します", "Ctrl+Right", -1, R::ChildUpdate},
+    {C::SelectUpCard, "SelectUpCard", "編集", "上の断片を選択(&U)",
+     "上の断片を選択|上にあるいちばん近い断片を選択します", "Ctrl+Up", -1, R::ChildUpdate},
+    {C::SelectDownCard, "SelectDownCard", "編集", "下の断片を選択(&D)",
+     "下の断片を選択|下にあるいちばん近い断片を選択します", "Ctrl+Down", -1, R::ChildUpdate},
 }};
 
 // The rows are looked up by their id as an index.

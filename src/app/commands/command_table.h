@@ -69,8 +69,14 @@ enum class CommandId : std::uint8_t {
     ExMovBottom,
     ExMovLeft,
     ExMovRight,
+    SelectNextCard,
+    SelectPrevCard,
+    SelectLeftCard,
+    SelectRightCard,
+    SelectUpCard,
+    SelectDownCard,
 };
-inline constexpr int kCommandCount = static_cast<int>(CommandId::ExMovRight) + 1;
+inline constexpr int kCommandCount = static_cast<int>(CommandId::SelectDownCard) + 1;
 
 // When a command may run.
 enum class EnablingRule : std::uint8_t {

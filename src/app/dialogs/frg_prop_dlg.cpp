@@ -98,6 +98,7 @@ void TFrgPropDlg::BuildControls() {
 
     memo_ = new QPlainTextEdit(this);
     memo_->setObjectName(QStringLiteral("Memo1"));
+    memo_->setAccessibleName(texts::Q(texts::kPropMemoName));
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo_->setTabChangesFocus(true);
     memo_->installEventFilter(this);

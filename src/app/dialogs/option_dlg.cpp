@@ -450,7 +450,10 @@ QWidget* TOptionDlg::BuildPluginPage() {
     spiList_->setFont(qv::MakeFont(
         qv::FontSpec{qv::kShiftJisCharset, std::string(qv::kFixedFontFace), 11, false, false}));
     auto* grid = new QGridLayout(box);
-    grid->addWidget(new QLabel(texts::Q(texts::kOptionPluginFolder), box), 0, 0);
+    auto* folderLabel = new QLabel(texts::Q(texts::kOptionPluginFolder), box);
+    folderLabel->setBuddy(spiDirEdit_);
+    spiList_->setAccessibleName(texts::Q(texts::kOptionPluginListName));
+    grid->addWidget(folderLabel, 0, 0);
     grid->addWidget(spiDirEdit_, 0, 1);
     grid->addWidget(spiRefBtn_, 0, 2);
     grid->addWidget(spiList_, 1, 0, 1, 3);

@@ -50,6 +50,8 @@ ShortcutPage::ShortcutPage(QWidget* parent) : QWidget(parent) {
     list_ = new QListWidget(this);
     list_->setItemDelegate(new TabStopDelegate(list_));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    parentCombo_->setAccessibleName(texts::Q(texts::kShortcutCategoryName));
+    list_->setAccessibleName(texts::Q(texts::kShortcutListName));
 
     auto* keyBox = new QGroupBox(texts::Q(texts::kShortcutKey), this);
     keyCombo_ = new QComboBox(keyBox);

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "app/app_services.h"
+#include "app/document/card_accessibility.h"
 #include "app/document/tool_cursors.h"
 #include "app/platform/link_follower.h"
 #include "app/platform/plain_text.h"
@@ -88,6 +89,7 @@ TMDIChild::TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* par
     verticalScrollBar()->setTracking(services.Env().ScrollTracking);
     resize(429, 257);
     UpdateCaption();
+    InstallCardAccessibility();
 }
 
 TMDIChild::~TMDIChild() {
@@ -226,14 +228,18 @@ void TMDIChild::MoveToEdge(PageEdge edge) {
 // so the rectangles are collected and given to the widget as one region when the event loop next
 // turns, which is before the (low-priority) repaint request is handled.
 void TMDIChild::Invalidate(const qv::Rect& clientRect) {
+    // Whatever changed, on the window or off it, may have changed the order of the cards or the
+    // selection: the flush looks at both.
+    readingStale_ = true;
+    ScheduleRepaint();
     if (clientRect.IsEmpty() || repaintAll_) return;
     const QRect r = ToQRect(clientRect).intersected(viewport()->rect());
     if (r.isEmpty()) return;
     pendingRepaint_.push_back(r);
-    ScheduleRepaint();
 }
 
 void TMDIChild::InvalidateAll() {
+    readingStale_ = true;
     repaintAll_ = true;
     pendingRepaint_.clear();
     ScheduleRepaint();
@@ -258,6 +264,7 @@ QRegion TMDIChild::PendingRepaint() const {
 
 void TMDIChild::FlushRepaint() {
     if (!repaintScheduled_) return;
+    NoteSelection();
     const QRegion region = PendingRepaint();
     repaintScheduled_ = false;
     repaintAll_ = false;
@@ -276,6 +283,16 @@ void TMDIChild::paintEvent(QPaintEvent* event) {
         if (width == -1) pen.setStyle(Qt::DotLine);
         painter.setPen(pen);
         painter.drawLine(pressPoint_, lineEnd_);
+    }
+    if (const QRect ring = FocusRingRect(); !ring.isEmpty()) {
+        // Dotted in the highlight colour on a plain line of the base colour, so that it shows on
+        // any card colour and is never taken for the selection's fill.
+        const QRect r = ring.adjusted(1, 1, -2, -2);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::Base), 2));
+        painter.drawRect(r);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::DotLine));
+        painter.drawRect(r);
     }
     if (bandActive_ && !bandRect_.isNull()) {
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -382,6 +399,97 @@ bool TMDIChild::Redo() {
     return true;
 }
 
+// ---- Keyboard moves between cards ----
+
+namespace {
+
+// Where a keyboard move starts: the card the last one went to while it is selected, else the
+// first selected card in reading order.
+const qv::Fragment* MoveStart(const qv::FragSet& set, const qv::Fragment* keyCard) {
+    const auto& selection = set.SelectionList;
+    if (keyCard && std::find(selection.begin(), selection.end(), keyCard) != selection.end())
+        return keyCard;
+    return selection.empty() ? nullptr : selection.front();
+}
+
+// The ring lies this far outside the card.
+constexpr int kRingGap = 3;
+
+}  // namespace
+
+void TMDIChild::SelectCardInReadingOrder(bool forward) {
+    MoveKeyCard(qv::StepInReadingOrder(*set_, MoveStart(*set_, keyCard_), forward));
+}
+
+void TMDIChild::SelectCardTowards(qv::CardDirection direction) {
+    MoveKeyCard(qv::NearestInDirection(*set_, MoveStart(*set_, keyCard_), direction));
+}
+
+void TMDIChild::SelectCard(const qv::Fragment* card) {
+    const int index = ReadingIndexOf(card);
+    if (index >= 0) MoveKeyCard(readingCards_[static_cast<std::size_t>(index)]);
+}
+
+void TMDIChild::MoveKeyCard(qv::Fragment* card) {
+    if (!card) return;
+    qv::SelectOnlyCard(*set_, card);
+    keyCard_ = card;
+    // Told here rather than when the repaint notices: this change keeps the ring.
+    AnnounceSelection(*this, lastSelection_, set_->SelectionList);
+    lastSelection_.assign(set_->SelectionList.begin(), set_->SelectionList.end());
+    AnnounceCardFocus(*this, *card);
+    emit StatusMessage(CardSpokenText(*card, services_.Env()));
+    ScheduleRepaint();
+}
+
+const qv::Fragment* TMDIChild::FocusCard() const {
+    return keyCard_ && set_->SingleSelected() == keyCard_ ? keyCard_ : nullptr;
+}
+
+const std::vector<qv::Fragment*>& TMDIChild::ReadingOrderCards() const {
+    const int count = set_->Count();
+    const std::uint64_t changes = set_->Modified.Generation();
+    if (readingStale_ || count != readingCount_ || changes != readingChanges_) {
+        readingCards_ = qv::CardsInReadingOrder(*set_);
+        readingIndex_.clear();
+        for (std::size_t i = 0; i < readingCards_.size(); ++i)
+            readingIndex_.emplace(readingCards_[i], static_cast<int>(i));
+        readingStale_ = false;
+        readingCount_ = count;
+        readingChanges_ = changes;
+        ++readingGeneration_;
+    }
+    return readingCards_;
+}
+
+int TMDIChild::ReadingIndexOf(const qv::Fragment* card) const {
+    ReadingOrderCards();
+    const auto it = readingIndex_.find(card);
+    return it == readingIndex_.end() ? -1 : it->second;
+}
+
+void TMDIChild::NoteSelection() {
+    const auto& now = set_->SelectionList;
+    if (!std::equal(now.begin(), now.end(), lastSelection_.begin(), lastSelection_.end())) {
+        keyCard_ = nullptr;
+        AnnounceSelection(*this, lastSelection_, now);
+        lastSelection_.assign(now.begin(), now.end());
+    }
+    // The ring follows its card wherever it went or grew, and goes with it.
+    const QRect ring = FocusRingRect();
+    if (ring != ringRect_) {
+        if (!ringRect_.isEmpty()) UpdateClient(ringRect_);
+        if (!ring.isEmpty()) UpdateClient(ring);
+        ringRect_ = ring;
+    }
+}
+
+QRect TMDIChild::FocusRingRect() const {
+    const qv::Fragment* card = FocusCard();
+    if (!card) return QRect();
+    return ToQRect(card->ScreenRect).adjusted(-kRingGap, -kRingGap, kRingGap, kRingGap);
+}
+
 QPoint TMDIChild::PointerPosition() const {
     return viewport()->mapFromGlobal(QCursor::pos());
 }
@@ -448,6 +556,18 @@ void TMDIChild::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Delete:
             DeleteSelectionOrLine();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (event->modifiers() & ~Qt::KeypadModifier) {
+                QAbstractScrollArea::keyPressEvent(event);
+                return;
+            }
+            // The property dialog of one card, as a double click on it opens it.
+            if (!set_->ReadOnly && set_->SingleSelected()) {
+                host_.EditSelection(*set_);
+                host_.TurnImeOff();
+            }
             break;
         case Qt::Key_Space:
             if (!event->isAutoRepeat()) SetSpaceHeld(true);

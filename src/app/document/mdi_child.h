@@ -7,11 +7,14 @@
 #include <QRect>
 #include <QRegion>
 #include <QWheelEvent>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "core/commands/card_steps.h"
 #include "core/model/frag_set.h"
 #include "core/model/ports.h"
 #include "core/settings/tool_mode.h"
@@ -86,6 +89,24 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // Takes back / does again the document's last / next edit step (false: none).
     bool Undo();
     bool Redo();
+
+    // ---- Keyboard moves between cards ----
+    // Makes the next (previous) visible card in reading order the only selection, scrolls it into
+    // view, shows its text in the status bar and marks it with the focus ring. The walk starts at
+    // the card the last move went to while it is selected, else at the selection's first card.
+    void SelectCardInReadingOrder(bool forward);
+    // The same for the nearest visible card in a direction.
+    void SelectCardTowards(qv::CardDirection direction);
+    // The same for a card an assistive tool chose; nothing unless it is a visible card.
+    void SelectCard(const qv::Fragment* card);
+    // The card the last keyboard move went to, while it is still the only selected card.
+    const qv::Fragment* FocusCard() const;
+    // The visible cards in reading order (what assistive tools list), made anew once the document
+    // changed; ReadingIndexOf only compares the pointer it is given (-1 for none).
+    const std::vector<qv::Fragment*>& ReadingOrderCards() const;
+    int ReadingIndexOf(const qv::Fragment* card) const;
+    // Counts the times the list was made anew.
+    int ReadingOrderGeneration() const { return readingGeneration_; }
 
     // The mouse pointer in client coordinates.
     QPoint PointerPosition() const;
@@ -163,6 +184,14 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // Why a picture card has no picture (empty for other cards and for pictures shown).
     QString PictureProblem(const qv::Fragment& card) const;
     void ClearPictureProblem();
+    // After a keyboard move: the new card is the ring's, said in the status bar and told to
+    // assistive tools.
+    void MoveKeyCard(qv::Fragment* card);
+    // The selection changed since last looked at: a change not made by a keyboard move takes the
+    // ring away; assistive tools are told. The ring is repainted where it moved.
+    void NoteSelection();
+    // Where the focus ring goes (client coordinates), empty when there is none.
+    QRect FocusRingRect() const;
     void SetRubberLine(QPoint to);
     QRect RubberLineRect(QPoint to) const;
     void UpdateClient(const QRect& r);
@@ -219,4 +248,20 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     bool pictureProblemShown_ = false;
     // The file being read: pictures are looked up beside it before the document takes its name.
     std::string readingFrom_;
+
+    // The card the last keyboard move went to; compared only, and followed only while it is the
+    // single selected card (which a card that is gone never is).
+    const qv::Fragment* keyCard_ = nullptr;
+    // Where the ring was last asked to be painted.
+    QRect ringRect_;
+    // The selection as last looked at; compared only.
+    std::vector<const qv::Fragment*> lastSelection_;
+    // Reading order of the visible cards, and what it was made from: any repaint request, a
+    // change of the card count or a further change of the document makes it anew.
+    mutable std::vector<qv::Fragment*> readingCards_;
+    mutable std::unordered_map<const qv::Fragment*, int> readingIndex_;
+    mutable bool readingStale_ = true;
+    mutable int readingCount_ = -1;
+    mutable std::uint64_t readingChanges_ = 0;
+    mutable int readingGeneration_ = 0;
 };

@@ -182,6 +182,8 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     void BuildMenus();
     void BuildToolBars();
     void BuildPopups();
+    // The submenu of the keyboard moves between cards, in the Edit menu and the card pop-up.
+    void BuildCardStepMenu(QMenu* parent);
     QMenu* BuildDynamicMenu(QMenu* parent, const QString& caption, const QString& hint,
                             DynamicMenu which);
     void EditMenuOpening(QMenu* moveToWindow);

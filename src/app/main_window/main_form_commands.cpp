@@ -200,6 +200,16 @@ void TQuillovaMainForm::RegisterHandlers() {
     r.SetHandler(C::ExMovBottom, onWindow([](TMDIChild& w) { w.MoveToEdge(PageEdge::Bottom); }));
     r.SetHandler(C::ExMovLeft, onWindow([](TMDIChild& w) { w.MoveToEdge(PageEdge::Left); }));
     r.SetHandler(C::ExMovRight, onWindow([](TMDIChild& w) { w.MoveToEdge(PageEdge::Right); }));
+
+    r.SetHandler(C::SelectNextCard,
+                 onWindow([](TMDIChild& w) { w.SelectCardInReadingOrder(true); }));
+    r.SetHandler(C::SelectPrevCard,
+                 onWindow([](TMDIChild& w) { w.SelectCardInReadingOrder(false); }));
+    using D = qv::CardDirection;
+    r.SetHandler(C::SelectLeftCard, onWindow([](TMDIChild& w) { w.SelectCardTowards(D::Left); }));
+    r.SetHandler(C::SelectRightCard, onWindow([](TMDIChild& w) { w.SelectCardTowards(D::Right); }));
+    r.SetHandler(C::SelectUpCard, onWindow([](TMDIChild& w) { w.SelectCardTowards(D::Up); }));
+    r.SetHandler(C::SelectDownCard, onWindow([](TMDIChild& w) { w.SelectCardTowards(D::Down); }));
 }
 
 void TQuillovaMainForm::TileWindows(bool stacked) {

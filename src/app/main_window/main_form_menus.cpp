@@ -93,8 +93,9 @@ void TQuillovaMainForm::BuildMenus() {
     editMoveToWindow_ =
         BuildDynamicMenu(edit, texts::Q(texts::kMenuMoveToWindow),
                          texts::Q(texts::kHintMoveToWindow), DynamicMenu::EditMoveToWindow);
-    add(edit, {Sep(), Cmd(C::EditFind), Cmd(C::EditPrevSel), Cmd(C::EditNextSel), Sep(),
-               Cmd(C::EditProperty)});
+    add(edit, {Sep(), Cmd(C::EditFind), Cmd(C::EditPrevSel), Cmd(C::EditNextSel)});
+    BuildCardStepMenu(edit);
+    add(edit, {Sep(), Cmd(C::EditProperty)});
     connect(edit, &QMenu::aboutToShow, this, [this] { EditMenuOpening(editMoveToWindow_); });
 
     QMenu* go = menu(2, texts::kMenuGo);
@@ -146,6 +147,13 @@ void TQuillovaMainForm::BuildMenus() {
     add(help, {Cmd(C::HelpContents), Sep(), Cmd(C::HelpHomePage), Sep(), Cmd(C::HelpAbout)});
 }
 
+void TQuillovaMainForm::BuildCardStepMenu(QMenu* parent) {
+    QMenu* steps = parent->addMenu(texts::Q(texts::kMenuSelectNearCard));
+    for (CommandId id : {C::SelectNextCard, C::SelectPrevCard, C::SelectLeftCard,
+                         C::SelectRightCard, C::SelectUpCard, C::SelectDownCard})
+        steps->addAction(commands_->Action(id));
+}
+
 void TQuillovaMainForm::BuildPopups() {
     fragmentPopup_ = new QMenu(this);
     const auto add = [this](QMenu* menu, std::initializer_list<Entry> entries) {
@@ -169,7 +177,9 @@ void TQuillovaMainForm::BuildPopups() {
     popupMoveToWindow_ =
         BuildDynamicMenu(p, texts::Q(texts::kMenuMoveToWindow), texts::Q(texts::kHintMoveToWindow),
                          DynamicMenu::PopupMoveToWindow);
-    add(p, {Sep(), Cmd(C::EditFind), Cmd(C::GoJump), Sep(), Cmd(C::EditProperty)});
+    add(p, {Sep(), Cmd(C::EditFind)});
+    BuildCardStepMenu(p);
+    add(p, {Cmd(C::GoJump), Sep(), Cmd(C::EditProperty)});
     connect(p, &QMenu::aboutToShow, this, [this] {
         UpdateCommands();
         EditMenuOpening(popupMoveToWindow_);
@@ -250,6 +260,7 @@ void TQuillovaMainForm::BuildToolBars() {
     brushPanel_->setFixedSize(kButtonSize);
     brushPanel_->setToolTip(texts::Q(texts::kBrushPanelHint));
     brushPanel_->setStatusTip(texts::Q(texts::kBrushPanelHint));
+    brushPanel_->setAccessibleName(texts::Q(texts::kBrushPanelHint));
     brushPanel_->setObjectName(QStringLiteral("BrushPanel"));
     modes->addWidget(brushPanel_);
     UpdateBrushPanel();

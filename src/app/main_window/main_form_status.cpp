@@ -1,5 +1,7 @@
 // The status bar with its three panels, hints, the 250 ms refresh timer and the wheel over the
 // window's frame.
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -79,7 +81,26 @@ QString TQuillovaMainForm::StatusPanelText(int panel) const {
     return panel >= 0 && panel < 3 ? statusPanels_[panel]->text() : QString();
 }
 
+namespace {
+
+// Tab and Shift+Tab step through the cards of a document window, but only there: elsewhere in
+// the window (the group list, say) they move the keyboard on to the next control as usual.
+bool KeepsFocusKey(const QKeyEvent& key) {
+    if (key.key() != Qt::Key_Tab && key.key() != Qt::Key_Backtab) return false;
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (qobject_cast<TMDIChild*>(w)) return false;
+    return true;
+}
+
+}  // namespace
+
 bool TQuillovaMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        KeepsFocusKey(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
     if (event->type() == QEvent::StatusTip) {
         // Hints go to panel 2, and only with a document that is not in the middle of drawing a
         // group line; the status bar's own message line would cover panels 0 and 1.

@@ -313,6 +313,7 @@ TGroupListPanel::TGroupListPanel(QMainWindow& main, qv::EnvData& env, GroupListH
                 QDockWidget::DockWidgetFloatable);
     model_ = new GroupListModel(this);
     view_ = new GroupListView(*this);
+    view_->setAccessibleName(texts::Q(texts::kGroupListTitle));
     delegate_ = new GroupRowDelegate(env_, view_);
     view_->setModel(model_);
     view_->setItemDelegate(delegate_);
