@@ -170,7 +170,8 @@ TEST_F(UserGuide, EveryCommandAndMenuAppearsWithItsCaption) {
          {texts::kMenuFile, texts::kMenuEdit, texts::kMenuGo, texts::kMenuTool, texts::kMenuView,
           texts::kMenuWindow, texts::kMenuOption, texts::kMenuHelp, texts::kMenuRecentFiles,
           texts::kMenuSelectGroup, texts::kMenuMoveToGroup, texts::kMenuMoveToWindow,
-          texts::kMenuToolBars, texts::kMenuBrushColour, texts::kMenuBrushFromCards})
+          texts::kMenuToolBars, texts::kMenuBrushColour, texts::kMenuBrushFromCards,
+          texts::kMenuZoom})
         EXPECT_TRUE(text.contains(Shown(menu))) << Shown(menu).toStdString();
     for (const auto& item : texts::kMenuToolBarItems)
         EXPECT_TRUE(text.contains(Shown(item))) << Shown(item).toStdString();

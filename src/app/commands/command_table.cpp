@@ -105,6 +105,16 @@ constexpr std::array<CommandRow, kCommandCount> kTable = {{
     {C::ExMovBottom, "ExMovBottom", "<その他>", "画面下端に移動", "", "End", -1, R::Always},
     {C::ExMovLeft, "ExMovLeft", "<その他>", "画面左端に移動", "", "", -1, R::Always},
     {C::ExMovRight, "ExMovRight", "<その他>", "画面右端に移動", "", "", -1, R::Always},
+    {C::ViewZoomIn, "ViewZoomIn", "表示", "拡大(&I)", "拡大|ウィンドウの表示倍率を一段階上げます",
+     "Ctrl++", -1, R::ChildUpdate},
+    {C::ViewZoomOut, "ViewZoomOut", "表示", "縮小(&O)", "縮小|ウィンドウの表示倍率を一段階下げます",
+     "Ctrl+-", -1, R::ChildUpdate},
+    {C::ViewZoomReset, "ViewZoomReset", "表示", "等倍(&Z)", "等倍|ウィンドウを100%で表示します",
+     "Ctrl+0", -1, R::ChildUpdate},
+    {C::ViewZoomFit, "ViewZoomFit", "表示", "全体を表示(&W)",
+     "全体を表示|すべての断片がウィンドウに収まる倍率で表示します", "", -1, R::ChildUpdate},
+    {C::ViewZoomSelection, "ViewZoomSelection", "表示", "選択範囲を表示(&E)",
+     "選択範囲を表示|選択中の断片がウィンドウに収まる倍率で表示します", "", -1, R::SelUpdate},
 }};
 
 // The rows are looked up by their id as an index.

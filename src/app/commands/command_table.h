@@ -68,8 +68,13 @@ enum class CommandId : std::uint8_t {
     ExMovBottom,
     ExMovLeft,
     ExMovRight,
+    ViewZoomIn,
+    ViewZoomOut,
+    ViewZoomReset,
+    ViewZoomFit,
+    ViewZoomSelection,
 };
-inline constexpr int kCommandCount = static_cast<int>(CommandId::ExMovRight) + 1;
+inline constexpr int kCommandCount = static_cast<int>(CommandId::ViewZoomSelection) + 1;
 
 // When a command may run.
 enum class EnablingRule : std::uint8_t {

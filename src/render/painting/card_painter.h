@@ -40,6 +40,18 @@ void DrawCard(QPainter& painter, const Fragment& fragment, const EnvData& env, R
 void DrawCard(QPainter& painter, const Fragment& fragment, const EnvData& env, RenderCache& cache,
               const Rect& clientRect, const Rect& visible);
 
+// Character height in screen pixels below which a zoomed card's text cannot be read: such cards
+// show grey bars where their lines are.
+inline constexpr int kReadableTextPixels = 6;
+
+// Paints a visible card for a document window zoomed to `zoom` (any factor but 1, which DrawCard
+// serves from its images): the painter is already scaled, so `visible` and the card are in client
+// coordinates. Text is drawn from the font through the painter's scale, so it is sharp at any
+// factor; text too small to read becomes grey bars; pictures shown smaller than their size come
+// from reduced copies the cache keeps. Never uses or makes a cached card image.
+void DrawZoomedCard(QPainter& painter, const Fragment& fragment, const EnvData& env,
+                    RenderCache& cache, const Rect& visible, double zoom);
+
 // How DrawScaled draws.
 struct ScaledDraw {
     double Scale = 1;         // document pixels to target pixels
