@@ -286,7 +286,7 @@ void ZoomedOutline(QPainter& p, const QRectF& r, const QColor& color, double zoo
 
 // Grey bars in place of text too small to read: one per line the card holds, as long as the
 // line's share of the text would be, at most the card's text width.
-void TextBars(QPainter& p, const Fragment& f, const EnvData& env, const QRect& r) {
+void TextBars(QPainter& p, const Fragment& f, const EnvData& env, const QRect& r, double zoom) {
     const int h = CardUnit(env, f.Kind);
     const int lines = std::max(1, f.Kind == FragmentKind::Symbol ? 1 : f.Lines);
     const int width = f.Kind == FragmentKind::Symbol ? r.width() - 4 : r.width() - 8;
@@ -299,7 +299,8 @@ void TextBars(QPainter& p, const Fragment& f, const EnvData& env, const QRect& r
         const int w = static_cast<int>(std::min<std::int64_t>(left, width));
         left -= width;
         const int top = r.y() + 4 + line * (h + 2) + h / 4;
-        p.fillRect(QRect(r.x() + 4, top, w, std::max(1, h / 2)), grey);
+        // At least a screen pixel high, so far out a bar still shows.
+        p.fillRect(QRectF(r.x() + 4, top, w, std::max(h / 2.0, 1.0 / zoom)), grey);
     }
 }
 
@@ -339,7 +340,7 @@ void DrawZoomedCard(QPainter& p, const Fragment& f, const EnvData& env, RenderCa
     const bool symbol = f.Kind == FragmentKind::Symbol;
     if (!symbol) p.fillRect(r, ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG));
     if (CardUnit(env, f.Kind) * zoom < kReadableTextPixels) {
-        TextBars(p, f, env, r);
+        TextBars(p, f, env, r, zoom);
     } else {
         TextFace& face = cache.Fonts().Face(env, f.Kind);
         TextLayoutParams layout;
