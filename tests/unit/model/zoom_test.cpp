@@ -16,8 +16,8 @@ TEST(ZoomLevels, StepThroughEveryLevelAndStopAtTheEnds) {
         up.push_back(static_cast<int>(std::lround(z * 100)));
         z = NextZoomLevel(z);
     }
-    EXPECT_EQ(up, (std::vector<int>{10, 25, 33, 50, 67, 75, 100, 125, 150, 200, 300, 400, 400,
-                                    400}));
+    EXPECT_EQ(up,
+              (std::vector<int>{10, 25, 33, 50, 67, 75, 100, 125, 150, 200, 300, 400, 400, 400}));
     for (int percent : kZoomLevels) {
         const double level = percent / 100.0;
         if (percent > 10) EXPECT_LT(PreviousZoomLevel(level), level) << percent;
