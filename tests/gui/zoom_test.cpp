@@ -17,7 +17,9 @@
 #include <QToolButton>
 #include <QWheelEvent>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/app_services.h"
@@ -34,6 +36,8 @@
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
 #include "render/painting/colors.h"
+#include "render/painting/document_painter.h"
+#include "render/painting/render_cache.h"
 #include "unit/model/fakes.h"
 
 namespace {
@@ -183,6 +187,23 @@ TEST_P(ZoomedMouseTest, TheRubberBandSelectsWhatItsDocumentRectangleHolds) {
     EXPECT_TRUE(b->Selected);
     EXPECT_FALSE(far->Selected);
     EXPECT_EQ(c->Set().SelectionList.size(), 2u);
+}
+
+TEST_P(ZoomedMouseTest, TheRubberBandScrollsThePageWithinScreenPixelsOfTheWindowsEdge) {
+    TMDIChild* c = Zoomed();
+    ASSERT_NE(c, nullptr);
+    Card(c, "wide", 0, 9000, 100);
+    Refresh(c);
+    ASSERT_EQ(c->ScrollPosition(qv::ScrollAxis::Horizontal), 0);
+    const int y = V(c, QPoint(0, 300)).y();
+    const int w = c->viewport()->width();
+    Press(c, QPoint(100, 300));
+    QTest::mouseEvent(QTest::MouseMove, Window(), Qt::NoButton, {}, At(c, QPoint(w - 22, y)));
+    QTest::mouseEvent(QTest::MouseMove, Window(), Qt::NoButton, {}, At(c, QPoint(w - 20, y)));
+    const int scrolled = c->ScrollPosition(qv::ScrollAxis::Horizontal);
+    QTest::mouseRelease(Window(), Qt::LeftButton, {}, At(c, QPoint(w - 20, y)));
+    // 16 screen pixels a step.
+    EXPECT_EQ(scrolled, static_cast<int>(16 / GetParam()));
 }
 
 TEST_P(ZoomedMouseTest, TheGroupLineAndBrushToolsActOnDocumentPoints) {
@@ -519,6 +540,24 @@ TEST_F(ZoomCommandTest, FitsShowEveryCardOrTheSelection) {
     EXPECT_FALSE(onScreen(b));
     EXPECT_FALSE(c->Set().Modified);
     EXPECT_EQ(a->Left, 100);
+}
+
+TEST_F(ZoomCommandTest, TheDocumentImageIsTheSameAtAnyZoom) {
+    TMDIChild* c = NewDocument();
+    ASSERT_NE(c, nullptr);
+    Card(c, "a", 1, 100, 100);
+    Card(c, "b", 2, 400, 260);
+    c->Set().SetGroupLine(1, 2);
+    Refresh(c);
+    qv::RenderCache cache;
+    const std::optional<QImage> before = qv::RenderDocumentImage(c->Set(), cache);
+    ASSERT_TRUE(before);
+    for (double zoom : {0.25, 3.0}) {
+        c->SetZoom(zoom, QPointF(100, 100));
+        const std::optional<QImage> after = qv::RenderDocumentImage(c->Set(), cache);
+        ASSERT_TRUE(after);
+        EXPECT_EQ(*after, *before) << zoom;
+    }
 }
 
 TEST_F(ZoomCommandTest, TheCommandsAreInTheViewMenuThePopUpAndTheToolBarsSubmenu) {

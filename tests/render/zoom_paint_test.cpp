@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <cstdlib>
 
 #include "render/painting/card_painter.h"
 #include "render/painting/document_painter.h"
@@ -78,7 +79,7 @@ TEST(ZoomedWindowPaint, TextAtTwiceTheSizeIsDrawnFromTheFontNotFromABlownUpImage
 }
 
 TEST(ZoomedWindowPaint, TextTooSmallToReadBecomesGreyBarsAndReadableTextStaysText) {
-    const QRgb grey = qRgb(0xA0, 0xA0, 0xA0);
+    const QRgb grey = qv::kTextBarColor;
     {
         // 12-pixel characters at 25 % are 3 pixels high: bars.
         ZoomedDoc d(0.25, 300, 200);

@@ -774,21 +774,24 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
 
     if (bandActive_) {
         SetBand(Normalised(pressPoint_, p));
-        // Near the window's edges the page scrolls under a growing rectangle.
+        // Near the window's edges (32 screen pixels, at any zoom) the page scrolls under a
+        // growing rectangle.
         const int dx = p.x() - lastPoint_.x();
         const int dy = p.y() - lastPoint_.y();
-        const int cw = ClientWidth() - 32;
-        const int ch = ClientHeight() - 32;
-        if (p.x() > cw && lastPoint_.x() > cw && dx > 0) {
+        const QPointF at = event->position();
+        const QPointF last = ToViewport(lastPoint_);
+        const int cw = viewport()->width() - 32;
+        const int ch = viewport()->height() - 32;
+        if (at.x() > cw && last.x() > cw && dx > 0) {
             ScrollBy(kScrollStep, 0);
-        } else if (p.y() > ch && lastPoint_.y() > ch && dy > 0) {
+        } else if (at.y() > ch && last.y() > ch && dy > 0) {
             ScrollBy(0, kScrollStep);
         }
-        if (ScrollPosition(qv::ScrollAxis::Horizontal) > 0 && p.x() < 32 && lastPoint_.x() < 32 &&
+        if (ScrollPosition(qv::ScrollAxis::Horizontal) > 0 && at.x() < 32 && last.x() < 32 &&
             dx < 0) {
             ScrollBy(-kScrollStep, 0);
-        } else if (ScrollPosition(qv::ScrollAxis::Vertical) > 0 && p.y() < 32 &&
-                   lastPoint_.y() < 32 && dy < 0) {
+        } else if (ScrollPosition(qv::ScrollAxis::Vertical) > 0 && at.y() < 32 && last.y() < 32 &&
+                   dy < 0) {
             ScrollBy(0, -kScrollStep);
         }
     } else if (set_->LineStep() == qv::LineToolStep::Drawing) {

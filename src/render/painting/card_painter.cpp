@@ -294,7 +294,7 @@ void TextBars(QPainter& p, const Fragment& f, const EnvData& env, const QRect& r
     // A double-byte character is about h wide, a single-byte one half that.
     const std::int64_t textWidth = static_cast<std::int64_t>(f.Text.size()) * h / 2;
     std::int64_t left = textWidth;
-    const QColor grey(0xA0, 0xA0, 0xA0);
+    const QColor grey = QColor::fromRgb(kTextBarColor);
     for (int line = 0; line < lines && left > 0; ++line) {
         const int w = static_cast<int>(std::min<std::int64_t>(left, width));
         left -= width;
@@ -302,6 +302,69 @@ void TextBars(QPainter& p, const Fragment& f, const EnvData& env, const QRect& r
         // At least a screen pixel high, so far out a bar still shows.
         p.fillRect(QRectF(r.x() + 4, top, w, std::max(h / 2.0, 1.0 / zoom)), grey);
     }
+}
+
+// A readable text, name-plate or symbol card below 100 %: many cards show at once there, so the
+// card is made as an image of its size on the screen, its text blended in from the font at that
+// size (as at 100 %, where the painter's own text drawing would cost many times more), and drawn
+// unscaled.
+void DrawReducedTextCard(QPainter& p, const Fragment& f, const EnvData& env, RenderCache& cache,
+                         const Rect& visible, double zoom) {
+    const QTransform& to = p.transform();
+    const auto deviceRect = [&](const Rect& r) {
+        const QRectF d = to.mapRect(QRectF(r.Left, r.Top, r.Width(), r.Height()));
+        const int l = FloorToInt(d.left() + 1e-9), t = FloorToInt(d.top() + 1e-9);
+        return QRect(l, t, FloorToInt(d.right() + 1e-9) - l, FloorToInt(d.bottom() + 1e-9) - t);
+    };
+    const QRect device = deviceRect(f.ScreenRect);
+    if (device.width() <= 0 || device.height() <= 0) return;
+    const bool symbol = f.Kind == FragmentKind::Symbol;
+    const auto& colors = env.Colors;
+    QImage image(device.size(),
+                 symbol ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (image.isNull()) return;
+    if (symbol)
+        image.fill(Qt::transparent);
+    else
+        image.fill(ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG).rgb());
+
+    const FontSpec& fontSpec = FontOf(env, f.Kind);
+    const int h = fontSpec.PixelHeight();
+    const int signedHeight = fontSpec.Size > 0 ? -h : h;
+    TextFace& face =
+        cache.Fonts().Face(env, f.Kind, std::max(1, std::abs(FloorToInt(zoom * signedHeight))));
+    TextLayoutParams layout;
+    layout.Width =
+        symbol ? face.Width(f.Text) : RoundHalfUp(zoom * (double{1.0} * std::abs(h) * f.Columns));
+    layout.Gap = FloorToInt(zoom * 2);
+    layout.LineLimit = f.Lines;
+    layout.AcceptCr = env.Accept_CR;
+    layout.Marker = env.CR_String;
+    LayoutTextInto(image, face, f.Text, layout,
+                   ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG).rgb());
+    const int markSide = RoundHalfUp(kLinkMarkSide * zoom);
+    if (env.LinkMark && !f.Link.empty() && markSide >= 4) {
+        const bool icon = env.LinkIsIcon && UpperExtension(f.Link) != ".CSV";
+        const QImage& mark =
+            icon ? cache.LinkIcon(f.Link, f.LinkPressed) : cache.LinkMark(f.LinkPressed);
+        QPainter onCard(&image);
+        onCard.setRenderHint(QPainter::SmoothPixmapTransform);
+        onCard.drawImage(
+            QRect(image.width() - markSide, image.height() - markSide, markSide, markSide), mark);
+    }
+    if (!symbol) {
+        const Color outline = f.Marked && f.Selected ? colors.SelectRect : colors.FrgBorder;
+        OutlineRect(image, image.rect(), ToQColor(outline).rgb());
+    } else if (f.Selected) {
+        const QRgb c = ToQColor(f.Marked ? colors.SelectRect : colors.SelFrgBG).rgb();
+        OutlineRect(image, image.rect(), c);
+        OutlineRect(image, image.rect().adjusted(1, 1, -1, -1), c);
+    }
+    p.save();
+    p.resetTransform();
+    if (visible != f.ScreenRect) p.setClipRect(deviceRect(visible), Qt::IntersectClip);
+    p.drawImage(device.topLeft(), image);
+    p.restore();
 }
 
 }  // namespace
@@ -337,9 +400,15 @@ void DrawZoomedCard(QPainter& p, const Fragment& f, const EnvData& env, RenderCa
         p.restore();
         return;
     }
+    const bool readable = CardUnit(env, f.Kind) * zoom >= kReadableTextPixels;
+    if (readable && zoom < 1) {
+        p.restore();
+        DrawReducedTextCard(p, f, env, cache, visible, zoom);
+        return;
+    }
     const bool symbol = f.Kind == FragmentKind::Symbol;
     if (!symbol) p.fillRect(r, ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG));
-    if (CardUnit(env, f.Kind) * zoom < kReadableTextPixels) {
+    if (!readable) {
         TextBars(p, f, env, r, zoom);
     } else {
         TextFace& face = cache.Fonts().Face(env, f.Kind);
