@@ -175,10 +175,12 @@ QPointF TMDIChild::ToViewport(QPoint p) const {
 
 QRect TMDIChild::ToViewport(const QRect& r) const {
     if (zoom_ == 1) return r;
-    const int left = static_cast<int>(std::floor(r.left() * zoom_));
-    const int top = static_cast<int>(std::floor(r.top() * zoom_));
-    const int right = static_cast<int>(std::ceil((r.right() + 1) * zoom_));
-    const int bottom = static_cast<int>(std::ceil((r.bottom() + 1) * zoom_));
+    // Far-off cards scaled up may pass what an int holds; nothing that far is on screen.
+    const auto pixel = [](double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); };
+    const int left = pixel(std::floor(r.left() * zoom_));
+    const int top = pixel(std::floor(r.top() * zoom_));
+    const int right = pixel(std::ceil((r.right() + 1.0) * zoom_));
+    const int bottom = pixel(std::ceil((r.bottom() + 1.0) * zoom_));
     return QRect(left, top, right - left, bottom - top);
 }
 

@@ -20,8 +20,12 @@ TEST(ZoomLevels, StepThroughEveryLevelAndStopAtTheEnds) {
               (std::vector<int>{10, 25, 33, 50, 67, 75, 100, 125, 150, 200, 300, 400, 400, 400}));
     for (int percent : kZoomLevels) {
         const double level = percent / 100.0;
-        if (percent > 10) EXPECT_LT(PreviousZoomLevel(level), level) << percent;
-        if (percent < 400) EXPECT_GT(NextZoomLevel(level), level) << percent;
+        if (percent > 10) {
+            EXPECT_LT(PreviousZoomLevel(level), level) << percent;
+        }
+        if (percent < 400) {
+            EXPECT_GT(NextZoomLevel(level), level) << percent;
+        }
     }
     EXPECT_DOUBLE_EQ(PreviousZoomLevel(kMinZoom), kMinZoom);
     // 33 % and 67 % are levels of their own, not a third and two thirds.
