@@ -206,6 +206,32 @@ TEST_P(ZoomedMouseTest, TheRubberBandScrollsThePageWithinScreenPixelsOfTheWindow
     EXPECT_EQ(scrolled, static_cast<int>(16 / GetParam()));
 }
 
+TEST_P(ZoomedMouseTest, ADraggedCardScrollsThePageWithinScreenPixelsOfTheWindowsEdge) {
+    TMDIChild* c = Zoomed();
+    ASSERT_NE(c, nullptr);
+    qv::Fragment* a = Card(c, "a", 0, 100, 300);
+    Card(c, "wide", 0, 9000, 100);
+    Refresh(c);
+    const int y = V(c, QPoint(0, 306)).y();
+    const auto dragTo = [&](int fromEdge) {
+        c->SetScrollPosition(qv::ScrollAxis::Horizontal, 0);
+        const int w = c->viewport()->width();  // a scroll bar may have come or gone
+        Press(c, QPoint(a->Left + 6, 306));
+        QTest::mouseEvent(QTest::MouseMove, Window(), Qt::NoButton, {},
+                          At(c, QPoint(w - fromEdge - 2, y)));
+        QTest::mouseEvent(QTest::MouseMove, Window(), Qt::NoButton, {},
+                          At(c, QPoint(w - fromEdge, y)));
+        const int scrolled = c->ScrollPosition(qv::ScrollAxis::Horizontal);
+        QTest::mouseRelease(Window(), Qt::LeftButton, {}, At(c, QPoint(w - fromEdge, y)));
+        a->Left = 100;
+        Refresh(c);
+        return scrolled;
+    };
+    // Inside the 32-pixel zone it scrolls by 16 screen pixels; outside, not at all.
+    EXPECT_EQ(dragTo(20), static_cast<int>(16 / GetParam()));
+    EXPECT_EQ(dragTo(40), 0);
+}
+
 TEST_P(ZoomedMouseTest, TheGroupLineAndBrushToolsActOnDocumentPoints) {
     TMDIChild* c = Zoomed();
     ASSERT_NE(c, nullptr);

@@ -161,6 +161,12 @@ int TMDIChild::ClientHeight() const {
                       : static_cast<int>(std::ceil(viewport()->height() / zoom_ - 1e-9));
 }
 
+int TMDIChild::DocumentPixels(int screenPixels) const {
+    if (zoom_ == 1 || screenPixels == 0) return screenPixels;
+    const int page = static_cast<int>(std::lround(screenPixels / zoom_));
+    return page != 0 ? page : (screenPixels > 0 ? 1 : -1);
+}
+
 // ---- Zoom ----
 
 QPoint TMDIChild::ToClient(QPointF p) const {
@@ -186,7 +192,7 @@ QRect TMDIChild::ToViewport(const QRect& r) const {
 
 void TMDIChild::ApplyScrollSteps() {
     // The scroll bars count document pixels; their arrows move 16 screen pixels.
-    const int step = std::max(1, static_cast<int>(std::lround(kScrollStep / zoom_)));
+    const int step = DocumentPixels(kScrollStep);
     horizontalScrollBar()->setSingleStep(step);
     verticalScrollBar()->setSingleStep(step);
 }
@@ -280,14 +286,8 @@ void TMDIChild::resizeEvent(QResizeEvent* event) {
 
 void TMDIChild::ScrollBy(int dx, int dy) {
     if (dx == 0 && dy == 0) return;
-    // Screen pixels to document pixels, never less than one.
-    const auto toPage = [this](int d) {
-        if (d == 0 || zoom_ == 1) return d;
-        const int page = static_cast<int>(std::lround(d / zoom_));
-        return page != 0 ? page : (d > 0 ? 1 : -1);
-    };
-    dx = toPage(dx);
-    dy = toPage(dy);
+    dx = DocumentPixels(dx);
+    dy = DocumentPixels(dy);
     const QPoint p = PointerPosition();
     if (bandActive_) SetBand(QRect());
     int movedX = 0;

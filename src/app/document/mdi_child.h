@@ -144,6 +144,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void SetScrollRange(qv::ScrollAxis axis, int range) override;
     int ClientWidth() const override;
     int ClientHeight() const override;
+    int DocumentPixels(int screenPixels) const override;
     void Invalidate(const qv::Rect& clientRect) override;
     void InvalidateAll() override;
     void SetCursor(qv::CursorShape shape) override;
