@@ -258,7 +258,7 @@ TEST_F(OptionDialogTest, AShortcutChangedOnThePageActsAtOnceAndOutlivesCancel) {
     EXPECT_EQ(page->Categories()->count(), 3);
     EXPECT_EQ(page->List()->count(), 4);
     EXPECT_EQ(page->List()->currentRow(), 0);
-    EXPECT_EQ(page->Keys()->count(), 53);
+    EXPECT_EQ(page->Keys()->count(), 65);
     // Choosing a category jumps to its first command.
     page->Categories()->setCurrentIndex(2);
     emit page->Categories()->activated(2);

@@ -33,6 +33,7 @@
 
 #include "app/app_services.h"
 #include "app/commands/command_registry.h"
+#include "app/commands/shortcut_keys.h"
 #include "app/composition.h"
 #include "app/document/document_manager.h"
 #include "app/document/mdi_child.h"
@@ -47,7 +48,6 @@
 #include "core/settings/env_data.h"
 #include "core/settings/usr_ini_file.h"
 #include "render/text/qt_text.h"
-#include "app/commands/shortcut_keys.h"
 
 namespace {
 
@@ -708,6 +708,7 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
                                      "検索(&F)...",
                                      "隣の断片を選択(&L)",
                                      "ジャンプ(&J)",
+                                     "表示倍率(&M)",
                                      "プロパティ(&R)..."}));
     // A right click on the document offers the card menu under normal editing and only the
     // way back under the grouping tool.

@@ -30,11 +30,30 @@ TEST(ShortcutKeys, MatchesQtsOwnNames) {
 
 TEST(ShortcutKeys, UnnamedKeysGiveNothing) {
     EXPECT_TRUE(qv::ShortcutToKeySequence(0).isEmpty());
-    EXPECT_TRUE(qv::ShortcutToKeySequence(0x4030).isEmpty());  // Ctrl+0 has no name in the file
+    EXPECT_TRUE(qv::ShortcutToKeySequence(0x405B).isEmpty());  // the Windows key has no name
     EXPECT_EQ(qv::KeySequenceToShortcut(QKeySequence()), 0);
-    EXPECT_EQ(qv::KeySequenceToShortcut(QKeySequence(QStringLiteral("Ctrl+1"))), 0);
+    EXPECT_EQ(qv::KeySequenceToShortcut(QKeySequence(QStringLiteral("Ctrl+["))), 0);
     EXPECT_EQ(qv::KeySequenceToShortcut(QKeySequence(QStringLiteral("Meta+A"))), 0);
     EXPECT_EQ(qv::KeySequenceToShortcut(QKeySequence(QStringLiteral("Ctrl+K, Ctrl+C"))), 0);
+}
+
+TEST(ShortcutKeys, ThePlusKeyIsReachedAsEveryKeyboardSpellsIt) {
+    const auto none = [](qv::ShortCut) { return true; };
+    const qv::ShortCut ctrlPlus = qv::TextToShortCut("Ctrl++");
+    const QList<QKeySequence> seqs = qv::ShortcutKeySequences(ctrlPlus, none);
+    ASSERT_EQ(seqs.size(), 3);
+    EXPECT_EQ(seqs[0], QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    EXPECT_TRUE(seqs.contains(QKeySequence(Qt::CTRL | Qt::Key_Equal)));             // US, unshifted
+    EXPECT_TRUE(seqs.contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus)));  // typed "+"
+    for (const QKeySequence& s : seqs)
+        EXPECT_EQ(qv::KeySequenceToShortcut(s) & ~qv::kShortCutShift, ctrlPlus);
+    // The shifted spelling is left to a command that has it as its own key.
+    const auto taken = [&](qv::ShortCut c) { return c != (ctrlPlus | qv::kShortCutShift); };
+    EXPECT_EQ(qv::ShortcutKeySequences(ctrlPlus, taken).size(), 2);
+    // Other keys, and the plus key with Shift named, have their one sequence.
+    EXPECT_EQ(qv::ShortcutKeySequences(qv::TextToShortCut("Ctrl+-"), none).size(), 1);
+    EXPECT_EQ(qv::ShortcutKeySequences(qv::TextToShortCut("Shift+Ctrl++"), none).size(), 1);
+    EXPECT_TRUE(qv::ShortcutKeySequences(0, none).isEmpty());
 }
 
 }  // namespace

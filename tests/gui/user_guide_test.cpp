@@ -171,7 +171,7 @@ TEST_F(UserGuide, EveryCommandAndMenuAppearsWithItsCaption) {
           texts::kMenuWindow, texts::kMenuOption, texts::kMenuHelp, texts::kMenuRecentFiles,
           texts::kMenuSelectGroup, texts::kMenuMoveToGroup, texts::kMenuMoveToWindow,
           texts::kMenuSelectNearCard, texts::kMenuToolBars, texts::kMenuBrushColour,
-          texts::kMenuBrushFromCards})
+          texts::kMenuBrushFromCards, texts::kMenuZoom})
         EXPECT_TRUE(text.contains(Shown(menu))) << Shown(menu).toStdString();
     for (const auto& item : texts::kMenuToolBarItems)
         EXPECT_TRUE(text.contains(Shown(item))) << Shown(item).toStdString();

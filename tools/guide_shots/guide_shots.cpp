@@ -111,6 +111,7 @@ class Shooter {
         });
         Add(QStringLiteral("group_list"), [this] { return Save("group_list", GroupList()); });
         Add(QStringLiteral("map_viewer"), [this] { return Save("map_viewer", MapViewer()); });
+        Add(QStringLiteral("zoom"), [this] { return Save("zoom", ZoomedWindow()); });
 
         // Dialogs, opened by their commands as a user opens them.
         AddDialog("dlg_property", C::EditProperty, [this] { SelectOne(u"京都（お寺と紅葉）"); });
@@ -257,6 +258,21 @@ class Shooter {
         QWidget* w = form_.GroupList();
         return w ? w->grab(QRect(0, 0, w->width(), std::min(w->height(), 260))).toImage()
                  : QImage();
+    }
+
+    // The main window with the active document at 50 %, zoomed out by its command as a user
+    // would; back at 100 % afterwards.
+    QImage ZoomedWindow() {
+        QAction* out = form_.Commands().Action(C::ViewZoomOut);
+        QAction* reset = form_.Commands().Action(C::ViewZoomReset);
+        form_.UpdateCommands();
+        if (!out->isEnabled()) return {};
+        for (int i = 0; i < 3; ++i)  // 75 %, 67 %, 50 %
+            out->trigger();
+        const QImage image = Window();
+        reset->trigger();
+        Settle();
+        return image;
     }
 
     QImage MapViewer() {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/commands/command_icons.h"
+#include "app/commands/shortcut_keys.h"
 #include "app/texts.h"
 #include "core/settings/usr_ini_file.h"
-#include "app/commands/shortcut_keys.h"
 
 namespace {
 
@@ -84,18 +84,19 @@ void CommandRegistry::SetKey(CommandId id, qv::ShortCut key) {
 
 void CommandRegistry::ResolveKeys() {
     std::vector<bool> taken(0x10000, false);
+    std::vector<bool> kept(CommandTable().size(), false);
     for (const CommandRow& row : CommandTable()) {
         const qv::ShortCut key = Key(row.Id);
-        QKeySequence sequence = qv::ShortcutToKeySequence(key);
-        if (!sequence.isEmpty()) {
-            if (taken[key]) {
-                sequence = QKeySequence();
-            } else {
-                taken[key] = true;
-            }
-        }
-        Action(row.Id)->setShortcut(sequence);
+        if (qv::ShortcutToKeySequence(key).isEmpty() || taken[key]) continue;
+        taken[key] = true;
+        kept[static_cast<std::size_t>(row.Id)] = true;
     }
+    // A key's other spellings (the plus key's) go only where no command has them as its own.
+    const auto free = [&taken](qv::ShortCut code) { return !taken[code]; };
+    for (const CommandRow& row : CommandTable())
+        Action(row.Id)->setShortcuts(kept[static_cast<std::size_t>(row.Id)]
+                                         ? qv::ShortcutKeySequences(Key(row.Id), free)
+                                         : QList<QKeySequence>());
 }
 
 void CommandRegistry::ApplyKeys(const qv::UsrIniFile& ini) {

@@ -18,8 +18,15 @@ constexpr KeyPair kSpecialKeys[] = {
     {0x1B, Qt::Key_Escape}, {0x0D, Qt::Key_Return},   {0x20, Qt::Key_Space},
 };
 
+// The virtual keys of the plus and minus keys.
+constexpr std::uint8_t kVkPlus = 0xBB;
+constexpr std::uint8_t kVkMinus = 0xBD;
+
 std::optional<Qt::Key> QtKeyOf(std::uint8_t vk) {
     if (vk >= 'A' && vk <= 'Z') return static_cast<Qt::Key>(Qt::Key_A + (vk - 'A'));
+    if (vk >= '0' && vk <= '9') return static_cast<Qt::Key>(Qt::Key_0 + (vk - '0'));
+    if (vk == kVkPlus) return Qt::Key_Plus;
+    if (vk == kVkMinus) return Qt::Key_Minus;
     if (vk >= 0x70 && vk <= 0x7B) return static_cast<Qt::Key>(Qt::Key_F1 + (vk - 0x70));
     for (const auto& k : kSpecialKeys) {
         if (k.VirtualKey == vk) return k.QtKey;
@@ -30,6 +37,10 @@ std::optional<Qt::Key> QtKeyOf(std::uint8_t vk) {
 std::uint8_t VirtualKeyOf(Qt::Key key) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
         return static_cast<std::uint8_t>('A' + (key - Qt::Key_A));
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return static_cast<std::uint8_t>('0' + (key - Qt::Key_0));
+    if (key == Qt::Key_Plus || key == Qt::Key_Equal) return kVkPlus;
+    if (key == Qt::Key_Minus) return kVkMinus;
     if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
         return static_cast<std::uint8_t>(0x70 + (key - Qt::Key_F1));
     if (key == Qt::Key_Enter) return 0x0D;  // the keypad's Enter is the same key here
@@ -49,6 +60,20 @@ QKeySequence ShortcutToKeySequence(ShortCut code) {
     if (code & kShortCutCtrl) mods |= Qt::ControlModifier;
     if (code & kShortCutAlt) mods |= Qt::AltModifier;
     return QKeySequence(QKeyCombination(mods, *key));
+}
+
+QList<QKeySequence> ShortcutKeySequences(ShortCut code, const std::function<bool(ShortCut)>& free) {
+    QList<QKeySequence> sequences;
+    const QKeySequence first = ShortcutToKeySequence(code);
+    if (first.isEmpty()) return sequences;
+    sequences.append(first);
+    if ((code & kShortCutKeyMask) != kVkPlus || (code & kShortCutShift)) return sequences;
+    const QKeyCombination combination = first[0];
+    sequences.append(QKeySequence(QKeyCombination(combination.keyboardModifiers(), Qt::Key_Equal)));
+    if (free(static_cast<ShortCut>(code | kShortCutShift)))
+        sequences.append(QKeySequence(
+            QKeyCombination(combination.keyboardModifiers() | Qt::ShiftModifier, Qt::Key_Plus)));
+    return sequences;
 }
 
 ShortCut KeySequenceToShortcut(const QKeySequence& sequence) {

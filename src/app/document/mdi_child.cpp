@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
@@ -13,6 +14,7 @@
 #include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 #include "app/app_services.h"
 #include "app/document/card_accessibility.h"
@@ -24,6 +26,7 @@
 #include "app/texts.h"
 #include "core/layout/arrange.h"
 #include "core/model/frag_buffer.h"
+#include "core/model/zoom.h"
 #include "core/settings/env_data.h"
 #include "core/text/text_helpers.h"
 #include "render/painting/colors.h"
@@ -38,6 +41,11 @@ namespace {
 // wheel notch 16 pixels per line the desktop's setting asks for, the page keys 64.
 constexpr int kScrollStep = 16;
 constexpr int kPageStep = 64;
+// A Ctrl + wheel notch is one zoom level; a fine wheel or a touchpad changes the zoom by this
+// factor per notch's worth, smoothly.
+constexpr double kZoomPerNotch = 1.25;
+// Screen pixels a fit leaves free around what it shows.
+constexpr int kFitMargin = 8;
 
 QRect ToQRect(const qv::Rect& r) {
     return QRect(r.Left, r.Top, r.Width(), r.Height());
@@ -83,8 +91,7 @@ TMDIChild::TMDIChild(AppServices& services, qv::DocumentHost& host, QWidget* par
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    horizontalScrollBar()->setSingleStep(kScrollStep);
-    verticalScrollBar()->setSingleStep(kScrollStep);
+    ApplyScrollSteps();
     horizontalScrollBar()->setTracking(services.Env().ScrollTracking);
     verticalScrollBar()->setTracking(services.Env().ScrollTracking);
     resize(429, 257);
@@ -148,10 +155,115 @@ void TMDIChild::ApplyScrollRange(qv::ScrollAxis axis) {
 }
 
 int TMDIChild::ClientWidth() const {
-    return viewport()->width();
+    return zoom_ == 1 ? viewport()->width()
+                      : static_cast<int>(std::ceil(viewport()->width() / zoom_ - 1e-9));
 }
 int TMDIChild::ClientHeight() const {
-    return viewport()->height();
+    return zoom_ == 1 ? viewport()->height()
+                      : static_cast<int>(std::ceil(viewport()->height() / zoom_ - 1e-9));
+}
+
+int TMDIChild::DocumentPixels(int screenPixels) const {
+    if (zoom_ == 1 || screenPixels == 0) return screenPixels;
+    const int page = static_cast<int>(std::lround(screenPixels / zoom_));
+    return page != 0 ? page : (screenPixels > 0 ? 1 : -1);
+}
+
+// ---- Zoom ----
+
+QPoint TMDIChild::ToClient(QPointF p) const {
+    if (zoom_ == 1) return p.toPoint();
+    return QPoint(static_cast<int>(std::floor(p.x() / zoom_)),
+                  static_cast<int>(std::floor(p.y() / zoom_)));
+}
+
+QPointF TMDIChild::ToViewport(QPoint p) const {
+    return QPointF(p.x() * zoom_, p.y() * zoom_);
+}
+
+QRect TMDIChild::ToViewport(const QRect& r) const {
+    if (zoom_ == 1) return r;
+    // Far-off cards scaled up may pass what an int holds; nothing that far is on screen.
+    const auto pixel = [](double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); };
+    const int left = pixel(std::floor(r.left() * zoom_));
+    const int top = pixel(std::floor(r.top() * zoom_));
+    const int right = pixel(std::ceil((r.right() + 1.0) * zoom_));
+    const int bottom = pixel(std::ceil((r.bottom() + 1.0) * zoom_));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+void TMDIChild::ApplyScrollSteps() {
+    // The scroll bars count document pixels; their arrows move 16 screen pixels.
+    const int step = DocumentPixels(kScrollStep);
+    horizontalScrollBar()->setSingleStep(step);
+    verticalScrollBar()->setSingleStep(step);
+}
+
+bool TMDIChild::GestureRunning() const {
+    return handScrolling_ || bandActive_ || set_->Dragging() ||
+           set_->LineStep() == qv::LineToolStep::Drawing;
+}
+
+void TMDIChild::SetZoom(double factor, QPointF anchor) {
+    factor = qv::ClampZoom(factor);
+    if (factor == zoom_ || GestureRunning()) return;
+    // The page point under the anchor, in document pixels, stays under it.
+    const double docX = ScrollPosition(qv::ScrollAxis::Horizontal) + anchor.x() / zoom_;
+    const double docY = ScrollPosition(qv::ScrollAxis::Vertical) + anchor.y() / zoom_;
+    zoom_ = factor;
+    syncingScroll_ = true;
+    ApplyScrollRange(qv::ScrollAxis::Horizontal);
+    ApplyScrollRange(qv::ScrollAxis::Vertical);
+    ApplyScrollSteps();
+    SetScrollPosition(qv::ScrollAxis::Horizontal,
+                      static_cast<int>(std::lround(docX - anchor.x() / zoom_)));
+    SetScrollPosition(qv::ScrollAxis::Vertical,
+                      static_cast<int>(std::lround(docY - anchor.y() / zoom_)));
+    set_->RedrawAll();
+    syncingScroll_ = false;
+    // The hint belongs to the card that was under the pointer.
+    UpdateHint(nullptr, QPoint());
+    emit ZoomChanged(zoom_);
+}
+
+void TMDIChild::ZoomIn() {
+    SetZoom(qv::NextZoomLevel(zoom_), QRectF(viewport()->rect()).center());
+}
+
+void TMDIChild::ZoomOut() {
+    SetZoom(qv::PreviousZoomLevel(zoom_), QRectF(viewport()->rect()).center());
+}
+
+void TMDIChild::ZoomReset() {
+    SetZoom(1.0, QRectF(viewport()->rect()).center());
+}
+
+void TMDIChild::ZoomToFit() {
+    // Every card shown; a page without any is shown whole.
+    qv::Rect area;
+    for (const auto& f : set_->Fragments())
+        if (f->Visible) area = area.United(f->DocRect());
+    if (area.IsEmpty()) area = qv::Rect{0, 0, set_->WholeWidth, set_->WholeHeight};
+    ZoomToArea(area);
+}
+
+void TMDIChild::ZoomToSelection() {
+    qv::Rect area;
+    for (const qv::Fragment* f : set_->SelectionList)
+        area = area.United(f->DocRect());
+    if (!area.IsEmpty()) ZoomToArea(area);
+}
+
+void TMDIChild::ZoomToArea(const qv::Rect& area) {
+    if (GestureRunning()) return;
+    const double factor = qv::FitZoom(area, viewport()->width(), viewport()->height(), kFitMargin);
+    SetZoom(factor, QRectF(viewport()->rect()).center());
+    if (zoom_ != qv::ClampZoom(factor)) return;
+    // The area's centre to the window's centre (the scroll bars stop at the page's ends).
+    const int centreX = area.Left + area.Width() / 2;
+    const int centreY = area.Top + area.Height() / 2;
+    SetScrollPosition(qv::ScrollAxis::Horizontal, centreX - ClientWidth() / 2);
+    SetScrollPosition(qv::ScrollAxis::Vertical, centreY - ClientHeight() / 2);
 }
 
 void TMDIChild::scrollContentsBy(int, int) {
@@ -176,7 +288,9 @@ void TMDIChild::resizeEvent(QResizeEvent* event) {
 
 void TMDIChild::ScrollBy(int dx, int dy) {
     if (dx == 0 && dy == 0) return;
-    const QPoint p = viewport()->mapFromGlobal(QCursor::pos());
+    dx = DocumentPixels(dx);
+    dy = DocumentPixels(dy);
+    const QPoint p = PointerPosition();
     if (bandActive_) SetBand(QRect());
     int movedX = 0;
     int movedY = 0;
@@ -233,7 +347,10 @@ void TMDIChild::Invalidate(const qv::Rect& clientRect) {
     readingStale_ = true;
     ScheduleRepaint();
     if (clientRect.IsEmpty() || repaintAll_) return;
-    const QRect r = ToQRect(clientRect).intersected(viewport()->rect());
+    QRect r = ToQRect(clientRect);
+    // Scaled edges may land between pixels and lines are drawn a pixel wide on the screen.
+    if (zoom_ != 1) r = ToViewport(r).adjusted(-2, -2, 2, 2);
+    r = r.intersected(viewport()->rect());
     if (r.isEmpty()) return;
     pendingRepaint_.push_back(r);
 }
@@ -275,14 +392,18 @@ void TMDIChild::FlushRepaint() {
 void TMDIChild::paintEvent(QPaintEvent* event) {
     const auto hold = services_.Refresh().HoldViews();
     QPainter painter(viewport());
-    qv::PaintDocumentWindow(painter, *set_, *cache_, event->region());
+    qv::PaintDocumentWindow(painter, *set_, *cache_, event->region(), zoom_);
     if (set_->LineStep() == qv::LineToolStep::Drawing) {
         // The rubber line of the group line tool, drawn with the pen new lines get.
         const int width = services_.Env().DefGLineWidth;
-        QPen pen(qv::ToQColor(services_.Env().Colors.GroupLine), std::max(1, std::abs(width)));
+        QPen pen(qv::ToQColor(services_.Env().Colors.GroupLine),
+                 std::max(1, static_cast<int>(std::abs(width) * zoom_)));
         if (width == -1) pen.setStyle(Qt::DotLine);
         painter.setPen(pen);
-        painter.drawLine(pressPoint_, lineEnd_);
+        if (zoom_ == 1)
+            painter.drawLine(pressPoint_, lineEnd_);
+        else
+            painter.drawLine(ToViewport(pressPoint_), ToViewport(lineEnd_));
     }
     if (const QRect ring = FocusRingRect(); !ring.isEmpty()) {
         // Dotted in the highlight colour on a plain line of the base colour, so that it shows on
@@ -298,7 +419,7 @@ void TMDIChild::paintEvent(QPaintEvent* event) {
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter.setPen(QPen(Qt::white, 1));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(bandRect_.adjusted(0, 0, -1, -1));
+        painter.drawRect(ToViewport(bandRect_).adjusted(0, 0, -1, -1));
     }
 }
 
@@ -491,7 +612,7 @@ QRect TMDIChild::FocusRingRect() const {
 }
 
 QPoint TMDIChild::PointerPosition() const {
-    return viewport()->mapFromGlobal(QCursor::pos());
+    return ToClient(viewport()->mapFromGlobal(QCursor::pos()));
 }
 
 // ---- Cursor and keys ----
@@ -621,6 +742,28 @@ void TMDIChild::wheelEvent(QWheelEvent* event) {
 }
 
 void TMDIChild::WheelScroll(const QWheelEvent& event) {
+    if (event.modifiers().testFlag(Qt::ControlModifier)) {
+        // Around the pointer when it is over the page, else around the window's centre.
+        QPointF anchor = viewport()->mapFromGlobal(event.globalPosition());
+        if (!QRectF(viewport()->rect()).contains(anchor))
+            anchor = QRectF(viewport()->rect()).center();
+        const int angle =
+            event.angleDelta().y() != 0 ? event.angleDelta().y() : event.angleDelta().x();
+        if (event.pixelDelta().isNull() && angle % 120 == 0) {
+            // Whole notches of a plain wheel: a level each.
+            double factor = zoom_;
+            for (int n = angle / 120; n > 0; --n)
+                factor = qv::NextZoomLevel(factor);
+            for (int n = angle / 120; n < 0; ++n)
+                factor = qv::PreviousZoomLevel(factor);
+            SetZoom(factor, anchor);
+        } else {
+            // A fine wheel or a touchpad: smoothly, between the levels.
+            const double notches = angle != 0 ? angle / 120.0 : event.pixelDelta().y() / 60.0;
+            SetZoom(zoom_ * std::pow(kZoomPerNotch, notches), anchor);
+        }
+        return;
+    }
     // Per notch of 120 the desktop's lines per notch, each a 16-pixel step, towards the end of
     // the page when the wheel turns towards the user. A touchpad's pixel deltas are taken as
     // given; fine wheels add up until a pixel moves. With Shift a wheel that turns only one way
@@ -652,8 +795,21 @@ void TMDIChild::WheelScroll(const QWheelEvent& event) {
 
 // ---- Mouse ----
 
+bool TMDIChild::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::NativeGesture) {
+        const auto* gesture = static_cast<QNativeGestureEvent*>(event);
+        if (gesture->gestureType() == Qt::ZoomNativeGesture) {
+            // A pinch: the value is the change of scale since the last event.
+            SetZoom(zoom_ * (1.0 + gesture->value()), gesture->position());
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
 void TMDIChild::mousePressEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = ToClient(event->position());
     const qv::ShiftState shift = ShiftOf(event->modifiers());
     const qv::MouseButton button = ButtonOf(event->button());
     setFocus(Qt::MouseFocusReason);
@@ -685,8 +841,8 @@ void TMDIChild::mousePressEvent(QMouseEvent* event) {
             emit StatusMessage(texts::Q(texts::kSettingGroupLine));
             return;
         case qv::ToolMode::Brush: {
-            // The brush acts under its tip, not under the hot spot.
-            const QPoint tip = p + qv::kBrushTipOffset;
+            // The brush acts under its tip, not under the hot spot (screen pixels of the cursor).
+            const QPoint tip = ToClient(event->position() + QPointF(qv::kBrushTipOffset));
             qv::Fragment* f = set_->FragmentAt(tip.x(), tip.y());
             if (!f) {
                 popup_ = PopupKind::Brush;
@@ -724,7 +880,7 @@ void TMDIChild::mousePressEvent(QMouseEvent* event) {
 }
 
 void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = ToClient(event->position());
     const qv::ShiftState shift = ShiftOf(event->modifiers());
     if (handScrolling_) {
         // The page follows the hand.
@@ -742,21 +898,24 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
 
     if (bandActive_) {
         SetBand(Normalised(pressPoint_, p));
-        // Near the window's edges the page scrolls under a growing rectangle.
+        // Near the window's edges (32 screen pixels, at any zoom) the page scrolls under a
+        // growing rectangle.
         const int dx = p.x() - lastPoint_.x();
         const int dy = p.y() - lastPoint_.y();
-        const int cw = ClientWidth() - 32;
-        const int ch = ClientHeight() - 32;
-        if (p.x() > cw && lastPoint_.x() > cw && dx > 0) {
+        const QPointF at = event->position();
+        const QPointF last = ToViewport(lastPoint_);
+        const int cw = viewport()->width() - 32;
+        const int ch = viewport()->height() - 32;
+        if (at.x() > cw && last.x() > cw && dx > 0) {
             ScrollBy(kScrollStep, 0);
-        } else if (p.y() > ch && lastPoint_.y() > ch && dy > 0) {
+        } else if (at.y() > ch && last.y() > ch && dy > 0) {
             ScrollBy(0, kScrollStep);
         }
-        if (ScrollPosition(qv::ScrollAxis::Horizontal) > 0 && p.x() < 32 && lastPoint_.x() < 32 &&
+        if (ScrollPosition(qv::ScrollAxis::Horizontal) > 0 && at.x() < 32 && last.x() < 32 &&
             dx < 0) {
             ScrollBy(-kScrollStep, 0);
-        } else if (ScrollPosition(qv::ScrollAxis::Vertical) > 0 && p.y() < 32 &&
-                   lastPoint_.y() < 32 && dy < 0) {
+        } else if (ScrollPosition(qv::ScrollAxis::Vertical) > 0 && at.y() < 32 && last.y() < 32 &&
+                   dy < 0) {
             ScrollBy(0, -kScrollStep);
         }
     } else if (set_->LineStep() == qv::LineToolStep::Drawing) {
@@ -860,7 +1019,7 @@ void TMDIChild::leaveEvent(QEvent* event) {
 
 void TMDIChild::mouseReleaseEvent(QMouseEvent* event) {
     const InputDone done{this};
-    const QPoint p = event->position().toPoint();
+    const QPoint p = ToClient(event->position());
     if (handScrolling_) {
         if (event->button() != handButton_) return;
         SetCursor(spaceHeld_ ? HandCursorShape() : qv::CursorShape::Default);
@@ -926,7 +1085,7 @@ void TMDIChild::mouseDoubleClickEvent(QMouseEvent* event) {
         mousePressEvent(event);
         return;
     }
-    const QPoint p = event->position().toPoint();
+    const QPoint p = ToClient(event->position());
     const bool editingTool = Tool() == qv::ToolMode::Normal || Tool() == qv::ToolMode::Group;
     if (editingTool && !bandActive_ && !ctrlPressed_) {
         if (qv::Fragment* f = set_->FragmentAt(p.x(), p.y())) {

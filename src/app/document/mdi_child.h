@@ -59,12 +59,37 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void SaveOnClose(bool on = true) { saveOnClose_ = on; }
     bool SavesOnClose() const { return saveOnClose_; }
 
-    // Scrolls the page by dx, dy pixels, keeping a running drag or selection rectangle in step.
+    // Scrolls the page by dx, dy screen pixels (at least a document pixel each way asked for),
+    // keeping a running drag or selection rectangle in step.
     void ScrollBy(int dx, int dy);
     // Scrolls to one end of the page (Home, End and the edge-move commands).
     void MoveToEdge(PageEdge edge);
-    // Scrolls by a wheel turn or a touchpad swipe (also for wheels over the main window's frame).
+    // Scrolls by a wheel turn or a touchpad swipe (also for wheels over the main window's frame);
+    // with Ctrl it zooms around the pointer instead.
     void WheelScroll(const QWheelEvent& event);
+
+    // ---- Zoom ----
+    // The window's zoom: screen pixels per document pixel (0.1 … 4). It is this window's own,
+    // kept while the window lives; a new window starts at 1.
+    double Zoom() const { return zoom_; }
+    // Zooms to `factor` (clamped) keeping the page point under `anchor` (viewport pixels) where
+    // it is. Nothing happens while a drag, a selection rectangle, a rubber line or a hand scroll
+    // runs: their points are held in the old zoom's pixels.
+    void SetZoom(double factor, QPointF anchor);
+    // The commands: a level up or down, 100 %, everything shown, the selection shown; all but
+    // the fits keep the centre of the window.
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomReset();
+    void ZoomToFit();
+    void ZoomToSelection();
+
+    // The one conversion between the viewport's pixels and the model's client coordinates
+    // (document pixels from the scroll position): viewport = client × zoom.
+    QPoint ToClient(QPointF viewportPoint) const;
+    QPointF ToViewport(QPoint clientPoint) const;
+    // The viewport pixels a client rectangle covers (grown to whole pixels).
+    QRect ToViewport(const QRect& clientRect) const;
 
     // ---- Tools ----
     // Chooses the mouse tool of every document window (it is program-wide) and applies it to this
@@ -108,7 +133,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // Counts the times the list was made anew.
     int ReadingOrderGeneration() const { return readingGeneration_; }
 
-    // The mouse pointer in client coordinates.
+    // The mouse pointer in client coordinates (document pixels from the scroll position).
     QPoint PointerPosition() const;
     // The text of the hint for the card under the pointer (empty when none).
     QString HintText() const { return hintText_; }
@@ -125,6 +150,8 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // A key or a mouse release was handled: a refresh of the views it asked for is due now, in
     // the same repaint as its own changes.
     void InputHandled();
+    // The zoom changed (the status bar shows it).
+    void ZoomChanged(double factor);
 
   public:
     // The window caption: the path, "無題" without one, with " : 編集禁止" for a read-only file.
@@ -139,6 +166,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void SetScrollRange(qv::ScrollAxis axis, int range) override;
     int ClientWidth() const override;
     int ClientHeight() const override;
+    int DocumentPixels(int screenPixels) const override;
     void Invalidate(const qv::Rect& clientRect) override;
     void InvalidateAll() override;
     void SetCursor(qv::CursorShape shape) override;
@@ -163,6 +191,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
     // Pictures of this document: relative picture paths are taken from the document's folder.
@@ -204,6 +233,11 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     // The cursor of a hand scroll (`MoveCurosr`).
     qv::CursorShape HandCursorShape() const;
     void SetSpaceHeld(bool held);
+    // Whether a press is being followed: a drag, a selection rectangle, a rubber line, a hand.
+    bool GestureRunning() const;
+    // Shows `area` (document pixels) as large as fits, centred.
+    void ZoomToArea(const qv::Rect& area);
+    void ApplyScrollSteps();
 
     AppServices& services_;
     qv::DocumentHost& host_;
@@ -212,6 +246,7 @@ class TMDIChild : public QAbstractScrollArea, public qv::DocumentView {
     std::unique_ptr<qv::FragSet> set_;
     std::unique_ptr<qv::RenderCache> cache_;
 
+    double zoom_ = 1;
     int rangeX_ = 1;
     int rangeY_ = 1;
     bool syncingScroll_ = false;

@@ -108,7 +108,7 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     // true when it ran.
     bool RefreshIfPending();
     void DispStatusUpdate();
-    // Status panel 2: results and progress.
+    // Status panel 2: results and progress. Panel 3 shows the active window's zoom.
     void ShowMessage(const QString& text);
     QString StatusPanelText(int panel) const;
     // Evaluates every enabling rule now.
@@ -123,6 +123,8 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     // Puts the tool's button down and hands the tool to the active document window.
     void SetTool(Tool tool);
     QToolButton* BrushPanel() const { return brushPanel_; }
+    // The tool bar's button that opens the zoom submenu, showing the active window's zoom.
+    QToolButton* ZoomButton() const { return zoomButton_; }
     // The brush panel shows the brush colour (EnvData::Colors.BrushTool).
     void UpdateBrushPanel();
 
@@ -216,7 +218,8 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     CommandRegistry* commands_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QTimer* timer_ = nullptr;
-    QLabel* statusPanels_[3] = {};
+    // Counts, cards, messages, and the active window's zoom.
+    QLabel* statusPanels_[4] = {};
     std::array<QMenu*, kMenuCount> menus_{};
     QMenu* fragmentPopup_ = nullptr;
     QMenu* groupToolPopup_ = nullptr;
@@ -231,6 +234,9 @@ class TQuillovaMainForm : public QMainWindow, public DocumentFrame {
     QStringList guidePlaces_;
     std::array<QToolBar*, 3> toolBars_{};
     QToolButton* brushPanel_ = nullptr;
+    QToolButton* zoomButton_ = nullptr;
+    // The zoom commands, shared by the View menu, the card pop-up and the tool bar's button.
+    QMenu* zoomMenu_ = nullptr;
 
     // Tool bars as read at start-up, and their layout right after it: when the layout is the
     // same at exit, what was read is written back unchanged.

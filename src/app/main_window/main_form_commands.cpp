@@ -200,6 +200,11 @@ void TQuillovaMainForm::RegisterHandlers() {
     r.SetHandler(C::ExMovBottom, onWindow([](TMDIChild& w) { w.MoveToEdge(PageEdge::Bottom); }));
     r.SetHandler(C::ExMovLeft, onWindow([](TMDIChild& w) { w.MoveToEdge(PageEdge::Left); }));
     r.SetHandler(C::ExMovRight, onWindow([](TMDIChild& w) { w.MoveToEdge(PageEdge::Right); }));
+    r.SetHandler(C::ViewZoomIn, onWindow([](TMDIChild& w) { w.ZoomIn(); }));
+    r.SetHandler(C::ViewZoomOut, onWindow([](TMDIChild& w) { w.ZoomOut(); }));
+    r.SetHandler(C::ViewZoomReset, onWindow([](TMDIChild& w) { w.ZoomReset(); }));
+    r.SetHandler(C::ViewZoomFit, onWindow([](TMDIChild& w) { w.ZoomToFit(); }));
+    r.SetHandler(C::ViewZoomSelection, onWindow([](TMDIChild& w) { w.ZoomToSelection(); }));
 
     r.SetHandler(C::SelectNextCard,
                  onWindow([](TMDIChild& w) { w.SelectCardInReadingOrder(true); }));

@@ -48,6 +48,7 @@ void TQuillovaMainForm::AddDocumentWindow(TMDIChild& window) {
         DispStatusUpdate();
         UpdateCommands();
     });
+    connect(child, &TMDIChild::ZoomChanged, this, [this] { DispStatusUpdate(); });
     connect(child, &TMDIChild::EscapePressed, this, [this] {
         if (groupListShown_) groupList_->TakeFocus();
     });

@@ -118,7 +118,14 @@ void TQuillovaMainForm::BuildMenus() {
         toolBarItems_[static_cast<std::size_t>(i)] = item;
     }
     add(view, {Cmd(C::ShowStatusBar), Cmd(C::ShowMapViewer), Sep(), Cmd(C::ShowNamePlate),
-               Cmd(C::ShowLinkMark), Cmd(C::ShowGFrame), Cmd(C::ShowGLine), Cmd(C::ShowDivLine)});
+               Cmd(C::ShowLinkMark), Cmd(C::ShowGFrame), Cmd(C::ShowGLine), Cmd(C::ShowDivLine),
+               Sep(), Cmd(C::ViewZoomIn), Cmd(C::ViewZoomOut), Cmd(C::ViewZoomReset),
+               Cmd(C::ViewZoomFit), Cmd(C::ViewZoomSelection)});
+    // The same commands as one submenu for the card pop-up and the tool bar's button.
+    zoomMenu_ = new QMenu(texts::Q(texts::kMenuZoom), this);
+    add(zoomMenu_, {Cmd(C::ViewZoomIn), Cmd(C::ViewZoomOut), Cmd(C::ViewZoomReset),
+                    Cmd(C::ViewZoomFit), Cmd(C::ViewZoomSelection)});
+    connect(zoomMenu_, &QMenu::aboutToShow, this, &TQuillovaMainForm::UpdateCommands);
     // Not a command of its own: the switch of the options dialog, here so that a window
     // maximised without menu bar can be brought back from its menus. F11 is handled by the
     // window itself, so a command given F11 keeps it.
@@ -179,7 +186,9 @@ void TQuillovaMainForm::BuildPopups() {
                          DynamicMenu::PopupMoveToWindow);
     add(p, {Sep(), Cmd(C::EditFind)});
     BuildCardStepMenu(p);
-    add(p, {Cmd(C::GoJump), Sep(), Cmd(C::EditProperty)});
+    add(p, {Cmd(C::GoJump), Sep()});
+    p->addMenu(zoomMenu_);
+    add(p, {Sep(), Cmd(C::EditProperty)});
     connect(p, &QMenu::aboutToShow, this, [this] {
         UpdateCommands();
         EditMenuOpening(popupMoveToWindow_);
@@ -264,6 +273,22 @@ void TQuillovaMainForm::BuildToolBars() {
     brushPanel_->setObjectName(QStringLiteral("BrushPanel"));
     modes->addWidget(brushPanel_);
     UpdateBrushPanel();
+    // The zoom submenu, on a button that shows the active window's zoom.
+    modes->addSeparator();
+    zoomButton_ = new QToolButton(modes);
+    zoomButton_->setObjectName(QStringLiteral("ZoomButton"));
+    zoomButton_->setMenu(zoomMenu_);
+    zoomButton_->setPopupMode(QToolButton::InstantPopup);
+    zoomButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    zoomButton_->setText(QStringLiteral("100%"));
+    {
+        const QString hint = texts::Q(texts::kZoomButtonHint);
+        const qsizetype bar = hint.indexOf(u'|');
+        zoomButton_->setToolTip(hint.left(bar));
+        zoomButton_->setStatusTip(hint.mid(bar + 1));
+    }
+    zoomButton_->setFixedHeight(kButtonSize.height());
+    modes->addWidget(zoomButton_);
 }
 
 // ---- Menu-opening handlers ----

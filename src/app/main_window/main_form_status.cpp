@@ -1,4 +1,4 @@
-// The status bar with its three panels, hints, the 250 ms refresh timer and the wheel over the
+// The status bar with its four panels, hints, the 250 ms refresh timer and the wheel over the
 // window's frame.
 #include <QApplication>
 #include <QKeyEvent>
@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include "app/app_services.h"
@@ -17,13 +18,14 @@
 #include "app/platform/plain_text.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
+#include "core/model/zoom.h"
 #include "core/settings/env_data.h"
 #include "render/text/fonts.h"
 #include "render/text/qt_text.h"
 
 void TQuillovaMainForm::BuildStatusBar() {
     QStatusBar* bar = statusBar();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         statusPanels_[i] = new QLabel(this);
         // Messages name documents, whose paths may hold markup.
         qv::MakePlain(statusPanels_[i]);
@@ -32,6 +34,7 @@ void TQuillovaMainForm::BuildStatusBar() {
         bar->addWidget(statusPanels_[i], i == 2 ? 1 : 0);
     }
     statusPanels_[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    statusPanels_[3]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ApplyStatusBarFont();
     DispStatusUpdate();
 }
@@ -45,6 +48,7 @@ void TQuillovaMainForm::ApplyStatusBarFont() {
     const QFontMetrics fm(font);
     statusPanels_[0]->setFixedWidth(fm.horizontalAdvance(texts::Q(texts::kStatusPanel0Sample)) + 4);
     statusPanels_[1]->setFixedWidth(fm.horizontalAdvance(texts::Q(texts::kStatusPanel1Sample)) + 4);
+    statusPanels_[3]->setFixedWidth(fm.horizontalAdvance(texts::Q(texts::kStatusZoomSample)) + 8);
     bar->setFixedHeight(fm.height() + 4 + 4);
 }
 
@@ -71,6 +75,12 @@ void TQuillovaMainForm::DispStatusUpdate() {
     // Only what changed is set: a label repaints on every setText.
     if (statusPanels_[0]->text() != counts) statusPanels_[0]->setText(counts);
     if (statusPanels_[1]->text() != cards) statusPanels_[1]->setText(cards);
+    const TMDIChild* child = ActiveChild();
+    const QString zoom =
+        child ? QString::fromStdString(qv::ZoomPercentText(child->Zoom())) : QString();
+    if (statusPanels_[3]->text() != zoom) statusPanels_[3]->setText(zoom);
+    if (zoomButton_ && zoomButton_->text() != (child ? zoom : QStringLiteral("100%")))
+        zoomButton_->setText(child ? zoom : QStringLiteral("100%"));
 }
 
 void TQuillovaMainForm::ShowMessage(const QString& text) {
@@ -78,7 +88,7 @@ void TQuillovaMainForm::ShowMessage(const QString& text) {
 }
 
 QString TQuillovaMainForm::StatusPanelText(int panel) const {
-    return panel >= 0 && panel < 3 ? statusPanels_[panel]->text() : QString();
+    return panel >= 0 && panel < 4 ? statusPanels_[panel]->text() : QString();
 }
 
 namespace {

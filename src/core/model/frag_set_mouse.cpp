@@ -8,9 +8,10 @@ namespace qv {
 
 namespace {
 
-// Auto-scroll: how close to the window edge the pointer must be, and how far one step scrolls.
-constexpr int kScrollZone = 32;
-constexpr int kScrollStep = 16;
+// Auto-scroll: how close to the window edge the pointer must be, and how far one step scrolls, in
+// screen pixels.
+constexpr int kScrollZoneScreen = 32;
+constexpr int kScrollStepScreen = 16;
 
 }  // namespace
 
@@ -112,18 +113,18 @@ void FragSet::AutoScroll(int x, int y, int& dx, int& dy, bool& scrolled) {
     };
     const int cw = view.ClientWidth();
     const int ch = view.ClientHeight();
-    if (x > cw - kScrollZone && gesture_.PressPoint.X > cw - kScrollZone && dx > 0 &&
-        !DragBlocked(dx + kScrollStep, dy))
-        dx += scroll(ScrollAxis::Horizontal, kScrollStep, cw);
-    if (y > ch - kScrollZone && gesture_.PressPoint.Y > ch - kScrollZone && dy > 0 &&
-        !DragBlocked(dx, dy + kScrollStep))
-        dy += scroll(ScrollAxis::Vertical, kScrollStep, ch);
-    if (ScrollX() > 0 && x < kScrollZone && gesture_.PressPoint.X < kScrollZone && dx < 0 &&
-        !DragBlocked(dx - kScrollStep, dy))
-        dx += scroll(ScrollAxis::Horizontal, -kScrollStep, cw);
-    if (ScrollY() > 0 && y < kScrollZone && gesture_.PressPoint.Y < kScrollZone && dy < 0 &&
-        !DragBlocked(dx, dy - kScrollStep))
-        dy += scroll(ScrollAxis::Vertical, -kScrollStep, ch);
+    const int zone = view.DocumentPixels(kScrollZoneScreen);
+    const int step = view.DocumentPixels(kScrollStepScreen);
+    if (x > cw - zone && gesture_.PressPoint.X > cw - zone && dx > 0 && !DragBlocked(dx + step, dy))
+        dx += scroll(ScrollAxis::Horizontal, step, cw);
+    if (y > ch - zone && gesture_.PressPoint.Y > ch - zone && dy > 0 && !DragBlocked(dx, dy + step))
+        dy += scroll(ScrollAxis::Vertical, step, ch);
+    if (ScrollX() > 0 && x < zone && gesture_.PressPoint.X < zone && dx < 0 &&
+        !DragBlocked(dx - step, dy))
+        dx += scroll(ScrollAxis::Horizontal, -step, cw);
+    if (ScrollY() > 0 && y < zone && gesture_.PressPoint.Y < zone && dy < 0 &&
+        !DragBlocked(dx, dy - step))
+        dy += scroll(ScrollAxis::Vertical, -step, ch);
 }
 
 void FragSet::DragSelection(Fragment* under, int x, int y, ShiftState shift) {

@@ -70,6 +70,9 @@ class DocumentView {
     virtual void SetScrollRange(ScrollAxis axis, int range) = 0;
     virtual int ClientWidth() const = 0;
     virtual int ClientHeight() const = 0;
+    // Document pixels that `screenPixels` pixels of the window span (a zoomed window shows more or
+    // fewer), at least 1; the edge zone and step of a drag's auto-scroll are screen distances.
+    virtual int DocumentPixels(int screenPixels) const { return screenPixels; }
     // Schedules a repaint of part of the client area, or of all of it.
     virtual void Invalidate(const Rect& clientRect) = 0;
     virtual void InvalidateAll() = 0;

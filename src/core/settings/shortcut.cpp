@@ -5,7 +5,7 @@
 
 namespace qv {
 
-const std::array<ShortCutKey, 53> kShortCutKeys = {{
+const std::array<ShortCutKey, 65> kShortCutKeys = {{
     {"A", 0x41},    {"B", 0x42},     {"C", 0x43},     {"D", 0x44},    {"E", 0x45},
     {"F", 0x46},    {"G", 0x47},     {"H", 0x48},     {"I", 0x49},    {"J", 0x4A},
     {"K", 0x4B},    {"L", 0x4C},     {"M", 0x4D},     {"N", 0x4E},    {"O", 0x4F},
@@ -16,7 +16,9 @@ const std::array<ShortCutKey, 53> kShortCutKeys = {{
     {"F10", 0x79},  {"F11", 0x7A},   {"F12", 0x7B},   {"Del", 0x2E},  {"Ins", 0x2D},
     {"BkSp", 0x08}, {"PgUp", 0x21},  {"PgDn", 0x22},  {"Home", 0x24}, {"End", 0x23},
     {"Left", 0x25}, {"Up", 0x26},    {"Right", 0x27}, {"Down", 0x28}, {"Tab", 0x09},
-    {"Esc", 0x1B},  {"Enter", 0x0D}, {"Space", 0x20},
+    {"Esc", 0x1B},  {"Enter", 0x0D}, {"Space", 0x20}, {"0", 0x30},    {"1", 0x31},
+    {"2", 0x32},    {"3", 0x33},     {"4", 0x34},     {"5", 0x35},    {"6", 0x36},
+    {"7", 0x37},    {"8", 0x38},     {"9", 0x39},     {"+", 0xBB},    {"-", 0xBD},
 }};
 
 namespace {

@@ -2,7 +2,7 @@
 //
 // A shortcut is a 16-bit code: the key's virtual-key code plus 0x2000 for Shift, 0x4000 for Ctrl
 // and 0x8000 for Alt; 0 is no shortcut. Its text form is "Shift+", "Ctrl+", "Alt+" (in this order,
-// each only when present) followed by one of the 53 key names.
+// each only when present) followed by one of the 65 key names.
 #pragma once
 
 #include <array>
@@ -26,8 +26,9 @@ struct ShortCutKey {
 
 // The key names offered, in the order of the key list: "A" … "Z", "F1" … "F12", "Del", "Ins",
 // "BkSp", "PgUp", "PgDn", "Home", "End", "Left", "Up", "Right", "Down", "Tab", "Esc", "Enter",
-// "Space".
-extern const std::array<ShortCutKey, 53> kShortCutKeys;
+// "Space", "0" … "9", "+", "-". "+" and "-" are the keys that carry those signs, so "Ctrl++" is
+// Ctrl with the plus key.
+extern const std::array<ShortCutKey, 65> kShortCutKeys;
 
 // The text form; empty for 0 or for a key without a name.
 std::string ShortCutToText(ShortCut code);

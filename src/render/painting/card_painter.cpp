@@ -13,9 +13,9 @@
 #include "core/text/sjis.h"
 #include "render/painting/colors.h"
 #include "render/painting/linkmark.h"
+#include "render/painting/render_cache.h"
 #include "render/pictures/picture_cache.h"
 #include "render/pictures/picture_loader.h"
-#include "render/painting/render_cache.h"
 #include "render/text/text_layout.h"
 
 namespace qv {
@@ -269,6 +269,176 @@ void DrawCard(QPainter& painter, const Fragment& f, const EnvData& env, RenderCa
         }
     }
     if (partial) painter.restore();
+}
+
+namespace {
+
+// A one-pixel outline inside `r` on a painter scaled by `zoom`: its right and bottom edges sit a
+// screen pixel inside, as at full size.
+void ZoomedOutline(QPainter& p, const QRectF& r, const QColor& color, double zoom) {
+    if (r.width() <= 0 || r.height() <= 0) return;
+    const double pixel = 1.0 / zoom;
+    p.setPen(QPen(color, 0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(
+        QRectF(r.x(), r.y(), std::max(0.0, r.width() - pixel), std::max(0.0, r.height() - pixel)));
+}
+
+// Grey bars in place of text too small to read: one per line the card holds, as long as the
+// line's share of the text would be, at most the card's text width.
+void TextBars(QPainter& p, const Fragment& f, const EnvData& env, const QRect& r, double zoom) {
+    const int h = CardUnit(env, f.Kind);
+    const int lines = std::max(1, f.Kind == FragmentKind::Symbol ? 1 : f.Lines);
+    const int width = f.Kind == FragmentKind::Symbol ? r.width() - 4 : r.width() - 8;
+    if (width <= 0 || f.Text.empty()) return;
+    // A double-byte character is about h wide, a single-byte one half that.
+    const std::int64_t textWidth = static_cast<std::int64_t>(f.Text.size()) * h / 2;
+    std::int64_t left = textWidth;
+    const QColor grey = QColor::fromRgb(kTextBarColor);
+    for (int line = 0; line < lines && left > 0; ++line) {
+        const int w = static_cast<int>(std::min<std::int64_t>(left, width));
+        left -= width;
+        const int top = r.y() + 4 + line * (h + 2) + h / 4;
+        // At least a screen pixel high, so far out a bar still shows.
+        p.fillRect(QRectF(r.x() + 4, top, w, std::max(h / 2.0, 1.0 / zoom)), grey);
+    }
+}
+
+// A readable text, name-plate or symbol card below 100 %: many cards show at once there, so the
+// card is made as an image of its size on the screen, its text blended in from the font at that
+// size (as at 100 %, where the painter's own text drawing would cost many times more), and drawn
+// unscaled.
+void DrawReducedTextCard(QPainter& p, const Fragment& f, const EnvData& env, RenderCache& cache,
+                         const Rect& visible, double zoom) {
+    const QTransform& to = p.transform();
+    const auto deviceRect = [&](const Rect& r) {
+        const QRectF d = to.mapRect(QRectF(r.Left, r.Top, r.Width(), r.Height()));
+        const int l = FloorToInt(d.left() + 1e-9), t = FloorToInt(d.top() + 1e-9);
+        return QRect(l, t, FloorToInt(d.right() + 1e-9) - l, FloorToInt(d.bottom() + 1e-9) - t);
+    };
+    const QRect device = deviceRect(f.ScreenRect);
+    if (device.width() <= 0 || device.height() <= 0) return;
+    const bool symbol = f.Kind == FragmentKind::Symbol;
+    const auto& colors = env.Colors;
+    QImage image(device.size(),
+                 symbol ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (image.isNull()) return;
+    if (symbol)
+        image.fill(Qt::transparent);
+    else
+        image.fill(ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG).rgb());
+
+    const FontSpec& fontSpec = FontOf(env, f.Kind);
+    const int h = fontSpec.PixelHeight();
+    const int signedHeight = fontSpec.Size > 0 ? -h : h;
+    TextFace& face =
+        cache.Fonts().Face(env, f.Kind, std::max(1, std::abs(FloorToInt(zoom * signedHeight))));
+    TextLayoutParams layout;
+    layout.Width =
+        symbol ? face.Width(f.Text) : RoundHalfUp(zoom * (double{1.0} * std::abs(h) * f.Columns));
+    layout.Gap = FloorToInt(zoom * 2);
+    layout.LineLimit = f.Lines;
+    layout.AcceptCr = env.Accept_CR;
+    layout.Marker = env.CR_String;
+    LayoutTextInto(image, face, f.Text, layout,
+                   ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG).rgb());
+    const int markSide = RoundHalfUp(kLinkMarkSide * zoom);
+    if (env.LinkMark && !f.Link.empty() && markSide >= 4) {
+        const bool icon = env.LinkIsIcon && UpperExtension(f.Link) != ".CSV";
+        const QImage& mark =
+            icon ? cache.LinkIcon(f.Link, f.LinkPressed) : cache.LinkMark(f.LinkPressed);
+        QPainter onCard(&image);
+        onCard.setRenderHint(QPainter::SmoothPixmapTransform);
+        onCard.drawImage(
+            QRect(image.width() - markSide, image.height() - markSide, markSide, markSide), mark);
+    }
+    if (!symbol) {
+        const Color outline = f.Marked && f.Selected ? colors.SelectRect : colors.FrgBorder;
+        OutlineRect(image, image.rect(), ToQColor(outline).rgb());
+    } else if (f.Selected) {
+        const QRgb c = ToQColor(f.Marked ? colors.SelectRect : colors.SelFrgBG).rgb();
+        OutlineRect(image, image.rect(), c);
+        OutlineRect(image, image.rect().adjusted(1, 1, -1, -1), c);
+    }
+    p.save();
+    p.resetTransform();
+    if (visible != f.ScreenRect) p.setClipRect(deviceRect(visible), Qt::IntersectClip);
+    p.drawImage(device.topLeft(), image);
+    p.restore();
+}
+
+}  // namespace
+
+void DrawZoomedCard(QPainter& p, const Fragment& f, const EnvData& env, RenderCache& cache,
+                    const Rect& visibleRect, double zoom) {
+    const Rect visible = visibleRect.Intersected(f.ScreenRect);
+    if (visible.IsEmpty() || !(zoom > 0)) return;
+    const QRect r = ToQRect(f.ScreenRect);
+    const auto& colors = env.Colors;
+    p.save();
+    p.setClipRect(ToQRect(visible), Qt::IntersectClip);
+    if (f.Kind == FragmentKind::Image) {
+        const QImage* picture = f.Cache ? PictureImage(*f.Cache) : nullptr;
+        if (picture && !picture->isNull()) {
+            // The size the picture takes on screen: a smaller one is drawn from a reduced copy,
+            // so a page of pictures far out costs what its pixels on screen cost.
+            const QSize shown(std::max(1, static_cast<int>(std::ceil(r.width() * zoom))),
+                              std::max(1, static_cast<int>(std::ceil(r.height() * zoom))));
+            const QImage& source =
+                shown.width() < picture->width() ? cache.ReducedPicture(*picture, shown) : *picture;
+            DrawPicture(p, source, r, f.ColBG == kNoColor, f.ColBG, cache);
+            if (f.Selected) {
+                const double px = 1.0 / zoom;
+                ZoomedOutline(p, r, ToQColor(f.Marked ? colors.SelectRect : colors.SelFrgBG), zoom);
+                ZoomedOutline(p, QRectF(r).adjusted(px, px, -px, -px), ToQColor(colors.SelFrgBG),
+                              zoom);
+            }
+        } else {
+            p.fillRect(r, ToQColor(f.Selected ? colors.SelFrgBG : colors.Background));
+            ZoomedOutline(p, r, ToQColor(colors.FrgBorder), zoom);
+        }
+        p.restore();
+        return;
+    }
+    const bool readable = CardUnit(env, f.Kind) * zoom >= kReadableTextPixels;
+    if (readable && zoom < 1) {
+        p.restore();
+        DrawReducedTextCard(p, f, env, cache, visible, zoom);
+        return;
+    }
+    const bool symbol = f.Kind == FragmentKind::Symbol;
+    if (!symbol) p.fillRect(r, ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG));
+    if (!readable) {
+        TextBars(p, f, env, r, zoom);
+    } else {
+        TextFace& face = cache.Fonts().Face(env, f.Kind);
+        TextLayoutParams layout;
+        layout.X0 = r.x();
+        layout.Y0 = r.y();
+        layout.Width = ContentWidth(f, env, face);
+        layout.Gap = 2;
+        layout.LineLimit = f.Lines;
+        layout.AcceptCr = env.Accept_CR;
+        layout.Marker = env.CR_String;
+        LayoutText(p, face, f.Text, layout, ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG));
+        if (env.LinkMark && !f.Link.empty()) {
+            const bool icon = env.LinkIsIcon && UpperExtension(f.Link) != ".CSV";
+            const QImage& mark =
+                icon ? cache.LinkIcon(f.Link, f.LinkPressed) : cache.LinkMark(f.LinkPressed);
+            p.drawImage(QPoint(r.right() + 1 - kLinkMarkSide, r.bottom() + 1 - kLinkMarkSide),
+                        mark);
+        }
+    }
+    if (!symbol) {
+        ZoomedOutline(p, r, ToQColor(f.Marked && f.Selected ? colors.SelectRect : colors.FrgBorder),
+                      zoom);
+    } else if (f.Selected) {
+        const QColor c = ToQColor(f.Marked ? colors.SelectRect : colors.SelFrgBG);
+        const double px = 1.0 / zoom;
+        ZoomedOutline(p, r, c, zoom);
+        ZoomedOutline(p, QRectF(r).adjusted(px, px, -px, -px), c, zoom);
+    }
+    p.restore();
 }
 
 void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache& cache,

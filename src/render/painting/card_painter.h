@@ -40,6 +40,22 @@ void DrawCard(QPainter& painter, const Fragment& fragment, const EnvData& env, R
 void DrawCard(QPainter& painter, const Fragment& fragment, const EnvData& env, RenderCache& cache,
               const Rect& clientRect, const Rect& visible);
 
+// Character height in screen pixels below which a zoomed card's text cannot be read: such cards
+// show grey bars where their lines are.
+inline constexpr int kReadableTextPixels = 6;
+// The bars' grey, a little cool so it never passes for text.
+inline constexpr QRgb kTextBarColor = 0xFFA8A8B4;
+
+// Paints a visible card for a document window zoomed to `zoom` (any factor but 1, which DrawCard
+// serves from its images): the painter is already scaled, so `visible` and the card are in client
+// coordinates. Text is drawn from the font, never from a scaled image, so it is sharp at any
+// factor: above 100 % through the painter's scale; below it the card is made at its size on the
+// screen with the font at that size (as fast as at 100 %, where many cards show). Text too small
+// to read becomes grey bars; pictures shown smaller than their size come from reduced copies the
+// cache keeps. Never uses or makes a cached card image.
+void DrawZoomedCard(QPainter& painter, const Fragment& fragment, const EnvData& env,
+                    RenderCache& cache, const Rect& visible, double zoom);
+
 // How DrawScaled draws.
 struct ScaledDraw {
     double Scale = 1;         // document pixels to target pixels

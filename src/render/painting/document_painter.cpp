@@ -140,6 +140,7 @@ class TargetPainter final : public PaintVisitor {
     TargetPainter(QPainter& p, const FragSet& set, RenderCache& cache, const RenderTarget& target)
         : p_(p), set_(set), env_(set.Env()), cache_(cache), t_(target) {
         s_ = t_.Kind == TargetKind::Window || !(t_.Scale > 0) ? 1.0 : t_.Scale;
+        if (t_.Kind == TargetKind::Window && t_.Scale > 0) zoom_ = t_.Scale;
         mono_ = t_.Kind != TargetKind::Window && t_.Colors == ColorMode::Monochrome;
         // The map moves the painter; the page targets move what they draw, in whole pixels after
         // rounding, so a band of an image is exactly that part of the whole image.
@@ -150,6 +151,7 @@ class TargetPainter final : public PaintVisitor {
     bool BeginWindow() {
         const DocumentView& view = set_.View();
         client_ = Rect{0, 0, view.ClientWidth(), view.ClientHeight()};
+        if (zoom_ != 1) return BeginZoomedWindow();
         const QRegion clientRegion(ToQRect(client_));
         region_ = t_.Region.isEmpty() ? clientRegion : t_.Region.intersected(clientRegion);
         if (region_.isEmpty()) return false;
@@ -162,6 +164,33 @@ class TargetPainter final : public PaintVisitor {
         const QColor background = ToQColor(env_.Colors.Background);
         for (const QRect& r : region_)
             p_.fillRect(r, background);
+        return true;
+    }
+
+    // A zoomed window: the region is filled and clipped in widget pixels, then the painter scales
+    // and everything after works in client coordinates, the region grown to whole client pixels.
+    bool BeginZoomedWindow() {
+        const QRect widget(0, 0, static_cast<int>(std::ceil(client_.Right * zoom_)),
+                           static_cast<int>(std::ceil(client_.Bottom * zoom_)));
+        const QRegion shown = t_.Region.isEmpty() ? QRegion(widget) : t_.Region.intersected(widget);
+        if (shown.isEmpty()) return false;
+        full_ = QRegion(widget).subtracted(shown).isEmpty();
+        if (!full_) p_.setClipRegion(shown, Qt::IntersectClip);
+        const QColor background = ToQColor(env_.Colors.Background);
+        for (const QRect& r : shown)
+            p_.fillRect(r, background);
+        region_ = QRegion();
+        for (const QRect& r : shown) {
+            const int l = FloorToInt(r.left() / zoom_), t = FloorToInt(r.top() / zoom_);
+            const int rr = static_cast<int>(std::ceil((r.right() + 1) / zoom_));
+            const int b = static_cast<int>(std::ceil((r.bottom() + 1) / zoom_));
+            region_ += QRect(l, t, rr - l, b - t);
+        }
+        fine_ = region_.rectCount() > 1;
+        bounds_ = region_.boundingRect();
+        area_ = Rect{bounds_.left(), bounds_.top(), bounds_.left() + bounds_.width(),
+                     bounds_.top() + bounds_.height()};
+        p_.scale(zoom_, zoom_);
         return true;
     }
     const Rect& Area() const { return area_; }
@@ -246,7 +275,10 @@ class TargetPainter final : public PaintVisitor {
                     const Fragment& f = *cards_[i];
                     if (visible[i].IsEmpty() || (fine_ && !region_.intersects(ToQRect(visible[i]))))
                         continue;
-                    DrawCard(p_, f, env_, cache_, client_, visible[i]);
+                    if (zoom_ == 1)
+                        DrawCard(p_, f, env_, cache_, client_, visible[i]);
+                    else
+                        DrawZoomedCard(p_, f, env_, cache_, visible[i], zoom_);
                 }
                 break;
             }
@@ -284,6 +316,8 @@ class TargetPainter final : public PaintVisitor {
     RenderCache& cache_;
     const RenderTarget& t_;
     double s_ = 1;
+    // The window's zoom (1 on the other targets).
+    double zoom_ = 1;
     bool mono_ = false;
     QPoint origin_;
     std::vector<const Fragment*> cards_;
@@ -357,9 +391,10 @@ void PaintDocument(QPainter& painter, const FragSet& set, RenderCache& cache,
 }
 
 void PaintDocumentWindow(QPainter& painter, const FragSet& set, RenderCache& cache,
-                         const QRegion& region) {
+                         const QRegion& region, double zoom) {
     RenderTarget target;
     target.Region = region;
+    target.Scale = zoom;
     PaintDocument(painter, set, cache, target);
 }
 

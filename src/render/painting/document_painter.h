@@ -52,7 +52,8 @@ enum class ColorMode {
 // What to paint on, and how.
 struct RenderTarget {
     TargetKind Kind = TargetKind::Window;
-    // Document pixels to target pixels (the window: always 1).
+    // Document pixels to target pixels (the window: its zoom; the page, frames and lines scale
+    // through the painter, cards are drawn for the zoom).
     double Scale = 1;
     // The target pixel of the scaled page that lands at the painter's origin (a band of an image
     // starts at 0, its first row). The window's origin is its scroll position.
@@ -81,9 +82,11 @@ inline constexpr const char* kOutputCancelled = "cancelled";
 void PaintDocument(QPainter& painter, const FragSet& set, RenderCache& cache,
                    const RenderTarget& target);
 
-// The window's paint of `region` (client coordinates; empty = everything).
+// The window's paint of `region` (widget pixels; empty = everything) at `zoom`: a widget pixel p
+// shows client point p / zoom (the model's client coordinates are document units). At 1 cards
+// come from their cached images; otherwise they are drawn for the zoom (DrawZoomedCard).
 void PaintDocumentWindow(QPainter& painter, const FragSet& set, RenderCache& cache,
-                         const QRegion& region = QRegion());
+                         const QRegion& region = QRegion(), double zoom = 1);
 
 // ---- Image output ----
 

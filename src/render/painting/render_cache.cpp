@@ -124,6 +124,7 @@ void RenderCache::EndFullPaint() {
     }
     if (dropped) Rehash();
     std::erase_if(masked_, [&](const auto& e) { return e.second.Generation != generation_; });
+    std::erase_if(reduced_, [&](const auto& e) { return e.second.Generation != generation_; });
 }
 
 const QImage& RenderCache::LinkMark(bool pressed) {
@@ -153,6 +154,18 @@ const QImage& RenderCache::TransparentPicture(const QImage& picture) {
     if (masked.isNull()) return picture;
     return masked_.emplace(picture.cacheKey(), MaskedEntry{std::move(masked), generation_})
         .first->second.Image;
+}
+
+const QImage& RenderCache::ReducedPicture(const QImage& picture, QSize size) {
+    const ReducedKey key{picture.cacheKey(), size.width(), size.height()};
+    auto it = reduced_.find(key);
+    if (it != reduced_.end()) {
+        it->second.Generation = generation_;
+        return it->second.Image;
+    }
+    QImage reduced = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (reduced.isNull()) return picture;
+    return reduced_.emplace(key, MaskedEntry{std::move(reduced), generation_}).first->second.Image;
 }
 
 }  // namespace qv

@@ -69,6 +69,9 @@ class RenderCache {
     // A picture whose colour of its bottom-left pixel becomes transparent (opaque pictures) or
     // the picture itself (pictures with transparency), for pictures shown transparent.
     const QImage& TransparentPicture(const QImage& picture);
+    // `picture` reduced to `size` (smoothly, once), for a zoomed window that shows it smaller;
+    // kept while full paints reach it.
+    const QImage& ReducedPicture(const QImage& picture, QSize size);
 
   private:
     struct CardEntry {
@@ -108,6 +111,19 @@ class RenderCache {
         std::uint64_t Generation = 0;
     };
     std::unordered_map<qint64, MaskedEntry> masked_;
+    struct ReducedKey {
+        qint64 Picture = 0;
+        int Width = 0;
+        int Height = 0;
+        bool operator==(const ReducedKey&) const = default;
+    };
+    struct ReducedHash {
+        std::size_t operator()(const ReducedKey& k) const {
+            return std::hash<qint64>()(k.Picture) ^ (std::hash<int>()(k.Width) * 31) ^
+                   (std::hash<int>()(k.Height) * 131);
+        }
+    };
+    std::unordered_map<ReducedKey, MaskedEntry, ReducedHash> reduced_;
     PictureCache* pictures_;
     const SpiUnit* plugins_ = nullptr;
 };

@@ -21,14 +21,29 @@ TEST(ShortCutText, CodesAndTexts) {
                             "Ctrl-Q", "Ctrl+Q+"})
         EXPECT_EQ(TextToShortCut(bad), 0) << bad;
     EXPECT_EQ(ShortCutToText(0), "");
-    EXPECT_EQ(ShortCutToText(kShortCutCtrl | 0x30), "") << "the 0 key has no name here";
+    EXPECT_EQ(ShortCutToText(kShortCutCtrl | 0x5B), "") << "the Windows key has no name";
 }
 
-TEST(ShortCutText, TheFiftyThreeKeysRoundTrip) {
+TEST(ShortCutText, ThePlusMinusAndDigitKeysOfTheZoomCommands) {
+    // "Ctrl++" is Ctrl with the plus key: the prefix takes "Ctrl+", the key is the second "+".
+    EXPECT_EQ(TextToShortCut("Ctrl++"), kShortCutCtrl | 0xBB);
+    EXPECT_EQ(TextToShortCut("Ctrl+-"), kShortCutCtrl | 0xBD);
+    EXPECT_EQ(TextToShortCut("Ctrl+0"), kShortCutCtrl | 0x30);
+    EXPECT_EQ(TextToShortCut("Shift+Ctrl+9"), kShortCutShift | kShortCutCtrl | 0x39);
+    EXPECT_EQ(TextToShortCut("+"), 0xBB);
+    EXPECT_EQ(ShortCutToText(kShortCutCtrl | 0xBB), "Ctrl++");
+    EXPECT_EQ(ShortCutToText(kShortCutAlt | 0xBD), "Alt+-");
+    for (const char* bad : {"Ctrl+++", "Ctrl+-+", "Ctrl+10", "Ctrl+=", "Ctrl++ +"})
+        EXPECT_EQ(TextToShortCut(bad), 0) << bad;
+}
+
+TEST(ShortCutText, EveryNamedKeyRoundTrips) {
     EXPECT_EQ(kShortCutKeys.front().Name, "A");
     EXPECT_EQ(kShortCutKeys[26].Name, "F1");
     EXPECT_EQ(kShortCutKeys[38].Name, "Del");
-    EXPECT_EQ(kShortCutKeys.back().Name, "Space");
+    EXPECT_EQ(kShortCutKeys[52].Name, "Space");
+    EXPECT_EQ(kShortCutKeys[53].Name, "0");
+    EXPECT_EQ(kShortCutKeys.back().Name, "-");
     std::set<int> codes;
     for (const auto& key : kShortCutKeys) {
         EXPECT_TRUE(codes.insert(key.VirtualKey).second) << key.Name;
