@@ -193,7 +193,7 @@ inline constexpr std::string_view kStatusPanel1Sample = "断片数=1000  /選択
 // The widest text of the zoom panel.
 inline constexpr std::string_view kStatusZoomSample = "400%";
 // The submenu of the zoom commands (View menu, card pop-up) and the tool bar's button for it.
-inline constexpr std::string_view kMenuZoom = "表示倍率(&M)";
+inline constexpr std::string_view kMenuZoom = "表示倍率(&Z)";
 inline constexpr std::string_view kZoomButtonHint = "表示倍率|ウィンドウの表示倍率を変えます";
 inline constexpr std::string_view kBrushPanelHint = "背景塗り色";
 

@@ -708,7 +708,7 @@ TEST_F(ShellTest, ThePopUpsOfferTheEditCommandsAndTheWayBackToNormalEditing) {
                                      "検索(&F)...",
                                      "隣の断片を選択(&L)",
                                      "ジャンプ(&J)",
-                                     "表示倍率(&M)",
+                                     "表示倍率(&Z)",
                                      "プロパティ(&R)..."}));
     // A right click on the document offers the card menu under normal editing and only the
     // way back under the grouping tool.

@@ -75,6 +75,8 @@ TEST(FragSetAdd, ClearLeavesAnEmptyDocumentButKeepsWhatTheWindowShows) {
     doc.Add("b", 2, 200, 10);
     doc.set.Recount();
     ASSERT_TRUE(doc.set.SetGroupLine(1, 2));
+    a->Left += 10;
+    ASSERT_TRUE(doc.set.History().Commit());
     doc.set.FileName = "/docs/a.csv";
     doc.set.ShowGroup(3, false);
     doc.set.PickGroupListGroup(2);
@@ -83,8 +85,6 @@ TEST(FragSetAdd, ClearLeavesAnEmptyDocumentButKeepsWhatTheWindowShows) {
     doc.set.DivColumns = 3;
     doc.set.ReadOnly = true;
     doc.set.IncompleteSources.push_back({});
-    a->Left += 10;
-    ASSERT_TRUE(doc.set.History().Commit());
     a->SetSelected(true);
     doc.set.RebuildSelection();
     doc.set.CentreOn(a, true);
