@@ -606,15 +606,8 @@ ReadResult ReadCanvasBytes(FragSet& set, std::string_view bytes, std::string_vie
 
 ReadResult ImportCanvasFile(FragSet& set, std::string_view canvasPath, const WholeFile& bytes,
                             std::string_view documentPath) {
+    if (bytes.Status != WholeFile::Result::Read) return ReadResult::Failed(bytes);
     ReadResult result;
-    if (bytes.Status != WholeFile::Result::Read) {
-        result.Status = bytes.Status == WholeFile::Result::Missing ? ReadStatus::Missing
-                                                                   : ReadStatus::Unreadable;
-        result.Problem = bytes.Problem;
-        result.Why = bytes.Why;
-        result.Error = bytes.Error;
-        return result;
-    }
     const std::filesystem::path canvas(canvasPath);
     const std::filesystem::path document(documentPath);
     result = ReadCanvasBytes(set, bytes.Bytes, canvas.parent_path().string(),

@@ -393,15 +393,7 @@ ReadResult ReadFragmentFile(FragSet& set, std::string_view path, bool merge) {
 ReadResult ReadFragmentFile(FragSet& set, std::string_view path, const WholeFile& bytes,
                             bool merge) {
     const std::filesystem::path file(path);
-    if (bytes.Status != WholeFile::Result::Read) {
-        ReadResult failed;
-        failed.Status = bytes.Status == WholeFile::Result::Missing ? ReadStatus::Missing
-                                                                   : ReadStatus::Unreadable;
-        failed.Problem = bytes.Problem;
-        failed.Why = bytes.Why;
-        failed.Error = bytes.Error;
-        return failed;
-    }
+    if (bytes.Status != WholeFile::Result::Read) return ReadResult::Failed(bytes);
     const bool fragmentFile =
         CheckFragmentBytes(path, bytes.Bytes) == FragmentFileCheck::FragmentFile;
     ReadResult result = ReadFragmentBytes(set, bytes.Bytes, fragmentFile, merge);

@@ -53,6 +53,18 @@ struct ReadResult {
         return Status == ReadStatus::Read && UnconvertibleLines.empty() &&
                UnconvertibleCards.empty();
     }
+
+    // The result of a file that could not be read (`bytes.Status` is not Read): Missing or
+    // Unreadable, with the reasons ReadWholeFile gave.
+    static ReadResult Failed(const WholeFile& bytes) {
+        ReadResult failed;
+        failed.Status = bytes.Status == WholeFile::Result::Missing ? ReadStatus::Missing
+                                                                   : ReadStatus::Unreadable;
+        failed.Problem = bytes.Problem;
+        failed.Why = bytes.Why;
+        failed.Error = bytes.Error;
+        return failed;
+    }
 };
 
 }  // namespace qv

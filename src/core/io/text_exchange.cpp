@@ -180,15 +180,8 @@ int ImportStartGroup(const FragSet& set) {
 ReadResult ImportTextFile(FragSet& set, std::string_view path, std::optional<int> group) {
     const std::filesystem::path file(path);
     const WholeFile bytes = ReadWholeFile(file, kMaxDocumentFileSize);
+    if (bytes.Status != WholeFile::Result::Read) return ReadResult::Failed(bytes);
     ReadResult result;
-    if (bytes.Status != WholeFile::Result::Read) {
-        result.Status = bytes.Status == WholeFile::Result::Missing ? ReadStatus::Missing
-                                                                   : ReadStatus::Unreadable;
-        result.Problem = bytes.Problem;
-        result.Why = bytes.Why;
-        result.Error = bytes.Error;
-        return result;
-    }
     std::string converted;
     const std::string_view text = Cp932Text(bytes.Bytes, converted, result);
     const std::vector<std::string_view> lines = SplitLines(text);
