@@ -268,6 +268,43 @@ TEST(CardPaint, CachedImagesFollowFastDrawRevisionsAndTheVisibleArea) {
     EXPECT_EQ(d.cache.CachedCardCount(), 0);
 }
 
+// Without card images the window keeps each card's text laid out, made again when the card
+// changes, and only for cards on the window.
+TEST(CardPaint, TextLayoutsAreKeptByRevisionForTheCardsOnTheWindow) {
+    RenderDoc d(300, 200);
+    d.env.FrgFastDraw = false;
+    qv::Fragment* a = d.Add(kSquares + " one two three", 0, 10, 10, 4, 3);
+    d.Add("far", 0, 500, 10, 4, 1);  // outside the client area
+    d.set().RedrawAll();
+    const QImage first = d.Paint();
+    EXPECT_EQ(d.cache.LaidOutCardCount(), 1);
+    EXPECT_EQ(d.cache.CachedCardCount(), 0);
+    EXPECT_EQ(d.Paint(), first);
+
+    // A text changed with or without a new revision is laid out afresh.
+    RenderDoc fresh(300, 200);
+    fresh.env.FrgFastDraw = false;
+    fresh.Add("changed text", 0, 10, 10, 4, 3);
+    fresh.Add("far", 0, 500, 10, 4, 1);
+    fresh.set().RedrawAll();
+    const QImage want = fresh.Paint();
+    a->Text = "changed text";
+    EXPECT_EQ(d.Paint(), want);
+    a->Text = kSquares;
+    a->MarkStale();
+    d.Paint();
+    a->Text = "changed text";
+    a->MarkStale();
+    EXPECT_EQ(d.Paint(), want);
+
+    // Scrolled away, the card's layout goes; the one now shown is laid out.
+    d.doc->View().SetScrollRange(qv::ScrollAxis::Horizontal, 2000);
+    d.doc->View().SetScrollPosition(qv::ScrollAxis::Horizontal, 400);
+    d.set().UpdateScreenRects();
+    d.Paint();
+    EXPECT_EQ(d.cache.LaidOutCardCount(), 1);
+}
+
 TEST(CardPaint, PartialRepaintTouchesOnlyTheRegion) {
     RenderDoc d;
     d.Add(kSquares, 1, 10, 10, 4, 1);

@@ -66,47 +66,76 @@ TEST(PaintDocumentWindow, SelectedCardsComeAfterTheOthers) {
 }
 
 // Leaving out what later cards hide must not change a pixel: compare with painting every card
-// whole, in the model's order.
+// whole, in the model's order, with card images kept or not, whole or in part.
 TEST(PaintDocumentWindow, CardsHiddenByLaterCardsAreLeftOutUnseen) {
-    RenderDoc d(500, 400);
-    d.env.FrgFastDraw = true;
-    std::mt19937 rng(77);
-    const std::string text = "\x83\x41\x83\x43\x83\x66\x83\x41 idea";
-    for (int i = 0; i < 300; ++i) {
-        const auto kind = i % 11 == 0  ? qv::FragmentKind::Symbol
-                          : i % 7 == 0 ? qv::FragmentKind::NamePlate
-                                       : qv::FragmentKind::Text;
-        qv::Fragment* f =
-            d.Add(text, 0, static_cast<int>(rng() % 480) - 20, static_cast<int>(rng() % 380) - 20,
-                  2 + static_cast<int>(rng() % 8), 1 + static_cast<int>(rng() % 3), kind);
-        f->ColBG = qv::Rgb(static_cast<int>(rng() % 256), 200, 100);
-        if (i % 9 == 0) f->SetSelected(true);
-    }
-    // Cards exactly on top of each other, and one hiding another completely.
-    d.Add(text, 0, 100, 100, 4, 2);
-    d.Add(text, 0, 100, 100, 4, 2);
-    qv::Fragment* hidden = d.Add(text, 0, 300, 300, 2, 1);
-    d.Add(text, 0, 290, 295, 6, 2);
-    d.set().RedrawAll();
+    for (const bool fastDraw : {true, false}) {
+        SCOPED_TRACE(fastDraw ? "card images kept" : "card images made for each paint");
+        RenderDoc d(500, 400);
+        d.env.FrgFastDraw = fastDraw;
+        std::mt19937 rng(77);
+        const std::string text = "\x83\x41\x83\x43\x83\x66\x83\x41 idea";
+        const auto kindOf = [](int i) {
+            return i % 11 == 0  ? qv::FragmentKind::Symbol
+                   : i % 7 == 0 ? qv::FragmentKind::NamePlate
+                   : i % 13 == 0 ? qv::FragmentKind::Image
+                                 : qv::FragmentKind::Text;
+        };
+        for (int i = 0; i < 300; ++i) {
+            qv::Fragment* f = d.Add(text, 0, static_cast<int>(rng() % 480) - 20,
+                                    static_cast<int>(rng() % 380) - 20,
+                                    2 + static_cast<int>(rng() % 8), 1 + static_cast<int>(rng() % 3),
+                                    kindOf(i));
+            f->ColBG = qv::Rgb(static_cast<int>(rng() % 256), 200, 100);
+            if (i % 9 == 0) f->SetSelected(true);
+        }
+        // A pile as gather leaves it, each card a pixel right of and below the one before: only
+        // an edge of each shows.
+        for (int i = 0; i < 120; ++i) {
+            qv::Fragment* f = d.Add(text + std::to_string(i), 0, 150 + i, 120 + i, 6, 3, kindOf(i));
+            f->ColBG = qv::Rgb(100, static_cast<int>(rng() % 256), 200);
+            if (i % 5 == 0) f->SetSelected(true);
+        }
+        // Cards exactly on top of each other, one hiding another completely, and a card crossed
+        // by two others so that four parts of it show.
+        d.Add(text, 0, 100, 100, 4, 2);
+        d.Add(text, 0, 100, 100, 4, 2);
+        qv::Fragment* hidden = d.Add(text, 0, 300, 300, 2, 1);
+        d.Add(text, 0, 290, 295, 6, 2);
+        d.Add(text + text, 0, 20, 330, 8, 3);
+        d.Add("x", 0, 50, 320, 2, 5);
+        d.Add("y", 0, 10, 345, 12, 1);
+        d.set().RedrawAll();
 
-    struct Order : qv::PaintVisitor {
-        std::vector<const qv::Fragment*> cards;
-        void Card(const qv::Fragment& f, bool) override { cards.push_back(&f); }
-    } order;
-    d.set().PaintOrder(order);
-    QImage naive(d.width, d.height, QImage::Format_RGB32);
-    naive.fill(Px(d.env.Colors.Background));
-    {
-        QPainter p(&naive);
-        qv::RenderCache cache;
-        for (const qv::Fragment* f : order.cards)
-            qv::DrawCard(p, *f, d.env, cache, qv::Rect{0, 0, d.width, d.height});
+        struct Order : qv::PaintVisitor {
+            std::vector<const qv::Fragment*> cards;
+            void Card(const qv::Fragment& f, bool) override { cards.push_back(&f); }
+        } order;
+        d.set().PaintOrder(order);
+        QImage naive(d.width, d.height, QImage::Format_RGB32);
+        naive.fill(Px(d.env.Colors.Background));
+        {
+            QPainter p(&naive);
+            qv::RenderCache cache;
+            for (const qv::Fragment* f : order.cards)
+                qv::DrawCard(p, *f, d.env, cache, qv::Rect{0, 0, d.width, d.height});
+        }
+        for (const auto& f : d.set().Fragments())
+            f->MarkStale();
+        const QImage culled = d.Paint();
+        ASSERT_EQ(culled, naive);
+        EXPECT_FALSE(d.cache.HasCard(hidden));
+        // Warm, and a repaint of two parts of the window.
+        EXPECT_EQ(d.Paint(), naive);
+        QImage part = naive;
+        const QRegion region = QRegion(140, 110, 90, 160) + QRegion(0, 300, 200, 60);
+        {
+            QPainter p(&part);
+            for (const QRect& r : region)
+                p.fillRect(r, QColor(255, 0, 255));
+        }
+        d.PaintOnto(part, region);
+        EXPECT_EQ(part, naive);
     }
-    for (const auto& f : d.set().Fragments())
-        f->MarkStale();
-    const QImage culled = d.Paint();
-    ASSERT_EQ(culled, naive);
-    EXPECT_FALSE(d.cache.HasCard(hidden));
 }
 
 TEST(DocumentImage, SizeIsTheUsedAreaPlusFivePercentOrTheWholeDividedPage) {
@@ -264,6 +293,33 @@ TEST(PaintMap, ScalesThePageIntoTheClientArea) {
     qv::PaintMap(pe, nullptr, d.cache, 50, 50);
     pe.end();
     EXPECT_EQ(CountColor(empty, empty.rect(), workspace), 2500);
+}
+
+// The map's boxes go straight into its pixels; a painter that clips (a part of the map) draws them
+// through the painter instead. Both give the same pixels.
+TEST(PaintMap, BoxesInThePixelsAreThePaintersBoxes) {
+    RenderDoc d(400, 300);
+    std::mt19937 rng(5);
+    for (int i = 0; i < 200; ++i) {
+        qv::Fragment* f = d.Add("", 1 + i % 3, static_cast<int>(rng() % 3000),
+                                static_cast<int>(rng() % 2000), 1 + static_cast<int>(rng() % 30),
+                                1 + static_cast<int>(rng() % 9),
+                                i % 17 == 0 ? qv::FragmentKind::Image : qv::FragmentKind::Text);
+        f->ColBG = qv::Rgb(static_cast<int>(rng() % 256), 90, 200);
+        if (i % 6 == 0) f->SetSelected(true);
+    }
+    d.Refresh();
+    auto map = [&](bool clipped) {
+        QImage img(230, 160, QImage::Format_RGB32);
+        img.fill(qRgb(255, 0, 255));
+        QPainter p(&img);
+        if (clipped) p.setClipRect(img.rect());
+        qv::PaintMap(p, &d.set(), d.cache, img.width(), img.height());
+        return img;
+    };
+    const QImage straight = map(false);
+    EXPECT_EQ(straight, map(true));
+    EXPECT_GT(CountColor(straight, straight.rect(), Px(d.env.Colors.FrgBorder)), 200);
 }
 
 TEST(PrintScale, FitsTheWholePageOrNinetyFivePercentOfTheUsedArea) {

@@ -31,6 +31,7 @@
 #include "core/text/text_helpers.h"
 #include "render/painting/colors.h"
 #include "render/painting/document_painter.h"
+#include "render/painting/repaint_region.h"
 #include "render/painting/render_cache.h"
 #include "render/pictures/picture_loader.h"
 #include "render/text/qt_text.h"
@@ -369,14 +370,7 @@ void TMDIChild::ScheduleRepaint() {
 }
 
 QRegion TMDIChild::PendingRepaint() const {
-    if (repaintAll_) return QRegion(viewport()->rect());
-    // Adding rectangles to a region one by one costs time in proportion to the region each
-    // time; uniting them pairwise, halves of equal size, keeps the whole near n log n.
-    std::vector<QRegion> parts(pendingRepaint_.begin(), pendingRepaint_.end());
-    for (std::size_t step = 1; step < parts.size(); step *= 2)
-        for (std::size_t i = 0; i + step < parts.size(); i += 2 * step)
-            parts[i] = parts[i].united(parts[i + step]);
-    return parts.empty() ? QRegion() : parts.front();
+    return repaintAll_ ? QRegion(viewport()->rect()) : qv::RepaintRegion(pendingRepaint_);
 }
 
 void TMDIChild::FlushRepaint() {

@@ -135,15 +135,13 @@ QImage RenderCardPart(const Fragment& f, const EnvData& env, RenderCache& cache,
 
     TextFace& face = cache.Fonts().Face(env, f.Kind);
     TextLayoutParams layout;
-    layout.X0 = ox;
-    layout.Y0 = oy;
     layout.Width = ContentWidth(f, env, face);
     layout.Gap = 2;
     layout.LineLimit = f.Lines;
     layout.AcceptCr = env.Accept_CR;
     layout.Marker = env.CR_String;
-    LayoutTextInto(image, face, f.Text, layout,
-                   ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG).rgb());
+    DrawLaidTextInto(image, face, f.Text, cache.CardText(&f, f.Revision, f.Text, face, layout),
+                     QPoint(ox, oy), ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG).rgb());
 
     if (env.LinkMark && !f.Link.empty()) {
         const bool icon = env.LinkIsIcon && UpperExtension(f.Link) != ".CSV";
@@ -235,8 +233,11 @@ void DrawCard(QPainter& painter, const Fragment& f, const EnvData& env, RenderCa
     }
     const Rect visible = visibleRect.Intersected(r).Intersected(clientRect);
     if (visible.IsEmpty()) return;
-    const bool partial = visible != r;
-    if (partial) {
+    // Text, name-plate and symbol cards are made for the visible part only; what is drawn over
+    // the whole card needs the painter clipped.
+    const bool clip = visible != r && (f.Kind == FragmentKind::Image ||
+                                       (f.Kind == FragmentKind::Symbol && f.Selected));
+    if (clip) {
         painter.save();
         painter.setClipRect(ToQRect(visible), Qt::IntersectClip);
     }
@@ -257,7 +258,7 @@ void DrawCard(QPainter& painter, const Fragment& f, const EnvData& env, RenderCa
             if (image && !image->isNull())
                 painter.drawImage(QPoint(visible.Left, visible.Top), *image, part);
         } else {
-            cache.DropCard(&f);
+            cache.DropCardImage(&f);
             const QImage image = RenderCardPart(f, env, cache, part);
             if (!image.isNull()) painter.drawImage(QPoint(visible.Left, visible.Top), image);
         }
@@ -268,7 +269,7 @@ void DrawCard(QPainter& painter, const Fragment& f, const EnvData& env, RenderCa
             Outline(painter, ToQRect(r).adjusted(1, 1, -1, -1), c);
         }
     }
-    if (partial) painter.restore();
+    if (clip) painter.restore();
 }
 
 namespace {
@@ -527,16 +528,28 @@ void DrawMiniature(QPainter& p, const Fragment& f, const EnvData& env, double sc
     if (!f.Measured || !f.Visible) return;
     const QRect r = ToQRect(MiniatureRect(f, scale));
     const auto& colors = env.Colors;
-    if (f.Kind == FragmentKind::Image) {
+    const bool fill = f.Kind != FragmentKind::Image;
+    if (!fill) {
         const QImage* picture = f.Cache ? PictureImage(*f.Cache) : nullptr;
         if (env.MapViewImage && picture && !picture->isNull()) {
             p.drawImage(r, *picture);
             return;
         }
-    } else {
-        p.fillRect(r, ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG));
     }
-    Outline(p, r, ToQColor(colors.FrgBorder));
+    const QColor background = ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG);
+    const QColor border = ToQColor(colors.FrgBorder);
+    // The map shows every card at once: its boxes go straight into the pixels when they can,
+    // exactly as the painter would fill and outline them.
+    if (QImage* image = PlainImageTarget(p); image && background.alpha() == 255 &&
+                                             border.alpha() == 255) {
+        const QPointF shift = p.transform().map(QPointF(0, 0));
+        const QRect at = r.translated(static_cast<int>(shift.x()), static_cast<int>(shift.y()));
+        if (fill) FillRect(*image, at, background.rgb());
+        OutlineRect(*image, at, border.rgb());
+        return;
+    }
+    if (fill) p.fillRect(r, background);
+    Outline(p, r, border);
 }
 
 }  // namespace qv

@@ -44,53 +44,67 @@ bool Opaque(const Fragment& f) {
     return f.Kind == FragmentKind::Text || f.Kind == FragmentKind::NamePlate;
 }
 
-// Shrinks `v` by an opaque rectangle `c` painted later where c covers a whole side of it.
-void CutBy(Rect& v, const Rect& c) {
-    if (!c.Intersects(v)) return;
-    const bool spansRows = c.Top <= v.Top && c.Bottom >= v.Bottom;
-    const bool spansColumns = c.Left <= v.Left && c.Right >= v.Right;
-    if (spansRows && spansColumns) {
-        v = Rect{};
-    } else if (spansRows) {
-        if (c.Left <= v.Left)
-            v.Left = c.Right;
-        else if (c.Right >= v.Right)
-            v.Right = c.Left;
-    } else if (spansColumns) {
-        if (c.Top <= v.Top)
-            v.Top = c.Bottom;
-        else if (c.Bottom >= v.Bottom)
-            v.Bottom = c.Top;
-    }
+// What of every card the cards painted after it leave in sight: card i shows
+// Pieces[First[i], First[i + 1]), rectangles that do not overlap.
+struct VisiblePieces {
+    std::vector<Rect> Pieces;
+    std::vector<std::size_t> First;
+};
+
+// At most this many rectangles per card: what is hidden in more complicated ways is painted and
+// then painted over.
+constexpr std::size_t kMaxPieces = 8;
+
+// Appends the parts of `p` outside `c` (which meets it): the rows above and below c, and the parts
+// left and right of it in between.
+void Subtract(const Rect& p, const Rect& c, std::vector<Rect>& out) {
+    if (c.Top > p.Top) out.push_back(Rect{p.Left, p.Top, p.Right, c.Top});
+    if (c.Bottom < p.Bottom) out.push_back(Rect{p.Left, c.Bottom, p.Right, p.Bottom});
+    const int top = std::max(p.Top, c.Top), bottom = std::min(p.Bottom, c.Bottom);
+    if (c.Left > p.Left) out.push_back(Rect{p.Left, top, c.Left, bottom});
+    if (c.Right < p.Right) out.push_back(Rect{c.Right, top, p.Right, bottom});
 }
 
-// The part of every card that cards painted after it leave in sight (a rectangle; parts hidden in
-// more complicated ways are still painted). Dense pages paint each pixel about once instead of
-// once per card stacked on it.
-std::vector<Rect> VisibleParts(const std::vector<const Fragment*>& cards, const Rect& area) {
+// Dense pages paint each pixel about once instead of once per card stacked on it: a pile of cards
+// each a pixel further shows an edge of each card, and only those edges are painted.
+VisiblePieces VisibleParts(const std::vector<const Fragment*>& cards, const Rect& area) {
     const std::size_t n = cards.size();
+    VisiblePieces out;
+    out.First.reserve(n + 1);
+    out.Pieces.reserve(n + n / 2);
     std::vector<Rect> visible(n);
     for (std::size_t i = 0; i < n; ++i)
         visible[i] = cards[i]->ScreenRect.Intersected(area);
-    if (n < 2 || area.IsEmpty()) return visible;
+    const auto eachWhole = [&] {
+        for (std::size_t i = 0; i < n; ++i) {
+            out.First.push_back(out.Pieces.size());
+            if (!visible[i].IsEmpty()) out.Pieces.push_back(visible[i]);
+        }
+        out.First.push_back(out.Pieces.size());
+        return out;
+    };
+    if (n < 2 || area.IsEmpty()) return eachWhole();
 
     // Opaque cards by the cells of a coarse grid they touch, in painting order, in one flat
     // array: cell c holds owners [start[c], start[c + 1]).
     constexpr int kCell = 64;
     const int columns = (area.Width() + kCell - 1) / kCell;
     const int rows = (area.Height() + kCell - 1) / kCell;
-    if (static_cast<std::int64_t>(columns) * rows > 1 << 16) return visible;
+    if (static_cast<std::int64_t>(columns) * rows > 1 << 16) return eachWhole();
     auto forCells = [&](const Rect& r, auto&& fn) {
         const int c0 = (r.Left - area.Left) / kCell, c1 = (r.Right - 1 - area.Left) / kCell;
         const int r0 = (r.Top - area.Top) / kCell, r1 = (r.Bottom - 1 - area.Top) / kCell;
         for (int y = r0; y <= r1; ++y)
             for (int x = c0; x <= c1; ++x)
-                fn(static_cast<std::size_t>(y * columns + x));
+                if (fn(static_cast<std::size_t>(y * columns + x))) return;
     };
     std::vector<int> start(static_cast<std::size_t>(columns * rows) + 1, 0);
     for (std::size_t i = 0; i < n; ++i)
         if (Opaque(*cards[i]) && !visible[i].IsEmpty())
-            forCells(visible[i], [&](std::size_t c) { ++start[c + 1]; });
+            forCells(visible[i], [&](std::size_t c) {
+                ++start[c + 1];
+                return false;
+            });
     for (std::size_t c = 1; c < start.size(); ++c)
         start[c] += start[c - 1];
     std::vector<int> owners(static_cast<std::size_t>(start.back()));
@@ -99,24 +113,47 @@ std::vector<Rect> VisibleParts(const std::vector<const Fragment*>& cards, const 
         if (Opaque(*cards[i]) && !visible[i].IsEmpty())
             forCells(visible[i], [&](std::size_t c) {
                 owners[static_cast<std::size_t>(fill[c]++)] = static_cast<int>(i);
+                return false;
             });
 
+    // A card painted after card i that covers part of `p`, or null.
+    const auto coverOf = [&](const Rect& p, std::size_t i) {
+        const Rect* cover = nullptr;
+        forCells(p, [&](std::size_t c) {
+            const auto first = owners.begin() + start[c];
+            const auto last = owners.begin() + start[c + 1];
+            for (auto it = std::upper_bound(first, last, static_cast<int>(i)); it != last; ++it) {
+                const Rect& r = cards[static_cast<std::size_t>(*it)]->ScreenRect;
+                if (r.Intersects(p)) {
+                    cover = &r;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return cover;
+    };
+    std::vector<Rect> work;
     for (std::size_t i = 0; i < n; ++i) {
-        Rect& v = visible[i];
-        // A cut can open the way for another; a few rounds settle it.
-        for (int round = 0; round < 4 && !v.IsEmpty(); ++round) {
-            const Rect before = v;
-            forCells(before, [&](std::size_t c) {
-                const auto first = owners.begin() + start[c];
-                const auto last = owners.begin() + start[c + 1];
-                for (auto it = std::upper_bound(first, last, static_cast<int>(i));
-                     it != last && !v.IsEmpty(); ++it)
-                    CutBy(v, cards[static_cast<std::size_t>(*it)]->ScreenRect);
-            });
-            if (v == before) break;
+        out.First.push_back(out.Pieces.size());
+        if (visible[i].IsEmpty()) continue;
+        work.assign(1, visible[i]);
+        std::size_t shown = 0;
+        while (!work.empty()) {
+            const Rect p = work.back();
+            work.pop_back();
+            // A cut makes at most three more pieces.
+            const Rect* cover = shown + work.size() + 4 <= kMaxPieces ? coverOf(p, i) : nullptr;
+            if (cover) {
+                Subtract(p, *cover, work);
+            } else {
+                out.Pieces.push_back(p);
+                ++shown;
+            }
         }
     }
-    return visible;
+    out.First.push_back(out.Pieces.size());
+    return out;
 }
 
 bool Meets(const QRect& r, const QRect& bounds, const QRegion& region, bool fine) {
@@ -270,15 +307,20 @@ class TargetPainter final : public PaintVisitor {
         if (cards_.empty()) return;
         switch (t_.Kind) {
             case TargetKind::Window: {
-                const std::vector<Rect> visible = VisibleParts(cards_, area_);
+                const VisiblePieces visible = VisibleParts(cards_, area_);
                 for (std::size_t i = 0; i < cards_.size(); ++i) {
                     const Fragment& f = *cards_[i];
-                    if (visible[i].IsEmpty() || (fine_ && !region_.intersects(ToQRect(visible[i]))))
-                        continue;
-                    if (zoom_ == 1)
-                        DrawCard(p_, f, env_, cache_, client_, visible[i]);
-                    else
-                        DrawZoomedCard(p_, f, env_, cache_, visible[i], zoom_);
+                    // A zoomed card is made whole (at its size on the screen) and drawn once.
+                    Rect zoomed;
+                    for (std::size_t k = visible.First[i]; k < visible.First[i + 1]; ++k) {
+                        const Rect& piece = visible.Pieces[k];
+                        if (fine_ && !region_.intersects(ToQRect(piece))) continue;
+                        if (zoom_ == 1)
+                            DrawCard(p_, f, env_, cache_, client_, piece);
+                        else
+                            zoomed = zoomed.IsEmpty() ? piece : zoomed.United(piece);
+                    }
+                    if (!zoomed.IsEmpty()) DrawZoomedCard(p_, f, env_, cache_, zoomed, zoom_);
                 }
                 break;
             }

@@ -1,5 +1,6 @@
 #include "render/painting/render_cache.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "render/painting/card_painter.h"
@@ -25,7 +26,6 @@ RenderCache::~RenderCache() = default;
 void RenderCache::Clear() {
     cards_.clear();
     table_.clear();
-    liveCards_ = 0;
 }
 
 namespace {
@@ -47,9 +47,25 @@ int RenderCache::Find(const Fragment* fragment) const {
     }
 }
 
+int RenderCache::CachedCardCount() const {
+    return static_cast<int>(std::count_if(cards_.begin(), cards_.end(), [](const CardEntry& e) {
+        return e.Key && !e.Image.isNull();
+    }));
+}
+
+bool RenderCache::HasCard(const Fragment* fragment) const {
+    const int index = Find(fragment);
+    return index >= 0 && !cards_[static_cast<std::size_t>(index)].Image.isNull();
+}
+
+int RenderCache::LaidOutCardCount() const {
+    return static_cast<int>(std::count_if(cards_.begin(), cards_.end(), [](const CardEntry& e) {
+        return e.Key && e.Text;
+    }));
+}
+
 void RenderCache::Rehash() {
     std::erase_if(cards_, [](const CardEntry& e) { return e.Key == nullptr; });
-    liveCards_ = static_cast<int>(cards_.size());
     std::size_t size = 64;
     while (size < cards_.size() * 2 + 2)
         size *= 2;
@@ -78,30 +94,33 @@ const QImage* RenderCache::Card(const Fragment* fragment, std::uint64_t revision
     if (index < 0) return nullptr;
     CardEntry& e = cards_[static_cast<std::size_t>(index)];
     e.Generation = generation_;
-    return e.Revision == revision ? &e.Image : nullptr;
+    return e.Revision == revision && !e.Image.isNull() ? &e.Image : nullptr;
 }
 
-void RenderCache::StoreCard(const Fragment* fragment, std::uint64_t revision, QImage image) {
-    const int index = Find(fragment);
-    if (index >= 0) {
+RenderCache::CardEntry& RenderCache::Entry(const Fragment* fragment) {
+    if (const int index = Find(fragment); index >= 0) {
         CardEntry& e = cards_[static_cast<std::size_t>(index)];
-        e.Image = std::move(image);
         e.Generation = generation_;
-        e.Revision = revision;
-        return;
+        return e;
     }
-    cards_.push_back(CardEntry{fragment, std::move(image), generation_, revision});
-    ++liveCards_;
+    cards_.push_back(CardEntry{fragment, QImage(), generation_, 0, nullptr});
     // Dropped entries count as taken until the next rehash, so the table never fills up.
     if (cards_.size() * 2 + 2 > table_.size()) {
         Rehash();
-        return;
+        return cards_.back();
     }
     const std::size_t mask = table_.size() - 1;
     std::size_t s = Slot(fragment, mask);
     while (table_[s] >= 0)
         s = (s + 1) & mask;
     table_[s] = static_cast<int>(cards_.size() - 1);
+    return cards_.back();
+}
+
+void RenderCache::StoreCard(const Fragment* fragment, std::uint64_t revision, QImage image) {
+    CardEntry& e = Entry(fragment);
+    e.Image = std::move(image);
+    e.Revision = revision;
 }
 
 void RenderCache::DropCard(const Fragment* fragment) {
@@ -110,7 +129,33 @@ void RenderCache::DropCard(const Fragment* fragment) {
     CardEntry& e = cards_[static_cast<std::size_t>(index)];
     e.Key = nullptr;
     e.Image = QImage();
-    --liveCards_;
+    e.Text.reset();
+}
+
+void RenderCache::DropCardImage(const Fragment* fragment) {
+    const int index = Find(fragment);
+    if (index >= 0) cards_[static_cast<std::size_t>(index)].Image = QImage();
+}
+
+const LaidText& RenderCache::CardText(const Fragment* fragment, std::uint64_t revision,
+                                      std::string_view text, TextFace& face,
+                                      const TextLayoutParams& params) {
+    CardEntry& e = Entry(fragment);
+    // The revision is what says a card changed; the text, face and layout are checked besides,
+    // as a kept layout that no longer fits its card would draw wrong text.
+    if (const KeptText* k = e.Text.get(); k && k->Revision == revision && k->Text == text &&
+                                          k->Face == &face && k->Params == params)
+        return k->Laid;
+    auto kept = std::make_unique<KeptText>();
+    kept->Revision = revision;
+    kept->Text = std::string(text);
+    kept->Face = &face;
+    kept->Marker = std::string(params.Marker);
+    kept->Params = params;
+    kept->Params.Marker = kept->Marker;
+    kept->Laid = LayOutText(face, text, params);
+    e.Text = std::move(kept);
+    return e.Text->Laid;
 }
 
 void RenderCache::EndFullPaint() {
@@ -119,6 +164,7 @@ void RenderCache::EndFullPaint() {
         if (e.Key && e.Generation != generation_) {
             e.Key = nullptr;
             e.Image = QImage();
+            e.Text.reset();
         }
         dropped |= e.Key == nullptr;
     }

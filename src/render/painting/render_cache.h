@@ -1,16 +1,19 @@
-// What painting a document keeps between paints: the images of cards (with FrgFastDraw), the card
-// fonts, the link mark and link icons, and transparent versions of pictures. One per document
-// window; the map viewer, printing and image output may share it or use their own.
+// What painting a document keeps between paints: each card's text layout and, with FrgFastDraw,
+// its image; the card fonts, the link mark and link icons, and transparent versions of pictures.
+// One per document window; the map viewer, printing and image output may share it or use their
+// own.
 //
-// Cards are keyed by their fragment. An entry is rebuilt when the fragment's Revision is not the
-// one the image was made from, when its size changed, or when settings that change the look of
-// cards changed; entries of cards that a full paint no longer reached (scrolled out, hidden,
-// deleted) are dropped after that paint, so memory follows what is on screen.
+// Cards are keyed by their fragment. What is kept of a card is made again when the fragment's
+// Revision is not the one it was made from, when its size or text changed, or when settings that
+// change the look of cards changed; what is kept of cards that a full paint no longer reached
+// (scrolled out, hidden, deleted) is dropped after that paint, so memory follows what is on screen.
 #pragma once
 
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <memory>
+#include <string_view>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "core/settings/env_data.h"
 #include "render/pictures/picture_cache.h"
 #include "render/text/text_face.h"
+#include "render/text/text_layout.h"
 
 namespace qv {
 
@@ -32,10 +36,13 @@ class RenderCache {
     RenderCache(const RenderCache&) = delete;
     RenderCache& operator=(const RenderCache&) = delete;
 
-    // Forgets every card image (fonts and marks are kept).
+    // Forgets what it keeps of every card (fonts and marks are kept).
     void Clear();
-    int CachedCardCount() const { return liveCards_; }
-    bool HasCard(const Fragment* fragment) const { return Find(fragment) >= 0; }
+    // Cards kept as images.
+    int CachedCardCount() const;
+    bool HasCard(const Fragment* fragment) const;
+    // Cards whose text layout is kept.
+    int LaidOutCardCount() const;
 
     CardFonts& Fonts() { return fonts_; }
 
@@ -57,7 +64,16 @@ class RenderCache {
     // Stores a card's image made from its look `revision`; it counts as reached by the current
     // paint.
     void StoreCard(const Fragment* fragment, std::uint64_t revision, QImage image);
+    // Forgets everything kept of a card.
     void DropCard(const Fragment* fragment);
+    // Forgets a card's image only.
+    void DropCardImage(const Fragment* fragment);
+    // The text of a card at its look `revision`, laid out with `params` in `face`: kept from an
+    // earlier paint when all of these are what it was made from, else laid out now and kept. It
+    // counts as reached by the current paint.
+    const LaidText& CardText(const Fragment* fragment, std::uint64_t revision,
+                             std::string_view text, TextFace& face,
+                             const TextLayoutParams& params);
     // Starts a paint; with EndFullPaint, entries the paint did not reach are dropped.
     void BeginPaint() { ++generation_; }
     void EndFullPaint();
@@ -74,14 +90,25 @@ class RenderCache {
     const QImage& ReducedPicture(const QImage& picture, QSize size);
 
   private:
+    struct KeptText {
+        std::uint64_t Revision = 0;
+        std::string Text;
+        const TextFace* Face = nullptr;
+        TextLayoutParams Params;  // its Marker viewing Marker below
+        std::string Marker;
+        LaidText Laid;
+    };
     struct CardEntry {
         const Fragment* Key = nullptr;  // null once dropped
         QImage Image;
         std::uint64_t Generation = 0;
         std::uint64_t Revision = 0;
+        std::unique_ptr<KeptText> Text;
     };
     // The entry of a card, or -1.
     int Find(const Fragment* fragment) const;
+    // The entry of a card, made when there is none; it counts as reached by the current paint.
+    CardEntry& Entry(const Fragment* fragment);
     // Rebuilds the hash table over the live entries, dropping the others.
     void Rehash();
     // What of the settings shows on a card image.
@@ -99,7 +126,6 @@ class RenderCache {
     // a free slot): painting looks up every card on screen, so a lookup is one probe or two.
     std::vector<CardEntry> cards_;
     std::vector<int> table_;
-    int liveCards_ = 0;
     std::uint64_t generation_ = 0;
     CardLook look_;
     bool haveLook_ = false;

@@ -170,6 +170,21 @@ void TextFace::DrawInto(QImage& target, int x, int top, std::string_view text, Q
     }
 }
 
+QRect TextFace::InkRect(int x, int top, std::string_view text) {
+    QRect ink;
+    const int baseline = top + ascent_;
+    int pen = x;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t len = sjis::CharLength(text, pos);
+        const Glyph& g = Lookup(text.substr(pos, len));
+        pos += len;
+        if (!g.Mask.isNull())
+            ink |= QRect(pen + g.MaskX, baseline + g.MaskY, g.Mask.width(), g.Mask.height());
+        pen += g.Advance;
+    }
+    return ink;
+}
+
 // ---- CardFonts ----
 
 const FontSpec& FontOf(const EnvData& env, FragmentKind kind) {

@@ -49,6 +49,8 @@ class TextFace {
     // Blends `text` into `target` (Format_RGB32 or Format_ARGB32_Premultiplied) with its top-left
     // at (x, top) in the opaque colour `color`, clipped to the image.
     void DrawInto(QImage& target, int x, int top, std::string_view text, QRgb color);
+    // The pixels DrawInto at (x, top) would touch; null when it touches none.
+    QRect InkRect(int x, int top, std::string_view text);
 
   private:
     struct Glyph {

@@ -117,4 +117,24 @@ void LayoutTextInto(QImage& image, TextFace& face, std::string_view text, TextLa
         face.DrawInto(image, l.X, l.Y, text.substr(l.Start, l.Length), color);
 }
 
+LaidText LayOutText(TextFace& face, std::string_view text, TextLayoutParams params) {
+    LaidText laid;
+    laid.Lines = FaceLines(face, text, params);
+    laid.Ink.reserve(laid.Lines.size());
+    for (const LaidLine& l : laid.Lines)
+        laid.Ink.push_back(face.InkRect(l.X, l.Y, text.substr(l.Start, l.Length)));
+    return laid;
+}
+
+void DrawLaidTextInto(QImage& image, TextFace& face, std::string_view text, const LaidText& laid,
+                      QPoint offset, QRgb color) {
+    const QRect target = image.rect().translated(-offset);
+    for (std::size_t i = 0; i < laid.Lines.size(); ++i) {
+        if (!laid.Ink[i].intersects(target)) continue;
+        const LaidLine& l = laid.Lines[i];
+        face.DrawInto(image, l.X + offset.x(), l.Y + offset.y(), text.substr(l.Start, l.Length),
+                      color);
+    }
+}
+
 }  // namespace qv

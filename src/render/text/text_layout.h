@@ -4,6 +4,8 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPoint>
+#include <QRect>
 #include <cstddef>
 #include <functional>
 #include <string_view>
@@ -24,6 +26,7 @@ struct TextLayoutParams {
     int LineHeight = 0;
     bool AcceptCr = false;    // break at the marker
     std::string_view Marker;  // the line-break marker (empty: none)
+    friend bool operator==(const TextLayoutParams&, const TextLayoutParams&) = default;
 };
 
 // One laid-out line: bytes [Start, Start + Length) of the text, drawn with its top-left at X, Y.
@@ -53,5 +56,18 @@ void LayoutText(QPainter& painter, TextFace& face, std::string_view text, TextLa
 // The same, blended straight into a card image.
 void LayoutTextInto(QImage& image, TextFace& face, std::string_view text, TextLayoutParams params,
                     QRgb color);
+
+// A text laid out once in a face, to be blended as often as needed: its lines and the pixels each
+// line inks (the lines' coordinates; a null rectangle for a line that inks nothing), so that a
+// paint of part of a card blends only the lines that reach that part.
+struct LaidText {
+    std::vector<LaidLine> Lines;
+    std::vector<QRect> Ink;
+};
+LaidText LayOutText(TextFace& face, std::string_view text, TextLayoutParams params);
+// Blends `laid` (laid out from `text` in `face`) into `image`, moved by `offset`: exactly what
+// LayoutTextInto with the layout's origin moved by `offset` blends.
+void DrawLaidTextInto(QImage& image, TextFace& face, std::string_view text, const LaidText& laid,
+                      QPoint offset, QRgb color);
 
 }  // namespace qv
