@@ -100,6 +100,68 @@ TEST(PaintRndFrame, ThickPensStayInsideTheFrame) {
     }
 }
 
+// Kept arc pixels are the painter's own arc wherever the box lies, clipped or not.
+TEST(DrawQuarterArc, HasThePaintersPixelsAnywhere) {
+    const QPen pen(QColor(kPen), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    const QPoint shifts[] = {{0, 0}, {37, 11}, {-100003, 250001}, {4000000, -3999999}};
+    for (int side = 1; side <= 130; side += side < 20 ? 1 : 7) {
+        for (const QPoint& shift : shifts) {
+            for (const bool clip : {false, true}) {
+                QImage kept = Canvas(160, 160), drawn = Canvas(160, 160);
+                QPainter a(&kept), b(&drawn);
+                for (QPainter* p : {&a, &b}) {
+                    p->translate(-shift);
+                    if (clip) p->setClipRect(QRect(shift + QPoint(5, 5), QSize(70, 60)));
+                    p->setPen(pen);
+                }
+                for (int quarter = 0; quarter < 4; ++quarter) {
+                    const QRect box(shift + QPoint(3 + quarter * 7, 2 + quarter * 5), QSize(side, side));
+                    qv::DrawQuarterArc(a, box, quarter);
+                    b.drawArc(box, quarter * 90 * 16, 90 * 16);
+                }
+                a.end();
+                b.end();
+                ASSERT_EQ(kept, drawn) << side << " at " << shift.x() << "," << shift.y()
+                                       << (clip ? " clipped" : "");
+            }
+        }
+    }
+}
+
+// Level and upright spans filled as rectangles have the pixels of the painter's own lines.
+TEST(DrawPixelSpan, HasThePaintersPixelsAnywhere) {
+    const QPen pen(QColor(kPen), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    const QPoint shifts[] = {{0, 0}, {-100003, 250001}};
+    const QPoint ends[][2] = {{{3, 4}, {90, 4}}, {{90, 9}, {3, 9}},   {{7, 2}, {7, 80}},
+                              {{9, 80}, {9, 2}}, {{20, 20}, {20, 20}}, {{5, 60}, {70, 95}}};
+    for (const QPoint& shift : shifts) {
+        for (const bool clip : {false, true}) {
+            QImage spans = Canvas(100, 100), lines = Canvas(100, 100);
+            QPainter a(&spans), b(&lines);
+            for (QPainter* p : {&a, &b}) {
+                p->translate(-shift);
+                if (clip) p->setClipRect(QRect(shift + QPoint(5, 5), QSize(50, 60)));
+                p->setPen(pen);
+            }
+            for (const auto& e : ends) {
+                qv::DrawPixelSpan(a, shift + e[0], shift + e[1]);
+                const QPoint step((e[1].x() > e[0].x()) - (e[1].x() < e[0].x()),
+                                  (e[1].y() > e[0].y()) - (e[1].y() < e[0].y()));
+                if (e[0] == e[1])
+                    b.drawPoint(shift + e[0]);
+                else
+                    b.drawLine(shift + e[0], shift + e[1] + step);
+            }
+            a.end();
+            b.end();
+            for (int y = 0; y < 100; ++y)
+                for (int x = 0; x < 100; ++x)
+                    ASSERT_EQ(spans.pixel(x, y), lines.pixel(x, y))
+                        << x << "," << y << " " << shift.x() << (clip ? " clipped" : "");
+        }
+    }
+}
+
 struct LineCase {
     qv::EnvData env;
     qv::ArrowLine line;

@@ -126,10 +126,8 @@ QImage RenderCardPart(const Fragment& f, const EnvData& env, RenderCache& cache,
     QImage image(part.size(), symbol ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.isNull()) return image;
     const auto& colors = env.Colors;
-    if (symbol)
-        image.fill(Qt::transparent);
-    else
-        image.fill(ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG).rgb());
+    const QRgb background = symbol ? 0 : ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG).rgb();
+    image.fill(background);
     const int ox = -part.x(), oy = -part.y();
     const int w = f.Width(), h = f.Height();
 
@@ -140,8 +138,9 @@ QImage RenderCardPart(const Fragment& f, const EnvData& env, RenderCache& cache,
     layout.LineLimit = f.Lines;
     layout.AcceptCr = env.Accept_CR;
     layout.Marker = env.CR_String;
-    DrawLaidTextInto(image, face, f.Text, cache.CardText(&f, f.Revision, f.Text, face, layout),
-                     QPoint(ox, oy), ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG).rgb());
+    DrawLaidTextInto(image, face, f.Text, cache.CardText(&f, f.Text, face, layout),
+                     QPoint(ox, oy), ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG).rgb(),
+                     background);
 
     if (env.LinkMark && !f.Link.empty()) {
         const bool icon = env.LinkIsIcon && UpperExtension(f.Link) != ".CSV";
@@ -324,10 +323,8 @@ void DrawReducedTextCard(QPainter& p, const Fragment& f, const EnvData& env, Ren
     QImage image(device.size(),
                  symbol ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.isNull()) return;
-    if (symbol)
-        image.fill(Qt::transparent);
-    else
-        image.fill(ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG).rgb());
+    const QRgb background = symbol ? 0 : ToQColor(f.Selected ? colors.SelFrgBG : f.ColBG).rgb();
+    image.fill(background);
 
     const FontSpec& fontSpec = FontOf(env, f.Kind);
     const int h = fontSpec.PixelHeight();
@@ -342,7 +339,7 @@ void DrawReducedTextCard(QPainter& p, const Fragment& f, const EnvData& env, Ren
     layout.AcceptCr = env.Accept_CR;
     layout.Marker = env.CR_String;
     LayoutTextInto(image, face, f.Text, layout,
-                   ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG).rgb());
+                   ToQColor(f.Selected ? colors.SelFrgFG : f.ColFG).rgb(), background);
     const int markSide = RoundHalfUp(kLinkMarkSide * zoom);
     if (env.LinkMark && !f.Link.empty() && markSide >= 4) {
         const bool icon = env.LinkIsIcon && UpperExtension(f.Link) != ".CSV";
@@ -494,7 +491,8 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
     const int top = FloorToInt(scale * f.Top) - how.Origin.y();
     const QRect rect(left, top, cw + m, ch + m);
 
-    if (!symbol) p.fillRect(rect, mono ? QColor(Qt::white) : ToQColor(f.ColBG));
+    const QColor background = mono ? QColor(Qt::white) : ToQColor(f.ColBG);
+    if (!symbol) p.fillRect(rect, background);
     TextLayoutParams layout;
     layout.X0 = left;
     layout.Y0 = top;
@@ -509,7 +507,8 @@ void DrawScaled(QPainter& p, const Fragment& f, const EnvData& env, RenderCache&
         const QPointF shift = p.transform().map(QPointF(0, 0));
         layout.X0 += static_cast<int>(shift.x());
         layout.Y0 += static_cast<int>(shift.y());
-        LayoutTextInto(*image, face, f.Text, layout, textColor.rgb());
+        LayoutTextInto(*image, face, f.Text, layout, textColor.rgb(),
+                       symbol ? std::nullopt : std::optional<QRgb>(background.rgb()));
     } else {
         LayoutText(p, face, f.Text, layout, textColor);
     }

@@ -1,5 +1,6 @@
 #include "render/painting/frame_painter.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <numbers>
 #include <optional>
+#include <unordered_map>
 
 #include "core/model/arrow_line.h"
 #include "core/model/group_entry.h"
@@ -27,18 +29,6 @@ int Trunc(double v) {
 QPen MakePen(const QColor& color, int width, Qt::PenStyle style = Qt::SolidLine) {
     if (width <= 1) return QPen(color, 0, style, Qt::FlatCap, Qt::MiterJoin);
     return QPen(QBrush(color), width, style, Qt::RoundCap, Qt::RoundJoin);
-}
-
-// A line over the pixels from..to, both included.
-void Span(QPainter& p, QPoint from, QPoint to) {
-    if (from == to) {
-        p.drawPoint(from);
-        return;
-    }
-    // Flat-capped one-pixel lines leave out the last point: reach one further.
-    const int dx = (to.x() > from.x()) - (to.x() < from.x());
-    const int dy = (to.y() > from.y()) - (to.y() < from.y());
-    p.drawLine(from, to + QPoint(dx, dy));
 }
 
 // The part of the painter's plane it can paint on, in its logical coordinates; null when its
@@ -123,6 +113,71 @@ void StepLine(QPainter& p, QPoint from, QPoint to, bool dotted, QPoint origin) {
     p.drawPoints(points);
 }
 
+namespace {
+
+// Boxes up to this side have their arcs' pixels kept.
+constexpr int kMaxKeptArc = 256;
+
+// The pixels of the quarter arc in the box (0, 0, side, side), drawn with a one-pixel pen.
+const QPolygon& QuarterArcPixels(int side, int quarter) {
+    thread_local std::unordered_map<int, QPolygon> kept;
+    QPolygon& points = kept[side * 4 + quarter];
+    if (!points.isEmpty()) return points;
+    constexpr int margin = 2;
+    QImage canvas(side + 2 * margin + 1, side + 2 * margin + 1, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    {
+        QPainter q(&canvas);
+        q.setRenderHint(QPainter::Antialiasing, false);
+        q.setPen(MakePen(Qt::black, 1));
+        q.drawArc(QRect(margin, margin, side, side), quarter * 90 * 16, 90 * 16);
+    }
+    for (int y = 0; y < canvas.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
+        for (int x = 0; x < canvas.width(); ++x)
+            if (qAlpha(line[x]) != 0) points.append(QPoint(x - margin, y - margin));
+    }
+    // An arc of no pixels is worked out again, which costs nothing that size.
+    return points;
+}
+
+}  // namespace
+
+void DrawQuarterArc(QPainter& p, const QRect& box, int quarter) {
+    const QTransform& t = p.worldTransform();
+    const QPen& pen = p.pen();
+    const bool kept = box.width() == box.height() && box.width() > 0 &&
+                      box.width() <= kMaxKeptArc && pen.widthF() == 0 &&
+                      pen.style() == Qt::SolidLine && pen.capStyle() == Qt::FlatCap &&
+                      t.type() <= QTransform::TxTranslate &&
+                      t.dx() == std::trunc(t.dx()) && t.dy() == std::trunc(t.dy());
+    if (!kept) {
+        p.drawArc(box, quarter * 90 * 16, 90 * 16);
+        return;
+    }
+    p.drawPoints(QuarterArcPixels(box.width(), quarter).translated(box.topLeft()));
+}
+
+void DrawPixelSpan(QPainter& p, QPoint from, QPoint to) {
+    if (from == to) {
+        p.drawPoint(from);
+        return;
+    }
+    const QPen& pen = p.pen();
+    const QTransform& t = p.worldTransform();
+    // (Lines drawn leftwards or upwards leave out other pixels than from..to: they stay lines.)
+    if ((from.x() == to.x() || from.y() == to.y()) && from.x() <= to.x() && from.y() <= to.y() &&
+        pen.widthF() == 0 && pen.style() == Qt::SolidLine && t.type() <= QTransform::TxTranslate &&
+        t.dx() == std::trunc(t.dx()) && t.dy() == std::trunc(t.dy())) {
+        p.fillRect(QRect(from, to), pen.brush());
+        return;
+    }
+    // Flat-capped one-pixel lines leave out the last point: reach one further.
+    const int dx = (to.x() > from.x()) - (to.x() < from.x());
+    const int dy = (to.y() > from.y()) - (to.y() < from.y());
+    p.drawLine(from, to + QPoint(dx, dy));
+}
+
 void PaintRndFrame(QPainter& p, const GroupFrame& frame) {
     const Rect& b = frame.Bounds;
     if (b.IsEmpty() || !frame.Visible) return;
@@ -149,10 +204,10 @@ void PaintRndFrame(QPainter& p, const GroupFrame& frame) {
         // Square corners, on the same pixels as the edges of a rounded frame, so the whole outline
         // lies inside the frame (the right and bottom edges must not fall just outside it).
         const int r = right - 1, bt = bottom - 1;
-        Span(p, QPoint(h, h), QPoint(r, h));
-        Span(p, QPoint(r, h), QPoint(r, bt));
-        Span(p, QPoint(r, bt), QPoint(h, bt));
-        Span(p, QPoint(h, bt), QPoint(h, h));
+        DrawPixelSpan(p, QPoint(h, h), QPoint(r, h));
+        DrawPixelSpan(p, QPoint(r, h), QPoint(r, bt));
+        DrawPixelSpan(p, QPoint(r, bt), QPoint(h, bt));
+        DrawPixelSpan(p, QPoint(h, bt), QPoint(h, h));
         p.restore();
         return;
     }
@@ -162,10 +217,10 @@ void PaintRndFrame(QPainter& p, const GroupFrame& frame) {
     int k = d / 2 + 1;
     // Quarter arcs in d × d boxes whose right and bottom edges are exclusive.
     const int side = d - 1;
-    p.drawArc(QRect(h, h, side, side), 90 * 16, 90 * 16);
-    p.drawArc(QRect(right - d, h, side, side), 0, 90 * 16);
-    p.drawArc(QRect(right - d, bottom - d, side, side), 270 * 16, 90 * 16);
-    p.drawArc(QRect(h, bottom - d, side, side), 180 * 16, 90 * 16);
+    DrawQuarterArc(p, QRect(h, h, side, side), 1);
+    DrawQuarterArc(p, QRect(right - d, h, side, side), 0);
+    DrawQuarterArc(p, QRect(right - d, bottom - d, side, side), 3);
+    DrawQuarterArc(p, QRect(h, bottom - d, side, side), 2);
 
     const int r = right - 1, bt = bottom - 1;
     --k;
@@ -174,7 +229,7 @@ void PaintRndFrame(QPainter& p, const GroupFrame& frame) {
         const int dx = (toExcl.x() > from.x()) - (toExcl.x() < from.x());
         const int dy = (toExcl.y() > from.y()) - (toExcl.y() < from.y());
         if (dx == 0 && dy == 0) return;
-        Span(p, from, toExcl - QPoint(dx, dy));
+        DrawPixelSpan(p, from, toExcl - QPoint(dx, dy));
     };
     edge(QPoint(h + k, h), QPoint(r - k, h));
     edge(QPoint(r, h + k), QPoint(r, bt - k));

@@ -19,6 +19,17 @@ struct GroupFrame;
 // it inside Bounds.
 void PaintRndFrame(QPainter& painter, const GroupFrame& frame);
 
+// A quarter of the ellipse in `box` (0: upper right, 1: upper left, 2: lower left, 3: lower
+// right), as QPainter::drawArc draws it with the painter's pen. A one-pixel pen on a painter that
+// only moves draws a square box's pixels from a set worked out once per size: stroking the arc
+// costs more than all the rest of a frame.
+void DrawQuarterArc(QPainter& painter, const QRect& box, int quarter);
+
+// The painter's line from `from` to `to` reaching one pixel further, so that from..to are all
+// painted when drawn rightwards or downwards. A one-pixel pen on a painter that only moves fills
+// such a level or upright line as the rectangle of its pixels.
+void DrawPixelSpan(QPainter& painter, QPoint from, QPoint to);
+
 // Draws a group line with its arrowheads at the line's window points (WinStart, WinEnd). Uses
 // GLineArrowSize and GLineArrowType.
 void DrawArrowLine(QPainter& painter, const ArrowLine& line, const QColor& color,

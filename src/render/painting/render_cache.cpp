@@ -86,7 +86,8 @@ void RenderCache::FollowSettings(const EnvData& env) {
     if (haveLook_ && look == look_) return;
     look_ = std::move(look);
     haveLook_ = true;
-    Clear();
+    for (CardEntry& e : cards_)
+        e.Image = QImage();
 }
 
 const QImage* RenderCache::Card(const Fragment* fragment, std::uint64_t revision) {
@@ -137,19 +138,15 @@ void RenderCache::DropCardImage(const Fragment* fragment) {
     if (index >= 0) cards_[static_cast<std::size_t>(index)].Image = QImage();
 }
 
-const LaidText& RenderCache::CardText(const Fragment* fragment, std::uint64_t revision,
-                                      std::string_view text, TextFace& face,
-                                      const TextLayoutParams& params) {
+const LaidText& RenderCache::CardText(const Fragment* fragment, std::string_view text,
+                                      TextFace& face, const TextLayoutParams& params) {
     CardEntry& e = Entry(fragment);
-    // The revision is what says a card changed; the text, face and layout are checked besides,
-    // as a kept layout that no longer fits its card would draw wrong text.
-    if (const KeptText* k = e.Text.get(); k && k->Revision == revision && k->Text == text &&
-                                          k->Face == &face && k->Params == params)
+    if (const KeptText* k = e.Text.get();
+        k && k->Text == text && k->Face == face.Serial() && k->Params == params)
         return k->Laid;
     auto kept = std::make_unique<KeptText>();
-    kept->Revision = revision;
     kept->Text = std::string(text);
-    kept->Face = &face;
+    kept->Face = face.Serial();
     kept->Marker = std::string(params.Marker);
     kept->Params = params;
     kept->Params.Marker = kept->Marker;

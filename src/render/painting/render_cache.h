@@ -3,10 +3,11 @@
 // One per document window; the map viewer, printing and image output may share it or use their
 // own.
 //
-// Cards are keyed by their fragment. What is kept of a card is made again when the fragment's
-// Revision is not the one it was made from, when its size or text changed, or when settings that
-// change the look of cards changed; what is kept of cards that a full paint no longer reached
-// (scrolled out, hidden, deleted) is dropped after that paint, so memory follows what is on screen.
+// Cards are keyed by their fragment. A card's image is made again when the fragment's Revision is
+// not the one it was made from, when its size changed, or when settings that change the look of
+// cards changed; its text layout when its text, the layout or the font changed. What is kept of
+// cards that a full paint no longer reached (scrolled out, hidden, deleted) is dropped after that
+// paint, so memory follows what is on screen.
 #pragma once
 
 #include <QImage>
@@ -57,7 +58,8 @@ class RenderCache {
 
     // ---- Used by the painters ----
 
-    // Drops every card image when `env` changed anything a card image shows.
+    // Drops every card image when `env` changed anything a card image shows (text layouts know
+    // their face and layout and stay until they no longer fit).
     void FollowSettings(const EnvData& env);
     // The cached image of a card made from its look `revision`, or null.
     const QImage* Card(const Fragment* fragment, std::uint64_t revision);
@@ -68,11 +70,10 @@ class RenderCache {
     void DropCard(const Fragment* fragment);
     // Forgets a card's image only.
     void DropCardImage(const Fragment* fragment);
-    // The text of a card at its look `revision`, laid out with `params` in `face`: kept from an
-    // earlier paint when all of these are what it was made from, else laid out now and kept. It
-    // counts as reached by the current paint.
-    const LaidText& CardText(const Fragment* fragment, std::uint64_t revision,
-                             std::string_view text, TextFace& face,
+    // The text of a card laid out with `params` in `face`: kept from an earlier paint when the
+    // text, face and layout are what it was made from (a new selection or colour leaves the
+    // layout as it was), else laid out now and kept. It counts as reached by the current paint.
+    const LaidText& CardText(const Fragment* fragment, std::string_view text, TextFace& face,
                              const TextLayoutParams& params);
     // Starts a paint; with EndFullPaint, entries the paint did not reach are dropped.
     void BeginPaint() { ++generation_; }
@@ -91,9 +92,8 @@ class RenderCache {
 
   private:
     struct KeptText {
-        std::uint64_t Revision = 0;
         std::string Text;
-        const TextFace* Face = nullptr;
+        std::uint64_t Face = 0;  // its serial
         TextLayoutParams Params;  // its Marker viewing Marker below
         std::string Marker;
         LaidText Laid;

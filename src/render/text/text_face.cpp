@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QString>
 #include <algorithm>
+#include <atomic>
 
 #include "core/settings/env_data.h"
 #include "core/text/sjis.h"
@@ -60,7 +61,11 @@ QRect InkOf(const QImage& mask) {
 }  // namespace
 
 TextFace::TextFace(const QFont& font, int charHeight)
-    : font_(font),
+    : serial_([] {
+          static std::atomic<std::uint64_t> next{0};
+          return ++next;
+      }()),
+      font_(font),
       metrics_(font),
       lineHeight_(std::max(charHeight, 1)),
       ascent_(metrics_.ascent()),
@@ -133,11 +138,28 @@ void TextFace::Draw(QPainter& painter, int x, int top, std::string_view text, co
     painter.drawText(QPointF(x, top + ascent_), line);
 }
 
-void TextFace::DrawInto(QImage& target, int x, int top, std::string_view text, QRgb color) {
+const QRgb* TextFace::Blends(QRgb color, QRgb background) {
+    for (const BlendTable& t : blends_)
+        if (t.Made && t.Color == color && t.Background == background) return t.Pixel.data();
+    BlendTable& t = blends_[nextBlend_];
+    nextBlend_ = (nextBlend_ + 1) % blends_.size();
+    t.Color = color;
+    t.Background = background;
+    t.Made = true;
+    const std::uint64_t spread = Spread(color);
+    for (unsigned a = 0; a < 256; ++a)
+        t.Pixel[a] = Interpolate(spread, a, background);
+    return t.Pixel.data();
+}
+
+void TextFace::DrawInto(QImage& target, int x, int top, std::string_view text, QRgb color,
+                        std::optional<QRgb> background) {
     if (text.empty()) return;
     const int baseline = top + ascent_;
     const QRgb opaque = 0xFF000000u | color;
     const std::uint64_t spread = Spread(opaque);
+    const QRgb under = background.value_or(0);
+    const QRgb* blends = background ? Blends(opaque, under) : nullptr;
     const int tw = target.width(), th = target.height();
     uchar* bits = target.bits();
     const qsizetype stride = target.bytesPerLine();
@@ -164,7 +186,7 @@ void TextFace::DrawInto(QImage& target, int x, int top, std::string_view text, Q
                 if (a == 255)
                     d[i] = opaque;
                 else if (a != 0)
-                    d[i] = Interpolate(spread, a, d[i]);
+                    d[i] = blends && d[i] == under ? blends[a] : Interpolate(spread, a, d[i]);
             }
         }
     }

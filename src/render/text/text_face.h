@@ -10,9 +10,11 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -32,6 +34,8 @@ class TextFace {
     TextFace(const QFont& font, int charHeight);
 
     const QFont& Font() const { return font_; }
+    // Different for every face made while the program runs, unlike its address.
+    std::uint64_t Serial() const { return serial_; }
     // Height of one line, the height of a space: the character height cards are sized by, never
     // the font's own ascent + descent, so that `Lines` lines fill exactly `Lines` × (h + 2).
     int LineHeight() const { return lineHeight_; }
@@ -47,8 +51,10 @@ class TextFace {
     // scaled output).
     void Draw(QPainter& painter, int x, int top, std::string_view text, const QColor& color);
     // Blends `text` into `target` (Format_RGB32 or Format_ARGB32_Premultiplied) with its top-left
-    // at (x, top) in the opaque colour `color`, clipped to the image.
-    void DrawInto(QImage& target, int x, int top, std::string_view text, QRgb color);
+    // at (x, top) in the opaque colour `color`, clipped to the image. `background`, when given, is
+    // the pixel most of the text lies on (a card's colour): its blends are worked out once.
+    void DrawInto(QImage& target, int x, int top, std::string_view text, QRgb color,
+                  std::optional<QRgb> background = std::nullopt);
     // The pixels DrawInto at (x, top) would touch; null when it touches none.
     QRect InkRect(int x, int top, std::string_view text);
 
@@ -62,7 +68,20 @@ class TextFace {
         bool Known = false;
     };
     const Glyph& Lookup(std::string_view character);
+    // The blend of `color` over `background` at every coverage.
+    const QRgb* Blends(QRgb color, QRgb background);
 
+    struct BlendTable {
+        QRgb Color = 0;
+        QRgb Background = 0;
+        bool Made = false;
+        std::array<QRgb, 256> Pixel{};
+    };
+    // A few pairs of colours: cards of one look share them, selected ones another.
+    std::array<BlendTable, 4> blends_;
+    std::size_t nextBlend_ = 0;
+
+    std::uint64_t serial_;
     QFont font_;
     QFontMetrics metrics_;
     int lineHeight_;

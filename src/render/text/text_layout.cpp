@@ -112,9 +112,9 @@ void LayoutText(QPainter& painter, TextFace& face, std::string_view text, TextLa
 }
 
 void LayoutTextInto(QImage& image, TextFace& face, std::string_view text, TextLayoutParams params,
-                    QRgb color) {
+                    QRgb color, std::optional<QRgb> background) {
     for (const LaidLine& l : FaceLines(face, text, params))
-        face.DrawInto(image, l.X, l.Y, text.substr(l.Start, l.Length), color);
+        face.DrawInto(image, l.X, l.Y, text.substr(l.Start, l.Length), color, background);
 }
 
 LaidText LayOutText(TextFace& face, std::string_view text, TextLayoutParams params) {
@@ -127,13 +127,13 @@ LaidText LayOutText(TextFace& face, std::string_view text, TextLayoutParams para
 }
 
 void DrawLaidTextInto(QImage& image, TextFace& face, std::string_view text, const LaidText& laid,
-                      QPoint offset, QRgb color) {
+                      QPoint offset, QRgb color, std::optional<QRgb> background) {
     const QRect target = image.rect().translated(-offset);
     for (std::size_t i = 0; i < laid.Lines.size(); ++i) {
         if (!laid.Ink[i].intersects(target)) continue;
         const LaidLine& l = laid.Lines[i];
         face.DrawInto(image, l.X + offset.x(), l.Y + offset.y(), text.substr(l.Start, l.Length),
-                      color);
+                      color, background);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -53,9 +54,9 @@ void LayoutTextLines(std::string_view text, const TextLayoutParams& params,
 // Lays out and draws `text` in `face` and `color`; LineHeight is taken from the face.
 void LayoutText(QPainter& painter, TextFace& face, std::string_view text, TextLayoutParams params,
                 const QColor& color);
-// The same, blended straight into a card image.
+// The same, blended straight into a card image; `background` as for TextFace::DrawInto.
 void LayoutTextInto(QImage& image, TextFace& face, std::string_view text, TextLayoutParams params,
-                    QRgb color);
+                    QRgb color, std::optional<QRgb> background = std::nullopt);
 
 // A text laid out once in a face, to be blended as often as needed: its lines and the pixels each
 // line inks (the lines' coordinates; a null rectangle for a line that inks nothing), so that a
@@ -68,6 +69,6 @@ LaidText LayOutText(TextFace& face, std::string_view text, TextLayoutParams para
 // Blends `laid` (laid out from `text` in `face`) into `image`, moved by `offset`: exactly what
 // LayoutTextInto with the layout's origin moved by `offset` blends.
 void DrawLaidTextInto(QImage& image, TextFace& face, std::string_view text, const LaidText& laid,
-                      QPoint offset, QRgb color);
+                      QPoint offset, QRgb color, std::optional<QRgb> background = std::nullopt);
 
 }  // namespace qv
