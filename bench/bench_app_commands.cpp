@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -174,6 +176,40 @@ void BM_FullViewRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_FullViewRepaint)->Unit(benchmark::kMillisecond);
 
+// A scroll as the window system delivers a wheel notch: the page moves, the whole view and the
+// scroll bar are painted. For room to scroll, the page is made three views high meanwhile.
+void BM_ScrollToPaint(benchmark::State& state) {
+    Fixture& p = TheProgram();
+    qv::FragSet& set = p.child->Set();
+    set.FixedSize = true;
+    set.FixedWidth = p.child->viewport()->width();
+    set.FixedHeight = 3 * p.child->viewport()->height();
+    set.RedrawAll();
+    p.Reset(false);
+    QScrollBar* bar = p.child->verticalScrollBar();
+    if (bar->maximum() < 40) {
+        state.SkipWithError("no room to scroll");
+        return;
+    }
+    QWidget* vp = p.child->viewport();
+    const QPointF at(vp->width() / 2.0, vp->height() / 2.0);
+    int notch = 120;  // the first turns towards the user: down the page
+    CommandToPaint(
+        state, [](Fixture&) {},
+        [&](Fixture& f) {
+            notch = -notch;
+            QWheelEvent wheel(at, vp->mapToGlobal(at), QPoint(), QPoint(0, notch), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(vp, &wheel);
+            (void)f;
+        });
+    bar->setValue(0);
+    set.FixedSize = false;
+    set.RedrawAll();
+    p.Reset(false);
+}
+BENCHMARK(BM_ScrollToPaint)->Unit(benchmark::kMillisecond);
+
 // A repaint of the whole view after a gather, with nothing changed: the 1000 cards lie in one
 // ragged pile. Against BM_CommandToPaint_Gather it shows how much of a gather is painting the
 // pile rather than the command and the refresh after it.
@@ -281,11 +317,16 @@ void BM_CommandToPaint_SelectAll(benchmark::State& state) {
 }
 BENCHMARK(BM_CommandToPaint_SelectAll)->Unit(benchmark::kMillisecond);
 
-// A view toggle or a tool: each run switches it the other way.
+// A view toggle or a tool: each run switches it the other way. The view is left as it was found,
+// so that the benchmarks after it paint the same view.
 void BM_CommandToPaint_Toggle(benchmark::State& state) {
     const auto id = static_cast<C>(state.range(0));
     CommandToPaint(
         state, [](Fixture&) {}, [id](Fixture& p) { p.Run(id); });
+    if (state.iterations() % 2 != 0) {
+        TheProgram().Run(id);
+        TheProgram().Settle();
+    }
     state.SetLabel(std::to_string(state.range(0)));
 }
 BENCHMARK(BM_CommandToPaint_Toggle)
