@@ -182,11 +182,14 @@ void TextFace::DrawInto(QImage& target, int x, int top, std::string_view text, Q
             for (int i = 0; i < x1 - x0; ++i) {
                 const unsigned a = m[i];
                 // Premultiplied "source over" of the opaque colour at coverage a; an opaque
-                // destination stays opaque.
-                if (a == 255)
+                // destination stays opaque. Over the background the table holds every result
+                // (at 0 the background itself, at 255 the colour).
+                if (blends && d[i] == under)
+                    d[i] = blends[a];
+                else if (a == 255)
                     d[i] = opaque;
                 else if (a != 0)
-                    d[i] = blends && d[i] == under ? blends[a] : Interpolate(spread, a, d[i]);
+                    d[i] = Interpolate(spread, a, d[i]);
             }
         }
     }
