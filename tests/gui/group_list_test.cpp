@@ -9,8 +9,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -126,6 +128,41 @@ TEST_F(GroupListTest, ARefreshRepaintsOnlyTheRowsThatChanged) {
     EXPECT_TRUE(recorder.Painted.contains(RowRect(1)));
     EXPECT_FALSE(recorder.Painted.intersects(RowRect(4)));
     EXPECT_FALSE(recorder.Painted.intersects(RowRect(8)));
+}
+
+// Rows draw their check boxes from pictures the style drew once: the same pixels as the style
+// drawing them on the row, checked or not.
+TEST_F(GroupListTest, CheckBoxesAreTheStylesOwn) {
+    Set().GroupTable[2].Shown = false;
+    form_.RefreshViews();
+    ASSERT_TRUE(Checked(0));
+    ASSERT_FALSE(Checked(1));
+    const QImage shot = view_->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int row : {0, 1, 0}) {
+        const QRect box = GroupRowDelegate::CheckRect(RowRect(row));
+        QImage own(box.size(), QImage::Format_RGB32);
+        own.fill(shot.pixel(RowRect(row).right() - 1, box.center().y()));
+        {
+            QPainter p(&own);
+            QStyleOptionViewItem check;
+            check.initFrom(view_);
+            check.rect = QRect(QPoint(0, 0), box.size());
+            check.state = QStyle::State_Enabled | (Checked(row) ? QStyle::State_On : QStyle::State_Off);
+            view_->style()->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, &p,
+                                          view_->viewport());
+        }
+        const QImage drawn = shot.copy(box);
+        int differ = 0;
+        for (int y = 0; y < box.height(); ++y)
+            for (int x = 0; x < box.width(); ++x) {
+                const QRgb a = drawn.pixel(x, y), b = own.pixel(x, y);
+                // Blending a picture may round an edge pixel the other way.
+                if (std::abs(qRed(a) - qRed(b)) > 1 || std::abs(qGreen(a) - qGreen(b)) > 1 ||
+                    std::abs(qBlue(a) - qBlue(b)) > 1)
+                    ++differ;
+            }
+        EXPECT_EQ(differ, 0) << "row " << row;
+    }
 }
 
 TEST_F(GroupListTest, ShiftClickOnACheckBoxShowsOnlyThatGroup) {

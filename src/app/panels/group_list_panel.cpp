@@ -133,7 +133,7 @@ void GroupRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
                                                                          : QStyle::State_Off);
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, painter, widget);
+    painter->drawPixmap(check.rect.topLeft(), CheckBox(check, style, widget));
 
     QColor text;
     if (selected)
@@ -149,6 +149,27 @@ void GroupRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextExpandTabs,
                       index.data(Qt::DisplayRole).toString());
     painter->restore();
+}
+
+const QPixmap& GroupRowDelegate::CheckBox(const QStyleOptionViewItem& check, QStyle* style,
+                                          const QWidget* widget) const {
+    const bool on = check.state.testFlag(QStyle::State_On);
+    const qreal ratio = widget ? widget->devicePixelRatioF() : qApp->devicePixelRatio();
+    KeptCheckBox& kept = checkBoxes_[on ? 1 : 0];
+    if (kept.Pixmap.isNull() || kept.Size != check.rect.size() || kept.Style != style ||
+        kept.Palette != check.palette.cacheKey() || kept.Ratio != ratio) {
+        QPixmap pixmap(check.rect.size() * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        QStyleOptionViewItem at(check);
+        at.rect = QRect(QPoint(0, 0), check.rect.size());
+        style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &at, &p, widget);
+        p.end();
+        kept = KeptCheckBox{on, check.rect.size(), style, check.palette.cacheKey(), ratio,
+                            std::move(pixmap)};
+    }
+    return kept.Pixmap;
 }
 
 // ---- View ----

@@ -7,6 +7,7 @@
 #include <QAbstractListModel>
 #include <QDockWidget>
 #include <QListView>
+#include <QPixmap>
 #include <QStyledItemDelegate>
 #include <array>
 #include <optional>
@@ -73,7 +74,21 @@ class GroupRowDelegate : public QStyledItemDelegate {
     int RowHeight() const;
 
   private:
+    // The check box in `check`'s state and size as the style draws it, drawn once per state,
+    // size, style and palette: the style's own drawing cost more than the rest of a row.
+    const QPixmap& CheckBox(const QStyleOptionViewItem& check, QStyle* style,
+                            const QWidget* widget) const;
+
     const qv::EnvData& env_;
+    struct KeptCheckBox {
+        bool On = false;
+        QSize Size;
+        const QStyle* Style = nullptr;
+        qint64 Palette = 0;
+        qreal Ratio = 1;
+        QPixmap Pixmap;
+    };
+    mutable std::array<KeptCheckBox, 2> checkBoxes_;
 };
 
 class TGroupListPanel;
