@@ -94,6 +94,9 @@ struct Fixture {
     }
     ~Fixture() { child->ApproveClose(); }
 
+    // What a run's preparation changed, closed as an undo step the way the main window's idle
+    // timer closes it long before the user's next key, so the command's time holds its own step.
+    void CloseSteps() { form.Documents().CloseSteps(); }
     // Runs the event loop until the document window has painted what is pending; a change
     // left to the main window's timer is waited for (it ticks every 250 ms).
     void Settle() {
@@ -116,12 +119,14 @@ struct Fixture {
         set.RebuildSelection();
         set.RefreshVisibility();
         set.TakeStretchBase();
+        CloseSteps();
         Settle();
     }
     // Brings back the cards a cut or delete took.
     void Refill() {
         if (child->Set().Fragments().size() >= 1000) return;
         child->Paste();
+        CloseSteps();
         Settle();
     }
     // Selects the 100 cards of the view's top rows.
@@ -132,6 +137,7 @@ struct Fixture {
             f->SetSelected(i++ < 100);
         set.RebuildSelection();
         set.RefreshVisibility();
+        CloseSteps();
         Settle();
     }
     void Run(C id) {
