@@ -1,6 +1,7 @@
 #include "app/panels/map_viewer.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -142,9 +143,25 @@ void TMapViewer::EnsureContent(const qv::FragSet* set) {
     ++contentPaints_;
 }
 
+namespace {
+
+const QEvent::Type kMapUpdate = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+}  // namespace
+
 void TMapViewer::MapUpdate() {
-    if (isHidden() || !isVisible()) return;
-    update();
+    if (isHidden() || !isVisible() || updatePosted_) return;
+    updatePosted_ = true;
+    // Below the repaint requests of the other windows (low priority), which the change that
+    // asked for this has posted or will post from its queued calls.
+    QCoreApplication::postEvent(this, new QEvent(kMapUpdate), Qt::LowEventPriority - 1);
+}
+
+bool TMapViewer::event(QEvent* event) {
+    if (event->type() != kMapUpdate) return QWidget::event(event);
+    updatePosted_ = false;
+    if (isVisible()) update();
+    return true;
 }
 
 QImage TMapViewer::Snapshot() {

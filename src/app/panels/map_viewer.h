@@ -31,7 +31,9 @@ class TMapViewer : public QWidget {
                QWidget* parent = nullptr);
     ~TMapViewer() override;
 
-    // Redraws the map after a change of the view or the content; nothing while hidden.
+    // Redraws the map after a change of the view or the content; nothing while hidden. The map
+    // paints after the main window has painted what the same change asked of it, so that a
+    // command reaches the document window first.
     void MapUpdate();
     // Shows the map at its stored place and puts the pointer on the centre of the view.
     void ShowViewer();
@@ -46,6 +48,7 @@ class TMapViewer : public QWidget {
     QImage Snapshot();
 
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -70,4 +73,5 @@ class TMapViewer : public QWidget {
     std::uint64_t contentKey_ = 0;
     bool hasContent_ = false;
     int contentPaints_ = 0;
+    bool updatePosted_ = false;
 };

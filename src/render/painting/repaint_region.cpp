@@ -78,6 +78,13 @@ QRegion RepaintRegion(const std::vector<QRect>& rects) {
         }
     }
     closeBand(rows);
+    // A clip of many rectangles slows every drawing call more than painting the gaps between
+    // them costs, once they cover most of their bounds.
+    std::int64_t area = 0;
+    for (const QRect& r : banded)
+        area += std::int64_t{r.width()} * r.height();
+    if (area * 100 >= std::int64_t{bounds.width()} * bounds.height() * kWholeBoundsPercent)
+        return QRegion(bounds);
     QRegion region;
     region.setRects(banded.data(), static_cast<int>(banded.size()));
     return region;
