@@ -115,8 +115,10 @@ struct Fixture {
     // What a run's preparation changed, closed as an undo step the way the main window's idle
     // timer closes it long before the user's next key, so the command's time holds its own step.
     void CloseSteps() { form.Documents().CloseSteps(); }
-    // Runs the event loop until the document window has painted what is pending; a change
-    // left to the main window's timer is waited for (it ticks every 250 ms).
+    // Runs the event loop until the document window has painted what is pending (a change left
+    // to the main window's timer is waited for: it ticks every 250 ms), then until nothing is
+    // left to do, as between two keys of a user: what one run asked for is not painted in the
+    // next run's time.
     void Settle() {
         const int before = App().PaintsFinished;
         QElapsedTimer waited;
@@ -124,6 +126,8 @@ struct Fixture {
         QApplication::processEvents();
         while (App().PaintsFinished == before && waited.elapsed() < 600)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        for (int round = 0; round < 4; ++round)
+            QApplication::processEvents();
     }
     // Every card back at its first place, selected or not, with nothing waiting to be painted.
     void Reset(bool selected) {

@@ -285,6 +285,10 @@ void TMDIChild::resizeEvent(QResizeEvent* event) {
         set_->RedrawAll();
         syncingScroll_ = false;
     }
+    // The resized view is painted whole in any case: what the redraw asked for joins that paint
+    // now, instead of a second paint of the whole view after it (a scroll bar that comes or goes
+    // with a new page size resizes the view after the change was painted for).
+    FlushRepaint();
 }
 
 void TMDIChild::ScrollBy(int dx, int dy) {
