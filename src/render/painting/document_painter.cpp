@@ -75,22 +75,28 @@ VisiblePieces VisibleParts(const std::vector<const Fragment*>& cards, const Rect
     std::vector<Rect> visible(n);
     for (std::size_t i = 0; i < n; ++i)
         visible[i] = cards[i]->ScreenRect.Intersected(area);
+    // Without a grid: every card's visible rectangle whole.
     const auto eachWhole = [&] {
         for (std::size_t i = 0; i < n; ++i) {
             out.First.push_back(out.Pieces.size());
             if (!visible[i].IsEmpty()) out.Pieces.push_back(visible[i]);
         }
         out.First.push_back(out.Pieces.size());
-        return out;
     };
-    if (n < 2 || area.IsEmpty()) return eachWhole();
+    if (n < 2 || area.IsEmpty()) {
+        eachWhole();
+        return out;
+    }
 
     // Opaque cards by the cells of a coarse grid they touch, in painting order, in one flat
     // array: cell c holds owners [start[c], start[c + 1]).
     constexpr int kCell = 64;
     const int columns = (area.Width() + kCell - 1) / kCell;
     const int rows = (area.Height() + kCell - 1) / kCell;
-    if (static_cast<std::int64_t>(columns) * rows > 1 << 16) return eachWhole();
+    if (static_cast<std::int64_t>(columns) * rows > 1 << 16) {
+        eachWhole();
+        return out;
+    }
     auto forCells = [&](const Rect& r, auto&& fn) {
         const int c0 = (r.Left - area.Left) / kCell, c1 = (r.Right - 1 - area.Left) / kCell;
         const int r0 = (r.Top - area.Top) / kCell, r1 = (r.Bottom - 1 - area.Top) / kCell;
