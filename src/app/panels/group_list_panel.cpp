@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -13,6 +14,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "app/texts.h"
 #include "core/model/frag_set.h"
@@ -189,9 +191,35 @@ void GroupListView::currentChanged(const QModelIndex& current, const QModelIndex
     if (current.isValid() && !panel_.Refreshing()) panel_.RowPicked(current.row());
 }
 
+namespace {
+
+const QEvent::Type kRowsChanged = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+}  // namespace
+
 void GroupListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                                 const QList<int>& roles) {
-    QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+    if (!topLeft.isValid() || !bottomRight.isValid()) {
+        QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    if (changedRows_.empty()) {
+        // Below the windows' repaint requests (low priority), which the same change has posted
+        // or will post from its queued calls.
+        QCoreApplication::postEvent(this, new QEvent(kRowsChanged), Qt::LowEventPriority - 1);
+    }
+    changedRows_.push_back(ChangedRows{topLeft.row(), bottomRight.row(), roles});
+}
+
+bool GroupListView::event(QEvent* event) {
+    if (event->type() != kRowsChanged) return QListView::event(event);
+    const std::vector<ChangedRows> changed = std::exchange(changedRows_, {});
+    const QAbstractItemModel* rows = model();
+    for (const ChangedRows& c : changed) {
+        if (!rows || c.Last >= rows->rowCount()) continue;
+        QAbstractItemView::dataChanged(rows->index(c.First, 0), rows->index(c.Last, 0), c.Roles);
+    }
+    return true;
 }
 
 void GroupListView::mousePressEvent(QMouseEvent* event) {

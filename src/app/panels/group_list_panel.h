@@ -11,6 +11,7 @@
 #include <QStyledItemDelegate>
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "app/document/document_frame.h"
 #include "core/model/view_refresh.h"
@@ -111,14 +112,22 @@ class GroupListView : public QListView {
     void paintEvent(QPaintEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     // Every row has one height whatever it shows, so a changed row is repainted alone, without
-    // the list laying out every row again.
+    // the list laying out every row again. Changed rows are repainted after the document window
+    // has painted the change that touched them (their counts follow the document's change).
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                      const QList<int>& roles = QList<int>()) override;
+    bool event(QEvent* event) override;
 
   private:
     void SetDropRow(int row);
 
     TGroupListPanel& panel_;
+    struct ChangedRows {
+        int First = 0;
+        int Last = 0;
+        QList<int> Roles;
+    };
+    std::vector<ChangedRows> changedRows_;
     bool rowDrag_ = false;
     bool dragging_ = false;
     QPoint pressPos_;
