@@ -268,9 +268,9 @@ TEST(CardPaint, CachedImagesFollowFastDrawRevisionsAndTheVisibleArea) {
     EXPECT_EQ(d.cache.CachedCardCount(), 0);
 }
 
-// Without card images the window keeps each card's text laid out, made again when the card
-// changes, and only for cards on the window.
-TEST(CardPaint, TextLayoutsAreKeptByRevisionForTheCardsOnTheWindow) {
+// Without card images the window keeps each card's text laid out, made again when the text
+// changes (whether or not the card was marked stale), and only for cards on the window.
+TEST(CardPaint, TextLayoutsAreKeptForTheCardsOnTheWindowUntilTheirTextChanges) {
     RenderDoc d(300, 200);
     d.env.FrgFastDraw = false;
     qv::Fragment* a = d.Add(kSquares + " one two three", 0, 10, 10, 4, 3);
