@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -16,6 +15,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/panels/after_repaints.h"
 #include "app/texts.h"
 #include "core/model/frag_set.h"
 #include "core/settings/env_data.h"
@@ -168,7 +168,7 @@ const QPixmap& GroupRowDelegate::CheckBox(const QStyleOptionViewItem& check, QSt
         at.rect = QRect(QPoint(0, 0), check.rect.size());
         style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &at, &p, widget);
         p.end();
-        kept = KeptCheckBox{on, check.rect.size(), style, check.palette.cacheKey(), ratio,
+        kept = KeptCheckBox{check.rect.size(), style, check.palette.cacheKey(), ratio,
                             std::move(pixmap)};
     }
     return kept.Pixmap;
@@ -203,11 +203,7 @@ void GroupListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& b
         QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
         return;
     }
-    if (changedRows_.empty()) {
-        // Below the windows' repaint requests (low priority), which the same change has posted
-        // or will post from its queued calls.
-        QCoreApplication::postEvent(this, new QEvent(kRowsChanged), Qt::LowEventPriority - 1);
-    }
+    if (changedRows_.empty()) PostAfterRepaints(this, kRowsChanged);
     changedRows_.push_back(ChangedRows{topLeft.row(), bottomRight.row(), roles});
 }
 

@@ -81,8 +81,8 @@ class GroupRowDelegate : public QStyledItemDelegate {
                             const QWidget* widget) const;
 
     const qv::EnvData& env_;
+    // [0] unchecked, [1] checked.
     struct KeptCheckBox {
-        bool On = false;
         QSize Size;
         const QStyle* Style = nullptr;
         qint64 Palette = 0;

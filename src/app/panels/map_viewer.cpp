@@ -1,7 +1,6 @@
 #include "app/panels/map_viewer.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -11,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/panels/after_repaints.h"
 #include "app/texts.h"
 #include "core/color.h"
 #include "core/model/frag_set.h"
@@ -152,9 +152,7 @@ const QEvent::Type kMapUpdate = static_cast<QEvent::Type>(QEvent::registerEventT
 void TMapViewer::MapUpdate() {
     if (isHidden() || !isVisible() || updatePosted_) return;
     updatePosted_ = true;
-    // Below the repaint requests of the other windows (low priority), which the change that
-    // asked for this has posted or will post from its queued calls.
-    QCoreApplication::postEvent(this, new QEvent(kMapUpdate), Qt::LowEventPriority - 1);
+    PostAfterRepaints(this, kMapUpdate);
 }
 
 bool TMapViewer::event(QEvent* event) {

@@ -13,9 +13,10 @@ namespace qv {
 // The byte length (1 to 4) of the well-formed UTF-8 character `s` starts with; 0 when it starts
 // with none: a stray continuation byte, an overlong form, a surrogate, a code above U+10FFFF, or
 // a character cut short. An empty `s` gives 0.
+std::size_t Utf8CharLength(std::string_view s);
+
 // Appends code point `c` (at most 0x10FFFF) in UTF-8.
 void AppendUtf8(std::string& out, std::uint32_t c);
-std::size_t Utf8CharLength(std::string_view s);
 
 // Byte-order marks of UTF-16 text.
 inline constexpr std::string_view kUtf16LeBom = "\xFF\xFE";

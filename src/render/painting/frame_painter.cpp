@@ -115,6 +115,14 @@ void StepLine(QPainter& p, QPoint from, QPoint to, bool dotted, QPoint origin) {
 
 namespace {
 
+// Whether the painter only moves what it draws, by whole pixels: then one-pixel lines and arcs
+// land on the same pixels wherever they lie.
+bool MovesByWholePixels(const QPainter& p) {
+    const QTransform& t = p.worldTransform();
+    return t.type() <= QTransform::TxTranslate && t.dx() == std::trunc(t.dx()) &&
+           t.dy() == std::trunc(t.dy());
+}
+
 // Boxes up to this side have their arcs' pixels kept.
 constexpr int kMaxKeptArc = 256;
 
@@ -144,13 +152,11 @@ const QPolygon& QuarterArcPixels(int side, int quarter) {
 }  // namespace
 
 void DrawQuarterArc(QPainter& p, const QRect& box, int quarter) {
-    const QTransform& t = p.worldTransform();
     const QPen& pen = p.pen();
     const bool kept = box.width() == box.height() && box.width() > 0 &&
                       box.width() <= kMaxKeptArc && pen.widthF() == 0 &&
                       pen.style() == Qt::SolidLine && pen.capStyle() == Qt::FlatCap &&
-                      t.type() <= QTransform::TxTranslate &&
-                      t.dx() == std::trunc(t.dx()) && t.dy() == std::trunc(t.dy());
+                      MovesByWholePixels(p);
     if (!kept) {
         p.drawArc(box, quarter * 90 * 16, 90 * 16);
         return;
@@ -164,11 +170,9 @@ void DrawPixelSpan(QPainter& p, QPoint from, QPoint to) {
         return;
     }
     const QPen& pen = p.pen();
-    const QTransform& t = p.worldTransform();
     // (Lines drawn leftwards or upwards leave out other pixels than from..to: they stay lines.)
     if ((from.x() == to.x() || from.y() == to.y()) && from.x() <= to.x() && from.y() <= to.y() &&
-        pen.widthF() == 0 && pen.style() == Qt::SolidLine && t.type() <= QTransform::TxTranslate &&
-        t.dx() == std::trunc(t.dx()) && t.dy() == std::trunc(t.dy())) {
+        pen.widthF() == 0 && pen.style() == Qt::SolidLine && MovesByWholePixels(p)) {
         p.fillRect(QRect(from, to), pen.brush());
         return;
     }
